@@ -1,0 +1,50 @@
+#pragma once
+// What the settings store needs of the file system. The Win32 adapter calls
+// CreateFileW and friends exactly; the fake is an in-memory tree with Windows
+// path rules (case-insensitive names, drive roots, the \\?\ long-path prefix).
+#include <cstdint>
+#include <string>
+
+namespace twk::platform {
+
+using FileHandle = std::intptr_t;  // 0 = no file (the adapters never hand out 0 or -1)
+
+enum class Disposition : std::uint32_t { CreateAlways = 2, OpenExisting = 3, OpenAlways = 4 };
+enum class SeekOrigin : std::uint32_t { Begin = 0, Current = 1, End = 2 };
+enum class CreateDirResult { Created, AlreadyExists, Failed };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // CreateFileW with read (or read+write) access, share read (or none).
+  [[nodiscard]] virtual FileHandle Open(const std::u16string& path, bool write, bool shareRead,
+                                        Disposition disposition) = 0;
+  virtual void Close(FileHandle file) = 0;
+  [[nodiscard]] virtual bool Read(FileHandle file, void* buffer, std::uint32_t size,
+                                  std::uint32_t& read) = 0;
+  [[nodiscard]] virtual bool Write(FileHandle file, const void* data, std::uint32_t size,
+                                   std::uint32_t& written) = 0;
+  [[nodiscard]] virtual bool Size(FileHandle file, std::uint64_t& size) = 0;
+  [[nodiscard]] virtual bool Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) = 0;
+  // Pushes written data to the disk (FlushFileBuffers).
+  [[nodiscard]] virtual bool Flush(FileHandle file) = 0;
+
+  [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;   // PathIsDirectoryW
+  [[nodiscard]] virtual bool Exists(const std::u16string& path) = 0;        // PathFileExistsW
+  [[nodiscard]] virtual bool IsRoot(const std::u16string& path) = 0;        // PathIsRootW
+  [[nodiscard]] virtual CreateDirResult CreateDirectory(const std::u16string& path) = 0;
+  // Replaces target by source in one step, through to the disk
+  // (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
+  [[nodiscard]] virtual bool ReplaceWith(const std::u16string& source, const std::u16string& target) = 0;
+  virtual bool Delete(const std::u16string& path) = 0;
+
+  // Code-page conversions (MultiByteToWideChar / WideCharToMultiByte); code
+  // page 0 is the system's ANSI code page, 65001 UTF-8. False on failure.
+  [[nodiscard]] virtual bool ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
+                                     std::u16string& out) = 0;
+  [[nodiscard]] virtual bool FromUtf16(std::uint32_t codePage, const std::u16string& text,
+                                       std::string& out) = 0;
+};
+
+}  // namespace twk::platform

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds every build and runs every test: native unit tests and the
+# whole-sequence simulation, short fuzz runs, and the Windows tests and
+# end-to-end scenarios under Wine + Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+scripts/deps.sh
+JOBS=${TWK_JOBS:-2}
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build build/native -j "$JOBS"
+ctest --test-dir build/native --output-on-failure -j "$JOBS"
+
+echo "== fuzz targets (short runs)"
+cmake --preset fuzz >/dev/null
+cmake --build build/fuzz -j "$JOBS"
+for f in build/fuzz/*_fuzz; do
+  [ -x "$f" ] || continue
+  corpus="fuzz/corpus/$(basename "$f")"
+  mkdir -p "build/fuzz/work-$(basename "$f")"
+  "$f" -runs="${TWK_FUZZ_RUNS:-20000}" -max_len=4096 "build/fuzz/work-$(basename "$f")" \
+       $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -2
+done
+
+echo "== Windows builds"
+cmake --preset windows >/dev/null
+cmake --build build/windows -j "$JOBS"
+. scripts/wine-env.sh
+ARCH=$(twk_wine_arch)
+WINBUILD=build/windows
+if [ "$ARCH" = x86_64 ]; then
+  echo "note: this kernel cannot run 32-bit code; Windows tests run the 64-bit twin under wine64"
+  cmake --preset windows64 >/dev/null
+  cmake --build build/windows64 -j "$JOBS"
+  WINBUILD=build/windows64
+fi
+
+echo "== Windows tests under Wine ($ARCH)"
+twk_wine_setup "$ARCH"
+twk_xvfb_start
+"${WINESERVER:-wineserver}" -p 2>/dev/null || true
+ctest --test-dir "$WINBUILD" --output-on-failure
+
+echo "== end-to-end scenarios under Wine"
+export TWK_EXE="$ROOT/$WINBUILD/Tarnwick.exe" TWK_ARCH="$ARCH"
+for s in tests/wine/*.sh; do
+  [ -f "$s" ] || continue
+  echo "-- $s"
+  bash "$s"
+done
+"${WINESERVER:-wineserver}" -k 2>/dev/null || true
+echo "all tests passed"

@@ -1,0 +1,54 @@
+# Sourced by the scripts that run Windows programs under Wine.
+# Chooses the Wine loader and prefix, prepares the prefix once, and starts a
+# virtual X display when none is given.
+
+TWK_CACHE="$HOME/.cache/tarnwick"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
+export LC_ALL=C.UTF-8
+
+# The 32-bit product needs a kernel that executes 32-bit code. Some kernels
+# refuse it ("Exec format error"); there the 64-bit twin runs under wine64.
+twk_wine_arch() {
+  if [ -n "${TWK_WINE_ARCH:-}" ]; then echo "$TWK_WINE_ARCH"; return; fi
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+}
+
+# Machine field of a PE file: 014c i386, 8664 x86-64.
+twk_pe_machine() {
+  local off
+  off=$(od -An -t u4 -j 60 -N 4 "$1" | tr -d ' ')
+  od -An -t x2 -j $((off + 4)) -N 2 "$1" | tr -d ' '
+}
+
+twk_wine_setup() {
+  local arch=${1:-$(twk_wine_arch)}
+  if [ "$arch" = i686 ]; then
+    export WINEARCH=win32 TWK_WINE_LOADER=/usr/lib/wine/wine
+  else
+    export WINEARCH=win64 TWK_WINE_LOADER=/usr/lib/wine/wine64
+  fi
+  export WINEPREFIX="${TWK_WINEPREFIX:-$TWK_CACHE/wine-$arch}"
+  if [ ! -f "$WINEPREFIX/.tarnwick-ready" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    "$TWK_WINE_LOADER" wineboot -i >/dev/null 2>&1 || true
+    "$TWK_WINE_LOADER" winecfg -v win10 >/dev/null 2>&1 || true
+    # No window manager: without Managed=N Wine waits ~2 s on every hide.
+    "$TWK_WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    # A crash must end the program, not wait for a user at a dialog.
+    "$TWK_WINE_LOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    "${WINESERVER:-wineserver}" -w 2>/dev/null || true
+    touch "$WINEPREFIX/.tarnwick-ready"
+  fi
+}
+
+twk_xvfb_start() {
+  if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then return 0; fi
+  local n=${TWK_DISPLAY_NUMBER:-97}
+  if [ ! -e /tmp/.X11-unix/X$n ]; then
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    TWK_XVFB_PID=$!
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  fi
+  export DISPLAY=":$n"
+}

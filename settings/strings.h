@@ -1,0 +1,45 @@
+#pragma once
+// The text helpers every subsystem uses. Positions are 1-based; 0 means "not
+// found". White space is exactly blank, tab, CR and LF.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace twk {
+
+using Text = std::u16string;
+
+// One case-folding rule for every build: the platform C libraries disagree
+// (glibc's towlower folds only ASCII in the default locale).
+char16_t FoldCase(char16_t c);
+bool EqualsIgnoreCase(const Text& a, const Text& b);
+
+bool IsWhiteSpace(char16_t c);
+
+// occurrence: n >= 1 from the start, n <= -1 from the end, 0 counts as 1.
+// start: 1-based, below 1 counts as 1. count: 0 = to the end.
+std::size_t Find(const Text& text, const Text& needle, bool caseSensitive = true,
+                 int occurrence = 1, std::int64_t start = 1, std::size_t count = 0);
+
+namespace Strip {
+inline constexpr unsigned Leading = 1, Trailing = 2, Runs = 4, All = 8;
+}
+void StripWhiteSpace(Text& text, unsigned flags);
+void TrimLeft(Text& text, std::int64_t n);
+void TrimTrailingBackslashes(Text& text);
+Text Mid(const Text& text, std::int64_t start, std::int64_t count = 0);
+std::vector<Text> Split(const Text& text, const Text& delimiter);
+// occurrence 0 replaces every occurrence, n only the n-th.
+void Replace(Text& text, const Text& search, const Text& replacement, int occurrence = 0,
+             bool caseSensitive = true);
+std::int32_t ToInteger(const Text& text);
+Text FormatUnsigned(std::uint32_t value);
+Text FormatSigned(std::int32_t value);
+void LimitDecimals(Text& text);
+
+// Conversions for tests, logs of tests and the fake platform only; the
+// product converts at the Win32 boundary.
+std::string ToUtf8(const Text& text);
+Text FromUtf8(const std::string& text);
+
+}  // namespace twk

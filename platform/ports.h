@@ -1,0 +1,28 @@
+#pragma once
+// Every port the logic uses, handed to Application when it is built: the
+// Windows entry point wires the Win32 adapters, tests wire the fakes.
+// A port is named by what the logic needs, not by Win32 function.
+
+namespace twk::platform {
+
+class FileSystem;   // platform/file_system.h: files, folders, code pages
+class Clock;        // platform/clock.h: the local wall clock in whole seconds
+class Registry;     // platform/registry.h: keys by predefined root + subkey, values
+class Processes;    // platform/processes.h: create, wait, exit codes, WOW64 redirection
+class Identity;     // platform/identity.h: console user, administrator test, privileges
+class SystemInfo;   // platform/system_info.h: version answers, system folders, program path
+class Shell;        // platform/shell.h: open a web page, relaunch elevated
+class Power;        // platform/power.h: restart request, keep-awake, warning sound
+
+struct Ports {
+  FileSystem* files = nullptr;
+  Clock* clock = nullptr;
+  Registry* registry = nullptr;
+  Processes* processes = nullptr;
+  Identity* identity = nullptr;
+  SystemInfo* system = nullptr;
+  Shell* shell = nullptr;
+  Power* power = nullptr;
+};
+
+}  // namespace twk::platform

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -19,14 +20,25 @@ class SettingsFile {
   SettingsFile(const SettingsFile&) = delete;
   SettingsFile& operator=(const SettingsFile&) = delete;
 
+  // Saves the document held so far, then reads path. False (and an empty
+  // document named path) when the file is missing, unreadable or empty.
   bool Load(const Text& path);
+  // Writes a temporary file beside filePath and moves it over filePath, so the
+  // file on disk is always either the old or the new document. True when text
+  // was written and the move succeeded; an empty document leaves just the
+  // byte-order mark and returns false.
   bool Save();
+  // Saves when saveOnClose is set, then drops the lines and the pattern.
   void Close();
 
-  // Pointer into the document, valid until the next edit; nullptr when absent.
+  // The value, or nullptr when the section or key is absent or a name is
+  // empty. The pointee stays valid (also across further lookups) until the
+  // next edit, Load or Close.
   const Text* GetValue(const Text& section, const Text& key) const;
   Text GetValueText(const Text& section, const Text& key) const;
-  // A non-zero line number on success, 0 when a name is empty.
+  // 0 when a name is empty. Otherwise non-zero: the 0-based index of the new
+  // key line when it was inserted or its section appended, the 1-based
+  // number of the line when an existing key line was replaced.
   std::size_t SetValue(const Text& section, const Text& key, const Text& value);
   // 1 when removed, 2 when the section or key was not found.
   int DeleteKey(const Text& section, const Text& key);
@@ -35,16 +47,32 @@ class SettingsFile {
   std::size_t NextKeyLine(std::size_t first, std::size_t end) const;
   bool KeyValueAt(std::size_t lineNumber, Text& key, Text& value) const;
 
+  // 0-based index of the header line of section (the first line that names
+  // it: first character exact, the rest ignoring case), or nothing.
+  std::optional<std::size_t> FindSection(const Text& section) const;
+  // Index one past the last line of the section whose header is at index
+  // header: the next line that looks like any section header, or the end.
+  std::size_t SectionEnd(std::size_t header) const;
+  // Whether line has the form of a section header: "[", at least one
+  // character, a later "]", anything after it.
+  bool IsSectionHeader(const Text& line) const;
+
   bool saveOnClose = false;
   const Text& filePath() const { return filePath_; }
   const std::vector<Text>& lines() const { return lines_; }
 
  private:
+  std::optional<std::size_t> FindKeyLine(std::size_t header, std::size_t end,
+                                         const Text& key) const;
+  void Edited() { valueCache_.clear(); }
+
   platform::FileSystem& fs_;
   Text filePath_;
   std::vector<Text> lines_;
   void* headerPattern_ = nullptr;  // pcre2_code_16*
   bool closed_ = false;
+  // Copies of the values handed out by GetValue, by line index.
+  mutable std::unordered_map<std::size_t, Text> valueCache_;
 };
 
 }  // namespace twk::settings

@@ -78,8 +78,8 @@ SettingsFile::~SettingsFile() { Close(); }
 
 void SettingsFile::Close() {
   if (closed_) return;
-  closed_ = true;
   if (saveOnClose) (void)Save();
+  closed_ = true;
   lines_.clear();
   lines_.shrink_to_fit();
   Edited();
@@ -97,7 +97,11 @@ bool SettingsFile::IsSectionHeader(const Text& line) const {
   const int rc = pcre2_match_16(Pattern(headerPattern_), reinterpret_cast<PCRE2_SPTR16>(line.data()),
                                 line.size(), 0, 0, match, nullptr);
   pcre2_match_data_free_16(match);
-  return rc > 0;
+  if (rc > 0) return true;
+  if (rc == PCRE2_ERROR_NOMATCH) return false;
+  // PCRE2 gave up (a line of many megabytes can exceed its backtracking
+  // limit): answer by the rule the pattern expresses.
+  return LooksLikeHeader(line);
 }
 
 std::optional<std::size_t> SettingsFile::FindSection(const Text& section) const {

@@ -1,0 +1,393 @@
+#include "settings/ini_document.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "platform/fake/fake_file_system.h"
+
+namespace twk::settings {
+namespace {
+
+using platform::FakeFileSystem;
+
+std::string Utf16LE(const Text& text) {
+  std::string bytes;
+  for (char16_t c : text) {
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+  }
+  return bytes;
+}
+
+std::string SettingsBytes(const Text& text) { return "\xFF\xFE" + Utf16LE(text); }
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  SettingsFileTest() { fs.AddDrive(u'C'); }
+
+  // Forgets the document held so far (Load would save it over the new file
+  // first) and loads bytes as the settings file.
+  bool LoadBytes(const std::string& bytes) {
+    doc.Close();
+    EXPECT_TRUE(fs.SetFile(path, bytes));
+    return doc.Load(path);
+  }
+  bool LoadText(const Text& text) { return LoadBytes(SettingsBytes(text)); }
+  std::string Value(const Text& section, const Text& key) {
+    const Text* v = doc.GetValue(section, key);
+    return v != nullptr ? ToUtf8(*v) : "<none>";
+  }
+  std::vector<Text> Lines() const { return doc.lines(); }
+  std::optional<std::string> Disk() const { return fs.FileBytes(path); }
+
+  FakeFileSystem fs;
+  SettingsFile doc{fs};
+  const Text path = u"C:\\Users\\me\\AppData\\Roaming\\Tarnwick\\TWK.ini";
+  const Text temp = path + u".tmp";
+};
+
+// ---- reading ----------------------------------------------------------------
+
+TEST_F(SettingsFileTest, ReadsAValueAndWritesTheSameLinesBack) {
+  ASSERT_TRUE(LoadText(u"[Setup]\r\nTimesToReboot = 7\r\n"));
+  EXPECT_EQ(Value(u"Setup", u"TimesToReboot"), "7");
+  EXPECT_EQ(doc.GetValueText(u"Setup", u"TimesToReboot"), u"7");
+  EXPECT_EQ(doc.filePath(), path);
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot = 7\r\n"));
+  EXPECT_FALSE(fs.FileExists(temp));
+}
+
+TEST_F(SettingsFileTest, FirstCharacterOfANameIsExactTheRestIgnoresCase) {
+  ASSERT_TRUE(LoadText(u"[SETUP]\r\ntimesToReboot=4\r\nTIMESTOREBOOT=3\r\nREBOOTDELAY\t =\t 9 \r\n"
+                       u"[setup]\r\nRebootDelay=1\r\n[\u00C4rger]\r\n\u00C4BC=x\r\n"));
+  EXPECT_EQ(Value(u"Setup", u"TimesToReboot"), "3");
+  EXPECT_EQ(Value(u"Setup", u"timesToReboot"), "4");
+  EXPECT_EQ(Value(u"Setup", u"RebootDelay"), "9");          // blanks and tabs around "="
+  EXPECT_EQ(Value(u"setup", u"RebootDelay"), "1");
+  EXPECT_EQ(Value(u"\u00C4RGER", u"\u00C4bc"), "x");        // non-ASCII letters fold too
+  EXPECT_EQ(Value(u"\u00E4rger", u"\u00C4bc"), "<none>");
+}
+
+TEST_F(SettingsFileTest, KeyLineNeedsOnlyBlanksBetweenKeyAndEquals) {
+  ASSERT_TRUE(LoadText(u"[S]\r\nKeyX=1\r\nKey\r\nKey y=2\r\nKey =3\r\nA=b=c\r\n"));
+  EXPECT_EQ(Value(u"S", u"Key"), "3");
+  EXPECT_EQ(Value(u"S", u"  Key\t"), "3");  // the key is stripped before comparing
+  EXPECT_EQ(Value(u"S", u"A"), "b=c");
+  EXPECT_EQ(Value(u"S", u"[S]"), "<none>");
+  EXPECT_EQ(Value(u"S", u"   "), "<none>");
+  EXPECT_EQ(Value(u"", u"Key"), "<none>");
+  EXPECT_EQ(Value(u"S", u""), "<none>");
+  EXPECT_EQ(doc.GetValueText(u"S", u"Missing"), u"");
+}
+
+TEST_F(SettingsFileTest, AKeyContainingEqualsGetsItsOwnValue) {
+  // Desktop icon texts are keys, and an icon may well be called "a=b".
+  ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"a=b", u"10x20"), 0u);
+  EXPECT_EQ(Value(u"DesktopIconLayout", u"a=b"), "10x20");
+  ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"a=b", u"11x21"), 0u);
+  EXPECT_EQ(Lines().size(), 2u);
+  EXPECT_EQ(Value(u"DesktopIconLayout", u"a=b"), "11x21");
+  // The line a=b=11x21 also reads as key "a"; an icon "a" written before
+  // "a=b" keeps the two apart.
+  doc.RemoveSection(u"DesktopIconLayout");
+  ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"a", u"30x40"), 0u);
+  ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"a=b", u"10x20"), 0u);
+  EXPECT_EQ(Value(u"DesktopIconLayout", u"a"), "30x40");
+  EXPECT_EQ(Value(u"DesktopIconLayout", u"a=b"), "10x20");
+}
+
+TEST_F(SettingsFileTest, SectionRunsToTheNextLineShapedLikeAHeader) {
+  ASSERT_TRUE(LoadText(u"Top=0\r\n[Setup] old\r\n[Other\r\nA=1\r\n[]\r\nB=2\r\n[ ]\r\nC=3\r\n"
+                       u"[Setup]\r\nD=4\r\n"));
+  EXPECT_EQ(Value(u"Setup", u"A"), "1");  // "[Other" has no "]": an ordinary line
+  EXPECT_EQ(Value(u"Setup", u"B"), "2");  // "[]" has nothing between the brackets
+  EXPECT_EQ(Value(u"Setup", u"C"), "<none>");  // "[ ]" is a header
+  EXPECT_EQ(Value(u"Setup", u"D"), "<none>");  // a second [Setup] is never reached by name
+  EXPECT_EQ(Value(u"Setup", u"Top"), "<none>");
+  EXPECT_EQ(doc.FindSection(u"Setup"), 1u);
+  EXPECT_EQ(doc.SectionEnd(1), 6u);
+  EXPECT_FALSE(doc.FindSection(u"Other"));
+  EXPECT_TRUE(doc.IsSectionHeader(u"[a]b]"));
+  EXPECT_FALSE(doc.IsSectionHeader(u" [a]"));
+  EXPECT_FALSE(doc.IsSectionHeader(u"[a\n]"));  // "." does not cross a line feed
+}
+
+TEST_F(SettingsFileTest, LoadDropsBlankLinesAndStripsTheRest) {
+  ASSERT_TRUE(LoadText(u"\r\n  [Setup]  \r\n\r\n \t \r\n\tNoReport=1 \r\n\r\n"));
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1"}));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nNoReport=1\r\n"));
+}
+
+TEST_F(SettingsFileTest, LineFeedOnlyFilesAreSplitAtLineFeeds) {
+  ASSERT_TRUE(LoadText(u"[Setup]\nNoReport=1\n\nRebootDelay=2\n"));
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1", u"RebootDelay=2"}));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nNoReport=1\r\nRebootDelay=2\r\n"));
+}
+
+TEST_F(SettingsFileTest, ALineStartingWithCarriageReturnKeepsItsText) {
+  // "\r\r\n" ends a line with a stray CR; the next line must not be lost.
+  ASSERT_TRUE(LoadText(u"[Setup]\r\n\rNoReport=1\r\n\r\r\nA=2\r\n"));
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1", u"A=2"}));
+}
+
+TEST_F(SettingsFileTest, MissingOrEmptyFileGivesAnEmptyDocumentNamedByThePath) {
+  EXPECT_FALSE(doc.Load(path));
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_EQ(doc.filePath(), path);
+  EXPECT_FALSE(LoadText(u""));  // only the byte-order mark
+  EXPECT_TRUE(Lines().empty());
+  EXPECT_FALSE(LoadBytes(""));
+  // The settings written later create the file.
+  EXPECT_NE(doc.SetValue(u"Setup", u"TimesToReboot", u"5"), 0u);
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot=5\r\n"));
+}
+
+TEST_F(SettingsFileTest, LoadSavesTheDocumentItReplaces) {
+  ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
+  ASSERT_NE(doc.SetValue(u"Setup", u"A", u"2"), 0u);
+  const Text other = u"C:\\other.ini";
+  ASSERT_TRUE(fs.SetFile(other, SettingsBytes(u"[X]\r\nY=1\r\n")));
+  ASSERT_TRUE(doc.Load(other));
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=2\r\n"));
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[X]", u"Y=1"}));
+}
+
+TEST_F(SettingsFileTest, OtherEncodingsAreReadThroughTheirMark) {
+  std::string be = "\xFE\xFF";
+  for (char16_t c : Text(u"[Setup]\r\nA=\u0416\r\n")) {
+    be += static_cast<char>(c >> 8);
+    be += static_cast<char>(c & 0xFF);
+  }
+  ASSERT_TRUE(LoadBytes(be));
+  EXPECT_EQ(doc.GetValueText(u"Setup", u"A"), u"\u0416");
+  ASSERT_TRUE(LoadBytes("\xEF\xBB\xBF[Setup]\nA=\xD0\x96\n"));
+  EXPECT_EQ(doc.GetValueText(u"Setup", u"A"), u"\u0416");
+  ASSERT_TRUE(doc.Save());  // always written back as UTF-16 LE
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=\u0416\r\n"));
+}
+
+// ---- editing ----------------------------------------------------------------
+
+TEST_F(SettingsFileTest, SetValueInsertsAtTheEndOfItsSection) {
+  ASSERT_TRUE(LoadText(u"[A]\r\nx=1\r\n[B]\r\ny=2\r\n"));
+  // Middle section: directly before the next header; the index of the new line.
+  EXPECT_EQ(doc.SetValue(u"A", u"New", u"v"), 2u);
+  // Last section: at the very end.
+  EXPECT_EQ(doc.SetValue(u"B", u"Last", u" v "), 5u);
+  // New section: header and key appended; the index of the key line.
+  EXPECT_EQ(doc.SetValue(u"C", u"Key", u""), 7u);
+  // Existing key: replaced in place by the key as passed; its 1-based line number.
+  EXPECT_EQ(doc.SetValue(u"A", u"x", u"9"), 2u);
+  EXPECT_EQ(doc.SetValue(u"C", u" Key ", u"1"), 8u);
+  EXPECT_EQ(doc.SetValue(u"A", u"X", u"0"), 3u);  // "x=9" is not key "X": a new line
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[A]", u"x=9", u"New=v", u"X=0", u"[B]", u"y=2",
+                                        u"Last= v ", u"[C]", u" Key =1"}));
+}
+
+TEST_F(SettingsFileTest, SetValueRefusesNamesThatCannotBeFoundAgain) {
+  EXPECT_EQ(doc.SetValue(u"", u"A", u"1"), 0u);
+  EXPECT_EQ(doc.SetValue(u"S", u"", u"1"), 0u);
+  EXPECT_EQ(doc.SetValue(u"S", u" \t", u"1"), 0u);
+  EXPECT_TRUE(Lines().empty());
+  // A key that begins with "[" is never found, so every set adds a line.
+  EXPECT_NE(doc.SetValue(u"S", u"[k", u"1"), 0u);
+  EXPECT_NE(doc.SetValue(u"S", u"[k", u"2"), 0u);
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[S]", u"[k=1", u"[k=2"}));
+}
+
+TEST_F(SettingsFileTest, ValuesStayValidAcrossLookupsUntilTheNextEdit) {
+  ASSERT_TRUE(LoadText(u"[S]\r\nA=1\r\nB=2\r\n"));
+  const Text* a = doc.GetValue(u"S", u"A");
+  const Text* b = doc.GetValue(u"S", u"B");
+  const Text* a2 = doc.GetValue(u"S", u"A");
+  ASSERT_TRUE(a && b && a2);
+  EXPECT_EQ(*a, u"1");
+  EXPECT_EQ(*b, u"2");
+  EXPECT_EQ(a, a2);
+  ASSERT_NE(doc.SetValue(u"S", u"A", u"3"), 0u);
+  EXPECT_EQ(doc.GetValueText(u"S", u"A"), u"3");
+}
+
+TEST_F(SettingsFileTest, DeleteKeyAndRemoveSection) {
+  ASSERT_TRUE(LoadText(u"[PostOperation]\r\nDisableAutoLogon=1\r\nOther=2\r\n[TimeStamps]\r\n"
+                       u"FirstShutDown=1\r\n[History]\r\nReboot 1=40\r\nReboot 2=41\r\n"));
+  EXPECT_EQ(doc.DeleteKey(u"PostOperation", u"Missing"), 2);
+  EXPECT_EQ(doc.DeleteKey(u"Absent", u"DisableAutoLogon"), 2);
+  EXPECT_EQ(doc.DeleteKey(u"TimeStamps", u"DisableAutoLogon"), 2);  // another section's key
+  EXPECT_EQ(Lines().size(), 8u);
+  EXPECT_EQ(doc.DeleteKey(u"PostOperation", u"disableAutoLogon"), 2);
+  EXPECT_EQ(doc.DeleteKey(u"PostOperation", u"DisableAutoLogon"), 1);
+  EXPECT_EQ(doc.DeleteKey(u"PostOperation", u"DisableAutoLogon"), 2);
+
+  doc.RemoveSection(u"Absent");
+  EXPECT_EQ(Lines().size(), 7u);
+  doc.RemoveSection(u"History");  // the last section: everything to the end
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[PostOperation]", u"Other=2", u"[TimeStamps]",
+                                        u"FirstShutDown=1"}));
+  doc.RemoveSection(u"PostOperation");  // a middle section stops at the next header
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[TimeStamps]", u"FirstShutDown=1"}));
+}
+
+TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
+  ASSERT_TRUE(LoadText(u"[History]\r\nReboot 1 = 45\r\n;Reboot 0=1\r\nx\r\n=ab\r\n[note\r\n"
+                       u"Reboot 2=38\r\n[Setup]\r\nA=1\r\n"));
+  // Lines: 0 [History], 1 Reboot 1, 2 comment, 3 x, 4 =ab, 5 [note, 6 Reboot 2, 7 [Setup], 8 A=1
+  std::vector<std::pair<Text, Text>> seen;
+  for (std::size_t n = doc.NextKeyLine(1, 0); n != 0; n = doc.NextKeyLine(n, 0)) {
+    Text key, value;
+    ASSERT_TRUE(doc.KeyValueAt(n, key, value));
+    seen.emplace_back(key, value);
+  }
+  EXPECT_EQ(seen, (std::vector<std::pair<Text, Text>>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
+  EXPECT_EQ(doc.NextKeyLine(1, 2), 2u);
+  EXPECT_EQ(doc.NextKeyLine(2, 6), 0u);   // the end bounds the walk
+  EXPECT_EQ(doc.NextKeyLine(8, 0), 9u);
+  EXPECT_EQ(doc.NextKeyLine(9, 0), 0u);
+  EXPECT_EQ(doc.NextKeyLine(10, 0), 0u);  // beyond the line count
+  EXPECT_EQ(doc.NextKeyLine(3, 3), 0u);   // empty range
+  Text key, value;
+  EXPECT_FALSE(doc.KeyValueAt(5, key, value));  // "=" as the first character separates nothing
+  EXPECT_FALSE(doc.KeyValueAt(4, key, value));
+  EXPECT_FALSE(doc.KeyValueAt(0, key, value));
+  EXPECT_FALSE(doc.KeyValueAt(10, key, value));
+}
+
+// ---- saving -----------------------------------------------------------------
+
+TEST_F(SettingsFileTest, EmptyDocumentSavesOnlyTheByteOrderMark) {
+  ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
+  doc.RemoveSection(u"Setup");
+  EXPECT_FALSE(doc.Save());
+  EXPECT_EQ(Disk(), std::string("\xFF\xFE"));
+  EXPECT_FALSE(fs.FileExists(temp));
+}
+
+TEST_F(SettingsFileTest, SaveWithoutAPathWritesNothing) {
+  ASSERT_NE(doc.SetValue(u"Setup", u"A", u"1"), 0u);
+  EXPECT_FALSE(doc.Save());
+  EXPECT_TRUE(fs.openCalls().empty());
+}
+
+TEST_F(SettingsFileTest, SaveCreatesTheMissingFolder) {
+  EXPECT_FALSE(doc.Load(path));
+  ASSERT_NE(doc.SetValue(u"Setup", u"A", u"1"), 0u);
+  ASSERT_TRUE(doc.Save());
+  EXPECT_TRUE(fs.FolderExists(u"C:\\Users\\me\\AppData\\Roaming\\Tarnwick"));
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=1\r\n"));
+}
+
+TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileByteForByte) {
+  const std::string old = SettingsBytes(u"[Setup]\r\nTimesToReboot=7\r\n");
+  ASSERT_TRUE(fs.SetFile(path, old));
+  ASSERT_TRUE(doc.Load(path));
+  ASSERT_NE(doc.SetValue(u"Setup", u"RebootDelay", u"3"), 0u);
+
+  struct Failure {
+    const char* what;
+    std::function<void()> arrange;
+  };
+  const Failure failures[] = {
+      {"open", [&] { fs.FailNext(FakeFileSystem::Op::Open); }},
+      {"write", [&] { fs.FailOn(FakeFileSystem::Op::Write, temp); }},
+      {"disk full", [&] { fs.LimitWrites(20); }},
+      {"flush", [&] { fs.FailNext(FakeFileSystem::Op::Flush); }},
+      {"replace", [&] { fs.FailNext(FakeFileSystem::Op::ReplaceWith); }},
+  };
+  for (const Failure& f : failures) {
+    f.arrange();
+    EXPECT_FALSE(doc.Save()) << f.what;
+    fs.ClearFailures();
+    fs.LimitWrites(~std::uint64_t{0});
+    EXPECT_EQ(Disk(), old) << f.what;
+    EXPECT_FALSE(fs.FileExists(temp)) << f.what;
+    EXPECT_EQ(fs.openHandleCount(), 0u) << f.what;
+  }
+  // Nothing in memory was lost: the next save goes through.
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot=7\r\nRebootDelay=3\r\n"));
+}
+
+TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
+  ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
+  ASSERT_NE(doc.SetValue(u"Setup", u"A", u"2"), 0u);
+  doc.Close();
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=1\r\n"));
+
+  SettingsFile other(fs);
+  ASSERT_TRUE(other.Load(path));
+  ASSERT_NE(other.SetValue(u"Setup", u"A", u"3"), 0u);
+  other.saveOnClose = true;
+  other.Close();
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
+  EXPECT_TRUE(other.lines().empty());
+  EXPECT_FALSE(other.Save());  // the lines are gone: the file must not be emptied
+  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
+  // A document loaded again after Close works as before.
+  ASSERT_TRUE(other.Load(path));
+  EXPECT_EQ(other.GetValueText(u"Setup", u"A"), u"3");
+  EXPECT_TRUE(other.IsSectionHeader(u"[Setup]"));
+}
+
+// ---- hostile input ----------------------------------------------------------
+
+TEST_F(SettingsFileTest, HugeLinesAndUnclosedBracketsAreKeptWhole) {
+  const Text huge(1 << 20, u'x');
+  const Text open = u"[" + Text(1 << 20, u'a');
+  const Text closedLate = u"[" + Text(1 << 20, u'b') + u"]";
+  ASSERT_TRUE(LoadText(u"[S]\r\nK=" + huge + u"\r\n" + open + u"\r\nL=1\r\n" + closedLate +
+                       u"\r\nM=2\r\n"));
+  EXPECT_EQ(doc.GetValueText(u"S", u"K"), huge);
+  EXPECT_EQ(Value(u"S", u"L"), "1");       // the unclosed bracket did not end the section
+  EXPECT_EQ(Value(u"S", u"M"), "<none>");  // the long header did
+  ASSERT_TRUE(doc.Save());
+  ASSERT_TRUE(doc.Load(path));
+  EXPECT_EQ(Lines().size(), 6u);
+  EXPECT_EQ(Lines()[2], open);
+}
+
+TEST_F(SettingsFileTest, UnpairedSurrogatesSurviveARoundTrip) {
+  const Text odd = Text(u"[S]\r\nK=") + char16_t{0xD800} + u"x" + char16_t{0xDC00} + u"\r\n";
+  ASSERT_TRUE(LoadText(odd));
+  ASSERT_TRUE(doc.Save());
+  EXPECT_EQ(Disk(), SettingsBytes(odd));
+}
+
+TEST_F(SettingsFileTest, RandomBytesLoadAndRoundTripStably) {
+  std::mt19937 random(20240601);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes(random() % 600, '\0');
+    for (char& b : bytes) {
+      // Lean towards the characters the parser cares about.
+      static const char interesting[] = "[]=;\r\n \t\xFF\xFE";
+      b = (random() % 3 == 0) ? interesting[random() % (sizeof interesting - 1)]
+                              : static_cast<char>(random());
+    }
+    if (round % 2 == 0) bytes = "\xFF\xFE" + bytes;
+    (void)LoadBytes(bytes);
+    const std::vector<Text> first = Lines();
+    for (const Text& line : first) {
+      ASSERT_FALSE(line.empty());
+      ASSERT_FALSE(IsWhiteSpace(line.front()) || IsWhiteSpace(line.back()));
+    }
+    (void)doc.SetValue(u"Setup", u"A", u"1");
+    (void)doc.GetValue(u"Setup", u"A");
+    for (std::size_t n = doc.NextKeyLine(0, 0); n != 0; n = doc.NextKeyLine(n, 0)) {
+      Text k, v;
+      ASSERT_TRUE(doc.KeyValueAt(n, k, v));
+    }
+    // What one save writes, the next load reads back line for line.
+    const std::vector<Text> before = Lines();
+    ASSERT_TRUE(doc.Save());
+    ASSERT_TRUE(doc.Load(path));
+    ASSERT_EQ(Lines(), before) << "round " << round;
+  }
+}
+
+}  // namespace
+}  // namespace twk::settings

@@ -1,0 +1,253 @@
+#include "settings/strings.h"
+
+#include <gtest/gtest.h>
+
+namespace twk {
+namespace {
+
+// ---- case folding -----------------------------------------------------------
+
+TEST(FoldCase, MapsCapitalsOfEachCoveredScriptToTheirSmallLetter) {
+  const std::pair<char16_t, char16_t> pairs[] = {
+      {u'A', u'a'}, {u'Z', u'z'},
+      {0x00C0, 0x00E0}, {0x00D6, 0x00F6}, {0x00D8, 0x00F8}, {0x00DE, 0x00FE},  // Latin-1
+      {0x0100, 0x0101}, {0x012E, 0x012F}, {0x0130, u'i'}, {0x0132, 0x0133},    // Latin Ext-A
+      {0x0139, 0x013A}, {0x0147, 0x0148}, {0x014A, 0x014B}, {0x0176, 0x0177},
+      {0x0178, 0x00FF}, {0x0179, 0x017A}, {0x017D, 0x017E},
+      {0x0386, 0x03AC}, {0x0388, 0x03AD}, {0x038A, 0x03AF}, {0x038C, 0x03CC},  // Greek
+      {0x038E, 0x03CD}, {0x038F, 0x03CE}, {0x0391, 0x03B1}, {0x03A1, 0x03C1},
+      {0x03A3, 0x03C3}, {0x03A9, 0x03C9}, {0x03AB, 0x03CB}, {0x03DA, 0x03DB},
+      {0x0400, 0x0450}, {0x040F, 0x045F}, {0x0410, 0x0430}, {0x042F, 0x044F},  // Cyrillic
+      {0x0460, 0x0461}, {0x0480, 0x0481}, {0x048A, 0x048B}, {0x04BE, 0x04BF},
+      {0x04C0, 0x04CF}, {0x04C1, 0x04C2}, {0x04CD, 0x04CE}, {0x04D0, 0x04D1},
+      {0x04FE, 0x04FF},
+      {0x0531, 0x0561}, {0x0556, 0x0586},                                      // Armenian
+      {0x1E00, 0x1E01}, {0x1E94, 0x1E95}, {0x1E9E, 0x00DF}, {0x1EA0, 0x1EA1},  // Latin Ext Add.
+      {0x1EFE, 0x1EFF},
+      {0xFF21, 0xFF41}, {0xFF3A, 0xFF5A},                                      // fullwidth
+  };
+  for (const auto& [upper, lower] : pairs) {
+    EXPECT_EQ(static_cast<int>(FoldCase(upper)), static_cast<int>(lower)) << std::hex << int(upper);
+  }
+}
+
+TEST(FoldCase, LeavesSmallLettersSignsAndUncasedCharactersAlone) {
+  const char16_t same[] = {
+      u'a', u'z', u'0', u'[', u']', u'=', u'@', u'`', u'{',
+      0x00D7,                          // multiplication sign between the Latin-1 capitals
+      0x00DF, 0x00F7, 0x00FF,          // sharp s, division sign, y with diaeresis
+      0x0131, 0x0138, 0x0149, 0x017F,  // dotless i, kra, n preceded by apostrophe, long s
+      0x0101, 0x013A, 0x0148, 0x017E,  // small letters of the pairs
+      0x0387, 0x03A2, 0x03C2, 0x03C9,  // ano teleia, unassigned, final sigma, omega
+      0x0482, 0x0489,                  // Cyrillic thousands sign, combining mark
+      0x04CF, 0x0557, 0x0587,          // small palochka, unassigned, Armenian ligature
+      0x1E96, 0x1E9D,                  // Latin Ext Additional without capitals
+      0xD800, 0xDFFF, 0xFF20, 0xFF3B, 0xFF41, 0xFFFF,
+  };
+  for (char16_t c : same) EXPECT_EQ(static_cast<int>(FoldCase(c)), static_cast<int>(c)) << std::hex << int(c);
+}
+
+TEST(FoldCase, IsIdempotentOverTheWholeCodeUnitRange) {
+  // A small letter that folded again would make comparisons depend on which
+  // side was folded first.
+  for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
+    const char16_t once = FoldCase(static_cast<char16_t>(c));
+    ASSERT_EQ(static_cast<int>(FoldCase(once)), static_cast<int>(once)) << std::hex << c;
+  }
+}
+
+TEST(EqualsIgnoreCase, ComparesFoldedCharactersAndLength) {
+  EXPECT_TRUE(EqualsIgnoreCase(u"Tarnwick", u"TARNWICK"));
+  EXPECT_TRUE(EqualsIgnoreCase(u"\u00C4rger \u0416", u"\u00E4RGER \u0436"));
+  EXPECT_FALSE(EqualsIgnoreCase(u"abc", u"abcd"));
+  EXPECT_FALSE(EqualsIgnoreCase(u"\u00D7", u"\u00F7"));
+  EXPECT_TRUE(EqualsIgnoreCase(u"", u""));
+}
+
+// ---- Find -------------------------------------------------------------------
+
+TEST(Find, CountsOccurrencesFromTheStartAndFromTheEnd) {
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -1), 5u);
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -2), 3u);
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -3), 0u);
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 1), 3u);
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 0), 3u);  // 0 counts as 1
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 2), 5u);
+  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 3), 0u);
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, -1), 4u);
+  EXPECT_EQ(Find(u"aaaa", u"aa", true, 2), 2u);  // every position is tried
+  EXPECT_EQ(Find(u"aaaa", u"aa", true, -1), 3u);
+}
+
+TEST(Find, StartAndCountLimitTheSearchedRange) {
+  EXPECT_EQ(Find(u"x/Delay:3", u"/Delay:", true, 1, 1, 7), 0u);
+  EXPECT_EQ(Find(u"/Delay:3", u"/Delay:", true, 1, 1, 7), 1u);
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 2), 4u);
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, -5), 1u);  // below 1 counts as 1
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 7), 0u);   // beyond the text
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 4, 3), 4u);
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 4, 2), 0u);  // count below the needle
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, -1, 1, 5), 1u);  // last match inside the range
+  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 1, 100), 1u);
+}
+
+TEST(Find, EmptyOrOversizedNeedleIsNeverFound) {
+  EXPECT_EQ(Find(u"abc", u""), 0u);
+  EXPECT_EQ(Find(u"abc", u"abcd"), 0u);
+  EXPECT_EQ(Find(u"", u"a"), 0u);
+}
+
+TEST(Find, IgnoresLetterCaseOnlyWhenAsked) {
+  EXPECT_EQ(Find(u"[SETUP]", u"setup"), 0u);
+  EXPECT_EQ(Find(u"[SETUP]", u"setup", false), 2u);
+  EXPECT_EQ(Find(u"\u0416\u0416x", u"\u0436X", false, -1), 2u);
+}
+
+// ---- editing helpers --------------------------------------------------------
+
+TEST(StripWhiteSpace, FlagsChooseEndsRunsOrEverything) {
+  Text t = u"  a b  ";
+  StripWhiteSpace(t, Strip::Leading | Strip::Trailing);
+  EXPECT_EQ(t, u"a b");
+  t = u"a  b";
+  StripWhiteSpace(t, Strip::Runs);
+  EXPECT_EQ(t, u"a b");
+  t = u"a \t\r\nb";  // a run keeps its last character
+  StripWhiteSpace(t, Strip::Runs);
+  EXPECT_EQ(t, u"a\nb");
+  t = u" \ta b\r\n";
+  StripWhiteSpace(t, Strip::All);
+  EXPECT_EQ(t, u"ab");
+  t = u"  x  ";
+  StripWhiteSpace(t, Strip::Leading);
+  EXPECT_EQ(t, u"x  ");
+  t = u"  x  ";
+  StripWhiteSpace(t, Strip::Trailing);
+  EXPECT_EQ(t, u"  x");
+  t = u" \r\n\t ";
+  StripWhiteSpace(t, Strip::Leading | Strip::Trailing);
+  EXPECT_EQ(t, u"");
+  t = u"\u00A0x\u3000";  // only blank, tab, CR and LF are white space
+  StripWhiteSpace(t, Strip::All);
+  EXPECT_EQ(t, u"\u00A0x\u3000");
+}
+
+TEST(TrimAndMid, ClampToTheText) {
+  Text t = u"abcdef";
+  TrimLeft(t, 2);
+  EXPECT_EQ(t, u"cdef");
+  TrimLeft(t, -1);
+  EXPECT_EQ(t, u"cdef");
+  TrimLeft(t, 99);
+  EXPECT_EQ(t, u"");
+
+  t = u"C:\\Users\\\\\\";
+  TrimTrailingBackslashes(t);
+  EXPECT_EQ(t, u"C:\\Users");
+  t = u"\\\\";
+  TrimTrailingBackslashes(t);
+  EXPECT_EQ(t, u"");
+
+  EXPECT_EQ(Mid(u"abcdef", 2, 3), u"bcd");
+  EXPECT_EQ(Mid(u"abcdef", 5, 10), u"ef");
+  EXPECT_EQ(Mid(u"abcdef", 3), u"cdef");
+  EXPECT_EQ(Mid(u"abcdef", 3, -1), u"cdef");
+  EXPECT_EQ(Mid(u"abcdef", 7, 1), u"");
+  EXPECT_EQ(Mid(u"abcdef", 0, 2), u"ab");
+}
+
+TEST(Split, KeepsInnerEmptyPartsButNoTrailingOne) {
+  EXPECT_EQ(Split(u"a\r\nb\r\n", u"\r\n"), (std::vector<Text>{u"a", u"b"}));
+  EXPECT_EQ(Split(u"a\r\n\r\nb", u"\r\n"), (std::vector<Text>{u"a", u"", u"b"}));
+  EXPECT_EQ(Split(u"\r\na", u"\r\n"), (std::vector<Text>{u"", u"a"}));
+  EXPECT_EQ(Split(u"abc", u","), (std::vector<Text>{u"abc"}));
+  EXPECT_EQ(Split(u"", u","), (std::vector<Text>{u""}));
+  EXPECT_EQ(Split(u"a,b", u""), (std::vector<Text>{u"a,b"}));
+  EXPECT_EQ(Split(u"aXbxc", u"x"), (std::vector<Text>{u"aXb", u"c"}));  // case-sensitive
+}
+
+TEST(Replace, EveryOrOnlyTheNthOccurrence) {
+  Text t = u"a.b.c";
+  Replace(t, u".", u"::");
+  EXPECT_EQ(t, u"a::b::c");
+  t = u"a.b.c";
+  Replace(t, u".", u"", 2);
+  EXPECT_EQ(t, u"a.bc");
+  t = u"a.b.c";
+  Replace(t, u".", u"-", -1);
+  EXPECT_EQ(t, u"a.b-c");
+  t = u"aXbxc";
+  Replace(t, u"x", u"+", 0, false);
+  EXPECT_EQ(t, u"a+b+c");
+  t = u"aXbxc";
+  Replace(t, u"x", u"+");
+  EXPECT_EQ(t, u"aXb+c");
+  t = u"aa";  // the replacement is not searched again
+  Replace(t, u"a", u"aa");
+  EXPECT_EQ(t, u"aaaa");
+  t = u"abc";
+  Replace(t, u"", u"x");
+  EXPECT_EQ(t, u"abc");
+}
+
+// ---- numbers ----------------------------------------------------------------
+
+TEST(ToInteger, ReadsTheLeadingDecimalInteger) {
+  EXPECT_EQ(ToInteger(u" 12abc"), 12);
+  EXPECT_EQ(ToInteger(u"\t\r\n-3"), -3);
+  EXPECT_EQ(ToInteger(u"+8"), 8);
+  EXPECT_EQ(ToInteger(u"007"), 7);
+  EXPECT_EQ(ToInteger(u"abc"), 0);
+  EXPECT_EQ(ToInteger(u""), 0);
+  EXPECT_EQ(ToInteger(u"-"), 0);
+  EXPECT_EQ(ToInteger(u"- 5"), 0);
+  EXPECT_EQ(ToInteger(u"16.9"), 16);
+  EXPECT_EQ(ToInteger(u"\uFF15"), 0);  // fullwidth digits are not decimal digits here
+}
+
+TEST(ToInteger, SaturatesOutsideTheSigned32BitRange) {
+  EXPECT_EQ(ToInteger(u"2147483647"), 2147483647);
+  EXPECT_EQ(ToInteger(u"2147483648"), 2147483647);
+  EXPECT_EQ(ToInteger(u"-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ToInteger(u"-2147483649"), -2147483647 - 1);
+  EXPECT_EQ(ToInteger(u"99999999999999999999999999999"), 2147483647);
+  EXPECT_EQ(ToInteger(u"-99999999999999999999999999999x"), -2147483647 - 1);
+  EXPECT_EQ(ToInteger(u"00000000000000000000000000042"), 42);
+}
+
+TEST(FormatNumbers, DecimalWithoutLeadingZeros) {
+  EXPECT_EQ(FormatUnsigned(0), u"0");
+  EXPECT_EQ(FormatUnsigned(5), u"5");
+  EXPECT_EQ(FormatUnsigned(4294967295u), u"4294967295");
+  EXPECT_EQ(FormatSigned(-45), u"-45");
+  EXPECT_EQ(FormatSigned(0), u"0");
+  EXPECT_EQ(FormatSigned(2147483647), u"2147483647");
+  EXPECT_EQ(FormatSigned(-2147483647 - 1), u"-2147483648");
+  EXPECT_EQ(ToInteger(FormatSigned(-2147483647 - 1)), -2147483647 - 1);
+}
+
+TEST(LimitDecimals, CutsToTwoDecimalsWithoutRounding) {
+  const std::pair<Text, Text> cases[] = {
+      {u"16.6666", u"16.66"}, {u"12.5", u"12.5"}, {u"25", u"25"}, {u"3.999", u"3.99"},
+      {u"12.", u"12"},        {u".", u""},        {u"1.2.345", u"1.2.34"}, {u"", u""},
+      {u"-0.129", u"-0.12"},
+  };
+  for (const auto& [in, out] : cases) {
+    Text t = in;
+    LimitDecimals(t);
+    EXPECT_EQ(t, out) << ToUtf8(in);
+  }
+}
+
+TEST(Utf8, RoundTripsAndReplacesWhatHasNoForm) {
+  const Text text = u"a\u00E9\u0416\u20AC\U0001F600";
+  EXPECT_EQ(ToUtf8(text), "a\xC3\xA9\xD0\x96\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
+  EXPECT_EQ(ToUtf8(Text(1, char16_t{0xD800}) + u"x"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(FromUtf8("\xFFx\xC3"), u"\uFFFDx\uFFFD");
+  EXPECT_EQ(FromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");   // overlong
+  EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+}
+
+}  // namespace
+}  // namespace twk

@@ -1,0 +1,108 @@
+#pragma once
+// A process table. Every creation is recorded as the platform would have
+// seen it (the command line in the buffer, the working directory, the show
+// command, and whether WOW64 file-system redirection was off at that moment).
+// What each process does is scripted: fail to start, run for some seconds of
+// a fake clock or for some exit-code queries, then end with a code; or run
+// until the test ends it.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/processes.h"
+
+namespace twk::platform {
+
+class FakeProcesses final : public Processes {
+ public:
+  struct Plan {
+    bool failToStart = false;
+    std::uint32_t exitCode = 0;
+    // The process ends when either limit is reached; with neither it runs
+    // until EndProcess. runSeconds needs the clock given to the constructor.
+    std::optional<std::uint64_t> runSeconds;
+    std::optional<int> runQueries = 0;  // exit-code queries answered "still active"
+    bool exitCodeQueryFails = false;
+  };
+
+  struct Launch {
+    std::uint32_t id = 0;        // 0 when creation failed
+    ProcessHandle handle = kNoProcess;
+    bool hadCommandLine = false;
+    std::u16string commandLine;  // the buffer's text up to its NUL
+    std::optional<std::u16string> workingDirectory;
+    int showCommand = 0;
+    bool redirectionOff = false;
+  };
+
+  explicit FakeProcesses(FakeClock* clock = nullptr) : clock_(clock) {}
+
+  // ---- test controls -------------------------------------------------------
+  // The machine: 64-bit Windows or not, and whether this process is a 32-bit
+  // one on it (only then can file-system redirection be switched off).
+  void SetMachine(bool windows64, bool wow64Process) { wow64_ = windows64 && wow64Process; }
+  // As on systems older than the WOW64 functions: lookups find nothing.
+  void SetWow64FunctionsMissing(bool missing) { functionsMissing_ = missing; }
+  void FailNextDisable() { failNextDisable_ = true; }
+
+  void SetDefaultPlan(const Plan& plan) { defaultPlan_ = plan; }
+  // Processes whose command line contains this text (without regard to case)
+  // follow the plan; the first matching rule wins, later rules are added last.
+  void AddRule(const std::u16string& commandLineContains, const Plan& plan);
+
+  void EndProcess(std::uint32_t id, std::uint32_t exitCode);
+  [[nodiscard]] bool IsRunning(std::uint32_t id);
+
+  const std::vector<Launch>& launches() const { return launches_; }
+  bool redirectionOff() const { return redirectionOff_; }
+  int disableCalls() const { return disableCalls_; }
+  int revertCalls() const { return revertCalls_; }
+  int wow64Queries() const { return wow64Queries_; }
+  std::size_t openHandleCount() const { return handles_.size(); }
+  int badCloses() const { return badCloses_; }
+
+  // ---- Processes -----------------------------------------------------------
+  [[nodiscard]] ProcessHandle Create(char16_t* commandLine, const char16_t* workingDirectory,
+                                     int showCommand) override;
+  [[nodiscard]] bool GetExitCode(ProcessHandle process, std::uint32_t& code) override;
+  void Close(ProcessHandle process) override;
+  [[nodiscard]] bool IsWow64Process() override;
+  [[nodiscard]] bool DisableWow64FsRedirection(std::uintptr_t& oldValue) override;
+  bool RevertWow64FsRedirection(std::uintptr_t oldValue) override;
+
+ private:
+  struct Process {
+    Plan plan;
+    std::uint64_t startMilliseconds = 0;
+    int queries = 0;
+    bool ended = false;
+    std::uint32_t exitCode = 0;
+  };
+
+  const Plan& PlanFor(const std::u16string& commandLine) const;
+  void Update(Process& process);
+
+  FakeClock* clock_;
+  Plan defaultPlan_;
+  std::vector<std::pair<std::u16string, Plan>> rules_;
+  std::map<std::uint32_t, Process> processes_;
+  std::map<ProcessHandle, std::uint32_t> handles_;
+  std::vector<Launch> launches_;
+  std::uint32_t nextId_ = 1000;
+  ProcessHandle nextHandle_ = 0x2000;
+  std::uintptr_t nextToken_ = 0x51;
+  std::uintptr_t disableToken_ = 0;
+  bool wow64_ = false;
+  bool functionsMissing_ = false;
+  bool failNextDisable_ = false;
+  bool redirectionOff_ = false;
+  int disableCalls_ = 0;
+  int revertCalls_ = 0;
+  int wow64Queries_ = 0;
+  int badCloses_ = 0;
+};
+
+}  // namespace twk::platform

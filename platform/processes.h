@@ -1,0 +1,82 @@
+#pragma once
+// What the program needs of processes it starts: create one from a command
+// line, ask whether it has ended, release it; and the WOW64 file-system
+// redirection switch, so that a 32-bit process on 64-bit Windows can start
+// the native programs of the system folder.
+#include <cstdint>
+#include <utility>
+
+namespace twk::platform {
+
+using ProcessHandle = std::uintptr_t;  // 0 = none
+inline constexpr ProcessHandle kNoProcess = 0;
+
+// The exit code a process reports while it is still running.
+inline constexpr std::uint32_t kStillActive = 259;
+
+// Show commands of the new process's first window.
+namespace ShowCommand {
+inline constexpr int Hide = 0;  // SW_HIDE
+inline constexpr int Show = 5;  // SW_SHOW
+}  // namespace ShowCommand
+
+class Processes {
+ public:
+  virtual ~Processes() = default;
+
+  // CreateProcessW with no application name, this command line (a writable,
+  // NUL-terminated buffer, because process creation may write into it; null
+  // means none and fails), no inherited handles, no creation flags, the
+  // caller's environment, the working directory (null: the caller's), and
+  // start-up information that carries only the show command. The new
+  // thread's handle is released at once. 0 when creation failed.
+  [[nodiscard]] virtual ProcessHandle Create(char16_t* commandLine,
+                                             const char16_t* workingDirectory,
+                                             int showCommand) = 0;
+  // GetExitCodeProcess: kStillActive while the process runs.
+  [[nodiscard]] virtual bool GetExitCode(ProcessHandle process, std::uint32_t& code) = 0;
+  // CloseHandle; 0 and all-ones are not handles and are ignored.
+  virtual void Close(ProcessHandle process) = 0;
+
+  // IsWow64Process on the current process, looked up at run time because
+  // old systems lack it. Missing counts as no.
+  [[nodiscard]] virtual bool IsWow64Process() = 0;
+  // Wow64DisableWow64FsRedirection / Wow64RevertWow64FsRedirection for the
+  // calling thread, looked up at run time; false when missing or refused.
+  [[nodiscard]] virtual bool DisableWow64FsRedirection(std::uintptr_t& oldValue) = 0;
+  virtual bool RevertWow64FsRedirection(std::uintptr_t oldValue) = 0;
+};
+
+// Closes the process handle it holds when it goes out of scope.
+class ScopedProcess {
+ public:
+  ScopedProcess() = default;
+  ScopedProcess(Processes& processes, ProcessHandle process)
+      : processes_(&processes), process_(process) {}
+  ~ScopedProcess() { Reset(); }
+  ScopedProcess(ScopedProcess&& other) noexcept
+      : processes_(other.processes_), process_(std::exchange(other.process_, kNoProcess)) {}
+  ScopedProcess& operator=(ScopedProcess&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      processes_ = other.processes_;
+      process_ = std::exchange(other.process_, kNoProcess);
+    }
+    return *this;
+  }
+  ScopedProcess(const ScopedProcess&) = delete;
+  ScopedProcess& operator=(const ScopedProcess&) = delete;
+
+  ProcessHandle get() const { return process_; }
+  explicit operator bool() const { return process_ != kNoProcess; }
+  void Reset() {
+    if (process_ != kNoProcess && processes_ != nullptr) processes_->Close(process_);
+    process_ = kNoProcess;
+  }
+
+ private:
+  Processes* processes_ = nullptr;
+  ProcessHandle process_ = kNoProcess;
+};
+
+}  // namespace twk::platform

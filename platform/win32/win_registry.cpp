@@ -1,0 +1,90 @@
+#include "platform/win32/win_registry.h"
+
+#include <windows.h>
+
+#include "platform/win32/win_wow64.h"
+
+namespace twk::platform::win32 {
+namespace {
+
+HKEY PredefinedKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users: return HKEY_USERS;
+    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+  }
+  return nullptr;
+}
+
+HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+
+const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+}  // namespace
+
+RegistryKey WinRegistry::OpenKey(RegistryRoot root, const std::u16string& subkey,
+                                 std::uint32_t access) {
+  HKEY predefined = PredefinedKey(root);
+  if (predefined == nullptr) return kNoKey;
+  HKEY opened = nullptr;
+  // A null subkey opens the root itself; an empty string would do the same,
+  // but null is what the documentation promises for that case.
+  LSTATUS status = RegOpenKeyExW(predefined, subkey.empty() ? nullptr : Wide(subkey), 0,
+                                 static_cast<REGSAM>(access), &opened);
+  if (status != ERROR_SUCCESS || opened == nullptr) return kNoKey;
+  return reinterpret_cast<RegistryKey>(opened);
+}
+
+void WinRegistry::CloseKey(RegistryKey key) {
+  if (key == kNoKey || key == ~RegistryKey{0}) return;
+  RegCloseKey(ToHkey(key));
+}
+
+bool WinRegistry::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
+                           const void* data, std::uint32_t size) {
+  if (key == kNoKey) return false;
+  return RegSetValueExW(ToHkey(key), Wide(name), 0, type,
+                        size == 0 ? nullptr : static_cast<const BYTE*>(data),
+                        size) == ERROR_SUCCESS;
+}
+
+bool WinRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
+  if (key == kNoKey) return false;
+  return RegDeleteValueW(ToHkey(key), Wide(name)) == ERROR_SUCCESS;
+}
+
+std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key,
+                                                     const std::u16string& name) {
+  if (key == kNoKey) return std::nullopt;
+  // Size first, then the data; a value that grows in between is asked for
+  // again a few times rather than read cut short.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (RegQueryValueExW(ToHkey(key), Wide(name), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    RegistryValue value;
+    value.type = type;
+    if (size == 0) return value;
+    value.data.assign(size, 0);
+    DWORD read = size;
+    LSTATUS status =
+        RegQueryValueExW(ToHkey(key), Wide(name), nullptr, &type, value.data.data(), &read);
+    if (status == ERROR_MORE_DATA) continue;
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    value.type = type;
+    value.data.resize(read);
+    return value;
+  }
+  return std::nullopt;
+}
+
+bool WinRegistry::IsWow64Process() { return CurrentProcessIsWow64(); }
+
+}  // namespace twk::platform::win32

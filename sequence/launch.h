@@ -1,0 +1,37 @@
+#pragma once
+// Every program this tool starts goes through LaunchProcess: itself (the
+// Setup buttons), the idle-task command, the partition optimiser. The waiting
+// variant lives with the application, which owns the event pump it waits on.
+#include <cstdint>
+
+#include "platform/processes.h"
+#include "settings/strings.h"
+
+namespace twk::sequence {
+
+namespace LaunchFlags {
+inline constexpr std::uint32_t None = 0;
+// Switch WOW64 file-system redirection off around the creation, so that a
+// 32-bit process on 64-bit Windows reaches the native system folder.
+inline constexpr std::uint32_t NoFsRedirection = 2;
+}  // namespace LaunchFlags
+
+// Process creation may write into the command line, so it gets a copy of at
+// most this many characters (a longer one is cut) plus the terminating NUL.
+inline constexpr std::size_t kMaxCommandLine = 32000;
+
+// Starts commandLine (empty: none, and creation fails) in workingDirectory
+// (empty: the caller's) with the given show command. The caller owns and
+// closes the returned handle; 0 when the process could not be created.
+[[nodiscard]] platform::ProcessHandle LaunchProcess(platform::Processes& processes,
+                                                    const Text& commandLine,
+                                                    const Text& workingDirectory,
+                                                    int showCommand, std::uint32_t flags);
+
+// Switches WOW64 file-system redirection off for the calling thread; true
+// when it did, with oldValue to hand back to the revert. False (oldValue 0)
+// when the process does not run under WOW64 or the functions are missing.
+[[nodiscard]] bool DisableFsRedirection(platform::Processes& processes,
+                                        std::uintptr_t& oldValue);
+
+}  // namespace twk::sequence

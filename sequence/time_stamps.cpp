@@ -1,0 +1,180 @@
+#include "sequence/time_stamps.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace twk::sequence {
+namespace {
+
+namespace key = settings::key;
+namespace section = settings::section;
+
+// A fraction within this of a whole number counts as none: the stamps are
+// whole seconds, and the differences and ratios of doubles carry noise.
+constexpr double kTolerance = 9e-11;
+
+Text FormatInt64(std::int64_t value) {
+  // Through the unsigned magnitude so that the most negative value works too.
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
+                                      : static_cast<std::uint64_t>(value);
+  Text digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) digits.insert(digits.begin(), u'-');
+  return digits;
+}
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+bool IsCSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
+}
+
+}  // namespace
+
+Text FormatNumber(double value) {
+  // A stamp is read from a file anyone can edit; a number beyond the 64-bit
+  // range must not reach the conversion below, which would be undefined.
+  constexpr double kTwoTo63 = 9223372036854775808.0;
+  if (std::isnan(value)) return u"0";
+  if (value >= kTwoTo63) return FormatInt64(std::numeric_limits<std::int64_t>::max());
+  if (value < -kTwoTo63) return FormatInt64(std::numeric_limits<std::int64_t>::min());
+
+  const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
+  const double fraction = value - static_cast<double>(whole);
+  if (fraction - std::trunc(fraction) <= kTolerance) return FormatInt64(whole);
+
+  // As many decimals as it takes for the rest to fall within the tolerance,
+  // which grows tenfold with each decimal: at most 11.
+  double tolerance = kTolerance;
+  double shifted = fraction;
+  int decimals = 0;
+  do {
+    tolerance *= 10;
+    shifted *= 10;
+    ++decimals;
+  } while (shifted - std::trunc(shifted) > tolerance);
+
+  std::int64_t limit = 1;
+  for (int i = 0; i < decimals; ++i) limit *= 10;
+  std::int64_t digits = static_cast<std::int64_t>(std::trunc(shifted));
+  // Rounding in the multiplications may carry a fraction just below 1 up to
+  // a whole 10^k; the digits are truncated, so keep the largest below it.
+  if (digits >= limit) digits = limit - 1;
+
+  Text decimalText = FormatInt64(digits);
+  decimalText.insert(0, static_cast<std::size_t>(decimals) - decimalText.size(), u'0');
+  return FormatInt64(whole) + u"." + decimalText;
+}
+
+double ParseStamp(const Text& text) {
+  std::size_t at = 0;
+  while (at < text.size() && IsCSpace(text[at])) ++at;
+
+  std::string number;
+  if (at < text.size() && (text[at] == u'+' || text[at] == u'-')) {
+    if (text[at] == u'-') number += '-';
+    ++at;
+  }
+  std::size_t mantissaDigits = 0;
+  for (; at < text.size() && IsDigit(text[at]); ++at, ++mantissaDigits) {
+    number += static_cast<char>(text[at]);
+  }
+  if (at < text.size() && text[at] == u'.') {
+    number += '.';
+    for (++at; at < text.size() && IsDigit(text[at]); ++at, ++mantissaDigits) {
+      number += static_cast<char>(text[at]);
+    }
+  }
+  if (mantissaDigits == 0) return 0;
+
+  // An exponent counts only when at least one digit follows its sign.
+  if (at < text.size() && (text[at] == u'e' || text[at] == u'E')) {
+    std::size_t probe = at + 1;
+    std::string exponent = "e";
+    if (probe < text.size() && (text[probe] == u'+' || text[probe] == u'-')) {
+      exponent += static_cast<char>(text[probe]);
+      ++probe;
+    }
+    if (probe < text.size() && IsDigit(text[probe])) {
+      for (; probe < text.size() && IsDigit(text[probe]); ++probe) {
+        exponent += static_cast<char>(text[probe]);
+      }
+      number += exponent;
+    }
+  }
+
+  double value = 0;
+  const char* first = number.data();
+  const char* last = number.data() + number.size();
+  auto [end, error] = std::from_chars(first, last, value);
+  if (error == std::errc::result_out_of_range) {
+    // Like wcstod: overflow gives an infinity, underflow (nearly) zero. The
+    // text holds only digits, sign, point and exponent here, so the C
+    // library's reading does not depend on the locale's decimal point
+    // beyond "." being it, as in the "C" locale every program starts in.
+    return std::strtod(number.c_str(), nullptr);
+  }
+  if (error != std::errc() || end != last) return 0;
+  return value;
+}
+
+bool StoreTimeStamp(settings::SettingsFile& settings, platform::Clock& clock, const Text& key,
+                    const Text& section, double seconds) {
+  if (seconds == 0) seconds = static_cast<double>(clock.CurrentSecond());
+  return settings.SetValue(section, key, FormatNumber(seconds)) != 0;
+}
+
+bool RecordRebootDuration(settings::SettingsFile& settings, platform::Clock& clock,
+                          std::uint32_t currentReboot, std::uint64_t bootSecond) {
+  if (bootSecond == 0) bootSecond = clock.CurrentSecond();
+
+  // Restart 1 was requested by the setup, every later one by a reboot step.
+  const Text shutdownKey = currentReboot == 2 ? key::FirstShutDown : key::LastShutDown;
+  const Text* stored = settings.GetValue(section::TimeStamps, shutdownKey);
+  const double shutdown = stored != nullptr ? ParseStamp(*stored) : 0;
+  const Text duration = FormatNumber(static_cast<double>(bootSecond) - shutdown);
+
+  const Text historyKey = settings::HistoryKey(currentReboot - 1);
+  const Text* existing = settings.GetValue(section::History, historyKey);
+  if (existing != nullptr && !existing->empty()) return false;
+  return settings.SetValue(section::History, historyKey, duration) != 0;
+}
+
+bool RecordTimeStamp(settings::SettingsFile& settings, platform::Clock& clock,
+                     std::uint32_t currentReboot, TimeStampKind kind) {
+  switch (kind) {
+    case TimeStampKind::SequenceStart:
+      // A new sequence: nothing of the previous one may be mistaken for it.
+      settings.RemoveSection(section::TimeStamps);
+      settings.RemoveSection(section::History);
+      return StoreTimeStamp(settings, clock, key::FirstShutDown, section::TimeStamps, 0);
+    case TimeStampKind::FirstBootUp: {
+      // One reading for both, so that FirstBootUp and the duration of
+      // restart 1 agree to the second.
+      const std::uint64_t now = clock.CurrentSecond();
+      StoreTimeStamp(settings, clock, key::FirstBootUp, section::TimeStamps,
+                     static_cast<double>(now));
+      return RecordRebootDuration(settings, clock, currentReboot, now);
+    }
+    case TimeStampKind::LastShutDown:
+      return StoreTimeStamp(settings, clock, key::LastShutDown, section::TimeStamps,
+                            static_cast<double>(clock.CurrentSecond()));
+    case TimeStampKind::LastBootUp: {
+      // A stamp is already there when the result start runs a second time
+      // (e.g. relaunched elevated): the first reading is the measurement.
+      const Text* existing = settings.GetValue(section::TimeStamps, key::LastBootUp);
+      if (existing != nullptr && existing->size() > 5) return true;
+      return StoreTimeStamp(settings, clock, key::LastBootUp, section::TimeStamps,
+                            static_cast<double>(clock.CurrentSecond()));
+    }
+  }
+  return false;
+}
+
+}  // namespace twk::sequence

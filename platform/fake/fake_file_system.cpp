@@ -355,7 +355,8 @@ FileHandle FakeFileSystem::Open(const std::u16string& path, bool write, bool sha
                                 Disposition disposition) {
   OpenCall& call = openCalls_.emplace_back(OpenCall{path, write, shareRead, disposition, 0});
   auto parsed = Parse(path);
-  if (!parsed || parsed->parts.empty()) return 0;
+  // A file name ending in a separator names a folder, which CreateFileW refuses.
+  if (!parsed || parsed->parts.empty() || path.back() == kBackslash || path.back() == u'/') return 0;
   std::u16string key = Key(parsed->Canonical());
   if (ShouldFail(Op::Open, key)) return 0;
 

@@ -1,0 +1,443 @@
+// The text-file layer over the in-memory file system: encodings and marks,
+// the open flags, and folder creation with Windows path rules.
+#include "settings/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_file_system.h"
+#include "settings/strings.h"
+
+namespace twk::settings {
+namespace {
+
+using namespace std::string_literals;
+using platform::Disposition;
+using platform::FakeFileSystem;
+using Op = FakeFileSystem::Op;
+
+constexpr char16_t kPath[] = u"C:\\Users\\Ann\\AppData\\Roaming\\Tarnwick\\TWK.ini";
+constexpr std::uint32_t kSaveMode =
+    TextMode::Overwrite | TextMode::Exclusive | TextMode::CreatePath | TextMode::Utf16LE;
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs.AddDrive(u'C'); }
+
+  // Opens path in mode 0 and reads everything; the count must match the text.
+  std::u16string ReadFile(const std::u16string& path, std::uint32_t* modeAfterOpen = nullptr) {
+    TextFile file(fs);
+    EXPECT_NE(file.Open(path, TextMode::Read), 0);
+    if (modeAfterOpen) *modeAfterOpen = file.mode();
+    std::u16string text = u"sentinel";
+    const std::size_t count = file.ReadAllText(text);
+    EXPECT_EQ(count, text.size());
+    return text;
+  }
+
+  FakeFileSystem fs;
+};
+
+// ---- reading: marks and encodings ----------------------------------------------
+
+TEST_F(TextFileTest, ByteOrderMarkChoosesTheEncodingAndIsNotPartOfTheText) {
+  struct Case {
+    std::string bytes;
+    std::u16string text;
+    std::uint32_t encoding;
+  };
+  const Case cases[] = {
+      {"\xFF\xFE" "A\0\xE4\0\xAC\x20"s, u"A\u00E4\u20AC", TextMode::Utf16LE},
+      {"\xFE\xFF" "\0A\0\xE4\x20\xAC"s, u"A\u00E4\u20AC", TextMode::Utf16BE},
+      {"\xEF\xBB\xBF" "A\xC3\xA4\xE2\x82\xAC", u"A\u00E4\u20AC", TextMode::Utf8},
+      {"A\xE4\x80", u"A\u00E4\u20AC", 0},  // no mark: the ANSI code page (1252 here)
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(fs.SetFile(kPath, c.bytes));
+    std::uint32_t mode = 0xFFFF;
+    EXPECT_EQ(ReadFile(kPath, &mode), c.text) << "encoding " << c.encoding;
+    EXPECT_EQ(mode & TextMode::EncodingMask, c.encoding);
+  }
+}
+
+TEST_F(TextFileTest, DetectedMarkReplacesTheEncodingAskedFor) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF\0A"s));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Utf8 | TextMode::Utf16LE | TextMode::Exclusive), 0);
+  EXPECT_EQ(file.mode(), TextMode::Utf16BE | TextMode::Exclusive);
+  std::u16string text;
+  EXPECT_EQ(file.ReadAllText(text), 1u);
+  EXPECT_EQ(text, u"A");
+}
+
+TEST_F(TextFileTest, WithoutAMarkTheEncodingFlagsAskedForStand) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xC3\xA4x"));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Utf8NoBom), 0);
+  EXPECT_EQ(file.mode(), TextMode::Utf8NoBom);
+  std::u16string text;
+  EXPECT_EQ(file.ReadAllText(text), 2u);
+  EXPECT_EQ(text, u"\u00E4x");  // and reading starts at the first byte again
+}
+
+TEST_F(TextFileTest, EmptyFilesAndFilesOfOnlyAMarkReadAsNothing) {
+  for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xFE\xFF"s, "\xEF\xBB\xBF"s}) {
+    ASSERT_TRUE(fs.SetFile(kPath, bytes));
+    TextFile file(fs);
+    ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
+    std::u16string text = u"old";
+    EXPECT_EQ(file.ReadAllText(text), 0u) << bytes.size() << " bytes";
+    EXPECT_EQ(text, u"");
+  }
+  EXPECT_EQ(fs.FileBytes(kPath), "\xEF\xBB\xBF");  // reading wrote nothing
+}
+
+TEST_F(TextFileTest, ShortFilesWithoutAMarkAreReadFromTheirFirstByte) {
+  ASSERT_TRUE(fs.SetFile(kPath, "x"));
+  EXPECT_EQ(ReadFile(kPath), u"x");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFFx"));
+  EXPECT_EQ(ReadFile(kPath), u"\u00FFx");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xEF\xBB"));  // a cut-off UTF-8 mark is ANSI text
+  EXPECT_EQ(ReadFile(kPath), u"\u00EF\u00BB");
+}
+
+TEST_F(TextFileTest, TextEndsAtTheFirstZeroCharacterOrByte) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0\0\0B\0"s));
+  EXPECT_EQ(ReadFile(kPath), u"A");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF" "\0A\0\0\0B"s));
+  EXPECT_EQ(ReadFile(kPath), u"A");
+  // A zero byte that is half of a character does not end UTF-16 text.
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\0\x4E" "B\0"s));
+  EXPECT_EQ(ReadFile(kPath), u"\u4E00B");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xEF\xBB\xBF" "ab\0cd"s));
+  EXPECT_EQ(ReadFile(kPath), u"ab");
+  ASSERT_TRUE(fs.SetFile(kPath, "ab\0cd"s));
+  EXPECT_EQ(ReadFile(kPath), u"ab");
+  ASSERT_TRUE(fs.SetFile(kPath, "\0ab"s));
+  EXPECT_EQ(ReadFile(kPath), u"");
+}
+
+TEST_F(TextFileTest, OddByteCountPairsTheLastByteWithAZeroByte) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0B"s));
+  EXPECT_EQ(ReadFile(kPath), u"AB");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF" "\0A\x42"s));
+  EXPECT_EQ(ReadFile(kPath), u"A\u4200");
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\0"s));  // a lone zero byte: nothing
+  EXPECT_EQ(ReadFile(kPath), u"");
+}
+
+TEST_F(TextFileTest, BrokenTextSurvivesReadingAsFarAsEachEncodingAllows) {
+  // UTF-16 is taken as it is, unpaired surrogates included.
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\x00\xD8" "a\0" "\x00\xDC"s));
+  EXPECT_EQ(ReadFile(kPath), (std::u16string{char16_t(0xD800), u'a', char16_t(0xDC00)}));
+  // Invalid UTF-8 becomes U+FFFD, the rest of the text stays.
+  ASSERT_TRUE(fs.SetFile(kPath, "\xEF\xBB\xBF" "a\xED\xA0\x80" "b\xC3"));
+  EXPECT_EQ(ReadFile(kPath), u"a\uFFFD\uFFFD\uFFFDb\uFFFD");
+}
+
+TEST_F(TextFileTest, ReadingFailsSoundly) {
+  TextFile closed(fs);
+  std::u16string text = u"old";
+  EXPECT_EQ(closed.ReadAllText(text), 0u);
+  EXPECT_EQ(text, u"");
+
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
+  fs.FailNext(Op::Read);
+  EXPECT_EQ(file.ReadAllText(text), 0u);
+  fs.FailNext(Op::Size);
+  EXPECT_EQ(file.ReadAllText(text), 0u);
+}
+
+TEST_F(TextFileTest, FileTooLargeForOneReadIsRefusedWithoutAllocatingIt) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  for (std::uint64_t size : {0xFFFF'FFFEull, 0xFFFF'FFFFull, 0x1'0000'0000ull, ~0ull}) {
+    fs.SetReportedSize(kPath, size);
+    TextFile file(fs);
+    ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
+    std::u16string text;
+    EXPECT_EQ(file.ReadAllText(text), 0u) << size;
+    EXPECT_EQ(text, u"");
+  }
+}
+
+// ---- opening: flags, marks, positions ------------------------------------------
+
+TEST_F(TextFileTest, ModeFlagsChooseAccessShareAndDisposition) {
+  struct Case {
+    std::uint32_t mode;
+    bool write, shareRead;
+    Disposition disposition;
+  };
+  const Case cases[] = {
+      {TextMode::Read, false, true, Disposition::OpenExisting},
+      {TextMode::Exclusive, false, false, Disposition::OpenExisting},
+      {TextMode::Append, true, true, Disposition::OpenAlways},
+      {TextMode::Overwrite, true, true, Disposition::CreateAlways},
+      {TextMode::Append | TextMode::Overwrite, true, true, Disposition::CreateAlways},
+      {kSaveMode, true, false, Disposition::CreateAlways},
+  };
+  ASSERT_TRUE(fs.SetFile(kPath, "text"));
+  for (const Case& c : cases) {
+    TextFile file(fs);
+    EXPECT_NE(file.Open(kPath, c.mode), 0) << std::hex << c.mode;
+    const auto& call = fs.openCalls().back();
+    EXPECT_EQ(call.path, kPath);
+    EXPECT_EQ(call.write, c.write) << std::hex << c.mode;
+    EXPECT_EQ(call.shareRead, c.shareRead) << std::hex << c.mode;
+    EXPECT_EQ(call.disposition, c.disposition) << std::hex << c.mode;
+  }
+  EXPECT_EQ(fs.openHandleCount(), 0u);  // each file closed when it went away
+}
+
+TEST_F(TextFileTest, SaveModeOnAnExistingFileLeavesExactlyTheLittleEndianMark) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "o\0l\0d\0"s));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE");
+  EXPECT_EQ(file.WriteText(u"[Setup]\r\n"), 18u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE[\0S\0e\0t\0u\0p\0]\0\r\0\n\0"s);
+  EXPECT_EQ(ReadFile(kPath), u"[Setup]\r\n");
+}
+
+TEST_F(TextFileTest, NewFileGetsTheMarkOfTheFirstEncodingByPrecedence) {
+  struct Case {
+    std::uint32_t encodings;
+    std::string mark;
+  };
+  const Case cases[] = {
+      {TextMode::Utf8 | TextMode::Utf16LE | TextMode::Utf16BE, "\xEF\xBB\xBF"},
+      {TextMode::Utf16LE | TextMode::Utf16BE, "\xFF\xFE"},
+      {TextMode::Utf16BE, "\xFE\xFF"},
+      {TextMode::Utf8NoBom, ""},
+      {0, ""},
+  };
+  for (const Case& c : cases) {
+    for (std::uint32_t write : {TextMode::Overwrite, TextMode::Append}) {
+      ASSERT_TRUE(fs.Delete(kPath) || !fs.Exists(kPath));
+      TextFile file(fs);
+      ASSERT_NE(file.Open(kPath, write | TextMode::CreatePath | c.encodings), 0);
+      EXPECT_EQ(fs.FileBytes(kPath), c.mark) << std::hex << c.encodings << " " << write;
+      EXPECT_EQ(file.mode(), write | TextMode::CreatePath | c.encodings);
+    }
+  }
+}
+
+TEST_F(TextFileTest, NoMarkIsWrittenWithoutAWriteFlagOrInBinaryMode) {
+  ASSERT_TRUE(fs.SetFile(kPath, ""));
+  {
+    TextFile file(fs);
+    ASSERT_NE(file.Open(kPath, TextMode::Utf16LE), 0);
+  }
+  EXPECT_EQ(fs.FileBytes(kPath), "");
+  {
+    TextFile file(fs);
+    ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Binary | TextMode::Utf8), 0);
+  }
+  EXPECT_EQ(fs.FileBytes(kPath), "");
+}
+
+TEST_F(TextFileTest, BinaryModeLeavesAMarkAloneAndReadsFromTheStart) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Binary | TextMode::Utf16LE), 0);
+  EXPECT_EQ(file.mode(), TextMode::Binary | TextMode::Utf16LE);
+  std::u16string text;
+  EXPECT_EQ(file.ReadAllText(text), 2u);
+  EXPECT_EQ(text, u"\uFEFFA");
+}
+
+TEST_F(TextFileTest, FailedMarkWriteClosesTheFileAndClearsTheMode) {
+  fs.FailNext(Op::Write);
+  TextFile file(fs);
+  EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(file.handle(), 0);
+  EXPECT_EQ(file.mode(), 0u);
+  EXPECT_EQ(fs.openHandleCount(), 0u);
+
+  fs.LimitWrites(1);  // only half of the mark fits on the disk
+  EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(fs.openHandleCount(), 0u);
+}
+
+TEST_F(TextFileTest, AppendDetectsTheEncodingAndWritesAtTheEnd) {
+  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "a\0"s));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Append | TextMode::Utf8), 0);
+  EXPECT_EQ(file.mode(), TextMode::Append | TextMode::Utf16LE);
+  EXPECT_EQ(file.WriteText(u"b"), 2u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE" "a\0b\0"s);
+}
+
+TEST_F(TextFileTest, OpeningAgainClosesTheFileHeldBefore) {
+  ASSERT_TRUE(fs.SetFile(kPath, "x"));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Exclusive), 0);
+  // The exclusive handle must be gone, or this second open would be refused.
+  EXPECT_NE(file.Open(kPath, TextMode::Exclusive), 0);
+  EXPECT_EQ(fs.openHandleCount(), 1u);
+  EXPECT_EQ(file.Open(u"C:\\missing.ini", TextMode::Read), 0);
+  EXPECT_EQ(fs.openHandleCount(), 0u);
+}
+
+TEST_F(TextFileTest, FileOpenElsewhereWithoutSharingCannotBeOpened) {
+  ASSERT_TRUE(fs.SetFile(kPath, "x"));
+  TextFile writer(fs);
+  ASSERT_NE(writer.Open(kPath, TextMode::Append | TextMode::Exclusive), 0);
+  TextFile reader(fs);
+  EXPECT_EQ(reader.Open(kPath, TextMode::Read), 0);
+}
+
+// ---- writing ---------------------------------------------------------------------
+
+TEST_F(TextFileTest, WriteTextConvertsToTheFileEncoding) {
+  const std::u16string text = u"A\u00E4\u20AC";
+  struct Case {
+    std::uint32_t encoding;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {TextMode::Utf16LE, "A\0\xE4\0\xAC\x20"s},
+      {TextMode::Utf16BE, "\0A\0\xE4\x20\xAC"s},
+      {TextMode::Utf8, "A\xC3\xA4\xE2\x82\xAC"},
+      {TextMode::Utf8NoBom, "A\xC3\xA4\xE2\x82\xAC"},
+      {0, "A\xE4\x80"},
+  };
+  ASSERT_TRUE(fs.SetFile(kPath, ""));
+  for (const Case& c : cases) {
+    TextFile file(fs);
+    ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Binary | c.encoding), 0);
+    EXPECT_EQ(file.WriteText(text), c.bytes.size());
+    file.Close();
+    EXPECT_EQ(fs.FileBytes(kPath), c.bytes) << std::hex << c.encoding;
+  }
+}
+
+TEST_F(TextFileTest, UnpairedSurrogatesStayInUtf16AndBecomeReplacementsInUtf8) {
+  const std::u16string text{u'a', char16_t(0xDC00), u'b'};
+  ASSERT_TRUE(fs.SetFile(kPath, ""));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Utf16LE), 0);
+  EXPECT_EQ(file.WriteText(text), 6u);
+  file.Close();
+  EXPECT_EQ(ReadFile(kPath), text);
+
+  ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Utf8), 0);
+  EXPECT_EQ(file.WriteText(text), 5u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "\xEF\xBB\xBF" "a\xEF\xBF\xBD" "b");
+}
+
+TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
+  TextFile file(fs);
+  EXPECT_EQ(file.WriteText(u"x"), 0u);  // not open
+  ASSERT_NE(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(file.WriteText(u""), 0u);
+  fs.FailNext(Op::Write);
+  EXPECT_EQ(file.WriteText(u"x"), 0u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE");
+
+  ASSERT_TRUE(fs.SetFile(kPath, "x"));
+  ASSERT_NE(file.Open(kPath, TextMode::Read | TextMode::Utf16LE), 0);
+  EXPECT_EQ(file.WriteText(u"x"), 0u);  // opened for reading
+}
+
+TEST_F(TextFileTest, PositionAndFlushNeedAnOpenFile) {
+  TextFile file(fs);
+  EXPECT_FALSE(file.SetPosition(0, platform::SeekOrigin::Begin));
+  EXPECT_FALSE(file.Flush());
+  ASSERT_NE(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(file.WriteText(u"abc"), 6u);
+  EXPECT_TRUE(file.SetPosition(-4, platform::SeekOrigin::End));
+  EXPECT_EQ(file.WriteText(u"X"), 2u);
+  EXPECT_TRUE(file.Flush());
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE" "a\0X\0c\0"s);
+}
+
+// ---- folders ---------------------------------------------------------------------
+
+TEST_F(TextFileTest, CreatePathMakesTheMissingFoldersFromTheDriveDown) {
+  ASSERT_TRUE(fs.AddFolder(u"C:\\Users\\Ann\\AppData"));
+  TextFile file(fs);
+  ASSERT_NE(file.Open(kPath, kSaveMode), 0);
+  EXPECT_EQ(fs.createdFolders(),
+            (std::vector<std::u16string>{u"\\\\?\\C:\\Users\\Ann\\AppData\\Roaming",
+                                         u"\\\\?\\C:\\Users\\Ann\\AppData\\Roaming\\Tarnwick"}));
+  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE");
+}
+
+TEST_F(TextFileTest, CreatePathCutsTheFolderOnlyWhereAFolderCanBe) {
+  TextFile file(fs);
+  // A file in the root: the folder "C:" is too short to create.
+  ASSERT_NE(file.Open(u"C:\\TWK.ini", kSaveMode), 0);
+  // Trailing backslashes are not the last separator.
+  EXPECT_EQ(file.Open(u"C:\\a\\b\\\\", TextMode::Overwrite | TextMode::CreatePath), 0);
+  EXPECT_TRUE(fs.FolderExists(u"C:\\a"));
+  EXPECT_FALSE(fs.Exists(u"C:\\a\\b"));
+  // A bare file name lies in the current folder; no folder of its name is made.
+  EXPECT_EQ(file.Open(u"TWK.ini", kSaveMode), 0);  // the fake has no current folder
+  EXPECT_EQ(fs.createdFolders(), (std::vector<std::u16string>{u"\\\\?\\C:\\a"}));
+  EXPECT_EQ(fs.openCalls().size(), 3u);
+}
+
+TEST_F(TextFileTest, CreatePathFailureOpensNothing) {
+  fs.FailOn(Op::CreateDirectory, u"C:\\Users");
+  TextFile file(fs);
+  EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
+  EXPECT_TRUE(fs.openCalls().empty());
+  EXPECT_FALSE(fs.Exists(u"C:\\Users"));
+}
+
+TEST_F(TextFileTest, CreateFolderTreeOfAnExistingFolderCreatesNothing) {
+  ASSERT_TRUE(fs.AddFolder(u"C:\\Data\\Sub"));
+  EXPECT_TRUE(CreateFolderTree(fs, u"c:\\data\\sub\\"));
+  EXPECT_TRUE(CreateFolderTree(fs, u"\\\\?\\C:\\Data"));
+  EXPECT_TRUE(fs.createdFolders().empty());
+}
+
+TEST_F(TextFileTest, CreateFolderTreeCreatesAFolderWhoseParentExistsInOneStep) {
+  ASSERT_TRUE(fs.AddFolder(u"C:\\Data"));
+  EXPECT_TRUE(CreateFolderTree(fs, u"C:\\Data\\New\\"));
+  EXPECT_EQ(fs.createdFolders(), (std::vector<std::u16string>{u"\\\\?\\C:\\Data\\New"}));
+}
+
+TEST_F(TextFileTest, CreateFolderTreeStopsAtTheFirstLevelThatCannotBeCreated) {
+  ASSERT_TRUE(fs.SetFile(u"C:\\a\\file", "x"));
+  EXPECT_FALSE(CreateFolderTree(fs, u"C:\\a\\file\\b"));
+  fs.FailOn(Op::CreateDirectory, u"C:\\x\\y");
+  EXPECT_FALSE(CreateFolderTree(fs, u"C:\\x\\y\\z"));
+  EXPECT_EQ(fs.createdFolders(), (std::vector<std::u16string>{u"\\\\?\\C:\\x"}));
+  EXPECT_FALSE(CreateFolderTree(fs, u"Q:\\x"));  // no such drive
+}
+
+TEST_F(TextFileTest, CreateFolderTreeOfABareDriveAsksAboutTheRoot) {
+  for (const char16_t* drive : {u"C:", u"C:\\", u"c:\\\\", u"\\\\?\\C:\\"}) {
+    EXPECT_TRUE(CreateFolderTree(fs, drive)) << ToUtf8(drive);
+  }
+  EXPECT_FALSE(CreateFolderTree(fs, u"Q:"));
+  EXPECT_FALSE(CreateFolderTree(fs, u"Q:\\"));
+  EXPECT_TRUE(fs.createdFolders().empty());
+}
+
+TEST_F(TextFileTest, CreateFolderTreeRefusesTooShortPaths) {
+  for (const char16_t* path : {u"", u"\\", u"C", u"ab", u"\\\\?\\", u"\\\\?\\C"}) {
+    EXPECT_FALSE(CreateFolderTree(fs, path)) << ToUtf8(path);
+  }
+  EXPECT_TRUE(fs.createdFolders().empty());
+}
+
+TEST_F(TextFileTest, CreateFolderTreeOnANetworkShareKeepsTheTwoBackslashes) {
+  ASSERT_TRUE(fs.AddShare(u"\\\\server\\share"));
+  EXPECT_TRUE(CreateFolderTree(fs, u"\\\\server\\share\\a\\b"));
+  EXPECT_EQ(fs.createdFolders(),
+            (std::vector<std::u16string>{u"\\\\server\\share\\a", u"\\\\server\\share\\a\\b"}));
+  EXPECT_FALSE(CreateFolderTree(fs, u"\\\\other\\share\\a"));
+  EXPECT_FALSE(CreateFolderTree(fs, u"\\\\server"));  // one part: nothing to build on
+}
+
+}  // namespace
+}  // namespace twk::settings

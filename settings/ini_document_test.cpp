@@ -351,6 +351,13 @@ TEST_F(SettingsFileTest, HugeLinesAndUnclosedBracketsAreKeptWhole) {
   EXPECT_EQ(Lines()[2], open);
 }
 
+TEST_F(SettingsFileTest, AHeaderTooLongForTheMatcherIsStillAHeader) {
+  // Backtracking over eleven million characters exceeds PCRE2's match limit.
+  const Text line = u"[a]" + Text(11'000'000, u'x');
+  EXPECT_TRUE(doc.IsSectionHeader(line));
+  EXPECT_FALSE(doc.IsSectionHeader(Text(1, u'[') + Text(11'000'000, u'x')));
+}
+
 TEST_F(SettingsFileTest, UnpairedSurrogatesSurviveARoundTrip) {
   const Text odd = Text(u"[S]\r\nK=") + char16_t{0xD800} + u"x" + char16_t{0xDC00} + u"\r\n";
   ASSERT_TRUE(LoadText(odd));

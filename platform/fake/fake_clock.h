@@ -27,6 +27,9 @@ class FakeClock final : public Clock {
   }
   // While failing, every reading is 0, as when the time conversion fails.
   void SetFailing(bool failing) { failing_ = failing; }
+  // Time passes by this much after every reading, so that code which reads
+  // the clock twice where once was meant gets two different answers.
+  void AdvanceOnEachReading(std::uint64_t milliseconds) { perReading_ = milliseconds; }
 
   std::uint64_t milliseconds() const { return milliseconds_; }
   std::uint64_t readings() const { return readings_; }
@@ -34,12 +37,15 @@ class FakeClock final : public Clock {
   // ---- Clock ---------------------------------------------------------------
   [[nodiscard]] std::uint64_t CurrentSecond() override {
     ++readings_;
-    return failing_ ? 0 : milliseconds_ / 1000;
+    const std::uint64_t second = milliseconds_ / 1000;
+    milliseconds_ += perReading_;
+    return failing_ ? 0 : second;
   }
 
  private:
   std::uint64_t milliseconds_ = 0;
   std::uint64_t readings_ = 0;
+  std::uint64_t perReading_ = 0;
   bool failing_ = false;
 };
 

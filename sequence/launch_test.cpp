@@ -1,0 +1,133 @@
+#include "sequence/launch.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_processes.h"
+
+namespace twk::sequence {
+namespace {
+
+using platform::FakeProcesses;
+using platform::ScopedProcess;
+
+class LaunchTest : public ::testing::Test {
+ protected:
+  platform::ProcessHandle Launch(const Text& command, std::uint32_t flags,
+                                 const Text& folder = u"C:\\Tools") {
+    return LaunchProcess(processes, command, folder, platform::ShowCommand::Show, flags);
+  }
+  const FakeProcesses::Launch& Last() const { return processes.launches().back(); }
+
+  FakeProcesses processes;
+};
+
+TEST_F(LaunchTest, StartsTheCommandInTheFolderWithTheShowCommand) {
+  ScopedProcess process(processes,
+                        LaunchProcess(processes, u"C:\\Tools\\x.exe /a", u"C:\\Tools", 5, 0));
+  ASSERT_TRUE(process);
+  ASSERT_EQ(processes.launches().size(), 1u);
+  EXPECT_EQ(Last().commandLine, u"C:\\Tools\\x.exe /a");
+  EXPECT_EQ(Last().workingDirectory, Text(u"C:\\Tools"));
+  EXPECT_EQ(Last().showCommand, 5);
+  EXPECT_EQ(Last().handle, process.get());
+  EXPECT_EQ(processes.openHandleCount(), 1u) << "the handle belongs to the caller";
+  process.Reset();
+  EXPECT_EQ(processes.openHandleCount(), 0u);
+  EXPECT_EQ(processes.badCloses(), 0);
+}
+
+TEST_F(LaunchTest, EmptyTextsMeanNone) {
+  ScopedProcess process(processes, LaunchProcess(processes, u"x.exe", u"", 0, 0));
+  EXPECT_TRUE(process);
+  EXPECT_FALSE(Last().workingDirectory.has_value()) << "the caller's folder";
+
+  EXPECT_EQ(LaunchProcess(processes, u"", u"C:\\", 5, 0), platform::kNoProcess);
+  EXPECT_FALSE(Last().hadCommandLine);
+}
+
+TEST_F(LaunchTest, ACommandLineIsCutAfter32000Characters) {
+  Text exact(kMaxCommandLine, u'a');
+  ScopedProcess first(processes, Launch(exact, 0));
+  EXPECT_EQ(Last().commandLine, exact);
+
+  Text longer = u"run " + Text(kMaxCommandLine, u'b');
+  ScopedProcess second(processes, Launch(longer, 0));
+  EXPECT_EQ(Last().commandLine.size(), kMaxCommandLine);
+  EXPECT_EQ(Last().commandLine, longer.substr(0, kMaxCommandLine));
+}
+
+TEST_F(LaunchTest, AFailedCreationGivesNoHandle) {
+  FakeProcesses::Plan refuse;
+  refuse.failToStart = true;
+  processes.AddRule(u"missing.exe", refuse);
+  EXPECT_EQ(Launch(u"C:\\missing.exe", 0), platform::kNoProcess);
+  EXPECT_EQ(processes.openHandleCount(), 0u);
+}
+
+TEST_F(LaunchTest, RedirectionIsOffOnlyAroundTheCreationUnderWow64) {
+  processes.SetMachine(true, true);
+  ScopedProcess process(processes, Launch(u"C:\\Windows\\System32\\defrag.exe C:", 2));
+  ASSERT_TRUE(process);
+  EXPECT_TRUE(Last().redirectionOff);
+  EXPECT_FALSE(processes.redirectionOff()) << "reverted before returning";
+  EXPECT_EQ(processes.disableCalls(), 1);
+  EXPECT_EQ(processes.revertCalls(), 1);
+
+  // Reverted too when the creation failed.
+  FakeProcesses::Plan refuse;
+  refuse.failToStart = true;
+  processes.AddRule(u"missing", refuse);
+  EXPECT_EQ(Launch(u"missing.exe", LaunchFlags::NoFsRedirection), platform::kNoProcess);
+  EXPECT_TRUE(Last().redirectionOff);
+  EXPECT_FALSE(processes.redirectionOff());
+  EXPECT_EQ(processes.revertCalls(), 2);
+}
+
+TEST_F(LaunchTest, RedirectionStaysOnWithoutTheFlagOrOutsideWow64) {
+  processes.SetMachine(true, true);
+  ScopedProcess plain(processes, Launch(u"rundll32.exe", LaunchFlags::None));
+  EXPECT_FALSE(Last().redirectionOff);
+
+  processes.SetMachine(true, false);  // a 64-bit process
+  ScopedProcess native(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  EXPECT_FALSE(Last().redirectionOff);
+
+  processes.SetMachine(false, false);  // 32-bit Windows
+  ScopedProcess old(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  EXPECT_FALSE(Last().redirectionOff);
+
+  EXPECT_EQ(processes.disableCalls(), 0);
+  EXPECT_EQ(processes.revertCalls(), 0);
+  EXPECT_TRUE(plain && native && old);
+}
+
+TEST_F(LaunchTest, WithoutTheWow64FunctionsOrWhenRefusedTheProcessStillStarts) {
+  processes.SetMachine(true, true);
+  processes.SetWow64FunctionsMissing(true);
+  ScopedProcess missing(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  EXPECT_TRUE(missing);
+  EXPECT_FALSE(Last().redirectionOff);
+
+  processes.SetWow64FunctionsMissing(false);
+  processes.FailNextDisable();
+  ScopedProcess refused(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  EXPECT_TRUE(refused);
+  EXPECT_FALSE(Last().redirectionOff);
+  EXPECT_EQ(processes.revertCalls(), 0) << "nothing to revert";
+}
+
+TEST_F(LaunchTest, DisableFsRedirectionAnswersOnlyUnderWow64) {
+  std::uintptr_t old = 77;
+  EXPECT_FALSE(DisableFsRedirection(processes, old));
+  EXPECT_EQ(old, 0u);
+  EXPECT_EQ(processes.disableCalls(), 0);
+
+  processes.SetMachine(true, true);
+  ASSERT_TRUE(DisableFsRedirection(processes, old));
+  EXPECT_TRUE(processes.redirectionOff());
+  EXPECT_TRUE(processes.RevertWow64FsRedirection(old));
+  EXPECT_FALSE(processes.redirectionOff());
+}
+
+}  // namespace
+}  // namespace twk::sequence

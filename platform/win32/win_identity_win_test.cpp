@@ -1,0 +1,246 @@
+// The identity queries against the real system. Under Wine the console user
+// is the Linux user, SID S-1-5-21-0-0-0-1000, running in the console session
+// as an administrator.
+#include "platform/win32/win_identity.h"
+
+#include <gtest/gtest.h>
+#include <sddl.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32/identity_handles.h"
+
+namespace twk::platform::win32 {
+namespace {
+
+std::u16string FromWide(const wchar_t* text) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+DWORD HandleCount() {
+  DWORD count = 0;
+  EXPECT_TRUE(GetProcessHandleCount(GetCurrentProcess(), &count));
+  return count;
+}
+
+DWORD OwnSession() {
+  DWORD session = 0;
+  EXPECT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+  return session;
+}
+
+// The token's TokenUser SID, copied.
+std::vector<BYTE> UserSidOf(HANDLE token) {
+  alignas(TOKEN_USER) BYTE buffer[1024];
+  DWORD size = 0;
+  if (!GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) return {};
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
+  const BYTE* bytes = static_cast<const BYTE*>(sid);
+  return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
+}
+
+std::vector<BYTE> OwnUserSid() {
+  KernelHandle token;
+  EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
+  return UserSidOf(token.get());
+}
+
+// Identifies the token object itself, whichever handle refers to it.
+LUID TokenIdOf(HANDLE token) {
+  TOKEN_STATISTICS statistics{};
+  DWORD size = 0;
+  EXPECT_TRUE(GetTokenInformation(token, TokenStatistics, &statistics, sizeof(statistics), &size));
+  return statistics.TokenId;
+}
+
+std::vector<BYTE> SidFromText(const wchar_t* text) {
+  PSID sid = nullptr;
+  EXPECT_TRUE(ConvertStringSidToSidW(text, &sid)) << GetLastError();
+  if (sid == nullptr) return {};
+  const BYTE* bytes = static_cast<const BYTE*>(sid);
+  std::vector<BYTE> copy(bytes, bytes + GetLengthSid(sid));
+  LocalFree(sid);
+  return copy;
+}
+
+TEST(WinIdentityTest, ConsoleUserIsTheProcessUserWithItsOwnToken) {
+  WinIdentity identity;
+  const DWORD handlesBefore = HandleCount();
+  std::u16string name = u"sentinel", sid = u"sentinel";
+  const TokenHandle token = identity.GetConsoleUser(name, &sid);
+  ASSERT_NE(token, kNoToken);
+  ASSERT_NE(token, kDefaultUserToken);
+
+  wchar_t user[257] = {};
+  DWORD userSize = 257;
+  ASSERT_TRUE(GetUserNameW(user, &userSize));
+  EXPECT_EQ(name, FromWide(user));
+  EXPECT_EQ(sid, u"S-1-5-21-0-0-0-1000");
+
+  // The process runs as the console user, so the token is its own: the same
+  // token object, found without walking the process list.
+  const HANDLE handle = reinterpret_cast<HANDLE>(token);
+  KernelHandle own;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, own.Receive()));
+  const LUID returnedId = TokenIdOf(handle), ownId = TokenIdOf(own.get());
+  EXPECT_EQ(returnedId.LowPart, ownId.LowPart);
+  EXPECT_EQ(returnedId.HighPart, ownId.HighPart);
+  EXPECT_EQ(UserSidOf(handle), SidFromText(reinterpret_cast<const wchar_t*>(sid.c_str())));
+  own.Reset();
+
+  identity.CloseToken(token);
+  EXPECT_EQ(HandleCount(), handlesBefore) << "every handle taken on the way is released";
+
+  std::u16string again;
+  const TokenHandle second = identity.GetConsoleUser(again, nullptr);
+  EXPECT_NE(second, kNoToken) << "the SID text is optional";
+  EXPECT_EQ(again, name);
+  identity.CloseToken(second);
+  identity.CloseToken(kNoToken);           // ignored
+  identity.CloseToken(kDefaultUserToken);  // ignored, not the current-process pseudo handle
+  EXPECT_EQ(HandleCount(), handlesBefore);
+}
+
+TEST(WinIdentityTest, ProcessWalkFindsATokenOfTheUserInTheSession) {
+  const std::vector<BYTE> user = OwnUserSid();
+  ASSERT_FALSE(user.empty());
+  const DWORD session = OwnSession();
+  const DWORD handlesBefore = HandleCount();
+
+  KernelHandle found(FindProcessTokenOf(session, const_cast<BYTE*>(user.data())));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(UserSidOf(found.get()), user);
+  found.Reset();
+
+  // Nobody runs as this user; nothing runs in that session.
+  std::vector<BYTE> stranger = SidFromText(L"S-1-5-21-1-2-3-4242");
+  EXPECT_EQ(FindProcessTokenOf(session, stranger.data()), nullptr);
+  EXPECT_EQ(FindProcessTokenOf(session + 77, const_cast<BYTE*>(user.data())), nullptr);
+  EXPECT_EQ(HandleCount(), handlesBefore) << "tokens not chosen are closed during the walk";
+}
+
+TEST(WinIdentityTest, OwnTokenOnlyForTheSameSessionAndUser) {
+  const std::vector<BYTE> user = OwnUserSid();
+  const DWORD session = OwnSession();
+  std::vector<BYTE> stranger = SidFromText(L"S-1-5-21-1-2-3-4242");
+  const DWORD handlesBefore = HandleCount();
+  EXPECT_EQ(OwnTokenOf(session + 1, const_cast<BYTE*>(user.data())), nullptr);
+  EXPECT_EQ(OwnTokenOf(session, stranger.data()), nullptr);
+  EXPECT_EQ(HandleCount(), handlesBefore);
+  KernelHandle own(OwnTokenOf(session, const_cast<BYTE*>(user.data())));
+  EXPECT_TRUE(own);
+}
+
+TEST(WinIdentityTest, SessionUserNameStaysWithinItsBytesAndLimit) {
+  std::u16string name;
+  // The byte count ends the name even without a NUL.
+  EXPECT_TRUE(CopySessionUserName(L"abcdef", 3 * sizeof(wchar_t), name));
+  EXPECT_EQ(name, u"abc");
+  // A NUL ends it before the byte count does; an odd byte is no character.
+  EXPECT_TRUE(CopySessionUserName(L"ab\0cd", 5 * sizeof(wchar_t) + 1, name));
+  EXPECT_EQ(name, u"ab");
+
+  const std::wstring exact(128, L'u');
+  EXPECT_TRUE(CopySessionUserName(exact.c_str(), (128 + 1) * sizeof(wchar_t), name));
+  EXPECT_EQ(name.size(), 128u);
+
+  const std::wstring tooLong(200, L'v');
+  EXPECT_FALSE(CopySessionUserName(tooLong.c_str(), (200 + 1) * sizeof(wchar_t), name));
+  EXPECT_EQ(name, std::u16string(128, u'v')) << "no more than the buffer holds";
+
+  EXPECT_FALSE(CopySessionUserName(L"", sizeof(wchar_t), name));
+  EXPECT_FALSE(CopySessionUserName(nullptr, 0, name));
+  EXPECT_TRUE(name.empty());
+}
+
+TEST(WinIdentityTest, SidTextMustFitItsBuffer) {
+  std::u16string text = u"sentinel";
+  std::vector<BYTE> wine = SidFromText(L"S-1-5-21-0-0-0-1000");
+  ASSERT_TRUE(SidToText(wine.data(), text));
+  EXPECT_EQ(text, u"S-1-5-21-0-0-0-1000");
+
+  // Fourteen sub-authorities of ten digits: 159 characters as text.
+  std::vector<BYTE> huge(GetSidLengthRequired(14));
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  ASSERT_TRUE(InitializeSid(huge.data(), &nt, 14));
+  for (DWORD i = 0; i < 14; ++i) *GetSidSubAuthority(huge.data(), i) = 4294967295u;
+  text = u"sentinel";
+  EXPECT_FALSE(SidToText(huge.data(), text));
+  EXPECT_EQ(text, u"sentinel");
+}
+
+// Whether the process token holds the privilege, and whether it is on.
+struct PrivilegeState {
+  bool held = false;
+  bool enabled = false;
+};
+
+PrivilegeState StateOf(const char* privilege) {
+  PrivilegeState state;
+  KernelHandle token;
+  LUID luid{};
+  if (!LookupPrivilegeValueA(nullptr, privilege, &luid)) return state;  // unknown here
+  EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
+  alignas(TOKEN_PRIVILEGES) BYTE buffer[4096];
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenPrivileges, buffer, sizeof(buffer), &size)) {
+    return state;
+  }
+  const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer);
+  for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+    const LUID_AND_ATTRIBUTES& entry = list->Privileges[i];
+    if (entry.Luid.LowPart != luid.LowPart || entry.Luid.HighPart != luid.HighPart) continue;
+    state.held = true;
+    state.enabled = (entry.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+  }
+  return state;
+}
+
+void SwitchOff(const char* privilege) {
+  KernelHandle token;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.Receive()));
+  TOKEN_PRIVILEGES off{};
+  off.PrivilegeCount = 1;
+  ASSERT_TRUE(LookupPrivilegeValueA(nullptr, privilege, &off.Privileges[0].Luid));
+  off.Privileges[0].Attributes = 0;
+  ASSERT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &off, 0, nullptr, nullptr));
+}
+
+TEST(WinIdentityTest, AdministratorMembership) {
+  WinIdentity identity;
+  const DWORD handlesBefore = HandleCount();
+  EXPECT_TRUE(identity.IsAdministrator()) << "Wine runs every program as an administrator";
+  EXPECT_EQ(HandleCount(), handlesBefore);
+}
+
+TEST(WinIdentityTest, EnablePrivilegesSwitchesOnWhatTheAccountHolds) {
+  const char* const someOfTheList[] = {"SeRestorePrivilege", "SeShutdownPrivilege",
+                                       "SeDebugPrivilege", "SeTakeOwnershipPrivilege",
+                                       "SeTrustedCredManAccessPrivilege"};
+  int held = 0;
+  for (const char* privilege : someOfTheList) {
+    if (!StateOf(privilege).held) continue;
+    ++held;
+    SwitchOff(privilege);
+    ASSERT_FALSE(StateOf(privilege).enabled) << privilege;
+  }
+  ASSERT_GE(held, 4) << "the administrator's token holds these privileges";
+
+  WinIdentity identity;
+  const DWORD handlesBefore = HandleCount();
+  identity.EnablePrivileges();
+  EXPECT_EQ(HandleCount(), handlesBefore);
+  for (const char* privilege : someOfTheList) {
+    const PrivilegeState state = StateOf(privilege);
+    if (state.held) {
+      EXPECT_TRUE(state.enabled) << privilege;
+    }
+  }
+  identity.EnablePrivileges();  // again: nothing changes, nothing fails
+  EXPECT_TRUE(StateOf("SeShutdownPrivilege").enabled);
+}
+
+}  // namespace
+}  // namespace twk::platform::win32

@@ -17,6 +17,10 @@ bool IsHandle(ProcessHandle process) {
 
 ProcessHandle WinProcesses::Create(char16_t* commandLine, const char16_t* workingDirectory,
                                    int showCommand) {
+  // CreateProcessW without an application name or a command line is an
+  // error, but not every implementation says so: Wine reads through the
+  // null pointer. Fail here instead.
+  if (commandLine == nullptr || commandLine[0] == u'\0') return kNoProcess;
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;

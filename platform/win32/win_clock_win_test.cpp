@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <ctime>
+
+#include "platform/win32/win_clock.h"
+#include "platform/win32/win_power.h"
+
+namespace twk::platform::win32 {
+namespace {
+
+// Days from 1601-01-01 to the given civil date (proleptic Gregorian), worked
+// out independently of the Windows time conversions under test.
+std::int64_t DaysSince1601(int year, unsigned month, unsigned day) {
+  year -= month <= 2 ? 1 : 0;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
+  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const std::int64_t daysSince0000 = era * 146097 + dayOfEra;
+  return daysSince0000 - 584694;  // 1601-03-01 based count shifted to 1601-01-01
+}
+
+// The C library's local time of the Unix clock, in seconds since 1601.
+std::uint64_t ExpectedLocalSecond() {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  if (localtime_s(&local, &now) != 0) return 0;
+  return static_cast<std::uint64_t>(
+      DaysSince1601(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) * 86400 +
+      local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
+}
+
+TEST(WinClockTest, DaysSince1601MatchesKnownDates) {
+  EXPECT_EQ(DaysSince1601(1601, 1, 1), 0);
+  EXPECT_EQ(DaysSince1601(1970, 1, 1) * 86400, 11644473600LL);  // FILETIME of the Unix epoch
+}
+
+TEST(WinClockTest, CurrentSecondIsLocalTimeInSecondsSince1601) {
+  WinClock clock;
+  const std::uint64_t expected = ExpectedLocalSecond();
+  const std::uint64_t reading = clock.CurrentSecond();
+  ASSERT_NE(expected, 0u);
+  const std::int64_t difference =
+      static_cast<std::int64_t>(reading) - static_cast<std::int64_t>(expected);
+  EXPECT_LE(difference < 0 ? -difference : difference, 2)
+      << "reading " << reading << " expected " << expected;
+  // Present-day readings have eleven digits.
+  EXPECT_GE(reading, 10000000000u);
+  EXPECT_LT(reading, 100000000000u);
+}
+
+TEST(WinClockTest, ReadingsFollowTheClock) {
+  WinClock clock;
+  const std::uint64_t before = clock.CurrentSecond();
+  Sleep(1100);
+  const std::uint64_t after = clock.CurrentSecond();
+  EXPECT_GE(after, before + 1);
+  EXPECT_LE(after, before + 3);
+}
+
+TEST(WinPowerTest, KeepSystemAwakeLeavesTheSystemRequiredStateSet) {
+  WinPower power;
+  power.KeepSystemAwake();
+  // SetThreadExecutionState returns the state it replaces.
+  const EXECUTION_STATE previous = SetThreadExecutionState(ES_CONTINUOUS);
+  EXPECT_EQ(previous & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS | ES_SYSTEM_REQUIRED)
+      << std::hex << previous;
+}
+
+}  // namespace
+}  // namespace twk::platform::win32

@@ -1,0 +1,228 @@
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/win32/win_registry.h"
+#include "setup/registry_path.h"
+
+namespace twk::setup {
+namespace {
+
+using platform::KeyAccess::Read;
+using platform::KeyAccess::ReadWrite;
+using platform::win32::WinRegistry;
+
+const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// The SID of the user this process runs as, in string form.
+Text CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  alignas(TOKEN_USER) BYTE buffer[256] = {};
+  DWORD size = 0;
+  Text sid;
+  if (GetTokenInformation(token, TokenUser, buffer, sizeof(buffer), &size)) {
+    wchar_t* text = nullptr;
+    if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text)) {
+      sid = reinterpret_cast<const char16_t*>(text);
+      LocalFree(text);
+    }
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+// A key of the test's own under HKCU, created before and removed after.
+class RegistryPathWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    subkey = u"Software\\TarnwickTest-" + FromUtf8(std::to_string(GetCurrentProcessId()));
+    HKEY created = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &created, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(created);
+  }
+  void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, Wide(subkey)); }
+
+  // Type and bytes of a value as RegQueryValueExW reports them.
+  bool RawValue(const Text& name, DWORD& type, std::string& bytes) {
+    BYTE buffer[512];
+    std::memset(buffer, 0xAB, sizeof(buffer));
+    DWORD size = sizeof(buffer);
+    type = 0xdeadbeef;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+      return false;
+    }
+    LSTATUS status = RegQueryValueExW(key, Wide(name), nullptr, &type, buffer, &size);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return false;
+    bytes.assign(reinterpret_cast<const char*>(buffer), size);
+    return true;
+  }
+
+  WinRegistry registry;
+  Text subkey;
+};
+
+TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {
+  const Text sid = CurrentUserSid();
+  ASSERT_FALSE(sid.empty());
+  platform::ScopedRegistryKey run(
+      registry,
+      OpenRegistryPath(registry, u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                       ReadWrite));
+  EXPECT_TRUE(run) << "SID " << ToUtf8(sid);
+}
+
+TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
+  platform::ScopedRegistryKey winlogon(
+      registry, OpenRegistryPath(
+                    registry, u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
+                    Read));
+  ASSERT_TRUE(winlogon);
+  auto shell = registry.QueryValue(winlogon.get(), u"Shell");
+  ASSERT_TRUE(shell.has_value());
+  EXPECT_EQ(shell->type, static_cast<std::uint32_t>(REG_SZ));
+  EXPECT_GT(shell->data.size(), 2u);
+  EXPECT_FALSE(registry.QueryValue(winlogon.get(), u"NoSuchValueOfTarnwick").has_value());
+  EXPECT_FALSE(registry.IsWow64Process()) << "the 64-bit twin runs natively";
+}
+
+TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
+  platform::ScopedRegistryKey key(registry,
+                                  OpenRegistryPath(registry, u"HKCU\\" + subkey, ReadWrite));
+  ASSERT_TRUE(key);
+  const Text command = u"\"C:\\Program Files\\Tarnwick.exe\" /CurrentReboot:2 /TotalReboots:5 /Delay:3";
+  ASSERT_TRUE(registry.SetString(key.get(), u"Tarnwick", command));
+
+  DWORD type = 0;
+  std::string bytes;
+  ASSERT_TRUE(RawValue(u"Tarnwick", type, bytes));
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  ASSERT_EQ(bytes.size(), (command.size() + 1) * 2);
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), std::string(2, '\0'));
+  EXPECT_EQ(std::memcmp(bytes.data(), command.data(), command.size() * 2), 0);
+
+  auto read = registry.QueryValue(key.get(), u"tarnwick");  // names ignore case
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->type, static_cast<std::uint32_t>(REG_SZ));
+  EXPECT_EQ(std::string(read->data.begin(), read->data.end()), bytes);
+
+  EXPECT_TRUE(registry.DeleteValue(key.get(), u"Tarnwick"));
+  EXPECT_FALSE(RawValue(u"Tarnwick", type, bytes));
+  EXPECT_FALSE(registry.DeleteValue(key.get(), u"Tarnwick")) << "already gone";
+}
+
+TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, KEY_SET_VALUE, &raw), ERROR_SUCCESS);
+  const DWORD number = 0x01020304;
+  RegSetValueExW(raw, L"Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+  const wchar_t unterminated[] = {L'a', L'b'};  // stored without its NUL
+  RegSetValueExW(raw, L"Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>(unterminated), 4);
+  RegSetValueExW(raw, L"Empty", 0, REG_SZ, nullptr, 0);
+  RegCloseKey(raw);
+
+  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+  ASSERT_TRUE(key);
+  auto value = registry.QueryValue(key.get(), u"Number");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->type, static_cast<std::uint32_t>(REG_DWORD));
+  EXPECT_EQ(value->data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
+  value = registry.QueryValue(key.get(), u"Bare");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_EQ(value->data, (std::vector<std::uint8_t>{'a', 0, 'b', 0}));
+  value = registry.QueryValue(key.get(), u"Empty");
+  ASSERT_TRUE(value.has_value());
+  EXPECT_TRUE(value->data.empty());
+}
+
+TEST_F(RegistryPathWinTest, AKeyOpenedForReadingRefusesWrites) {
+  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+  ASSERT_TRUE(key);
+  EXPECT_FALSE(registry.SetString(key.get(), u"Tarnwick", u"x"));
+  DWORD type = 0;
+  std::string bytes;
+  EXPECT_FALSE(RawValue(u"Tarnwick", type, bytes));
+}
+
+TEST_F(RegistryPathWinTest, MissingKeysAreNotCreatedAndBadRootsNotOpened) {
+  const Text missing = u"HKCU\\" + subkey + u"\\Missing";
+  EXPECT_EQ(OpenRegistryPath(registry, missing, ReadWrite), platform::kNoKey);
+  HKEY probe = nullptr;
+  EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey + u"\\Missing"), 0, KEY_READ, &probe),
+            ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(OpenRegistryPath(registry, u"XYZ\\Software", Read), platform::kNoKey);
+  EXPECT_EQ(OpenRegistryPath(registry, u"\\\\PC\\HKLM\\SOFTWARE", Read), platform::kNoKey);
+  // Not handles: closing them does nothing.
+  registry.CloseKey(platform::kNoKey);
+  registry.CloseKey(~platform::RegistryKey{0});
+}
+
+TEST_F(RegistryPathWinTest, ARootAloneOpensTheRoot) {
+  platform::ScopedRegistryKey root(registry, OpenRegistryPath(registry, u"HKCU", Read));
+  ASSERT_TRUE(root);
+  platform::ScopedRegistryKey users(registry, OpenRegistryPath(registry, u"HKEY_USERS", Read));
+  EXPECT_TRUE(users);
+}
+
+TEST_F(RegistryPathWinTest, The32BitViewIsTheWow6432NodeCopy) {
+  // A key of our own in both views of HKLM\SOFTWARE.
+  const Text name = u"TarnwickViewTest-" + FromUtf8(std::to_string(GetCurrentProcessId()));
+  const Text native = u"SOFTWARE\\" + name;
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(native), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(created, L"View", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"64"), 6);
+  RegCloseKey(created);
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(native), 0, nullptr, 0,
+                            KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExW(created, L"View", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"32"), 6);
+  RegCloseKey(created);
+
+  auto viewOf = [&](const Text& root) -> std::string {
+    platform::ScopedRegistryKey key(registry,
+                                    OpenRegistryPath(registry, root + u"\\" + native, Read));
+    if (!key) return "<not opened>";
+    auto value = registry.QueryValue(key.get(), u"View");
+    if (!value || value->data.size() < 4) return "<no value>";
+    return std::string{static_cast<char>(value->data[0]), static_cast<char>(value->data[2])};
+  };
+  EXPECT_EQ(viewOf(u"HKLM64"), "64");
+  EXPECT_EQ(viewOf(u"HKLM32"), "32");
+  EXPECT_EQ(viewOf(u"HKLM"), "64") << "a 64-bit process sees the native view";
+
+  // And the security functions name the 32-bit copy through WOW6432Node.
+  Text objectName = u"HKLM32\\" + native;
+  ASSERT_TRUE(ToSecurityObjectName(registry, objectName));
+  EXPECT_EQ(objectName, u"MACHINE\\SOFTWARE\\WOW6432Node\\" + name);
+
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Wide(native), KEY_WOW64_32KEY, 0);
+  RegDeleteKeyExW(HKEY_LOCAL_MACHINE, Wide(native), KEY_WOW64_64KEY, 0);
+}
+
+TEST_F(RegistryPathWinTest, SecurityObjectNamesAreAcceptedBySecurityFunctions) {
+  Text name = u"\\\\PC\\HKCU\\" + subkey;
+  ASSERT_TRUE(ToSecurityObjectName(registry, name));
+  EXPECT_EQ(name, u"CURRENT_USER\\" + subkey);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  PSID owner = nullptr;
+  DWORD status = GetNamedSecurityInfoW(const_cast<wchar_t*>(Wide(name)), SE_REGISTRY_KEY,
+                                       OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                       nullptr, &descriptor);
+  EXPECT_EQ(status, static_cast<DWORD>(ERROR_SUCCESS)) << ToUtf8(name);
+  EXPECT_NE(owner, nullptr);
+  if (descriptor != nullptr) LocalFree(descriptor);
+}
+
+}  // namespace
+}  // namespace twk::setup

@@ -5,6 +5,12 @@
 #include <cstdint>
 #include <string>
 
+// <windows.h> renames CreateDirectory to CreateDirectoryW by macro; the
+// port's operation keeps its own name in every translation unit.
+#ifdef CreateDirectory
+#undef CreateDirectory
+#endif
+
 namespace twk::platform {
 
 using FileHandle = std::intptr_t;  // 0 = no file (the adapters never hand out 0 or -1)

@@ -1,0 +1,135 @@
+#include "platform/win32/win_file_system.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <climits>
+
+#include "platform/win32/win_error.h"
+
+namespace twk::platform::win32 {
+namespace {
+
+const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+FileHandle ToFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
+
+}  // namespace
+
+HANDLE WinFileSystem::Find(FileHandle file) const {
+  auto it = files_.find(file);
+  return it == files_.end() ? nullptr : it->second.get();
+}
+
+FileHandle WinFileSystem::Open(const std::u16string& path, bool write, bool shareRead,
+                               Disposition disposition) {
+  const DWORD access = write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
+  UniqueFile file(CreateFileW(Wide(path), access, shareRead ? FILE_SHARE_READ : 0, nullptr,
+                              static_cast<DWORD>(disposition), 0, nullptr));
+  if (!file) return 0;
+  const FileHandle handle = ToFileHandle(file.get());
+  files_[handle] = std::move(file);
+  return handle;
+}
+
+void WinFileSystem::Close(FileHandle file) { files_.erase(file); }
+
+bool WinFileSystem::Read(FileHandle file, void* buffer, std::uint32_t size, std::uint32_t& read) {
+  read = 0;
+  HANDLE handle = Find(file);
+  DWORD got = 0;
+  if (!handle || !ReadFile(handle, buffer, size, &got, nullptr)) return false;
+  read = got;
+  return true;
+}
+
+bool WinFileSystem::Write(FileHandle file, const void* data, std::uint32_t size,
+                          std::uint32_t& written) {
+  written = 0;
+  HANDLE handle = Find(file);
+  DWORD put = 0;
+  const BOOL ok = handle && WriteFile(handle, data, size, &put, nullptr);
+  written = put;  // a failed write may still have written part of the data
+  return ok != FALSE;
+}
+
+bool WinFileSystem::Size(FileHandle file, std::uint64_t& size) {
+  size = 0;
+  HANDLE handle = Find(file);
+  LARGE_INTEGER value{};
+  if (!handle || !GetFileSizeEx(handle, &value)) return false;
+  size = static_cast<std::uint64_t>(value.QuadPart);
+  return true;
+}
+
+bool WinFileSystem::Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) {
+  HANDLE handle = Find(file);
+  LARGE_INTEGER distance{};
+  distance.QuadPart = offset;
+  // SeekOrigin has the values of FILE_BEGIN, FILE_CURRENT and FILE_END.
+  return handle && SetFilePointerEx(handle, distance, nullptr, static_cast<DWORD>(origin));
+}
+
+bool WinFileSystem::Flush(FileHandle file) {
+  HANDLE handle = Find(file);
+  return handle && FlushFileBuffers(handle);
+}
+
+bool WinFileSystem::IsDirectory(const std::u16string& path) {
+  return PathIsDirectoryW(Wide(path)) != FALSE;  // the attribute bit, not TRUE
+}
+
+bool WinFileSystem::Exists(const std::u16string& path) { return PathFileExistsW(Wide(path)) != FALSE; }
+
+bool WinFileSystem::IsRoot(const std::u16string& path) { return PathIsRootW(Wide(path)) != FALSE; }
+
+CreateDirResult WinFileSystem::CreateDirectory(const std::u16string& path) {
+  if (CreateDirectoryW(Wide(path), nullptr)) return CreateDirResult::Created;
+  return LastError() == ERROR_ALREADY_EXISTS ? CreateDirResult::AlreadyExists
+                                             : CreateDirResult::Failed;
+}
+
+bool WinFileSystem::ReplaceWith(const std::u16string& source, const std::u16string& target) {
+  return MoveFileExW(Wide(source), Wide(target),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+bool WinFileSystem::Delete(const std::u16string& path) { return DeleteFileW(Wide(path)) != FALSE; }
+
+// Both conversions ask for the length first, then convert into a buffer of
+// exactly that length. Empty input is empty output: the system calls would
+// call it an invalid parameter. Sizes beyond int are refused, not cut.
+bool WinFileSystem::ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
+                            std::u16string& out) {
+  out.clear();
+  if (size == 0) return true;
+  if (size > static_cast<std::size_t>(INT_MAX)) return false;
+  const int length = static_cast<int>(size);
+  const int needed = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
+  if (needed <= 0) return false;
+  out.resize(static_cast<std::size_t>(needed));
+  if (MultiByteToWideChar(codePage, 0, bytes, length, reinterpret_cast<wchar_t*>(out.data()),
+                          needed) != needed) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+bool WinFileSystem::FromUtf16(std::uint32_t codePage, const std::u16string& text, std::string& out) {
+  out.clear();
+  if (text.empty()) return true;
+  if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
+  const int length = static_cast<int>(text.size());
+  const int needed = WideCharToMultiByte(codePage, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0) return false;
+  out.resize(static_cast<std::size_t>(needed));
+  if (WideCharToMultiByte(codePage, 0, Wide(text), length, out.data(), needed, nullptr, nullptr) !=
+      needed) {
+    out.clear();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace twk::platform::win32

@@ -1,0 +1,114 @@
+#pragma once
+// Helpers of the Windows file tests: a scratch folder of their own under
+// %TEMP% that is removed with everything in it, and raw file access that
+// goes straight to the system rather than through the code under test.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace twk::platform::win32::test {
+
+inline const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+// For failure messages: ASCII as it is, anything else as \uXXXX.
+inline std::string Narrow(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
+      out += buffer;
+    }
+  }
+  return out;
+}
+
+inline std::string Hex(const std::string& bytes) {
+  std::string out;
+  for (unsigned char b : bytes) {
+    char buffer[4];
+    std::snprintf(buffer, sizeof buffer, "%02X ", b);
+    out += buffer;
+  }
+  return out;
+}
+
+inline bool WriteBytes(const std::u16string& path, const std::string& bytes) {
+  HANDLE file = CreateFileW(Wide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+// The whole file, or "<missing>" when it cannot be opened.
+inline std::string ReadBytes(const std::u16string& path) {
+  HANDLE file = CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+inline void RemoveTree(const std::u16string& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Wide(folder + u"\\*"), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::u16string name = reinterpret_cast<const char16_t*>(found.cFileName);
+      if (name == u"." || name == u"..") continue;
+      const std::u16string path = folder + u"\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileW(Wide(path));
+      }
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(Wide(folder));
+}
+
+// A new, empty folder under %TEMP% for one test, removed when it ends.
+class TempFolder {
+ public:
+  TempFolder() {
+    wchar_t base[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathW(MAX_PATH + 1, base);
+    root_.assign(reinterpret_cast<const char16_t*>(base), length);
+    while (!root_.empty() && root_.back() == u'\\') root_.pop_back();
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+      wchar_t name[64];
+      std::swprintf(name, 64, L"\\twk-files-%lu-%u", GetCurrentProcessId(), ++counter);
+      std::u16string candidate = root_ + reinterpret_cast<const char16_t*>(name);
+      if (CreateDirectoryW(Wide(candidate), nullptr)) {
+        root_ = candidate;
+        break;
+      }
+    }
+  }
+  ~TempFolder() { RemoveTree(root_); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // The folder itself for an empty name.
+  std::u16string Path(const std::u16string& name) const {
+    return name.empty() ? root_ : root_ + u"\\" + name;
+  }
+
+ private:
+  std::u16string root_;
+};
+
+}  // namespace twk::platform::win32::test

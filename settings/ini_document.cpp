@@ -281,17 +281,6 @@ bool SettingsFile::Save() {
   // After Close the lines are gone: writing now would empty the file.
   if (filePath_.empty() || closed_) return false;
 
-  std::size_t total = 0;
-  for (const Text& line : lines_) {
-    if (!line.empty()) total += line.size() + 2;
-  }
-  Text joined;
-  joined.reserve(total);
-  for (const Text& line : lines_) {
-    if (line.empty()) continue;
-    joined.append(line).append(u"\r\n");
-  }
-
   // The new content goes to a file beside the real one first; only a fully
   // written and flushed file replaces it. A failure on the way (disk full,
   // the power going off during the restart this save precedes) then leaves
@@ -302,8 +291,26 @@ bool SettingsFile::Save() {
     fs_.Delete(temp);
     return false;
   }
+  // Every non-empty line followed by CR LF, written in pieces of about
+  // kChunk characters: a large document then needs no second copy of itself
+  // in memory, and a small one is still a single write.
+  constexpr std::size_t kChunk = 32 * 1024;
+  Text chunk;
+  chunk.reserve(kChunk + 256);
   bool written = true;
-  if (!joined.empty()) written = file.WriteText(joined) == joined.size() * sizeof(char16_t);
+  bool anyText = false;
+  auto flushChunk = [&] {
+    if (chunk.empty() || !written) return;
+    written = file.WriteText(chunk) == chunk.size() * sizeof(char16_t);
+    anyText = true;
+    chunk.clear();
+  };
+  for (const Text& line : lines_) {
+    if (line.empty()) continue;
+    chunk.append(line).append(u"\r\n");
+    if (chunk.size() >= kChunk) flushChunk();
+  }
+  flushChunk();
   const bool flushed = written && file.Flush();
   file.Close();
   if (!flushed || !fs_.ReplaceWith(temp, filePath_)) {
@@ -311,7 +318,7 @@ bool SettingsFile::Save() {
     return false;
   }
   // An empty document leaves the file holding only the byte-order mark.
-  return !joined.empty();
+  return anyText;
 }
 
 }  // namespace twk::settings

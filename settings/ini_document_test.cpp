@@ -313,6 +313,22 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileByteForByte) {
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot=7\r\nRebootDelay=3\r\n"));
 }
 
+TEST_F(SettingsFileTest, ALargeDocumentIsWrittenWholeOrNotAtAll) {
+  Text text = u"[DesktopIconLayout]\r\n";
+  for (int i = 0; i < 5000; ++i) text += u"Icon " + FormatUnsigned(i) + u"=" + FormatUnsigned(i) + u"x7\r\n";
+  ASSERT_TRUE(LoadText(text));
+  ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"Icon 4999", u"1x1"), 0u);
+  const std::string old = *Disk();
+  fs.LimitWrites(old.size() / 2);  // the disk fills up half-way through
+  EXPECT_FALSE(doc.Save());
+  fs.LimitWrites(~std::uint64_t{0});
+  EXPECT_EQ(Disk(), old);
+  EXPECT_FALSE(fs.FileExists(temp));
+  ASSERT_TRUE(doc.Save());
+  text.replace(text.rfind(u"4999x7"), 6, u"1x1");
+  EXPECT_EQ(Disk(), SettingsBytes(text));
+}
+
 TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
   ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
   ASSERT_NE(doc.SetValue(u"Setup", u"A", u"2"), 0u);

@@ -221,23 +221,30 @@ std::int32_t ToInteger(const Text& text) {
   return static_cast<std::int32_t>(std::min(-value, std::int64_t{std::numeric_limits<std::int32_t>::max()}));
 }
 
-Text FormatUnsigned(std::uint32_t value) {
-  char16_t digits[10];
+namespace {
+
+Text FormatMagnitude(std::uint32_t value, bool negative) {
+  char16_t digits[11];
   std::size_t n = 0;
   do {
     digits[n++] = static_cast<char16_t>(u'0' + value % 10);
     value /= 10;
   } while (value != 0);
+  if (negative) digits[n++] = u'-';
   Text out;
   out.reserve(n);
   while (n > 0) out += digits[--n];
   return out;
 }
 
+}  // namespace
+
+Text FormatUnsigned(std::uint32_t value) { return FormatMagnitude(value, false); }
+
 Text FormatSigned(std::int32_t value) {
-  if (value >= 0) return FormatUnsigned(static_cast<std::uint32_t>(value));
   // The magnitude of the minimum does not fit an int32; it does fit uint32.
-  return u"-" + FormatUnsigned(0u - static_cast<std::uint32_t>(value));
+  if (value >= 0) return FormatMagnitude(static_cast<std::uint32_t>(value), false);
+  return FormatMagnitude(0u - static_cast<std::uint32_t>(value), true);
 }
 
 void LimitDecimals(Text& text) {

@@ -1,0 +1,73 @@
+#pragma once
+// A simulated machine and desktop for tests of Application: the fakes, the
+// headless window system, and mode runners that run a test's code inside the
+// mode and record which mode ran.
+#include <functional>
+#include <optional>
+
+#include "app/application.h"
+#include "platform/fake/fake_platform.h"
+#include "settings/ini_document.h"
+#include "ui/headless/headless_backend.h"
+
+namespace twk::app::apptest {
+
+inline constexpr char16_t kSettingsFolder[] = u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick";
+inline constexpr char16_t kSettingsPath[] =
+    u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick\\TWK.ini";
+
+struct AppFixture {
+  platform::FakePlatform machine;
+  ui::HeadlessBackend ui;
+  std::optional<Application> app;
+  int setupRuns = 0;
+  int stepRuns = 0;
+  // Runs inside the mode, with the frame built and the heartbeat going.
+  std::function<void(Application&)> inMode = [](Application&) {};
+
+  AppFixture() {
+    ui.SetHeartbeat(20, [this](std::uint32_t ms) { machine.clock.AdvanceMilliseconds(ms); });
+  }
+
+  // Writes one value into the settings file on the simulated disk.
+  // Ends a start still open first: its tear-down would save over the value.
+  void Store(const Text& section, const Text& key, const Text& value) {
+    app.reset();
+    settings::SettingsFile file(machine.files);
+    (void)file.Load(kSettingsPath);
+    file.SetValue(section, key, value);
+    (void)file.Save();
+    file.saveOnClose = false;
+  }
+
+  Text Stored(const Text& section, const Text& key) {
+    settings::SettingsFile file(machine.files);
+    (void)file.Load(kSettingsPath);
+    file.saveOnClose = false;
+    return file.GetValueText(section, key);
+  }
+
+  ModeRunners Recording() {
+    ModeRunners modes;
+    modes.setup = [this](Application& a) {
+      ++setupRuns;
+      inMode(a);
+      return 11;
+    };
+    modes.rebootStep = [this](Application& a) {
+      ++stepRuns;
+      inMode(a);
+      return 22;
+    };
+    return modes;
+  }
+
+  // Builds the Application with the recording runners and runs a start.
+  int Start(const Text& arguments, int showCommand = 1) {
+    app.reset();
+    app.emplace(machine.ports(), ui, Recording());
+    return app->Run(0x400000, arguments, showCommand);
+  }
+};
+
+}  // namespace twk::app::apptest

@@ -1,0 +1,264 @@
+// A start of the program on a simulated machine: command line, user and
+// settings, defaults, single instance, the frame, the choice of mode, the
+// elevated relaunch and the tear-down.
+#include "app/application.h"
+
+#include <gtest/gtest.h>
+
+#include "app/app_fixture.h"
+#include "app/run_modes.h"
+
+namespace twk::app {
+namespace {
+
+using apptest::AppFixture;
+using apptest::kSettingsFolder;
+using apptest::kSettingsPath;
+
+class ApplicationTest : public ::testing::Test, public AppFixture {};
+
+TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
+  EXPECT_EQ(Start(u""), 11);
+  EXPECT_EQ(setupRuns, 1);
+  EXPECT_EQ(stepRuns, 0);
+  EXPECT_EQ(app->runMode(), RunMode::Setup);
+  EXPECT_EQ(app->currentReboot, 0u);
+  EXPECT_EQ(app->totalReboots, 5u);
+  EXPECT_EQ(app->delayMinutes, 5u);
+  EXPECT_EQ(app->commandLine, u"");
+  EXPECT_EQ(app->programPath, u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe");
+  EXPECT_EQ(app->userName, u"alice");
+  EXPECT_EQ(app->userSid, u"S-1-5-21-1004336348-1177238915-682003330-1001");
+  EXPECT_EQ(app->settingsFolder, kSettingsFolder);
+  EXPECT_EQ(app->systemDrive, u"C:");
+  EXPECT_EQ(app->systemDirectory, u"C:\\Windows\\system32");
+  EXPECT_DOUBLE_EQ(app->windowsVersion, 10.0);
+  EXPECT_EQ(app->settings.filePath(), kSettingsPath);
+  EXPECT_TRUE(app->settings.saveOnClose);
+  EXPECT_TRUE(machine.files.FolderExists(kSettingsFolder));
+  EXPECT_EQ(machine.identity.administratorQueries, 1);
+  // The console user's token went to the folder query and was closed.
+  EXPECT_EQ(machine.system.appDataTokens, std::vector<platform::TokenHandle>{
+                                              platform::kFakeConsoleToken});
+  EXPECT_EQ(machine.identity.OpenTokens(), 0);
+  EXPECT_EQ(machine.identity.badCloses, 0);
+}
+
+TEST_F(ApplicationTest, RebootStepTakesTheStoredTotalOverTheCommandLine) {
+  Store(u"Setup", u"TimesToReboot", u"4");
+  EXPECT_EQ(Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:3"), 22);
+  EXPECT_EQ(stepRuns, 1);
+  EXPECT_EQ(app->runMode(), RunMode::RebootStep);
+  EXPECT_EQ(app->currentReboot, 2u);
+  EXPECT_EQ(app->totalReboots, 4u);
+  EXPECT_EQ(app->delayMinutes, 3u);
+  // A reboot step makes no administrator test.
+  EXPECT_EQ(machine.identity.administratorQueries, 0);
+}
+
+TEST_F(ApplicationTest, DelayComesFromTheSettingsUnlessTheSwitchGivesOne) {
+  Store(u"Setup", u"RebootDelay", u"7");
+  for (const char16_t* args : {u"/CurrentReboot:3", u"/CurrentReboot:3 /Delay:0",
+                               u"/CurrentReboot:3 /Delay:"}) {
+    Start(args);
+    EXPECT_EQ(app->delayMinutes, 7u) << ToUtf8(args);
+  }
+  Start(u"/CurrentReboot:3 /Delay:12");
+  EXPECT_EQ(app->delayMinutes, 12u);
+  Store(u"Setup", u"RebootDelay", u"zero");
+  Store(u"Setup", u"TimesToReboot", u"0");
+  Start(u"/CurrentReboot:3 /TotalReboots:8");
+  EXPECT_EQ(app->delayMinutes, 5u);
+  EXPECT_EQ(app->totalReboots, 5u);
+}
+
+TEST_F(ApplicationTest, OddCommandLinesAreTakenAsTheyAre) {
+  // Other letter case: not a switch, so a plain start.
+  Start(u"/currentreboot:2");
+  EXPECT_EQ(app->runMode(), RunMode::Setup);
+  EXPECT_EQ(setupRuns, 1);
+
+  // A negative current restart is a very large one: a reboot step.
+  Start(u"/CurrentReboot:-1");
+  EXPECT_EQ(app->runMode(), RunMode::RebootStep);
+  EXPECT_EQ(app->currentReboot, 0xFFFFFFFFu);
+
+  // Current above total: no correction here.
+  Store(u"Setup", u"TimesToReboot", u"2");
+  Start(u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
+  EXPECT_EQ(app->currentReboot, 3u);
+  EXPECT_EQ(app->totalReboots, 2u);
+  EXPECT_EQ(app->delayMinutes, 1u);
+  EXPECT_EQ(app->commandLine, u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
+}
+
+TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
+  ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
+  EXPECT_EQ(Start(u"/CurrentReboot:2"), 0);
+  EXPECT_EQ(ui.instanceLookups(), 1);
+  EXPECT_EQ(stepRuns + setupRuns, 0);
+  EXPECT_EQ(ui.frame(), 0u);
+  EXPECT_FALSE(ui.heartbeatRunning());
+  EXPECT_EQ(machine.identity.OpenTokens(), 0);
+
+  // A hidden window of a dying instance does not stop the start.
+  ui.SetExistingInstance(ui::InstanceLookup::WasHidden);
+  EXPECT_EQ(Start(u""), 11);
+  EXPECT_EQ(setupRuns, 1);
+}
+
+TEST_F(ApplicationTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) {
+  machine.identity.administrator = false;
+  machine.system.machine.programPath = u"C:\\Tools\\Tarnwick\\Tarnwick.exe";
+  EXPECT_EQ(Start(u"  /x \"a b\"", 3), 0);
+  EXPECT_EQ(setupRuns, 0);
+  ASSERT_EQ(machine.shell.relaunches.size(), 1u);
+  const auto& r = machine.shell.relaunches[0];
+  EXPECT_EQ(r.program, u"C:\\Tools\\Tarnwick\\Tarnwick.exe");
+  EXPECT_EQ(r.parameters, u"  /x \"a b\"");
+  EXPECT_EQ(r.directory, u"C:\\Tools\\Tarnwick");
+  EXPECT_EQ(r.showCommand, 3);
+
+  // Refused elevation ends the same way.
+  machine.shell.relaunchSucceeds = false;
+  machine.system.machine.programPath = u"C:\\Tarnwick.exe";
+  EXPECT_EQ(Start(u""), 0);
+  EXPECT_EQ(machine.shell.relaunches.back().directory, u"C:");
+}
+
+TEST_F(ApplicationTest, WithoutAConsoleUserTheDefaultProfileIsUsed) {
+  machine.identity.consoleUser.reset();
+  Start(u"");
+  EXPECT_EQ(app->userName, u"");
+  EXPECT_EQ(app->userSid, u"");
+  EXPECT_EQ(app->settingsFolder, u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
+  EXPECT_EQ(machine.system.appDataTokens,
+            std::vector<platform::TokenHandle>{platform::kDefaultUserToken});
+  EXPECT_EQ(machine.identity.badCloses, 0);
+}
+
+TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
+  inMode = [](Application& a) { a.settings.SetValue(u"Setup", u"PlayWarningSound", u"1"); };
+  Start(u"");
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"");
+  app.reset();
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"1");
+
+  // A mode that cleared the flag (before a restart) is not saved again.
+  inMode = [](Application& a) {
+    a.settings.SetValue(u"Setup", u"PlayWarningSound", u"0");
+    a.settings.saveOnClose = false;
+  };
+  Start(u"");
+  app.reset();
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"1");
+}
+
+TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
+  inMode = [this](Application& a) {
+    const ui::Handle frame = ui.frame();
+    ASSERT_EQ(frame, a.mainFrame.handle());
+    const auto* w = ui.Find(frame);
+    EXPECT_EQ(w->className, u"TWK_GUI_CLASS");
+    EXPECT_EQ(w->text, u"Tarnwick");
+    EXPECT_EQ(w->width, 600);
+    EXPECT_EQ(w->height, 465);
+    EXPECT_EQ(w->style, 0x00CA0000u);
+    EXPECT_TRUE(w->skinned);
+    EXPECT_NE(w->background, 0u);
+    EXPECT_TRUE(ui.heartbeatRunning());
+
+    const auto at = [&](int id) { return *ui.Find(a.mainFrame.Control(id)->window); };
+    const auto& band = at(1);
+    EXPECT_EQ(band.className, u"_WINSUB_ WINDOW");
+    EXPECT_EQ((std::vector<int>{band.x, band.y, band.width, band.height}),
+              (std::vector<int>{2, 2, 596, 78}));
+    EXPECT_EQ(band.exStyle, 0x10000u);
+    EXPECT_NE(band.eraseBrush, 0u);
+    const auto& icon = at(2);
+    EXPECT_EQ(icon.kind, ui::ControlKind::IconPicture);
+    EXPECT_EQ(icon.parent, band.handle);
+    EXPECT_EQ(ui.ResourceIdOf(icon.image), 107);
+    EXPECT_EQ(ui.FindObject(icon.image)->width, 64);
+
+    const auto& title = at(a.titleId);
+    EXPECT_EQ(a.titleId, 3);
+    EXPECT_EQ((std::vector<int>{title.x, title.y, title.width, title.height}),
+              (std::vector<int>{78, 12, 450, 28}));
+    EXPECT_EQ(title.font.points, 14.0);
+    EXPECT_EQ(title.font.weight, 800);
+    EXPECT_EQ(a.mainFrame.Control(a.titleId)->textColour, 0xFFFFFF);
+    EXPECT_EQ(a.mainFrame.Control(a.titleId)->backColour, -1);
+
+    const auto& minimize = at(a.minimizeId);
+    EXPECT_EQ((std::vector<int>{minimize.x, minimize.y, minimize.width, minimize.height}),
+              (std::vector<int>{535, 5, 24, 24}));
+    EXPECT_EQ(minimize.tip, u"Minimize this dialog box");
+    EXPECT_EQ(at(a.closeId).x, 569);
+    EXPECT_EQ(at(a.closeId).tip, u"Close this dialog box");
+
+    const struct {
+      int id;
+      int x, width;
+      const char16_t* text;
+      const char16_t* tip;
+    } links[] = {
+        {a.homeLinkId, 80, 200, u"Powered by <a>Tarnwick Software</a>.", u"Visit our website"},
+        {a.updateLinkId, 320, 160, u"<a>Check for updates</a>",
+         u"Check if a new version of this application is available"},
+        {a.helpLinkId, 500, 100, u"<a>Online help</a>", u"Go to the online help page now"},
+    };
+    for (const auto& l : links) {
+      const auto& link = at(l.id);
+      EXPECT_EQ(link.className, u"SysLink");
+      EXPECT_EQ((std::vector<int>{link.x, link.y, link.width, link.height}),
+                (std::vector<int>{l.x, 50, l.width, 18}));
+      EXPECT_EQ(link.text, l.text);
+      EXPECT_EQ(link.tip, l.tip);
+      EXPECT_EQ(link.font.points, 11.0);
+      EXPECT_TRUE(link.linkPrepared);
+      EXPECT_EQ(link.eraseBrush, band.eraseBrush);
+      EXPECT_EQ(a.mainFrame.Control(l.id)->backColour, 0);
+    }
+    // Mode controls go to the frame itself, in Arial 11 and default colours.
+    const int next = a.mainFrame.CreateLabel(u"mode", 30, 110, 425, 18);
+    EXPECT_EQ(at(next).parent, frame);
+    EXPECT_EQ(at(next).font.points, 11.0);
+    EXPECT_EQ(a.mainFrame.Control(next)->backColour, -1);
+    EXPECT_EQ(ui.FindObject(a.checkedImage)->flags, 1u);
+    EXPECT_EQ(ui.FindObject(a.uncheckedImage)->flags, 0u);
+  };
+  Start(u"");
+  EXPECT_EQ(setupRuns, 1);
+}
+
+TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
+  inMode = [](Application& a) {
+    a.mainFrame.CreateImageCheckBox(u" Box", 30, 150, 450, true, a.checkedImage,
+                                    a.uncheckedImage);
+  };
+  Start(u"");
+  EXPECT_GT(ui.LiveObjects(), 0u);
+  app.reset();
+  EXPECT_EQ(ui.LiveObjects(), 0u);
+  EXPECT_EQ(ui.doubleFrees(), 0);
+  EXPECT_EQ(ui.frame(), 0u);
+}
+
+TEST_F(ApplicationTest, ProductModesShowTheirTitleAndEndOnClose) {
+  Store(u"Setup", u"TimesToReboot", u"4");
+  for (const auto& [args, title] :
+       std::vector<std::pair<Text, Text>>{{u"", u"Tarnwick - Setup"},
+                                          {u"/CurrentReboot:2", u"Tarnwick - Reboot 2 of 4"}}) {
+    app.reset();
+    app.emplace(machine.ports(), ui);
+    ui.AfterWakes(5, [this] { ui.Close(); });
+    EXPECT_EQ(app->Run(0, args, 1), 0);
+    EXPECT_EQ(ui.TextOf(ui.frame()), title);
+    EXPECT_EQ(app->mainFrame.GetControlText(app->titleId), title);
+    EXPECT_TRUE(ui.Find(ui.frame())->visible);
+  }
+}
+
+}  // namespace
+}  // namespace twk::app

@@ -1,0 +1,118 @@
+#include "app/command_line.h"
+
+#include <limits>
+
+namespace twk::app {
+namespace {
+
+bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool IsSpace(char16_t c) { return IsBlank(c) || (c >= u'\n' && c <= u'\r'); }
+
+}  // namespace
+
+std::vector<Text> SplitArguments(const Text& text) {
+  std::vector<Text> args;
+  if (text.empty()) return args;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+
+  // The program name: no escapes, and a quoted one ends at the next quote.
+  Text first;
+  if (text[0] == u'"') {
+    for (i = 1; i < n && text[i] != u'"'; ++i) first += text[i];
+    if (i < n) ++i;
+  } else {
+    for (; i < n && !IsSpace(text[i]); ++i) first += text[i];
+  }
+  args.push_back(first);
+  while (i < n && IsBlank(text[i])) ++i;
+  if (i >= n) return args;
+
+  Text current;
+  int quotes = 0;        // 0 outside quotes, 1 inside
+  std::size_t backslashes = 0;
+  while (i < n) {
+    const char16_t c = text[i];
+    if (IsBlank(c) && quotes == 0) {
+      args.push_back(current);
+      current.clear();
+      backslashes = 0;
+      while (i < n && IsBlank(text[i])) ++i;
+      if (i >= n) return args;
+      continue;
+    }
+    if (c == u'\\') {
+      current += c;
+      ++backslashes;
+      ++i;
+      continue;
+    }
+    if (c == u'"') {
+      if (backslashes % 2 == 0) {
+        // 2n backslashes and a quote: n backslashes, the quote toggles.
+        current.resize(current.size() - backslashes / 2);
+        ++quotes;
+      } else {
+        // 2n+1 backslashes and a quote: n backslashes and a literal quote.
+        current.resize(current.size() - backslashes / 2 - 1);
+        current += u'"';
+      }
+      ++i;
+      backslashes = 0;
+      // Consecutive quotes: every third one (counting the open quote) is a
+      // literal quote, as the system's parser does it.
+      while (i < n && text[i] == u'"') {
+        if (++quotes == 3) {
+          current += u'"';
+          quotes = 0;
+        }
+        ++i;
+      }
+      if (quotes == 2) quotes = 0;
+      continue;
+    }
+    current += c;
+    backslashes = 0;
+    ++i;
+  }
+  args.push_back(current);
+  return args;
+}
+
+std::int32_t ReadSwitchNumber(const Text& text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+    negative = text[i] == u'-';
+    ++i;
+  }
+  std::int64_t value = 0;
+  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = value * 10 + (text[i] - u'0');
+    if (value > std::int64_t{1} << 32) value = std::int64_t{1} << 32;  // saturated below
+  }
+  if (negative) value = -value;
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
+RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
+  static const Text kCurrent = u"/CurrentReboot:";
+  static const Text kTotal = u"/TotalReboots:";
+  static const Text kDelay = u"/Delay:";
+  RebootSwitches s;
+  for (const Text& arg : arguments) {
+    if (arg.starts_with(kCurrent)) {
+      s.currentReboot = static_cast<std::uint32_t>(ReadSwitchNumber(arg.substr(kCurrent.size())));
+    } else if (arg.starts_with(kTotal)) {
+      s.totalReboots = static_cast<std::uint32_t>(ReadSwitchNumber(arg.substr(kTotal.size())));
+    } else if (arg.starts_with(kDelay)) {
+      s.delayMinutes = static_cast<std::uint32_t>(ReadSwitchNumber(arg.substr(kDelay.size())));
+    }
+  }
+  return s;
+}
+
+}  // namespace twk::app

@@ -1,0 +1,36 @@
+#pragma once
+// The reboot-step command line: "/CurrentReboot:" c " /TotalReboots:" t
+// " /Delay:" d after the quoted program path. Writers follow this grammar;
+// a start reads it here.
+#include <cstdint>
+#include <vector>
+
+#include "settings/strings.h"
+
+namespace twk::app {
+
+// Splits an argument text by the rules of CommandLineToArgvW: the first
+// argument is taken as a program name (up to the next white space, or
+// between quotes with no escapes), the others honour quotes, backslashes
+// before quotes, and doubled quotes inside a quoted part. An empty text
+// gives no arguments (the system would give the program's own path, which
+// never names a switch).
+std::vector<Text> SplitArguments(const Text& text);
+
+// A decimal number the way a switch's value is read: leading white space,
+// an optional sign, digits up to the first non-digit; no digits give 0, and
+// values beyond the signed 32-bit range saturate.
+std::int32_t ReadSwitchNumber(const Text& text);
+
+struct RebootSwitches {
+  std::uint32_t currentReboot = 0;
+  std::uint32_t totalReboots = 0;
+  std::uint32_t delayMinutes = 0;
+};
+
+// Applies every argument in order: case-sensitive prefixes, a later switch
+// replaces an earlier one, other arguments are ignored, and a negative
+// number is kept as the unsigned value of the same bits.
+RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
+
+}  // namespace twk::app

@@ -1,0 +1,47 @@
+#pragma once
+// A whole simulated machine: one of every fake, wired into a Ports. Tests and
+// the whole-sequence simulation build an Application on ports(), preload the
+// fakes they care about and read them back afterwards. The default machine is
+// Windows 10 with drive C:, user "alice" at the console, an administrator.
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_identity.h"
+#include "platform/fake/fake_power.h"
+#include "platform/fake/fake_processes.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
+#include "platform/fake/fake_system_info.h"
+#include "platform/ports.h"
+
+namespace twk::platform {
+
+class FakePlatform {
+ public:
+  FakePlatform() : processes(&clock) { files.AddDrive(u'C'); }
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  FakeFileSystem files;
+  FakeClock clock;
+  FakeRegistry registry;
+  FakeProcesses processes;
+  FakeIdentity identity;
+  FakeSystemInfo system;
+  FakeShell shell;
+  FakePower power;
+
+  Ports ports() {
+    Ports p;
+    p.files = &files;
+    p.clock = &clock;
+    p.registry = &registry;
+    p.processes = &processes;
+    p.identity = &identity;
+    p.system = &system;
+    p.shell = &shell;
+    p.power = &power;
+    return p;
+  }
+};
+
+}  // namespace twk::platform

@@ -1,0 +1,28 @@
+#pragma once
+// What the program asks of the shell: open a web page in the default browser,
+// and start itself again with administrator rights. Both go through
+// ShellExecuteExW in the Win32 adapter.
+#include <cstdint>
+#include <string>
+
+namespace twk::platform {
+
+class Shell {
+ public:
+  virtual ~Shell() = default;
+
+  // Opens the address with the default verb, shown normally. The process id
+  // of the browser when one came back, else 0; a page that cannot be opened
+  // is not an error anybody reports.
+  virtual std::uint32_t OpenWebPage(const std::u16string& address) = 0;
+
+  // Starts `program` with the verb "RunAs" (the elevation prompt), the given
+  // parameters and working directory. False when the start failed or the
+  // user refused the elevation.
+  [[nodiscard]] virtual bool RelaunchElevated(const std::u16string& program,
+                                              const std::u16string& parameters,
+                                              const std::u16string& directory,
+                                              int showCommand) = 0;
+};
+
+}  // namespace twk::platform

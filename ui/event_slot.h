@@ -1,0 +1,59 @@
+#pragma once
+// The one event record of the program: the toolkit's window procedures write
+// into it, the event pump (Application::NextEvent) fills it per fetch, and the
+// mode loops read it.
+#include <cstdint>
+
+#include "ui/types.h"
+
+namespace twk::ui {
+
+class ToolkitWindow;
+
+namespace event {
+inline constexpr std::int32_t None = 0;
+inline constexpr std::int32_t Resized = -4;
+inline constexpr std::int32_t CloseRequest = -6;
+inline constexpr std::int32_t Minimizing = -7;
+inline constexpr std::int32_t Restoring = -8;
+inline constexpr std::int32_t Maximizing = -9;
+inline constexpr std::int32_t LeftDown = -10;
+inline constexpr std::int32_t LeftUp = -11;
+inline constexpr std::int32_t RightDown = -12;
+inline constexpr std::int32_t RightUp = -13;
+inline constexpr std::int32_t LeftDoubleClick = -14;
+inline constexpr std::int32_t RightDoubleClick = -15;
+inline constexpr std::int32_t MouseMoved = -16;
+inline constexpr std::int32_t MouseWheel = -17;
+inline constexpr std::int32_t FrameDoubleClick = -18;
+inline constexpr std::int32_t Activated = -19;
+inline constexpr std::int32_t Deactivated = -20;
+inline constexpr std::int32_t CursorSet = -21;
+inline constexpr std::int32_t ContextMenu = -22;
+inline constexpr std::int32_t MouseLeftFrame = -23;
+inline constexpr std::int32_t Moving = -24;
+inline constexpr std::int32_t Moved = -25;
+inline constexpr std::int32_t Notification = -26;
+inline constexpr std::int32_t FrameLeftDown = -27;
+inline constexpr std::int32_t FrameLeftUp = -28;
+inline constexpr std::int32_t SessionEnds = -31;
+inline constexpr std::int32_t ListNotificationFirst = -65;  // -65 .. -70
+inline constexpr std::int32_t EditNotificationFirst = -75;  // -75 .. -78
+inline constexpr std::int32_t LoopEnded = -300;
+}  // namespace event
+
+struct EventSlot {
+  std::int32_t eventId = 0;
+  // Cleared before every fetch. PostEvent keeps the event's window handle, the
+  // message number, the control id or notification code and one more word
+  // here; pointer-sized so that a window handle fits in a 64-bit build.
+  std::uintptr_t reserved[4] = {0, 0, 0, 0};
+  Message message;
+  std::uint32_t reservedAfterMessage = 0;
+  ToolkitWindow* sourceWindow = nullptr;
+  ToolkitWindow* dialogWindow = nullptr;
+  bool pending = false;
+  bool closeRequested = false;
+};
+
+}  // namespace twk::ui

@@ -1,0 +1,251 @@
+#pragma once
+// A window system in memory. Every window, control and drawing object the
+// toolkit asks for is recorded (kind, class, text, position, font, state,
+// image), messages go through a queue and are dispatched to the same portable
+// window procedure as on Windows, and a simulated user acts on the controls.
+//
+// Time: when the program waits for a message and nothing is queued, the
+// simulated user's rules run first; when they queue nothing, the heartbeat
+// wakes the program with a null message, as the real heartbeat thread does
+// every 20 ms, after advancing the test's clock by the heartbeat step.
+//
+//   ui.SetHeartbeat(20, [&](std::uint32_t ms) { clock.AdvanceMilliseconds(ms); });
+//   ui.When([&] { return ui.TextAt(180, 90) == u"12"; },
+//           [&] { ui.Click(ui.FindByText(u"  Pause")); });
+//   ui.AfterWakes(3000, [&] { ui.Close(); });
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/toolkit_window.h"
+#include "ui/window_backend.h"
+
+namespace twk::ui {
+
+class HeadlessBackend final : public WindowBackend {
+ public:
+  struct SentMessage {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+  };
+
+  struct Window {
+    Handle handle = 0;
+    Handle parent = 0;
+    ToolkitWindow* owner = nullptr;  // the toolkit window whose table holds it
+    bool topLevel = false;
+    ControlKind kind = ControlKind::None;
+    Text className;
+    Text text;
+    std::uint32_t style = 0;
+    std::uint32_t exStyle = 0;
+    int x = 0, y = 0, width = 0, height = 0;  // client size for top-level windows
+    int id = 0;
+    bool hasFont = false;
+    FontParams font;
+    int fontHeight = 0;
+    bool visible = false;
+    bool enabled = true;
+    bool minimized = false;
+    int check = 0;
+    Handle image = 0;
+    ImageType imageType = ImageType::Bitmap;
+    Text tip;
+    Handle background = 0;
+    Handle eraseBrush = 0;
+    Handle buddy = 0;      // up-down: its edit field
+    int upDownMaximum = 0;
+    bool skinned = false;
+    bool linkPrepared = false;
+    bool bufferedPaint = false;
+    bool destroyed = false;
+    std::vector<SentMessage> sent;  // SendPlainMessage calls, in order
+  };
+
+  enum class ObjectKind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
+  struct Object {
+    ObjectKind kind = ObjectKind::Bitmap;
+    bool alive = true;
+    Handle source = 0;     // what it was copied or made from
+    int resourceId = 0;    // resource it was loaded from
+    int width = 0, height = 0;
+    std::uint32_t flags = 0;  // check-box image flags, gradient direction
+    std::uint32_t colourFrom = 0, colourTo = 0;
+    Colour colour = -1;
+    Text what;             // short description for dumps
+  };
+
+  HeadlessBackend();
+  ~HeadlessBackend() override;
+
+  // ---- what the program shows ------------------------------------------
+  const Window* Find(Handle window) const;
+  // The first top-level window created without a parent that is still alive.
+  Handle frame() const;
+  Handle foreground() const { return foreground_; }
+  Handle focus() const { return focus_; }
+  // Live controls of a top-level window (nested children included), in creation order.
+  std::vector<const Window*> ControlsOf(Handle topLevel) const;
+  // A live, visible control with exactly this text (0 when none).
+  Handle FindByText(const Text& text) const;
+  // A live control whose top-left corner is (x, y) in its parent (0 when none).
+  Handle FindAt(int x, int y) const;
+  Text TextOf(Handle window) const;
+  Text TextAt(int x, int y) const { return TextOf(FindAt(x, y)); }
+  const Object* FindObject(Handle object) const;
+  // Follows copies and conversions back to the resource an image came from.
+  int ResourceIdOf(Handle object) const;
+  std::size_t LiveObjects() const;
+  // Objects released twice, never made, or with the wrong call.
+  int doubleFrees() const { return doubleFrees_; }
+  // One line per window and control: kind, class, position, text, state.
+  std::string Dump() const;
+
+  // ---- the simulated user (each action is queued, as real input is) ---
+  // False when the control cannot take the action (gone, hidden, disabled).
+  bool Click(Handle control);
+  bool DoubleClick(Handle control);
+  bool PressEnter(Handle control);  // focuses the control and presses Enter on it
+  bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
+  void Close(Handle window = 0);      // WM_CLOSE (0 = the frame)
+  void AltF4(Handle window = 0);      // the system menu's close command
+  void EndSession(Handle window = 0);  // the system shuts down
+  void Post(Handle window, std::uint32_t message, std::uintptr_t wParam = 0,
+            std::intptr_t lParam = 0);
+
+  // ---- the script ----------------------------------------------------------
+  // Rules run whenever the program waits with nothing queued. A When rule
+  // fires once, the first time its condition holds.
+  void When(std::function<bool()> condition, std::function<void()> action);
+  void AfterWakes(std::uint64_t wakes, std::function<void()> action);
+  void OnEveryWake(std::function<void()> action);
+  // Each heartbeat advances the test's clock by stepMs through advance.
+  void SetHeartbeat(std::uint32_t stepMs, std::function<void(std::uint32_t)> advance);
+  // A runaway loop: after this many wakes the frame gets a close request,
+  // and 1000 wakes later the run is stopped by an exception.
+  void SetWakeLimit(std::uint64_t wakes) { wakeLimit_ = wakes; }
+  std::uint64_t wakes() const { return wakes_; }
+  bool wakeLimitReached() const { return wakeLimitReached_; }
+  bool heartbeatRunning() const;
+
+  // ---- the rest of the desktop ------------------------------------------
+  void SetExistingInstance(InstanceLookup answer) { existingInstance_ = answer; }
+  // After `after` more successful control creations, the next `count` fail,
+  // as CreateWindowExW can.
+  void FailNextControls(int count, int after = 0) {
+    failControls_ = count;
+    failAfter_ = after;
+  }
+  int instanceLookups() const { return instanceLookups_; }
+
+  // ---- WindowBackend -----------------------------------------------------
+  Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
+                         int clientWidth, int clientHeight, std::uint32_t style,
+                         Handle parent) override;
+  void DestroyTopWindow(Handle window) override;
+  void ApplySkin(Handle window) override;
+  void SetWindowBackground(Handle window, Handle brush) override;
+  void ShowTopWindow(Handle window, int showCommand) override;
+  bool IsForeground(Handle window) override { return window != 0 && window == foreground_; }
+  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  void BeginCaptionDrag(Handle) override {}
+  Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
+  void DestroyControl(Handle control) override;
+  void SetControlFont(Handle control, const FontParams& font) override;
+  void SetText(Handle window, const Text& text) override;
+  Text GetText(Handle window) override { return TextOf(window); }
+  void SetVisible(Handle window, bool visible) override;
+  bool IsVisible(Handle window) override;
+  void SetEnabled(Handle window, bool enabled) override;
+  bool IsEnabled(Handle window) override;
+  void SetCheck(Handle button, int check) override;
+  int GetCheck(Handle button) override;
+  void SetFocus(Handle window) override;
+  void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) override;
+  std::intptr_t SendPlainMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) override;
+  void SetControlImage(Handle control, ImageType type, Handle image) override;
+  void Repaint(Handle) override {}
+  bool AddTooltip(Handle window, Handle control, const Text& text) override;
+  void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
+  void PrepareLink(Handle link) override;
+  void SetEraseBrush(Handle control, Handle brush) override;
+  void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
+  int ControlIdOf(Handle window) override;
+  Handle ParentOf(Handle window) override;
+  void SendCommand(Handle parent, int id, int code, Handle control) override;
+
+  Handle CreateSolidBrush(Colour colour) override;
+  Handle CreatePatternBrush(Handle bitmap) override;
+  void DeleteObject(Handle object) override;
+  Handle LoadSystemCursor(int id) override;
+  Colour SystemColour(int index) override;
+  Handle CopyBitmap(Handle bitmap) override;
+  Handle BlankBitmap(int width, int height) override;
+  Handle CopyIcon(Handle icon) override;
+  void DestroyIcon(Handle icon) override;
+  Handle LoadIconResource(int id, int size) override;
+  Handle LoadImageResource(int id, int width, int height) override;
+  Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
+                       int direction) override;
+  Handle TitleButtonImage(bool close) override;
+  Handle ImageToBitmap(Handle image, int width, int height) override;
+  void ReleaseImage(Handle image) override;
+  Handle DrawCheckBoxImage(std::uint32_t flags) override;
+
+  FetchResult FetchMessage(bool wait, Message& out) override;
+  void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+
+  InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
+  void StartHeartbeat(Handle window) override { heartbeatWindow_ = window; }
+
+ private:
+  struct Rule {
+    std::function<bool()> condition;
+    std::function<void()> action;
+    bool done = false;
+  };
+
+  Handle NewHandle() { return next_ += 4; }
+  Window* Live(Handle window);
+  const Window* Live(Handle window) const;
+  bool CanTakeInput(const Window& w) const;
+  Window* TopLevelOf(Handle window);
+  Handle NewObject(Object object);
+  void Free(Handle object, ObjectKind expected);
+  void RunRules();
+  void Wake();
+  // Delivers a message from a control to its parent the way the header band
+  // forwards its controls' messages to the frame.
+  void SendToParent(const Window& control, std::uint32_t message, int code);
+  void DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow);
+
+  std::map<Handle, Window> windows_;
+  std::map<Handle, Object> objects_;
+  std::vector<Handle> order_;  // windows in creation order
+  std::deque<Message> queue_;
+  Handle next_ = 0x1000;
+  Handle foreground_ = 0;
+  Handle focus_ = 0;
+  Handle heartbeatWindow_ = 0;
+  std::vector<Rule> rules_;
+  std::vector<std::function<void()>> everyWake_;
+  std::uint32_t heartbeatStepMs_ = 20;
+  std::function<void(std::uint32_t)> advanceClock_;
+  std::uint64_t wakes_ = 0;
+  std::uint64_t wakeLimit_ = 5'000'000;
+  bool wakeLimitReached_ = false;
+  std::uint32_t time_ = 0;
+  int doubleFrees_ = 0;
+  InstanceLookup existingInstance_ = InstanceLookup::NotFound;
+  int instanceLookups_ = 0;
+  int failControls_ = 0;
+  int failAfter_ = 0;
+};
+
+}  // namespace twk::ui

@@ -1,0 +1,107 @@
+// The simulated user and the simulated passing of time.
+#include "ui/headless/headless_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "settings/strings.h"
+
+namespace twk::ui {
+namespace {
+
+class HeadlessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window.Create(u"TWK_GUI_CLASS", u"Tarnwick", 600, 465), 0u);
+    ui.StartHeartbeat(window.handle());
+    window.Show(show::Normal);
+  }
+
+  // One pass of a mode loop: wait, dispatch.
+  Message Wait() {
+    Message m;
+    EXPECT_EQ(ui.FetchMessage(true, m), FetchResult::Message);
+    ui.DispatchFetched(m, nullptr);
+    return m;
+  }
+
+  HeadlessBackend ui;
+  EventSlot slot;
+  ToolkitWindow window{ui, slot};
+};
+
+TEST_F(HeadlessTest, RulesRunBeforeTimePassesAndFireOnce) {
+  std::uint64_t elapsed = 0;
+  ui.SetHeartbeat(1000, [&](std::uint32_t ms) { elapsed += ms; });
+  const int label = window.CreateLabel(u"14", 180, 90, 230, 50);
+  int clicks = 0;
+  ui.When([&] { return ui.TextAt(180, 90) == u"12"; }, [&] { ++clicks; ui.Close(); });
+
+  // The program counts down one per wake, as a countdown loop would.
+  int remaining = 14;
+  while (true) {
+    const Message m = Wait();
+    if (m.message == msg::CloseRequest) break;
+    if (m.message == msg::Null) window.SetControlText(label, FormatUnsigned(static_cast<std::uint32_t>(--remaining)));
+  }
+  EXPECT_EQ(remaining, 12);  // the user acted while 12 was shown, before the next second
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(elapsed, 2000u);
+  EXPECT_EQ(ui.wakes(), 2u);
+}
+
+TEST_F(HeadlessTest, AfterWakesCountsFromWhenItWasSet) {
+  Wait();
+  Wait();
+  bool fired = false;
+  ui.AfterWakes(3, [&] { fired = true; });
+  Wait();
+  Wait();
+  EXPECT_FALSE(fired);
+  Wait();
+  Wait();  // the rule runs when the program next waits
+  EXPECT_TRUE(fired);
+}
+
+TEST_F(HeadlessTest, AProgramThatCanNeverWakeIsStopped) {
+  window.Destroy();  // no window, so no heartbeat
+  Message m;
+  EXPECT_EQ(ui.FetchMessage(false, m), FetchResult::NoMessage);
+  EXPECT_THROW((void)ui.FetchMessage(true, m), std::runtime_error);
+}
+
+TEST_F(HeadlessTest, ARunawayLoopIsAskedToCloseThenStopped) {
+  ui.SetWakeLimit(10);
+  bool askedToClose = false;
+  EXPECT_THROW(
+      {
+        for (;;) {
+          if (Wait().message == msg::CloseRequest) askedToClose = true;  // and ignore it
+        }
+      },
+      std::runtime_error);
+  EXPECT_TRUE(askedToClose);
+  EXPECT_TRUE(ui.wakeLimitReached());
+}
+
+TEST_F(HeadlessTest, HiddenOrDisabledControlsTakeNoInput) {
+  const int button = window.CreateButton(u"  Setup", 430, 420, 150, 36);
+  const int edit = window.CreateEdit(u"5", 465, 102, 70, 26);
+  const Handle b = window.Control(button)->window;
+  const Handle e = window.Control(edit)->window;
+  EXPECT_EQ(ui.FindByText(u"  Setup"), b);
+  window.SetControlState(button, state::Hide);
+  EXPECT_EQ(ui.FindByText(u"  Setup"), 0u);
+  EXPECT_FALSE(ui.Click(b));
+  window.SetControlState(edit, state::Disable);
+  EXPECT_FALSE(ui.Type(e, u"7"));
+  EXPECT_EQ(window.GetControlText(edit), u"5");
+  window.SetControlState(edit, state::Enable);
+  EXPECT_TRUE(ui.Type(e, u"7"));
+  EXPECT_EQ(window.GetControlText(edit), u"7");
+  EXPECT_EQ(ui.focus(), e);
+}
+
+}  // namespace
+}  // namespace twk::ui

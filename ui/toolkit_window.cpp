@@ -1,0 +1,496 @@
+#include "ui/toolkit_window.h"
+
+#include <utility>
+
+namespace twk::ui {
+namespace {
+
+// Window styles the creators combine (Win32 values).
+constexpr std::uint32_t kChild = 0x40000000;
+constexpr std::uint32_t kVisible = 0x10000000;
+constexpr std::uint32_t kTabStop = 0x00010000;
+constexpr std::uint32_t kGroup = 0x00020000;
+constexpr std::uint32_t kClientEdge = 0x00000200;  // extended
+constexpr std::uint32_t kEditReadOnly = 0x0800;
+constexpr std::uint32_t kEditDefault = 0x10000080;  // visible, auto horizontal scroll
+constexpr std::uint32_t kIconStyle = 0x143;         // SS_ICON, real size, notify
+constexpr std::uint32_t kBitmapStyle = 0x14E;       // SS_BITMAP, real size, notify
+constexpr std::uint32_t kCheckTextStyle = 0x10300;  // tab stop, notify, centred vertically
+constexpr std::uint32_t kUpDownStyle = 0x500001A6;
+
+// Style flags of the window that the creators read.
+constexpr std::uint32_t kFlagBufferedPaint = 0x800;
+constexpr std::uint32_t kFlagKeepClientSize = 0x63EE;
+constexpr std::uint32_t kFlagProgressMask = 0xC00;
+
+constexpr int kColourButtonText = 18;  // COLOR_BTNTEXT
+constexpr int kHandCursor = 32649;     // IDC_HAND
+
+const Text kStatic = u"Static";
+
+}  // namespace
+
+ToolkitWindow::ToolkitWindow(WindowBackend& backend, EventSlot& slot)
+    : backend_(backend), slot_(slot) {}
+
+ToolkitWindow::~ToolkitWindow() {
+  Destroy();
+  // The slot outlives every window; it must not point at a dead one.
+  if (slot_.sourceWindow == this) slot_.sourceWindow = nullptr;
+  if (slot_.dialogWindow == this) slot_.dialogWindow = nullptr;
+}
+
+Handle ToolkitWindow::Create(const Text& className, const Text& title, int clientWidth,
+                             int clientHeight, std::int32_t style, const ToolkitWindow* parent) {
+  if (handle_ != 0) Destroy();
+  const std::uint32_t bits =
+      style == kDefaultStyle ? kDefaultStyleBits : static_cast<std::uint32_t>(style);
+  const Handle window = backend_.CreateTopWindow(*this, className, title, clientWidth,
+                                                 clientHeight, bits, parent ? parent->handle() : 0);
+  if (window == 0) return 0;
+  handle_ = window;
+  className_ = className;
+  title_ = title;
+  clientWidth_ = clientWidth;
+  clientHeight_ = clientHeight;
+  slot_ = EventSlot{};
+  font_ = FontParams{};
+  return handle_;
+}
+
+bool ToolkitWindow::Destroy() {
+  if (handle_ == 0) return false;
+  if (backend_.IsVisible(handle_)) backend_.SetVisible(handle_, false);
+  for (int id = table_.count(); id >= 1; --id) DeleteControl(id);
+  backend_.DestroyTopWindow(handle_);
+  handle_ = 0;
+  className_.clear();
+  title_.clear();
+  table_.Clear();
+  font_ = FontParams{};
+  textColour_ = backColour_ = -1;
+  styleFlags_ = 0;
+  startGroup_ = false;
+  openChildWindow_ = 0;
+  if (slot_.sourceWindow == this) slot_.sourceWindow = nullptr;
+  if (slot_.dialogWindow == this) slot_.dialogWindow = nullptr;
+  return true;
+}
+
+void ToolkitWindow::ApplySkin() {
+  if (handle_ != 0) backend_.ApplySkin(handle_);
+}
+
+void ToolkitWindow::SetTitle(const Text& title) {
+  title_ = title;
+  if (handle_ != 0) backend_.SetText(handle_, title);
+}
+
+void ToolkitWindow::Show(int showCommand) {
+  if (handle_ != 0) backend_.ShowTopWindow(handle_, showCommand);
+}
+
+void ToolkitWindow::SetBackground(Handle brush) {
+  if (handle_ != 0) backend_.SetWindowBackground(handle_, brush);
+}
+
+void ToolkitWindow::SetFont(const Text& face, double points, int weight, std::uint8_t attributes,
+                            std::uint8_t quality) {
+  font_.face = face.substr(0, 31);
+  font_.points = points;
+  font_.weight = weight < 1 ? 400 : weight;
+  font_.attributes = attributes;
+  font_.quality = quality;
+}
+
+void ToolkitWindow::SetColours(Colour text, Colour back) {
+  textColour_ = text;
+  backColour_ = back;
+}
+
+Handle ToolkitWindow::CurrentParent() const {
+  if (openChildWindow_ != 0) {
+    if (const ControlRecord* r = table_.Find(openChildWindow_)) return r->window;
+  }
+  return handle_;
+}
+
+int ToolkitWindow::CreateSimple(ControlKind kind, const Text& className, const Text& text, int x,
+                                int y, int width, int height, std::uint32_t style,
+                                std::uint32_t exStyle) {
+  if (handle_ == 0) return 0;
+  ControlParams params;
+  params.kind = kind;
+  params.className = className;
+  params.text = text;
+  params.style = style | kChild | kVisible | (startGroup_ ? kGroup : 0);
+  params.exStyle = exStyle;
+  params.x = x;
+  params.y = y;
+  params.width = width;
+  params.height = height;
+  params.parent = CurrentParent();
+  params.id = table_.count() + 1;
+  const Handle window = backend_.CreateControl(*this, params);
+  if (window == 0) return 0;
+  return Register(kind, window, params);
+}
+
+int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams& params) {
+  ControlRecord r;
+  r.kind = kind;
+  r.window = window;
+  r.x = params.x;
+  r.y = params.y;
+  r.width = params.width;
+  r.height = params.height;
+  r.styleFlags = kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
+  r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
+  r.backColour = backColour_;
+  if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
+    r.brush = backend_.CreateSolidBrush(backColour_);
+    r.ownsBrush = r.brush != 0;
+  }
+  if (r.styleFlags & kFlagKeepClientSize) {
+    r.clientWidth = clientWidth_;
+    r.clientHeight = clientHeight_;
+  }
+  const std::uint32_t flags = r.styleFlags;
+  const int id = table_.Add(std::move(r));
+
+  if (font_.points != 0.0) backend_.SetControlFont(window, font_);
+  if (flags & kFlagBufferedPaint) backend_.EnableBufferedPaint(window, *this, id);
+  startGroup_ = false;
+
+  if (kind == ControlKind::ChildWindow) {
+    openChildWindow_ = id;
+  } else if (openChildWindow_ != 0 && params.parent != handle_) {
+    if (ControlRecord* host = table_.Find(openChildWindow_)) {
+      if (host->members.size() < static_cast<std::size_t>(ControlTable::kMaxMembers)) {
+        host->members.push_back(id);
+      }
+    }
+  }
+  return id;
+}
+
+int ToolkitWindow::CreateButton(const Text& text, int x, int y, int width, int height,
+                                std::uint32_t style) {
+  return CreateSimple(ControlKind::PushButton, u"Button", text, x, y, width, height, style, 0);
+}
+
+int ToolkitWindow::CreateLabel(const Text& text, int x, int y, int width, int height,
+                               std::uint32_t style) {
+  return CreateSimple(ControlKind::Label, kStatic, text, x, y, width, height, style, 0);
+}
+
+int ToolkitWindow::CreateEdit(const Text& text, int x, int y, int width, int height,
+                              std::uint32_t style) {
+  std::uint32_t s = style == 0 ? kEditDefault : style;
+  if ((s & kEditReadOnly) == 0) s |= kTabStop;
+  return CreateSimple(ControlKind::Edit, u"Edit", text, x, y, width, height, s, kClientEdge);
+}
+
+int ToolkitWindow::CreateUpDown(int maximum) {
+  ControlRecord* edit = table_.Find(table_.count());
+  if (edit == nullptr || edit->kind != ControlKind::Edit) return 0;
+  const Handle editWindow = edit->window;
+  const int editId = edit->id;
+  const int id = CreateSimple(ControlKind::UpDown, u"msctls_updown32", Text(), 0, 0, 0, 0,
+                              kUpDownStyle, 0);
+  if (id == 0) return 0;
+  backend_.AttachUpDown(table_.Find(id)->window, editWindow, maximum);
+  table_.Find(editId)->upDownId = id;
+  return id;
+}
+
+int ToolkitWindow::CreateIconPicture(Handle icon, int x, int y) {
+  const int id = CreateSimple(ControlKind::IconPicture, kStatic, Text(), x, y, 64, 64, kIconStyle, 0);
+  if (id != 0 && icon != 0) SetControlIcon(id, icon);
+  return id;
+}
+
+int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
+  const int id = CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24,
+                              kBitmapStyle, 0);
+  if (id != 0 && image != 0) {
+    const Handle bitmap = backend_.ImageToBitmap(image, 24, 24);
+    if (bitmap != 0) {
+      SetControlBitmap(id, bitmap, 24, 24);
+      backend_.DeleteObject(bitmap);
+    }
+  }
+  return id;
+}
+
+int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, std::uint32_t style) {
+  return CreateSimple(ControlKind::ProgressBar, u"msctls_progress32", Text(), x, y, width, height,
+                      style, 0);
+}
+
+int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height,
+                              std::uint32_t style) {
+  return CreateSimple(ControlKind::Link, u"SysLink", text, x, y, width, height, style, 0);
+}
+
+int ToolkitWindow::CreateListView(int x, int y, int width, int height, std::uint32_t style,
+                                  std::uint32_t exStyle) {
+  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height, style,
+                      exStyle);
+}
+
+int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
+                                       Handle checkedBitmap, Handle uncheckedBitmap) {
+  const int imageId = CreateSimple(ControlKind::ImageCheckBox, kStatic, Text(), x, y, 16, 16,
+                                   kBitmapStyle, 0);
+  if (imageId == 0) return 0;
+  const int textId = CreateSimple(ControlKind::ImageCheckBox, kStatic, text, x + 16, y - 1,
+                                  width - 16, 18, kCheckTextStyle, 0);
+  if (textId == 0) {
+    DeleteControl(imageId);
+    return 0;
+  }
+  auto box = std::make_shared<ImageCheckBoxData>();
+  box->imageId = imageId;
+  box->textId = textId;
+  box->checkedBitmap = checkedBitmap;
+  box->uncheckedBitmap = uncheckedBitmap;
+  const Handle hand = backend_.LoadSystemCursor(kHandCursor);
+  for (int id : {imageId, textId}) {
+    ControlRecord* r = table_.Find(id);
+    r->checkBox = box;
+    r->cursor = hand;
+  }
+  table_.Find(textId)->textColour = box->textColour;
+  ApplyCheckBoxState(*box, checked ? state::Checked : state::Unchecked);
+  return textId;
+}
+
+int ToolkitWindow::CreateChildWindow(int x, int y, int width, int height, std::uint32_t style,
+                                     std::uint32_t exStyle) {
+  return CreateSimple(ControlKind::ChildWindow, u"_WINSUB_ WINDOW", Text(), x, y, width, height,
+                      style, exStyle);
+}
+
+void ToolkitWindow::CloseChildWindow() { openChildWindow_ = 0; }
+
+void ToolkitWindow::ReleaseRecord(ControlRecord& r) {
+  if (r.image != 0) {
+    if (r.imageIsIcon) {
+      backend_.DestroyIcon(r.image);
+    } else {
+      backend_.DeleteObject(r.image);
+    }
+    r.image = 0;
+  }
+  if (r.window != 0) backend_.DestroyControl(r.window);
+  r.window = 0;
+  if (r.brush != 0 && r.ownsBrush) backend_.DeleteObject(r.brush);
+  r.brush = 0;
+}
+
+bool ToolkitWindow::DeleteControl(int id) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  // Members of a child window die with it; delete their records first so
+  // that no record keeps a dead handle.
+  if (r->kind == ControlKind::ChildWindow) {
+    const std::vector<int> members = r->members;
+    for (auto it = members.rbegin(); it != members.rend(); ++it) DeleteControl(*it);
+    r = table_.Find(id);
+  }
+  std::shared_ptr<ImageCheckBoxData> box = r->checkBox;
+  ReleaseRecord(*r);
+  table_.Remove(id);
+  if (openChildWindow_ == id) openChildWindow_ = 0;
+  if (box) {
+    const int partner = box->imageId == id ? box->textId : box->imageId;
+    if (ControlRecord* p = table_.Find(partner); p != nullptr && p->checkBox == box) {
+      ReleaseRecord(*p);
+      table_.Remove(partner);
+    }
+  }
+  return true;
+}
+
+void ToolkitWindow::ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t newState) {
+  box.state = newState;
+  if (ControlRecord* image = table_.Find(box.imageId)) {
+    const Handle bitmap = newState == state::Checked ? box.checkedBitmap : box.uncheckedBitmap;
+    backend_.SetControlImage(image->window, ImageType::Bitmap, bitmap);
+  }
+}
+
+bool ToolkitWindow::SetControlText(int id, const Text& text) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  if (r->checkBox) {
+    r = table_.Find(r->checkBox->textId);
+    if (r == nullptr) return false;
+  }
+  backend_.SetText(r->window, text);
+  return true;
+}
+
+Text ToolkitWindow::GetControlText(int id) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return Text();
+  if (r->checkBox) {
+    r = table_.Find(r->checkBox->textId);
+    if (r == nullptr) return Text();
+  }
+  return backend_.GetText(r->window);
+}
+
+bool ToolkitWindow::SetControlState(int id, std::uint32_t flags) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  const StateRequest req = ResolveStateFlags(flags);
+  std::vector<Handle> parts{r->window};
+  std::shared_ptr<ImageCheckBoxData> box = r->checkBox;
+  if (box) {
+    const int partner = box->imageId == id ? box->textId : box->imageId;
+    if (const ControlRecord* p = table_.Find(partner)) parts.push_back(p->window);
+  }
+  if (req.visible >= 0) {
+    for (Handle h : parts) backend_.SetVisible(h, req.visible == 1);
+  }
+  if (req.check >= 0) {
+    if (box) {
+      if (req.check != 2) ApplyCheckBoxState(*box, req.check == 1 ? state::Checked : state::Unchecked);
+    } else if (r->kind == ControlKind::PushButton || r->kind == ControlKind::RadioButton) {
+      backend_.SetCheck(r->window, req.check);
+    }
+  }
+  if (req.enabled >= 0) {
+    for (Handle h : parts) backend_.SetEnabled(h, req.enabled == 1);
+  }
+  if (req.focusControl) {
+    const ControlRecord* target = box ? table_.Find(box->textId) : r;
+    if (target != nullptr) backend_.SetFocus(target->window);
+  }
+  if (req.focusWindow) backend_.SetFocus(handle_);
+  return true;
+}
+
+std::uint32_t ToolkitWindow::GetControlState(int id) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return 0;
+  std::uint32_t flags = backend_.IsVisible(r->window) ? state::Show : state::Hide;
+  flags |= backend_.IsEnabled(r->window) ? state::Enable : state::Disable;
+  if (r->checkBox) {
+    flags |= r->checkBox->state;
+  } else if (r->kind == ControlKind::PushButton || r->kind == ControlKind::RadioButton) {
+    const int check = backend_.GetCheck(r->window);
+    flags |= check == 1 ? state::Checked : check == 2 ? state::Indeterminate : state::Unchecked;
+  }
+  return flags;
+}
+
+bool ToolkitWindow::SetControlFont(int id, const Text& face, double points, int weight) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  if (r->checkBox) r = table_.Find(r->checkBox->textId);
+  if (r == nullptr || points == 0.0) return false;
+  FontParams f;
+  f.face = face.substr(0, 31);
+  f.points = points;
+  f.weight = weight < 1 ? 400 : weight;
+  backend_.SetControlFont(r->window, f);
+  return true;
+}
+
+bool ToolkitWindow::SetControlTip(int id, const Text& text) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr || handle_ == 0) return false;
+  bool ok = backend_.AddTooltip(handle_, r->window, text);
+  if (r->checkBox) {
+    const int partner = r->checkBox->imageId == id ? r->checkBox->textId : r->checkBox->imageId;
+    if (const ControlRecord* p = table_.Find(partner)) {
+      ok = backend_.AddTooltip(handle_, p->window, text) && ok;
+    }
+  }
+  return ok;
+}
+
+bool ToolkitWindow::SetControlTextColour(int id, Colour colour) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  r->textColour = colour;
+  backend_.Repaint(r->window);
+  return true;
+}
+
+bool ToolkitWindow::SetControlBitmap(int id, Handle bitmap, int width, int height) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  if (r->kind != ControlKind::SmallPicture && r->kind != ControlKind::PushButton) return false;
+  const Handle blank = bitmap == 0 ? backend_.BlankBitmap(width, height) : 0;
+  // The control shows a copy that it owns, so callers may release theirs.
+  const Handle copy = backend_.CopyBitmap(bitmap != 0 ? bitmap : blank);
+  if (blank != 0) backend_.DeleteObject(blank);
+  if (copy == 0) return false;
+  backend_.SetControlImage(r->window, ImageType::Bitmap, copy);
+  if (r->image != 0) {
+    if (r->imageIsIcon) {
+      backend_.DestroyIcon(r->image);
+    } else {
+      backend_.DeleteObject(r->image);
+    }
+  }
+  r->image = copy;
+  r->imageIsIcon = false;
+  return true;
+}
+
+bool ToolkitWindow::SetControlIcon(int id, Handle icon) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr || icon == 0) return false;
+  if (r->kind != ControlKind::IconPicture && r->kind != ControlKind::PushButton) return false;
+  const Handle copy = backend_.CopyIcon(icon);
+  if (copy == 0) return false;
+  backend_.SetControlImage(r->window, ImageType::Icon, copy);
+  if (r->image != 0) {
+    if (r->imageIsIcon) {
+      backend_.DestroyIcon(r->image);
+    } else {
+      backend_.DeleteObject(r->image);
+    }
+  }
+  r->image = copy;
+  r->imageIsIcon = true;
+  return true;
+}
+
+bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  r->cursor = systemCursor == 0 ? 0 : backend_.LoadSystemCursor(systemCursor);
+  return true;
+}
+
+bool ToolkitWindow::SetControlBrush(int id, Handle brush, Colour backColour) {
+  ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  if (r->brush != 0 && r->ownsBrush) backend_.DeleteObject(r->brush);
+  r->brush = brush;
+  r->ownsBrush = false;
+  r->backColour = backColour;
+  return true;
+}
+
+bool ToolkitWindow::ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return false;
+  backend_.ChangeStyle(r->window, add, remove);
+  return true;
+}
+
+std::intptr_t ToolkitWindow::SendControlMessage(int id, std::uint32_t message,
+                                                std::uintptr_t wParam, std::intptr_t lParam) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return 0;
+  return backend_.SendPlainMessage(r->window, message, wParam, lParam);
+}
+
+}  // namespace twk::ui

@@ -1,0 +1,137 @@
+#pragma once
+// A top-level window of the program with its table of numbered controls. The
+// mode windows create controls here, address them by the ids the creators
+// return, and learn what the user did from the EventSlot that the window's
+// message handling fills. Everything here is portable; the windows
+// themselves live behind a WindowBackend.
+#include <cstdint>
+#include <optional>
+
+#include "ui/control_table.h"
+#include "ui/event_slot.h"
+#include "ui/window_backend.h"
+
+namespace twk::ui {
+
+class ToolkitWindow {
+ public:
+  static constexpr std::int32_t kDefaultStyle = -1;  // caption, system menu, minimise box
+  static constexpr std::uint32_t kDefaultStyleBits = 0x00CA0000;
+
+  ToolkitWindow(WindowBackend& backend, EventSlot& slot);
+  ~ToolkitWindow();
+  ToolkitWindow(const ToolkitWindow&) = delete;
+  ToolkitWindow& operator=(const ToolkitWindow&) = delete;
+
+  // ---- the window ------------------------------------------------------
+  // Returns the window handle, or 0. An existing window is destroyed first.
+  Handle Create(const Text& className, const Text& title, int clientWidth, int clientHeight,
+                std::int32_t style = kDefaultStyle, const ToolkitWindow* parent = nullptr);
+  // False when there is no window.
+  bool Destroy();
+  void ApplySkin();
+  void SetTitle(const Text& title);
+  void Show(int showCommand);  // ShowWindow, then UpdateWindow
+  void SetBackground(Handle brush);
+
+  Handle handle() const { return handle_; }
+  const Text& className() const { return className_; }
+  const Text& title() const { return title_; }
+  WindowBackend& backend() { return backend_; }
+  EventSlot& slot() { return slot_; }
+
+  // ---- settings for the controls created next -------------------------
+  void SetFont(const Text& face, double points, int weight = 400, std::uint8_t attributes = 1,
+               std::uint8_t quality = 0);
+  const FontParams& font() const { return font_; }
+  void SetColours(Colour text, Colour back);
+  void SetStyleFlags(std::uint32_t flags) { styleFlags_ = flags; }
+  std::uint32_t styleFlags() const { return styleFlags_; }
+  void StartGroup() { startGroup_ = true; }
+
+  // ---- creators: each returns the new id, or 0 --------------------------
+  int CreateButton(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateLabel(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  // style 0 gives an auto-scrolling edit field.
+  int CreateEdit(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  // For the edit field created last; range 1..maximum.
+  int CreateUpDown(int maximum);
+  int CreateIconPicture(Handle icon, int x = 6, int y = 6);
+  // A 24 x 24 picture at (x, 5) made from an image.
+  int CreateSmallPicture(Handle image, int x);
+  int CreateProgressBar(int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateLink(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateListView(int x, int y, int width, int height, std::uint32_t style,
+                     std::uint32_t exStyle = 0);
+  // Returns the id of the text part, which is also the id its events carry.
+  int CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
+                          Handle checkedBitmap, Handle uncheckedBitmap);
+  // A child window that hosts the controls created until CloseChildWindow.
+  int CreateChildWindow(int x, int y, int width, int height, std::uint32_t style = 0,
+                        std::uint32_t exStyle = 0);
+  void CloseChildWindow();
+
+  bool DeleteControl(int id);
+
+  // ---- controls by id: false for an id that names no control ----------
+  bool SetControlText(int id, const Text& text);
+  Text GetControlText(int id);
+  bool SetControlState(int id, std::uint32_t flags);
+  // Visibility (1 or 2), tick (4, 8 or 16, check boxes only) and
+  // enabling (32 or 64) as SetControlState flags; 0 for an unknown id.
+  std::uint32_t GetControlState(int id);
+  bool IsControlChecked(int id) { return (GetControlState(id) & state::Checked) != 0; }
+  bool IsControlEnabled(int id) { return (GetControlState(id) & state::Enable) != 0; }
+  bool SetControlFont(int id, const Text& face, double points, int weight = 400);
+  bool SetControlTip(int id, const Text& text);
+  bool SetControlTextColour(int id, Colour colour);
+  // Without a bitmap, a blank one of that size.
+  bool SetControlBitmap(int id, Handle bitmap, int width, int height);
+  bool SetControlIcon(int id, Handle icon);
+  bool SetControlCursor(int id, int systemCursor);
+  bool SetControlBrush(int id, Handle brush, Colour backColour);
+  bool ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove);
+  std::intptr_t SendControlMessage(int id, std::uint32_t message, std::uintptr_t wParam = 0,
+                                   std::intptr_t lParam = 0);
+
+  const ControlRecord* Control(int id) const { return table_.Find(id); }
+  int IdOfHandle(Handle window) const { return table_.IdOfHandle(window); }
+  int count() const { return table_.count(); }
+  int capacity() const { return table_.capacity(); }
+
+  // ---- events --------------------------------------------------------------
+  void PostEvent(std::int32_t id, std::uint32_t message, Handle window, std::uintptr_t word,
+                 std::uintptr_t word2);
+  // The portable part of the window procedure: turns one message into an
+  // event. A value when the message is answered here, none when the default
+  // processing must follow. Called by the backends while they dispatch.
+  std::optional<std::intptr_t> HandleMessage(const Message& message);
+  // WM_NOTIFY, unpacked by the backend: control id, code.
+  std::optional<std::intptr_t> HandleNotify(Handle from, int id, int code);
+
+ private:
+  int Register(ControlKind kind, Handle window, const ControlParams& params);
+  int CreateSimple(ControlKind kind, const Text& className, const Text& text, int x, int y,
+                   int width, int height, std::uint32_t style, std::uint32_t exStyle);
+  Handle CurrentParent() const;
+  void ReleaseRecord(ControlRecord& record);
+  void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
+  std::optional<std::intptr_t> HandleCommand(const Message& message);
+  void MarkDialogWindow();
+
+  WindowBackend& backend_;
+  EventSlot& slot_;
+  Handle handle_ = 0;
+  Text className_;
+  Text title_;
+  ControlTable table_;
+  FontParams font_;
+  Colour textColour_ = -1;
+  Colour backColour_ = -1;
+  std::uint32_t styleFlags_ = 0;
+  bool startGroup_ = false;
+  int openChildWindow_ = 0;  // id of the kind-40 window that collects members
+  int clientWidth_ = 0, clientHeight_ = 0;
+};
+
+}  // namespace twk::ui

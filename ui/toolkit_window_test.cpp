@@ -1,0 +1,315 @@
+// The shared toolkit over the headless backend: what a control is created
+// with, the id and member rules, and which message becomes which event.
+#include "ui/toolkit_window.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/headless/headless_backend.h"
+
+namespace twk::ui {
+namespace {
+
+constexpr std::uint32_t kChildVisible = 0x50000000;
+
+class ToolkitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window.Create(u"TEST_CLASS", u"Test", 400, 300), 0u);
+    window.Show(show::Normal);
+    slot = EventSlot{};  // forget the activation
+    baseline = ui.LiveObjects();
+    checked = ui.DrawCheckBoxImage(1);
+    unchecked = ui.DrawCheckBoxImage(0);
+  }
+
+  // Dispatches everything queued, as a pump that never waits would.
+  void Pump() {
+    Message m;
+    while (ui.FetchMessage(false, m) == FetchResult::Message) ui.DispatchFetched(m, nullptr);
+  }
+
+  Handle WindowOf(int id) { return window.Control(id)->window; }
+  const HeadlessBackend::Window& Shown(int id) { return *ui.Find(WindowOf(id)); }
+
+  void Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+    Message m;
+    m.window = window.handle();
+    m.message = message;
+    m.wParam = wParam;
+    m.lParam = lParam;
+    window.HandleMessage(m);
+  }
+
+  HeadlessBackend ui;
+  EventSlot slot;
+  ToolkitWindow window{ui, slot};
+  std::size_t baseline = 0;
+  Handle checked = 0, unchecked = 0;
+};
+
+TEST_F(ToolkitTest, ImageCheckBoxIsAPictureAndATextThatShareOneState) {
+  const int id = window.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false, checked,
+                                            unchecked);
+  ASSERT_EQ(id, 2);
+  const auto& image = Shown(1);
+  const auto& text = Shown(2);
+  EXPECT_EQ(image.className, u"Static");
+  EXPECT_EQ(image.style, 0x14Eu | kChildVisible);
+  EXPECT_EQ((std::vector<int>{image.x, image.y, image.width, image.height}),
+            (std::vector<int>{30, 150, 16, 16}));
+  EXPECT_EQ(text.style, 0x10300u | kChildVisible);
+  EXPECT_EQ((std::vector<int>{text.x, text.y, text.width, text.height}),
+            (std::vector<int>{46, 149, 434, 18}));
+  EXPECT_EQ(text.text, u" Play a sound");
+  EXPECT_EQ(image.image, unchecked);
+  EXPECT_EQ(window.Control(1)->checkBox, window.Control(2)->checkBox);
+  EXPECT_EQ(ui.ResourceIdOf(window.Control(1)->cursor), 32649);  // the hand
+  EXPECT_EQ(window.Control(2)->textColour, 0);
+  EXPECT_FALSE(window.IsControlChecked(id));
+}
+
+TEST_F(ToolkitTest, ClickingEitherPartTogglesTheBoxAndPostsTheTextPartsId) {
+  const int id = window.CreateImageCheckBox(u" Box", 10, 10, 200, true, checked, unchecked);
+  ASSERT_TRUE(ui.Click(WindowOf(id)));
+  Pump();
+  EXPECT_EQ(slot.eventId, id);
+  EXPECT_TRUE(slot.pending);
+  EXPECT_EQ(slot.sourceWindow, &window);
+  EXPECT_FALSE(window.IsControlChecked(id));
+  EXPECT_EQ(Shown(id - 1).image, unchecked);
+
+  slot = EventSlot{};
+  ASSERT_TRUE(ui.Click(WindowOf(id - 1)));  // the box picture
+  Pump();
+  EXPECT_EQ(slot.eventId, id);
+  EXPECT_TRUE(window.IsControlChecked(id));
+  EXPECT_EQ(Shown(id - 1).image, checked);
+}
+
+TEST_F(ToolkitTest, ImageCheckBoxStateFlagsActOnBothParts) {
+  const int id = window.CreateImageCheckBox(u" Box", 10, 10, 200, false, checked, unchecked);
+  EXPECT_TRUE(window.SetControlState(id, state::Hide | state::Disable | state::Checked));
+  EXPECT_FALSE(Shown(id).visible);
+  EXPECT_FALSE(Shown(id - 1).visible);
+  EXPECT_FALSE(Shown(id - 1).enabled);
+  EXPECT_EQ(window.GetControlState(id), state::Hide | state::Disable | state::Checked);
+  EXPECT_EQ(window.GetControlState(id - 1) & state::Checked, state::Checked);
+  // A disabled box does not take clicks.
+  EXPECT_TRUE(window.SetControlState(id - 1, state::Show));
+  EXPECT_FALSE(ui.Click(WindowOf(id)));
+}
+
+TEST_F(ToolkitTest, AFailedTextPartTakesThePictureWithIt) {
+  window.CreateLabel(u"before", 0, 0, 10, 10);
+  ui.FailNextControls(1, 1);  // the picture succeeds, the text part fails
+  EXPECT_EQ(window.CreateImageCheckBox(u"x", 0, 0, 50, false, checked, unchecked), 0);
+  EXPECT_EQ(window.count(), 1);
+  EXPECT_EQ(ui.ControlsOf(window.handle()).size(), 1u);
+  EXPECT_EQ(window.CreateLabel(u"after", 0, 0, 10, 10), 2);
+}
+
+TEST_F(ToolkitTest, UpDownNeedsAnEditFieldCreatedLast) {
+  window.CreateLabel(u"Times", 0, 0, 100, 18);
+  EXPECT_EQ(window.CreateUpDown(30), 0);
+  const int edit = window.CreateEdit(u"5", 465, 102, 70, 26);
+  const int upDown = window.CreateUpDown(30);
+  ASSERT_NE(upDown, 0);
+  EXPECT_EQ(window.Control(edit)->upDownId, upDown);
+  EXPECT_EQ(Shown(upDown).style, 0x500001A6u);
+  EXPECT_EQ(Shown(upDown).buddy, WindowOf(edit));
+  EXPECT_EQ(Shown(upDown).upDownMaximum, 30);
+}
+
+TEST_F(ToolkitTest, EditFieldsGetAClientEdgeAndATabStopUnlessReadOnly) {
+  const int plain = window.CreateEdit(u"5", 0, 0, 70, 26);
+  EXPECT_EQ(Shown(plain).style, 0x10000080u | 0x40000000u | 0x10000u);
+  EXPECT_EQ(Shown(plain).exStyle, 0x200u);
+  const int readOnly = window.CreateEdit(u"x", 0, 30, 70, 26, 0x800);
+  EXPECT_EQ(Shown(readOnly).style & 0x10000u, 0u);
+  // The group flag goes on the next control only.
+  window.StartGroup();
+  const int first = window.CreateButton(u"a", 0, 60, 10, 10);
+  const int second = window.CreateButton(u"b", 0, 70, 10, 10);
+  EXPECT_NE(Shown(first).style & 0x20000u, 0u);
+  EXPECT_EQ(Shown(second).style & 0x20000u, 0u);
+}
+
+TEST_F(ToolkitTest, ChildWindowCollectsItsMembersAndTakesThemAlong) {
+  const int band = window.CreateChildWindow(2, 2, 596, 78);
+  const int a = window.CreateLabel(u"a", 0, 0, 10, 10);
+  const int b = window.CreateButton(u"b", 0, 0, 10, 10);
+  window.CloseChildWindow();
+  const int outside = window.CreateLabel(u"c", 0, 0, 10, 10);
+  EXPECT_EQ(Shown(band).className, u"_WINSUB_ WINDOW");
+  EXPECT_EQ(window.Control(band)->members, (std::vector<int>{a, b}));
+  EXPECT_EQ(Shown(a).parent, WindowOf(band));
+  EXPECT_EQ(Shown(outside).parent, window.handle());
+
+  EXPECT_TRUE(window.DeleteControl(band));
+  EXPECT_EQ(window.Control(a), nullptr);
+  EXPECT_EQ(window.Control(b), nullptr);
+  EXPECT_NE(window.Control(outside), nullptr);
+}
+
+TEST_F(ToolkitTest, MemberListHoldsAtMost255Ids) {
+  const int band = window.CreateChildWindow(0, 0, 100, 100);
+  for (int i = 0; i < 300; ++i) window.CreateLabel(u"", 0, 0, 1, 1);
+  EXPECT_EQ(window.Control(band)->members.size(), 255u);
+  EXPECT_EQ(window.Control(band)->members.back(), band + 255);
+}
+
+TEST_F(ToolkitTest, FontsFollowTheCurrentSizeAndZeroMeansNone) {
+  const int plain = window.CreateLabel(u"a", 0, 0, 10, 10);
+  EXPECT_TRUE(Shown(plain).hasFont);
+  EXPECT_EQ(Shown(plain).fontHeight, -12);
+  EXPECT_EQ(Shown(plain).font.face, u"Arial");
+  window.SetFont(u"Arial", 0.5, 800);
+  const int tiny = window.CreateLabel(u"b", 0, 0, 10, 10);
+  EXPECT_EQ(Shown(tiny).fontHeight, -11);
+  EXPECT_EQ(Shown(tiny).font.weight, 800);
+  window.SetFont(u"Arial", 0);
+  const int none = window.CreateLabel(u"c", 0, 0, 10, 10);
+  EXPECT_FALSE(Shown(none).hasFont);
+}
+
+TEST_F(ToolkitTest, BackgroundColourGivesEachControlABrushItOwns) {
+  window.SetColours(0xFFFFFF, 0x123456);
+  const int label = window.CreateLabel(u"a", 0, 0, 10, 10);
+  const int bar = window.CreateProgressBar(0, 0, 10, 10);
+  ASSERT_NE(window.Control(label)->brush, 0u);
+  EXPECT_EQ(ui.FindObject(window.Control(label)->brush)->colour, 0x123456);
+  EXPECT_EQ(window.Control(label)->textColour, 0xFFFFFF);
+  EXPECT_EQ(window.Control(bar)->brush, 0u);
+  window.DeleteControl(label);
+  window.DeleteControl(bar);
+  EXPECT_EQ(ui.LiveObjects(), baseline + 2);  // only the two check-box images
+  EXPECT_EQ(ui.doubleFrees(), 0);
+}
+
+TEST_F(ToolkitTest, DestroyReleasesEveryControlAndObject) {
+  window.SetColours(0, 0xFF);
+  window.CreateImageCheckBox(u" Box", 10, 10, 200, true, checked, unchecked);
+  const int picture = window.CreateSmallPicture(ui.LoadImageResource(142, 0, 0), 535);
+  window.SetControlBitmap(picture, 0, 24, 24);  // blank bitmap, replaces the first
+  const int button = window.CreateButton(u"  Pause", 260, 420, 150, 36);
+  window.SetControlIcon(button, ui.LoadIconResource(107, 24));
+  const Handle top = window.handle();
+  ASSERT_TRUE(window.Destroy());
+  EXPECT_EQ(ui.Find(top)->destroyed, true);
+  EXPECT_EQ(window.handle(), 0u);
+  EXPECT_EQ(window.count(), 0);
+  EXPECT_FALSE(window.Destroy());
+  // Left: the two check-box images, the image and the icon this test made.
+  EXPECT_EQ(ui.LiveObjects(), baseline + 4);
+  EXPECT_EQ(ui.doubleFrees(), 0);
+}
+
+TEST_F(ToolkitTest, CloseAndSessionEndBecomeRequestsNotClosing) {
+  Send(msg::Close);
+  Message m;
+  ASSERT_EQ(ui.FetchMessage(false, m), FetchResult::Message);
+  EXPECT_EQ(m.message, msg::CloseRequest);
+  EXPECT_EQ(m.window, window.handle());
+  EXPECT_FALSE(ui.Find(window.handle())->destroyed);
+
+  Send(msg::SysCommand, msg::ScClose);
+  ASSERT_EQ(ui.FetchMessage(false, m), FetchResult::Message);
+  EXPECT_EQ(m.message, msg::CloseRequest);
+
+  Send(msg::QueryEndSession);
+  EXPECT_EQ(slot.eventId, event::SessionEnds);
+  Send(msg::SysCommand, msg::ScMinimize + 2);  // low bits are the system's
+  EXPECT_EQ(slot.eventId, event::Minimizing);
+}
+
+TEST_F(ToolkitTest, WindowMessagesGiveTheirEvents) {
+  const struct {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::int32_t event;
+  } cases[] = {
+      {msg::LButtonDown, 0, event::LeftDown},     {msg::LButtonUp, 0, event::LeftUp},
+      {msg::RButtonDown, 0, event::RightDown},    {msg::RButtonUp, 0, event::RightUp},
+      {msg::LButtonDblClk, 0, event::LeftDoubleClick},
+      {msg::RButtonDblClk, 0, event::RightDoubleClick},
+      {msg::MouseMove, 0, event::MouseMoved},     {msg::MouseWheel, 0, event::MouseWheel},
+      {msg::NcLButtonDblClk, 2, event::FrameDoubleClick},
+      {msg::NcLButtonDown, 2, event::FrameLeftDown}, {msg::NcLButtonUp, 2, event::FrameLeftUp},
+      {msg::NcMouseLeave, 0, event::MouseLeftFrame}, {msg::Activate, 1, event::Activated},
+      {msg::Activate, 0, event::Deactivated},     {msg::Size, 1, event::Resized},
+      {msg::Sizing, 0, event::Resized},           {msg::Moving, 0, event::Moving},
+      {msg::Move, 0, event::Moved},               {msg::SysCommand, msg::ScMove, event::Moving},
+      {msg::SysCommand, msg::ScRestore, event::Restoring},
+      {msg::SysCommand, msg::ScMaximize, event::Maximizing},
+      {msg::EndSession, 1, event::SessionEnds},
+  };
+  for (const auto& c : cases) {
+    slot = EventSlot{};
+    Send(c.message, c.wParam, 0x00100020);
+    EXPECT_EQ(slot.eventId, c.event) << std::hex << c.message;
+    EXPECT_EQ(slot.sourceWindow, &window);
+  }
+  // Restored and maximised sizes are not events.
+  for (std::uintptr_t type : {0u, 2u}) {
+    slot = EventSlot{};
+    Send(msg::Size, type);
+    EXPECT_EQ(slot.eventId, 0);
+  }
+}
+
+TEST_F(ToolkitTest, CommandsFromControlsByKind) {
+  const int label = window.CreateLabel(u"l", 0, 0, 10, 10, 0x100);
+  const int edit = window.CreateEdit(u"e", 0, 0, 10, 10);
+  const int button = window.CreateButton(u"b", 0, 0, 10, 10);
+  const auto command = [&](int id, int code, Handle from) {
+    slot = EventSlot{};
+    Send(msg::Command, MakeWParam(static_cast<std::uint16_t>(id), static_cast<std::uint16_t>(code)),
+         static_cast<std::intptr_t>(from));
+    return slot.eventId;
+  };
+  EXPECT_EQ(command(label, msg::StnDblClk, WindowOf(label)), event::LeftDoubleClick);
+  EXPECT_EQ(command(edit, 0x300, WindowOf(edit)), -77);  // EN_CHANGE
+  EXPECT_EQ(command(button, 0, WindowOf(button)), button);
+  EXPECT_FALSE(slot.closeRequested);
+  // An accelerator: notification 1 without a control window.
+  EXPECT_EQ(command(button, 1, 0), button);
+  // Other notifications of a button, unknown ids and foreign handles: nothing.
+  EXPECT_EQ(command(button, 5, WindowOf(button)), 0);
+  EXPECT_EQ(command(99, 0, 0), 0);
+  EXPECT_EQ(command(button, 0, WindowOf(label)), 0);
+}
+
+TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {
+  const int link = window.CreateLink(u"<a>Online help</a>", 500, 50, 100, 18);
+  ASSERT_TRUE(ui.Click(WindowOf(link)));
+  Pump();
+  EXPECT_EQ(slot.eventId, link);
+  // A tooltip's notification in the same dispatch leaves the click in place.
+  window.HandleNotify(0x999, 0, -521);
+  EXPECT_EQ(slot.eventId, link);
+  slot = EventSlot{};
+  window.HandleNotify(0x999, 0, -521);
+  EXPECT_EQ(slot.eventId, event::Notification);
+}
+
+TEST_F(ToolkitTest, ControlsThatMoveTheWindowGiveNoClick) {
+  window.SetStyleFlags(0x1000);
+  const int label = window.CreateLabel(u"drag", 0, 0, 10, 10, 0x100);
+  ASSERT_TRUE(ui.Click(WindowOf(label)));
+  Pump();
+  EXPECT_EQ(slot.eventId, 0);
+}
+
+TEST_F(ToolkitTest, OperationsOnUnknownIdsFail) {
+  const int id = window.CreateLabel(u"a", 0, 0, 10, 10);
+  window.DeleteControl(id);
+  EXPECT_FALSE(window.SetControlText(id, u"x"));
+  EXPECT_FALSE(window.SetControlState(id, state::Hide));
+  EXPECT_FALSE(window.SetControlTip(0, u"x"));
+  EXPECT_FALSE(window.DeleteControl(id));
+  EXPECT_EQ(window.GetControlState(7), 0u);
+  EXPECT_EQ(window.GetControlText(7), u"");
+}
+
+}  // namespace
+}  // namespace twk::ui

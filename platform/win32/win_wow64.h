@@ -1,35 +1,39 @@
 #pragma once
-// Run-time lookups in Kernel32.dll for the WOW64 functions, which old
-// systems do not export: the program must start there all the same.
+// Run-time lookups in Kernel32.dll for functions that old systems do not
+// export (the WOW64 functions, and any other a caller needs): the program
+// must start there all the same.
 #include <windows.h>
 
-#include <cstdint>
+#include "platform/win32/handles.h"
 
 namespace twk::platform::win32 {
+
+// (Not FreeModule: winbase.h defines that name as a macro.)
+namespace detail {
+inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
+}  // namespace detail
+
+// A module from LoadLibraryW.
+using UniqueModule = UniqueHandle<NullIsNone<HMODULE, detail::ReleaseModule>>;
 
 // Loads Kernel32.dll for the lifetime of one lookup and frees it afterwards
 // (the load only adds a reference; the module stays mapped).
 class Kernel32Module {
  public:
   Kernel32Module() : module_(LoadLibraryW(L"Kernel32.dll")) {}
-  ~Kernel32Module() {
-    if (module_ != nullptr) FreeLibrary(module_);
-  }
-  Kernel32Module(const Kernel32Module&) = delete;
-  Kernel32Module& operator=(const Kernel32Module&) = delete;
 
   // The exported function as Fn, or null when it (or the module) is missing.
   template <class Fn>
   Fn Find(const char* name) const {
-    if (module_ == nullptr) return nullptr;
-    FARPROC proc = GetProcAddress(module_, name);
+    if (!module_) return nullptr;
+    FARPROC proc = GetProcAddress(module_.get(), name);
     // Through a generic function pointer: the cast between function pointer
     // types is what GetProcAddress is for.
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
   }
 
  private:
-  HMODULE module_;
+  UniqueModule module_;
 };
 
 // IsWow64Process on the current process; a missing function or a failing

@@ -19,13 +19,14 @@ struct FoldRange {
 };
 
 // Simple lower-case mapping of the scripts a Windows user name, desktop icon
-// text or settings key is likely to be written in. Sorted by first code.
+// text or settings key is likely to be written in, as Windows maps them: the
+// capitals whose small letter does not map back to them (U+0130, U+03F4,
+// U+1E9E) stay unchanged there and so here. Sorted by first code.
 constexpr FoldRange kFoldTable[] = {
     {0x0041, 0x005A, 32, false},      // A-Z
     {0x00C0, 0x00D6, 32, false},      // Latin-1 capitals before the multiplication sign
     {0x00D8, 0x00DE, 32, false},      // Latin-1 capitals after it
     {0x0100, 0x012F, 1, true},        // Latin Extended-A pairs
-    {0x0130, 0x0130, -(0x0130 - 0x0069), false},  // dotted capital I -> i
     {0x0132, 0x0137, 1, true},
     {0x0139, 0x0148, 1, true},        // odd capitals here
     {0x014A, 0x0177, 1, true},
@@ -42,7 +43,6 @@ constexpr FoldRange kFoldTable[] = {
     {0x03A3, 0x03AB, 32, false},      // Sigma-Upsilon with dialytika
     {0x03CF, 0x03CF, 0x03D7 - 0x03CF, false},
     {0x03D8, 0x03EF, 1, true},        // archaic and Coptic pairs
-    {0x03F4, 0x03F4, 0x03B8 - 0x03F4, false},
     {0x03F7, 0x03F7, 1, false},
     {0x03F9, 0x03F9, 0x03F2 - 0x03F9, false},
     {0x03FA, 0x03FA, 1, false},
@@ -57,7 +57,6 @@ constexpr FoldRange kFoldTable[] = {
     {0x0500, 0x052F, 1, true},        // Cyrillic Supplement
     {0x0531, 0x0556, 48, false},      // Armenian
     {0x1E00, 0x1E95, 1, true},        // Latin Extended Additional
-    {0x1E9E, 0x1E9E, 0x00DF - 0x1E9E, false},     // capital sharp s
     {0x1EA0, 0x1EFF, 1, true},
     {0xFF21, 0xFF3A, 32, false},      // fullwidth A-Z
 };

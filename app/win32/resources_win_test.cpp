@@ -46,7 +46,8 @@ class ResourcesTest : public ::testing::Test {
 
 std::uint32_t BigEndian32(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  for (std::size_t i = 0; i < 4; ++i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
   return value;
 }
 
@@ -71,11 +72,12 @@ TEST_F(ResourcesTest, IconHasEverySizeAndLoads) {
   ASSERT_GE(group.size(), 6u);
   // GRPICONDIR: reserved, type 1, count; then 14-byte entries whose first
   // byte is the width (0 for 256).
-  const unsigned count = static_cast<unsigned char>(group[4]) | static_cast<unsigned char>(group[5]) << 8;
+  const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(group[at]); };
+  const unsigned count = byte(4) | byte(5) << 8;
   ASSERT_EQ(group.size(), 6u + 14u * count);
   std::set<int> widths;
   for (unsigned i = 0; i < count; ++i) {
-    const int width = static_cast<unsigned char>(group[6 + 14 * i]);
+    const int width = byte(6 + 14 * i);
     widths.insert(width == 0 ? 256 : width);
   }
   EXPECT_EQ(widths, (std::set<int>{16, 24, 32, 48, 64, 256}));

@@ -47,8 +47,8 @@ class FakeSystemInfo final : public SystemInfo {
     std::uint32_t value;
     bool operator==(const Asked&) const = default;
   };
-  std::vector<Asked> asked;               // version questions, in order
-  int versionQueries = 0;                 // GetVersion calls
+  std::vector<Asked> asked;                // version questions, in order
+  int versionQueries = 0;                  // GetVersion calls
   std::vector<TokenHandle> appDataTokens;  // tokens of RoamingAppData, in order
 
   VersionRecord GetVersion() override;

@@ -1,8 +1,6 @@
 // The identity queries against the real system. Under Wine the console user
 // is the Linux user, SID S-1-5-21-0-0-0-1000, running in the console session
 // as an administrator.
-#include "platform/win32/win_identity.h"
-
 #include <gtest/gtest.h>
 #include <sddl.h>
 #include <windows.h>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/identity_handles.h"
+#include "platform/win32/win_identity.h"
 
 namespace twk::platform::win32 {
 namespace {

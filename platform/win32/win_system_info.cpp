@@ -1,6 +1,7 @@
 #include "platform/win32/win_system_info.h"
 
 #include <windows.h>
+// After windows.h, which it builds on.
 #include <shlobj.h>
 
 #include "platform/win32/win_wow64.h"

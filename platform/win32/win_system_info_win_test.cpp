@@ -1,12 +1,11 @@
 // The system answers against the real system (Wine, set to Windows 10).
-#include "platform/win32/win_system_info.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 
 #include "platform/win32/win_identity.h"
+#include "platform/win32/win_system_info.h"
 
 namespace twk::platform::win32 {
 namespace {
@@ -19,7 +18,8 @@ std::u16string Lower(std::u16string text) {
 }
 
 bool EndsWith(const std::u16string& text, const std::u16string& tail) {
-  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::u16string UserName() {

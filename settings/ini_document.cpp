@@ -24,9 +24,10 @@ void* CompileHeaderPattern() {
                           0, &error, &offset, nullptr);
 }
 
-// The same test as the pattern, for the rare case that PCRE2 could not give
-// us a compiled pattern or match data (out of memory): "[", then at least one
-// character and a "]" with no line feed between ("." stops at a line feed).
+// The test the pattern expresses, for when PCRE2 cannot answer (no compiled
+// pattern or match data for want of memory, or its backtracking limit hit):
+// "[", then at least one character and a "]", no line feed before that "]"
+// ("." stops at a line feed).
 bool LooksLikeHeader(const Text& line) {
   if (line.size() < 3 || line[0] != u'[') return false;
   for (std::size_t i = 1; i < line.size(); ++i) {

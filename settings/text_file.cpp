@@ -20,7 +20,8 @@ constexpr std::uint32_t kUtf8CodePage = 65001;
 constexpr std::uint32_t kAnsiCodePage = 0;
 
 bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && std::u16string_view(text).substr(0, prefix.size()) == prefix;
+  return text.size() >= prefix.size() &&
+         std::u16string_view(text).substr(0, prefix.size()) == prefix;
 }
 
 void RemoveTrailingBackslashes(std::u16string& text) {
@@ -161,7 +162,8 @@ std::size_t TextFile::ReadAllText(std::u16string& target) {
     for (std::size_t i = 0; i < units; ++i) {
       const unsigned first = buffer[2 * i];
       const unsigned second = buffer[2 * i + 1];
-      const auto unit = static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+      const auto unit =
+          static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
       if (unit == 0) break;
       text += unit;
     }

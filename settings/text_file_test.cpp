@@ -46,9 +46,15 @@ TEST_F(TextFileTest, ByteOrderMarkChoosesTheEncodingAndIsNotPartOfTheText) {
     std::uint32_t encoding;
   };
   const Case cases[] = {
-      {"\xFF\xFE" "A\0\xE4\0\xAC\x20"s, u"A\u00E4\u20AC", TextMode::Utf16LE},
-      {"\xFE\xFF" "\0A\0\xE4\x20\xAC"s, u"A\u00E4\u20AC", TextMode::Utf16BE},
-      {"\xEF\xBB\xBF" "A\xC3\xA4\xE2\x82\xAC", u"A\u00E4\u20AC", TextMode::Utf8},
+      {"\xFF\xFE"
+       "A\0\xE4\0\xAC\x20"s,
+       u"A\u00E4\u20AC", TextMode::Utf16LE},
+      {"\xFE\xFF"
+       "\0A\0\xE4\x20\xAC"s,
+       u"A\u00E4\u20AC", TextMode::Utf16BE},
+      {"\xEF\xBB\xBF"
+       "A\xC3\xA4\xE2\x82\xAC",
+       u"A\u00E4\u20AC", TextMode::Utf8},
       {"A\xE4\x80", u"A\u00E4\u20AC", 0},  // no mark: the ANSI code page (1252 here)
   };
   for (const Case& c : cases) {
@@ -101,14 +107,23 @@ TEST_F(TextFileTest, ShortFilesWithoutAMarkAreReadFromTheirFirstByte) {
 }
 
 TEST_F(TextFileTest, TextEndsAtTheFirstZeroCharacterOrByte) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0\0\0B\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "A\0\0\0B\0"s));
   EXPECT_EQ(ReadFile(kPath), u"A");
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF" "\0A\0\0\0B"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFE\xFF"
+                         "\0A\0\0\0B"s));
   EXPECT_EQ(ReadFile(kPath), u"A");
   // A zero byte that is half of a character does not end UTF-16 text.
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\0\x4E" "B\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "\0\x4E"
+                         "B\0"s));
   EXPECT_EQ(ReadFile(kPath), u"\u4E00B");
-  ASSERT_TRUE(fs.SetFile(kPath, "\xEF\xBB\xBF" "ab\0cd"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xEF\xBB\xBF"
+                         "ab\0cd"s));
   EXPECT_EQ(ReadFile(kPath), u"ab");
   ASSERT_TRUE(fs.SetFile(kPath, "ab\0cd"s));
   EXPECT_EQ(ReadFile(kPath), u"ab");
@@ -117,20 +132,33 @@ TEST_F(TextFileTest, TextEndsAtTheFirstZeroCharacterOrByte) {
 }
 
 TEST_F(TextFileTest, OddByteCountPairsTheLastByteWithAZeroByte) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0B"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "A\0B"s));
   EXPECT_EQ(ReadFile(kPath), u"AB");
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF" "\0A\x42"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFE\xFF"
+                         "\0A\x42"s));
   EXPECT_EQ(ReadFile(kPath), u"A\u4200");
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\0"s));  // a lone zero byte: nothing
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "\0"s));  // a lone zero byte: nothing
   EXPECT_EQ(ReadFile(kPath), u"");
 }
 
 TEST_F(TextFileTest, BrokenTextSurvivesReadingAsFarAsEachEncodingAllows) {
   // UTF-16 is taken as it is, unpaired surrogates included.
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "\x00\xD8" "a\0" "\x00\xDC"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "\x00\xD8"
+                         "a\0"
+                         "\x00\xDC"s));
   EXPECT_EQ(ReadFile(kPath), (std::u16string{char16_t(0xD800), u'a', char16_t(0xDC00)}));
   // Invalid UTF-8 becomes U+FFFD, the rest of the text stays.
-  ASSERT_TRUE(fs.SetFile(kPath, "\xEF\xBB\xBF" "a\xED\xA0\x80" "b\xC3"));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xEF\xBB\xBF"
+                         "a\xED\xA0\x80"
+                         "b\xC3"));
   EXPECT_EQ(ReadFile(kPath), u"a\uFFFD\uFFFD\uFFFDb\uFFFD");
 }
 
@@ -140,7 +168,9 @@ TEST_F(TextFileTest, ReadingFailsSoundly) {
   EXPECT_EQ(closed.ReadAllText(text), 0u);
   EXPECT_EQ(text, u"");
 
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "A\0"s));
   TextFile file(fs);
   ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
   fs.FailNext(Op::Read);
@@ -150,7 +180,9 @@ TEST_F(TextFileTest, ReadingFailsSoundly) {
 }
 
 TEST_F(TextFileTest, FileTooLargeForOneReadIsRefusedWithoutAllocatingIt) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "A\0"s));
   for (std::uint64_t size : {0xFFFF'FFFEull, 0xFFFF'FFFFull, 0x1'0000'0000ull, ~0ull}) {
     fs.SetReportedSize(kPath, size);
     TextFile file(fs);
@@ -191,7 +223,9 @@ TEST_F(TextFileTest, ModeFlagsChooseAccessShareAndDisposition) {
 }
 
 TEST_F(TextFileTest, SaveModeOnAnExistingFileLeavesExactlyTheLittleEndianMark) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "o\0l\0d\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "o\0l\0d\0"s));
   TextFile file(fs);
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE");
@@ -239,7 +273,9 @@ TEST_F(TextFileTest, NoMarkIsWrittenWithoutAWriteFlagOrInBinaryMode) {
 }
 
 TEST_F(TextFileTest, BinaryModeLeavesAMarkAloneAndReadsFromTheStart) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "A\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "A\0"s));
   TextFile file(fs);
   ASSERT_NE(file.Open(kPath, TextMode::Binary | TextMode::Utf16LE), 0);
   EXPECT_EQ(file.mode(), TextMode::Binary | TextMode::Utf16LE);
@@ -262,13 +298,17 @@ TEST_F(TextFileTest, FailedMarkWriteClosesTheFileAndClearsTheMode) {
 }
 
 TEST_F(TextFileTest, AppendDetectsTheEncodingAndWritesAtTheEnd) {
-  ASSERT_TRUE(fs.SetFile(kPath, "\xFF\xFE" "a\0"s));
+  ASSERT_TRUE(fs.SetFile(kPath,
+                         "\xFF\xFE"
+                         "a\0"s));
   TextFile file(fs);
   ASSERT_NE(file.Open(kPath, TextMode::Append | TextMode::Utf8), 0);
   EXPECT_EQ(file.mode(), TextMode::Append | TextMode::Utf16LE);
   EXPECT_EQ(file.WriteText(u"b"), 2u);
   file.Close();
-  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE" "a\0b\0"s);
+  EXPECT_EQ(fs.FileBytes(kPath),
+            "\xFF\xFE"
+            "a\0b\0"s);
 }
 
 TEST_F(TextFileTest, OpeningAgainClosesTheFileHeldBefore) {
@@ -327,7 +367,10 @@ TEST_F(TextFileTest, UnpairedSurrogatesStayInUtf16AndBecomeReplacementsInUtf8) {
   ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Utf8), 0);
   EXPECT_EQ(file.WriteText(text), 5u);
   file.Close();
-  EXPECT_EQ(fs.FileBytes(kPath), "\xEF\xBB\xBF" "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(fs.FileBytes(kPath),
+            "\xEF\xBB\xBF"
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
@@ -355,7 +398,9 @@ TEST_F(TextFileTest, PositionAndFlushNeedAnOpenFile) {
   EXPECT_EQ(file.WriteText(u"X"), 2u);
   EXPECT_TRUE(file.Flush());
   file.Close();
-  EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE" "a\0X\0c\0"s);
+  EXPECT_EQ(fs.FileBytes(kPath),
+            "\xFF\xFE"
+            "a\0X\0c\0"s);
 }
 
 // ---- folders ---------------------------------------------------------------------

@@ -14,7 +14,8 @@ constexpr char16_t kBackslash = u'\\';
 constexpr std::uint64_t kMaxFileBytes = 1ull << 30;
 
 bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
-  return text.size() >= prefix.size() && std::u16string_view(text).substr(0, prefix.size()) == prefix;
+  return text.size() >= prefix.size() &&
+         std::u16string_view(text).substr(0, prefix.size()) == prefix;
 }
 
 bool IsAsciiLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
@@ -356,7 +357,8 @@ FileHandle FakeFileSystem::Open(const std::u16string& path, bool write, bool sha
   OpenCall& call = openCalls_.emplace_back(OpenCall{path, write, shareRead, disposition, 0});
   auto parsed = Parse(path);
   // A file name ending in a separator names a folder, which CreateFileW refuses.
-  if (!parsed || parsed->parts.empty() || path.back() == kBackslash || path.back() == u'/') return 0;
+  if (!parsed || parsed->parts.empty() || path.back() == kBackslash || path.back() == u'/')
+    return 0;
   std::u16string key = Key(parsed->Canonical());
   if (ShouldFail(Op::Open, key)) return 0;
 
@@ -402,7 +404,8 @@ bool FakeFileSystem::Write(FileHandle file, const void* data, std::uint32_t size
   if (!open || !open->write || ShouldFail(Op::Write, open->key)) return false;
   if (open->position + size > kMaxFileBytes) return false;
   std::uint32_t count = size;
-  if (writeBudget_) count = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, *writeBudget_));
+  if (writeBudget_)
+    count = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, *writeBudget_));
   std::string& bytes = nodes_.at(open->key).bytes;
   std::size_t position = static_cast<std::size_t>(open->position);
   if (bytes.size() < position + count) bytes.resize(position + count, '\0');
@@ -430,8 +433,7 @@ bool FakeFileSystem::Seek(FileHandle file, std::int64_t offset, SeekOrigin origi
   std::int64_t base = origin == SeekOrigin::Begin     ? 0
                       : origin == SeekOrigin::Current ? static_cast<std::int64_t>(open->position)
                                                       : static_cast<std::int64_t>(size);
-  if ((offset < 0 && base + offset < 0) ||
-      (offset > 0 && base > INT64_MAX - offset)) {
+  if ((offset < 0 && base + offset < 0) || (offset > 0 && base > INT64_MAX - offset)) {
     return false;  // Windows refuses a negative position
   }
   open->position = static_cast<std::uint64_t>(base + offset);

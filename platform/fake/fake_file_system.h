@@ -31,9 +31,9 @@ class FakeFileSystem final : public FileSystem {
   FakeFileSystem() = default;  // no drives: add the ones a test needs
 
   // ---- test controls -------------------------------------------------------
-  void AddDrive(char16_t letter);                  // makes "X:\" exist
-  bool AddShare(const std::u16string& uncRoot);    // "\\server\share"
-  bool AddFolder(const std::u16string& path);      // with missing parents, not recorded
+  void AddDrive(char16_t letter);                // makes "X:\" exist
+  bool AddShare(const std::u16string& uncRoot);  // "\\server\share"
+  bool AddFolder(const std::u16string& path);    // with missing parents, not recorded
   bool SetFile(const std::u16string& path, std::string bytes);  // creates missing parents
   [[nodiscard]] std::optional<std::string> FileBytes(const std::u16string& path) const;
   [[nodiscard]] bool FileExists(const std::u16string& path) const;
@@ -71,7 +71,8 @@ class FakeFileSystem final : public FileSystem {
   [[nodiscard]] bool Exists(const std::u16string& path) override;
   [[nodiscard]] bool IsRoot(const std::u16string& path) override;
   [[nodiscard]] CreateDirResult CreateDirectory(const std::u16string& path) override;
-  [[nodiscard]] bool ReplaceWith(const std::u16string& source, const std::u16string& target) override;
+  [[nodiscard]] bool ReplaceWith(const std::u16string& source,
+                                 const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
   // Code page 65001 is UTF-8 (invalid input becomes U+FFFD, as Windows does);
   // code page 0 and 1252 are Windows-1252, the ANSI code page of a Western

@@ -109,9 +109,10 @@ TEST_F(FakeFileSystemTest, ShareModesDecideASecondOpen) {
   FileHandle reader = fs.Open(u"C:\\f", false, true, Disposition::OpenExisting);
   ASSERT_NE(reader, 0);
   FileHandle second = fs.Open(u"C:\\f", false, true, Disposition::OpenExisting);
-  EXPECT_NE(second, 0);                                                       // both share reading
-  EXPECT_EQ(fs.Open(u"C:\\f", true, true, Disposition::OpenExisting), 0);    // writing is not shared
-  EXPECT_EQ(fs.Open(u"C:\\f", false, false, Disposition::OpenExisting), 0);  // nor can it exclude them
+  EXPECT_NE(second, 0);                                                    // both share reading
+  EXPECT_EQ(fs.Open(u"C:\\f", true, true, Disposition::OpenExisting), 0);  // writing is not shared
+  EXPECT_EQ(fs.Open(u"C:\\f", false, false, Disposition::OpenExisting),
+            0);  // nor can it exclude them
   fs.Close(second);
   fs.Close(reader);
   EXPECT_EQ(fs.openHandleCount(), 0u);
@@ -215,16 +216,24 @@ std::string Encode(FakeFileSystem& fs, std::uint32_t cp, const std::u16string& t
 TEST_F(FakeFileSystemTest, Utf8DecodingReplacesEachBrokenSequenceOnce) {
   EXPECT_EQ(Decode(fs, 65001, "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80"), u"A\u00E4\u20AC\U0001F600");
   EXPECT_EQ(Decode(fs, 65001, ""), u"");
-  EXPECT_EQ(Decode(fs, 65001, "\xC0\x80"), u"\uFFFD\uFFFD");        // overlong NUL
+  EXPECT_EQ(Decode(fs, 65001, "\xC0\x80"), u"\uFFFD\uFFFD");            // overlong NUL
   EXPECT_EQ(Decode(fs, 65001, "\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-  EXPECT_EQ(Decode(fs, 65001, "\xE2\x82" "A"), u"\uFFFDA");        // cut short, then ASCII
+  EXPECT_EQ(Decode(fs, 65001,
+                   "\xE2\x82"
+                   "A"),
+            u"\uFFFDA");  // cut short, then ASCII
   EXPECT_EQ(Decode(fs, 65001, "\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // > U+10FFFF
-  EXPECT_EQ(Decode(fs, 65001, "\x80" "b\xFF"), u"\uFFFDb\uFFFD");
+  EXPECT_EQ(Decode(fs, 65001,
+                   "\x80"
+                   "b\xFF"),
+            u"\uFFFDb\uFFFD");
 }
 
 TEST_F(FakeFileSystemTest, Utf8EncodingReplacesUnpairedSurrogates) {
   EXPECT_EQ(Encode(fs, 65001, u"A\u00E4\u20AC\U0001F600"), "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
-  EXPECT_EQ(Encode(fs, 65001, std::u16string{u'a', char16_t(0xD800), u'b'}), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(Encode(fs, 65001, std::u16string{u'a', char16_t(0xD800), u'b'}),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(Encode(fs, 65001, std::u16string{char16_t(0xDC00), char16_t(0xD800)}),
             "\xEF\xBF\xBD\xEF\xBF\xBD");
 }

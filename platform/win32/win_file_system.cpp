@@ -1,7 +1,7 @@
 #include "platform/win32/win_file_system.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <climits>
 
@@ -10,7 +10,9 @@
 namespace twk::platform::win32 {
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 FileHandle ToFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
 
@@ -79,7 +81,9 @@ bool WinFileSystem::IsDirectory(const std::u16string& path) {
   return PathIsDirectoryW(Wide(path)) != FALSE;  // the attribute bit, not TRUE
 }
 
-bool WinFileSystem::Exists(const std::u16string& path) { return PathFileExistsW(Wide(path)) != FALSE; }
+bool WinFileSystem::Exists(const std::u16string& path) {
+  return PathFileExistsW(Wide(path)) != FALSE;
+}
 
 bool WinFileSystem::IsRoot(const std::u16string& path) { return PathIsRootW(Wide(path)) != FALSE; }
 
@@ -116,12 +120,14 @@ bool WinFileSystem::ToUtf16(std::uint32_t codePage, const char* bytes, std::size
   return true;
 }
 
-bool WinFileSystem::FromUtf16(std::uint32_t codePage, const std::u16string& text, std::string& out) {
+bool WinFileSystem::FromUtf16(std::uint32_t codePage, const std::u16string& text,
+                              std::string& out) {
   out.clear();
   if (text.empty()) return true;
   if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
   const int length = static_cast<int>(text.size());
-  const int needed = WideCharToMultiByte(codePage, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
+  const int needed =
+      WideCharToMultiByte(codePage, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
   if (needed <= 0) return false;
   out.resize(static_cast<std::size_t>(needed));
   if (WideCharToMultiByte(codePage, 0, Wide(text), length, out.data(), needed, nullptr, nullptr) !=

@@ -33,7 +33,8 @@ class WinFileSystem final : public FileSystem {
   [[nodiscard]] bool Exists(const std::u16string& path) override;
   [[nodiscard]] bool IsRoot(const std::u16string& path) override;
   [[nodiscard]] CreateDirResult CreateDirectory(const std::u16string& path) override;
-  [[nodiscard]] bool ReplaceWith(const std::u16string& source, const std::u16string& target) override;
+  [[nodiscard]] bool ReplaceWith(const std::u16string& source,
+                                 const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
   [[nodiscard]] bool ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
                              std::u16string& out) override;

@@ -2,8 +2,6 @@
 // %TEMP%, removed again afterwards. One behaviour per test; error codes are
 // checked against a 0xdeadbeef sentinel and buffers are pre-filled, so a
 // call that quietly does nothing cannot pass.
-#include "platform/win32/win_file_system.h"
-
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -11,6 +9,7 @@
 #include <string>
 
 #include "platform/fake/fake_file_system.h"
+#include "platform/win32/win_file_system.h"
 #include "platform/win32/win_file_system_test_util.h"
 
 namespace twk::platform::win32 {
@@ -84,6 +83,23 @@ TEST_F(WinFileSystemTest, WriteSeekReadAndSizeFollowThePosition) {
   EXPECT_FALSE(fs.Seek(h, -1, SeekOrigin::Begin));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK)) << GetLastError();
   fs.Close(h);
+}
+
+TEST_F(WinFileSystemTest, FileOpenedForReadingCanBeNeitherWrittenNorFlushed) {
+  const auto path = temp.Path(u"read-only.ini");
+  ASSERT_TRUE(test::WriteBytes(path, "abc"));
+  FileHandle h = fs.Open(path, false, true, Disposition::OpenExisting);
+  ASSERT_NE(h, 0);
+  std::uint32_t n = 0xCCCC;
+  SetLastError(kSentinel);
+  EXPECT_FALSE(fs.Write(h, "x", 1, n));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << GetLastError();
+  EXPECT_EQ(n, 0u);
+  SetLastError(kSentinel);
+  EXPECT_FALSE(fs.Flush(h));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << GetLastError();
+  fs.Close(h);
+  EXPECT_EQ(test::ReadBytes(path), "abc");
 }
 
 TEST_F(WinFileSystemTest, CreateAlwaysEmptiesAnExistingFile) {
@@ -173,9 +189,9 @@ TEST_F(WinFileSystemTest, DeleteRemovesFilesOnly) {
 
 TEST_F(WinFileSystemTest, PathIsRootAnswersAsTheFakeModelsIt) {
   FakeFileSystem fake;
-  for (const char16_t* path : {u"C:\\", u"Q:\\", u"C:", u"\\", u"\\\\server\\share", u"\\\\server",
-                               u"\\\\server\\share\\dir", u"\\\\?\\C:\\", u"\\\\?\\C:", u"C:\\Windows",
-                               u""}) {
+  for (const char16_t* path :
+       {u"C:\\", u"Q:\\", u"C:", u"\\", u"\\\\server\\share", u"\\\\server",
+        u"\\\\server\\share\\dir", u"\\\\?\\C:\\", u"\\\\?\\C:", u"C:\\Windows", u""}) {
     EXPECT_EQ(fs.IsRoot(path), fake.IsRoot(path)) << test::Narrow(path);
   }
 }
@@ -186,16 +202,26 @@ TEST_F(WinFileSystemTest, Utf8ConversionsMatchTheFake) {
   // recommends. Wine counts some differently (ED A0 80 and F4 90 80 80 give
   // one U+FFFD fewer, and a cut-off sequence at the very end swallows the
   // bytes behind its lead byte), so those inputs are not compared here.
-  const std::string inputs[] = {
-      "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC0\x80", "\xE2\x82" "A", "\xF0" "Abcd",
-      "\x80" "b\xFF", "end\xE2\x82", "\xEF\xBB\xBF", "\xF8\x88\x80\x80\x80" "z"};
+  const std::string inputs[] = {"A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80",
+                                "\xC0\x80",
+                                "\xE2\x82"
+                                "A",
+                                "\xF0"
+                                "Abcd",
+                                "\x80"
+                                "b\xFF",
+                                "end\xE2\x82",
+                                "\xEF\xBB\xBF",
+                                "\xF8\x88\x80\x80\x80"
+                                "z"};
   for (const std::string& bytes : inputs) {
     std::u16string real = u"sentinel", modelled = u"sentinel";
     ASSERT_TRUE(fs.ToUtf16(65001, bytes.data(), bytes.size(), real));
     ASSERT_TRUE(fake.ToUtf16(65001, bytes.data(), bytes.size(), modelled));
     EXPECT_EQ(real, modelled) << test::Hex(bytes);
   }
-  const std::u16string texts[] = {u"A\u00E4\u20AC\U0001F600", std::u16string{u'a', char16_t(0xD800), u'b'},
+  const std::u16string texts[] = {u"A\u00E4\u20AC\U0001F600",
+                                  std::u16string{u'a', char16_t(0xD800), u'b'},
                                   std::u16string{char16_t(0xDC00), char16_t(0xD800)}};
   for (const std::u16string& text : texts) {
     std::string real = "sentinel", modelled = "sentinel";

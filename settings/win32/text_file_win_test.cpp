@@ -1,8 +1,7 @@
 // Text files, folder trees and the settings document on real files under
 // %TEMP%, through the Win32 adapter.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -48,7 +47,9 @@ class TextFileWinTest : public ::testing::Test {
 
 TEST_F(TextFileWinTest, LittleEndianMarkIsDetectedAndSkipped) {
   const auto path = temp.Path(u"le.ini");
-  ASSERT_TRUE(WriteBytes(path, "\xFF\xFE" "A\0\xE4\0"s));
+  ASSERT_TRUE(WriteBytes(path,
+                         "\xFF\xFE"
+                         "A\0\xE4\0"s));
   std::uint32_t mode = 0xFFFF;
   EXPECT_EQ(ReadText(path, mode), u"A\u00E4");
   EXPECT_EQ(mode, TextMode::Utf16LE) << std::hex << mode;
@@ -56,7 +57,9 @@ TEST_F(TextFileWinTest, LittleEndianMarkIsDetectedAndSkipped) {
 
 TEST_F(TextFileWinTest, BigEndianMarkIsDetectedAndTheTextSwapped) {
   const auto path = temp.Path(u"be.ini");
-  ASSERT_TRUE(WriteBytes(path, "\xFE\xFF" "\0A\0\xE4"s));
+  ASSERT_TRUE(WriteBytes(path,
+                         "\xFE\xFF"
+                         "\0A\0\xE4"s));
   std::uint32_t mode = 0xFFFF;
   EXPECT_EQ(ReadText(path, mode), u"A\u00E4");
   EXPECT_EQ(mode, TextMode::Utf16BE) << std::hex << mode;
@@ -64,7 +67,9 @@ TEST_F(TextFileWinTest, BigEndianMarkIsDetectedAndTheTextSwapped) {
 
 TEST_F(TextFileWinTest, Utf8MarkIsDetectedAndTheTextDecoded) {
   const auto path = temp.Path(u"u8.ini");
-  ASSERT_TRUE(WriteBytes(path, "\xEF\xBB\xBF" "A\xC3\xA4\xE2\x82\xAC"));
+  ASSERT_TRUE(WriteBytes(path,
+                         "\xEF\xBB\xBF"
+                         "A\xC3\xA4\xE2\x82\xAC"));
   std::uint32_t mode = 0xFFFF;
   EXPECT_EQ(ReadText(path, mode), u"A\u00E4\u20AC");
   EXPECT_EQ(mode, TextMode::Utf8) << std::hex << mode;
@@ -89,7 +94,9 @@ TEST_F(TextFileWinTest, EmptyFileReadsAsNoCharacters) {
 
 TEST_F(TextFileWinTest, SaveModeOnAnExistingFileLeavesExactlyFFFE) {
   const auto path = temp.Path(u"TWK.ini");
-  ASSERT_TRUE(WriteBytes(path, "\xFF\xFE" "o\0l\0d\0"s));
+  ASSERT_TRUE(WriteBytes(path,
+                         "\xFF\xFE"
+                         "o\0l\0d\0"s));
   TextFile file(fs);
   ASSERT_NE(file.Open(path, kSaveMode), 0);
   // Not shared: nobody reads the file while it is being written.
@@ -172,9 +179,13 @@ TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {
   }
   EXPECT_EQ(ReadBytes(path),
             "\xFF\xFE[\0S\0e\0t\0u\0p\0]\0\r\0\n\0"
-            "T\0i\0m\0e\0s\0T\0o\0R\0e\0b\0o\0o\0t\0=\0" "7\0\r\0\n\0"
+            "T\0i\0m\0e\0s\0T\0o\0R\0e\0b\0o\0o\0t\0=\0"
+            "7\0\r\0\n\0"
             "[\0H\0i\0s\0t\0o\0r\0y\0]\0\r\0\n\0"
-            "R\0e\0b\0o\0o\0t\0 \0" "2\0=\0" "6\0" "1\0 \0\xE4\0\r\0\n\0"s);
+            "R\0e\0b\0o\0o\0t\0 \0"
+            "2\0=\0"
+            "6\0"
+            "1\0 \0\xE4\0\r\0\n\0"s);
   EXPECT_EQ(GetFileAttributesW(Wide(path + u".tmp")), INVALID_FILE_ATTRIBUTES);
 
   SettingsFile again(fs);
@@ -195,7 +206,9 @@ TEST_F(TextFileWinTest, SettingsFileSaveReplacesAnExistingFile) {
   EXPECT_NE(settings.SetValue(u"Setup", u"Delay", u"4"), 0u);
   EXPECT_TRUE(settings.Save());
   settings.Close();
-  EXPECT_EQ(ReadBytes(path), "\xFF\xFE[\0S\0e\0t\0u\0p\0]\0\r\0\n\0D\0e\0l\0a\0y\0=\0" "4\0\r\0\n\0"s);
+  EXPECT_EQ(ReadBytes(path),
+            "\xFF\xFE[\0S\0e\0t\0u\0p\0]\0\r\0\n\0D\0e\0l\0a\0y\0=\0"
+            "4\0\r\0\n\0"s);
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/application.h"
+#include "ui/event_slot.h"
+
 namespace twk::sequence {
 
 bool DisableFsRedirection(platform::Processes& processes, std::uintptr_t& oldValue) {
@@ -38,6 +41,39 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
   // see the system folder as usual again.
   if (redirectionOff) processes.RevertWow64FsRedirection(oldRedirection);
   return process;
+}
+
+int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
+                  const Text& workingDirectory) {
+  platform::Processes& processes = *app.ports().processes;
+  platform::ScopedProcess process(
+      processes,
+      LaunchProcess(processes, commandLine, workingDirectory, showCommand, LaunchFlags::None));
+  if (!process) return WaitResult::NotStarted;
+
+  ui::EventSlot& slot = app.eventSlot;
+  app.NextEvent(app::mode::Wait);
+  while (true) {
+    // A loop that can no longer fetch (the message loop has ended) is as
+    // good as closed: waiting on would spin until the program ends.
+    if (slot.eventId == ui::event::CloseRequest || slot.eventId == ui::event::LoopEnded) {
+      return WaitResult::Closing;
+    }
+    // The exit is tested before the cancel control, so that a click in the
+    // pass in which the process ended reports the end.
+    std::uint32_t exitCode = 0;
+    if (!processes.GetExitCode(process.get(), exitCode) || exitCode != platform::kStillActive) {
+      return WaitResult::Ended;
+    }
+    // Only an activated control (a positive id) can be the cancel control:
+    // with no cancel control (id 0) a plain wake-up must not cancel.
+    if (slot.sourceWindow == &app.mainFrame && slot.eventId > 0 &&
+        slot.eventId == app.cancelControlId) {
+      slot.eventId = ui::event::None;
+      return WaitResult::Cancelled;
+    }
+    app.NextEvent(app::mode::Wait);
+  }
 }
 
 }  // namespace twk::sequence

@@ -1,11 +1,16 @@
 #pragma once
 // Every program this tool starts goes through LaunchProcess: itself (the
-// Setup buttons), the idle-task command, the partition optimiser. The waiting
-// variant lives with the application, which owns the event pump it waits on.
+// Setup buttons), the idle-task command, the partition optimiser.
+// LaunchAndWait waits for one on the application's event pump, so that the
+// window stays responsive and the user can cancel the wait.
 #include <cstdint>
 
 #include "platform/processes.h"
 #include "settings/strings.h"
+
+namespace twk::app {
+class Application;
+}
 
 namespace twk::sequence {
 
@@ -33,5 +38,21 @@ inline constexpr std::size_t kMaxCommandLine = 32000;
 // when the process does not run under WOW64 or the functions are missing.
 [[nodiscard]] bool DisableFsRedirection(platform::Processes& processes,
                                         std::uintptr_t& oldValue);
+
+// Results of LaunchAndWait.
+namespace WaitResult {
+inline constexpr int Closing = 0;     // the window was asked to close; the process may still run
+inline constexpr int Ended = 1;       // the process ended (or its exit code could not be read)
+inline constexpr int NotStarted = 2;  // the process could not be created
+inline constexpr int Cancelled = 3;   // the user activated the cancel control; it may still run
+}  // namespace WaitResult
+
+// Launches without touching file-system redirection and waits for the
+// process to end, fetching events meanwhile: every event is handled by the
+// pump as usual. The control app.cancelControlId of the main frame cancels
+// the wait (its event is then cleared from the slot so that the caller does
+// not act on it again). Nothing is ever terminated here.
+[[nodiscard]] int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
+                                const Text& workingDirectory);
 
 }  // namespace twk::sequence

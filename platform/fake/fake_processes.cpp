@@ -21,7 +21,8 @@ void FakeProcesses::Update(Process& process) {
   bool timeUp = plan.runSeconds && clock_ != nullptr &&
                 clock_->milliseconds() >= process.startMilliseconds + *plan.runSeconds * 1000;
   bool queriesUp = plan.runQueries && process.queries >= *plan.runQueries;
-  if (timeUp || queriesUp) {
+  bool conditionMet = plan.endsWhen && plan.endsWhen();
+  if (timeUp || queriesUp || conditionMet) {
     process.ended = true;
     process.exitCode = plan.exitCode;
   }

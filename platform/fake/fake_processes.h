@@ -6,6 +6,7 @@
 // a fake clock or for some exit-code queries, then end with a code; or run
 // until the test ends it.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ class FakeProcesses final : public Processes {
     // until EndProcess. runSeconds needs the clock given to the constructor.
     std::optional<std::uint64_t> runSeconds;
     std::optional<int> runQueries = 0;  // exit-code queries answered "still active"
+    // Ends the process the first time it holds when the process is looked at.
+    std::function<bool()> endsWhen;
     bool exitCodeQueryFails = false;
   };
 

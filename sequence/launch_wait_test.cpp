@@ -1,0 +1,162 @@
+// Waiting for a launched program inside a running mode: the heartbeat keeps
+// the loop turning, and the wait ends by the process's end, the cancel
+// control, or a close request.
+#include <gtest/gtest.h>
+
+#include "app/app_fixture.h"
+#include "sequence/launch.h"
+
+namespace twk::sequence {
+namespace {
+
+using app::Application;
+using platform::FakeProcesses;
+
+class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixture {
+ protected:
+  LaunchAndWaitTest() { ui.SetWakeLimit(20000); }
+
+  // Runs body inside a mode whose frame is shown and whose Start button is
+  // the cancel control; the frame's activation has been fetched already.
+  void InMode(std::function<void(Application&)> body) {
+    inMode = [this, body](Application& a) {
+      startButton = a.mainFrame.CreateButton(u"  Start operation", 400, 420, 180, 36);
+      otherButton = a.mainFrame.CreateButton(u"  Backup now", 20, 420, 180, 36);
+      a.cancelControlId = startButton;
+      a.mainFrame.Show(1);
+      a.NextEvent(app::mode::Wait);
+      body(a);
+    };
+    Start(u"");
+    ASSERT_EQ(setupRuns, 1);
+  }
+  void Plan(const Text& command, FakeProcesses::Plan plan) {
+    machine.processes.AddRule(command, plan);
+  }
+  static FakeProcesses::Plan RunsFor(std::uint64_t seconds, std::uint32_t code = 0) {
+    FakeProcesses::Plan plan;
+    plan.runQueries.reset();
+    plan.runSeconds = seconds;
+    plan.exitCode = code;
+    return plan;
+  }
+  static FakeProcesses::Plan RunsUntilEnded() {
+    FakeProcesses::Plan plan;
+    plan.runQueries.reset();
+    return plan;
+  }
+  std::uint32_t LastId() const { return machine.processes.launches().back().id; }
+  ui::Handle Window(Application& a, int id) { return a.mainFrame.Control(id)->window; }
+
+  int startButton = 0;
+  int otherButton = 0;
+};
+
+TEST_F(LaunchAndWaitTest, WaitsUntilTheProcessEndsWhileTheWindowKeepsWorking) {
+  Plan(u"rundll32", RunsFor(3, 5));
+  InMode([this](Application& a) {
+    const std::uint64_t before = machine.clock.milliseconds();
+    // Other controls are handled as usual and do not end the wait.
+    ui.AfterWakes(10, [&] { ui.Click(Window(a, otherButton)); });
+    const int result = LaunchAndWait(a, u"Rundll32.exe advapi32.dll,ProcessIdleTasks", 5,
+                                     u"C:\\Windows\\System32");
+    EXPECT_EQ(result, WaitResult::Ended);
+    EXPECT_GE(machine.clock.milliseconds() - before, 3000u);
+    EXPECT_LT(machine.clock.milliseconds() - before, 3100u);
+  });
+  const auto& launch = machine.processes.launches().back();
+  EXPECT_EQ(launch.commandLine, u"Rundll32.exe advapi32.dll,ProcessIdleTasks");
+  EXPECT_EQ(launch.workingDirectory, Text(u"C:\\Windows\\System32"));
+  EXPECT_EQ(launch.showCommand, 5);
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+}
+
+TEST_F(LaunchAndWaitTest, TheWaitLeavesRedirectionAlone) {
+  machine.processes.SetMachine(true, true);
+  InMode([this](Application& a) {
+    EXPECT_EQ(LaunchAndWait(a, u"C:\\Windows\\System32\\defrag.exe C: /U", 0, u""),
+              WaitResult::Ended);
+  });
+  EXPECT_FALSE(machine.processes.launches().back().redirectionOff);
+  EXPECT_EQ(machine.processes.disableCalls(), 0);
+}
+
+TEST_F(LaunchAndWaitTest, AProcessThatCannotStartReportsNotStarted) {
+  FakeProcesses::Plan refuse;
+  refuse.failToStart = true;
+  Plan(u"defrag", refuse);
+  InMode([this](Application& a) {
+    const std::uint64_t wakes = ui.wakes();
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::NotStarted);
+    EXPECT_EQ(ui.wakes(), wakes) << "no event is fetched";
+    EXPECT_EQ(LaunchAndWait(a, u"", 0, u""), WaitResult::NotStarted);
+  });
+}
+
+TEST_F(LaunchAndWaitTest, TheCancelControlEndsTheWaitAndIsClearedFromTheSlot) {
+  Plan(u"defrag", RunsUntilEnded());
+  InMode([this](Application& a) {
+    ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Cancelled);
+    EXPECT_EQ(a.eventSlot.eventId, 0);
+    EXPECT_TRUE(machine.processes.IsRunning(LastId())) << "never terminated";
+  });
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+}
+
+TEST_F(LaunchAndWaitTest, ACloseRequestEndsTheWaitAndLeavesTheProcessRunning) {
+  Plan(u"defrag", RunsUntilEnded());
+  InMode([this](Application& a) {
+    ui.AfterWakes(25, [&] { ui.Close(); });
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Closing);
+    EXPECT_EQ(a.eventSlot.eventId, ui::event::CloseRequest) << "left for the caller's loop";
+    EXPECT_TRUE(machine.processes.IsRunning(LastId()));
+  });
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+}
+
+TEST_F(LaunchAndWaitTest, AnEndedMessageLoopEndsTheWaitInsteadOfSpinning) {
+  Plan(u"defrag", RunsUntilEnded());
+  InMode([this](Application& a) {
+    ui.AfterWakes(5, [&] { ui.Post(0, ui::msg::Quit); });
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Closing);
+    EXPECT_FALSE(ui.wakeLimitReached());
+  });
+}
+
+TEST_F(LaunchAndWaitTest, AnEndInThePassOfTheCancelClickCountsAsTheEnd) {
+  Application* running = nullptr;
+  FakeProcesses::Plan endsWithTheClick = RunsUntilEnded();
+  // The process is seen ending in the very pass that delivers the click.
+  endsWithTheClick.endsWhen = [&] {
+    return running != nullptr && running->eventSlot.eventId == startButton;
+  };
+  Plan(u"defrag", endsWithTheClick);
+  InMode([&](Application& a) {
+    running = &a;
+    ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+  });
+}
+
+TEST_F(LaunchAndWaitTest, WithoutACancelControlOnlyTheEndOrACloseStopsTheWait) {
+  Plan(u"defrag", RunsFor(2));
+  InMode([this](Application& a) {
+    a.cancelControlId = 0;
+    ui.AfterWakes(10, [&] { ui.Click(Window(a, startButton)); });
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+  });
+}
+
+TEST_F(LaunchAndWaitTest, AnUnreadableExitCodeCountsAsTheEnd) {
+  FakeProcesses::Plan unreadable = RunsUntilEnded();
+  unreadable.exitCodeQueryFails = true;
+  Plan(u"defrag", unreadable);
+  InMode([this](Application& a) {
+    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_TRUE(machine.processes.IsRunning(LastId()));
+  });
+}
+
+}  // namespace
+}  // namespace twk::sequence

@@ -138,7 +138,8 @@ class WindowBackend {
   virtual void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) = 0;
 
   // ---- process-wide ------------------------------------------------------
-  // A top-level window of this class and title: restore it, and when it had
+  // A top-level window of this class and title, or of this class with a mode
+  // title that begins with the title and " - ": restore it, and when it had
   // been visible bring it to the foreground.
   [[nodiscard]] virtual InstanceLookup BringExistingToFront(const Text& className,
                                                             const Text& title) = 0;

@@ -1,70 +1,70 @@
-// Entry point for now: loads the settings file, shows the main window until
-// it is closed, and writes the settings back. The run modes come later.
+// The Windows entry point: COM and GDI+ around one Application built on the
+// Win32 adapters and the real window backend.
+#include <objbase.h>
 #include <windows.h>
-#include <shlobj.h>
 
-#include <string>
+#include <algorithm>
+// The GDI+ headers use min and max unqualified.
+using std::max;
+using std::min;
+#include <gdiplus.h>
 
+#include "app/application.h"
+#include "platform/win32/win_clock.h"
 #include "platform/win32/win_file_system.h"
-#include "settings/ini_document.h"
+#include "platform/win32/win_identity.h"
+#include "platform/win32/win_power.h"
+#include "platform/win32/win_processes.h"
+#include "platform/win32/win_registry.h"
+#include "platform/win32/win_shell.h"
+#include "platform/win32/win_system_info.h"
+#include "ui/win32/win32_backend.h"
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"TWK_GUI_CLASS";
-constexpr wchar_t kTitle[] = L"Tarnwick";
+int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
+  using namespace twk::platform::win32;
+  WinFileSystem files;
+  WinClock clock;
+  WinRegistry registry;
+  WinProcesses processes;
+  WinIdentity identity;
+  WinSystemInfo system;
+  WinShell shell;
+  WinPower power;
+  twk::platform::Ports ports;
+  ports.files = &files;
+  ports.clock = &clock;
+  ports.registry = &registry;
+  ports.processes = &processes;
+  ports.identity = &identity;
+  ports.system = &system;
+  ports.shell = &shell;
+  ports.power = &power;
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-// %APPDATA%\Tarnwick\TWK.ini, or empty when the folder is unknown.
-twk::Text SettingsPath() {
-  wchar_t folder[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) {
-    return {};
-  }
-  return reinterpret_cast<const char16_t*>(folder) + twk::Text(u"\\Tarnwick\\TWK.ini");
-}
-
-int RunWindow(HINSTANCE instance, int show) {
-  WNDCLASSEXW windowClass = {};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kWindowClass;
-  if (!RegisterClassExW(&windowClass)) return 1;
-
-  HWND window = CreateWindowExW(0, kWindowClass, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 480, 320, nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  ShowWindow(window, show);
-  UpdateWindow(window);
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
+  twk::ui::Win32Backend windows(instance);
+  twk::app::Application application(ports, windows);
+  // No critical-error or open-file message boxes: nobody may be there to
+  // answer them during an unattended sequence.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const twk::Text argumentText =
+      arguments != nullptr ? twk::Text(reinterpret_cast<const char16_t*>(arguments)) : twk::Text();
+  return application.Run(twk::ui::ToHandle(instance), argumentText, show);
+  // Leaving the scope tears the application down: the settings are saved,
+  // the images deleted and the frame destroyed, before GDI+ shuts down.
 }
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  twk::platform::win32::WinFileSystem files;
-  twk::settings::SettingsFile settings(files);
-  const twk::Text path = SettingsPath();
-  if (!path.empty()) {
-    (void)settings.Load(path);  // a missing file is an empty document
-    settings.saveOnClose = true;
-  }
-  const int exitCode = RunWindow(instance, show);
-  settings.Close();  // writes the settings back
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
+  CoInitialize(nullptr);
+  ULONG_PTR gdiplusToken = 0;
+  Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread
+  if (Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) gdiplusToken = 0;
+
+  const int exitCode = RunApplication(instance, arguments, show);
+
+  if (gdiplusToken != 0) Gdiplus::GdiplusShutdown(gdiplusToken);
+  CoUninitialize();
   return exitCode;
 }

@@ -1,0 +1,599 @@
+#include "ui/win32/win32_backend.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <uxtheme.h>
+
+#include <vector>
+
+namespace twk::ui {
+
+// The portable code names messages by number; they must be the system's.
+static_assert(msg::Move == WM_MOVE && msg::Size == WM_SIZE && msg::Activate == WM_ACTIVATE);
+static_assert(msg::Close == WM_CLOSE && msg::QueryEndSession == WM_QUERYENDSESSION);
+static_assert(msg::EndSession == WM_ENDSESSION && msg::Quit == WM_QUIT);
+static_assert(msg::Notify == WM_NOTIFY && msg::ContextMenu == WM_CONTEXTMENU);
+static_assert(msg::NcLButtonDown == WM_NCLBUTTONDOWN && msg::NcLButtonUp == WM_NCLBUTTONUP);
+static_assert(msg::NcLButtonDblClk == WM_NCLBUTTONDBLCLK && msg::NcMouseLeave == WM_NCMOUSELEAVE);
+static_assert(msg::KeyDown == WM_KEYDOWN && msg::KeyUp == WM_KEYUP && msg::Char == WM_CHAR);
+static_assert(msg::Command == WM_COMMAND && msg::SysCommand == WM_SYSCOMMAND);
+static_assert(msg::MouseMove == WM_MOUSEMOVE && msg::LButtonDown == WM_LBUTTONDOWN);
+static_assert(msg::LButtonUp == WM_LBUTTONUP && msg::LButtonDblClk == WM_LBUTTONDBLCLK);
+static_assert(msg::RButtonDown == WM_RBUTTONDOWN && msg::RButtonUp == WM_RBUTTONUP);
+static_assert(msg::RButtonDblClk == WM_RBUTTONDBLCLK && msg::MouseWheel == WM_MOUSEWHEEL);
+static_assert(msg::Sizing == WM_SIZING && msg::Moving == WM_MOVING);
+static_assert(msg::ScMove == SC_MOVE && msg::ScMinimize == SC_MINIMIZE);
+static_assert(msg::ScMaximize == SC_MAXIMIZE && msg::ScClose == SC_CLOSE);
+static_assert(msg::ScRestore == SC_RESTORE && msg::VkReturn == VK_RETURN);
+static_assert(msg::StnDblClk == STN_DBLCLK && msg::NmClick == static_cast<int>(NM_CLICK));
+static_assert(msg::NmReturn == static_cast<int>(NM_RETURN));
+static_assert(show::Minimize == SW_MINIMIZE && show::Restore == SW_RESTORE);
+
+namespace {
+
+constexpr DWORD kAcceptFiles = WS_EX_ACCEPTFILES;
+constexpr wchar_t kChildWindowClass[] = L"_WINSUB_ WINDOW";
+
+Text ClassNameOf(HWND window) {
+  wchar_t name[64] = {};
+  const int n = GetClassNameW(window, name, 64);
+  return Text(reinterpret_cast<const char16_t*>(name), n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+bool IsStatic(HWND window) { return lstrcmpiW(Wide(ClassNameOf(window)), L"Static") == 0; }
+
+void RegisterChildWindowClass(HINSTANCE module) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  if (GetClassInfoExW(module, kChildWindowClass, &wc)) return;
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = module;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = kChildWindowClass;
+  RegisterClassExW(&wc);
+}
+
+// The position that centres `size` on the parent's window, or on the work
+// area when there is no parent.
+POINT CentreOn(HWND parent, SIZE size) {
+  RECT area = {};
+  if (parent == nullptr || !GetWindowRect(parent, &area)) {
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  }
+  return POINT{area.left + (area.right - area.left - size.cx) / 2,
+               area.top + (area.bottom - area.top - size.cy) / 2};
+}
+
+DWORD WINAPI Heartbeat(LPVOID parameter) {
+  const HWND window = static_cast<HWND>(parameter);
+  while (IsWindow(window)) {
+    PostMessageW(window, 0, 0, 0);
+    Sleep(20);
+  }
+  return 0;
+}
+
+}  // namespace
+
+void RedrawUnder(HWND control) {
+  const HWND parent = GetParent(control);
+  RECT rc = {};
+  if (parent == nullptr || !GetWindowRect(control, &rc)) {
+    InvalidateRect(control, nullptr, TRUE);
+    return;
+  }
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rc), 2);
+  RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+Win32Backend::Win32Backend(HINSTANCE module) : module_(module) {
+  INITCOMMONCONTROLSEX icc = {};
+  icc.dwSize = sizeof icc;
+  icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_PROGRESS_CLASS |
+              ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
+  InitCommonControlsEx(&icc);
+}
+
+Win32Backend::~Win32Backend() {
+  // Windows still open belong to toolkit objects that outlive us only in a
+  // broken program; release what we hold of them anyway.
+  while (!tops_.empty()) DestroyTopWindow(ToHandle(tops_.begin()->first));
+  UnregisterClassW(kChildWindowClass, module_);
+}
+
+Win32Backend::TopWindow* Win32Backend::FindTop(HWND window) {
+  auto it = tops_.find(window);
+  return it == tops_.end() ? nullptr : &it->second;
+}
+
+Win32Backend::ControlInfo* Win32Backend::FindControl(HWND window) {
+  auto it = controls_.find(window);
+  return it == controls_.end() ? nullptr : &it->second;
+}
+
+HBRUSH Win32Backend::WindowBrushOf(const ToolkitWindow* owner) {
+  if (owner != nullptr) {
+    if (TopWindow* top = FindTop(ToHwnd(owner->handle()))) return top->windowBrush;
+  }
+  return GetSysColorBrush(COLOR_WINDOW);
+}
+
+// ---- top-level windows -------------------------------------------------------
+
+Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className,
+                                     const Text& title, int clientWidth, int clientHeight,
+                                     std::uint32_t style, Handle parentHandle) {
+  const HWND parent = ToHwnd(parentHandle);
+  bool registered = false;
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof wc;
+  if (!GetClassInfoExW(module_, Wide(className), &wc)) {
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.cbClsExtra = 512;
+    wc.cbWndExtra = 512;
+    wc.hInstance = module_;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    // The system deletes a class's background brush when the class goes.
+    wc.hbrBackground = ::CreateSolidBrush(RGB(254, 254, 254));
+    wc.lpszClassName = Wide(className);
+    if (!RegisterClassExW(&wc)) {
+      ::DeleteObject(wc.hbrBackground);
+      return 0;
+    }
+    registered = true;
+  }
+
+  RECT rc = {0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&rc, style, FALSE, kAcceptFiles);
+  CLIENTCREATESTRUCT mdi = {nullptr, 0xFF00};
+  const bool isMdi = lstrcmpiW(Wide(className), L"MDIClient") == 0;
+  const HWND window = CreateWindowExW(kAcceptFiles, Wide(className), Wide(title), style, -1, -1,
+                                      rc.right - rc.left, rc.bottom - rc.top, parent, nullptr,
+                                      module_, isMdi ? &mdi : nullptr);
+  if (window == nullptr) {
+    if (registered) UnregisterClassW(Wide(className), module_);
+    return 0;
+  }
+
+  TopWindow& top = tops_[window];
+  top.backend = this;
+  top.owner = &owner;
+  top.className = className;
+  top.registeredClass = registered;
+  SetWindowSubclass(window, TopWindowProc, kTopSubclass, reinterpret_cast<DWORD_PTR>(&top));
+
+  const POINT at = CentreOn(parent, SIZE{rc.right - rc.left, rc.bottom - rc.top});
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  if (parent == nullptr) {
+    wchar_t path[2049] = {};
+    GetModuleFileNameW(nullptr, path, 2048);
+    const int big = GetSystemMetrics(SM_CXICON);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    PrivateExtractIconsW(path, 0, big, big, &top.bigIcon, nullptr, 1, 0);
+    PrivateExtractIconsW(path, 0, small, small, &top.smallIcon, nullptr, 1, 0);
+  } else {
+    HICON big = reinterpret_cast<HICON>(SendMessageW(parent, WM_GETICON, ICON_BIG, 0));
+    HICON small = reinterpret_cast<HICON>(SendMessageW(parent, WM_GETICON, ICON_SMALL, 0));
+    if (big == nullptr) big = reinterpret_cast<HICON>(GetClassLongPtrW(parent, GCLP_HICON));
+    if (small == nullptr) small = reinterpret_cast<HICON>(GetClassLongPtrW(parent, GCLP_HICONSM));
+    if (big != nullptr) top.bigIcon = ::CopyIcon(big);
+    if (small != nullptr) top.smallIcon = ::CopyIcon(small);
+  }
+  if (top.bigIcon != nullptr) SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(top.bigIcon));
+  if (top.smallIcon != nullptr) {
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(top.smallIcon));
+  }
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+
+  top.windowBrush = ::CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+  if (HDC dc = GetDC(window)) {
+    top.memoryDc = CreateCompatibleDC(dc);
+    ReleaseDC(window, dc);
+  }
+  return ToHandle(window);
+}
+
+void Win32Backend::ForgetControl(HWND window) {
+  auto it = controls_.find(window);
+  if (it == controls_.end()) return;
+  ControlInfo& info = it->second;
+  if (info.font != nullptr) ::DeleteObject(info.font);
+  if (info.paintBrush != nullptr) ::DeleteObject(info.paintBrush);
+  controls_.erase(it);
+}
+
+void Win32Backend::DestroyTopWindow(Handle handle) {
+  const HWND window = ToHwnd(handle);
+  auto it = tops_.find(window);
+  if (it == tops_.end()) return;
+  TopWindow top = it->second;
+  if (top.tooltip != nullptr) DestroyWindow(top.tooltip);
+  DestroyWindow(window);
+  // Controls the toolkit did not delete died with the window.
+  std::vector<HWND> gone;
+  for (const auto& [hwnd, info] : controls_) {
+    if (info.owner == top.owner && !IsWindow(hwnd)) gone.push_back(hwnd);
+  }
+  for (HWND hwnd : gone) ForgetControl(hwnd);
+  tops_.erase(it);
+  if (top.windowBrush != nullptr) ::DeleteObject(top.windowBrush);
+  if (top.memoryDc != nullptr) DeleteDC(top.memoryDc);
+  if (top.bigIcon != nullptr) ::DestroyIcon(top.bigIcon);
+  if (top.smallIcon != nullptr) ::DestroyIcon(top.smallIcon);
+  if (top.registeredClass) UnregisterClassW(Wide(top.className), module_);
+}
+
+void Win32Backend::ApplySkin(Handle handle) {
+  const HWND window = ToHwnd(handle);
+  TopWindow* top = FindTop(window);
+  if (top == nullptr) return;
+  SetWindowTheme(window, L"", L"");
+  top->borderWidth = 0;
+  top->skinned = true;
+  RECT outer = {}, client = {};
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  const int left = origin.x - outer.left;
+  const int topEdge = origin.y - outer.top;
+  HRGN region = CreateRoundRectRgn(left, topEdge, left + client.right + 1,
+                                   topEdge + client.bottom + 1, 4, 4);
+  // The window owns the region from here on.
+  if (region != nullptr && !SetWindowRgn(window, region, IsWindowVisible(window))) {
+    ::DeleteObject(region);
+  }
+}
+
+void Win32Backend::SetWindowBackground(Handle window, Handle brush) {
+  if (TopWindow* top = FindTop(ToHwnd(window))) {
+    top->background = reinterpret_cast<HBRUSH>(brush);
+    InvalidateRect(ToHwnd(window), nullptr, TRUE);
+  }
+}
+
+void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
+  ShowWindow(ToHwnd(window), showCommand);
+  UpdateWindow(ToHwnd(window));
+}
+
+bool Win32Backend::IsForeground(Handle window) { return GetForegroundWindow() == ToHwnd(window); }
+
+void Win32Backend::PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                                std::intptr_t lParam) {
+  PostMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
+}
+
+void Win32Backend::BeginCaptionDrag(Handle window) {
+  POINT pt = {};
+  GetCursorPos(&pt);
+  ReleaseCapture();
+  PostMessageW(ToHwnd(window), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(pt.x, pt.y));
+}
+
+// ---- controls ----------------------------------------------------------------
+
+Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p) {
+  if (p.kind == ControlKind::ChildWindow) RegisterChildWindowClass(module_);
+  const HWND window = CreateWindowExW(
+      p.exStyle, Wide(p.className), Wide(p.text), p.style, p.x, p.y, p.width, p.height,
+      ToHwnd(p.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), module_, nullptr);
+  if (window == nullptr) return 0;
+  ControlInfo& info = controls_[window];
+  info.backend = this;
+  info.owner = &owner;
+  info.kind = p.kind;
+  info.id = p.id;
+  const DWORD_PTR ref = reinterpret_cast<DWORD_PTR>(&info);
+  if (p.kind == ControlKind::ChildWindow) {
+    SetWindowSubclass(window, ChildWindowProc, kChildWindowSubclass, ref);
+  } else if (p.kind == ControlKind::ImageCheckBox && (p.style & WS_TABSTOP) != 0) {
+    SetWindowSubclass(window, CheckTextProc, kCheckTextSubclass, ref);
+  }
+  return ToHandle(window);
+}
+
+void Win32Backend::DestroyControl(Handle control) {
+  const HWND window = ToHwnd(control);
+  ControlInfo* info = FindControl(window);
+  // A picture may show a copy the control made of our bitmap (comctl32 6
+  // does that for bitmaps with alpha); that copy is ours to delete.
+  HGDIOBJ copy = nullptr;
+  if (info != nullptr && info->shownImage != nullptr && IsStatic(window)) {
+    const auto current = reinterpret_cast<HGDIOBJ>(SendMessageW(window, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (current != nullptr && current != info->shownImage &&
+        GetObjectType(current) == OBJ_BITMAP) {
+      copy = current;
+    }
+  }
+  // Children of a child window die with it.
+  std::vector<HWND> children;
+  for (const auto& [hwnd, ignored] : controls_) {
+    if (hwnd != window && IsChild(window, hwnd)) children.push_back(hwnd);
+  }
+  DestroyWindow(window);
+  if (copy != nullptr) ::DeleteObject(copy);
+  for (HWND child : children) ForgetControl(child);
+  ForgetControl(window);
+}
+
+void Win32Backend::SetControlFont(Handle control, const FontParams& f) {
+  if (f.points == 0.0) return;
+  const HFONT font = CreateFontW(
+      FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight,
+      (f.attributes & 2) != 0, (f.attributes & 4) != 0, (f.attributes & 8) != 0, DEFAULT_CHARSET,
+      OUT_OUTLINE_PRECIS, 0, f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31)));
+  if (font == nullptr) return;  // the control keeps the system font
+  const HWND window = ToHwnd(control);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  ControlInfo* info = FindControl(window);
+  if (info == nullptr) {
+    ::DeleteObject(font);  // not ours to track: do not leak it
+    return;
+  }
+  if (info->font != nullptr) ::DeleteObject(info->font);
+  info->font = font;
+}
+
+void Win32Backend::SetText(Handle handle, const Text& text) {
+  const HWND window = ToHwnd(handle);
+  SetWindowTextW(window, Wide(text));
+  if (FindControl(window) != nullptr && IsStatic(window)) RedrawUnder(window);
+}
+
+Text Win32Backend::GetText(Handle handle) {
+  const HWND window = ToHwnd(handle);
+  const int length = GetWindowTextLengthW(window);
+  if (length <= 0) return Text();
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  const int n = GetWindowTextW(window, buffer.data(), length + 1);
+  return Text(reinterpret_cast<const char16_t*>(buffer.data()), n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+void Win32Backend::SetVisible(Handle window, bool visible) {
+  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Win32Backend::IsVisible(Handle window) {
+  return (GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void Win32Backend::SetEnabled(Handle window, bool enabled) { EnableWindow(ToHwnd(window), enabled); }
+
+bool Win32Backend::IsEnabled(Handle window) { return IsWindowEnabled(ToHwnd(window)) != FALSE; }
+
+void Win32Backend::SetCheck(Handle button, int check) {
+  SendMessageW(ToHwnd(button), BM_SETCHECK, static_cast<WPARAM>(check), 0);
+}
+
+int Win32Backend::GetCheck(Handle button) {
+  return static_cast<int>(SendMessageW(ToHwnd(button), BM_GETCHECK, 0, 0));
+}
+
+void Win32Backend::SetFocus(Handle window) { ::SetFocus(ToHwnd(window)); }
+
+void Win32Backend::ChangeStyle(Handle handle, std::uint32_t add, std::uint32_t remove) {
+  const HWND window = ToHwnd(handle);
+  const LONG style = GetWindowLongW(window, GWL_STYLE);
+  SetWindowLongW(window, GWL_STYLE, static_cast<LONG>((static_cast<DWORD>(style) & ~remove) | add));
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::intptr_t Win32Backend::SendPlainMessage(Handle window, std::uint32_t message,
+                                             std::uintptr_t wParam, std::intptr_t lParam) {
+  return SendMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam),
+                      static_cast<LPARAM>(lParam));
+}
+
+void Win32Backend::SetControlImage(Handle control, ImageType type, Handle image) {
+  const HWND window = ToHwnd(control);
+  const WPARAM imageType = type == ImageType::Icon ? IMAGE_ICON : IMAGE_BITMAP;
+  ControlInfo* info = FindControl(window);
+  if (IsStatic(window)) {
+    const auto previous = reinterpret_cast<HGDIOBJ>(
+        SendMessageW(window, STM_SETIMAGE, imageType, static_cast<LPARAM>(image)));
+    // A previous image we never handed over is the control's own copy.
+    if (previous != nullptr && info != nullptr && previous != info->shownImage &&
+        GetObjectType(previous) == OBJ_BITMAP) {
+      ::DeleteObject(previous);
+    }
+    if (info != nullptr) info->shownImage = reinterpret_cast<HGDIOBJ>(image);
+    RedrawUnder(window);
+  } else {
+    SendMessageW(window, BM_SETIMAGE, imageType, static_cast<LPARAM>(image));
+  }
+}
+
+void Win32Backend::Repaint(Handle control) { RedrawUnder(ToHwnd(control)); }
+
+bool Win32Backend::AddTooltip(Handle handle, Handle control, const Text& text) {
+  TopWindow* top = FindTop(ToHwnd(handle));
+  if (top == nullptr) return false;
+  if (top->tooltip == nullptr) {
+    top->tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0x80000003, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, ToHwnd(handle),
+                                   nullptr, module_, nullptr);
+    if (top->tooltip == nullptr) return false;
+    SetWindowPos(top->tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageW(top->tooltip, TTM_SETMAXTIPWIDTH, 0, 100000);
+  }
+  Text copy = text;
+  TOOLINFOW tool = {};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(ToHwnd(control));
+  tool.uId = static_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(Wide(copy));
+  return SendMessageW(top->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) == 1;
+}
+
+void Win32Backend::AttachUpDown(Handle upDown, Handle edit, int maximum) {
+  SendMessageW(ToHwnd(upDown), UDM_SETBUDDY, static_cast<WPARAM>(edit), 0);
+  SendMessageW(ToHwnd(upDown), UDM_SETRANGE32, 1, maximum);
+}
+
+void Win32Backend::PrepareLink(Handle link) {
+  // The link part takes the text colour its parent answers, like the rest
+  // of the text, instead of the system's link blue.
+  LITEM item = {};
+  item.mask = LIF_ITEMINDEX | LIF_STATE;
+  item.iLink = 0;
+  item.state = LIS_ENABLED | LIS_DEFAULTCOLORS;
+  item.stateMask = LIS_ENABLED | LIS_DEFAULTCOLORS;
+  SendMessageW(ToHwnd(link), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void Win32Backend::SetEraseBrush(Handle control, Handle brush) {
+  ControlInfo* info = FindControl(ToHwnd(control));
+  if (info == nullptr) return;
+  info->eraseBrush = reinterpret_cast<HBRUSH>(brush);
+  // A child window erases in its own procedure; other controls get one.
+  if (info->kind != ControlKind::ChildWindow) {
+    SetWindowSubclass(ToHwnd(control), EraseProc, kEraseSubclass, reinterpret_cast<DWORD_PTR>(info));
+  }
+  InvalidateRect(ToHwnd(control), nullptr, TRUE);
+}
+
+void Win32Backend::EnableBufferedPaint(Handle control, ToolkitWindow&, int) {
+  if (ControlInfo* info = FindControl(ToHwnd(control))) {
+    SetWindowSubclass(ToHwnd(control), BufferedPaintProc, kPaintSubclass,
+                      reinterpret_cast<DWORD_PTR>(info));
+  }
+}
+
+int Win32Backend::ControlIdOf(Handle window) {
+  return static_cast<int>(GetWindowLongW(ToHwnd(window), GWL_ID));
+}
+
+Handle Win32Backend::ParentOf(Handle window) { return ToHandle(GetParent(ToHwnd(window))); }
+
+void Win32Backend::SendCommand(Handle parent, int id, int code, Handle control) {
+  SendMessageW(ToHwnd(parent), WM_COMMAND,
+               MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code)),
+               static_cast<LPARAM>(control));
+}
+
+// ---- GDI objects ---------------------------------------------------------------
+
+Handle Win32Backend::CreateSolidBrush(Colour colour) {
+  return ToHandle(::CreateSolidBrush(static_cast<COLORREF>(colour)));
+}
+
+Handle Win32Backend::CreatePatternBrush(Handle bitmap) {
+  return ToHandle(::CreatePatternBrush(reinterpret_cast<HBITMAP>(bitmap)));
+}
+
+void Win32Backend::DeleteObject(Handle object) {
+  if (object != 0) ::DeleteObject(reinterpret_cast<HGDIOBJ>(object));
+}
+
+Handle Win32Backend::LoadSystemCursor(int id) {
+  // Shared system cursors: never destroyed.
+  return ToHandle(LoadCursorW(nullptr, MAKEINTRESOURCEW(id)));
+}
+
+Colour Win32Backend::SystemColour(int index) { return static_cast<Colour>(GetSysColor(index)); }
+
+Handle Win32Backend::CopyBitmap(Handle bitmap) {
+  if (bitmap == 0) return 0;
+  return ToHandle(CopyImage(reinterpret_cast<HANDLE>(bitmap), IMAGE_BITMAP, 0, 0,
+                            LR_CREATEDIBSECTION));
+}
+
+Handle Win32Backend::BlankBitmap(int width, int height) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (bitmap == nullptr || bits == nullptr) return ToHandle(bitmap);
+  auto* pixels = static_cast<DWORD*>(bits);
+  for (long i = 0, n = static_cast<long>(width) * height; i < n; ++i) pixels[i] = 0x01000000;
+  GdiFlush();
+  return ToHandle(bitmap);
+}
+
+Handle Win32Backend::CopyIcon(Handle icon) {
+  return icon == 0 ? 0 : ToHandle(::CopyIcon(reinterpret_cast<HICON>(icon)));
+}
+
+void Win32Backend::DestroyIcon(Handle icon) {
+  if (icon != 0) ::DestroyIcon(reinterpret_cast<HICON>(icon));
+}
+
+Handle Win32Backend::LoadIconResource(int id, int size) {
+  return ToHandle(LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+// ---- the message queue ---------------------------------------------------------
+
+FetchResult Win32Backend::FetchMessage(bool wait, Message& out) {
+  MSG m = {};
+  if (wait) {
+    const BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got == -1) return FetchResult::Failed;
+    out = Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
+                  m.pt.x, m.pt.y};
+    return got == 0 ? FetchResult::Quit : FetchResult::Message;
+  }
+  if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return FetchResult::NoMessage;
+  out = Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
+                m.pt.x, m.pt.y};
+  return m.message == WM_QUIT ? FetchResult::Quit : FetchResult::Message;
+}
+
+void Win32Backend::DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) {
+  MSG m = {};
+  m.hwnd = ToHwnd(message.window);
+  m.message = message.message;
+  m.wParam = static_cast<WPARAM>(message.wParam);
+  m.lParam = static_cast<LPARAM>(message.lParam);
+  m.time = message.time;
+  m.pt = POINT{message.x, message.y};
+  // The toolkit keeps no accelerator tables, so the dialog manager alone.
+  if (dialogWindow != nullptr && dialogWindow->handle() != 0 &&
+      IsDialogMessageW(ToHwnd(dialogWindow->handle()), &m)) {
+    return;
+  }
+  TranslateMessage(&m);
+  DispatchMessageW(&m);
+}
+
+// ---- process-wide ------------------------------------------------------------------
+
+InstanceLookup Win32Backend::BringExistingToFront(const Text& className, const Text& title) {
+  HWND other = FindWindowW(Wide(className), Wide(title));
+  // Every mode puts its own title on the frame ("Tarnwick - Setup"), so the
+  // exact title finds only a frame that has none yet; a frame of the class
+  // whose title starts with it followed by " - " is the same program.
+  const Text prefix = title + u" - ";
+  for (HWND w = nullptr; other == nullptr;) {
+    w = FindWindowExW(nullptr, w, Wide(className), nullptr);
+    if (w == nullptr) break;
+    wchar_t text[256] = {};
+    GetWindowTextW(w, text, 256);
+    if (Text(reinterpret_cast<const char16_t*>(text)).starts_with(prefix)) other = w;
+  }
+  if (other == nullptr) return InstanceLookup::NotFound;
+  if (!ShowWindow(other, SW_RESTORE)) return InstanceLookup::WasHidden;
+  SetForegroundWindow(other);
+  return InstanceLookup::BroughtToFront;
+}
+
+void Win32Backend::StartHeartbeat(Handle window) {
+  HANDLE thread = CreateThread(nullptr, 0, Heartbeat, ToHwnd(window), 0, nullptr);
+  if (thread != nullptr) CloseHandle(thread);
+}
+
+}  // namespace twk::ui

@@ -1,0 +1,151 @@
+#pragma once
+// The toolkit's real windows: CreateWindowExW, comctl32 subclassing, GDI for
+// fonts, brushes and regions, GDI+ for images. One per process, created on
+// the user-interface thread after GdiplusStartup.
+#include <windows.h>
+
+#include <map>
+
+#include "ui/toolkit_window.h"
+#include "ui/window_backend.h"
+
+namespace twk::ui {
+
+inline HWND ToHwnd(Handle h) { return reinterpret_cast<HWND>(h); }
+template <class T>
+inline Handle ToHandle(T* p) {
+  return reinterpret_cast<Handle>(p);
+}
+inline const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+class Win32Backend final : public WindowBackend {
+ public:
+  // What the backend keeps per top-level window; the subclass procedure's
+  // reference data points here.
+  struct TopWindow {
+    Win32Backend* backend = nullptr;
+    ToolkitWindow* owner = nullptr;
+    Text className;
+    bool registeredClass = false;
+    HBRUSH windowBrush = nullptr;  // GetSysColor(COLOR_WINDOW)
+    HBRUSH background = nullptr;   // the caller's, not owned
+    HDC memoryDc = nullptr;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    HWND tooltip = nullptr;
+    bool skinned = false;
+    int borderWidth = 1;
+  };
+  // Per control; the control subclasses' reference data points here.
+  struct ControlInfo {
+    Win32Backend* backend = nullptr;
+    ToolkitWindow* owner = nullptr;
+    ControlKind kind = ControlKind::None;
+    int id = 0;
+    HFONT font = nullptr;
+    HBRUSH eraseBrush = nullptr;  // not owned
+    HBRUSH paintBrush = nullptr;  // owned: buffered painting's background
+    HGDIOBJ shownImage = nullptr;  // what we handed to STM_SETIMAGE
+  };
+
+  explicit Win32Backend(HINSTANCE module);
+  ~Win32Backend() override;
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+
+  HINSTANCE module() const { return module_; }
+  TopWindow* FindTop(HWND window);
+  ControlInfo* FindControl(HWND window);
+  // The "class background brush" of the colour replies: the window brush of
+  // the control's top-level window.
+  HBRUSH WindowBrushOf(const ToolkitWindow* owner);
+
+  // ---- WindowBackend ---------------------------------------------------------
+  Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
+                         int clientWidth, int clientHeight, std::uint32_t style,
+                         Handle parent) override;
+  void DestroyTopWindow(Handle window) override;
+  void ApplySkin(Handle window) override;
+  void SetWindowBackground(Handle window, Handle brush) override;
+  void ShowTopWindow(Handle window, int showCommand) override;
+  bool IsForeground(Handle window) override;
+  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                    std::intptr_t lParam) override;
+  void BeginCaptionDrag(Handle window) override;
+  Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
+  void DestroyControl(Handle control) override;
+  void SetControlFont(Handle control, const FontParams& font) override;
+  void SetText(Handle window, const Text& text) override;
+  Text GetText(Handle window) override;
+  void SetVisible(Handle window, bool visible) override;
+  bool IsVisible(Handle window) override;
+  void SetEnabled(Handle window, bool enabled) override;
+  bool IsEnabled(Handle window) override;
+  void SetCheck(Handle button, int check) override;
+  int GetCheck(Handle button) override;
+  void SetFocus(Handle window) override;
+  void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) override;
+  std::intptr_t SendPlainMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) override;
+  void SetControlImage(Handle control, ImageType type, Handle image) override;
+  void Repaint(Handle control) override;
+  bool AddTooltip(Handle window, Handle control, const Text& text) override;
+  void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
+  void PrepareLink(Handle link) override;
+  void SetEraseBrush(Handle control, Handle brush) override;
+  void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
+  int ControlIdOf(Handle window) override;
+  Handle ParentOf(Handle window) override;
+  void SendCommand(Handle parent, int id, int code, Handle control) override;
+
+  Handle CreateSolidBrush(Colour colour) override;
+  Handle CreatePatternBrush(Handle bitmap) override;
+  void DeleteObject(Handle object) override;
+  Handle LoadSystemCursor(int id) override;
+  Colour SystemColour(int index) override;
+  Handle CopyBitmap(Handle bitmap) override;
+  Handle BlankBitmap(int width, int height) override;
+  Handle CopyIcon(Handle icon) override;
+  void DestroyIcon(Handle icon) override;
+  Handle LoadIconResource(int id, int size) override;
+  Handle LoadImageResource(int id, int width, int height) override;
+  Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
+                       int direction) override;
+  Handle TitleButtonImage(bool close) override;
+  Handle ImageToBitmap(Handle image, int width, int height) override;
+  void ReleaseImage(Handle image) override;
+  Handle DrawCheckBoxImage(std::uint32_t flags) override;
+
+  FetchResult FetchMessage(bool wait, Message& out) override;
+  void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+
+  InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
+  void StartHeartbeat(Handle window) override;
+
+ private:
+  void ForgetControl(HWND window);
+
+  HINSTANCE module_;
+  std::map<HWND, TopWindow> tops_;
+  std::map<HWND, ControlInfo> controls_;
+};
+
+// The subclass procedures (win32_procs.cpp).
+LRESULT CALLBACK TopWindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK ChildWindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK EraseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK BufferedPaintProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK CheckTextProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+// Subclass ids, one per procedure.
+inline constexpr UINT_PTR kTopSubclass = 1;
+inline constexpr UINT_PTR kChildWindowSubclass = 2;
+inline constexpr UINT_PTR kEraseSubclass = 3;
+inline constexpr UINT_PTR kPaintSubclass = 4;
+inline constexpr UINT_PTR kCheckTextSubclass = 5;
+
+// Redraws the part of the parent under a control, so that a control with a
+// transparent background shows the parent's background, not its old self.
+void RedrawUnder(HWND control);
+
+}  // namespace twk::ui

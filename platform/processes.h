@@ -31,8 +31,7 @@ class Processes {
   // start-up information that carries only the show command. The new
   // thread's handle is released at once. 0 when creation failed.
   [[nodiscard]] virtual ProcessHandle Create(char16_t* commandLine,
-                                             const char16_t* workingDirectory,
-                                             int showCommand) = 0;
+                                             const char16_t* workingDirectory, int showCommand) = 0;
   // GetExitCodeProcess: kStillActive while the process runs.
   [[nodiscard]] virtual bool GetExitCode(ProcessHandle process, std::uint32_t& code) = 0;
   // CloseHandle; 0 and all-ones are not handles and are ignored.

@@ -17,15 +17,15 @@ inline constexpr RegistryKey kNoKey = 0;
 
 // Access masks, with the values Windows gives them.
 namespace KeyAccess {
-inline constexpr std::uint32_t QueryValue = 0x0001;   // KEY_QUERY_VALUE
-inline constexpr std::uint32_t SetValue = 0x0002;     // KEY_SET_VALUE
-inline constexpr std::uint32_t View64 = 0x0100;       // KEY_WOW64_64KEY
-inline constexpr std::uint32_t View32 = 0x0200;       // KEY_WOW64_32KEY
-inline constexpr std::uint32_t Read = 0x20019;        // KEY_READ
-inline constexpr std::uint32_t Write = 0x20006;       // KEY_WRITE
+inline constexpr std::uint32_t QueryValue = 0x0001;       // KEY_QUERY_VALUE
+inline constexpr std::uint32_t SetValue = 0x0002;         // KEY_SET_VALUE
+inline constexpr std::uint32_t View64 = 0x0100;           // KEY_WOW64_64KEY
+inline constexpr std::uint32_t View32 = 0x0200;           // KEY_WOW64_32KEY
+inline constexpr std::uint32_t Read = 0x20019;            // KEY_READ
+inline constexpr std::uint32_t Write = 0x20006;           // KEY_WRITE
 inline constexpr std::uint32_t ReadWrite = Read | Write;  // 0x2001F
-inline constexpr std::uint32_t WriteDac = 0x40000;    // WRITE_DAC
-inline constexpr std::uint32_t WriteOwner = 0x80000;  // WRITE_OWNER
+inline constexpr std::uint32_t WriteDac = 0x40000;        // WRITE_DAC
+inline constexpr std::uint32_t WriteOwner = 0x80000;      // WRITE_OWNER
 }  // namespace KeyAccess
 
 // Value types, with the values Windows gives them.
@@ -56,8 +56,7 @@ class Registry {
 
   // RegSetValueExW with exactly these bytes (size 0 writes no data).
   [[nodiscard]] virtual bool SetValue(RegistryKey key, const std::u16string& name,
-                                      std::uint32_t type, const void* data,
-                                      std::uint32_t size) = 0;
+                                      std::uint32_t type, const void* data, std::uint32_t size) = 0;
   [[nodiscard]] virtual bool DeleteValue(RegistryKey key, const std::u16string& name) = 0;
   // The value's type and bytes; none when it is missing or cannot be read.
   [[nodiscard]] virtual std::optional<RegistryValue> QueryValue(RegistryKey key,

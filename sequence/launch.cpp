@@ -46,9 +46,8 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
 int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
                   const Text& workingDirectory) {
   platform::Processes& processes = *app.ports().processes;
-  platform::ScopedProcess process(
-      processes,
-      LaunchProcess(processes, commandLine, workingDirectory, showCommand, LaunchFlags::None));
+  platform::ScopedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
+                                                           showCommand, LaunchFlags::None));
   if (!process) return WaitResult::NotStarted;
 
   ui::EventSlot& slot = app.eventSlot;

@@ -30,14 +30,13 @@ inline constexpr std::size_t kMaxCommandLine = 32000;
 // closes the returned handle; 0 when the process could not be created.
 [[nodiscard]] platform::ProcessHandle LaunchProcess(platform::Processes& processes,
                                                     const Text& commandLine,
-                                                    const Text& workingDirectory,
-                                                    int showCommand, std::uint32_t flags);
+                                                    const Text& workingDirectory, int showCommand,
+                                                    std::uint32_t flags);
 
 // Switches WOW64 file-system redirection off for the calling thread; true
 // when it did, with oldValue to hand back to the revert. False (oldValue 0)
 // when the process does not run under WOW64 or the functions are missing.
-[[nodiscard]] bool DisableFsRedirection(platform::Processes& processes,
-                                        std::uintptr_t& oldValue);
+[[nodiscard]] bool DisableFsRedirection(platform::Processes& processes, std::uintptr_t& oldValue);
 
 // Results of LaunchAndWait.
 namespace WaitResult {

@@ -18,8 +18,8 @@ constexpr double kTolerance = 9e-11;
 
 Text FormatInt64(std::int64_t value) {
   // Through the unsigned magnitude so that the most negative value works too.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value)
-                                      : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   Text digits;
   do {
     digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));

@@ -34,8 +34,7 @@ enum class TimeStampKind : int {
 // reading now. True when the document accepted the value.
 bool StoreTimeStamp(settings::SettingsFile& settings, platform::Clock& clock,
                     const Text& key = settings::key::LastShutDown,
-                    const Text& section = settings::section::TimeStamps,
-                    double seconds = 0);
+                    const Text& section = settings::section::TimeStamps, double seconds = 0);
 
 // Writes the History value of restart currentReboot - 1 (the restart that
 // has just ended): bootSecond (0 = now) minus the shutdown stamp before it

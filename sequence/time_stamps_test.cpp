@@ -62,7 +62,7 @@ TEST(ParseStampTest, ReadsDecimalNotationAsWcstodDoes) {
   EXPECT_EQ(ParseStamp(u"5."), 5.0);
   EXPECT_EQ(ParseStamp(u"1.5e3"), 1500.0);
   EXPECT_EQ(ParseStamp(u"2E-1"), 0.2);
-  EXPECT_EQ(ParseStamp(u"4e"), 4.0);    // an exponent needs digits
+  EXPECT_EQ(ParseStamp(u"4e"), 4.0);  // an exponent needs digits
   EXPECT_EQ(ParseStamp(u"4e+x"), 4.0);
   EXPECT_EQ(ParseStamp(u"12,5"), 12.0);  // the decimal point is "."
   EXPECT_TRUE(std::isinf(ParseStamp(u"1e999")));
@@ -101,7 +101,8 @@ class TimeStampsTest : public ::testing::Test {
     return value != nullptr ? *value : u"<none>";
   }
   Text History(std::uint32_t restart) const {
-    const Text* value = settings.GetValue(settings::section::History, settings::HistoryKey(restart));
+    const Text* value =
+        settings.GetValue(settings::section::History, settings::HistoryKey(restart));
     return value != nullptr ? *value : u"<none>";
   }
   static Text Number(std::uint64_t n) { return FormatNumber(static_cast<double>(n)); }

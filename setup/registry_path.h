@@ -21,8 +21,8 @@ namespace twk::setup {
 
 // Opens an existing key named by path; 0 on any failure (unknown root,
 // missing key, access denied). The caller closes the key.
-[[nodiscard]] platform::RegistryKey OpenRegistryPath(platform::Registry& registry,
-                                                     const Text& path, std::uint32_t access);
+[[nodiscard]] platform::RegistryKey OpenRegistryPath(platform::Registry& registry, const Text& path,
+                                                     std::uint32_t access);
 
 // Rewrites path in place into the object name that the security functions
 // take for registry keys (MACHINE\..., USERS\..., ...). A leading

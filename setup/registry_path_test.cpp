@@ -108,8 +108,8 @@ TEST(SplitRegistryRootTest, TheSeparatorIsTheFirstBackslashFromTheFourthToThe23r
 }
 
 TEST(SplitRegistryRootTest, FailuresChangeNothing) {
-  for (const char16_t* path : {u"", u"XYZ\\Software", u"\\\\PC\\HKLM\\SOFTWARE", u"HKLM6",
-                               u"64\\X", u"HKCU64X\\Software", u"HKEY_USER\\S-1"}) {
+  for (const char16_t* path : {u"", u"XYZ\\Software", u"\\\\PC\\HKLM\\SOFTWARE", u"HKLM6", u"64\\X",
+                               u"HKCU64X\\Software", u"HKEY_USER\\S-1"}) {
     Split split = SplitWithMask(path);
     EXPECT_FALSE(split.root.has_value()) << ToUtf8(path);
     EXPECT_EQ(split.rest, path);
@@ -124,8 +124,7 @@ class OpenRegistryPathTest : public ::testing::Test {
   OpenRegistryPathTest() {
     registry.AddKey(RegistryRoot::Users, u"S-1-5-21-1\\Software");
     registry.PutString(RegistryRoot::LocalMachine, u"SOFTWARE\\X", u"View", u"native");
-    registry.PutString(RegistryRoot::LocalMachine, u"SOFTWARE\\WOW6432Node\\X", u"View",
-                       u"32-bit");
+    registry.PutString(RegistryRoot::LocalMachine, u"SOFTWARE\\WOW6432Node\\X", u"View", u"32-bit");
   }
   // Which copy of SOFTWARE\X the path reached.
   Text ViewOf(const Text& path) {

@@ -22,8 +22,8 @@ class FakeClock final : public Clock {
   void AdvanceMilliseconds(std::uint64_t milliseconds) { milliseconds_ += milliseconds; }
   // Sets the clock back (or forward) as a user or a daylight-saving change does.
   void Jump(std::int64_t seconds) {
-    milliseconds_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(milliseconds_) +
-                                               seconds * 1000);
+    milliseconds_ =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(milliseconds_) + seconds * 1000);
   }
   // While failing, every reading is 0, as when the time conversion fails.
   void SetFailing(bool failing) { failing_ = failing; }

@@ -32,7 +32,7 @@ class FakeProcesses final : public Processes {
   };
 
   struct Launch {
-    std::uint32_t id = 0;        // 0 when creation failed
+    std::uint32_t id = 0;  // 0 when creation failed
     ProcessHandle handle = kNoProcess;
     bool hadCommandLine = false;
     std::u16string commandLine;  // the buffer's text up to its NUL

@@ -30,11 +30,16 @@ std::uint32_t SpecificRights(std::uint32_t access) {
 
 const char16_t* RootTag(RegistryRoot root) {
   switch (root) {
-    case RegistryRoot::ClassesRoot: return u"HKCR";
-    case RegistryRoot::CurrentUser: return u"HKCU";
-    case RegistryRoot::LocalMachine: return u"HKLM";
-    case RegistryRoot::Users: return u"HKU";
-    case RegistryRoot::CurrentConfig: return u"HKCC";
+    case RegistryRoot::ClassesRoot:
+      return u"HKCR";
+    case RegistryRoot::CurrentUser:
+      return u"HKCU";
+    case RegistryRoot::LocalMachine:
+      return u"HKLM";
+    case RegistryRoot::Users:
+      return u"HKU";
+    case RegistryRoot::CurrentConfig:
+      return u"HKCC";
   }
   return u"?";
 }
@@ -64,8 +69,8 @@ std::optional<std::u16string> FakeRegistry::KeyId(RegistryRoot root, const std::
     root = RegistryRoot::Users;
     parts.insert(parts.begin(), Folded(currentUserSid_));
   }
-  if (view32 && root == RegistryRoot::LocalMachine && !parts.empty() &&
-      parts[0] == u"software" && (parts.size() < 2 || parts[1] != u"wow6432node")) {
+  if (view32 && root == RegistryRoot::LocalMachine && !parts.empty() && parts[0] == u"software" &&
+      (parts.size() < 2 || parts[1] != u"wow6432node")) {
     parts.insert(parts.begin() + 1, u"wow6432node");
   }
   std::u16string id = RootTag(root);
@@ -77,8 +82,7 @@ void FakeRegistry::AddKey(RegistryRoot root, const std::u16string& path) {
   auto id = KeyId(root, path, false);
   if (!id) return;
   // Every ancestor exists too.
-  for (std::size_t at = id->find(u'\\'); at != std::u16string::npos;
-       at = id->find(u'\\', at + 1)) {
+  for (std::size_t at = id->find(u'\\'); at != std::u16string::npos; at = id->find(u'\\', at + 1)) {
     keys_[id->substr(0, at)];
   }
   keys_[*id];
@@ -233,8 +237,7 @@ bool FakeRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
   return target->values.erase(Folded(name)) != 0;
 }
 
-std::optional<RegistryValue> FakeRegistry::QueryValue(RegistryKey key,
-                                                      const std::u16string& name) {
+std::optional<RegistryValue> FakeRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
   if (Failing(Op::QueryValue)) return std::nullopt;
   Key* target = KeyOf(key, KeyAccess::QueryValue);
   if (target == nullptr) return std::nullopt;

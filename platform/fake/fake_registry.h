@@ -24,7 +24,7 @@ class FakeRegistry final : public Registry {
     RegistryRoot root;
     std::u16string subkey;  // as passed
     std::uint32_t access;
-    RegistryKey result;     // 0 when the open failed
+    RegistryKey result;  // 0 when the open failed
   };
 
   // ---- test controls -------------------------------------------------------
@@ -36,7 +36,7 @@ class FakeRegistry final : public Registry {
 
   // Paths below are physical: what a 64-bit process sees without view flags
   // (the 32-bit copy of HKLM\SOFTWARE\X is named SOFTWARE\WOW6432Node\X).
-  void AddKey(RegistryRoot root, const std::u16string& path);  // with missing parents
+  void AddKey(RegistryRoot root, const std::u16string& path);     // with missing parents
   bool RemoveKey(RegistryRoot root, const std::u16string& path);  // with its subkeys
   [[nodiscard]] bool KeyExists(RegistryRoot root, const std::u16string& path) const;
   void PutValue(RegistryRoot root, const std::u16string& path, const std::u16string& name,

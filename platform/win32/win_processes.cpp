@@ -26,8 +26,8 @@ ProcessHandle WinProcesses::Create(char16_t* commandLine, const char16_t* workin
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(showCommand);
   PROCESS_INFORMATION created{};
-  if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine), nullptr, nullptr, FALSE,
-                      0, nullptr, reinterpret_cast<const wchar_t*>(workingDirectory), &startup,
+  if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(commandLine), nullptr, nullptr, FALSE, 0,
+                      nullptr, reinterpret_cast<const wchar_t*>(workingDirectory), &startup,
                       &created)) {
     return kNoProcess;
   }

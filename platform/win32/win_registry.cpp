@@ -9,11 +9,16 @@ namespace {
 
 HKEY PredefinedKey(RegistryRoot root) {
   switch (root) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-    case RegistryRoot::Users: return HKEY_USERS;
-    case RegistryRoot::CurrentConfig: return HKEY_CURRENT_CONFIG;
+    case RegistryRoot::ClassesRoot:
+      return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser:
+      return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine:
+      return HKEY_LOCAL_MACHINE;
+    case RegistryRoot::Users:
+      return HKEY_USERS;
+    case RegistryRoot::CurrentConfig:
+      return HKEY_CURRENT_CONFIG;
   }
   return nullptr;
 }
@@ -57,8 +62,7 @@ bool WinRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
   return RegDeleteValueW(ToHkey(key), Wide(name)) == ERROR_SUCCESS;
 }
 
-std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key,
-                                                     const std::u16string& name) {
+std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
   if (key == kNoKey) return std::nullopt;
   // Size first, then the data; a value that grows in between is asked for
   // again a few times rather than read cut short.

@@ -1,6 +1,5 @@
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -66,8 +65,7 @@ TEST_F(LaunchWinTest, TheProcessStartsInTheWorkingDirectory) {
   CloseHandle(file);
 
   const Text probe = cmd + u" /c if exist marker.txt (exit 3) else (exit 4)";
-  ScopedProcess inFolder(processes,
-                         LaunchProcess(processes, probe, folder, 0, LaunchFlags::None));
+  ScopedProcess inFolder(processes, LaunchProcess(processes, probe, folder, 0, LaunchFlags::None));
   ASSERT_TRUE(inFolder);
   EXPECT_EQ(ExitCodeAfterEnd(processes, inFolder.get()), 3u);
   ScopedProcess elsewhere(processes,
@@ -85,9 +83,9 @@ TEST_F(LaunchWinTest, NothingStartsWithoutACommandOrAProgram) {
   EXPECT_EQ(LaunchProcess(processes, u"C:\\no\\such\\program.exe", u"", 5, LaunchFlags::None),
             platform::kNoProcess);
   // A folder that does not exist makes the creation fail too.
-  EXPECT_EQ(LaunchProcess(processes, cmd + u" /c exit 0", u"C:\\no\\such\\folder", 5,
-                          LaunchFlags::None),
-            platform::kNoProcess);
+  EXPECT_EQ(
+      LaunchProcess(processes, cmd + u" /c exit 0", u"C:\\no\\such\\folder", 5, LaunchFlags::None),
+      platform::kNoProcess);
   std::uint32_t code = 0xdeadbeef;
   EXPECT_FALSE(processes.GetExitCode(platform::kNoProcess, code));
   EXPECT_EQ(code, 0xdeadbeefu);
@@ -104,8 +102,8 @@ TEST_F(LaunchWinTest, WithoutWow64TheRedirectionFlagChangesNothing) {
   std::uintptr_t old = 77;
   EXPECT_FALSE(DisableFsRedirection(processes, old));
   EXPECT_EQ(old, 0u);
-  ScopedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 5", SystemFolder(),
-                                                 0, LaunchFlags::NoFsRedirection));
+  ScopedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 5", SystemFolder(), 0,
+                                                 LaunchFlags::NoFsRedirection));
   ASSERT_TRUE(process);
   EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 5u);
 }

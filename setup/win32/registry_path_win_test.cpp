@@ -1,8 +1,8 @@
 #include <windows.h>
+// After windows.h, whose types they use.
 #include <aclapi.h>
-#include <sddl.h>
-
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <cstring>
 #include <string>
@@ -41,8 +41,7 @@ Text CurrentUserSid() {
 bool RunsUnderWow64() {
   SYSTEM_INFO native{};
   GetNativeSystemInfo(&native);
-  return sizeof(void*) == 4 &&
-         native.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
+  return sizeof(void*) == 4 && native.wProcessorArchitecture != PROCESSOR_ARCHITECTURE_INTEL;
 }
 
 // A key of the test's own under HKCU, created before and removed after.
@@ -84,16 +83,17 @@ TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {
   ASSERT_FALSE(sid.empty());
   platform::ScopedRegistryKey run(
       registry,
-      OpenRegistryPath(registry, u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+      OpenRegistryPath(registry,
+                       u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                        ReadWrite));
   EXPECT_TRUE(run) << "SID " << ToUtf8(sid);
 }
 
 TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
   platform::ScopedRegistryKey winlogon(
-      registry, OpenRegistryPath(
-                    registry, u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon",
-                    Read));
+      registry,
+      OpenRegistryPath(registry,
+                       u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", Read));
   ASSERT_TRUE(winlogon);
   auto shell = registry.QueryValue(winlogon.get(), u"Shell");
   ASSERT_TRUE(shell.has_value());
@@ -107,7 +107,8 @@ TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
   platform::ScopedRegistryKey key(registry,
                                   OpenRegistryPath(registry, u"HKCU\\" + subkey, ReadWrite));
   ASSERT_TRUE(key);
-  const Text command = u"\"C:\\Program Files\\Tarnwick.exe\" /CurrentReboot:2 /TotalReboots:5 /Delay:3";
+  const Text command =
+      u"\"C:\\Program Files\\Tarnwick.exe\" /CurrentReboot:2 /TotalReboots:5 /Delay:3";
   ASSERT_TRUE(registry.SetString(key.get(), u"Tarnwick", command));
 
   DWORD type = 0;

@@ -24,17 +24,28 @@ bool Application::EnterActivatesControl(const ui::Message& m) {
 void Application::MainFrameActions() {
   if (eventSlot.sourceWindow != &mainFrame || eventSlot.eventId <= 0) return;
   const int id = eventSlot.eventId;
+  // Minimising deactivates the frame and a browser start may pump messages:
+  // the toolkit events that causes must not replace the one being delivered.
+  const ui::EventSlot delivered = eventSlot;
+  const auto keep = [&] {
+    eventSlot = delivered;
+    eventSlot.pending = false;
+  };
   if (id == closeId) {
     eventSlot.eventId = ui::event::CloseRequest;
     eventSlot.closeRequested = true;
   } else if (id == minimizeId) {
     mainFrame.Show(ui::show::Minimize);
+    keep();
   } else if (id == homeLinkId) {
     ports_.shell->OpenWebPage(HomePage());
+    keep();
   } else if (id == updateLinkId) {
     ports_.shell->OpenWebPage(UpdatePage());
+    keep();
   } else if (id == helpLinkId) {
     ports_.shell->OpenWebPage(HelpPage());
+    keep();
   }
 }
 

@@ -88,7 +88,8 @@ void RedrawUnder(HWND control) {
   RedrawWindow(parent, &rc, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-Win32Backend::Win32Backend(HINSTANCE module) : module_(module) {
+Win32Backend::Win32Backend(HINSTANCE module, HMODULE resources)
+    : module_(module), resources_(resources != nullptr ? resources : module) {
   INITCOMMONCONTROLSEX icc = {};
   icc.dwSize = sizeof icc;
   icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_PROGRESS_CLASS |
@@ -533,7 +534,7 @@ void Win32Backend::DestroyIcon(Handle icon) {
 }
 
 Handle Win32Backend::LoadIconResource(int id, int size) {
-  return ToHandle(LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+  return ToHandle(LoadImageW(resources_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
 }
 
 // ---- the message queue ---------------------------------------------------------

@@ -48,7 +48,9 @@ class Win32Backend final : public WindowBackend {
     HGDIOBJ shownImage = nullptr;  // what we handed to STM_SETIMAGE
   };
 
-  explicit Win32Backend(HINSTANCE module);
+  // Resources (icons, images) come from `resources` when given, else from
+  // the module itself.
+  explicit Win32Backend(HINSTANCE module, HMODULE resources = nullptr);
   ~Win32Backend() override;
   Win32Backend(const Win32Backend&) = delete;
   Win32Backend& operator=(const Win32Backend&) = delete;
@@ -126,6 +128,7 @@ class Win32Backend final : public WindowBackend {
   void ForgetControl(HWND window);
 
   HINSTANCE module_;
+  HMODULE resources_;
   std::map<HWND, TopWindow> tops_;
   std::map<HWND, ControlInfo> controls_;
 };

@@ -96,10 +96,10 @@ void ImageSize(GpImage* image, int& width, int& height) {
 }  // namespace
 
 Handle Win32Backend::LoadImageResource(int id, int width, int height) {
-  const HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(id), L"IMAGE");
+  const HRSRC found = FindResourceW(resources_, MAKEINTRESOURCEW(id), L"IMAGE");
   if (found == nullptr) return 0;
-  const DWORD size = SizeofResource(module_, found);
-  const HGLOBAL loaded = LoadResource(module_, found);
+  const DWORD size = SizeofResource(resources_, found);
+  const HGLOBAL loaded = LoadResource(resources_, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
   if (data == nullptr || size == 0) return 0;
 

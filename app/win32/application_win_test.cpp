@@ -1,0 +1,165 @@
+// A start of the program with real windows (and the fake machine): the
+// frame's decoration where it belongs, the heartbeat, the close request from
+// every source, Enter on a check box, and the single instance.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+
+#include "app/application.h"
+#include "platform/fake/fake_platform.h"
+#include "ui/win32/win32_backend.h"
+#include "ui/win32/win32_test_support.h"
+
+namespace twk::app {
+namespace {
+
+using ui::ToHwnd;
+using ui::test::ClassOf;
+using ui::test::RectIn;
+
+class ApplicationWinTest : public ::testing::Test {
+ protected:
+  // Runs body inside the setup mode, the frame shown.
+  void InMode(std::function<void(Application&)> body) {
+    ModeRunners modes;
+    modes.setup = [&](Application& a) {
+      a.mainFrame.SetTitle(u"Tarnwick - Setup");
+      a.mainFrame.Show(ui::show::Normal);
+      body(a);
+      ran = true;
+      return 0;
+    };
+    Application app(machine.ports(), backend, modes);
+    EXPECT_EQ(app.Run(ui::ToHandle(GetModuleHandleW(nullptr)), u"", SW_SHOWNORMAL), 0);
+    EXPECT_TRUE(ran);
+  }
+
+  // Waits (at most about a second) until the slot holds `id`.
+  static bool WaitFor(Application& a, std::int32_t id) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 1000) {
+      a.NextEvent(mode::Wait);
+      if (a.eventSlot.eventId == id) return true;
+    }
+    return false;
+  }
+
+  static HWND Hwnd(Application& a, int id) { return ToHwnd(a.mainFrame.Control(id)->window); }
+
+  static void Click(HWND control) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+
+  ui::test::CommonControls6 v6;
+  ui::test::ProductResources product;
+  platform::FakePlatform machine;
+  ui::Win32Backend backend{GetModuleHandleW(nullptr), product.module()};
+  bool ran = false;
+};
+
+TEST_F(ApplicationWinTest, TheFrameCarriesItsHeaderWhereItBelongs) {
+  InMode([&](Application& a) {
+    const HWND frame = ToHwnd(a.mainFrame.handle());
+    EXPECT_EQ(ClassOf(frame), L"TWK_GUI_CLASS");
+    RECT client;
+    GetClientRect(frame, &client);
+    EXPECT_EQ(client, (RECT{0, 0, 600, 465}));
+    const HWND band = Hwnd(a, 1);
+    EXPECT_EQ(ClassOf(band), L"_WINSUB_ WINDOW");
+    EXPECT_EQ(RectIn(band, frame), (RECT{2, 2, 598, 80}));
+    EXPECT_NE(GetWindowLongW(band, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
+    EXPECT_EQ(RectIn(Hwnd(a, 2), band), (RECT{6, 6, 70, 70}));
+    EXPECT_NE(SendMessageW(Hwnd(a, 2), STM_GETIMAGE, IMAGE_ICON, 0), 0);
+    EXPECT_EQ(RectIn(Hwnd(a, a.titleId), band), (RECT{78, 12, 528, 40}));
+    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.titleId)), L"");
+    EXPECT_EQ(RectIn(Hwnd(a, a.minimizeId), band), (RECT{535, 5, 559, 29}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.closeId), band), (RECT{569, 5, 593, 29}));
+    EXPECT_NE(SendMessageW(Hwnd(a, a.closeId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    if (!v6.active() || a.homeLinkId == 0) {
+      GTEST_SKIP() << "no Common Controls 6 here: the links cannot be created";
+    }
+    EXPECT_EQ(ClassOf(Hwnd(a, a.homeLinkId)), L"SysLink");
+    EXPECT_EQ(RectIn(Hwnd(a, a.homeLinkId), band), (RECT{80, 50, 280, 68}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.updateLinkId), band), (RECT{320, 50, 480, 68}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.helpLinkId), band), (RECT{500, 50, 600, 68}));
+    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.helpLinkId)), L"<a>Online help</a>");
+  });
+}
+
+TEST_F(ApplicationWinTest, WithoutInputTheLoopWakesAboutEvery20Milliseconds) {
+  InMode([&](Application& a) {
+    while (a.NextEvent(mode::Poll) != 0) {
+    }
+    int nulls = 0;
+    const DWORD start = GetTickCount();
+    for (int i = 0; i < 25; ++i) {
+      EXPECT_EQ(a.NextEvent(mode::Wait), 1);
+      if (a.eventSlot.message.message == 0 && a.eventSlot.eventId == 0) ++nulls;
+    }
+    const DWORD elapsed = GetTickCount() - start;
+    std::printf("25 wake-ups in %lu ms, %d of them the heartbeat\n", elapsed, nulls);
+    EXPECT_GE(nulls, 20);
+    EXPECT_GE(elapsed, 250u);
+    EXPECT_LE(elapsed, 2500u);
+  });
+}
+
+TEST_F(ApplicationWinTest, CloseButtonCloseMessageAndSystemCloseAllRequestClosing) {
+  InMode([&](Application& a) {
+    const HWND frame = ToHwnd(a.mainFrame.handle());
+    Click(Hwnd(a, a.closeId));
+    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
+    PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
+    SendMessageW(frame, WM_QUERYENDSESSION, 0, 0);
+    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
+    EXPECT_TRUE(a.eventSlot.closeRequested);
+    EXPECT_TRUE(IsWindow(frame));
+  });
+}
+
+TEST_F(ApplicationWinTest, EnterOnTheFocusedCheckBoxTicksIt) {
+  InMode([&](Application& a) {
+    const int box = a.mainFrame.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false,
+                                                    a.checkedImage, a.uncheckedImage);
+    ASSERT_NE(box, 0);
+    ASSERT_TRUE(WaitFor(a, 0));  // the event source is the frame from now on
+    a.mainFrame.SetControlState(box, ui::state::FocusControl);
+    EXPECT_EQ(GetFocus(), Hwnd(a, box));
+    PostMessageW(Hwnd(a, box), WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_TRUE(WaitFor(a, box));
+    EXPECT_TRUE(a.mainFrame.IsControlChecked(box));
+    // Focus shows in the text colour.
+    EXPECT_EQ(a.mainFrame.Control(box)->textColour, 0x803020);
+  });
+}
+
+TEST_F(ApplicationWinTest, TheMinimiseButtonMinimisesTheFrame) {
+  InMode([&](Application& a) {
+    Click(Hwnd(a, a.minimizeId));
+    ASSERT_TRUE(WaitFor(a, a.minimizeId));
+    EXPECT_TRUE(IsIconic(ToHwnd(a.mainFrame.handle())));
+  });
+}
+
+TEST_F(ApplicationWinTest, ASecondStartBringsTheFirstFrameForward) {
+  InMode([&](Application& a) {
+    platform::FakePlatform other;
+    int runs = 0;
+    ModeRunners modes;
+    modes.setup = [&](Application&) { return ++runs, 5; };
+    Application second(other.ports(), backend, modes);
+    EXPECT_EQ(second.Run(0, u"", SW_SHOWNORMAL), 0);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(second.mainFrame.handle(), 0u);
+    EXPECT_TRUE(IsWindowVisible(ToHwnd(a.mainFrame.handle())));
+  });
+}
+
+}  // namespace
+}  // namespace twk::app

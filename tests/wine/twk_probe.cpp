@@ -1,0 +1,147 @@
+// Helper of the end-to-end scripts: looks at and pokes the windows of a
+// running Tarnwick.exe from outside, as a user or the system would.
+//
+//   twk_probe wait <class> [ms]        waits for a visible window; prints its title
+//   twk_probe gone <class> [ms]        waits until no window of the class is left
+//   twk_probe title <class>            prints the window's title
+//   twk_probe tree <class>             one line per control: id class x y w h visible "text"
+//   twk_probe post <class> close|sysclose|queryend
+//   twk_probe click <class> <id>       a left click in the middle of control <id>
+//
+// Exit code 0 on success, 1 when the window or control is not there.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void Print(const std::wstring& text) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), n,
+                      nullptr, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return text;
+}
+
+std::wstring ClassOf(HWND window) {
+  wchar_t name[256] = {};
+  GetClassNameW(window, name, 256);
+  return name;
+}
+
+HWND Find(const wchar_t* className) { return FindWindowW(className, nullptr); }
+
+HWND WaitFor(const wchar_t* className, DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    HWND window = Find(className);
+    if (window != nullptr && IsWindowVisible(window)) return window;
+    if (GetTickCount() - start > ms) return nullptr;
+    Sleep(50);
+  }
+}
+
+struct Search {
+  int id;
+  HWND found;
+};
+
+BOOL CALLBACK MatchId(HWND window, LPARAM parameter) {
+  auto* search = reinterpret_cast<Search*>(parameter);
+  if (GetDlgCtrlID(window) == search->id) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND Control(HWND top, int id) {
+  Search search{id, nullptr};
+  EnumChildWindows(top, MatchId, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BOOL CALLBACK PrintControl(HWND window, LPARAM) {
+  RECT r = {};
+  GetWindowRect(window, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  wchar_t line[256];
+  swprintf(line, 256, L"%d %ls %ld %ld %ld %ld %d \"", GetDlgCtrlID(window),
+           ClassOf(window).c_str(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+           (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0 ? 1 : 0);
+  Print(line + TextOf(window) + L"\"\n");
+  return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return 2;
+  const std::wstring command = argv[1];
+  const wchar_t* className = argv[2];
+  const DWORD ms = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 10000;
+
+  if (command == L"wait") {
+    HWND window = WaitFor(className, ms);
+    if (window == nullptr) return 1;
+    Print(TextOf(window) + L"\n");
+    return 0;
+  }
+  if (command == L"gone") {
+    const DWORD start = GetTickCount();
+    while (Find(className) != nullptr) {
+      if (GetTickCount() - start > ms) return 1;
+      Sleep(50);
+    }
+    return 0;
+  }
+
+  HWND top = Find(className);
+  if (top == nullptr) return 1;
+  if (command == L"title") {
+    Print(TextOf(top) + L"\n");
+    return 0;
+  }
+  if (command == L"tree") {
+    RECT client = {};
+    GetClientRect(top, &client);
+    wchar_t line[128];
+    swprintf(line, 128, L"0 %ls 0 0 %ld %ld 1 \"", ClassOf(top).c_str(), client.right,
+             client.bottom);
+    Print(line + TextOf(top) + L"\"\n");
+    EnumChildWindows(top, PrintControl, 0);
+    return 0;
+  }
+  if (command == L"post" && argc > 3) {
+    const std::wstring what = argv[3];
+    if (what == L"close") return PostMessageW(top, WM_CLOSE, 0, 0) ? 0 : 1;
+    if (what == L"sysclose") return PostMessageW(top, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
+    if (what == L"queryend") {
+      DWORD_PTR result = 0;
+      SendMessageTimeoutW(top, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+      return 0;
+    }
+    return 2;
+  }
+  if (command == L"click" && argc > 3) {
+    HWND control = Control(top, _wtoi(argv[3]));
+    if (control == nullptr) return 1;
+    RECT r = {};
+    GetClientRect(control, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(control, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  return 2;
+}

@@ -1,0 +1,239 @@
+// The real window backend under the toolkit: what the controls are as
+// windows, fonts, the skinned region, images drawn with GDI+, and messages
+// turned into events.
+#include "ui/win32/win32_backend.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ui/win32/win32_test_support.h"
+
+namespace twk::ui {
+namespace {
+
+class Win32BackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(window.Create(u"TWK_TEST_CLASS", u"Toolkit test", 600, 465), 0u);
+    window.Show(show::Normal);
+    checked = ui.DrawCheckBoxImage(1);
+    unchecked = ui.DrawCheckBoxImage(0);
+  }
+  void TearDown() override {
+    window.Destroy();
+    ui.DeleteObject(checked);
+    ui.DeleteObject(unchecked);
+  }
+
+  HWND Hwnd(int id) { return ToHwnd(window.Control(id)->window); }
+
+  // Dispatches what is queued; true when a message with this number came
+  // by. Every event id the dispatching placed in the slot goes to `events`.
+  bool Pump(UINT wanted = 0) {
+    bool seen = false;
+    Message m;
+    while (ui.FetchMessage(false, m) == FetchResult::Message) {
+      if (m.message == wanted) seen = true;
+      slot.eventId = 0;
+      ui.DispatchFetched(m, nullptr);
+      if (slot.eventId != 0) events.push_back(slot.eventId);
+    }
+    return seen;
+  }
+  std::vector<std::int32_t> events;
+
+  test::CommonControls6 v6;
+  test::ProductResources product;
+  Win32Backend ui{GetModuleHandleW(nullptr), product.module()};
+  EventSlot slot;
+  ToolkitWindow window{ui, slot};
+  Handle checked = 0, unchecked = 0;
+};
+
+TEST_F(Win32BackendTest, ControlsAreChildWindowsWithTheirClassStyleIdAndPlace) {
+  const int label = window.CreateLabel(u"Number of times to reboot:", 30, 110, 425, 18);
+  const int edit = window.CreateEdit(u"5", 465, 102, 70, 26);
+  const int box = window.CreateImageCheckBox(u" Box", 30, 195, 400, false, checked, unchecked);
+
+  EXPECT_EQ(test::ClassOf(Hwnd(label)), L"Static");
+  EXPECT_EQ(test::ClassOf(Hwnd(edit)), L"Edit");
+  EXPECT_EQ(GetDlgCtrlID(Hwnd(edit)), edit);
+  const LONG style = GetWindowLongW(Hwnd(edit), GWL_STYLE);
+  EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL),
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL)
+      << std::hex << style;
+  EXPECT_NE(GetWindowLongW(Hwnd(edit), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+  EXPECT_EQ(test::RectIn(Hwnd(label), window), (RECT{30, 110, 455, 128}));
+  EXPECT_EQ(test::RectIn(Hwnd(box - 1), window), (RECT{30, 195, 46, 211}));
+  EXPECT_EQ(test::RectIn(Hwnd(box), window), (RECT{46, 194, 430, 212}));
+  EXPECT_EQ(GetWindowTextLengthW(Hwnd(box)), 4);
+}
+
+TEST_F(Win32BackendTest, FontsFollowTheHeightRuleAndSizeZeroKeepsTheSystemFont) {
+  const int plain = window.CreateLabel(u"a", 0, 100, 50, 20);
+  window.SetFont(u"Arial", 0.5, 800);
+  const int tiny = window.CreateLabel(u"b", 0, 130, 50, 20);
+  window.SetFont(u"Arial", 0);
+  const int none = window.CreateLabel(u"c", 0, 160, 50, 20);
+
+  LOGFONTW font = {};
+  const auto fontOf = [&](int id) {
+    const auto f = reinterpret_cast<HFONT>(SendMessageW(Hwnd(id), WM_GETFONT, 0, 0));
+    font = LOGFONTW{};
+    return f != nullptr && GetObjectW(f, sizeof font, &font) == sizeof font;
+  };
+  ASSERT_TRUE(fontOf(plain));
+  EXPECT_EQ(font.lfHeight, -12);
+  EXPECT_EQ(font.lfWeight, 400);
+  EXPECT_STREQ(font.lfFaceName, L"Arial");
+  EXPECT_EQ(font.lfCharSet, DEFAULT_CHARSET);
+  EXPECT_EQ(font.lfOutPrecision, OUT_OUTLINE_PRECIS);
+  EXPECT_EQ(font.lfQuality, 2);
+  ASSERT_TRUE(fontOf(tiny));
+  EXPECT_EQ(font.lfHeight, -11);
+  EXPECT_EQ(font.lfWeight, 800);
+  EXPECT_FALSE(fontOf(none));
+}
+
+TEST_F(Win32BackendTest, TheSkinLeavesOnlyTheClientAreaWithRoundCorners) {
+  window.ApplySkin();
+  const HWND frame = ToHwnd(window.handle());
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  const int kind = GetWindowRgn(frame, region);
+  RECT box = {};
+  GetRgnBox(region, &box);
+  DeleteObject(region);
+  EXPECT_NE(kind, ERROR);
+  RECT outer, client;
+  GetWindowRect(frame, &outer);
+  GetClientRect(frame, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(frame, &origin);
+  EXPECT_EQ(box.left, origin.x - outer.left);
+  EXPECT_EQ(box.top, origin.y - outer.top);
+  // The region reaches one pixel beyond the client area; its rounded
+  // corners make the box itself end at or just inside that line.
+  EXPECT_GE(box.right - box.left, client.right) << box.right - box.left;
+  EXPECT_LE(box.right - box.left, client.right + 1);
+  EXPECT_GE(box.bottom - box.top, client.bottom);
+  // Nothing outside the client area is left: the corner pixel is cut.
+  EXPECT_FALSE(test::PointInWindowRegion(frame, box.left, box.top));
+}
+
+TEST_F(Win32BackendTest, CloseAndTheSystemMenusCloseArePostedAsRequests) {
+  const HWND frame = ToHwnd(window.handle());
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(Pump(msg::CloseRequest));
+  EXPECT_TRUE(IsWindow(frame));
+  PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(Pump(msg::CloseRequest));
+  EXPECT_TRUE(IsWindow(frame));
+}
+
+TEST_F(Win32BackendTest, ClickingTheTextOfAnImageCheckBoxSwitchesItsPicture) {
+  const int box = window.CreateImageCheckBox(u" Box", 30, 195, 400, true, checked, unchecked);
+  const HWND picture = Hwnd(box - 1);
+  const auto shown = [&] { return SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0); };
+  const LRESULT before = shown();
+  PostMessageW(Hwnd(box), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(Hwnd(box), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Pump();
+  EXPECT_EQ(std::count(events.begin(), events.end(), box), 1);
+  EXPECT_FALSE(window.IsControlChecked(box));
+  EXPECT_NE(shown(), before);
+  EXPECT_NE(shown(), 0);
+}
+
+TEST_F(Win32BackendTest, TheCheckBoxPicturesAreDrawnBoxesWithATickOrASquare) {
+  const Handle square = ui.DrawCheckBoxImage(2);
+  const Handle rounded = ui.DrawCheckBoxImage(4);
+  for (Handle b : {checked, unchecked, square, rounded}) {
+    const test::Pixels p = test::ReadPixels(b);
+    ASSERT_EQ(p.width, 16);
+    ASSERT_EQ(p.height, 16);
+  }
+  // The border is dark, the inside of the empty box white.
+  EXPECT_LT(test::Brightness(test::ReadPixels(unchecked).at(0, 8)), 0x60);
+  EXPECT_GT(test::Brightness(test::ReadPixels(unchecked).at(8, 10)), 0xE0);
+  // The tick and the square are dark green where the empty box is white.
+  for (Handle b : {checked, square}) {
+    const std::uint32_t c = test::ReadPixels(b).at(8, 10);
+    EXPECT_GT((c >> 8) & 0xFF, (c >> 16) & 0xFF) << std::hex << c;
+    EXPECT_LT((c >> 8) & 0xFF, 0xA0) << std::hex << c;
+  }
+  // The rounded box leaves its corner pixel (nearly) unpainted.
+  EXPECT_LT(test::ReadPixels(rounded).at(0, 0) >> 24, 0x80u);
+  ui.DeleteObject(square);
+  ui.DeleteObject(rounded);
+}
+
+TEST_F(Win32BackendTest, GradientsRunFromTheFirstColourToTheSecond) {
+  const Handle image = ui.GradientImage(10, 78, 0xFF101010, 0xFF606060, 1);
+  ASSERT_NE(image, 0u);
+  const Handle bitmap = ui.ImageToBitmap(image, 0, 0);
+  ui.ReleaseImage(image);
+  const test::Pixels p = test::ReadPixels(bitmap);
+  ui.DeleteObject(bitmap);
+  ASSERT_EQ(p.height, 78);
+  EXPECT_NEAR(static_cast<int>(p.at(5, 0) & 0xFF), 0x10, 3);
+  EXPECT_NEAR(static_cast<int>(p.at(5, 77) & 0xFF), 0x60, 3);
+  EXPECT_NEAR(static_cast<int>(p.at(5, 39) & 0xFF), 0x38, 6);
+  EXPECT_EQ(p.at(0, 39), p.at(9, 39));  // vertical: rows are even
+}
+
+TEST_F(Win32BackendTest, ImagesAreLoadedFromTheProgramsResources) {
+  ASSERT_NE(product.module(), nullptr);
+  const Handle own = ui.LoadImageResource(143, 0, 0);
+  const Handle scaled = ui.LoadImageResource(142, 24, 24);
+  ASSERT_NE(own, 0u);
+  ASSERT_NE(scaled, 0u);
+  EXPECT_EQ(ui.LoadImageResource(999, 0, 0), 0u);
+  const Handle a = ui.ImageToBitmap(own, 0, 0);
+  const Handle b = ui.ImageToBitmap(scaled, 0, 0);
+  const Handle c = ui.ImageToBitmap(own, 26, 26);
+  EXPECT_EQ(test::ReadPixels(a).width, 44);
+  EXPECT_EQ(test::ReadPixels(b).width, 24);
+  EXPECT_EQ(test::ReadPixels(c).height, 26);
+  for (Handle h : {a, b, c}) ui.DeleteObject(h);
+  ui.ReleaseImage(own);
+  ui.ReleaseImage(scaled);
+  const Handle icon = ui.LoadIconResource(107, 64);
+  ICONINFO info = {};
+  ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(icon), &info));
+  BITMAP mask = {};
+  GetObjectW(info.hbmColor != nullptr ? info.hbmColor : info.hbmMask, sizeof mask, &mask);
+  EXPECT_EQ(mask.bmWidth, 64);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  ui.DestroyIcon(icon);
+}
+
+TEST_F(Win32BackendTest, TipsGoToOneTooltipWindowOfTheFrame) {
+  const int a = window.CreateLabel(u"a", 0, 100, 50, 20);
+  const int b = window.CreateButton(u"b", 0, 130, 50, 20);
+  EXPECT_TRUE(window.SetControlTip(a, u"Minimize this dialog box"));
+  EXPECT_TRUE(window.SetControlTip(b, u"Close this dialog box"));
+  const HWND tooltip = ui.FindTop(ToHwnd(window.handle()))->tooltip;
+  ASSERT_NE(tooltip, nullptr);
+  EXPECT_EQ(test::ClassOf(tooltip), L"tooltips_class32");
+  EXPECT_EQ(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 2);
+  EXPECT_NE(GetWindowLongW(tooltip, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+}
+
+TEST_F(Win32BackendTest, ASecondWindowOfTheClassIsFoundByItsModeTitle) {
+  EXPECT_EQ(ui.BringExistingToFront(u"TWK_TEST_CLASS", u"Tarnwick"), InstanceLookup::NotFound);
+  window.SetTitle(u"Tarnwick - Reboot 2 of 4");
+  EXPECT_EQ(ui.BringExistingToFront(u"TWK_TEST_CLASS", u"Tarnwick"),
+            InstanceLookup::BroughtToFront);
+  window.SetTitle(u"Tarnwick");
+  ShowWindow(ToHwnd(window.handle()), SW_HIDE);
+  // A hidden frame is restored but does not stop a new start.
+  EXPECT_EQ(ui.BringExistingToFront(u"TWK_TEST_CLASS", u"Tarnwick"), InstanceLookup::WasHidden);
+}
+
+}  // namespace
+}  // namespace twk::ui

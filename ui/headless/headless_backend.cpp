@@ -378,7 +378,17 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
   if (w == nullptr) return;
   w->visible = showCommand != show::Hide;
   w->minimized = showCommand == 2 || showCommand == show::Minimize || showCommand == 7;
-  if (!w->visible && foreground_ == window) foreground_ = 0;
+  if ((!w->visible || w->minimized) && foreground_ == window) {
+    // Losing the foreground tells the window at once, as on Windows.
+    foreground_ = 0;
+    Message m;
+    m.window = window;
+    m.message = msg::Activate;
+    m.wParam = msg::WaInactive;
+    if (w->owner != nullptr) w->owner->HandleMessage(m);
+    w = Live(window);
+    if (w == nullptr) return;
+  }
   if (w->visible && !w->minimized && foreground_ != window) {
     // Showing activates the window, which tells it so at once.
     foreground_ = window;

@@ -25,7 +25,10 @@ Text FolderOf(Text path) {
 }  // namespace
 
 Application::Application(const platform::Ports& ports, ui::WindowBackend& ui, ModeRunners modes)
-    : mainFrame(ui, eventSlot), settings(*ports.files), ports_(ports), ui_(ui),
+    : mainFrame(ui, eventSlot),
+      settings(*ports.files),
+      ports_(ports),
+      ui_(ui),
       modes_(std::move(modes)) {
   windowsVersion = DetectWindowsVersion(*ports_.system);
   systemDirectory = ports_.system->SystemDirectory();
@@ -85,12 +88,14 @@ void Application::FindUserAndSettings() {
 
 void Application::ApplyDefaults() {
   if (delayMinutes == 0) {
-    delayMinutes = static_cast<std::uint32_t>(ToInteger(settings.GetValueText(u"Setup", u"RebootDelay")));
+    delayMinutes =
+        static_cast<std::uint32_t>(ToInteger(settings.GetValueText(u"Setup", u"RebootDelay")));
     if (delayMinutes == 0) delayMinutes = kDefaultDelayMinutes;
   }
   // The stored total always wins over the command line's, which only
   // documents the sequence.
-  totalReboots = static_cast<std::uint32_t>(ToInteger(settings.GetValueText(u"Setup", u"TimesToReboot")));
+  totalReboots =
+      static_cast<std::uint32_t>(ToInteger(settings.GetValueText(u"Setup", u"TimesToReboot")));
   if (totalReboots == 0) totalReboots = kDefaultTotalReboots;
 }
 

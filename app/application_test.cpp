@@ -38,8 +38,8 @@ TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
   EXPECT_TRUE(machine.files.FolderExists(kSettingsFolder));
   EXPECT_EQ(machine.identity.administratorQueries, 1);
   // The console user's token went to the folder query and was closed.
-  EXPECT_EQ(machine.system.appDataTokens, std::vector<platform::TokenHandle>{
-                                              platform::kFakeConsoleToken});
+  EXPECT_EQ(machine.system.appDataTokens,
+            std::vector<platform::TokenHandle>{platform::kFakeConsoleToken});
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
@@ -58,8 +58,8 @@ TEST_F(ApplicationTest, RebootStepTakesTheStoredTotalOverTheCommandLine) {
 
 TEST_F(ApplicationTest, DelayComesFromTheSettingsUnlessTheSwitchGivesOne) {
   Store(u"Setup", u"RebootDelay", u"7");
-  for (const char16_t* args : {u"/CurrentReboot:3", u"/CurrentReboot:3 /Delay:0",
-                               u"/CurrentReboot:3 /Delay:"}) {
+  for (const char16_t* args :
+       {u"/CurrentReboot:3", u"/CurrentReboot:3 /Delay:0", u"/CurrentReboot:3 /Delay:"}) {
     Start(args);
     EXPECT_EQ(app->delayMinutes, 7u) << ToUtf8(args);
   }
@@ -234,8 +234,7 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
 
 TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
   inMode = [](Application& a) {
-    a.mainFrame.CreateImageCheckBox(u" Box", 30, 150, 450, true, a.checkedImage,
-                                    a.uncheckedImage);
+    a.mainFrame.CreateImageCheckBox(u" Box", 30, 150, 450, true, a.checkedImage, a.uncheckedImage);
   };
   Start(u"");
   EXPECT_GT(ui.LiveObjects(), 0u);
@@ -247,9 +246,8 @@ TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
 
 TEST_F(ApplicationTest, ProductModesShowTheirTitleAndEndOnClose) {
   Store(u"Setup", u"TimesToReboot", u"4");
-  for (const auto& [args, title] :
-       std::vector<std::pair<Text, Text>>{{u"", u"Tarnwick - Setup"},
-                                          {u"/CurrentReboot:2", u"Tarnwick - Reboot 2 of 4"}}) {
+  for (const auto& [args, title] : std::vector<std::pair<Text, Text>>{
+           {u"", u"Tarnwick - Setup"}, {u"/CurrentReboot:2", u"Tarnwick - Reboot 2 of 4"}}) {
     app.reset();
     app.emplace(machine.ports(), ui);
     ui.AfterWakes(5, [this] { ui.Close(); });

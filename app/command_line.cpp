@@ -29,7 +29,7 @@ std::vector<Text> SplitArguments(const Text& text) {
   if (i >= n) return args;
 
   Text current;
-  int quotes = 0;        // 0 outside quotes, 1 inside
+  int quotes = 0;  // 0 outside quotes, 1 inside
   std::size_t backslashes = 0;
   while (i < n) {
     const char16_t c = text[i];
@@ -93,8 +93,10 @@ std::int32_t ReadSwitchNumber(const Text& text) {
     if (value > std::int64_t{1} << 32) value = std::int64_t{1} << 32;  // saturated below
   }
   if (negative) value = -value;
-  if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-  if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  if (value > std::numeric_limits<std::int32_t>::max())
+    return std::numeric_limits<std::int32_t>::max();
+  if (value < std::numeric_limits<std::int32_t>::min())
+    return std::numeric_limits<std::int32_t>::min();
   return static_cast<std::int32_t>(value);
 }
 

@@ -24,7 +24,7 @@ TEST(SplitArguments, FirstArgumentFollowsProgramNameRules) {
 TEST(SplitArguments, LaterArgumentsHonourQuotesAndBackslashes) {
   EXPECT_EQ(SplitArguments(u"x  a\tb   "), (Args{u"x", u"a", u"b"}));
   EXPECT_EQ(SplitArguments(u"x \"a b\" c"), (Args{u"x", u"a b", u"c"}));
-  EXPECT_EQ(SplitArguments(u"x a\\\\b"), (Args{u"x", u"a\\\\b"}));       // no quote: kept
+  EXPECT_EQ(SplitArguments(u"x a\\\\b"), (Args{u"x", u"a\\\\b"}));        // no quote: kept
   EXPECT_EQ(SplitArguments(u"x a\\\\\"b c\""), (Args{u"x", u"a\\b c"}));  // 2n: n and a toggle
   EXPECT_EQ(SplitArguments(u"x a\\\"b"), (Args{u"x", u"a\"b"}));          // 2n+1: a quote
   EXPECT_EQ(SplitArguments(u"x \"\""), (Args{u"x", u""}));
@@ -47,8 +47,8 @@ TEST(ReadSwitchNumber, LeadingIntegerWithSaturation) {
 }
 
 TEST(ParseRebootSwitches, TheThreeSwitchesInAnyOrderLaterWins) {
-  RebootSwitches s = ParseRebootSwitches(
-      SplitArguments(u"/CurrentReboot:3 /TotalReboots:5 /Delay:3"));
+  RebootSwitches s =
+      ParseRebootSwitches(SplitArguments(u"/CurrentReboot:3 /TotalReboots:5 /Delay:3"));
   EXPECT_EQ(s.currentReboot, 3u);
   EXPECT_EQ(s.totalReboots, 5u);
   EXPECT_EQ(s.delayMinutes, 3u);

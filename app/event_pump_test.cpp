@@ -87,9 +87,10 @@ TEST_F(EventPumpTest, LinksOpenTheirPagesAndReachTheLoop) {
       EXPECT_TRUE(WaitFor(a, id));
     }
   });
-  EXPECT_EQ(machine.shell.openedPages,
-            (std::vector<Text>{u"http://www.tarnwick.example/twk/about.php?ver=2.6.0.0",
-                               u"http://www.tarnwick.example/", u"http://www.tarnwick.example/twk/"}));
+  EXPECT_EQ(
+      machine.shell.openedPages,
+      (std::vector<Text>{u"http://www.tarnwick.example/twk/about.php?ver=2.6.0.0",
+                         u"http://www.tarnwick.example/", u"http://www.tarnwick.example/twk/"}));
 }
 
 TEST_F(EventPumpTest, TheMinimiseButtonMinimisesTheFrame) {
@@ -102,8 +103,8 @@ TEST_F(EventPumpTest, TheMinimiseButtonMinimisesTheFrame) {
 
 TEST_F(EventPumpTest, EnterOnAFocusedCheckBoxTicksItLikeAClick) {
   InMode([this](Application& a) {
-    const int box = a.mainFrame.CreateImageCheckBox(u" Sound", 30, 150, 450, false,
-                                                    a.checkedImage, a.uncheckedImage);
+    const int box = a.mainFrame.CreateImageCheckBox(u" Sound", 30, 150, 450, false, a.checkedImage,
+                                                    a.uncheckedImage);
     const int label = a.mainFrame.CreateLabel(u"label", 30, 200, 100, 18);
     a.NextEvent(mode::Wait);  // activation: the frame becomes the event source
     ASSERT_TRUE(ui.PressEnter(Window(a, box)));
@@ -179,8 +180,8 @@ TEST_F(EventPumpTest, SetControlsEnabledSkipsLabelsAndDrains) {
     const int label = f.CreateLabel(u"Number of times to reboot:", 30, 110, 425, 18);
     const int edit = f.CreateEdit(u"5", 465, 102, 70, 26);
     const int upDown = f.CreateUpDown(30);
-    const int box = f.CreateImageCheckBox(u" Box", 30, 195, 400, false, a.checkedImage,
-                                          a.uncheckedImage);
+    const int box =
+        f.CreateImageCheckBox(u" Box", 30, 195, 400, false, a.checkedImage, a.uncheckedImage);
     const int button = f.CreateButton(u"Optimize now", 455, 225, 115, 26);
     ui.Click(Window(a, button));  // queued before the range is disabled
 

@@ -71,8 +71,8 @@ void Application::CreateMainFrame() {
     mainFrame.SetControlTip(id, tip);
     return id;
   };
-  homeLinkId = link(u"Powered by <a>" + Text(kPublisherName) + u"</a>.", 80, 200,
-                    u"Visit our website");
+  homeLinkId =
+      link(u"Powered by <a>" + Text(kPublisherName) + u"</a>.", 80, 200, u"Visit our website");
   updateLinkId = link(u"<a>Check for updates</a>", 320, 160,
                       u"Check if a new version of this application is available");
   helpLinkId = link(u"<a>Online help</a>", 500, 100, u"Go to the online help page now");

@@ -25,8 +25,8 @@ TEST(WindowsVersion, ReportedVersionsUpTo62AreBelieved) {
 TEST(WindowsVersion, TenAndElevenAreToldApartByTheBuild) {
   FakeSystemInfo ten(FakeSystemInfo::Windows10());
   EXPECT_DOUBLE_EQ(DetectWindowsVersion(ten), 10.0);
-  EXPECT_EQ(ten.asked, (std::vector<FakeSystemInfo::Asked>{{Q::MajorAtLeast, 11},
-                                                           {Q::MajorAtLeast, 10}}));
+  EXPECT_EQ(ten.asked,
+            (std::vector<FakeSystemInfo::Asked>{{Q::MajorAtLeast, 11}, {Q::MajorAtLeast, 10}}));
   FakeSystemInfo eleven(FakeSystemInfo::Windows11());
   EXPECT_DOUBLE_EQ(DetectWindowsVersion(eleven), 11.0);
 

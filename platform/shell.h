@@ -21,8 +21,7 @@ class Shell {
   // user refused the elevation.
   [[nodiscard]] virtual bool RelaunchElevated(const std::u16string& program,
                                               const std::u16string& parameters,
-                                              const std::u16string& directory,
-                                              int showCommand) = 0;
+                                              const std::u16string& directory, int showCommand) = 0;
 };
 
 }  // namespace twk::platform

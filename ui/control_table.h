@@ -80,7 +80,7 @@ struct ImageCheckBoxData {
   std::uint32_t state = state::Unchecked;  // Checked (4) or Unchecked (8)
   Handle checkedBitmap = 0;
   Handle uncheckedBitmap = 0;
-  Colour textColour = 0;            // without focus: black
+  Colour textColour = 0;              // without focus: black
   Colour focusTextColour = 0x803020;  // with focus: dark blue (red 0x20, green 0x30, blue 0x80)
 };
 
@@ -97,11 +97,11 @@ struct ControlRecord {
   int clientWidth = 0, clientHeight = 0;
   std::uint32_t styleFlags = 0;
   // Kind data.
-  Handle image = 0;                              // 3, 11, 19: the copy shown
+  Handle image = 0;  // 3, 11, 19: the copy shown
   bool imageIsIcon = false;
-  int upDownId = 0;                              // 12: attached up-down
-  std::shared_ptr<ImageCheckBoxData> checkBox;   // 35: both parts share it
-  std::vector<int> members;                      // 40: member ids, 255 at most
+  int upDownId = 0;                             // 12: attached up-down
+  std::shared_ptr<ImageCheckBoxData> checkBox;  // 35: both parts share it
+  std::vector<int> members;                     // 40: member ids, 255 at most
   bool ownsBrush = false;  // the toolkit made the brush (else the caller keeps it)
 };
 

@@ -12,11 +12,16 @@ constexpr std::uint32_t kFlagMovesWindow = 0x1000;
 // -75 .. -78; list and combo box codes 1 .. 6 give -65 .. -70.
 std::int32_t EditEvent(int code) {
   switch (code) {
-    case 0x100: return event::EditNotificationFirst;
-    case 0x200: return event::EditNotificationFirst - 1;
-    case 0x300: return event::EditNotificationFirst - 2;
-    case 0x400: return event::EditNotificationFirst - 3;
-    default: return 0;
+    case 0x100:
+      return event::EditNotificationFirst;
+    case 0x200:
+      return event::EditNotificationFirst - 1;
+    case 0x300:
+      return event::EditNotificationFirst - 2;
+    case 0x400:
+      return event::EditNotificationFirst - 3;
+    default:
+      return 0;
   }
 }
 
@@ -120,19 +125,44 @@ std::optional<std::intptr_t> ToolkitWindow::HandleMessage(const Message& m) {
 
   std::int32_t mouse = 0;
   switch (m.message) {
-    case msg::LButtonDown: mouse = event::LeftDown; break;
-    case msg::LButtonUp: mouse = event::LeftUp; break;
-    case msg::RButtonDown: mouse = event::RightDown; break;
-    case msg::RButtonUp: mouse = event::RightUp; break;
-    case msg::LButtonDblClk: mouse = event::LeftDoubleClick; break;
-    case msg::RButtonDblClk: mouse = event::RightDoubleClick; break;
-    case msg::MouseMove: mouse = event::MouseMoved; break;
-    case msg::MouseWheel: mouse = event::MouseWheel; break;
-    case msg::NcLButtonDblClk: mouse = event::FrameDoubleClick; break;
-    case msg::NcLButtonDown: mouse = event::FrameLeftDown; break;
-    case msg::NcLButtonUp: mouse = event::FrameLeftUp; break;
-    case msg::NcMouseLeave: mouse = event::MouseLeftFrame; break;
-    default: return std::nullopt;
+    case msg::LButtonDown:
+      mouse = event::LeftDown;
+      break;
+    case msg::LButtonUp:
+      mouse = event::LeftUp;
+      break;
+    case msg::RButtonDown:
+      mouse = event::RightDown;
+      break;
+    case msg::RButtonUp:
+      mouse = event::RightUp;
+      break;
+    case msg::LButtonDblClk:
+      mouse = event::LeftDoubleClick;
+      break;
+    case msg::RButtonDblClk:
+      mouse = event::RightDoubleClick;
+      break;
+    case msg::MouseMove:
+      mouse = event::MouseMoved;
+      break;
+    case msg::MouseWheel:
+      mouse = event::MouseWheel;
+      break;
+    case msg::NcLButtonDblClk:
+      mouse = event::FrameDoubleClick;
+      break;
+    case msg::NcLButtonDown:
+      mouse = event::FrameLeftDown;
+      break;
+    case msg::NcLButtonUp:
+      mouse = event::FrameLeftUp;
+      break;
+    case msg::NcMouseLeave:
+      mouse = event::MouseLeftFrame;
+      break;
+    default:
+      return std::nullopt;
   }
   PostEvent(mouse, m.message, from, m.wParam, static_cast<std::uintptr_t>(m.lParam));
   return std::nullopt;
@@ -168,7 +198,8 @@ std::optional<std::intptr_t> ToolkitWindow::HandleCommand(const Message& m) {
     return 0;
   }
 
-  if (r->kind == ControlKind::ImageCheckBox && (code == msg::StnClicked || code == msg::StnDblClk)) {
+  if (r->kind == ControlKind::ImageCheckBox &&
+      (code == msg::StnClicked || code == msg::StnDblClk)) {
     const std::shared_ptr<ImageCheckBoxData> box = r->checkBox;
     const std::uint32_t next = box->state == state::Checked ? state::Unchecked : state::Checked;
     SetControlState(box->textId, next);

@@ -48,8 +48,8 @@ class ToolkitTest : public ::testing::Test {
 };
 
 TEST_F(ToolkitTest, ImageCheckBoxIsAPictureAndATextThatShareOneState) {
-  const int id = window.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false, checked,
-                                            unchecked);
+  const int id =
+      window.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false, checked, unchecked);
   ASSERT_EQ(id, 2);
   const auto& image = Shown(1);
   const auto& text = Shown(2);
@@ -228,17 +228,25 @@ TEST_F(ToolkitTest, WindowMessagesGiveTheirEvents) {
     std::uintptr_t wParam;
     std::int32_t event;
   } cases[] = {
-      {msg::LButtonDown, 0, event::LeftDown},     {msg::LButtonUp, 0, event::LeftUp},
-      {msg::RButtonDown, 0, event::RightDown},    {msg::RButtonUp, 0, event::RightUp},
+      {msg::LButtonDown, 0, event::LeftDown},
+      {msg::LButtonUp, 0, event::LeftUp},
+      {msg::RButtonDown, 0, event::RightDown},
+      {msg::RButtonUp, 0, event::RightUp},
       {msg::LButtonDblClk, 0, event::LeftDoubleClick},
       {msg::RButtonDblClk, 0, event::RightDoubleClick},
-      {msg::MouseMove, 0, event::MouseMoved},     {msg::MouseWheel, 0, event::MouseWheel},
+      {msg::MouseMove, 0, event::MouseMoved},
+      {msg::MouseWheel, 0, event::MouseWheel},
       {msg::NcLButtonDblClk, 2, event::FrameDoubleClick},
-      {msg::NcLButtonDown, 2, event::FrameLeftDown}, {msg::NcLButtonUp, 2, event::FrameLeftUp},
-      {msg::NcMouseLeave, 0, event::MouseLeftFrame}, {msg::Activate, 1, event::Activated},
-      {msg::Activate, 0, event::Deactivated},     {msg::Size, 1, event::Resized},
-      {msg::Sizing, 0, event::Resized},           {msg::Moving, 0, event::Moving},
-      {msg::Move, 0, event::Moved},               {msg::SysCommand, msg::ScMove, event::Moving},
+      {msg::NcLButtonDown, 2, event::FrameLeftDown},
+      {msg::NcLButtonUp, 2, event::FrameLeftUp},
+      {msg::NcMouseLeave, 0, event::MouseLeftFrame},
+      {msg::Activate, 1, event::Activated},
+      {msg::Activate, 0, event::Deactivated},
+      {msg::Size, 1, event::Resized},
+      {msg::Sizing, 0, event::Resized},
+      {msg::Moving, 0, event::Moving},
+      {msg::Move, 0, event::Moved},
+      {msg::SysCommand, msg::ScMove, event::Moving},
       {msg::SysCommand, msg::ScRestore, event::Restoring},
       {msg::SysCommand, msg::ScMaximize, event::Maximizing},
       {msg::EndSession, 1, event::SessionEnds},

@@ -1,7 +1,8 @@
 // The Windows entry point: COM and GDI+ around one Application built on the
 // Win32 adapters and the real window backend.
-#include <objbase.h>
 #include <windows.h>
+// after windows.h
+#include <objbase.h>
 
 #include <algorithm>
 // The GDI+ headers use min and max unqualified.

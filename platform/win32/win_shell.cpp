@@ -1,6 +1,7 @@
 #include "platform/win32/win_shell.h"
 
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 namespace twk::platform::win32 {

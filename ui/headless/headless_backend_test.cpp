@@ -36,14 +36,19 @@ TEST_F(HeadlessTest, RulesRunBeforeTimePassesAndFireOnce) {
   ui.SetHeartbeat(1000, [&](std::uint32_t ms) { elapsed += ms; });
   const int label = window.CreateLabel(u"14", 180, 90, 230, 50);
   int clicks = 0;
-  ui.When([&] { return ui.TextAt(180, 90) == u"12"; }, [&] { ++clicks; ui.Close(); });
+  ui.When([&] { return ui.TextAt(180, 90) == u"12"; },
+          [&] {
+            ++clicks;
+            ui.Close();
+          });
 
   // The program counts down one per wake, as a countdown loop would.
   int remaining = 14;
   while (true) {
     const Message m = Wait();
     if (m.message == msg::CloseRequest) break;
-    if (m.message == msg::Null) window.SetControlText(label, FormatUnsigned(static_cast<std::uint32_t>(--remaining)));
+    if (m.message == msg::Null)
+      window.SetControlText(label, FormatUnsigned(static_cast<std::uint32_t>(--remaining)));
   }
   EXPECT_EQ(remaining, 12);  // the user acted while 12 was shown, before the next second
   EXPECT_EQ(clicks, 1);

@@ -123,9 +123,9 @@ HBRUSH Win32Backend::WindowBrushOf(const ToolkitWindow* owner) {
 
 // ---- top-level windows -------------------------------------------------------
 
-Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className,
-                                     const Text& title, int clientWidth, int clientHeight,
-                                     std::uint32_t style, Handle parentHandle) {
+Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
+                                     int clientWidth, int clientHeight, std::uint32_t style,
+                                     Handle parentHandle) {
   const HWND parent = ToHwnd(parentHandle);
   bool registered = false;
   WNDCLASSEXW wc = {};
@@ -153,9 +153,9 @@ Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className
   AdjustWindowRectEx(&rc, style, FALSE, kAcceptFiles);
   CLIENTCREATESTRUCT mdi = {nullptr, 0xFF00};
   const bool isMdi = lstrcmpiW(Wide(className), L"MDIClient") == 0;
-  const HWND window = CreateWindowExW(kAcceptFiles, Wide(className), Wide(title), style, -1, -1,
-                                      rc.right - rc.left, rc.bottom - rc.top, parent, nullptr,
-                                      module_, isMdi ? &mdi : nullptr);
+  const HWND window =
+      CreateWindowExW(kAcceptFiles, Wide(className), Wide(title), style, -1, -1, rc.right - rc.left,
+                      rc.bottom - rc.top, parent, nullptr, module_, isMdi ? &mdi : nullptr);
   if (window == nullptr) {
     if (registered) UnregisterClassW(Wide(className), module_);
     return 0;
@@ -186,7 +186,8 @@ Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className
     if (big != nullptr) top.bigIcon = ::CopyIcon(big);
     if (small != nullptr) top.smallIcon = ::CopyIcon(small);
   }
-  if (top.bigIcon != nullptr) SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(top.bigIcon));
+  if (top.bigIcon != nullptr)
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(top.bigIcon));
   if (top.smallIcon != nullptr) {
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(top.smallIcon));
   }
@@ -244,8 +245,8 @@ void Win32Backend::ApplySkin(Handle handle) {
   ClientToScreen(window, &origin);
   const int left = origin.x - outer.left;
   const int topEdge = origin.y - outer.top;
-  HRGN region = CreateRoundRectRgn(left, topEdge, left + client.right + 1,
-                                   topEdge + client.bottom + 1, 4, 4);
+  HRGN region =
+      CreateRoundRectRgn(left, topEdge, left + client.right + 1, topEdge + client.bottom + 1, 4, 4);
   // The window owns the region from here on.
   if (region != nullptr && !SetWindowRgn(window, region, IsWindowVisible(window))) {
     ::DeleteObject(region);
@@ -307,9 +308,9 @@ void Win32Backend::DestroyControl(Handle control) {
   // does that for bitmaps with alpha); that copy is ours to delete.
   HGDIOBJ copy = nullptr;
   if (info != nullptr && info->shownImage != nullptr && IsStatic(window)) {
-    const auto current = reinterpret_cast<HGDIOBJ>(SendMessageW(window, STM_GETIMAGE, IMAGE_BITMAP, 0));
-    if (current != nullptr && current != info->shownImage &&
-        GetObjectType(current) == OBJ_BITMAP) {
+    const auto current =
+        reinterpret_cast<HGDIOBJ>(SendMessageW(window, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    if (current != nullptr && current != info->shownImage && GetObjectType(current) == OBJ_BITMAP) {
       copy = current;
     }
   }
@@ -326,10 +327,10 @@ void Win32Backend::DestroyControl(Handle control) {
 
 void Win32Backend::SetControlFont(Handle control, const FontParams& f) {
   if (f.points == 0.0) return;
-  const HFONT font = CreateFontW(
-      FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight,
-      (f.attributes & 2) != 0, (f.attributes & 4) != 0, (f.attributes & 8) != 0, DEFAULT_CHARSET,
-      OUT_OUTLINE_PRECIS, 0, f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31)));
+  const HFONT font = CreateFontW(FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight,
+                                 (f.attributes & 2) != 0, (f.attributes & 4) != 0,
+                                 (f.attributes & 8) != 0, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, 0,
+                                 f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31)));
   if (font == nullptr) return;  // the control keeps the system font
   const HWND window = ToHwnd(control);
   SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
@@ -354,7 +355,8 @@ Text Win32Backend::GetText(Handle handle) {
   if (length <= 0) return Text();
   std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
   const int n = GetWindowTextW(window, buffer.data(), length + 1);
-  return Text(reinterpret_cast<const char16_t*>(buffer.data()), n > 0 ? static_cast<std::size_t>(n) : 0);
+  return Text(reinterpret_cast<const char16_t*>(buffer.data()),
+              n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
 void Win32Backend::SetVisible(Handle window, bool visible) {
@@ -365,7 +367,9 @@ bool Win32Backend::IsVisible(Handle window) {
   return (GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
-void Win32Backend::SetEnabled(Handle window, bool enabled) { EnableWindow(ToHwnd(window), enabled); }
+void Win32Backend::SetEnabled(Handle window, bool enabled) {
+  EnableWindow(ToHwnd(window), enabled);
+}
 
 bool Win32Backend::IsEnabled(Handle window) { return IsWindowEnabled(ToHwnd(window)) != FALSE; }
 
@@ -418,9 +422,9 @@ bool Win32Backend::AddTooltip(Handle handle, Handle control, const Text& text) {
   TopWindow* top = FindTop(ToHwnd(handle));
   if (top == nullptr) return false;
   if (top->tooltip == nullptr) {
-    top->tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0x80000003, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, ToHwnd(handle),
-                                   nullptr, module_, nullptr);
+    top->tooltip =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0x80000003, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, ToHwnd(handle), nullptr, module_, nullptr);
     if (top->tooltip == nullptr) return false;
     SetWindowPos(top->tooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(top->tooltip, TTM_SETMAXTIPWIDTH, 0, 100000);
@@ -457,7 +461,8 @@ void Win32Backend::SetEraseBrush(Handle control, Handle brush) {
   info->eraseBrush = reinterpret_cast<HBRUSH>(brush);
   // A child window erases in its own procedure; other controls get one.
   if (info->kind != ControlKind::ChildWindow) {
-    SetWindowSubclass(ToHwnd(control), EraseProc, kEraseSubclass, reinterpret_cast<DWORD_PTR>(info));
+    SetWindowSubclass(ToHwnd(control), EraseProc, kEraseSubclass,
+                      reinterpret_cast<DWORD_PTR>(info));
   }
   InvalidateRect(ToHwnd(control), nullptr, TRUE);
 }
@@ -504,8 +509,8 @@ Colour Win32Backend::SystemColour(int index) { return static_cast<Colour>(GetSys
 
 Handle Win32Backend::CopyBitmap(Handle bitmap) {
   if (bitmap == 0) return 0;
-  return ToHandle(CopyImage(reinterpret_cast<HANDLE>(bitmap), IMAGE_BITMAP, 0, 0,
-                            LR_CREATEDIBSECTION));
+  return ToHandle(
+      CopyImage(reinterpret_cast<HANDLE>(bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
 }
 
 Handle Win32Backend::BlankBitmap(int width, int height) {
@@ -544,13 +549,14 @@ FetchResult Win32Backend::FetchMessage(bool wait, Message& out) {
   if (wait) {
     const BOOL got = GetMessageW(&m, nullptr, 0, 0);
     if (got == -1) return FetchResult::Failed;
-    out = Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
-                  m.pt.x, m.pt.y};
+    out =
+        Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
+                m.pt.x,           m.pt.y};
     return got == 0 ? FetchResult::Quit : FetchResult::Message;
   }
   if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return FetchResult::NoMessage;
   out = Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
-                m.pt.x, m.pt.y};
+                m.pt.x,           m.pt.y};
   return m.message == WM_QUIT ? FetchResult::Quit : FetchResult::Message;
 }
 

@@ -16,7 +16,9 @@ template <class T>
 inline Handle ToHandle(T* p) {
   return reinterpret_cast<Handle>(p);
 }
-inline const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+inline const wchar_t* Wide(const Text& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 class Win32Backend final : public WindowBackend {
  public:
@@ -43,8 +45,8 @@ class Win32Backend final : public WindowBackend {
     ControlKind kind = ControlKind::None;
     int id = 0;
     HFONT font = nullptr;
-    HBRUSH eraseBrush = nullptr;  // not owned
-    HBRUSH paintBrush = nullptr;  // owned: buffered painting's background
+    HBRUSH eraseBrush = nullptr;   // not owned
+    HBRUSH paintBrush = nullptr;   // owned: buffered painting's background
     HGDIOBJ shownImage = nullptr;  // what we handed to STM_SETIMAGE
   };
 

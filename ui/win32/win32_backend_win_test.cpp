@@ -2,10 +2,9 @@
 // windows, fonts, the skinned region, images drawn with GDI+, and messages
 // turned into events.
 #include "ui/win32/win32_backend.h"
-
-#include <gtest/gtest.h>
-
+// after windows.h
 #include <commctrl.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <vector>

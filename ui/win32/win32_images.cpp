@@ -25,8 +25,8 @@ using Gdiplus::GpPen;
 using Gdiplus::GpSolidFill;
 using Gdiplus::Ok;
 
-constexpr Gdiplus::PixelFormat kArgb = 0x26200A;   // 32 bpp ARGB
-constexpr Gdiplus::PixelFormat kPargb = 0xE200B;   // 32 bpp premultiplied ARGB
+constexpr Gdiplus::PixelFormat kArgb = 0x26200A;  // 32 bpp ARGB
+constexpr Gdiplus::PixelFormat kPargb = 0xE200B;  // 32 bpp premultiplied ARGB
 constexpr auto kBicubic = static_cast<Gdiplus::InterpolationMode>(7);
 constexpr auto kHighQualityOffset = static_cast<Gdiplus::PixelOffsetMode>(4);
 constexpr auto kHighQualitySmoothing = static_cast<Gdiplus::SmoothingMode>(2);
@@ -65,7 +65,8 @@ struct Path {
 GpBitmap* NewBitmap(int width, int height, Gdiplus::PixelFormat format) {
   GpBitmap* bitmap = nullptr;
   if (width <= 0 || height <= 0) return nullptr;
-  if (gp::GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap) != Ok) return nullptr;
+  if (gp::GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap) != Ok)
+    return nullptr;
   return bitmap;
 }
 
@@ -229,8 +230,8 @@ Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
         }
       }
       if (flags & 1) {
-        const Gdiplus::GpPointF tick[] = {{5.0f, 16.5f},  {14.3f, 22.0f}, {33.7f, 4.6f},
-                                          {35.3f, 5.5f},  {16.5f, 35.0f}, {14.0f, 35.0f},
+        const Gdiplus::GpPointF tick[] = {{5.0f, 16.5f}, {14.3f, 22.0f}, {33.7f, 4.6f},
+                                          {35.3f, 5.5f}, {16.5f, 35.0f}, {14.0f, 35.0f},
                                           {3.7f, 18.0f}};
         gp::GdipFillPolygon(g.g, green.b, tick, 7, Gdiplus::FillModeAlternate);
       } else if (flags & 2) {

@@ -2,7 +2,7 @@
 // real windows have (painting, colours, the skinned frame, cursors) and hand
 // every message that can become an event to ToolkitWindow::HandleMessage.
 #include "ui/win32/win32_backend.h"
-
+// after windows.h
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
@@ -299,9 +299,8 @@ LRESULT CALLBACK CheckTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   auto& info = *reinterpret_cast<Win32Backend::ControlInfo*>(ref);
   if ((message == WM_SETFOCUS || message == WM_KILLFOCUS) && info.owner != nullptr) {
     if (const ControlRecord* r = info.owner->Control(info.id); r != nullptr && r->checkBox) {
-      info.owner->SetControlTextColour(info.id, message == WM_SETFOCUS
-                                                    ? r->checkBox->focusTextColour
-                                                    : r->checkBox->textColour);
+      info.owner->SetControlTextColour(
+          info.id, message == WM_SETFOCUS ? r->checkBox->focusTextColour : r->checkBox->textColour);
     }
   }
   return DefSubclassProc(window, message, wParam, lParam);

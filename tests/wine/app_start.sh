@@ -94,7 +94,7 @@ start /CurrentReboot:2 /TotalReboots:9 /Delay:3
 echo "Alt+F4 ends it"
 window=$(xdotool search --name '^Tarnwick - Reboot 2 of 4$' | head -1)
 [ -n "$window" ] || fail "no X window for the frame"
-xdotool windowfocus --sync "$window" 2>/dev/null || true
+timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers alt+F4
 ends_with 0
 

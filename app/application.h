@@ -26,6 +26,16 @@ struct ModeRunners {
   std::function<int(Application&)> rebootStep;
 };
 
+// Post-operations that the result report carries out for other subsystems:
+// restoring the desktop icons' positions (with topLevel = true) and switching
+// automatic logon off (no account, no password). Their results are not used.
+// An empty hook does nothing; the subsystems that own these operations set
+// them.
+struct ReportPostOperations {
+  std::function<void(Application&)> restoreIconLayout;
+  std::function<void(Application&)> switchOffAutoLogon;
+};
+
 // The publisher's web server; the pages below it are fixed.
 inline constexpr char16_t kPublisherAddress[] = u"http://www.tarnwick.example";
 inline constexpr char16_t kPublisherName[] = u"Tarnwick Software";
@@ -100,6 +110,7 @@ class Application {
   ui::Handle checkedImage = 0;
   ui::Handle uncheckedImage = 0;
   settings::SettingsFile settings;
+  ReportPostOperations postOperations;
 
  private:
   int Start(ui::Handle module, const Text& argumentText, int showCommand);

@@ -1,5 +1,7 @@
 #include "app/run_modes.h"
 
+#include "sequence/reboot_step.h"
+
 namespace twk::app {
 
 Text SetupTitle(const Application& app) { return app.productTitle + u" - Setup"; }
@@ -20,11 +22,11 @@ int RunTitleOnlyMode(Application& app, const Text& title) {
 }
 
 ModeRunners ProductModes() {
-  // The setup window and the reboot step are not built yet: until they are,
-  // each mode shows its title and waits for the close request.
+  // The setup window is not built yet: until it is, that mode shows its
+  // title and waits for the close request.
   ModeRunners modes;
   modes.setup = [](Application& app) { return RunTitleOnlyMode(app, SetupTitle(app)); };
-  modes.rebootStep = [](Application& app) { return RunTitleOnlyMode(app, RebootStepTitle(app)); };
+  modes.rebootStep = [](Application& app) { return sequence::RunRebootStep(app); };
   return modes;
 }
 

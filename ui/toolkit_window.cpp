@@ -45,8 +45,8 @@ Handle ToolkitWindow::Create(const Text& className, const Text& title, int clien
   if (handle_ != 0) Destroy();
   const std::uint32_t bits =
       style == kDefaultStyle ? kDefaultStyleBits : static_cast<std::uint32_t>(style);
-  const Handle window = backend_.CreateTopWindow(*this, className, title, clientWidth,
-                                                 clientHeight, bits, parent ? parent->handle() : 0);
+  const Handle window = backend_.CreateTopWindow(*this, className, title, clientWidth, clientHeight,
+                                                 bits, parent ? parent->handle() : 0);
   if (window == 0) return 0;
   handle_ = window;
   className_ = className;
@@ -144,7 +144,8 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.y = params.y;
   r.width = params.width;
   r.height = params.height;
-  r.styleFlags = kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
+  r.styleFlags =
+      kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
   r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
@@ -196,8 +197,8 @@ int ToolkitWindow::CreateUpDown(int maximum) {
   if (edit == nullptr || edit->kind != ControlKind::Edit) return 0;
   const Handle editWindow = edit->window;
   const int editId = edit->id;
-  const int id = CreateSimple(ControlKind::UpDown, u"msctls_updown32", Text(), 0, 0, 0, 0,
-                              kUpDownStyle, 0);
+  const int id =
+      CreateSimple(ControlKind::UpDown, u"msctls_updown32", Text(), 0, 0, 0, 0, kUpDownStyle, 0);
   if (id == 0) return 0;
   backend_.AttachUpDown(table_.Find(id)->window, editWindow, maximum);
   table_.Find(editId)->upDownId = id;
@@ -205,14 +206,15 @@ int ToolkitWindow::CreateUpDown(int maximum) {
 }
 
 int ToolkitWindow::CreateIconPicture(Handle icon, int x, int y) {
-  const int id = CreateSimple(ControlKind::IconPicture, kStatic, Text(), x, y, 64, 64, kIconStyle, 0);
+  const int id =
+      CreateSimple(ControlKind::IconPicture, kStatic, Text(), x, y, 64, 64, kIconStyle, 0);
   if (id != 0 && icon != 0) SetControlIcon(id, icon);
   return id;
 }
 
 int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
-  const int id = CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24,
-                              kBitmapStyle, 0);
+  const int id =
+      CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24, kBitmapStyle, 0);
   if (id != 0 && image != 0) {
     const Handle bitmap = backend_.ImageToBitmap(image, 24, 24);
     if (bitmap != 0) {
@@ -241,8 +243,8 @@ int ToolkitWindow::CreateListView(int x, int y, int width, int height, std::uint
 
 int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                                        Handle checkedBitmap, Handle uncheckedBitmap) {
-  const int imageId = CreateSimple(ControlKind::ImageCheckBox, kStatic, Text(), x, y, 16, 16,
-                                   kBitmapStyle, 0);
+  const int imageId =
+      CreateSimple(ControlKind::ImageCheckBox, kStatic, Text(), x, y, 16, 16, kBitmapStyle, 0);
   if (imageId == 0) return 0;
   const int textId = CreateSimple(ControlKind::ImageCheckBox, kStatic, text, x + 16, y - 1,
                                   width - 16, 18, kCheckTextStyle, 0);
@@ -357,7 +359,8 @@ bool ToolkitWindow::SetControlState(int id, std::uint32_t flags) {
   }
   if (req.check >= 0) {
     if (box) {
-      if (req.check != 2) ApplyCheckBoxState(*box, req.check == 1 ? state::Checked : state::Unchecked);
+      if (req.check != 2)
+        ApplyCheckBoxState(*box, req.check == 1 ? state::Checked : state::Unchecked);
     } else if (r->kind == ControlKind::PushButton || r->kind == ControlKind::RadioButton) {
       backend_.SetCheck(r->window, req.check);
     }
@@ -491,6 +494,26 @@ std::intptr_t ToolkitWindow::SendControlMessage(int id, std::uint32_t message,
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr) return 0;
   return backend_.SendPlainMessage(r->window, message, wParam, lParam);
+}
+
+const ControlRecord* ToolkitWindow::ListView(int id) const {
+  const ControlRecord* r = table_.Find(id);
+  return r != nullptr && r->kind == ControlKind::ListView ? r : nullptr;
+}
+
+int ToolkitWindow::InsertListColumn(int id, int column, const Text& text, int width) {
+  const ControlRecord* r = ListView(id);
+  return r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, width);
+}
+
+int ToolkitWindow::InsertListItem(int id, int index, const Text& text) {
+  const ControlRecord* r = ListView(id);
+  return r == nullptr ? -1 : backend_.InsertListItem(r->window, index, text);
+}
+
+bool ToolkitWindow::SetListItemText(int id, int item, int subItem, const Text& text) {
+  const ControlRecord* r = ListView(id);
+  return r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
 }
 
 }  // namespace twk::ui

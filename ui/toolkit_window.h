@@ -93,6 +93,12 @@ class ToolkitWindow {
   bool ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove);
   std::intptr_t SendControlMessage(int id, std::uint32_t message, std::uintptr_t wParam = 0,
                                    std::intptr_t lParam = 0);
+  // Report-style list views: the index of the new column or row, -1 when the
+  // id names no list view or the control refused; an index beyond the end
+  // appends.
+  int InsertListColumn(int id, int column, const Text& text, int width);
+  int InsertListItem(int id, int index, const Text& text);
+  bool SetListItemText(int id, int item, int subItem, const Text& text);
 
   const ControlRecord* Control(int id) const { return table_.Find(id); }
   int IdOfHandle(Handle window) const { return table_.IdOfHandle(window); }
@@ -114,6 +120,7 @@ class ToolkitWindow {
   int CreateSimple(ControlKind kind, const Text& className, const Text& text, int x, int y,
                    int width, int height, std::uint32_t style, std::uint32_t exStyle);
   Handle CurrentParent() const;
+  const ControlRecord* ListView(int id) const;
   void ReleaseRecord(ControlRecord& record);
   void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
   std::optional<std::intptr_t> HandleCommand(const Message& message);

@@ -27,7 +27,7 @@ struct ControlParams {
   ControlKind kind = ControlKind::None;
   Text className;
   Text text;
-  std::uint32_t style = 0;    // complete: WS_CHILD and WS_VISIBLE included
+  std::uint32_t style = 0;  // complete: WS_CHILD and WS_VISIBLE included
   std::uint32_t exStyle = 0;
   int x = 0, y = 0, width = 0, height = 0;
   Handle parent = 0;
@@ -47,9 +47,8 @@ class WindowBackend {
   // at (-1, -1), hooks it to owner.HandleMessage, centres it on its parent or
   // on the work area, and gives it the program's (or the parent's) icons.
   [[nodiscard]] virtual Handle CreateTopWindow(ToolkitWindow& owner, const Text& className,
-                                               const Text& title, int clientWidth,
-                                               int clientHeight, std::uint32_t style,
-                                               Handle parent) = 0;
+                                               const Text& title, int clientWidth, int clientHeight,
+                                               std::uint32_t style, Handle parent) = 0;
   // Undoes CreateTopWindow: tooltip, brushes, icons, the window itself, and the
   // class when CreateTopWindow registered it.
   virtual void DestroyTopWindow(Handle window) = 0;
@@ -60,7 +59,7 @@ class WindowBackend {
   virtual void ShowTopWindow(Handle window, int showCommand) = 0;  // and update it
   [[nodiscard]] virtual bool IsForeground(Handle window) = 0;
   virtual void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                           std::intptr_t lParam) = 0;
+                            std::intptr_t lParam) = 0;
   // A click on a control with style flag 0x1000 drags the window by it.
   virtual void BeginCaptionDrag(Handle window) = 0;
 
@@ -97,6 +96,14 @@ class WindowBackend {
   virtual void PrepareLink(Handle link) = 0;
   // Background erasing of a control with this brush (the header links).
   virtual void SetEraseBrush(Handle control, Handle brush) = 0;
+  // Report-style list views (LVM_INSERTCOLUMNW, LVM_INSERTITEMW,
+  // LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
+  // refused; an index beyond the end appends.
+  [[nodiscard]] virtual int InsertListColumn(Handle listView, int column, const Text& text,
+                                             int width) = 0;
+  [[nodiscard]] virtual int InsertListItem(Handle listView, int index, const Text& text) = 0;
+  [[nodiscard]] virtual bool SetListItemText(Handle listView, int item, int subItem,
+                                             const Text& text) = 0;
   // Controls created while the window's style flags hold 0x800 paint through
   // a memory bitmap.
   virtual void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) = 0;
@@ -136,6 +143,9 @@ class WindowBackend {
   // Dialog navigation and accelerators of dialogWindow when given, otherwise
   // translate and dispatch to the window procedures.
   virtual void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) = 0;
+  // Lets the user-interface thread rest (Sleep), e.g. so that a destroyed
+  // window's last messages settle before another instance starts.
+  virtual void Sleep(std::uint32_t milliseconds) = 0;
 
   // ---- process-wide ------------------------------------------------------
   // A top-level window of this class and title, or of this class with a mode

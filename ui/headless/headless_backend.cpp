@@ -101,9 +101,8 @@ int HeadlessBackend::ResourceIdOf(Handle object) const {
 
 std::size_t HeadlessBackend::LiveObjects() const {
   return static_cast<std::size_t>(std::count_if(
-      objects_.begin(), objects_.end(), [](const auto& kv) {
-        return kv.second.alive && kv.second.kind != ObjectKind::Cursor;
-      }));
+      objects_.begin(), objects_.end(),
+      [](const auto& kv) { return kv.second.alive && kv.second.kind != ObjectKind::Cursor; }));
 }
 
 bool HeadlessBackend::CanTakeInput(const Window& w) const {
@@ -130,14 +129,19 @@ std::string HeadlessBackend::Dump() const {
       out << "#" << w->id << " kind " << static_cast<int>(w->kind) << " " << ToUtf8(w->className)
           << " (" << w->x << "," << w->y << "," << w->width << "," << w->height << ") \""
           << ToUtf8(w->text) << "\"";
-      if (w->hasFont) out << " font " << ToUtf8(w->font.face) << " " << w->font.points << "/"
-                          << w->font.weight;
+      if (w->hasFont)
+        out << " font " << ToUtf8(w->font.face) << " " << w->font.points << "/" << w->font.weight;
       if (w->check != 0) out << " check " << w->check;
       if (w->image != 0) out << " image " << ResourceIdOf(w->image);
     }
     if (!w->visible) out << " hidden";
     if (!w->enabled) out << " disabled";
     out << "\n";
+    for (const auto& row : w->rows) {
+      out << std::string(static_cast<std::size_t>(depth) * 2 + 2, ' ') << "row";
+      for (const Text& cell : row) out << " \"" << ToUtf8(cell) << "\"";
+      out << "\n";
+    }
   }
   return out.str();
 }
@@ -257,7 +261,8 @@ FetchResult HeadlessBackend::FetchMessage(bool wait, Message& out) {
     if (!heartbeatRunning()) {
       throw std::runtime_error(
           "headless: the program waits for a message that can never come (no heartbeat, "
-          "nothing queued)\n" + Dump());
+          "nothing queued)\n" +
+          Dump());
     }
     Wake();
   }
@@ -401,7 +406,7 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
 }
 
 void HeadlessBackend::PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                  std::intptr_t lParam) {
+                                   std::intptr_t lParam) {
   Post(window, message, wParam, lParam);
 }
 

@@ -57,26 +57,30 @@ class HeadlessBackend final : public WindowBackend {
     Text tip;
     Handle background = 0;
     Handle eraseBrush = 0;
-    Handle buddy = 0;      // up-down: its edit field
+    Handle buddy = 0;  // up-down: its edit field
     int upDownMaximum = 0;
     bool skinned = false;
     bool linkPrepared = false;
     bool bufferedPaint = false;
     bool destroyed = false;
     std::vector<SentMessage> sent;  // SendPlainMessage calls, in order
+    // List views: column headers with their widths, and the rows' cell texts.
+    std::vector<Text> columns;
+    std::vector<int> columnWidths;
+    std::vector<std::vector<Text>> rows;
   };
 
   enum class ObjectKind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
   struct Object {
     ObjectKind kind = ObjectKind::Bitmap;
     bool alive = true;
-    Handle source = 0;     // what it was copied or made from
-    int resourceId = 0;    // resource it was loaded from
+    Handle source = 0;   // what it was copied or made from
+    int resourceId = 0;  // resource it was loaded from
     int width = 0, height = 0;
     std::uint32_t flags = 0;  // check-box image flags, gradient direction
     std::uint32_t colourFrom = 0, colourTo = 0;
     Colour colour = -1;
-    Text what;             // short description for dumps
+    Text what;  // short description for dumps
   };
 
   HeadlessBackend();
@@ -109,11 +113,11 @@ class HeadlessBackend final : public WindowBackend {
   // False when the control cannot take the action (gone, hidden, disabled).
   bool Click(Handle control);
   bool DoubleClick(Handle control);
-  bool PressEnter(Handle control);  // focuses the control and presses Enter on it
+  bool PressEnter(Handle control);           // focuses the control and presses Enter on it
   bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
-  void Close(Handle window = 0);      // WM_CLOSE (0 = the frame)
-  void AltF4(Handle window = 0);      // the system menu's close command
-  void EndSession(Handle window = 0);  // the system shuts down
+  void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
+  void AltF4(Handle window = 0);             // the system menu's close command
+  void EndSession(Handle window = 0);        // the system shuts down
   void Post(Handle window, std::uint32_t message, std::uintptr_t wParam = 0,
             std::intptr_t lParam = 0);
 
@@ -141,6 +145,11 @@ class HeadlessBackend final : public WindowBackend {
     failAfter_ = after;
   }
   int instanceLookups() const { return instanceLookups_; }
+  // After `after` more rows, list views refuse to insert rows, as a list
+  // view out of memory does.
+  void FailListRowsAfter(int after) { listRowsLeft_ = after; }
+  // Milliseconds the program slept (Sleep), in order.
+  const std::vector<std::uint32_t>& sleeps() const { return sleeps_; }
 
   // ---- WindowBackend -----------------------------------------------------
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
@@ -152,7 +161,7 @@ class HeadlessBackend final : public WindowBackend {
   void ShowTopWindow(Handle window, int showCommand) override;
   bool IsForeground(Handle window) override { return window != 0 && window == foreground_; }
   void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                   std::intptr_t lParam) override;
+                    std::intptr_t lParam) override;
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -175,6 +184,9 @@ class HeadlessBackend final : public WindowBackend {
   void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
   void PrepareLink(Handle link) override;
   void SetEraseBrush(Handle control, Handle brush) override;
+  int InsertListColumn(Handle listView, int column, const Text& text, int width) override;
+  int InsertListItem(Handle listView, int index, const Text& text) override;
+  bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
   int ControlIdOf(Handle window) override;
   Handle ParentOf(Handle window) override;
@@ -200,6 +212,8 @@ class HeadlessBackend final : public WindowBackend {
 
   FetchResult FetchMessage(bool wait, Message& out) override;
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+  // Time passes as it would for a sleeping thread: the test's clock advances.
+  void Sleep(std::uint32_t milliseconds) override;
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override { heartbeatWindow_ = window; }
@@ -246,6 +260,8 @@ class HeadlessBackend final : public WindowBackend {
   int instanceLookups_ = 0;
   int failControls_ = 0;
   int failAfter_ = 0;
+  int listRowsLeft_ = -1;  // -1: no limit
+  std::vector<std::uint32_t> sleeps_;
 };
 
 }  // namespace twk::ui

@@ -97,6 +97,10 @@ class Win32Backend final : public WindowBackend {
   void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
   void PrepareLink(Handle link) override;
   void SetEraseBrush(Handle control, Handle brush) override;
+  // win32_list_view.cpp
+  int InsertListColumn(Handle listView, int column, const Text& text, int width) override;
+  int InsertListItem(Handle listView, int index, const Text& text) override;
+  bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
   int ControlIdOf(Handle window) override;
   Handle ParentOf(Handle window) override;
@@ -122,6 +126,7 @@ class Win32Backend final : public WindowBackend {
 
   FetchResult FetchMessage(bool wait, Message& out) override;
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+  void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override;

@@ -1,0 +1,55 @@
+#pragma once
+// One reboot step: a start of the program by the logon Run value. It records
+// the restart that has just happened, then either hands over to the result
+// report (the sequence is complete) or counts the delay down, registers the
+// next start and restarts the computer.
+//
+// Across restarts the sequence lives only in the Run value (which start comes
+// next) and the settings file (the measurements). Every step deletes the Run
+// value first and writes it again only just before its restart, so at most
+// one future start is registered and a step that ends otherwise ends the
+// sequence.
+#include <cstdint>
+
+#include "settings/strings.h"
+
+namespace twk::app {
+class Application;
+}
+
+namespace twk::sequence {
+
+// The value under the console user's Run key that starts the next step.
+inline constexpr char16_t kRunValueName[] = u"Tarnwick";
+
+// "HKU\<sid>\Software\Microsoft\Windows\CurrentVersion\Run", the console
+// user's Run key even when the process runs under another account.
+[[nodiscard]] Text RunKeyPath(const Text& userSid);
+
+// The Run value's command line: the quoted program path, then
+// " /CurrentReboot:" c " /TotalReboots:" t " /Delay:" d. The total is written
+// as a signed number, the other two unsigned; this is the one shape both the
+// setup and the steps register and the start-up parses.
+[[nodiscard]] Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
+                                     std::uint32_t totalReboots, std::uint32_t delayMinutes);
+
+// The folder the program runs from: trailing backslashes removed, cut before
+// the last backslash when it lies beyond "C:" (otherwise the whole path).
+[[nodiscard]] Text ProgramFolder(const Text& programPath);
+
+// Performs the step for app.currentReboot (parsed from the command line).
+// Returns when the step is over: after the restart request, the report, the
+// close request or the Setup button. The result carries nothing (0).
+int RunRebootStep(app::Application& app);
+
+// Leaves the sequence for a fresh setup: hides and destroys the frame, lets
+// its last messages settle, and starts the program again without arguments
+// in its own folder. The caller then ends its window as on a close request.
+void HandOverToSetup(app::Application& app);
+
+// Shared by the step's and the report's buttons: the picture beside a push
+// button's caption, 24 x 24, from a PNG resource or from an icon resource.
+void SetButtonImage(app::Application& app, int buttonId, int imageResource);
+void SetButtonIcon(app::Application& app, int buttonId, int iconResource);
+
+}  // namespace twk::sequence

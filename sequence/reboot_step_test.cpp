@@ -1,0 +1,237 @@
+// One reboot step on the simulated machine: the Run value's shape and key,
+// the countdown window as laid out, the loop's time keeping and the ways a
+// step ends.
+#include "sequence/reboot_step.h"
+
+#include <gtest/gtest.h>
+
+#include "sequence/sequence_sim.h"
+#include "sequence/sequence_test_support.h"
+
+namespace twk::sequence {
+namespace {
+
+using platform::FakePower;
+using platform::RegistryRoot;
+using sim::kProgram;
+using sim::SimulatedMachine;
+using testing::DescribeAt;
+
+TEST(RebootCommandLineTest, HasTheOneShapeThatStartUpParses) {
+  EXPECT_EQ(RebootCommandLine(u"C:\\Program Files\\Tarnwick\\Tarnwick.exe", 3, 5, 3),
+            u"\"C:\\Program Files\\Tarnwick\\Tarnwick.exe\" /CurrentReboot:3 /TotalReboots:5 "
+            u"/Delay:3");
+  // The total is written signed, the other two unsigned.
+  EXPECT_EQ(RebootCommandLine(u"T.exe", 4294967295u, 4294967293u, 4294967295u),
+            u"\"T.exe\" /CurrentReboot:4294967295 /TotalReboots:-3 /Delay:4294967295");
+  EXPECT_EQ(RunKeyPath(u"S-1-5-21-1-2-3-1001"),
+            u"HKU\\S-1-5-21-1-2-3-1001\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+}
+
+TEST(ProgramFolderTest, CutsBeforeTheLastBackslashBeyondTheDrive) {
+  EXPECT_EQ(ProgramFolder(u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe"),
+            u"C:\\Program Files (x86)\\Tarnwick");
+  EXPECT_EQ(ProgramFolder(u"C:\\Tools\\\\"), u"C:");
+  EXPECT_EQ(ProgramFolder(u"C:\\Tarnwick.exe"), u"C:");
+  // A backslash at position 1 or 2 is not cut at: the whole path stays.
+  EXPECT_EQ(ProgramFolder(u"\\Tarnwick.exe"), u"\\Tarnwick.exe");
+  EXPECT_EQ(ProgramFolder(u"Tarnwick.exe"), u"Tarnwick.exe");
+}
+
+class RebootStepTest : public ::testing::Test, public SimulatedMachine {
+ protected:
+  // The controls of the countdown window as first shown, then closed.
+  std::vector<std::string> LayoutOfFirstWindow() {
+    std::vector<std::string> seen;
+    user = [&seen](ui::HeadlessBackend& ui, int) {
+      ui.When([] { return true; },
+              [&ui, &seen] {
+                for (auto [x, y] : std::vector<std::pair<int, int>>{
+                         {20, 105}, {180, 90}, {410, 105}, {46, 149}, {260, 420}, {430, 420}}) {
+                  seen.push_back(DescribeAt(ui, x, y));
+                }
+                ui.Close();
+              });
+    };
+    RunSequence({60});
+    return seen;
+  }
+};
+
+TEST_F(RebootStepTest, CountdownWindowIsLaidOutAsDesigned) {
+  SetupStartsSequence(4, 2);
+  const std::vector<std::string> layout = LayoutOfFirstWindow();
+  EXPECT_EQ(layout,
+            (std::vector<std::string>{
+                "13 \"Next reboot in\" (20,105,160,25) Arial 16/800",
+                "13 \"120\" (180,90,230,50) Arial 32/800",
+                "13 \"seconds.\" (410,105,190,25) Arial 16/800",
+                "35 \" Play a sound each of the last 10 seconds before rebooting.\" "
+                "(46,149,434,18) Arial 10/400 cursor 32649",
+                "3 \"  Pause\" (260,420,150,36) Arial 12/800 image 142 24x24 cursor 32649",
+                "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].title, u"Tarnwick - Reboot 2 of 4");
+}
+
+TEST_F(RebootStepTest, TitleLabelCentringAndSoundBoxFollowTheSettings) {
+  SetupStartsSequence(3, 1, {{settings::key::PlayWarningSound, u"1"}});
+  std::uint32_t countdownStyle = 0, rightStyle = 0, boxImageFlags = 99;
+  Text titleLabel;
+  user = [&](ui::HeadlessBackend& ui, int) {
+    ui.When([] { return true; },
+            [&] {
+              countdownStyle = ui.Find(ui.FindAt(180, 90))->style;
+              rightStyle = ui.Find(ui.FindAt(410, 105))->style;
+              boxImageFlags = ui.FindObject(ui.Find(ui.FindAt(30, 150))->image)->flags;
+              titleLabel = ui.TextAt(78, 12);
+              ui.Close();
+            });
+  };
+  RunSequence({60});
+  EXPECT_EQ(countdownStyle & 0x3, 0x1u);  // SS_CENTER
+  EXPECT_EQ(rightStyle & 0x3, 0x1u);
+  EXPECT_EQ(boxImageFlags, 1u);  // the ticked box
+  EXPECT_EQ(titleLabel, u"Tarnwick - Reboot 2 of 3");
+}
+
+TEST_F(RebootStepTest, RunKeyIsOpenedWithReadWriteAndItsValueDeletedFirst) {
+  SetupStartsSequence(3, 1);
+  machine.registry.PutString(RegistryRoot::Users, runKey(), u"Other", u"other.exe");
+  user = [](ui::HeadlessBackend& ui, int) { ui.When([] { return true; }, [&ui] { ui.Close(); }); };
+  RunSequence({60});
+  ASSERT_FALSE(machine.registry.openCalls().empty());
+  for (const auto& open : machine.registry.openCalls()) {
+    EXPECT_EQ(open.root, RegistryRoot::Users);
+    EXPECT_EQ(open.subkey, runKey());
+    EXPECT_EQ(open.access, 0x2001Fu);
+  }
+  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(machine.registry.StringValue(RegistryRoot::Users, runKey(), u"Other"), u"other.exe");
+  EXPECT_EQ(machine.registry.openHandleCount(), 0u);
+  EXPECT_EQ(machine.registry.badCloses(), 0);
+}
+
+TEST_F(RebootStepTest, MissingRunKeyIsNeverCreatedAndTheRestartStillHappens) {
+  SetupStartsSequence(3, 1);
+  ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
+  Boot(60);
+  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
+  EXPECT_TRUE(step.restartRequested);
+  EXPECT_FALSE(machine.registry.KeyExists(RegistryRoot::Users, runKey()));
+  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 1u);
+}
+
+TEST_F(RebootStepTest, RefusedRestartLeavesTheNextStartRegistered) {
+  machine.power.SetRestartAllowed(false);
+  SetupStartsSequence(3, 1);
+  RunSequence({60});
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].exitCode, 0);
+  EXPECT_EQ(RunValue(), u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1");
+  EXPECT_EQ(starts[0].measurements.count("TimeStamps/LastShutDown"), 1u);
+}
+
+TEST_F(RebootStepTest, StoredTotalIsRegisteredNotTheCommandLines) {
+  SetupStartsSequence(3, 1);
+  Boot(60);
+  Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:1");
+  EXPECT_EQ(RunValue(), u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1");
+}
+
+TEST_F(RebootStepTest, PrivilegesKeepAwakeAndRestartComeInOrder) {
+  SetupStartsSequence(3, 1);
+  RunSequence({60});
+  EXPECT_EQ(machine.identity.enableCalls, 1);
+  ASSERT_EQ(machine.power.calls().size(), 2u);
+  EXPECT_EQ(machine.power.calls()[0].kind, FakePower::Kind::KeepAwake);
+  EXPECT_EQ(machine.power.calls()[1].kind, FakePower::Kind::RestartRequest);
+}
+
+TEST_F(RebootStepTest, ClockChangeDuringTheCountdownCostsOneSecond) {
+  for (std::int64_t jump : {3600, -3600}) {
+    SCOPED_TRACE(jump);
+    starts.clear();
+    user = [this, jump](ui::HeadlessBackend& ui, int) {
+      ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
+              [this, jump] { machine.clock.Jump(jump); });
+    };
+    SetupStartsSequence(3, 1);
+    RunSequence({60});
+    ASSERT_EQ(starts.size(), 1u);
+    ASSERT_EQ(starts[0].countdown.size(), 61u);
+    EXPECT_EQ(starts[0].countdown[31], u"29");
+    EXPECT_EQ(starts[0].countdown.back(), u"0");
+  }
+}
+
+TEST_F(RebootStepTest, DelayWhoseSecondsWrapToZeroRestartsAtOnce) {
+  // 1073741824 minutes are 2^32 * 15 seconds: 0 in 32 bits. The countdown
+  // must not run on from the top of the 64-bit range.
+  SetupStartsSequence(3, 1);
+  Boot(60);
+  // Every reading is a second later, so the first pass of the loop already
+  // sees the next second.
+  machine.clock.AdvanceOnEachReading(1000);
+  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1073741824");
+  EXPECT_TRUE(step.restartRequested);
+  EXPECT_EQ(step.countdown.back(), u"0");
+  EXPECT_EQ(RunValue(),
+            u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1073741824");
+}
+
+TEST_F(RebootStepTest, SessionEndDuringTheCountdownEndsTheStepLikeClose) {
+  SetupStartsSequence(3, 1);
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"40"; }, [&ui] { ui.EndSession(); });
+  };
+  RunSequence({60, 60});
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_FALSE(starts[0].restartRequested);
+  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(starts[0].measurements.at("History/Reboot 1"), "60");
+}
+
+TEST_F(RebootStepTest, EnterOnThePauseButtonPausesLikeAClick) {
+  SetupStartsSequence(3, 1);
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"50"; },
+            [&ui] { ui.PressEnter(ui.FindByText(u"  Pause")); });
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"PAUSED"; }, [&ui] { ui.Close(); });
+  };
+  RunSequence({60});
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].countdown.back(), u"PAUSED");
+}
+
+TEST_F(RebootStepTest, NoStartLeavesADrawingObjectOrHandleBehind) {
+  // A step that pauses and resumes (the button's image is replaced twice),
+  // a step handed over to the setup, and the report.
+  user = [](ui::HeadlessBackend& ui, int start) {
+    if (start == 0) {
+      ui.When([&ui] { return ui.TextAt(180, 90) == u"50"; },
+              [&ui] { ui.Click(ui.FindByText(u"  Pause")); });
+      ui.When([&ui] { return ui.TextAt(180, 90) == u"PAUSED"; },
+              [&ui] { ui.Click(ui.FindByText(u"  Resume")); });
+    }
+  };
+  SetupStartsSequence(2, 1);
+  RunSequence({60, 50});
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.FindByText(u"  Setup") != 0; },
+            [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
+  };
+  SetupStartsSequence(2, 1);
+  RunSequence({60});
+  ASSERT_EQ(starts.size(), 3u);
+  for (const sim::StartRecord& start : starts) {
+    EXPECT_EQ(start.liveObjectsAfter, 0u) << start.dump;
+    EXPECT_EQ(start.doubleFrees, 0);
+  }
+  EXPECT_EQ(machine.registry.openHandleCount(), 0u);
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+  EXPECT_EQ(machine.identity.OpenTokens(), 0);
+}
+
+}  // namespace
+}  // namespace twk::sequence

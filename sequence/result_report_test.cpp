@@ -1,0 +1,189 @@
+// The result report: its lines and figures, its window, the elevated
+// relaunch and the post-operations it carries out once.
+#include "sequence/result_report.h"
+
+#include <gtest/gtest.h>
+
+#include "sequence/sequence_sim.h"
+#include "sequence/sequence_test_support.h"
+
+namespace twk::sequence {
+namespace {
+
+using Lines = std::vector<Text>;
+using sim::kProgram;
+using sim::kProgramFolder;
+using sim::SimulatedMachine;
+using testing::DescribeAt;
+
+TEST(ReportLinesTest, OneRestartUsesTheSingularAndTheOnceOnlyLines) {
+  EXPECT_EQ(ReportLines(1, 50, 0),
+            (Lines{u"Tarnwick performed 1 sequential reboot successfully.",
+                   u"The first reboot in the sequence took 50 seconds.",
+                   u"The computer was rebooted only once.",
+                   u"You need to reboot more than once to calculate improvement."}));
+}
+
+TEST(ReportLinesTest, ImprovementIsCutToTwoDecimals) {
+  EXPECT_EQ(ReportLines(5, 60, 45), (Lines{u"Tarnwick performed 5 sequential reboots successfully.",
+                                           u"The first reboot in the sequence took 60 seconds.",
+                                           u"The last reboot in the sequence took 45 seconds.",
+                                           u"The reboot time was improved by 25%."}));
+  EXPECT_EQ(ReportLines(2, 60, 50).at(3), u"The reboot time was improved by 16.66%.");
+  EXPECT_EQ(ReportLines(2, 40, 35).at(3), u"The reboot time was improved by 12.5%.");
+  // Durations with a fraction are cut the same way.
+  EXPECT_EQ(ReportLines(2, 100.125, 50).at(1),
+            u"The first reboot in the sequence took 100.12 seconds.");
+}
+
+TEST(ReportLinesTest, NoImprovementWhenTheLastIsNotShorter) {
+  EXPECT_EQ(ReportLines(3, 45, 45).at(3), u"The reboot time was not improved this time.");
+  EXPECT_EQ(ReportLines(3, 45, 50).at(3), u"The reboot time was not improved this time.");
+}
+
+TEST(ReportLinesTest, NoFirstDurationStopsAfterTheSecondLine) {
+  EXPECT_EQ(ReportLines(4, 0, 30), (Lines{u"Tarnwick performed 4 sequential reboots successfully.",
+                                          u"The first reboot in the sequence took 0 seconds."}));
+}
+
+class ResultReportTest : public ::testing::Test, public SimulatedMachine {
+ protected:
+  ResultReportTest() {
+    configure = [this](app::Application& a) {
+      a.postOperations.restoreIconLayout = [this](app::Application&) { done.push_back("icons"); };
+      a.postOperations.switchOffAutoLogon = [this](app::Application&) {
+        done.push_back("auto-logon off");
+      };
+    };
+  }
+  // The file as a finished two-restart sequence leaves it before the report.
+  void SequenceBeforeReport(std::map<Text, Text> moreSetup = {}) {
+    SetupStartsSequence(2, 1, std::move(moreSetup));
+    RunSequence({60});
+    Boot(45);
+  }
+  void Store(const Text& section, const Text& key, const Text& value) {
+    settings::SettingsFile file(machine.files);
+    (void)file.Load(app::apptest::kSettingsPath);
+    file.SetValue(section, key, value);
+    (void)file.Save();
+    file.saveOnClose = false;
+  }
+
+  std::vector<std::string> done;
+};
+
+TEST_F(ResultReportTest, WindowIsLaidOutAsDesigned) {
+  SequenceBeforeReport();
+  std::vector<std::string> seen;
+  Text titleLabel;
+  user = [&](ui::HeadlessBackend& ui, int) {
+    ui.When([] { return true; },
+            [&] {
+              for (auto [x, y] : std::vector<std::pair<int, int>>{
+                       {20, 90}, {20, 110}, {20, 130}, {20, 150}, {260, 420}, {430, 420}}) {
+                seen.push_back(DescribeAt(ui, x, y));
+              }
+              titleLabel = ui.TextAt(78, 12);
+            });
+  };
+  const sim::StartRecord& report = Start(*RunArguments());
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "13 \"Tarnwick performed 2 sequential reboots successfully.\" "
+                      "(20,90,560,18) Arial 10/400",
+                      "13 \"The first reboot in the sequence took 60 seconds.\" (20,110,560,18) "
+                      "Arial 10/400",
+                      "13 \"The last reboot in the sequence took 45 seconds.\" (20,130,560,18) "
+                      "Arial 10/400",
+                      "13 \"The reboot time was improved by 25%.\" (20,150,560,18) Arial 10/400",
+                      "3 \"  Close\" (260,420,150,36) Arial 12/800 image 141 24x24 cursor 32649",
+                      "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+  EXPECT_EQ(titleLabel, u"Tarnwick - Result");
+  EXPECT_EQ(report.title, u"Tarnwick - Result");
+  EXPECT_TRUE(report.windowShown);
+  EXPECT_EQ(report.exitCode, 0);
+  // No countdown in the report start, and no keep-awake request either.
+  EXPECT_EQ(machine.power.Count(platform::FakePower::Kind::KeepAwake), 1);
+  EXPECT_TRUE(done.empty());
+}
+
+TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) {
+  SequenceBeforeReport();
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  machine.identity.administrator = false;
+  // The argument text goes on exactly as received.
+  const Text arguments = u"/CurrentReboot:3  /TotalReboots:2 /Delay:1";
+  const sim::StartRecord& first = Start(arguments);
+  EXPECT_FALSE(first.windowShown);
+  EXPECT_TRUE(first.reportLines.empty());
+  ASSERT_EQ(machine.shell.relaunches.size(), 1u);
+  EXPECT_EQ(machine.shell.relaunches[0].program, kProgram);
+  EXPECT_EQ(machine.shell.relaunches[0].parameters, arguments);
+  EXPECT_EQ(machine.shell.relaunches[0].directory, kProgramFolder);
+  EXPECT_EQ(machine.shell.relaunches[0].showCommand, 5);
+  EXPECT_TRUE(done.empty());
+  // The elevated instance finds the measurements in the file.
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
+  const std::string lastBootUp = first.measurements.at("TimeStamps/LastBootUp");
+  EXPECT_EQ(first.measurements.at("History/Reboot 2"), "45");
+
+  machine.identity.administrator = true;
+  Boot(3);
+  const sim::StartRecord& elevated = Start(arguments);
+  EXPECT_TRUE(elevated.windowShown);
+  EXPECT_EQ(done, (std::vector<std::string>{"auto-logon off"}));
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+  EXPECT_EQ(elevated.measurements.at("TimeStamps/LastBootUp"), lastBootUp);
+  EXPECT_EQ(elevated.reportLines.at(2), u"The last reboot in the sequence took 45 seconds.");
+
+  // A third start switches nothing again.
+  Start(arguments);
+  EXPECT_EQ(done.size(), 1u);
+}
+
+TEST_F(ResultReportTest, RefusedElevationKeepsThePostOperationForLater) {
+  SequenceBeforeReport();
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  machine.identity.administrator = false;
+  machine.shell.relaunchSucceeds = false;
+  const sim::StartRecord& report = Start(*RunArguments());
+  EXPECT_FALSE(report.windowShown);
+  EXPECT_EQ(report.exitCode, 0);
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
+  EXPECT_TRUE(done.empty());
+}
+
+TEST_F(ResultReportTest, IconsAreRestoredBeforeAutoLogonIsSwitchedOff) {
+  SequenceBeforeReport({{settings::key::BackupRestoreIcons, u"1"}});
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  Start(*RunArguments());
+  EXPECT_EQ(done, (std::vector<std::string>{"icons", "auto-logon off"}));
+  EXPECT_EQ(machine.shell.relaunches.size(), 0u);
+}
+
+TEST_F(ResultReportTest, NoFirstDurationRunsThePostOperationsButShowsNoWindow) {
+  (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
+  Store(u"Setup", u"TimesToReboot", u"2");
+  Store(u"Setup", u"BackupRestoreIcons", u"1");
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  const sim::StartRecord& report = Start(u"/CurrentReboot:3 /TotalReboots:2 /Delay:1");
+  EXPECT_FALSE(report.windowShown);
+  EXPECT_EQ(report.exitCode, 0);
+  EXPECT_EQ(report.reportLines, (Lines{u"Tarnwick performed 2 sequential reboots successfully.",
+                                       u"The first reboot in the sequence took 0 seconds."}));
+  EXPECT_TRUE(report.historyRows.empty());
+  EXPECT_EQ(report.dump.find("  Close"), std::string::npos);
+  EXPECT_EQ(done, (std::vector<std::string>{"icons", "auto-logon off"}));
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+}
+
+TEST_F(ResultReportTest, OneRestartStampsNoLastBootUp) {
+  SetupStartsSequence(1, 1);
+  RunSequence({50});
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].measurements.count("TimeStamps/LastBootUp"), 0u);
+  EXPECT_EQ(starts[0].reportLines.at(2), u"The computer was rebooted only once.");
+}
+
+}  // namespace
+}  // namespace twk::sequence

@@ -1,0 +1,378 @@
+// Whole sequences on a simulated machine: the program runs start after start
+// from the Run value each start leaves, the clock moves by the boots and the
+// countdowns, and a script plays the user. Every start's windows, the Run
+// value and the measurements in the file are checked.
+#include "sequence/sequence_sim.h"
+
+#include <gtest/gtest.h>
+
+namespace twk::sequence::sim {
+namespace {
+
+using Measurements = std::map<std::string, std::string>;
+constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;
+
+std::string S(std::uint64_t n) { return std::to_string(n); }
+
+Text Quoted(const char16_t* arguments) { return u"\"" + Text(kProgram) + u"\" " + arguments; }
+
+// The countdown label from `from` seconds down to 0, one second at a time.
+std::vector<Text> CountedDown(int from) {
+  std::vector<Text> texts;
+  for (int n = from; n >= 0; --n) texts.push_back(FromUtf8(std::to_string(n)));
+  return texts;
+}
+
+std::vector<Text> Row(const char16_t* key, const char16_t* time) { return {key, time}; }
+
+class SequenceSimTest : public ::testing::Test, public SimulatedMachine {};
+
+TEST_F(SequenceSimTest, OneRestartGoesStraightToTheReport) {
+  SetupStartsSequence(1, 1);
+  RunSequence({50});
+  ASSERT_EQ(starts.size(), 1u);
+  const StartRecord& report = starts[0];
+  EXPECT_EQ(report.arguments, u"/CurrentReboot:2 /TotalReboots:1 /Delay:1");
+  EXPECT_EQ(report.title, u"Tarnwick - Result");
+  EXPECT_TRUE(report.countdown.empty()) << report.dump;
+  EXPECT_FALSE(report.restartRequested);
+  EXPECT_EQ(report.runValueAfter, std::nullopt);
+  EXPECT_EQ(report.reportLines,
+            (std::vector<Text>{u"Tarnwick performed 1 sequential reboot successfully.",
+                               u"The first reboot in the sequence took 50 seconds.",
+                               u"The computer was rebooted only once.",
+                               u"You need to reboot more than once to calculate improvement."}));
+  EXPECT_EQ(report.historyRows, (std::vector<std::vector<Text>>{Row(u"Average", u"50 seconds"),
+                                                                Row(u"Reboot 1", u"50 seconds")}));
+  // One restart: no LastShutDown, and no LastBootUp either.
+  EXPECT_EQ(report.measurements, (Measurements{{"TimeStamps/FirstShutDown", S(T0)},
+                                               {"TimeStamps/FirstBootUp", S(T0 + 50)},
+                                               {"History/Reboot 1", "50"}}));
+}
+
+TEST_F(SequenceSimTest, TwoRestartsCountDownOnceAndReport) {
+  SetupStartsSequence(2, 1);
+  RunSequence({60, 45});
+  ASSERT_EQ(starts.size(), 2u);
+
+  const StartRecord& step = starts[0];
+  EXPECT_EQ(step.arguments, u"/CurrentReboot:2 /TotalReboots:2 /Delay:1");
+  EXPECT_EQ(step.title, u"Tarnwick - Reboot 2 of 2");
+  EXPECT_EQ(step.countdown, CountedDown(60));
+  EXPECT_TRUE(step.soundsAt.empty());
+  EXPECT_TRUE(step.restartRequested);
+  EXPECT_EQ(step.runValueAfter, Quoted(u"/CurrentReboot:3 /TotalReboots:2 /Delay:1"));
+  EXPECT_EQ(step.historyRows, (std::vector<std::vector<Text>>{Row(u"Average", u"60 seconds"),
+                                                              Row(u"Reboot 1", u"60 seconds")}));
+  EXPECT_EQ(step.measurements, (Measurements{{"TimeStamps/FirstShutDown", S(T0)},
+                                             {"TimeStamps/FirstBootUp", S(T0 + 60)},
+                                             {"TimeStamps/LastShutDown", S(T0 + 120)},
+                                             {"History/Reboot 1", "60"}}));
+
+  const StartRecord& report = starts[1];
+  EXPECT_EQ(report.arguments, u"/CurrentReboot:3 /TotalReboots:2 /Delay:1");
+  EXPECT_EQ(report.title, u"Tarnwick - Result");
+  EXPECT_EQ(report.runValueAfter, std::nullopt);
+  EXPECT_EQ(report.reportLines,
+            (std::vector<Text>{u"Tarnwick performed 2 sequential reboots successfully.",
+                               u"The first reboot in the sequence took 60 seconds.",
+                               u"The last reboot in the sequence took 45 seconds.",
+                               u"The reboot time was improved by 25%."}));
+  EXPECT_EQ(report.historyRows, (std::vector<std::vector<Text>>{Row(u"Average", u"52 seconds"),
+                                                                Row(u"Reboot 1", u"60 seconds"),
+                                                                Row(u"Reboot 2", u"45 seconds")}));
+  EXPECT_EQ(report.measurements, (Measurements{{"TimeStamps/FirstShutDown", S(T0)},
+                                               {"TimeStamps/FirstBootUp", S(T0 + 60)},
+                                               {"TimeStamps/LastShutDown", S(T0 + 120)},
+                                               {"TimeStamps/LastBootUp", S(T0 + 165)},
+                                               {"History/Reboot 1", "60"},
+                                               {"History/Reboot 2", "45"}}));
+}
+
+TEST_F(SequenceSimTest, FiveRestartsRegisterEachNextStepAndMeasureEveryRestart) {
+  SetupStartsSequence(5, 2);
+  const std::vector<std::uint64_t> boots = {60, 50, 55, 48, 45};
+  RunSequence(boots);
+  ASSERT_EQ(starts.size(), 5u);
+
+  Measurements expected{{"TimeStamps/FirstShutDown", S(T0)}};
+  std::uint64_t now = T0;
+  for (std::uint32_t c = 2; c <= 5; ++c) {
+    const StartRecord& step = starts[c - 2];
+    SCOPED_TRACE("start with /CurrentReboot:" + std::to_string(c));
+    EXPECT_EQ(step.arguments,
+              u"/CurrentReboot:" + FormatUnsigned(c) + u" /TotalReboots:5 /Delay:2");
+    EXPECT_EQ(step.title, u"Tarnwick - Reboot " + FormatUnsigned(c) + u" of 5");
+    EXPECT_EQ(step.countdown, CountedDown(120));
+    EXPECT_TRUE(step.restartRequested);
+    EXPECT_EQ(step.runValueAfter,
+              Quoted(u"/CurrentReboot:") + FormatUnsigned(c + 1) + u" /TotalReboots:5 /Delay:2");
+    // The list shows what was measured before this start's window was made.
+    EXPECT_EQ(step.historyRows.size(), c);  // restarts 1 .. c - 1 and "Average"
+
+    now += boots[c - 2];
+    if (c == 2) expected["TimeStamps/FirstBootUp"] = S(now);
+    expected["History/Reboot " + std::to_string(c - 1)] = S(boots[c - 2]);
+    now += 120;
+    expected["TimeStamps/LastShutDown"] = S(now);
+    EXPECT_EQ(step.measurements, expected);
+  }
+
+  const StartRecord& report = starts[4];
+  EXPECT_EQ(report.arguments, u"/CurrentReboot:6 /TotalReboots:5 /Delay:2");
+  EXPECT_FALSE(report.restartRequested);
+  EXPECT_EQ(report.runValueAfter, std::nullopt);
+  expected["History/Reboot 5"] = "45";
+  expected["TimeStamps/LastBootUp"] = S(now + 45);
+  EXPECT_EQ(report.measurements, expected);
+  EXPECT_EQ(report.reportLines,
+            (std::vector<Text>{u"Tarnwick performed 5 sequential reboots successfully.",
+                               u"The first reboot in the sequence took 60 seconds.",
+                               u"The last reboot in the sequence took 45 seconds.",
+                               u"The reboot time was improved by 25%."}));
+  EXPECT_EQ(report.historyRows,
+            (std::vector<std::vector<Text>>{
+                Row(u"Average", u"51 seconds"), Row(u"Reboot 1", u"60 seconds"),
+                Row(u"Reboot 2", u"50 seconds"), Row(u"Reboot 3", u"55 seconds"),
+                Row(u"Reboot 4", u"48 seconds"), Row(u"Reboot 5", u"45 seconds")}));
+  EXPECT_EQ(machine.power.Count(platform::FakePower::Kind::RestartRequest), 4);
+}
+
+TEST_F(SequenceSimTest, NoReportLeavesNothingRegisteredAfterTheLastRestart) {
+  SetupStartsSequence(3, 1, {{settings::key::NoReport, u"1"}});
+  RunSequence({40, 35, 30});
+  // Restarts 2 and 3 happen; nothing starts after restart 3.
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[0].runValueAfter, Quoted(u"/CurrentReboot:3 /TotalReboots:3 /Delay:1"));
+  EXPECT_EQ(starts[1].title, u"Tarnwick - Reboot 3 of 3");
+  EXPECT_TRUE(starts[1].restartRequested);
+  EXPECT_EQ(starts[1].runValueAfter, std::nullopt);
+  EXPECT_EQ(starts[1].measurements, (Measurements{{"TimeStamps/FirstShutDown", S(T0)},
+                                                  {"TimeStamps/FirstBootUp", S(T0 + 40)},
+                                                  {"TimeStamps/LastShutDown", S(T0 + 195)},
+                                                  {"History/Reboot 1", "40"},
+                                                  {"History/Reboot 2", "35"}}));
+}
+
+TEST_F(SequenceSimTest, PauseDoesNotCountThePausedMinute) {
+  Text pausedRight, pausedCaption;
+  int pausedImage = 0;
+  user = [&](ui::HeadlessBackend& ui, int start) {
+    if (start != 0) return;
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"12"; },
+            [&ui] { ui.Click(ui.FindByText(u"  Pause")); });
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"PAUSED"; },
+            [&] {
+              pausedRight = ui.TextAt(410, 105);
+              const ui::Handle button = ui.FindAt(260, 420);
+              pausedCaption = ui.TextOf(button);
+              pausedImage = ui.ResourceIdOf(ui.Find(button)->image);
+              ui.AfterWakes(3000, [&ui] { ui.Click(ui.FindByText(u"  Resume")); });  // 60 s
+            });
+  };
+  SetupStartsSequence(2, 1);
+  RunSequence({60, 45});
+  ASSERT_EQ(starts.size(), 2u);
+  std::vector<Text> expected = CountedDown(60);
+  expected.insert(expected.begin() + 49, {u"PAUSED", u"12"});
+  EXPECT_EQ(starts[0].countdown, expected) << ToUtf8([&] {
+    Text all;
+    for (auto& t : starts[0].countdown) all += t + u",";
+    return all;
+  }());
+  EXPECT_EQ(pausedRight, u"press 'Resume'");
+  EXPECT_EQ(pausedCaption, u"  Resume");
+  EXPECT_EQ(pausedImage, 143);
+  // 60 seconds of countdown and exactly the minute of the pause.
+  EXPECT_EQ(starts[0].measurements.at("TimeStamps/LastShutDown"), S(T0 + 60 + 120));
+  EXPECT_EQ(starts[1].reportLines.at(3), u"The reboot time was improved by 25%.");
+}
+
+TEST_F(SequenceSimTest, SoundBoxTakesEffectFromTheNextSecond) {
+  // Off at first: switched on at 5, heard from 4 on.
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When(
+        [&ui] { return ui.TextAt(180, 90) == u"5"; },
+        [&ui] {
+          ui.Click(ui.FindByText(u" Play a sound each of the last 10 seconds before rebooting."));
+        });
+  };
+  SetupStartsSequence(2, 1);
+  RunSequence({60});
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].soundsAt, (std::vector<Text>{u"4", u"3", u"2", u"1", u"0"}));
+  EXPECT_EQ(machine.power.sounds(), std::vector<Text>(5, kSound));
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"1");
+}
+
+TEST_F(SequenceSimTest, SoundBoxOnFromTheSettingsAndSwitchedOffAtFive) {
+  int run = 0;
+  user = [&run](ui::HeadlessBackend& ui, int) {
+    if (run++ == 0) return;  // the first step leaves the box as it is
+    ui.When(
+        [&ui] { return ui.TextAt(180, 90) == u"5"; },
+        [&ui] {
+          ui.Click(ui.FindByText(u" Play a sound each of the last 10 seconds before rebooting."));
+        });
+  };
+  SetupStartsSequence(3, 1, {{settings::key::PlayWarningSound, u"1"}});
+  RunSequence({60, 50});
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[0].soundsAt,
+            (std::vector<Text>{u"9", u"8", u"7", u"6", u"5", u"4", u"3", u"2", u"1", u"0"}));
+  EXPECT_EQ(starts[1].soundsAt, (std::vector<Text>{u"9", u"8", u"7", u"6", u"5"}));
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
+}
+
+TEST_F(SequenceSimTest, ClosingTheCountdownAbandonsTheSequenceButKeepsTheMeasurements) {
+  for (int variant = 0; variant < 3; ++variant) {
+    SCOPED_TRACE(variant == 0   ? "WM_CLOSE"
+                 : variant == 1 ? "Alt+F4"
+                                : "the header's close picture");
+    starts.clear();
+    user = [variant](ui::HeadlessBackend& ui, int) {
+      ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
+              [&ui, variant] {
+                if (variant == 0) ui.Close();
+                if (variant == 1) ui.AltF4();
+                if (variant == 2) ui.Click(ui.FindAt(569, 5));
+              });
+    };
+    SetupStartsSequence(3, 1);
+    RunSequence({60, 50});
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].exitCode, 0);
+    EXPECT_FALSE(starts[0].restartRequested);
+    EXPECT_EQ(starts[0].countdown.back(), u"30");
+    EXPECT_EQ(starts[0].runValueAfter, std::nullopt);
+    // Saved when the step ended.
+    EXPECT_EQ(starts[0].measurements.at("TimeStamps/FirstBootUp"),
+              S(machine.clock.milliseconds() / 1000 - 30));
+    EXPECT_EQ(starts[0].measurements.at("History/Reboot 1"), "60");
+    EXPECT_EQ(starts[0].measurements.count("TimeStamps/LastShutDown"), 0u);
+    machine.clock.AdvanceSeconds(1000);
+  }
+}
+
+TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
+            [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
+  };
+  SetupStartsSequence(3, 1);
+  RunSequence({60, 50});
+  ASSERT_EQ(starts.size(), 1u);
+  const StartRecord& step = starts[0];
+  EXPECT_FALSE(step.restartRequested);
+  EXPECT_FALSE(step.windowShown);
+  EXPECT_EQ(step.runValueAfter, std::nullopt);
+  EXPECT_EQ(step.sleeps, (std::vector<std::uint32_t>{5, 5, 5, 5, 5}));
+  EXPECT_EQ(step.measurements.at("History/Reboot 1"), "60");
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  const auto& launch = machine.processes.launches()[0];
+  EXPECT_EQ(launch.commandLine, kProgram);
+  EXPECT_EQ(launch.workingDirectory, Text(kProgramFolder));
+  EXPECT_EQ(launch.showCommand, 5);
+  EXPECT_TRUE(launch.redirectionOff);
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+  EXPECT_FALSE(machine.processes.redirectionOff());
+}
+
+TEST_F(SequenceSimTest, SetupButtonOfTheReportStartsAPlainInstance) {
+  user = [](ui::HeadlessBackend& ui, int start) {
+    if (start == 1) {
+      ui.When([&ui] { return ui.FindByText(u"  Setup") != 0; },
+              [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
+    }
+  };
+  SetupStartsSequence(2, 1);
+  RunSequence({60, 45});
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[1].sleeps, (std::vector<std::uint32_t>{5, 5, 5, 5, 5}));
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  EXPECT_EQ(machine.processes.launches()[0].commandLine, kProgram);
+  EXPECT_EQ(machine.processes.launches()[0].workingDirectory, Text(kProgramFolder));
+  // The report's measurements are saved when the program ends.
+  EXPECT_EQ(starts[1].measurements.at("TimeStamps/LastBootUp"), S(T0 + 60 + 60 + 45));
+}
+
+TEST_F(SequenceSimTest, RepeatedResultStartKeepsTheFirstMeasurements) {
+  SetupStartsSequence(2, 1);
+  RunSequence({60, 45});
+  ASSERT_EQ(starts.size(), 2u);
+  const Measurements first = starts[1].measurements;
+  Boot(500);
+  const StartRecord& again = Start(starts[1].arguments);
+  EXPECT_EQ(again.title, u"Tarnwick - Result");
+  EXPECT_EQ(again.measurements, first);
+  EXPECT_EQ(again.reportLines, starts[1].reportLines);
+  EXPECT_EQ(again.historyRows, starts[1].historyRows);
+}
+
+TEST_F(SequenceSimTest, NegativeCurrentRebootGoesStraightToTheReport) {
+  SetupStartsSequence(3, 1);
+  Boot(30);
+  const StartRecord& start = Start(u"/CurrentReboot:-1 /TotalReboots:3 /Delay:1");
+  EXPECT_EQ(start.title, u"Tarnwick - Result");
+  EXPECT_TRUE(start.countdown.empty());
+  EXPECT_FALSE(start.restartRequested);
+  // The step removed the registered start as every step does.
+  EXPECT_EQ(start.runValueAfter, std::nullopt);
+  EXPECT_EQ(start.reportLines.at(0), u"Tarnwick performed 3 sequential reboots successfully.");
+}
+
+struct Figures {
+  std::uint64_t first, last;
+  const char16_t* line4;
+};
+
+class ReportFiguresSimTest : public SequenceSimTest,
+                             public ::testing::WithParamInterface<Figures> {};
+
+TEST_P(ReportFiguresSimTest, LastLineComparesTheFirstAndTheLastRestart) {
+  SetupStartsSequence(2, 1);
+  RunSequence({GetParam().first, GetParam().last});
+  ASSERT_EQ(starts.size(), 2u);
+  ASSERT_EQ(starts[1].reportLines.size(), 4u) << starts[1].dump;
+  EXPECT_EQ(starts[1].reportLines[3], GetParam().line4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Figures, ReportFiguresSimTest,
+    ::testing::Values(Figures{60, 45, u"The reboot time was improved by 25%."},
+                      Figures{60, 50, u"The reboot time was improved by 16.66%."},
+                      Figures{40, 35, u"The reboot time was improved by 12.5%."},
+                      Figures{45, 45, u"The reboot time was not improved this time."},
+                      Figures{45, 50, u"The reboot time was not improved this time."}));
+
+TEST_F(SequenceSimTest, HistoryAveragesAreTruncated) {
+  SetupStartsSequence(3, 1);
+  RunSequence({45, 38, 40});
+  ASSERT_EQ(starts.size(), 3u);
+  EXPECT_EQ(starts[2].historyRows,
+            (std::vector<std::vector<Text>>{
+                Row(u"Average", u"41 seconds"), Row(u"Reboot 1", u"45 seconds"),
+                Row(u"Reboot 2", u"38 seconds"), Row(u"Reboot 3", u"40 seconds")}));
+}
+
+TEST_F(SequenceSimTest, HistoryOfTenAndElevenAveragesTen) {
+  SetupStartsSequence(2, 1);
+  RunSequence({10, 11});
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[1].historyRows.at(0), Row(u"Average", u"10 seconds"));
+}
+
+TEST_F(SequenceSimTest, SaturatedHistoryValuesStillAverage) {
+  // Both values read as the largest 32-bit number; their sum does not fit
+  // 32 bits.
+  SetupStartsSequence(2, 1);
+  RunSequence({3000000000ULL, 2147483647ULL});
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[1].historyRows,
+            (std::vector<std::vector<Text>>{Row(u"Average", u"2147483647 seconds"),
+                                            Row(u"Reboot 1", u"3000000000 seconds"),
+                                            Row(u"Reboot 2", u"2147483647 seconds")}));
+}
+
+}  // namespace
+}  // namespace twk::sequence::sim

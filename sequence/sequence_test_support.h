@@ -1,0 +1,38 @@
+#pragma once
+// Helpers of the reboot-sequence tests: one line per control as a user and a
+// layout check see it.
+#include <sstream>
+#include <string>
+
+#include "ui/headless/headless_backend.h"
+
+namespace twk::sequence::testing {
+
+// "kind text (x,y,w,h) face points/weight", then the picture's resource and
+// the cursor's, when there are any. The kind is the toolkit's number.
+inline std::string Describe(const ui::HeadlessBackend& ui, ui::Handle control) {
+  const ui::HeadlessBackend::Window* w = ui.Find(control);
+  if (w == nullptr) return "(none)";
+  std::ostringstream out;
+  out << static_cast<int>(w->kind) << " \"" << ToUtf8(w->text) << "\" (" << w->x << "," << w->y
+      << "," << w->width << "," << w->height << ")";
+  if (w->hasFont)
+    out << " " << ToUtf8(w->font.face) << " " << w->font.points << "/" << w->font.weight;
+  if (w->image != 0) {
+    out << (w->imageType == ui::ImageType::Icon ? " icon " : " image ")
+        << ui.ResourceIdOf(w->image);
+    if (const auto* o = ui.FindObject(w->image)) out << " " << o->width << "x" << o->height;
+  }
+  if (w->owner != nullptr) {
+    if (const ui::ControlRecord* r = w->owner->Control(w->id); r != nullptr && r->cursor != 0) {
+      out << " cursor " << ui.ResourceIdOf(r->cursor);
+    }
+  }
+  return out.str();
+}
+
+inline std::string DescribeAt(const ui::HeadlessBackend& ui, int x, int y) {
+  return Describe(ui, ui.FindAt(x, y));
+}
+
+}  // namespace twk::sequence::testing

@@ -1,10 +1,9 @@
 // The report-style list views of the real backend, and the thread's rest.
 #include <commctrl.h>
-#include <windows.h>
 
 #include <vector>
 
-#include "ui/win32/win32_backend.h"
+#include "ui/win32/win32_backend.h"  // windows.h before commctrl.h
 
 namespace twk::ui {
 namespace {

@@ -1,9 +1,11 @@
 // The report-style list views of the real backend, and the thread's rest.
+// clang-format off: commctrl.h needs windows.h, which the backend header brings.
 #include <commctrl.h>
 
-#include <vector>
+#include "ui/win32/win32_backend.h"
+// clang-format on
 
-#include "ui/win32/win32_backend.h"  // windows.h before commctrl.h
+#include <vector>
 
 namespace twk::ui {
 namespace {

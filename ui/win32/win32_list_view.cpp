@@ -1,8 +1,8 @@
 // The report-style list views of the real backend, and the thread's rest.
-// clang-format off: commctrl.h needs windows.h, which the backend header brings.
-#include <commctrl.h>
-
+// commctrl.h needs windows.h, which the backend header brings in first.
+// clang-format off
 #include "ui/win32/win32_backend.h"
+#include <commctrl.h>
 // clang-format on
 
 #include <vector>

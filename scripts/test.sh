@@ -42,6 +42,9 @@ else
 fi
 
 echo "== Windows tests under Wine ($ARCH)"
+# A prefix of this checkout's own: nothing else's wineserver or desktop can
+# interfere with the tests, and a clean checkout starts from a new prefix.
+export TWK_WINEPREFIX="${TWK_WINEPREFIX:-$ROOT/build/wine-$ARCH}"
 twk_wine_setup "$ARCH"
 twk_xvfb_start
 "${WINESERVER:-wineserver}" -p 2>/dev/null || true
@@ -58,4 +61,5 @@ for s in tests/wine/*.sh; do
   bash "$s"
 done
 "${WINESERVER:-wineserver}" -k 2>/dev/null || true
+[ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
 echo "all tests passed"

@@ -44,11 +44,22 @@ twk_wine_setup() {
 
 twk_xvfb_start() {
   if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; then return 0; fi
-  local n=${TWK_DISPLAY_NUMBER:-97}
-  if [ ! -e /tmp/.X11-unix/X$n ]; then
+  # A display of our own: the first number whose lock no live server holds.
+  # A stale socket left by a server that died would otherwise look taken.
+  local n lock
+  for n in $(seq "${TWK_DISPLAY_NUMBER:-97}" 199); do
+    lock=/tmp/.X$n-lock
+    if [ -e "$lock" ] && kill -0 "$(tr -dc 0-9 <"$lock")" 2>/dev/null; then continue; fi
+    rm -f "$lock" "/tmp/.X11-unix/X$n"
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     TWK_XVFB_PID=$!
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
-  fi
-  export DISPLAY=":$n"
+    for _ in $(seq 100); do
+      DISPLAY=":$n" xdotool getdisplaygeometry >/dev/null 2>&1 && break
+      sleep 0.1
+    done
+    export DISPLAY=":$n"
+    return 0
+  done
+  echo "no free X display number" >&2
+  return 1
 }

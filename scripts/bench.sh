@@ -76,3 +76,48 @@ echo "second start of Tarnwick.exe ($ARCH): $(median_ms "$EXE") ms (median of 5)
 echo "minimal Win32 program ($ARCH):       $(median_ms "$MINIMAL") ms (median of 5)"
 "$WINE" "$WIN_BUILD/twk_probe.exe" post TWK_GUI_CLASS close >/dev/null
 wait "$first" || true
+
+# ---- Tarnwick.exe: CPU time of a countdown ------------------------------------
+# The reboot step has no timer: the heartbeat thread wakes its loop every
+# 20 ms and each pass reads the clock. The CPU time (user + system) of the
+# process over half a minute of counting, then over half a minute paused
+# (the same wake-ups without the clock and the label), each per minute; the
+# goal for a minute of countdown is under 0.3 s. A prefix of its own: the
+# step is closed before its restart, but a restart would end every windowed
+# program of the Wine session.
+echo "== countdown CPU time"
+BENCH_PREFIX="$PWD/build/wine-bench-$ARCH"
+(
+  export TWK_WINEPREFIX="$BENCH_PREFIX" WINEPREFIX="$BENCH_PREFIX"
+  twk_wine_setup "$ARCH"
+  probe() { "$WINE" "$WIN_BUILD/twk_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+  folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
+  mkdir -p "$folder"
+  printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\n' | iconv -f UTF-8 -t UTF-16LE |
+    { printf '\xff\xfe'; cat; } >"$folder/TWK.ini"
+  ticks=$(getconf CLK_TCK)
+  # utime + stime of a process, in clock ticks (the fields after the name).
+  cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+  "$WINE" "$EXE" /CurrentReboot:2 /TotalReboots:3 /Delay:1 >/dev/null 2>&1 &
+  step=$!
+  probe wait TWK_GUI_CLASS 20000 >/dev/null
+  sleep 2
+  t0=$(cpu_ticks "$step")
+  sleep 25
+  t1=$(cpu_ticks "$step")
+  pause=$(probe tree TWK_GUI_CLASS | grep ' Button 260 420 ' | cut -d' ' -f1)
+  probe click TWK_GUI_CLASS "${pause:-0}" >/dev/null
+  sleep 1
+  t2=$(cpu_ticks "$step")
+  sleep 25
+  t3=$(cpu_ticks "$step")
+  shown=$(probe tree TWK_GUI_CLASS | grep ' Static 180 90 ' | sed 's/.*"\(.*\)"$/\1/')
+  probe post TWK_GUI_CLASS close >/dev/null
+  wait "$step" || true
+  awk -v t="$ticks" -v a="$t0" -v b="$t1" -v c="$t2" -v d="$t3" -v shown="$shown" 'BEGIN {
+    printf "start-up until the countdown shows: %.2f s CPU\n", a / t
+    printf "counting: %.2f s CPU per minute (goal < 0.3 s)\n", (b - a) / t * 60 / 25
+    printf "paused (\"%s\"): %.2f s CPU per minute (the heartbeat and the pump alone)\n",
+           shown, (d - c) / t * 60 / 25 }'
+  "${WINESERVER:-wineserver}" -w 2>/dev/null || true
+)

@@ -123,8 +123,7 @@ void RebootStep::Run() {
       Restart();
       break;
     case Outcome::Setup:
-      HandOverToSetup(app_);
-      Close();
+      HandOverToSetup(app_);  // saves as Close does
       break;
     case Outcome::Close:
       Close();
@@ -301,6 +300,11 @@ void HandOverToSetup(app::Application& app) {
     DispatchPending(ui);
     ui.Sleep(5);
   }
+  // The new instance reads the file when it starts and writes it when it
+  // ends: it must find this start's measurements there, and this start must
+  // not write the file again after it.
+  (void)app.settings.Save();
+  app.settings.saveOnClose = false;
   platform::Processes& processes = *app.ports().processes;
   // Unquoted and without arguments: a plain start, which shows the setup.
   const platform::ScopedProcess started(

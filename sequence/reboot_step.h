@@ -43,8 +43,9 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 int RunRebootStep(app::Application& app);
 
 // Leaves the sequence for a fresh setup: hides and destroys the frame, lets
-// its last messages settle, and starts the program again without arguments
-// in its own folder. The caller then ends its window as on a close request.
+// its last messages settle, saves the settings (not to be written again by
+// this start) and starts the program again without arguments in its own
+// folder.
 void HandOverToSetup(app::Application& app);
 
 // Shared by the step's and the report's buttons: the picture beside a push

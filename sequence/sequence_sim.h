@@ -66,6 +66,8 @@ class SimulatedMachine {
   // Called with each start's Application before it runs (e.g. to plug in
   // post-operations).
   std::function<void(app::Application&)> configure = [](app::Application&) {};
+  // May put a port of its own in place of a fake (e.g. one that watches).
+  std::function<void(platform::Ports&)> wire = [](platform::Ports&) {};
   std::vector<StartRecord> starts;
 
   SimulatedMachine() {
@@ -141,7 +143,9 @@ class SimulatedMachine {
     user(ui, static_cast<int>(starts.size()));
 
     {
-      app::Application application(machine.ports(), ui);
+      platform::Ports ports = machine.ports();
+      wire(ports);
+      app::Application application(ports, ui);
       configure(application);
       record.exitCode = application.Run(0x400000, arguments, 1);
       Observe(ui, record, soundsSeen);

@@ -27,6 +27,34 @@ std::vector<Text> Row(const char16_t* key, const char16_t* time) { return {key, 
 
 class SequenceSimTest : public ::testing::Test, public SimulatedMachine {};
 
+// The machine's process table, but it looks at something (the settings file)
+// whenever a process is created.
+class WatchedProcesses final : public platform::Processes {
+ public:
+  WatchedProcesses(platform::Processes& inner, std::function<void()> look)
+      : inner_(inner), look_(std::move(look)) {}
+  platform::ProcessHandle Create(char16_t* commandLine, const char16_t* directory,
+                                 int show) override {
+    look_();
+    return inner_.Create(commandLine, directory, show);
+  }
+  bool GetExitCode(platform::ProcessHandle p, std::uint32_t& code) override {
+    return inner_.GetExitCode(p, code);
+  }
+  void Close(platform::ProcessHandle p) override { inner_.Close(p); }
+  bool IsWow64Process() override { return inner_.IsWow64Process(); }
+  bool DisableWow64FsRedirection(std::uintptr_t& old) override {
+    return inner_.DisableWow64FsRedirection(old);
+  }
+  bool RevertWow64FsRedirection(std::uintptr_t old) override {
+    return inner_.RevertWow64FsRedirection(old);
+  }
+
+ private:
+  platform::Processes& inner_;
+  std::function<void()> look_;
+};
+
 TEST_F(SequenceSimTest, OneRestartGoesStraightToTheReport) {
   SetupStartsSequence(1, 1);
   RunSequence({50});
@@ -255,6 +283,11 @@ TEST_F(SequenceSimTest, ClosingTheCountdownAbandonsTheSequenceButKeepsTheMeasure
 }
 
 TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
+  // The new instance reads the file as it starts: the measurements must be
+  // there already.
+  Measurements atLaunch;
+  WatchedProcesses watched(machine.processes, [&] { atLaunch = FileMeasurements(); });
+  wire = [&watched](platform::Ports& ports) { ports.processes = &watched; };
   user = [](ui::HeadlessBackend& ui, int) {
     ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
             [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
@@ -268,6 +301,7 @@ TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
   EXPECT_EQ(step.runValueAfter, std::nullopt);
   EXPECT_EQ(step.sleeps, (std::vector<std::uint32_t>{5, 5, 5, 5, 5}));
   EXPECT_EQ(step.measurements.at("History/Reboot 1"), "60");
+  EXPECT_EQ(atLaunch, step.measurements);
   ASSERT_EQ(machine.processes.launches().size(), 1u);
   const auto& launch = machine.processes.launches()[0];
   EXPECT_EQ(launch.commandLine, kProgram);
@@ -279,6 +313,9 @@ TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
 }
 
 TEST_F(SequenceSimTest, SetupButtonOfTheReportStartsAPlainInstance) {
+  Measurements atLaunch;
+  WatchedProcesses watched(machine.processes, [&] { atLaunch = FileMeasurements(); });
+  wire = [&watched](platform::Ports& ports) { ports.processes = &watched; };
   user = [](ui::HeadlessBackend& ui, int start) {
     if (start == 1) {
       ui.When([&ui] { return ui.FindByText(u"  Setup") != 0; },
@@ -292,8 +329,9 @@ TEST_F(SequenceSimTest, SetupButtonOfTheReportStartsAPlainInstance) {
   ASSERT_EQ(machine.processes.launches().size(), 1u);
   EXPECT_EQ(machine.processes.launches()[0].commandLine, kProgram);
   EXPECT_EQ(machine.processes.launches()[0].workingDirectory, Text(kProgramFolder));
-  // The report's measurements are saved when the program ends.
-  EXPECT_EQ(starts[1].measurements.at("TimeStamps/LastBootUp"), S(T0 + 60 + 60 + 45));
+  // The report's measurements were in the file before the new instance started.
+  EXPECT_EQ(atLaunch.at("TimeStamps/LastBootUp"), S(T0 + 60 + 60 + 45));
+  EXPECT_EQ(atLaunch, starts[1].measurements);
 }
 
 TEST_F(SequenceSimTest, RepeatedResultStartKeepsTheFirstMeasurements) {

@@ -121,3 +121,20 @@ BENCH_PREFIX="$PWD/build/wine-bench-$ARCH"
            shown, (d - c) / t * 60 / 25 }'
   "${WINESERVER:-wineserver}" -w 2>/dev/null || true
 )
+
+# ---- The floor: the same heartbeat in a program that does nothing else ------
+# Under Wine every wake-up costs a few server round trips; this shows how
+# much of the countdown's figure is the 20 ms heartbeat itself.
+echo "== heartbeat floor"
+FLOOR="$WIN_BUILD/heartbeat_floor.exe"
+"$CC_WIN" bench/win32/heartbeat_floor.c -mwindows -O2 -s -o "$FLOOR"
+twk_wine_setup "$ARCH"
+"$WINE" "$FLOOR" 25 >/dev/null 2>&1 &
+floor=$!
+sleep 1
+f0=$(sed 's/^.*) //' "/proc/$floor/stat" | awk '{ print $12 + $13 }')
+sleep 20
+f1=$(sed 's/^.*) //' "/proc/$floor/stat" | awk '{ print $12 + $13 }')
+wait "$floor" || true
+awk -v t="$(getconf CLK_TCK)" -v a="$f0" -v b="$f1" 'BEGIN {
+  printf "a bare 20 ms heartbeat loop: %.2f s CPU per minute\n", (b - a) / t * 60 / 20 }'

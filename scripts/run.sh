@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset windows >/dev/null
-cmake --build build/windows -j "${TWK_JOBS:-2}"
+cmake --build build/windows -j "${TWK_JOBS:-2}" --target Tarnwick
 echo "built: build/windows/Tarnwick.exe ($(stat -c %s build/windows/Tarnwick.exe) bytes)"
 . scripts/wine-env.sh
 ARCH=$(twk_wine_arch)
@@ -13,7 +13,7 @@ EXE=build/windows/Tarnwick.exe
 if [ "$ARCH" = x86_64 ]; then
   echo "note: this kernel cannot run 32-bit code; running the 64-bit twin under wine64"
   cmake --preset windows64 >/dev/null
-  cmake --build build/windows64 -j "${TWK_JOBS:-2}"
+  cmake --build build/windows64 -j "${TWK_JOBS:-2}" --target Tarnwick
   EXE=build/windows64/Tarnwick.exe
 fi
 twk_wine_setup "$ARCH"
@@ -31,3 +31,4 @@ echo "screenshot: build/screenshots/run.png"
 xdotool search --name "^Tarnwick$" key --clearmodifiers alt+F4 2>/dev/null || true; sleep 2
 "${WINESERVER:-wineserver}" -k 2>/dev/null || true
 wait $pid 2>/dev/null || true
+[ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true

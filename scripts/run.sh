@@ -28,7 +28,9 @@ mkdir -p build/screenshots
 import -window root build/screenshots/run.png
 echo "screenshot: build/screenshots/run.png"
 # No one can use the window on a virtual display: close it as a user would.
-xdotool search --name "^Tarnwick$" key --clearmodifiers alt+F4 2>/dev/null || true; sleep 2
+# taskkill without /f sends WM_CLOSE to the program's windows: a close request.
+"$TWK_WINE_LOADER" taskkill /im Tarnwick.exe >/dev/null 2>&1 || true
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 "${WINESERVER:-wineserver}" -k 2>/dev/null || true
 wait $pid 2>/dev/null || true
 [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true

@@ -41,6 +41,14 @@ else
   WINBUILD=build/windows64
 fi
 
+echo "== the product imports system DLLs only"
+imports=$(i686-w64-mingw32-objdump -p build/windows/Tarnwick.exe | sed -n 's/^\s*DLL Name: //p' | sort -fu)
+echo "Tarnwick.exe ($(stat -c %s build/windows/Tarnwick.exe) bytes) imports: $(echo $imports)"
+if grep -viE '^(kernel32|user32|gdi32|gdiplus|comctl32|comdlg32|shell32|shlwapi|ole32|oleaut32|advapi32|wtsapi32|psapi|winmm|uxtheme|version|msvcrt)\.dll$' <<<"$imports"; then
+  echo "FAIL: Tarnwick.exe imports a DLL that is not part of Windows (above)"
+  exit 1
+fi
+
 echo "== Windows tests under Wine ($ARCH)"
 # A prefix of this checkout's own: nothing else's wineserver or desktop can
 # interfere with the tests, and a clean checkout starts from a new prefix.

@@ -3,6 +3,9 @@
 # Arguments are passed to each benchmark. More benchmarks (native programs in
 # bench/, or Wine figures below) only need a line or a block here.
 set -euo pipefail
+# The caches and the CMake presets live under $HOME; some runners start
+# without it.
+export HOME="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 cd "$(dirname "$0")/.."
 BUILD=${TWK_BENCH_BUILD:-build/native-release}
 JOBS=${TWK_JOBS:-2}

@@ -3,6 +3,9 @@
 # Safe to run again: packages already present are not touched, PCRE2 cross
 # builds already in the cache are reused.
 set -euo pipefail
+# The caches and the CMake presets live under $HOME; some runners start
+# without it.
+export HOME="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi

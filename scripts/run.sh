@@ -2,6 +2,9 @@
 # Builds Tarnwick.exe and runs it under Wine: on $DISPLAY when there is one,
 # otherwise on a virtual display, saving a screenshot of the window.
 set -euo pipefail
+# The caches and the CMake presets live under $HOME; some runners start
+# without it.
+export HOME="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 cmake --preset windows >/dev/null

@@ -3,6 +3,9 @@
 # whole-sequence simulation, short fuzz runs, and the Windows tests and
 # end-to-end scenarios under Wine + Xvfb.
 set -euo pipefail
+# The caches and the CMake presets live under $HOME; some runners start
+# without it.
+export HOME="${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}"
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 scripts/deps.sh

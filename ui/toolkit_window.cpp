@@ -433,16 +433,7 @@ bool ToolkitWindow::SetControlBitmap(int id, Handle bitmap, int width, int heigh
   const Handle copy = backend_.CopyBitmap(bitmap != 0 ? bitmap : blank);
   if (blank != 0) backend_.DeleteObject(blank);
   if (copy == 0) return false;
-  backend_.SetControlImage(r->window, ImageType::Bitmap, copy);
-  if (r->image != 0) {
-    if (r->imageIsIcon) {
-      backend_.DestroyIcon(r->image);
-    } else {
-      backend_.DeleteObject(r->image);
-    }
-  }
-  r->image = copy;
-  r->imageIsIcon = false;
+  ShowOwnedImage(*r, copy, false);
   return true;
 }
 
@@ -452,17 +443,21 @@ bool ToolkitWindow::SetControlIcon(int id, Handle icon) {
   if (r->kind != ControlKind::IconPicture && r->kind != ControlKind::PushButton) return false;
   const Handle copy = backend_.CopyIcon(icon);
   if (copy == 0) return false;
-  backend_.SetControlImage(r->window, ImageType::Icon, copy);
-  if (r->image != 0) {
-    if (r->imageIsIcon) {
-      backend_.DestroyIcon(r->image);
+  ShowOwnedImage(*r, copy, true);
+  return true;
+}
+
+void ToolkitWindow::ShowOwnedImage(ControlRecord& record, Handle image, bool isIcon) {
+  backend_.SetControlImage(record.window, isIcon ? ImageType::Icon : ImageType::Bitmap, image);
+  if (record.image != 0) {
+    if (record.imageIsIcon) {
+      backend_.DestroyIcon(record.image);
     } else {
-      backend_.DeleteObject(r->image);
+      backend_.DeleteObject(record.image);
     }
   }
-  r->image = copy;
-  r->imageIsIcon = true;
-  return true;
+  record.image = image;
+  record.imageIsIcon = isIcon;
 }
 
 bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {

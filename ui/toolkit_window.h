@@ -122,6 +122,8 @@ class ToolkitWindow {
   Handle CurrentParent() const;
   const ControlRecord* ListView(int id) const;
   void ReleaseRecord(ControlRecord& record);
+  // Shows image (a copy the control now owns) and frees the one it replaces.
+  void ShowOwnedImage(ControlRecord& record, Handle image, bool isIcon);
   void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
   std::optional<std::intptr_t> HandleCommand(const Message& message);
   void MarkDialogWindow();

@@ -13,15 +13,6 @@ namespace {
 constexpr std::uint32_t kDefaultDelayMinutes = 5;
 constexpr std::uint32_t kDefaultTotalReboots = 5;
 
-// The folder of a program path: trailing backslashes removed, cut before the
-// last backslash when that lies beyond the drive's "C:".
-Text FolderOf(Text path) {
-  TrimTrailingBackslashes(path);
-  const std::size_t last = Find(path, u"\\", true, -1);
-  if (last > 2) path.resize(last - 1);
-  return path;
-}
-
 }  // namespace
 
 Application::Application(const platform::Ports& ports, ui::WindowBackend& ui, ModeRunners modes)

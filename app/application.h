@@ -8,7 +8,7 @@
 #include "platform/identity.h"
 #include "platform/ports.h"
 #include "settings/ini_document.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "ui/event_slot.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::app {
 

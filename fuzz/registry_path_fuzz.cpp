@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "platform/fake/fake_registry.h"
-#include "setup/registry_path.h"
+#include "platform/registry_path.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Text rest = path;
   std::uint32_t access = 0x20019;
-  if (twk::setup::SplitRegistryRoot(rest, &access)) {
+  if (twk::platform::SplitRegistryRoot(rest, &access)) {
     Require(rest.size() < path.size());
     Require(path.compare(path.size() - rest.size(), rest.size(), rest) == 0);
     Require((access & ~0x0300u) == 0x20019);
@@ -39,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     twk::platform::FakeRegistry registry;
     registry.SetMachine(true, wow64);
     Text name = path;
-    if (twk::setup::ToSecurityObjectName(registry, name)) {
+    if (twk::platform::ToSecurityObjectName(registry, name)) {
       Require(StartsWith(name, u"MACHINE") || StartsWith(name, u"USERS") ||
               StartsWith(name, u"CURRENT_USER") || StartsWith(name, u"CLASSES_ROOT"));
     }
-    registry.CloseKey(twk::setup::OpenRegistryPath(registry, path, 0x20019));
+    registry.CloseKey(twk::platform::OpenRegistryPath(registry, path, 0x20019));
     Require(registry.openHandleCount() == 0 && registry.badCloses() == 0);
   }
   return 0;

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace {
 

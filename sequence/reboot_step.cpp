@@ -13,7 +13,7 @@
 #include "sequence/result_report.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
-#include "setup/registry_path.h"
+#include "platform/registry_path.h"
 
 namespace twk::sequence {
 namespace {
@@ -37,15 +37,6 @@ const Text kSeconds = u"seconds.";
 const Text kPressResume = u"press 'Resume'";
 const Text kPauseCaption = u"  Pause";
 const Text kResumeCaption = u"  Resume";
-
-Text FormatCount(std::uint64_t value) {
-  Text digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-    value /= 10;
-  } while (value != 0);
-  return digits;
-}
 
 // Drains the queue without waiting and without the dialog manager: plain
 // dispatch, as PeekMessageW with PM_REMOVE and DispatchMessageW do.
@@ -104,7 +95,7 @@ void RebootStep::Run() {
   // writes one: closing the window abandons the sequence.
   runKey_ = platform::ScopedRegistryKey(
       *ports_.registry,
-      setup::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -175,7 +166,7 @@ void RebootStep::CreateCountdownWindow() {
   lastSecond_ = ports_.clock->CurrentSecond();
   // Multiplied in 32 bits, as the delay is a 32-bit number of minutes.
   remaining_ = static_cast<std::uint32_t>(app_.delayMinutes * 60u);
-  frame_.SetControlText(countdownId_, FormatCount(remaining_));
+  frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
 
   frame_.Show(ui::show::Normal);
 }
@@ -190,7 +181,7 @@ void RebootStep::Tick() {
   // Never below 0: a delay whose seconds wrap to 0 in 32 bits starts at 0
   // and must restart, not count down from the top of the 64-bit range.
   if (remaining_ > 0) --remaining_;
-  frame_.SetControlText(countdownId_, FormatCount(remaining_));
+  frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
   if (soundOn_ && remaining_ <= 9) ports_.power->PlaySoundFile(soundPath_);
 }
 
@@ -204,7 +195,7 @@ void RebootStep::TogglePause() {
   } else {
     // The time spent paused does not count.
     lastSecond_ = ports_.clock->CurrentSecond();
-    frame_.SetControlText(countdownId_, FormatCount(remaining_));
+    frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
     frame_.SetControlText(rightLabelId_, kSeconds);
     frame_.SetControlText(pauseId_, kPauseCaption);
     SetButtonImage(app_, pauseId_, kPauseImage);
@@ -238,7 +229,7 @@ void RebootStep::Restart() {
       RebootCommandLine(app_.programPath, app_.currentReboot, app_.totalReboots, app_.delayMinutes);
   const platform::ScopedRegistryKey key(
       *ports_.registry,
-      setup::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
   // After the last restart the report start is registered unless the user
   // asked for no report; then the program does not start again at all.
   const bool furtherRestart = app_.currentReboot <= app_.totalReboots;
@@ -276,14 +267,6 @@ Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
          FormatUnsigned(delayMinutes);
 }
 
-Text ProgramFolder(const Text& programPath) {
-  Text folder = programPath;
-  TrimTrailingBackslashes(folder);
-  const std::size_t last = Find(folder, u"\\", true, -1);
-  if (last > 2) folder.resize(last - 1);
-  return folder;
-}
-
 int RunRebootStep(app::Application& app) {
   RebootStep(app).Run();
   return 0;
@@ -308,7 +291,7 @@ void HandOverToSetup(app::Application& app) {
   platform::Processes& processes = *app.ports().processes;
   // Unquoted and without arguments: a plain start, which shows the setup.
   const platform::ScopedProcess started(
-      processes, LaunchProcess(processes, app.programPath, ProgramFolder(app.programPath),
+      processes, LaunchProcess(processes, app.programPath, FolderOf(app.programPath),
                                platform::ShowCommand::Show, LaunchFlags::NoFsRedirection));
 }
 

@@ -11,7 +11,7 @@
 // sequence.
 #include <cstdint>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::app {
 class Application;
@@ -32,10 +32,6 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 // setup and the steps register and the start-up parses.
 [[nodiscard]] Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
                                      std::uint32_t totalReboots, std::uint32_t delayMinutes);
-
-// The folder the program runs from: trailing backslashes removed, cut before
-// the last backslash when it lies beyond "C:" (otherwise the whole path).
-[[nodiscard]] Text ProgramFolder(const Text& programPath);
 
 // Performs the step for app.currentReboot (parsed from the command line).
 // Returns when the step is over: after the restart request, the report, the

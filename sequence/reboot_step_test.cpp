@@ -28,16 +28,6 @@ TEST(RebootCommandLineTest, HasTheOneShapeThatStartUpParses) {
             u"HKU\\S-1-5-21-1-2-3-1001\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
-TEST(ProgramFolderTest, CutsBeforeTheLastBackslashBeyondTheDrive) {
-  EXPECT_EQ(ProgramFolder(u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe"),
-            u"C:\\Program Files (x86)\\Tarnwick");
-  EXPECT_EQ(ProgramFolder(u"C:\\Tools\\\\"), u"C:");
-  EXPECT_EQ(ProgramFolder(u"C:\\Tarnwick.exe"), u"C:");
-  // A backslash at position 1 or 2 is not cut at: the whole path stays.
-  EXPECT_EQ(ProgramFolder(u"\\Tarnwick.exe"), u"\\Tarnwick.exe");
-  EXPECT_EQ(ProgramFolder(u"Tarnwick.exe"), u"Tarnwick.exe");
-}
-
 class RebootStepTest : public ::testing::Test, public SimulatedMachine {
  protected:
   // The controls of the countdown window as first shown, then closed.

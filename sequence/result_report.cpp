@@ -78,7 +78,7 @@ int ShowResultReport(app::Application& app) {
     (void)settings.Save();
     settings.saveOnClose = false;
     (void)ports.shell->RelaunchElevated(app.programPath, app.commandLine,
-                                        ProgramFolder(app.programPath),
+                                        FolderOf(app.programPath),
                                         platform::ShowCommand::Show);
     return 0;
   }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::app {
 class Application;

@@ -9,7 +9,7 @@
 #include "platform/clock.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::sequence {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "settings/ini_document.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::settings {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::settings {
 

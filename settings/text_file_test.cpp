@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_file_system.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::settings {
 namespace {

@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
+
 namespace twk::ui {
 
-using Text = std::u16string;
 using Handle = std::uintptr_t;  // 0 = none
 using Colour = std::int32_t;    // 0x00BBGGRR; negative = none
 

@@ -1,6 +1,6 @@
 #include "platform/fake/fake_processes.h"
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::platform {
 

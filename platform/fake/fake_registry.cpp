@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::platform {
 namespace {

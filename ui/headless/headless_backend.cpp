@@ -4,7 +4,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::ui {
 namespace {

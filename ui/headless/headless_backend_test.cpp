@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk::ui {
 namespace {

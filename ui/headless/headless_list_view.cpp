@@ -2,7 +2,7 @@
 // as texts so that tests read a list the way a user sees it.
 #include <algorithm>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 #include "ui/headless/headless_backend.h"
 
 namespace twk::ui {

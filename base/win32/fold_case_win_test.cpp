@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/strings.h"
+#include "base/strings.h"
 
 namespace twk {
 namespace {

@@ -7,9 +7,9 @@
 #include <optional>
 
 #include "platform/registry.h"
-#include "settings/strings.h"
+#include "base/strings.h"
 
-namespace twk::setup {
+namespace twk::platform {
 
 // Takes the root off the path: on success the path holds only the subkey
 // (empty when the path named the root alone) and the predefined root is
@@ -31,4 +31,4 @@ namespace twk::setup {
 // to be used.
 [[nodiscard]] bool ToSecurityObjectName(platform::Registry& registry, Text& path);
 
-}  // namespace twk::setup
+}  // namespace twk::platform

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace twk {
+#include "base/text.h"
 
-using Text = std::u16string;
+namespace twk {
 
 // One case-folding rule for every build: the platform C libraries disagree
 // (glibc's towlower folds only ASCII in the default locale).
@@ -27,13 +27,17 @@ inline constexpr unsigned Leading = 1, Trailing = 2, Runs = 4, All = 8;
 void StripWhiteSpace(Text& text, unsigned flags);
 void TrimLeft(Text& text, std::int64_t n);
 void TrimTrailingBackslashes(Text& text);
+// The folder of a path: trailing backslashes removed, cut before the last
+// backslash when that lies beyond the second character (so "C:\\x" gives
+// "C:"); a path without such a backslash is returned whole.
+Text FolderOf(Text path);
 Text Mid(const Text& text, std::int64_t start, std::int64_t count = 0);
 std::vector<Text> Split(const Text& text, const Text& delimiter);
 // occurrence 0 replaces every occurrence, n only the n-th.
 void Replace(Text& text, const Text& search, const Text& replacement, int occurrence = 0,
              bool caseSensitive = true);
 std::int32_t ToInteger(const Text& text);
-Text FormatUnsigned(std::uint32_t value);
+Text FormatUnsigned(std::uint64_t value);
 Text FormatSigned(std::int32_t value);
 void LimitDecimals(Text& text);
 

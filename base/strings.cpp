@@ -1,4 +1,4 @@
-#include "settings/strings.h"
+#include "base/strings.h"
 
 #include <algorithm>
 #include <limits>
@@ -153,6 +153,15 @@ void TrimTrailingBackslashes(Text& text) {
   text.resize(end);
 }
 
+Text FolderOf(Text path) {
+  TrimTrailingBackslashes(path);
+  const std::size_t last = Find(path, u"\\", true, -1);
+  // A backslash at position 1 or 2 is a root ("\\x", "C\\"): the path is
+  // kept whole rather than cut to nothing.
+  if (last > 2) path.resize(last - 1);
+  return path;
+}
+
 Text Mid(const Text& text, std::int64_t start, std::int64_t count) {
   if (start < 1) start = 1;
   if (static_cast<std::uint64_t>(start) > text.size()) return Text();
@@ -222,8 +231,8 @@ std::int32_t ToInteger(const Text& text) {
 
 namespace {
 
-Text FormatMagnitude(std::uint32_t value, bool negative) {
-  char16_t digits[11];
+Text FormatMagnitude(std::uint64_t value, bool negative) {
+  char16_t digits[21];
   std::size_t n = 0;
   do {
     digits[n++] = static_cast<char16_t>(u'0' + value % 10);
@@ -238,7 +247,7 @@ Text FormatMagnitude(std::uint32_t value, bool negative) {
 
 }  // namespace
 
-Text FormatUnsigned(std::uint32_t value) { return FormatMagnitude(value, false); }
+Text FormatUnsigned(std::uint64_t value) { return FormatMagnitude(value, false); }
 
 Text FormatSigned(std::int32_t value) {
   // The magnitude of the minimum does not fit an int32; it does fit uint32.

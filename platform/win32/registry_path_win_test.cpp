@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/win32/win_registry.h"
-#include "setup/registry_path.h"
+#include "platform/registry_path.h"
 
-namespace twk::setup {
+namespace twk::platform {
 namespace {
 
 using platform::KeyAccess::Read;
@@ -242,4 +242,4 @@ TEST_F(RegistryPathWinTest, SecurityObjectNamesAreAcceptedBySecurityFunctions) {
 }
 
 }  // namespace
-}  // namespace twk::setup
+}  // namespace twk::platform

@@ -1,9 +1,8 @@
-#include "setup/registry_path.h"
+#include "platform/registry_path.h"
 
-namespace twk::setup {
+namespace twk::platform {
 namespace {
 
-using platform::RegistryRoot;
 
 struct Alias {
   const char16_t* shortName;
@@ -144,4 +143,4 @@ bool ToSecurityObjectName(platform::Registry& registry, Text& path) {
   return false;
 }
 
-}  // namespace twk::setup
+}  // namespace twk::platform

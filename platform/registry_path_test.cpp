@@ -1,4 +1,4 @@
-#include "setup/registry_path.h"
+#include "platform/registry_path.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,10 @@
 
 #include "platform/fake/fake_registry.h"
 
-namespace twk::setup {
+namespace twk::platform {
 namespace {
 
 using platform::FakeRegistry;
-namespace KeyAccess = platform::KeyAccess;
 using platform::RegistryRoot;
 
 struct Split {
@@ -261,4 +260,4 @@ TEST(ToSecurityObjectNameTest, OtherRootsAndBrokenMachinePrefixesFail) {
 }
 
 }  // namespace
-}  // namespace twk::setup
+}  // namespace twk::platform

@@ -1,4 +1,4 @@
-#include "settings/strings.h"
+#include "base/strings.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +220,7 @@ TEST(FormatNumbers, DecimalWithoutLeadingZeros) {
   EXPECT_EQ(FormatUnsigned(0), u"0");
   EXPECT_EQ(FormatUnsigned(5), u"5");
   EXPECT_EQ(FormatUnsigned(4294967295u), u"4294967295");
+  EXPECT_EQ(FormatUnsigned(18446744073709551615ull), u"18446744073709551615");
   EXPECT_EQ(FormatSigned(-45), u"-45");
   EXPECT_EQ(FormatSigned(0), u"0");
   EXPECT_EQ(FormatSigned(2147483647), u"2147483647");
@@ -248,6 +249,17 @@ TEST(Utf8, RoundTripsAndReplacesWhatHasNoForm) {
   EXPECT_EQ(FromUtf8("\xFFx\xC3"), u"\uFFFDx\uFFFD");
   EXPECT_EQ(FromUtf8("\xC0\x80"), u"\uFFFD\uFFFD");   // overlong
   EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+}
+
+TEST(FolderOfTest, CutsBeforeTheLastBackslashBeyondTheDrive) {
+  EXPECT_EQ(FolderOf(u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe"),
+            u"C:\\Program Files (x86)\\Tarnwick");
+  EXPECT_EQ(FolderOf(u"C:\\Tools\\\\"), u"C:");
+  EXPECT_EQ(FolderOf(u"C:\\Tarnwick.exe"), u"C:");
+  // Roots and bare names are kept whole.
+  EXPECT_EQ(FolderOf(u"\\Tarnwick.exe"), u"\\Tarnwick.exe");
+  EXPECT_EQ(FolderOf(u"Tarnwick.exe"), u"Tarnwick.exe");
+  EXPECT_EQ(FolderOf(u""), u"");
 }
 
 }  // namespace

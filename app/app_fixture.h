@@ -23,7 +23,7 @@ struct AppFixture {
   int setupRuns = 0;
   int stepRuns = 0;
   // Runs inside the mode, with the frame built and the heartbeat going.
-  std::function<void(Application&)> inMode = [](Application&) {};
+  std::function<void(context::StartContext&)> inMode = [](context::StartContext&) {};
 
   AppFixture() {
     ui.SetHeartbeat(20, [this](std::uint32_t ms) { machine.clock.AdvanceMilliseconds(ms); });
@@ -37,24 +37,22 @@ struct AppFixture {
     (void)file.Load(kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();
-    file.saveOnClose = false;
   }
 
   Text Stored(const Text& section, const Text& key) {
     settings::SettingsFile file(machine.files);
     (void)file.Load(kSettingsPath);
-    file.saveOnClose = false;
     return file.GetValueText(section, key);
   }
 
   ModeRunners Recording() {
     ModeRunners modes;
-    modes.setup = [this](Application& a) {
+    modes.setup = [this](context::StartContext& a) {
       ++setupRuns;
       inMode(a);
       return 11;
     };
-    modes.rebootStep = [this](Application& a) {
+    modes.rebootStep = [this](context::StartContext& a) {
       ++stepRuns;
       inMode(a);
       return 22;

@@ -21,20 +21,19 @@ TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
   EXPECT_EQ(Start(u""), 11);
   EXPECT_EQ(setupRuns, 1);
   EXPECT_EQ(stepRuns, 0);
-  EXPECT_EQ(app->runMode(), RunMode::Setup);
-  EXPECT_EQ(app->currentReboot, 0u);
-  EXPECT_EQ(app->totalReboots, 5u);
-  EXPECT_EQ(app->delayMinutes, 5u);
-  EXPECT_EQ(app->commandLine, u"");
-  EXPECT_EQ(app->programPath, u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe");
-  EXPECT_EQ(app->userName, u"alice");
-  EXPECT_EQ(app->userSid, u"S-1-5-21-1004336348-1177238915-682003330-1001");
-  EXPECT_EQ(app->settingsFolder, kSettingsFolder);
-  EXPECT_EQ(app->systemDrive, u"C:");
-  EXPECT_EQ(app->systemDirectory, u"C:\\Windows\\system32");
-  EXPECT_DOUBLE_EQ(app->windowsVersion, 10.0);
-  EXPECT_EQ(app->settings.filePath(), kSettingsPath);
-  EXPECT_TRUE(app->settings.saveOnClose);
+  EXPECT_EQ(app->context().run().currentReboot, 0u);
+  EXPECT_EQ(app->context().run().totalReboots, 5u);
+  EXPECT_EQ(app->context().run().delayMinutes, 5u);
+  EXPECT_EQ(app->context().paths().commandLine, u"");
+  EXPECT_EQ(app->context().paths().programPath, u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe");
+  EXPECT_EQ(app->context().user().name, u"alice");
+  EXPECT_EQ(app->context().user().sid, u"S-1-5-21-1004336348-1177238915-682003330-1001");
+  EXPECT_EQ(app->context().paths().settingsFolder, kSettingsFolder);
+  EXPECT_EQ(app->context().paths().systemDrive, u"C:");
+  EXPECT_EQ(app->context().paths().systemDirectory, u"C:\\Windows\\system32");
+  EXPECT_DOUBLE_EQ(app->context().windowsVersion(), 10.0);
+  EXPECT_EQ(app->context().settings().filePath(), kSettingsPath);
+  EXPECT_TRUE(app->context().settings().savesWhenClosed());
   EXPECT_TRUE(machine.files.FolderExists(kSettingsFolder));
   EXPECT_EQ(machine.identity.administratorQueries, 1);
   // The console user's token went to the folder query and was closed.
@@ -48,10 +47,9 @@ TEST_F(ApplicationTest, RebootStepTakesTheStoredTotalOverTheCommandLine) {
   Store(u"Setup", u"TimesToReboot", u"4");
   EXPECT_EQ(Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:3"), 22);
   EXPECT_EQ(stepRuns, 1);
-  EXPECT_EQ(app->runMode(), RunMode::RebootStep);
-  EXPECT_EQ(app->currentReboot, 2u);
-  EXPECT_EQ(app->totalReboots, 4u);
-  EXPECT_EQ(app->delayMinutes, 3u);
+  EXPECT_EQ(app->context().run().currentReboot, 2u);
+  EXPECT_EQ(app->context().run().totalReboots, 4u);
+  EXPECT_EQ(app->context().run().delayMinutes, 3u);
   // A reboot step makes no administrator test.
   EXPECT_EQ(machine.identity.administratorQueries, 0);
 }
@@ -61,35 +59,33 @@ TEST_F(ApplicationTest, DelayComesFromTheSettingsUnlessTheSwitchGivesOne) {
   for (const char16_t* args :
        {u"/CurrentReboot:3", u"/CurrentReboot:3 /Delay:0", u"/CurrentReboot:3 /Delay:"}) {
     Start(args);
-    EXPECT_EQ(app->delayMinutes, 7u) << ToUtf8(args);
+    EXPECT_EQ(app->context().run().delayMinutes, 7u) << ToUtf8(args);
   }
   Start(u"/CurrentReboot:3 /Delay:12");
-  EXPECT_EQ(app->delayMinutes, 12u);
+  EXPECT_EQ(app->context().run().delayMinutes, 12u);
   Store(u"Setup", u"RebootDelay", u"zero");
   Store(u"Setup", u"TimesToReboot", u"0");
   Start(u"/CurrentReboot:3 /TotalReboots:8");
-  EXPECT_EQ(app->delayMinutes, 5u);
-  EXPECT_EQ(app->totalReboots, 5u);
+  EXPECT_EQ(app->context().run().delayMinutes, 5u);
+  EXPECT_EQ(app->context().run().totalReboots, 5u);
 }
 
 TEST_F(ApplicationTest, OddCommandLinesAreTakenAsTheyAre) {
   // Other letter case: not a switch, so a plain start.
   Start(u"/currentreboot:2");
-  EXPECT_EQ(app->runMode(), RunMode::Setup);
   EXPECT_EQ(setupRuns, 1);
 
   // A negative current restart is a very large one: a reboot step.
   Start(u"/CurrentReboot:-1");
-  EXPECT_EQ(app->runMode(), RunMode::RebootStep);
-  EXPECT_EQ(app->currentReboot, 0xFFFFFFFFu);
+  EXPECT_EQ(app->context().run().currentReboot, 0xFFFFFFFFu);
 
   // Current above total: no correction here.
   Store(u"Setup", u"TimesToReboot", u"2");
   Start(u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
-  EXPECT_EQ(app->currentReboot, 3u);
-  EXPECT_EQ(app->totalReboots, 2u);
-  EXPECT_EQ(app->delayMinutes, 1u);
-  EXPECT_EQ(app->commandLine, u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
+  EXPECT_EQ(app->context().run().currentReboot, 3u);
+  EXPECT_EQ(app->context().run().totalReboots, 2u);
+  EXPECT_EQ(app->context().run().delayMinutes, 1u);
+  EXPECT_EQ(app->context().paths().commandLine, u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
 }
 
 TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
@@ -100,6 +96,10 @@ TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
   EXPECT_EQ(ui.frame(), 0u);
   EXPECT_FALSE(ui.heartbeatRunning());
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
+
+  // Nothing of the file is read or written: it stays byte for byte as the
+  // running instance last saved it, even though that one saves again later.
+  EXPECT_FALSE(machine.files.Exists(kSettingsPath));
 
   // A hidden window of a dying instance does not stop the start.
   ui.SetExistingInstance(ui::InstanceLookup::WasHidden);
@@ -126,38 +126,60 @@ TEST_F(ApplicationTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) 
   EXPECT_EQ(machine.shell.relaunches.back().directory, u"C:");
 }
 
-TEST_F(ApplicationTest, WithoutAConsoleUserTheDefaultProfileIsUsed) {
+TEST_F(ApplicationTest, WithoutAConsoleUserTheProcessUserIsUsed) {
+  // A remote session or a start by a script: nobody at the console, but the
+  // program runs as a real user, whose folder and Run key it takes.
   machine.identity.consoleUser.reset();
+  platform::FakeIdentity::ConsoleUser admin;
+  admin.name = u"ops";
+  admin.sid = u"S-1-5-21-7-7-7-1107";
+  admin.token = 0x7002;
+  machine.identity.processUser = admin;
+  machine.system.machine.appData[0x7002] = u"C:\\Users\\ops\\AppData\\Roaming";
   Start(u"");
-  EXPECT_EQ(app->userName, u"");
-  EXPECT_EQ(app->userSid, u"");
-  EXPECT_EQ(app->settingsFolder, u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
+  EXPECT_EQ(app->context().user().name, u"ops");
+  EXPECT_EQ(app->context().user().sid, u"S-1-5-21-7-7-7-1107");
+  EXPECT_EQ(app->context().paths().settingsFolder, u"C:\\Users\\ops\\AppData\\Roaming\\Tarnwick");
+  EXPECT_EQ(machine.identity.OpenTokens(), 0);
+  EXPECT_EQ(machine.identity.badCloses, 0);
+}
+
+TEST_F(ApplicationTest, WithoutAnyKnownUserTheDefaultProfileIsUsed) {
+  machine.identity.consoleUser.reset();
+  machine.identity.processUser.reset();
+  Start(u"");
+  EXPECT_EQ(app->context().user().name, u"");
+  EXPECT_EQ(app->context().user().sid, u"");
+  EXPECT_EQ(app->context().paths().settingsFolder, u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
   EXPECT_EQ(machine.system.appDataTokens,
             std::vector<platform::TokenHandle>{platform::kDefaultUserToken});
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
 
 TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
-  inMode = [](Application& a) { a.settings.SetValue(u"Setup", u"PlayWarningSound", u"1"); };
+  inMode = [](context::StartContext& a) { a.settings().SetValue(u"Setup", u"PlayWarningSound", u"1"); };
   Start(u"");
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"");
   app.reset();
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"1");
 
-  // A mode that cleared the flag (before a restart) is not saved again.
-  inMode = [](Application& a) {
-    a.settings.SetValue(u"Setup", u"PlayWarningSound", u"0");
-    a.settings.saveOnClose = false;
+  // A mode that saved for good (before a restart or a hand-over) is not
+  // saved again: later edits stay in memory.
+  inMode = [](context::StartContext& a) {
+    a.settings().SetValue(u"Setup", u"PlayWarningSound", u"0");
+    EXPECT_TRUE(a.settings().SaveNow());
+    a.settings().SetValue(u"Setup", u"PlayWarningSound", u"2");
   };
   Start(u"");
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
   app.reset();
-  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"1");
+  EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
 }
 
 TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
-  inMode = [this](Application& a) {
+  inMode = [this](context::StartContext& a) {
     const ui::Handle frame = ui.frame();
-    ASSERT_EQ(frame, a.mainFrame.handle());
+    ASSERT_EQ(frame, a.frame().handle());
     const auto* w = ui.Find(frame);
     EXPECT_EQ(w->className, u"TWK_GUI_CLASS");
     EXPECT_EQ(w->text, u"Tarnwick");
@@ -168,7 +190,7 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     EXPECT_NE(w->background, 0u);
     EXPECT_TRUE(ui.heartbeatRunning());
 
-    const auto at = [&](int id) { return *ui.Find(a.mainFrame.Control(id)->window); };
+    const auto at = [&](int id) { return *ui.Find(a.frame().Control(id)->window); };
     const auto& band = at(1);
     EXPECT_EQ(band.className, u"_WINSUB_ WINDOW");
     EXPECT_EQ((std::vector<int>{band.x, band.y, band.width, band.height}),
@@ -181,21 +203,21 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     EXPECT_EQ(ui.ResourceIdOf(icon.image), 107);
     EXPECT_EQ(ui.FindObject(icon.image)->width, 64);
 
-    const auto& title = at(a.titleId);
-    EXPECT_EQ(a.titleId, 3);
+    const auto& title = at(a.frame().header().title);
+    EXPECT_EQ(a.frame().header().title, 3);
     EXPECT_EQ((std::vector<int>{title.x, title.y, title.width, title.height}),
               (std::vector<int>{78, 12, 450, 28}));
     EXPECT_EQ(title.font.points, 14.0);
     EXPECT_EQ(title.font.weight, 800);
-    EXPECT_EQ(a.mainFrame.Control(a.titleId)->textColour, 0xFFFFFF);
-    EXPECT_EQ(a.mainFrame.Control(a.titleId)->backColour, -1);
+    EXPECT_EQ(a.frame().Control(a.frame().header().title)->textColour, 0xFFFFFF);
+    EXPECT_EQ(a.frame().Control(a.frame().header().title)->backColour, -1);
 
-    const auto& minimize = at(a.minimizeId);
+    const auto& minimize = at(a.frame().header().minimize);
     EXPECT_EQ((std::vector<int>{minimize.x, minimize.y, minimize.width, minimize.height}),
               (std::vector<int>{535, 5, 24, 24}));
     EXPECT_EQ(minimize.tip, u"Minimize this dialog box");
-    EXPECT_EQ(at(a.closeId).x, 569);
-    EXPECT_EQ(at(a.closeId).tip, u"Close this dialog box");
+    EXPECT_EQ(at(a.frame().header().close).x, 569);
+    EXPECT_EQ(at(a.frame().header().close).tip, u"Close this dialog box");
 
     const struct {
       int id;
@@ -203,10 +225,10 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
       const char16_t* text;
       const char16_t* tip;
     } links[] = {
-        {a.homeLinkId, 80, 200, u"Powered by <a>Tarnwick Software</a>.", u"Visit our website"},
-        {a.updateLinkId, 320, 160, u"<a>Check for updates</a>",
+        {a.frame().header().homeLink, 80, 200, u"Powered by <a>Tarnwick Software</a>.", u"Visit our website"},
+        {a.frame().header().updateLink, 320, 160, u"<a>Check for updates</a>",
          u"Check if a new version of this application is available"},
-        {a.helpLinkId, 500, 100, u"<a>Online help</a>", u"Go to the online help page now"},
+        {a.frame().header().helpLink, 500, 100, u"<a>Online help</a>", u"Go to the online help page now"},
     };
     for (const auto& l : links) {
       const auto& link = at(l.id);
@@ -218,23 +240,23 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
       EXPECT_EQ(link.font.points, 11.0);
       EXPECT_TRUE(link.linkPrepared);
       EXPECT_EQ(link.eraseBrush, band.eraseBrush);
-      EXPECT_EQ(a.mainFrame.Control(l.id)->backColour, 0);
+      EXPECT_EQ(a.frame().Control(l.id)->backColour, 0);
     }
     // Mode controls go to the frame itself, in Arial 11 and default colours.
-    const int next = a.mainFrame.CreateLabel(u"mode", 30, 110, 425, 18);
+    const int next = a.frame().CreateLabel(u"mode", 30, 110, 425, 18);
     EXPECT_EQ(at(next).parent, frame);
     EXPECT_EQ(at(next).font.points, 11.0);
-    EXPECT_EQ(a.mainFrame.Control(next)->backColour, -1);
-    EXPECT_EQ(ui.FindObject(a.checkedImage)->flags, 1u);
-    EXPECT_EQ(ui.FindObject(a.uncheckedImage)->flags, 0u);
+    EXPECT_EQ(a.frame().Control(next)->backColour, -1);
+    EXPECT_EQ(ui.FindObject(a.frame().checkedImage())->flags, 1u);
+    EXPECT_EQ(ui.FindObject(a.frame().uncheckedImage())->flags, 0u);
   };
   Start(u"");
   EXPECT_EQ(setupRuns, 1);
 }
 
 TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
-  inMode = [](Application& a) {
-    a.mainFrame.CreateImageCheckBox(u" Box", 30, 150, 450, true, a.checkedImage, a.uncheckedImage);
+  inMode = [](context::StartContext& a) {
+    a.frame().CreateImageCheckBox(u" Box", 30, 150, 450, true, a.frame().checkedImage(), a.frame().uncheckedImage());
   };
   Start(u"");
   EXPECT_GT(ui.LiveObjects(), 0u);
@@ -253,7 +275,7 @@ TEST_F(ApplicationTest, ProductModesShowTheirTitleAndEndOnClose) {
     ui.AfterWakes(5, [this] { ui.Close(); });
     EXPECT_EQ(app->Run(0, args, 1), 0);
     EXPECT_EQ(ui.TextOf(ui.frame()), title);
-    EXPECT_EQ(app->mainFrame.GetControlText(app->titleId), title);
+    EXPECT_EQ(app->context().frame().GetControlText(app->context().frame().header().title), title);
     EXPECT_TRUE(ui.Find(ui.frame())->visible);
   }
 }

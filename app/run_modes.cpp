@@ -1,33 +1,32 @@
 #include "app/run_modes.h"
 
+#include "app/application.h"
 #include "sequence/reboot_step.h"
 
 namespace twk::app {
 
-Text SetupTitle(const Application& app) { return app.productTitle + u" - Setup"; }
-
-Text RebootStepTitle(const Application& app) {
-  return app.productTitle + u" - Reboot " + FormatUnsigned(app.currentReboot) + u" of " +
-         FormatUnsigned(app.totalReboots);
-}
-
-int RunTitleOnlyMode(Application& app, const Text& title) {
-  app.mainFrame.SetControlText(app.titleId, title);
-  app.mainFrame.SetTitle(title);
-  app.mainFrame.Show(ui::show::Normal);
+int RunTitleOnlyMode(context::StartContext& start, const Text& title) {
+  start.frame().ShowTitle(title);
+  start.frame().Show(ui::show::Normal);
   for (;;) {
-    app.NextEvent(mode::Wait);
-    if (app.eventSlot.eventId == ui::event::CloseRequest) return 0;
+    start.pump().NextEvent(context::PumpMode::Wait);
+    if (start.pump().event().eventId == ui::event::CloseRequest) return 0;
   }
 }
 
-ModeRunners ProductModes() {
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
+  ModeRunners modes;
   // The setup window is not built yet: until it is, that mode shows its
   // title and waits for the close request.
-  ModeRunners modes;
-  modes.setup = [](Application& app) { return RunTitleOnlyMode(app, SetupTitle(app)); };
-  modes.rebootStep = [](Application& app) { return sequence::RunRebootStep(app); };
+  modes.setup = [](context::StartContext& start) {
+    return RunTitleOnlyMode(start, Text(context::kProductTitle) + u" - Setup");
+  };
+  modes.rebootStep = [postOperations](context::StartContext& start) {
+    return sequence::RunRebootStep(start, postOperations);
+  };
   return modes;
 }
+
+ModeRunners ProductModes() { return ProductModes(sequence::ReportPostOperations{}); }
 
 }  // namespace twk::app

@@ -14,6 +14,10 @@ class Clock {
   // Whole seconds since 1601-01-01 00:00 local time, truncated; 0 when the
   // platform could not convert the time (callers treat 0 as "no reading").
   [[nodiscard]] virtual std::uint64_t CurrentSecond() = 0;
+  // Milliseconds of a monotonic counter (GetTickCount64): a cheap reading
+  // that tells a loop when the wall clock's second can have changed, so that
+  // the costly local-time reading is only taken then.
+  [[nodiscard]] virtual std::uint64_t TickMilliseconds() = 0;
 };
 
 }  // namespace twk::platform

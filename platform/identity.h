@@ -44,7 +44,13 @@ class Identity {
   // The caller releases a returned token with CloseToken.
   [[nodiscard]] virtual TokenHandle GetConsoleUser(std::u16string& name,
                                                    std::u16string* sidText) = 0;
-  // Releases a token from GetConsoleUser; kNoToken and kDefaultUserToken are
+  // The account this process runs as, in the same shape as GetConsoleUser:
+  // the fallback when nobody is at the console (a remote session, a service
+  // start), so that the settings and the Run value still belong to a real
+  // user rather than to the default profile.
+  [[nodiscard]] virtual TokenHandle GetProcessUser(std::u16string& name,
+                                                   std::u16string* sidText) = 0;
+  // Releases a token from GetConsoleUser or GetProcessUser; kNoToken and kDefaultUserToken are
   // not tokens and are ignored.
   virtual void CloseToken(TokenHandle token) = 0;
 

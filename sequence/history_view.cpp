@@ -3,7 +3,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/application.h"
+#include "ui/toolkit_window.h"
 #include "settings/catalogue.h"
 
 namespace twk::sequence {
@@ -29,9 +29,7 @@ std::optional<std::int32_t> HistoryAverage(std::int64_t sum, std::int32_t count)
   return static_cast<std::int32_t>(average < kMin ? kMin : average > kMax ? kMax : average);
 }
 
-int ShowRebootHistory(app::Application& app) {
-  ui::ToolkitWindow& frame = app.mainFrame;
-  const settings::SettingsFile& settings = app.settings;
+int ShowRebootHistory(ui::ToolkitWindow& frame, const settings::SettingsFile& settings) {
 
   frame.SetFont(u"Lucida console", 10, 400);
   const int list = frame.CreateListView(20, 180, 560, 230, kListStyle, kClientEdge);

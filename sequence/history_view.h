@@ -8,8 +8,8 @@
 
 #include "settings/ini_document.h"
 
-namespace twk::app {
-class Application;
+namespace twk::ui {
+class ToolkitWindow;
 }
 
 namespace twk::sequence {
@@ -22,6 +22,6 @@ namespace twk::sequence {
 
 // Creates the list in the frame and fills it. Returns the number of rows
 // whose time column was set, the average row included.
-int ShowRebootHistory(app::Application& app);
+int ShowRebootHistory(ui::ToolkitWindow& frame, const settings::SettingsFile& settings);
 
 }  // namespace twk::sequence

@@ -32,7 +32,7 @@ class HistoryViewTest : public ::testing::Test, public app::apptest::AppFixture 
   void ShowWith(const std::vector<Text>& lines) {
     app.reset();  // its tear-down would save over the file
     ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, FileBytes(lines)));
-    inMode = [this](app::Application& a) { result = ShowRebootHistory(a); };
+    inMode = [this](context::StartContext& a) { result = ShowRebootHistory(a.frame(), a.settings()); };
     Start(u"");
   }
   const ui::HeadlessBackend::Window& List() {

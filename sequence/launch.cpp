@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/application.h"
+#include "context/event_pump.h"
 #include "ui/event_slot.h"
 
 namespace twk::sequence {
@@ -43,15 +43,14 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
   return process;
 }
 
-int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
-                  const Text& workingDirectory) {
-  platform::Processes& processes = *app.ports().processes;
+int LaunchAndWait(context::EventPump& pump, platform::Processes& processes,
+                  const Text& commandLine, int showCommand, const Text& workingDirectory) {
   platform::ScopedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
                                                            showCommand, LaunchFlags::None));
   if (!process) return WaitResult::NotStarted;
 
-  ui::EventSlot& slot = app.eventSlot;
-  app.NextEvent(app::mode::Wait);
+  ui::EventSlot& slot = pump.slot();
+  pump.NextEvent(context::PumpMode::Wait);
   while (true) {
     // A loop that can no longer fetch (the message loop has ended) is as
     // good as closed: waiting on would spin until the program ends.
@@ -66,12 +65,11 @@ int LaunchAndWait(app::Application& app, const Text& commandLine, int showComman
     }
     // Only an activated control (a positive id) can be the cancel control:
     // with no cancel control (id 0) a plain wake-up must not cancel.
-    if (slot.sourceWindow == &app.mainFrame && slot.eventId > 0 &&
-        slot.eventId == app.cancelControlId) {
+    if (pump.IsFrameControl(pump.cancelControl())) {
       slot.eventId = ui::event::None;
       return WaitResult::Cancelled;
     }
-    app.NextEvent(app::mode::Wait);
+    pump.NextEvent(context::PumpMode::Wait);
   }
 }
 

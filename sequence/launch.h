@@ -8,8 +8,8 @@
 #include "platform/processes.h"
 #include "base/strings.h"
 
-namespace twk::app {
-class Application;
+namespace twk::context {
+class EventPump;
 }
 
 namespace twk::sequence {
@@ -48,10 +48,11 @@ inline constexpr int Cancelled = 3;   // the user activated the cancel control; 
 
 // Launches without touching file-system redirection and waits for the
 // process to end, fetching events meanwhile: every event is handled by the
-// pump as usual. The control app.cancelControlId of the main frame cancels
-// the wait (its event is then cleared from the slot so that the caller does
-// not act on it again). Nothing is ever terminated here.
-[[nodiscard]] int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
+// pump as usual. The pump's cancel control on the main frame cancels the wait
+// (its event is then cleared from the slot so that the caller does not act on
+// it again). Nothing is ever terminated here.
+[[nodiscard]] int LaunchAndWait(context::EventPump& pump, platform::Processes& processes,
+                                const Text& commandLine, int showCommand,
                                 const Text& workingDirectory);
 
 }  // namespace twk::sequence

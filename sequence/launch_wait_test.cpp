@@ -9,7 +9,6 @@
 namespace twk::sequence {
 namespace {
 
-using app::Application;
 using platform::FakeProcesses;
 
 class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixture {
@@ -18,13 +17,13 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
 
   // Runs body inside a mode whose frame is shown and whose Start button is
   // the cancel control; the frame's activation has been fetched already.
-  void InMode(std::function<void(Application&)> body) {
-    inMode = [this, body](Application& a) {
-      startButton = a.mainFrame.CreateButton(u"  Start operation", 400, 420, 180, 36);
-      otherButton = a.mainFrame.CreateButton(u"  Backup now", 20, 420, 180, 36);
-      a.cancelControlId = startButton;
-      a.mainFrame.Show(1);
-      a.NextEvent(app::mode::Wait);
+  void InMode(std::function<void(context::StartContext&)> body) {
+    inMode = [this, body](context::StartContext& a) {
+      startButton = a.frame().CreateButton(u"  Start operation", 400, 420, 180, 36);
+      otherButton = a.frame().CreateButton(u"  Backup now", 20, 420, 180, 36);
+      a.pump().SetCancelControl(startButton);
+      a.frame().Show(1);
+      a.pump().NextEvent(context::PumpMode::Wait);
       body(a);
     };
     Start(u"");
@@ -46,7 +45,7 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
     return plan;
   }
   std::uint32_t LastId() const { return machine.processes.launches().back().id; }
-  ui::Handle Window(Application& a, int id) { return a.mainFrame.Control(id)->window; }
+  ui::Handle Window(context::StartContext& a, int id) { return a.frame().Control(id)->window; }
 
   int startButton = 0;
   int otherButton = 0;
@@ -54,11 +53,11 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
 
 TEST_F(LaunchAndWaitTest, WaitsUntilTheProcessEndsWhileTheWindowKeepsWorking) {
   Plan(u"rundll32", RunsFor(3, 5));
-  InMode([this](Application& a) {
+  InMode([this](context::StartContext& a) {
     const std::uint64_t before = machine.clock.milliseconds();
     // Other controls are handled as usual and do not end the wait.
     ui.AfterWakes(10, [&] { ui.Click(Window(a, otherButton)); });
-    const int result = LaunchAndWait(a, u"Rundll32.exe advapi32.dll,ProcessIdleTasks", 5,
+    const int result = LaunchAndWait(a.pump(), machine.processes, u"Rundll32.exe advapi32.dll,ProcessIdleTasks", 5,
                                      u"C:\\Windows\\System32");
     EXPECT_EQ(result, WaitResult::Ended);
     EXPECT_GE(machine.clock.milliseconds() - before, 3000u);
@@ -73,8 +72,8 @@ TEST_F(LaunchAndWaitTest, WaitsUntilTheProcessEndsWhileTheWindowKeepsWorking) {
 
 TEST_F(LaunchAndWaitTest, TheWaitLeavesRedirectionAlone) {
   machine.processes.SetMachine(true, true);
-  InMode([this](Application& a) {
-    EXPECT_EQ(LaunchAndWait(a, u"C:\\Windows\\System32\\defrag.exe C: /U", 0, u""),
+  InMode([this](context::StartContext& a) {
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"C:\\Windows\\System32\\defrag.exe C: /U", 0, u""),
               WaitResult::Ended);
   });
   EXPECT_FALSE(machine.processes.launches().back().redirectionOff);
@@ -85,20 +84,20 @@ TEST_F(LaunchAndWaitTest, AProcessThatCannotStartReportsNotStarted) {
   FakeProcesses::Plan refuse;
   refuse.failToStart = true;
   Plan(u"defrag", refuse);
-  InMode([this](Application& a) {
+  InMode([this](context::StartContext& a) {
     const std::uint64_t wakes = ui.wakes();
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::NotStarted);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::NotStarted);
     EXPECT_EQ(ui.wakes(), wakes) << "no event is fetched";
-    EXPECT_EQ(LaunchAndWait(a, u"", 0, u""), WaitResult::NotStarted);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"", 0, u""), WaitResult::NotStarted);
   });
 }
 
 TEST_F(LaunchAndWaitTest, TheCancelControlEndsTheWaitAndIsClearedFromTheSlot) {
   Plan(u"defrag", RunsUntilEnded());
-  InMode([this](Application& a) {
+  InMode([this](context::StartContext& a) {
     ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Cancelled);
-    EXPECT_EQ(a.eventSlot.eventId, 0);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Cancelled);
+    EXPECT_EQ(a.pump().slot().eventId, 0);
     EXPECT_TRUE(machine.processes.IsRunning(LastId())) << "never terminated";
   });
   EXPECT_EQ(machine.processes.openHandleCount(), 0u);
@@ -106,10 +105,10 @@ TEST_F(LaunchAndWaitTest, TheCancelControlEndsTheWaitAndIsClearedFromTheSlot) {
 
 TEST_F(LaunchAndWaitTest, ACloseRequestEndsTheWaitAndLeavesTheProcessRunning) {
   Plan(u"defrag", RunsUntilEnded());
-  InMode([this](Application& a) {
+  InMode([this](context::StartContext& a) {
     ui.AfterWakes(25, [&] { ui.Close(); });
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Closing);
-    EXPECT_EQ(a.eventSlot.eventId, ui::event::CloseRequest) << "left for the caller's loop";
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Closing);
+    EXPECT_EQ(a.pump().slot().eventId, ui::event::CloseRequest) << "left for the caller's loop";
     EXPECT_TRUE(machine.processes.IsRunning(LastId()));
   });
   EXPECT_EQ(machine.processes.openHandleCount(), 0u);
@@ -117,34 +116,34 @@ TEST_F(LaunchAndWaitTest, ACloseRequestEndsTheWaitAndLeavesTheProcessRunning) {
 
 TEST_F(LaunchAndWaitTest, AnEndedMessageLoopEndsTheWaitInsteadOfSpinning) {
   Plan(u"defrag", RunsUntilEnded());
-  InMode([this](Application& a) {
+  InMode([this](context::StartContext& a) {
     ui.AfterWakes(5, [&] { ui.Post(0, ui::msg::Quit); });
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Closing);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Closing);
     EXPECT_FALSE(ui.wakeLimitReached());
   });
 }
 
 TEST_F(LaunchAndWaitTest, AnEndInThePassOfTheCancelClickCountsAsTheEnd) {
-  Application* running = nullptr;
+  context::StartContext* running = nullptr;
   FakeProcesses::Plan endsWithTheClick = RunsUntilEnded();
   // The process is seen ending in the very pass that delivers the click.
   endsWithTheClick.endsWhen = [&] {
-    return running != nullptr && running->eventSlot.eventId == startButton;
+    return running != nullptr && running->pump().slot().eventId == startButton;
   };
   Plan(u"defrag", endsWithTheClick);
-  InMode([&](Application& a) {
+  InMode([&](context::StartContext& a) {
     running = &a;
     ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
   });
 }
 
 TEST_F(LaunchAndWaitTest, WithoutACancelControlOnlyTheEndOrACloseStopsTheWait) {
   Plan(u"defrag", RunsFor(2));
-  InMode([this](Application& a) {
-    a.cancelControlId = 0;
+  InMode([this](context::StartContext& a) {
+    a.pump().SetCancelControl(0);
     ui.AfterWakes(10, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
   });
 }
 
@@ -152,8 +151,8 @@ TEST_F(LaunchAndWaitTest, AnUnreadableExitCodeCountsAsTheEnd) {
   FakeProcesses::Plan unreadable = RunsUntilEnded();
   unreadable.exitCodeQueryFails = true;
   Plan(u"defrag", unreadable);
-  InMode([this](Application& a) {
-    EXPECT_EQ(LaunchAndWait(a, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+  InMode([this](context::StartContext& a) {
+    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
     EXPECT_TRUE(machine.processes.IsRunning(LastId()));
   });
 }

@@ -1,19 +1,20 @@
 #include "sequence/reboot_step.h"
 
-#include "app/application.h"
-#include "app/run_modes.h"
+#include "context/start_context.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
+#include "platform/port_handle.h"
 #include "platform/power.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
+#include "platform/registry_path.h"
 #include "platform/system_info.h"
 #include "sequence/history_view.h"
 #include "sequence/launch.h"
 #include "sequence/result_report.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
-#include "platform/registry_path.h"
+#include "ui/resource_ids.h"
 
 namespace twk::sequence {
 namespace {
@@ -21,16 +22,18 @@ namespace {
 namespace key = settings::key;
 namespace section = settings::section;
 
+using OwnedKey =
+    platform::PortHandle<platform::Registry, platform::RegistryKey, &platform::Registry::CloseKey>;
+using OwnedProcess = platform::PortHandle<platform::Processes, platform::ProcessHandle,
+                                          &platform::Processes::Close>;
+
 // Opened, never created: a Run key that is not there is not ours to make.
 constexpr std::uint32_t kRunKeyAccess = platform::KeyAccess::ReadWrite;  // 0x2001F
 
-constexpr int kPauseImage = 142;
-constexpr int kResumeImage = 143;
-constexpr int kProgramIcon = 107;
-constexpr int kButtonImageSize = 24;
-constexpr int kHandCursor = 32649;              // IDC_HAND
-constexpr std::uint32_t kCentred = 0x0001;      // SS_CENTER
-constexpr std::uint32_t kTabStop = 0x00010000;  // WS_TABSTOP
+// After the wall clock's second has changed, the next change is a second
+// away: until shortly before it, a wake-up of the countdown reads only the
+// cheap tick counter.
+constexpr std::uint64_t kQuietAfterSecondMs = 900;
 
 const Text kPaused = u"PAUSED";
 const Text kSeconds = u"seconds.";
@@ -38,21 +41,15 @@ const Text kPressResume = u"press 'Resume'";
 const Text kPauseCaption = u"  Pause";
 const Text kResumeCaption = u"  Resume";
 
-// Drains the queue without waiting and without the dialog manager: plain
-// dispatch, as PeekMessageW with PM_REMOVE and DispatchMessageW do.
-void DispatchPending(ui::WindowBackend& ui) {
-  ui::Message m;
-  for (;;) {
-    const ui::FetchResult fetched = ui.FetchMessage(false, m);
-    if (fetched != ui::FetchResult::Message && fetched != ui::FetchResult::Quit) return;
-    ui.DispatchFetched(m, nullptr);
-  }
-}
-
 class RebootStep {
  public:
-  explicit RebootStep(app::Application& app)
-      : app_(app), ports_(app.ports()), frame_(app.mainFrame), settings_(app.settings) {}
+  RebootStep(context::StartContext& start, const ReportPostOperations& postOperations)
+      : start_(start),
+        ports_(start.ports()),
+        frame_(start.frame()),
+        pump_(start.pump()),
+        settings_(start.settings()),
+        postOperations_(postOperations) {}
 
   void Run();
 
@@ -65,13 +62,15 @@ class RebootStep {
   void Tick();
   void TogglePause();
   void Restart();
-  void Close();
+  bool RegisterNextStart();
 
-  app::Application& app_;
+  context::StartContext& start_;
   const platform::Ports& ports_;
-  ui::ToolkitWindow& frame_;
+  context::MainFrame& frame_;
+  context::EventPump& pump_;
   settings::SettingsFile& settings_;
-  platform::ScopedRegistryKey runKey_;
+  const ReportPostOperations& postOperations_;
+  OwnedKey runKey_;
 
   int countdownId_ = 0;
   int rightLabelId_ = 0;
@@ -81,6 +80,7 @@ class RebootStep {
 
   std::uint64_t remaining_ = 0;
   std::uint64_t lastSecond_ = 0;
+  std::uint64_t nextReadingTick_ = 0;  // 0: read the wall clock at every wake-up
   bool paused_ = false;
   bool soundOn_ = false;
   Text soundPath_;
@@ -93,17 +93,17 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = platform::ScopedRegistryKey(
-      *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+  runKey_ = OwnedKey(*ports_.registry,
+                     platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid),
+                                                kRunKeyAccess));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
 
   // Unsigned: a negative /CurrentReboot: is above every total and goes
   // straight to the report.
-  if (app_.currentReboot > app_.totalReboots) {
-    ShowResultReport(app_);
+  if (start_.run().currentReboot > start_.run().totalReboots) {
+    ShowResultReport(start_, postOperations_);
     return;
   }
 
@@ -114,58 +114,63 @@ void RebootStep::Run() {
       Restart();
       break;
     case Outcome::Setup:
-      HandOverToSetup(app_);  // saves as Close does
+      HandOverToSetup(start_);  // saves as Close does
       break;
     case Outcome::Close:
-      Close();
+      (void)settings_.SaveNow();
       break;
   }
 }
 
 void RebootStep::RecordBootUp() {
+  // A number that names no restart of this sequence (typed by hand, or
+  // damaged) measures nothing: its "duration" would poison the history and
+  // its average.
+  if (!start_.MeasuresARestart()) return;
   // First thing, before anything is shown: the measurement ends here.
-  if (app_.currentReboot == 2) {
-    RecordTimeStamp(settings_, *ports_.clock, app_.currentReboot, TimeStampKind::FirstBootUp);
+  const std::uint32_t current = start_.run().currentReboot;
+  if (current == 2) {
+    RecordTimeStamp(settings_, *ports_.clock, current, TimeStampKind::FirstBootUp);
   } else {
-    RecordRebootDuration(settings_, *ports_.clock, app_.currentReboot, 0);
+    RecordRebootDuration(settings_, *ports_.clock, current, 0);
   }
 }
 
 void RebootStep::CreateCountdownWindow() {
-  const Text title = app::RebootStepTitle(app_);
-  frame_.SetControlText(app_.titleId, title);
-  frame_.SetTitle(title);
+  const context::RunNumbers& run = start_.run();
+  frame_.ShowTitle(Text(context::kProductTitle) + u" - Reboot " +
+                   FormatUnsigned(run.currentReboot) + u" of " + FormatUnsigned(run.totalReboots));
 
   frame_.SetFont(u"Arial", 16, 800);
   frame_.CreateLabel(u"Next reboot in", 20, 105, 160, 25);
   frame_.SetFont(u"Arial", 32, 800);
-  countdownId_ = frame_.CreateLabel(Text(), 180, 90, 230, 50, kCentred);
+  countdownId_ = frame_.CreateLabel(Text(), 180, 90, 230, 50, ui::style::Centred);
   frame_.SetFont(u"Arial", 16, 800);
-  rightLabelId_ = frame_.CreateLabel(kSeconds, 410, 105, 190, 25, kCentred);
+  rightLabelId_ = frame_.CreateLabel(kSeconds, 410, 105, 190, 25, ui::style::Centred);
 
   frame_.SetFont(u"Arial", 10, 400);
   const bool soundChecked =
       settings::ReadInteger(settings_, section::Setup, key::PlayWarningSound) != 0;
-  soundBoxId_ =
-      frame_.CreateImageCheckBox(u" Play a sound each of the last 10 seconds before rebooting.", 30,
-                                 150, 450, soundChecked, app_.checkedImage, app_.uncheckedImage);
+  soundBoxId_ = frame_.CreateImageCheckBox(
+      u" Play a sound each of the last 10 seconds before rebooting.", 30, 150, 450, soundChecked,
+      frame_.checkedImage(), frame_.uncheckedImage());
 
-  ShowRebootHistory(app_);
+  ShowRebootHistory(frame_, settings_);
 
   frame_.SetFont(u"Arial", 12, 800);
-  pauseId_ = frame_.CreateButton(kPauseCaption, 260, 420, 150, 36, kTabStop);
-  SetButtonImage(app_, pauseId_, kPauseImage);
-  frame_.SetControlCursor(pauseId_, kHandCursor);
-  setupId_ = frame_.CreateButton(u"  Setup", 430, 420, 150, 36, kTabStop);
-  SetButtonIcon(app_, setupId_, kProgramIcon);
-  frame_.SetControlCursor(setupId_, kHandCursor);
+  pauseId_ = frame_.CreateButton(kPauseCaption, 260, 420, 150, 36, ui::style::TabStop);
+  frame_.SetButtonImage(pauseId_, ui::resource::PauseImage);
+  frame_.SetControlCursor(pauseId_, ui::cursor::Hand);
+  setupId_ = frame_.CreateButton(u"  Setup", 430, 420, 150, 36, ui::style::TabStop);
+  frame_.SetButtonIcon(setupId_, ui::resource::ProgramIcon);
+  frame_.SetControlCursor(setupId_, ui::cursor::Hand);
 
   soundPath_ = ports_.system->WindowsFolder() + u"\\media\\ding.wav";
   soundOn_ = frame_.IsControlChecked(soundBoxId_);
 
   lastSecond_ = ports_.clock->CurrentSecond();
   // Multiplied in 32 bits, as the delay is a 32-bit number of minutes.
-  remaining_ = static_cast<std::uint32_t>(app_.delayMinutes * 60u);
+  remaining_ = static_cast<std::uint32_t>(run.delayMinutes * 60u);
   frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
 
   frame_.Show(ui::show::Normal);
@@ -173,11 +178,15 @@ void RebootStep::CreateCountdownWindow() {
 
 void RebootStep::Tick() {
   if (paused_) return;
+  // Most wake-ups fall between two seconds: they cost one counter reading.
+  const std::uint64_t tick = ports_.clock->TickMilliseconds();
+  if (tick < nextReadingTick_) return;
   const std::uint64_t now = ports_.clock->CurrentSecond();
   if (now == lastSecond_) return;
   // One second per pass however long the pass took: a clock set forward (or
   // back) costs one second of the countdown, not the jump.
   lastSecond_ = now;
+  nextReadingTick_ = tick + kQuietAfterSecondMs;
   // Never below 0: a delay whose seconds wrap to 0 in 32 bits starts at 0
   // and must restart, not count down from the top of the 64-bit range.
   if (remaining_ > 0) --remaining_;
@@ -191,67 +200,82 @@ void RebootStep::TogglePause() {
     frame_.SetControlText(countdownId_, kPaused);
     frame_.SetControlText(rightLabelId_, kPressResume);
     frame_.SetControlText(pauseId_, kResumeCaption);
-    SetButtonImage(app_, pauseId_, kResumeImage);
+    frame_.SetButtonImage(pauseId_, ui::resource::StartImage);
   } else {
     // The time spent paused does not count.
     lastSecond_ = ports_.clock->CurrentSecond();
+    nextReadingTick_ = 0;
     frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
     frame_.SetControlText(rightLabelId_, kSeconds);
     frame_.SetControlText(pauseId_, kPauseCaption);
-    SetButtonImage(app_, pauseId_, kPauseImage);
+    frame_.SetButtonImage(pauseId_, ui::resource::PauseImage);
   }
 }
 
 RebootStep::Outcome RebootStep::CountDown() {
   // No timer of its own: the heartbeat wakes the pump at least every 20 ms.
   for (;;) {
-    app_.NextEvent(app::mode::Wait);
+    pump_.NextEvent(context::PumpMode::Wait);
     Tick();
     if (remaining_ == 0) return Outcome::Restart;
 
-    const ui::EventSlot& event = app_.eventSlot;
-    if (event.eventId == ui::event::CloseRequest) return Outcome::Close;
-    if (event.sourceWindow != &frame_ || event.eventId <= 0) continue;
-    if (event.eventId == soundBoxId_) {
+    if (pump_.event().eventId == ui::event::CloseRequest) return Outcome::Close;
+    if (pump_.IsFrameControl(soundBoxId_)) {
       soundOn_ = frame_.IsControlChecked(soundBoxId_);
       settings::WriteSwitch(settings_, section::Setup, key::PlayWarningSound, soundOn_);
-    } else if (event.eventId == pauseId_) {
+    } else if (pump_.IsFrameControl(pauseId_)) {
       TogglePause();
-    } else if (event.eventId == setupId_) {
+    } else if (pump_.IsFrameControl(setupId_)) {
       return Outcome::Setup;
     }
   }
 }
 
-void RebootStep::Restart() {
-  ++app_.currentReboot;
-  const Text commandLine =
-      RebootCommandLine(app_.programPath, app_.currentReboot, app_.totalReboots, app_.delayMinutes);
-  const platform::ScopedRegistryKey key(
-      *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+bool RebootStep::RegisterNextStart() {
+  const context::RunNumbers& run = start_.run();
   // After the last restart the report start is registered unless the user
   // asked for no report; then the program does not start again at all.
-  const bool furtherRestart = app_.currentReboot <= app_.totalReboots;
-  if (key &&
-      (furtherRestart || settings::ReadInteger(settings_, section::Setup, key::NoReport) == 0)) {
-    (void)ports_.registry->SetString(key.get(), kRunValueName, commandLine);
+  const bool furtherRestart = run.currentReboot <= run.totalReboots;
+  if (!furtherRestart && settings::ReadInteger(settings_, section::Setup, key::NoReport) != 0) {
+    return true;
+  }
+  platform::Registry& registry = *ports_.registry;
+  const OwnedKey key(registry, platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid),
+                                                          kRunKeyAccess));
+  Text problem;
+  if (!key) {
+    problem = u"its Run key could not be opened";
+  } else if (!registry.SetString(key.get(), kRunValueName,
+                                 RebootCommandLine(start_.paths().programPath, run.currentReboot,
+                                                   run.totalReboots, run.delayMinutes))) {
+    problem = u"its Run value could not be written";
+  } else {
+    return true;
+  }
+  // A restart now would end the sequence unseen: nothing would start after
+  // it, and the next restart, whenever it came, would be measured as one.
+  start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
+                          u"Tarnwick cannot register its next start (" + problem +
+                              u"). The sequence cannot go on, so the computer is not restarted. "
+                              u"The restarts measured so far are kept.");
+  return false;
+}
+
+void RebootStep::Restart() {
+  start_.AdvanceToNextReboot();
+  if (!RegisterNextStart()) {
+    (void)settings_.SaveNow();
+    return;
   }
   StoreTimeStamp(settings_, *ports_.clock);  // LastShutDown := now
 
   // Nothing may be written while the system shuts down: the file is
   // complete now, and a write cut short by the shutdown would lose it.
-  (void)settings_.Save();
-  settings_.saveOnClose = false;
+  (void)settings_.SaveNow();
 
   // Refused (no shutdown privilege): the program just ends; the Run value
   // and the stamps stay, so the sequence goes on at the next logon.
   (void)ports_.power->RequestRestart();
-}
-
-void RebootStep::Close() {
-  (void)settings_.Save();
-  settings_.saveOnClose = false;
 }
 
 }  // namespace
@@ -267,52 +291,34 @@ Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
          FormatUnsigned(delayMinutes);
 }
 
-int RunRebootStep(app::Application& app) {
-  RebootStep(app).Run();
+int RunRebootStep(context::StartContext& start, const ReportPostOperations& postOperations) {
+  RebootStep(start, postOperations).Run();
   return 0;
 }
 
-void HandOverToSetup(app::Application& app) {
-  ui::WindowBackend& ui = app.ui();
-  app.mainFrame.Show(ui::show::Hide);
-  DispatchPending(ui);
-  app.mainFrame.Destroy();
+void HandOverToSetup(context::StartContext& start) {
+  ui::WindowBackend& ui = start.ui();
+  context::EventPump& pump = start.pump();
+  start.frame().Show(ui::show::Hide);
+  pump.DispatchPending();
+  start.frame().Destroy();
   // The new instance looks for a visible frame of ours; give the destroyed
   // one's last messages time to settle first.
   for (int round = 0; round < 5; ++round) {
-    DispatchPending(ui);
+    pump.DispatchPending();
     ui.Sleep(5);
   }
   // The new instance reads the file when it starts and writes it when it
   // ends: it must find this start's measurements there, and this start must
   // not write the file again after it.
-  (void)app.settings.Save();
-  app.settings.saveOnClose = false;
-  platform::Processes& processes = *app.ports().processes;
-  // Unquoted and without arguments: a plain start, which shows the setup.
-  const platform::ScopedProcess started(
-      processes, LaunchProcess(processes, app.programPath, FolderOf(app.programPath),
+  (void)start.settings().SaveNow();
+  platform::Processes& processes = *start.ports().processes;
+  // Without arguments: a plain start, which shows the setup. Quoted, so that
+  // a folder such as "C:\Program Files" cannot make Windows try
+  // "C:\Program.exe" first.
+  const OwnedProcess started(
+      processes, LaunchProcess(processes, start.SelfCommandLine(), start.paths().ProgramFolder(),
                                platform::ShowCommand::Show, LaunchFlags::NoFsRedirection));
-}
-
-void SetButtonImage(app::Application& app, int buttonId, int imageResource) {
-  ui::WindowBackend& ui = app.ui();
-  const ui::Handle image = ui.LoadImageResource(imageResource, kButtonImageSize, kButtonImageSize);
-  if (image == 0) return;
-  const ui::Handle bitmap = ui.ImageToBitmap(image, kButtonImageSize, kButtonImageSize);
-  ui.ReleaseImage(image);
-  if (bitmap == 0) return;
-  // The button keeps a copy of its own.
-  app.mainFrame.SetControlBitmap(buttonId, bitmap, kButtonImageSize, kButtonImageSize);
-  ui.DeleteObject(bitmap);
-}
-
-void SetButtonIcon(app::Application& app, int buttonId, int iconResource) {
-  ui::WindowBackend& ui = app.ui();
-  const ui::Handle icon = ui.LoadIconResource(iconResource, kButtonImageSize);
-  if (icon == 0) return;
-  app.mainFrame.SetControlIcon(buttonId, icon);
-  ui.DestroyIcon(icon);
 }
 
 }  // namespace twk::sequence

@@ -12,9 +12,10 @@
 #include <cstdint>
 
 #include "base/strings.h"
+#include "sequence/result_report.h"
 
-namespace twk::app {
-class Application;
+namespace twk::context {
+class StartContext;
 }
 
 namespace twk::sequence {
@@ -33,20 +34,16 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 [[nodiscard]] Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
                                      std::uint32_t totalReboots, std::uint32_t delayMinutes);
 
-// Performs the step for app.currentReboot (parsed from the command line).
-// Returns when the step is over: after the restart request, the report, the
-// close request or the Setup button. The result carries nothing (0).
-int RunRebootStep(app::Application& app);
+// Performs the step for the start's current restart (parsed from the command
+// line). Returns when the step is over: after the restart request, the
+// report, the close request or the Setup button. The result carries nothing
+// (0).
+int RunRebootStep(context::StartContext& start, const ReportPostOperations& postOperations);
 
 // Leaves the sequence for a fresh setup: hides and destroys the frame, lets
 // its last messages settle, saves the settings (not to be written again by
 // this start) and starts the program again without arguments in its own
 // folder.
-void HandOverToSetup(app::Application& app);
-
-// Shared by the step's and the report's buttons: the picture beside a push
-// button's caption, 24 x 24, from a PNG resource or from an icon resource.
-void SetButtonImage(app::Application& app, int buttonId, int imageResource);
-void SetButtonIcon(app::Application& app, int buttonId, int iconResource);
+void HandOverToSetup(context::StartContext& start);
 
 }  // namespace twk::sequence

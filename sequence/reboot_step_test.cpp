@@ -102,14 +102,49 @@ TEST_F(RebootStepTest, RunKeyIsOpenedWithReadWriteAndItsValueDeletedFirst) {
   EXPECT_EQ(machine.registry.badCloses(), 0);
 }
 
-TEST_F(RebootStepTest, MissingRunKeyIsNeverCreatedAndTheRestartStillHappens) {
+TEST_F(RebootStepTest, WithoutARunKeyTheStepSaysSoAndDoesNotRestart) {
+  // A restart now would end the sequence unseen and make the next restart,
+  // whenever it came, count as one very long one.
   SetupStartsSequence(3, 1);
   ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
   Boot(60);
   const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
-  EXPECT_TRUE(step.restartRequested);
+  EXPECT_FALSE(step.restartRequested);
   EXPECT_FALSE(machine.registry.KeyExists(RegistryRoot::Users, runKey()));
-  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 1u);
+  ASSERT_EQ(step.messages.size(), 1u);
+  EXPECT_NE(step.messages[0].find(u"cannot register its next start"), Text::npos)
+      << ToUtf8(step.messages[0]);
+  // The measurement of the restart that did happen is kept; no shutdown is
+  // stamped for a restart that did not.
+  EXPECT_EQ(step.measurements.count("History/Reboot 1"), 1u);
+  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
+}
+
+TEST_F(RebootStepTest, NoRunKeyIsNeededWhenNothingStartsAfterTheLastRestart) {
+  SetupStartsSequence(2, 1, {{u"NoReport", u"1"}});
+  ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
+  Boot(60);
+  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:2 /Delay:1");
+  EXPECT_TRUE(step.restartRequested);
+  EXPECT_TRUE(step.messages.empty());
+}
+
+TEST_F(RebootStepTest, ANumberOutsideTheSequenceMeasuresNothing) {
+  // Typed by hand or damaged: -1 is stored as the top of the unsigned range
+  // and goes to the report, but must not write a bogus duration or stamp.
+  SetupStartsSequence(3, 1);
+  RunSequence({60, 70});
+  const auto before = FileMeasurements();
+  Boot(50);
+  for (const Text& arguments : {Text(u"/CurrentReboot:-1"), Text(u"/CurrentReboot:9")}) {
+    Start(arguments);
+    EXPECT_EQ(FileMeasurements(), before) << ToUtf8(arguments);
+  }
+  // Below the sequence it still counts down and restarts as a step does,
+  // but records no duration for a restart it did not follow.
+  Start(u"/CurrentReboot:1");
+  EXPECT_EQ(Stored(u"History", u"Reboot 0"), u"");
+  EXPECT_EQ(FileMeasurements().count("History/Reboot 3"), 0u);
 }
 
 TEST_F(RebootStepTest, RefusedRestartLeavesTheNextStartRegistered) {

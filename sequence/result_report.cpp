@@ -1,6 +1,6 @@
 #include "sequence/result_report.h"
 
-#include "app/application.h"
+#include "context/start_context.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
 #include "platform/processes.h"
@@ -9,17 +9,13 @@
 #include "sequence/reboot_step.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
+#include "ui/resource_ids.h"
 
 namespace twk::sequence {
 namespace {
 
 namespace key = settings::key;
 namespace section = settings::section;
-
-constexpr int kCloseImage = 141;
-constexpr int kProgramIcon = 107;
-constexpr int kHandCursor = 32649;              // IDC_HAND
-constexpr std::uint32_t kTabStop = 0x00010000;  // WS_TABSTOP
 
 // Every number shown here: the number rule, then at most two decimals, cut.
 Text Shown(double value) {
@@ -59,40 +55,39 @@ std::vector<Text> ReportLines(std::uint32_t t, double first, double last) {
   return lines;
 }
 
-int ShowResultReport(app::Application& app) {
-  const platform::Ports& ports = app.ports();
-  settings::SettingsFile& settings = app.settings;
-  ui::ToolkitWindow& frame = app.mainFrame;
-  const std::uint32_t t = app.totalReboots;
-
+int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations) {
+  const platform::Ports& ports = start.ports();
+  settings::SettingsFile& settings = start.settings();
+  context::MainFrame& frame = start.frame();
+  const std::uint32_t t = start.run().totalReboots;
   const bool disableAutoLogon =
       settings::ReadInteger(settings, section::PostOperation, key::DisableAutoLogon) != 0;
-  // Only the first time: a repeated result start keeps the first reading.
-  if (t > 1) RecordTimeStamp(settings, *ports.clock, app.currentReboot, TimeStampKind::LastBootUp);
+
+  // Only the first time: a repeated result start keeps the first reading. A
+  // start that does not stand for the last restart measures nothing.
+  if (t > 1 && start.MeasuresARestart()) {
+    RecordTimeStamp(settings, *ports.clock, start.run().currentReboot, TimeStampKind::LastBootUp);
+  }
 
   if (disableAutoLogon && !ports.identity->IsAdministrator()) {
     // Switching auto-logon off needs administrator rights: the elevated
     // instance (the same result start again) does the rest. It reads the
-    // file when it starts, so the measurements go there now, and this
-    // instance must not write the file again after it.
-    (void)settings.Save();
-    settings.saveOnClose = false;
-    (void)ports.shell->RelaunchElevated(app.programPath, app.commandLine,
-                                        FolderOf(app.programPath),
-                                        platform::ShowCommand::Show);
+    // file when it starts, so the measurements go there now.
+    (void)settings.SaveNow();
+    const context::StartPaths& paths = start.paths();
+    (void)ports.shell->RelaunchElevated(paths.programPath, paths.commandLine,
+                                        paths.ProgramFolder(), platform::ShowCommand::Show);
     return 0;
   }
 
-  const Text title = app.productTitle + u" - Result";
-  frame.SetControlText(app.titleId, title);
-  frame.SetTitle(title);
+  frame.ShowTitle(Text(context::kProductTitle) + u" - Result");
 
   if (settings::ReadInteger(settings, section::Setup, key::BackupRestoreIcons) != 0 &&
-      app.postOperations.restoreIconLayout) {
-    app.postOperations.restoreIconLayout(app);
+      postOperations.restoreIconLayout) {
+    postOperations.restoreIconLayout(start);
   }
   if (disableAutoLogon) {
-    if (app.postOperations.switchOffAutoLogon) app.postOperations.switchOffAutoLogon(app);
+    if (postOperations.switchOffAutoLogon) postOperations.switchOffAutoLogon(start);
     // Done once: a repeated report must not switch it again.
     settings.DeleteKey(section::PostOperation, key::DisableAutoLogon);
   }
@@ -100,32 +95,31 @@ int ShowResultReport(app::Application& app) {
   const double first = Stamp(settings, key::FirstBootUp) - Stamp(settings, key::FirstShutDown);
   const double last = Stamp(settings, key::LastBootUp) - Stamp(settings, key::LastShutDown);
   const std::vector<Text> lines = ReportLines(t, first, last);
+
   frame.SetFont(u"Arial", 10, 400);
   for (std::size_t n = 1; n <= lines.size(); ++n) {
     frame.CreateLabel(lines[n - 1], 20, 70 + 20 * static_cast<int>(n), 560, 18);
   }
   if (first == 0) return 0;
 
-  ShowRebootHistory(app);
+  ShowRebootHistory(frame, settings);
 
   frame.SetFont(u"Arial", 12, 800);
-  const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, kTabStop);
-  SetButtonImage(app, closeId, kCloseImage);
-  frame.SetControlCursor(closeId, kHandCursor);
-  const int setupId = frame.CreateButton(u"  Setup", 430, 420, 150, 36, kTabStop);
-  SetButtonIcon(app, setupId, kProgramIcon);
-  frame.SetControlCursor(setupId, kHandCursor);
+  const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, ui::style::TabStop);
+  frame.SetButtonImage(closeId, ui::resource::BusyImage);
+  frame.SetControlCursor(closeId, ui::cursor::Hand);
+  const int setupId = frame.CreateButton(u"  Setup", 430, 420, 150, 36, ui::style::TabStop);
+  frame.SetButtonIcon(setupId, ui::resource::ProgramIcon);
+  frame.SetControlCursor(setupId, ui::cursor::Hand);
 
   frame.Show(ui::show::Normal);
-
+  context::EventPump& pump = start.pump();
   for (;;) {
-    app.NextEvent(app::mode::Wait);
-    const ui::EventSlot& event = app.eventSlot;
-    if (event.eventId == ui::event::CloseRequest) break;
-    if (event.sourceWindow != &frame || event.eventId <= 0) continue;
-    if (event.eventId == closeId) break;
-    if (event.eventId == setupId) {
-      HandOverToSetup(app);
+    pump.NextEvent(context::PumpMode::Wait);
+    if (pump.event().eventId == ui::event::CloseRequest) break;
+    if (pump.IsFrameControl(closeId)) break;
+    if (pump.IsFrameControl(setupId)) {
+      HandOverToSetup(start);
       break;
     }
   }

@@ -4,12 +4,13 @@
 // finishes the setup's post-operations and shows the first and the last
 // restart's duration, the improvement between them and the history list.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "base/strings.h"
 
-namespace twk::app {
-class Application;
+namespace twk::context {
+class StartContext;
 }
 
 namespace twk::sequence {
@@ -20,8 +21,17 @@ namespace twk::sequence {
 // report then shows nothing.
 [[nodiscard]] std::vector<Text> ReportLines(std::uint32_t totalReboots, double first, double last);
 
+// Work that other subsystems asked to be done once the sequence is complete:
+// restoring the desktop icons' positions and switching automatic logon off.
+// Their results are not used; an empty hook does nothing. The composition
+// root plugs in the subsystems that own them.
+struct ReportPostOperations {
+  std::function<void(context::StartContext&)> restoreIconLayout;
+  std::function<void(context::StartContext&)> switchOffAutoLogon;
+};
+
 // Runs the report in the main frame until Close, Setup or the close request.
 // Returns 0.
-int ShowResultReport(app::Application& app);
+int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations);
 
 }  // namespace twk::sequence

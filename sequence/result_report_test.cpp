@@ -34,11 +34,11 @@ TEST(ReportLinesTest, NoFirstDurationStopsAfterTheSecondLine) {
 class ResultReportTest : public ::testing::Test, public SimulatedMachine {
  protected:
   ResultReportTest() {
-    configure = [this](app::Application& a) {
-      a.postOperations.restoreIconLayout = [this](app::Application&) { done.push_back("icons"); };
-      a.postOperations.switchOffAutoLogon = [this](app::Application&) {
-        done.push_back("auto-logon off");
-      };
+    postOperations.restoreIconLayout = [this](context::StartContext&) {
+      done.push_back("icons");
+    };
+    postOperations.switchOffAutoLogon = [this](context::StartContext&) {
+      done.push_back("auto-logon off");
     };
   }
   // The file as a finished two-restart sequence leaves it before the report.
@@ -52,7 +52,6 @@ class ResultReportTest : public ::testing::Test, public SimulatedMachine {
     (void)file.Load(app::apptest::kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();
-    file.saveOnClose = false;
   }
 
   std::vector<std::string> done;

@@ -46,6 +46,7 @@ struct StartRecord {
   std::vector<Text> reportLines;
   std::vector<std::vector<Text>> historyRows;
   std::vector<std::uint32_t> sleeps;  // milliseconds the program slept
+  std::vector<Text> messages;         // message boxes shown, in order
   std::optional<Text> runValueAfter;  // the Run value as the start left it
   // Drawing objects still alive after the program ended, and objects
   // released twice or with the wrong call.
@@ -63,9 +64,9 @@ class SimulatedMachine {
   // Plays the user of a start: installs rules on that start's desktop. The
   // number is the index of the start (0 for the first).
   std::function<void(ui::HeadlessBackend&, int)> user = [](ui::HeadlessBackend&, int) {};
-  // Called with each start's Application before it runs (e.g. to plug in
-  // post-operations).
-  std::function<void(app::Application&)> configure = [](app::Application&) {};
+  // The report's post-operations that each start runs with (tests watch
+  // them).
+  ReportPostOperations postOperations;
   // May put a port of its own in place of a fake (e.g. one that watches).
   std::function<void(platform::Ports&)> wire = [](platform::Ports&) {};
   std::vector<StartRecord> starts;
@@ -93,7 +94,6 @@ class SimulatedMachine {
     for (const auto& [key, value] : moreSetup) file.SetValue(settings::section::Setup, key, value);
     RecordTimeStamp(file, machine.clock, 0, TimeStampKind::SequenceStart);
     (void)file.Save();
-    file.saveOnClose = false;
     machine.registry.PutString(platform::RegistryRoot::Users, runKey_, kRunValueName,
                                RebootCommandLine(kProgram, 2, total, delay));
   }
@@ -145,8 +145,7 @@ class SimulatedMachine {
     {
       platform::Ports ports = machine.ports();
       wire(ports);
-      app::Application application(ports, ui);
-      configure(application);
+      app::Application application(ports, ui, app::ProductModes(postOperations));
       record.exitCode = application.Run(0x400000, arguments, 1);
       Observe(ui, record, soundsSeen);
       if (const auto* frame = ui.Find(ui.frame())) record.windowShown = frame->visible;
@@ -157,6 +156,7 @@ class SimulatedMachine {
       if (const auto* list = ui.Find(ui.FindAt(20, 180))) record.historyRows = list->rows;
       record.dump = ui.Dump();
       record.sleeps = ui.sleeps();
+      record.messages = ui.messages();
     }
     record.runValueAfter = RunValue();
     record.liveObjectsAfter = ui.LiveObjects();
@@ -184,14 +184,12 @@ class SimulatedMachine {
   Text Stored(const Text& section, const Text& key) {
     settings::SettingsFile file(machine.files);
     (void)file.Load(app::apptest::kSettingsPath);
-    file.saveOnClose = false;
     return file.GetValueText(section, key);
   }
 
   std::map<std::string, std::string> FileMeasurements() {
     settings::SettingsFile file(machine.files);
     (void)file.Load(app::apptest::kSettingsPath);
-    file.saveOnClose = false;
     std::map<std::string, std::string> out;
     for (const Text section : {settings::section::TimeStamps, settings::section::History}) {
       const auto header = file.FindSection(section);

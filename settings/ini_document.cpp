@@ -79,7 +79,7 @@ SettingsFile::~SettingsFile() { Close(); }
 
 void SettingsFile::Close() {
   if (closed_) return;
-  if (saveOnClose) (void)Save();
+  if (saveOnClose_) (void)Save();
   closed_ = true;
   lines_.clear();
   lines_.shrink_to_fit();

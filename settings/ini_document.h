@@ -28,8 +28,22 @@ class SettingsFile {
   // was written and the move succeeded; an empty document leaves just the
   // byte-order mark and returns false.
   bool Save();
-  // Saves when saveOnClose is set, then drops the lines and the pattern.
+  // Saves when saving at the end was asked for, then drops the lines and the
+  // pattern.
   void Close();
+  // The document is written back when it closes (a start that has begun
+  // working on it); off by default, so that a start that ends early writes
+  // nothing.
+  void SaveWhenClosed() { saveOnClose_ = true; }
+  // Saves now and not again at the end: every hand-over to another instance
+  // and every restart, where a later write would overwrite what the next
+  // instance saves or be cut short by the shutdown. True when the save
+  // succeeded.
+  bool SaveNow() {
+    saveOnClose_ = false;
+    return Save();
+  }
+  bool savesWhenClosed() const { return saveOnClose_; }
 
   // The value, or nullptr when the section or key is absent or a name is
   // empty. The pointee stays valid (also across further lookups) until the
@@ -57,7 +71,6 @@ class SettingsFile {
   // character, a later "]", anything after it.
   bool IsSectionHeader(const Text& line) const;
 
-  bool saveOnClose = false;
   const Text& filePath() const { return filePath_; }
   const std::vector<Text>& lines() const { return lines_; }
 
@@ -71,6 +84,7 @@ class SettingsFile {
   std::vector<Text> lines_;
   void* headerPattern_ = nullptr;  // pcre2_code_16*
   bool closed_ = false;
+  bool saveOnClose_ = false;
   // Copies of the values handed out by GetValue, by line index.
   mutable std::unordered_map<std::size_t, Text> valueCache_;
 };

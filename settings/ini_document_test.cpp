@@ -338,7 +338,7 @@ TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
   SettingsFile other(fs);
   ASSERT_TRUE(other.Load(path));
   ASSERT_NE(other.SetValue(u"Setup", u"A", u"3"), 0u);
-  other.saveOnClose = true;
+  other.SaveWhenClosed();
   other.Close();
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
   EXPECT_TRUE(other.lines().empty());

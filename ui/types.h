@@ -81,6 +81,18 @@ inline constexpr int SizeRestored = 0;
 inline constexpr int SizeMaximized = 2;
 }  // namespace msg
 
+// Window and control styles the modes ask for, with the Win32 values.
+namespace style {
+inline constexpr std::uint32_t Centred = 0x0001;           // SS_CENTER
+inline constexpr std::uint32_t TabStop = 0x00010000;       // WS_TABSTOP
+inline constexpr std::uint32_t ControlParent = 0x00010000;  // WS_EX_CONTROLPARENT (extended)
+}  // namespace style
+
+// System cursors by their resource ids.
+namespace cursor {
+inline constexpr int Hand = 32649;  // IDC_HAND
+}  // namespace cursor
+
 // Show commands passed through to ShowWindow.
 namespace show {
 inline constexpr int Hide = 0;

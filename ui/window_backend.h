@@ -146,6 +146,10 @@ class WindowBackend {
   // Lets the user-interface thread rest (Sleep), e.g. so that a destroyed
   // window's last messages settle before another instance starts.
   virtual void Sleep(std::uint32_t milliseconds) = 0;
+  // A message the user must see even when no window of ours is shown (the
+  // sequence cannot go on): a modal box with an OK button and a warning
+  // sign, owned by owner (0: none).
+  virtual void ShowMessage(Handle owner, const Text& title, const Text& text) = 0;
 
   // ---- process-wide ------------------------------------------------------
   // A top-level window of this class and title, or of this class with a mode

@@ -22,11 +22,11 @@ using ui::test::RectIn;
 class ApplicationWinTest : public ::testing::Test {
  protected:
   // Runs body inside the setup mode, the frame shown.
-  void InMode(std::function<void(Application&)> body) {
+  void InMode(std::function<void(context::StartContext&)> body) {
     ModeRunners modes;
-    modes.setup = [&](Application& a) {
-      a.mainFrame.SetTitle(u"Tarnwick - Setup");
-      a.mainFrame.Show(ui::show::Normal);
+    modes.setup = [&](context::StartContext& a) {
+      a.frame().SetTitle(u"Tarnwick - Setup");
+      a.frame().Show(ui::show::Normal);
       body(a);
       ran = true;
       return 0;
@@ -37,16 +37,16 @@ class ApplicationWinTest : public ::testing::Test {
   }
 
   // Waits (at most about a second) until the slot holds `id`.
-  static bool WaitFor(Application& a, std::int32_t id) {
+  static bool WaitFor(context::StartContext& a, std::int32_t id) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 1000) {
-      a.NextEvent(mode::Wait);
-      if (a.eventSlot.eventId == id) return true;
+      a.pump().NextEvent(context::PumpMode::Wait);
+      if (a.pump().slot().eventId == id) return true;
     }
     return false;
   }
 
-  static HWND Hwnd(Application& a, int id) { return ToHwnd(a.mainFrame.Control(id)->window); }
+  static HWND Hwnd(context::StartContext& a, int id) { return ToHwnd(a.frame().Control(id)->window); }
 
   static void Click(HWND control) {
     PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -61,8 +61,8 @@ class ApplicationWinTest : public ::testing::Test {
 };
 
 TEST_F(ApplicationWinTest, TheFrameCarriesItsHeaderWhereItBelongs) {
-  InMode([&](Application& a) {
-    const HWND frame = ToHwnd(a.mainFrame.handle());
+  InMode([&](context::StartContext& a) {
+    const HWND frame = ToHwnd(a.frame().handle());
     EXPECT_EQ(ClassOf(frame), L"TWK_GUI_CLASS");
     RECT client;
     GetClientRect(frame, &client);
@@ -73,31 +73,31 @@ TEST_F(ApplicationWinTest, TheFrameCarriesItsHeaderWhereItBelongs) {
     EXPECT_NE(GetWindowLongW(band, GWL_EXSTYLE) & WS_EX_CONTROLPARENT, 0);
     EXPECT_EQ(RectIn(Hwnd(a, 2), band), (RECT{6, 6, 70, 70}));
     EXPECT_NE(SendMessageW(Hwnd(a, 2), STM_GETIMAGE, IMAGE_ICON, 0), 0);
-    EXPECT_EQ(RectIn(Hwnd(a, a.titleId), band), (RECT{78, 12, 528, 40}));
-    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.titleId)), L"");
-    EXPECT_EQ(RectIn(Hwnd(a, a.minimizeId), band), (RECT{535, 5, 559, 29}));
-    EXPECT_EQ(RectIn(Hwnd(a, a.closeId), band), (RECT{569, 5, 593, 29}));
-    EXPECT_NE(SendMessageW(Hwnd(a, a.closeId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-    if (!v6.active() || a.homeLinkId == 0) {
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().title), band), (RECT{78, 12, 528, 40}));
+    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.frame().header().title)), L"");
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().minimize), band), (RECT{535, 5, 559, 29}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().close), band), (RECT{569, 5, 593, 29}));
+    EXPECT_NE(SendMessageW(Hwnd(a, a.frame().header().close), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    if (!v6.active() || a.frame().header().homeLink == 0) {
       GTEST_SKIP() << "no Common Controls 6 here: the links cannot be created";
     }
-    EXPECT_EQ(ClassOf(Hwnd(a, a.homeLinkId)), L"SysLink");
-    EXPECT_EQ(RectIn(Hwnd(a, a.homeLinkId), band), (RECT{80, 50, 280, 68}));
-    EXPECT_EQ(RectIn(Hwnd(a, a.updateLinkId), band), (RECT{320, 50, 480, 68}));
-    EXPECT_EQ(RectIn(Hwnd(a, a.helpLinkId), band), (RECT{500, 50, 600, 68}));
-    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.helpLinkId)), L"<a>Online help</a>");
+    EXPECT_EQ(ClassOf(Hwnd(a, a.frame().header().homeLink)), L"SysLink");
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().homeLink), band), (RECT{80, 50, 280, 68}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().updateLink), band), (RECT{320, 50, 480, 68}));
+    EXPECT_EQ(RectIn(Hwnd(a, a.frame().header().helpLink), band), (RECT{500, 50, 600, 68}));
+    EXPECT_EQ(ui::test::TextOf(Hwnd(a, a.frame().header().helpLink)), L"<a>Online help</a>");
   });
 }
 
 TEST_F(ApplicationWinTest, WithoutInputTheLoopWakesAboutEvery20Milliseconds) {
-  InMode([&](Application& a) {
-    while (a.NextEvent(mode::Poll) != 0) {
+  InMode([&](context::StartContext& a) {
+    while (a.pump().NextEvent(context::PumpMode::Poll) != 0) {
     }
     int nulls = 0;
     const DWORD start = GetTickCount();
     for (int i = 0; i < 25; ++i) {
-      EXPECT_EQ(a.NextEvent(mode::Wait), 1);
-      if (a.eventSlot.message.message == 0 && a.eventSlot.eventId == 0) ++nulls;
+      EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
+      if (a.pump().slot().message.message == 0 && a.pump().slot().eventId == 0) ++nulls;
     }
     const DWORD elapsed = GetTickCount() - start;
     std::printf("25 wake-ups in %lu ms, %d of them the heartbeat\n", elapsed, nulls);
@@ -108,9 +108,9 @@ TEST_F(ApplicationWinTest, WithoutInputTheLoopWakesAboutEvery20Milliseconds) {
 }
 
 TEST_F(ApplicationWinTest, CloseButtonCloseMessageAndSystemCloseAllRequestClosing) {
-  InMode([&](Application& a) {
-    const HWND frame = ToHwnd(a.mainFrame.handle());
-    Click(Hwnd(a, a.closeId));
+  InMode([&](context::StartContext& a) {
+    const HWND frame = ToHwnd(a.frame().handle());
+    Click(Hwnd(a, a.frame().header().close));
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
     PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
@@ -118,46 +118,46 @@ TEST_F(ApplicationWinTest, CloseButtonCloseMessageAndSystemCloseAllRequestClosin
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
     SendMessageW(frame, WM_QUERYENDSESSION, 0, 0);
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
-    EXPECT_TRUE(a.eventSlot.closeRequested);
+    EXPECT_TRUE(a.pump().slot().closeRequested);
     EXPECT_TRUE(IsWindow(frame));
   });
 }
 
 TEST_F(ApplicationWinTest, EnterOnTheFocusedCheckBoxTicksIt) {
-  InMode([&](Application& a) {
-    const int box = a.mainFrame.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false,
-                                                    a.checkedImage, a.uncheckedImage);
+  InMode([&](context::StartContext& a) {
+    const int box = a.frame().CreateImageCheckBox(u" Play a sound", 30, 150, 450, false,
+                                                    a.frame().checkedImage(), a.frame().uncheckedImage());
     ASSERT_NE(box, 0);
     ASSERT_TRUE(WaitFor(a, 0));  // the event source is the frame from now on
-    a.mainFrame.SetControlState(box, ui::state::FocusControl);
+    a.frame().SetControlState(box, ui::state::FocusControl);
     EXPECT_EQ(GetFocus(), Hwnd(a, box));
     PostMessageW(Hwnd(a, box), WM_KEYDOWN, VK_RETURN, 1);
     ASSERT_TRUE(WaitFor(a, box));
-    EXPECT_TRUE(a.mainFrame.IsControlChecked(box));
+    EXPECT_TRUE(a.frame().IsControlChecked(box));
     // Focus shows in the text colour.
-    EXPECT_EQ(a.mainFrame.Control(box)->textColour, 0x803020);
+    EXPECT_EQ(a.frame().Control(box)->textColour, 0x803020);
   });
 }
 
 TEST_F(ApplicationWinTest, TheMinimiseButtonMinimisesTheFrame) {
-  InMode([&](Application& a) {
-    Click(Hwnd(a, a.minimizeId));
-    ASSERT_TRUE(WaitFor(a, a.minimizeId));
-    EXPECT_TRUE(IsIconic(ToHwnd(a.mainFrame.handle())));
+  InMode([&](context::StartContext& a) {
+    Click(Hwnd(a, a.frame().header().minimize));
+    ASSERT_TRUE(WaitFor(a, a.frame().header().minimize));
+    EXPECT_TRUE(IsIconic(ToHwnd(a.frame().handle())));
   });
 }
 
 TEST_F(ApplicationWinTest, ASecondStartBringsTheFirstFrameForward) {
-  InMode([&](Application& a) {
+  InMode([&](context::StartContext& a) {
     platform::FakePlatform other;
     int runs = 0;
     ModeRunners modes;
-    modes.setup = [&](Application&) { return ++runs, 5; };
+    modes.setup = [&](context::StartContext&) { return ++runs, 5; };
     Application second(other.ports(), backend, modes);
     EXPECT_EQ(second.Run(0, u"", SW_SHOWNORMAL), 0);
     EXPECT_EQ(runs, 0);
-    EXPECT_EQ(second.mainFrame.handle(), 0u);
-    EXPECT_TRUE(IsWindowVisible(ToHwnd(a.mainFrame.handle())));
+    EXPECT_EQ(second.context().frame().handle(), 0u);
+    EXPECT_TRUE(IsWindowVisible(ToHwnd(a.frame().handle())));
   });
 }
 

@@ -23,7 +23,31 @@ using std::min;
 
 namespace {
 
-int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
+// COM and GDI+ for the windows of a start, from the moment the start knows it
+// will show any until the end of the process's work.
+class WindowingRuntime {
+ public:
+  WindowingRuntime() = default;
+  ~WindowingRuntime() {
+    if (gdiplusToken_ != 0) Gdiplus::GdiplusShutdown(gdiplusToken_);
+    if (comStarted_) CoUninitialize();
+  }
+  WindowingRuntime(const WindowingRuntime&) = delete;
+  WindowingRuntime& operator=(const WindowingRuntime&) = delete;
+
+  void Start() {
+    comStarted_ = SUCCEEDED(CoInitialize(nullptr));
+    Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread
+    // A failed start leaves the token 0: GDI+ drawing then fails softly.
+    if (Gdiplus::GdiplusStartup(&gdiplusToken_, &input, nullptr) != Gdiplus::Ok) gdiplusToken_ = 0;
+  }
+
+ private:
+  bool comStarted_ = false;
+  ULONG_PTR gdiplusToken_ = 0;
+};
+
+int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRuntime& runtime) {
   using namespace twk::platform::win32;
   WinFileSystem files;
   WinClock clock;
@@ -50,7 +74,10 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   const twk::Text argumentText =
       arguments != nullptr ? twk::Text(reinterpret_cast<const char16_t*>(arguments)) : twk::Text();
-  return application.Run(twk::ui::ToHandle(instance), argumentText, show);
+  // COM and GDI+ start only once this start is known to show windows: a
+  // second start that just brings the first one forward loads neither.
+  return application.Run(twk::ui::ToHandle(instance), argumentText, show,
+                         [&runtime] { runtime.Start(); });
   // Leaving the scope tears the application down: the settings are saved,
   // the images deleted and the frame destroyed, before GDI+ shuts down.
 }
@@ -58,14 +85,6 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int show) {
-  CoInitialize(nullptr);
-  ULONG_PTR gdiplusToken = 0;
-  Gdiplus::GdiplusStartupInput input;  // version 1, no debug callback, background thread
-  if (Gdiplus::GdiplusStartup(&gdiplusToken, &input, nullptr) != Gdiplus::Ok) gdiplusToken = 0;
-
-  const int exitCode = RunApplication(instance, arguments, show);
-
-  if (gdiplusToken != 0) Gdiplus::GdiplusShutdown(gdiplusToken);
-  CoUninitialize();
-  return exitCode;
+  WindowingRuntime runtime;
+  return RunApplication(instance, arguments, show, runtime);
 }

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "app/win32/resource.h"
+#include "ui/resource_ids.h"
 
 namespace {
 

@@ -22,6 +22,7 @@ class FakeClock final : public Clock {
   void AdvanceMilliseconds(std::uint64_t milliseconds) { milliseconds_ += milliseconds; }
   // Sets the clock back (or forward) as a user or a daylight-saving change does.
   void Jump(std::int64_t seconds) {
+    jumped_ += static_cast<std::uint64_t>(seconds * 1000);
     milliseconds_ =
         static_cast<std::uint64_t>(static_cast<std::int64_t>(milliseconds_) + seconds * 1000);
   }
@@ -41,11 +42,15 @@ class FakeClock final : public Clock {
     milliseconds_ += perReading_;
     return failing_ ? 0 : second;
   }
+  // The counter runs with the clock, but a jump of the wall clock does not
+  // move it.
+  [[nodiscard]] std::uint64_t TickMilliseconds() override { return milliseconds_ - jumped_; }
 
  private:
   std::uint64_t milliseconds_ = 0;
   std::uint64_t readings_ = 0;
   std::uint64_t perReading_ = 0;
+  std::uint64_t jumped_ = 0;  // wrapping: a jump back subtracts
   bool failing_ = false;
 };
 

@@ -6,21 +6,29 @@ namespace twk::platform {
 
 TokenHandle FakeIdentity::GetConsoleUser(std::u16string& name, std::u16string* sidText) {
   ++consoleUserQueries;
-  if (!consoleUser) return kNoToken;
+  return HandOut(consoleUser, name, sidText);
+}
+
+TokenHandle FakeIdentity::GetProcessUser(std::u16string& name, std::u16string* sidText) {
+  return HandOut(processUser, name, sidText);
+}
+
+TokenHandle FakeIdentity::HandOut(const std::optional<ConsoleUser>& user, std::u16string& name,
+                                  std::u16string* sidText) {
+  if (!user) return kNoToken;
   // The same limits as the real queries: a name that does not fit is kept
   // cut but not used, a SID text that does not fit is not written.
-  name = consoleUser->name.substr(0, kMaxUserNameLength);
-  if (consoleUser->name.empty() || consoleUser->name.size() > kMaxUserNameLength) return kNoToken;
-  if (!consoleUser->tokenFound || consoleUser->token == kNoToken ||
-      consoleUser->token == kDefaultUserToken) {
+  name = user->name.substr(0, kMaxUserNameLength);
+  if (user->name.empty() || user->name.size() > kMaxUserNameLength) return kNoToken;
+  if (!user->tokenFound || user->token == kNoToken || user->token == kDefaultUserToken) {
     return kNoToken;
   }
   if (sidText != nullptr) {
-    if (consoleUser->sid.empty() || consoleUser->sid.size() > kMaxSidTextLength) return kNoToken;
-    *sidText = consoleUser->sid;
+    if (user->sid.empty() || user->sid.size() > kMaxSidTextLength) return kNoToken;
+    *sidText = user->sid;
   }
-  open_.insert(consoleUser->token);
-  return consoleUser->token;
+  open_.insert(user->token);
+  return user->token;
 }
 
 void FakeIdentity::CloseToken(TokenHandle token) {

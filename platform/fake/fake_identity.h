@@ -30,6 +30,8 @@ class FakeIdentity final : public Identity {
 
   // The console user; none: nobody is logged on at the console.
   std::optional<ConsoleUser> consoleUser = ConsoleUser{};
+  // The account of the process; none: it cannot be identified.
+  std::optional<ConsoleUser> processUser = ConsoleUser{};
   bool administrator = true;
   // Privileges the account holds; EnablePrivileges can switch on only these.
   std::set<std::u16string> heldPrivileges{kEnabledPrivileges.begin(), kEnabledPrivileges.end()};
@@ -46,11 +48,15 @@ class FakeIdentity final : public Identity {
   [[nodiscard]] int OpenTokens() const { return static_cast<int>(open_.size()); }
 
   TokenHandle GetConsoleUser(std::u16string& name, std::u16string* sidText) override;
+  TokenHandle GetProcessUser(std::u16string& name, std::u16string* sidText) override;
   void CloseToken(TokenHandle token) override;
   bool IsAdministrator() override;
   void EnablePrivileges() override;
 
  private:
+  TokenHandle HandOut(const std::optional<ConsoleUser>& user, std::u16string& name,
+                      std::u16string* sidText);
+
   std::multiset<TokenHandle> open_;
 };
 

@@ -15,4 +15,13 @@ std::uint64_t WinClock::CurrentSecond() {
   return ticks.QuadPart / 10000000ULL;  // 100-ns units to whole seconds, truncated
 }
 
+std::uint64_t WinClock::TickMilliseconds() {
+  // GetTickCount64 is missing before Windows Vista; the 32-bit counter wraps
+  // after 49.7 days, which this widening carries over.
+  const DWORD now = GetTickCount();
+  if (now < lastTick_) wraps_ += 1ULL << 32;
+  lastTick_ = now;
+  return wraps_ + now;
+}
+
 }  // namespace twk::platform::win32

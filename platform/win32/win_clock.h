@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "platform/clock.h"
 
 namespace twk::platform::win32 {
@@ -6,6 +8,11 @@ namespace twk::platform::win32 {
 class WinClock final : public Clock {
  public:
   std::uint64_t CurrentSecond() override;
+  std::uint64_t TickMilliseconds() override;
+
+ private:
+  std::uint32_t lastTick_ = 0;
+  std::uint64_t wraps_ = 0;
 };
 
 }  // namespace twk::platform::win32

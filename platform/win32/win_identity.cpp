@@ -136,6 +136,32 @@ TokenHandle WinIdentity::GetConsoleUser(std::u16string& name, std::u16string* si
   return reinterpret_cast<TokenHandle>(token.Release());
 }
 
+TokenHandle WinIdentity::GetProcessUser(std::u16string& name, std::u16string* sidText) {
+  KernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive())) return kNoToken;
+  alignas(TOKEN_USER) BYTE buffer[kTokenUserBytes];
+  DWORD size = 0;
+  if (!GetTokenInformation(token.get(), TokenUser, buffer, sizeof(buffer), &size)) {
+    return kNoToken;
+  }
+  const PSID sid = reinterpret_cast<const TOKEN_USER*>(buffer)->User.Sid;
+  wchar_t account[kMaxUserNameLength + 2];
+  DWORD accountSize = kMaxUserNameLength + 1;
+  wchar_t domain[kDomainChars];
+  DWORD domainSize = kDomainChars;
+  SID_NAME_USE use{};
+  if (!LookupAccountSidW(nullptr, sid, account, &accountSize, domain, &domainSize, &use)) {
+    return kNoToken;
+  }
+  if (!CopySessionUserName(account, accountSize * sizeof(wchar_t), name)) return kNoToken;
+  if (sidText != nullptr) {
+    std::u16string text;
+    if (!SidToText(sid, text)) return kNoToken;
+    *sidText = std::move(text);
+  }
+  return reinterpret_cast<TokenHandle>(token.Release());
+}
+
 void WinIdentity::CloseToken(TokenHandle token) {
   if (token == kNoToken || token == kDefaultUserToken) return;
   CloseHandle(reinterpret_cast<HANDLE>(token));

@@ -10,6 +10,7 @@ namespace twk::platform::win32 {
 class WinIdentity final : public Identity {
  public:
   TokenHandle GetConsoleUser(std::u16string& name, std::u16string* sidText) override;
+  TokenHandle GetProcessUser(std::u16string& name, std::u16string* sidText) override;
   void CloseToken(TokenHandle token) override;
   bool IsAdministrator() override;
   void EnablePrivileges() override;

@@ -150,6 +150,8 @@ class HeadlessBackend final : public WindowBackend {
   void FailListRowsAfter(int after) { listRowsLeft_ = after; }
   // Milliseconds the program slept (Sleep), in order.
   const std::vector<std::uint32_t>& sleeps() const { return sleeps_; }
+  // Texts of the message boxes shown, in order; a box is answered at once.
+  const std::vector<Text>& messages() const { return messages_; }
 
   // ---- WindowBackend -----------------------------------------------------
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
@@ -214,6 +216,7 @@ class HeadlessBackend final : public WindowBackend {
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
   // Time passes as it would for a sleeping thread: the test's clock advances.
   void Sleep(std::uint32_t milliseconds) override;
+  void ShowMessage(Handle owner, const Text& title, const Text& text) override;
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override { heartbeatWindow_ = window; }
@@ -262,6 +265,7 @@ class HeadlessBackend final : public WindowBackend {
   int failAfter_ = 0;
   int listRowsLeft_ = -1;  // -1: no limit
   std::vector<std::uint32_t> sleeps_;
+  std::vector<Text> messages_;
 };
 
 }  // namespace twk::ui

@@ -40,6 +40,10 @@ bool HeadlessBackend::SetListItemText(Handle listView, int item, int subItem, co
   return true;
 }
 
+void HeadlessBackend::ShowMessage(Handle, const Text&, const Text& text) {
+  messages_.push_back(text);
+}
+
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) {
   sleeps_.push_back(milliseconds);
   time_ += milliseconds;

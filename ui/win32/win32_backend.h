@@ -127,6 +127,7 @@ class Win32Backend final : public WindowBackend {
   FetchResult FetchMessage(bool wait, Message& out) override;
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp
+  void ShowMessage(Handle owner, const Text& title, const Text& text) override;
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override;

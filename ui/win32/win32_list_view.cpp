@@ -51,4 +51,12 @@ bool Win32Backend::SetListItemText(Handle listView, int itemIndex, int subItem, 
 
 void Win32Backend::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+void Win32Backend::ShowMessage(Handle owner, const Text& title, const Text& text) {
+  // In front even when the frame is hidden or another program has the focus:
+  // an unattended sequence that stops must say so to whoever comes back.
+  MessageBoxW(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(text.c_str()),
+              reinterpret_cast<const wchar_t*>(title.c_str()),
+              MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
 }  // namespace twk::ui

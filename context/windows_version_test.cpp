@@ -1,10 +1,10 @@
-#include "app/windows_version.h"
+#include "context/windows_version.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_system_info.h"
 
-namespace twk::app {
+namespace twk::context {
 namespace {
 
 using platform::FakeSystemInfo;
@@ -64,4 +64,4 @@ TEST(WindowsVersion, UnknownSystemsGiveZero) {
 }
 
 }  // namespace
-}  // namespace twk::app
+}  // namespace twk::context

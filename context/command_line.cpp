@@ -1,8 +1,8 @@
-#include "app/command_line.h"
+#include "context/command_line.h"
 
 #include <limits>
 
-namespace twk::app {
+namespace twk::context {
 namespace {
 
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -117,4 +117,4 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
   return s;
 }
 
-}  // namespace twk::app
+}  // namespace twk::context

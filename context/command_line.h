@@ -7,7 +7,7 @@
 
 #include "base/strings.h"
 
-namespace twk::app {
+namespace twk::context {
 
 // Splits an argument text by the rules of CommandLineToArgvW: the first
 // argument is taken as a program name (up to the next white space, or
@@ -33,4 +33,4 @@ struct RebootSwitches {
 // number is kept as the unsigned value of the same bits.
 RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
 
-}  // namespace twk::app
+}  // namespace twk::context

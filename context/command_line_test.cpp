@@ -1,10 +1,10 @@
-#include "app/command_line.h"
+#include "context/command_line.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-namespace twk::app {
+namespace twk::context {
 namespace {
 
 using Args = std::vector<Text>;
@@ -76,4 +76,4 @@ TEST(ParseRebootSwitches, CaseMattersAndOddValuesAreKeptAsRead) {
 }
 
 }  // namespace
-}  // namespace twk::app
+}  // namespace twk::context

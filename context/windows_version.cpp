@@ -1,6 +1,6 @@
-#include "app/windows_version.h"
+#include "context/windows_version.h"
 
-namespace twk::app {
+namespace twk::context {
 
 double DetectWindowsVersion(platform::SystemInfo& system) {
   const platform::VersionRecord reported = system.GetVersion();
@@ -24,4 +24,4 @@ double DetectWindowsVersion(platform::SystemInfo& system) {
   return version;
 }
 
-}  // namespace twk::app
+}  // namespace twk::context

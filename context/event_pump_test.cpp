@@ -1,0 +1,214 @@
+// The event pump inside a running mode: heartbeat wake-ups, the close
+// request from every source, the frame's own buttons and links, Enter on
+// check boxes, the poll modes, and enabling ranges of controls.
+#include <gtest/gtest.h>
+
+#include "app/app_fixture.h"
+
+namespace twk::context {
+namespace {
+
+using app::apptest::AppFixture;
+using ui::event::CloseRequest;
+
+class EventPumpTest : public ::testing::Test, public AppFixture {
+ protected:
+  // Runs body inside a setup mode whose frame is shown.
+  void InMode(std::function<void(context::StartContext&)> body) {
+    inMode = [body](context::StartContext& a) {
+      a.frame().Show(ui::show::Normal);
+      body(a);
+    };
+    Start(u"");
+    ASSERT_EQ(setupRuns, 1);
+  }
+
+  // Waits until the slot holds `id` (or gives up after many passes).
+  static bool WaitFor(StartContext& a, std::int32_t id, int passes = 50) {
+    for (int i = 0; i < passes; ++i) {
+      a.pump().NextEvent(context::PumpMode::Wait);
+      if (a.pump().slot().eventId == id) return true;
+    }
+    return false;
+  }
+
+  ui::Handle Window(StartContext& a, int id) { return a.frame().Control(id)->window; }
+};
+
+TEST_F(EventPumpTest, WithoutInputTheLoopWakesEvery20Milliseconds) {
+  InMode([this](context::StartContext& a) {
+    a.pump().NextEvent(context::PumpMode::Wait);  // the frame's activation
+    const std::uint64_t start = machine.clock.milliseconds();
+    for (int i = 0; i < 50; ++i) {
+      EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
+      EXPECT_EQ(a.pump().slot().eventId, 0);
+      EXPECT_EQ(a.pump().slot().message.message, ui::msg::Null);
+    }
+    EXPECT_EQ(machine.clock.milliseconds() - start, 1000u);
+    EXPECT_EQ(ui.wakes(), 50u);
+  });
+}
+
+TEST_F(EventPumpTest, EveryWayOfClosingGivesTheCloseRequest) {
+  InMode([this](context::StartContext& a) {
+    const std::function<void()> ways[] = {
+        [&] { ui.Click(Window(a, a.frame().header().close)); },
+        [&] { ui.Close(); },
+        [&] { ui.AltF4(); },
+        [&] { ui.EndSession(); },
+    };
+    for (const auto& way : ways) {
+      way();
+      ASSERT_TRUE(WaitFor(a, CloseRequest));
+      EXPECT_TRUE(a.pump().slot().closeRequested);
+      EXPECT_FALSE(ui.Find(ui.frame())->destroyed);
+    }
+  });
+}
+
+TEST_F(EventPumpTest, TheCloseButtonClosesInThePollModesToo) {
+  InMode([this](context::StartContext& a) {
+    for (PumpMode m : {PumpMode::Poll, PumpMode::PollCount}) {
+      ui.Click(Window(a, a.frame().header().close));
+      bool closed = false;
+      for (int i = 0; i < 5 && !closed; ++i) {
+        a.pump().NextEvent(m);
+        closed = a.pump().slot().eventId == CloseRequest;
+      }
+      EXPECT_TRUE(closed) << "mode " << static_cast<int>(m);
+    }
+  });
+}
+
+TEST_F(EventPumpTest, LinksOpenTheirPagesAndReachTheLoop) {
+  InMode([this](context::StartContext& a) {
+    for (int id : {a.frame().header().updateLink, a.frame().header().homeLink, a.frame().header().helpLink}) {
+      ui.Click(Window(a, id));
+      EXPECT_TRUE(WaitFor(a, id));
+    }
+  });
+  EXPECT_EQ(
+      machine.shell.openedPages,
+      (std::vector<Text>{u"http://www.tarnwick.example/twk/about.php?ver=2.6.0.0",
+                         u"http://www.tarnwick.example/", u"http://www.tarnwick.example/twk/"}));
+}
+
+TEST_F(EventPumpTest, TheMinimiseButtonMinimisesTheFrame) {
+  InMode([this](context::StartContext& a) {
+    ui.Click(Window(a, a.frame().header().minimize));
+    ASSERT_TRUE(WaitFor(a, a.frame().header().minimize));
+    EXPECT_TRUE(ui.Find(ui.frame())->minimized);
+  });
+}
+
+TEST_F(EventPumpTest, EnterOnAFocusedCheckBoxTicksItLikeAClick) {
+  InMode([this](context::StartContext& a) {
+    const int box = a.frame().CreateImageCheckBox(u" Sound", 30, 150, 450, false, a.frame().checkedImage(),
+                                                    a.frame().uncheckedImage());
+    const int label = a.frame().CreateLabel(u"label", 30, 200, 100, 18);
+    a.pump().NextEvent(context::PumpMode::Wait);  // activation: the frame becomes the event source
+    ASSERT_TRUE(ui.PressEnter(Window(a, box)));
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
+    EXPECT_EQ(a.pump().slot().eventId, box);
+    EXPECT_TRUE(a.frame().IsControlChecked(box));
+    EXPECT_EQ(ui.Find(Window(a, box - 1))->image, a.frame().checkedImage());
+    a.pump().NextEvent(context::PumpMode::Wait);  // the key's release
+    EXPECT_EQ(a.pump().slot().message.message, ui::msg::KeyUp);
+
+    // Enter on a label is just a key.
+    ASSERT_TRUE(ui.PressEnter(Window(a, label)));
+    a.pump().NextEvent(context::PumpMode::Wait);
+    EXPECT_EQ(a.pump().slot().eventId, 0);
+    EXPECT_EQ(a.pump().slot().message.message, ui::msg::KeyDown);
+  });
+}
+
+TEST_F(EventPumpTest, AClickReachesTheLoopExactlyOnce) {
+  InMode([this](context::StartContext& a) {
+    const int button = a.frame().CreateButton(u"  Pause", 260, 420, 150, 36);
+    ui.Click(Window(a, button));
+    int seen = 0;
+    for (int i = 0; i < 10; ++i) {
+      a.pump().NextEvent(context::PumpMode::Wait);
+      if (a.pump().slot().eventId == button) ++seen;
+    }
+    EXPECT_EQ(seen, 1);
+  });
+}
+
+TEST_F(EventPumpTest, PollModesReportWhatTheyFound) {
+  InMode([this](context::StartContext& a) {
+    while (a.pump().NextEvent(context::PumpMode::Poll) != 0) {
+    }
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), 0);
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::PollCount), 0);
+
+    ui.Post(ui.frame(), ui::msg::Null);
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), 1);
+
+    const int button = a.frame().CreateButton(u"b", 0, 100, 50, 20);
+    ASSERT_EQ(button & 0xFF, button);
+    ui.Click(Window(a, button));
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), 0);  // button down: dispatched, no event
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), button);
+    ui.Click(Window(a, button));
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::PollCount), 1);
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::PollCount), 1);
+    EXPECT_EQ(a.pump().slot().eventId, button);
+  });
+}
+
+TEST_F(EventPumpTest, FrameActionsBelongToTheFrameOnly) {
+  InMode([this](context::StartContext& a) {
+    // Another toolkit window whose control happens to have the close
+    // button's id: its click is an ordinary event.
+    ui::ToolkitWindow box(ui, a.pump().slot());
+    ASSERT_NE(box.Create(u"TWK_MSG_CLASS", u"TWK Input Box", 450, 120), 0u);
+    box.Show(ui::show::Normal);
+    int id = 0;
+    while (id < a.frame().header().close) id = box.CreateButton(u"OK", 260, 88, 80, 26);
+    ui.Click(box.Control(id)->window);
+    ASSERT_TRUE(WaitFor(a, id));
+    EXPECT_EQ(a.pump().slot().sourceWindow, &box);
+    EXPECT_FALSE(a.pump().slot().closeRequested);
+  });
+}
+
+TEST_F(EventPumpTest, SetControlsEnabledSkipsLabelsAndDrains) {
+  InMode([this](context::StartContext& a) {
+    ui::ToolkitWindow& f = a.frame();
+    const int label = f.CreateLabel(u"Number of times to reboot:", 30, 110, 425, 18);
+    const int edit = f.CreateEdit(u"5", 465, 102, 70, 26);
+    const int upDown = f.CreateUpDown(30);
+    const int box =
+        f.CreateImageCheckBox(u" Box", 30, 195, 400, false, a.frame().checkedImage(), a.frame().uncheckedImage());
+    const int button = f.CreateButton(u"Optimize now", 455, 225, 115, 26);
+    ui.Click(Window(a, button));  // queued before the range is disabled
+
+    // edit, up-down, the box (both parts change with its first id) and the button
+    EXPECT_EQ(a.pump().SetControlsEnabled(label, button, context::ControlsState::Disabled), 4);
+    EXPECT_TRUE(f.IsControlEnabled(label));
+    for (int id : {edit, upDown, box - 1, box, button}) EXPECT_FALSE(f.IsControlEnabled(id));
+    EXPECT_EQ(a.pump().SetControlsEnabled(label, button, context::ControlsState::Disabled), 0);
+    // The click's release reaches a disabled button: no event.
+    for (int i = 0; i < 3; ++i) {
+      a.pump().NextEvent(context::PumpMode::Poll);
+      EXPECT_NE(a.pump().slot().eventId, button);
+    }
+    EXPECT_FALSE(ui.Click(Window(a, button)));
+    EXPECT_EQ(a.pump().SetControlsEnabled(edit, button, context::ControlsState::Enabled), 4);
+
+    // first > last only drains, up to a message that gives no event.
+    ui.Post(ui.frame(), ui::msg::Null);
+    ui.Post(ui.frame(), ui::msg::Null);
+    ui.Post(ui.frame(), ui::msg::MouseMove);
+    ui.Post(ui.frame(), ui::msg::KeyUp);
+    ui.Post(ui.frame(), ui::msg::Null);
+    EXPECT_EQ(a.pump().SetControlsEnabled(button, edit, context::ControlsState::Enabled), 0);
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), 1);  // the last null message is left
+    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Poll), 0);
+  });
+}
+
+}  // namespace
+}  // namespace twk::context

@@ -1,0 +1,73 @@
+#pragma once
+// The one top-level window of a start: a skinned frame whose header band
+// carries the program icon, the title, the minimise and close pictures and
+// the three web links. Every mode fills the rest with its own controls.
+#include "platform/port_handle.h"
+#include "ui/toolkit_window.h"
+#include "ui/window_backend.h"
+
+namespace twk::context {
+
+inline constexpr char16_t kWindowClassName[] = u"TWK_GUI_CLASS";
+inline constexpr char16_t kProductTitle[] = u"Tarnwick";
+// The publisher's web server; the pages below it are fixed.
+inline constexpr char16_t kPublisherAddress[] = u"http://www.tarnwick.example";
+inline constexpr char16_t kPublisherName[] = u"Tarnwick Software";
+inline constexpr char kProgramVersion[] = TWK_VERSION_TEXT;
+
+// The controls of the header band, in the order they are created.
+struct HeaderIds {
+  int title = 0;
+  int homeLink = 0;
+  int minimize = 0;
+  int close = 0;
+  int updateLink = 0;
+  int helpLink = 0;
+};
+
+class MainFrame : public ui::ToolkitWindow {
+ public:
+  static constexpr int kWidth = 600;
+  static constexpr int kHeight = 465;
+
+  MainFrame(ui::WindowBackend& ui, ui::EventSlot& slot);
+  ~MainFrame();
+
+  // Creates the frame with its decoration and the check-box images; false
+  // when the window could not be created.
+  bool CreateDecorated();
+  // The mode's title, on the header's title text and as the caption.
+  void ShowTitle(const Text& title);
+  // Destroys the window; the decoration's drawing objects go with it.
+  void DestroyFrame();
+
+  const HeaderIds& header() const { return header_; }
+  // The ticked and the empty box of every check box of the mode windows.
+  ui::Handle checkedImage() const { return checkedImage_.get(); }
+  ui::Handle uncheckedImage() const { return uncheckedImage_.get(); }
+
+  // The picture beside a push button's caption, 24 x 24, from a PNG
+  // resource or from an icon resource.
+  void SetButtonImage(int buttonId, int imageResource);
+  void SetButtonIcon(int buttonId, int iconResource);
+
+ private:
+  using OwnedObject =
+      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::DeleteObject>;
+  using OwnedImage =
+      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::ReleaseImage>;
+  using OwnedIcon =
+      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::DestroyIcon>;
+
+  ui::WindowBackend& ui_;
+  HeaderIds header_;
+  OwnedObject checkedImage_;
+  OwnedObject uncheckedImage_;
+  // Drawing objects of the decoration; the window uses them until it is gone.
+  OwnedObject frameBitmap_;
+  OwnedObject frameBrush_;
+  OwnedObject bandBitmap_;
+  OwnedObject bandBrush_;
+};
+
+}  // namespace twk::context

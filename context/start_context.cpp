@@ -1,0 +1,95 @@
+#include "context/start_context.h"
+
+#include "context/command_line.h"
+#include "context/windows_version.h"
+#include "platform/identity.h"
+#include "platform/port_handle.h"
+#include "platform/system_info.h"
+#include "settings/catalogue.h"
+#include "settings/text_file.h"
+
+namespace twk::context {
+namespace {
+
+using OwnedToken =
+    platform::PortHandle<platform::Identity, platform::TokenHandle, &platform::Identity::CloseToken>;
+
+}  // namespace
+
+StartContext::StartContext(const platform::Ports& ports, ui::WindowBackend& ui)
+    : ports_(ports),
+      ui_(ui),
+      settings_(*ports.files),
+      frame_(ui, slot_),
+      pump_(ui, *ports.shell, frame_, slot_) {
+  windowsVersion_ = DetectWindowsVersion(*ports_.system);
+  paths_.systemDirectory = ports_.system->SystemDirectory();
+  paths_.systemDrive = ports_.system->WindowsFolder();
+  if (paths_.systemDrive.size() >= 2) paths_.systemDrive.resize(2);
+}
+
+StartContext::~StartContext() {
+  settings_.Close();
+  frame_.DestroyFrame();
+}
+
+bool StartContext::HandOverToRunningInstance() {
+  // First of all: a start that only brings the running window forward must
+  // not read, create or write anything, nor load what the windows need.
+  return ui_.BringExistingToFront(kWindowClassName, kProductTitle) ==
+         ui::InstanceLookup::BroughtToFront;
+}
+
+void StartContext::Prepare(ui::Handle module, const Text& argumentText) {
+  module_ = module;
+  paths_.commandLine = argumentText;
+  const RebootSwitches s = ParseRebootSwitches(SplitArguments(argumentText));
+  run_.currentReboot = s.currentReboot;
+  run_.totalReboots = s.totalReboots;
+  run_.delayMinutes = s.delayMinutes;
+  FindUserAndSettings();
+  ApplyDefaults();
+}
+
+void StartContext::FindUserAndSettings() {
+  platform::Identity& identity = *ports_.identity;
+  paths_.programPath = ports_.system->ProgramPath();
+  user_ = UserIdentity{};
+  OwnedToken token(identity, identity.GetConsoleUser(user_.name, &user_.sid));
+  if (!token) {
+    // Nobody at the console (a remote session, a start by a script): the
+    // account the program runs as is the user it works for. Only when that
+    // cannot be learnt either does the default profile answer.
+    user_ = UserIdentity{};
+    token = OwnedToken(identity, identity.GetProcessUser(user_.name, &user_.sid));
+    if (!token) user_.sid.clear();
+  }
+  const platform::TokenHandle folderToken = token ? token.get() : platform::kDefaultUserToken;
+  paths_.settingsFolder = ports_.system->RoamingAppData(folderToken) + u"\\Tarnwick";
+  // A missing or unreadable file leaves the document empty; the settings
+  // written later create it.
+  (void)settings_.Load(paths_.SettingsFile());
+  settings_.SaveWhenClosed();
+  (void)settings::CreateFolderTree(*ports_.files, paths_.settingsFolder);
+}
+
+void StartContext::ApplyDefaults() {
+  if (run_.delayMinutes == 0) {
+    run_.delayMinutes = static_cast<std::uint32_t>(settings::ReadRebootDelay(settings_));
+  }
+  // The stored total always wins over the command line's, which only
+  // documents the sequence.
+  run_.totalReboots = static_cast<std::uint32_t>(settings::ReadTimesToReboot(settings_));
+}
+
+void StartContext::CreateFrame() {
+  if (frame_.CreateDecorated()) ui_.StartHeartbeat(frame_.handle());
+}
+
+Text StartContext::SelfCommandLine(const Text& arguments) const {
+  Text line = u"\"" + paths_.programPath + u"\"";
+  if (!arguments.empty()) line += u" " + arguments;
+  return line;
+}
+
+}  // namespace twk::context

@@ -3,8 +3,11 @@
 
 #include <string>
 
+#include "context/start_context.h"
+#include "platform/fake/fake_platform.h"
 #include "platform/win32/win_processes.h"
 #include "sequence/launch.h"
+#include "ui/headless/headless_backend.h"
 
 namespace twk::sequence {
 namespace {
@@ -106,6 +109,46 @@ TEST_F(LaunchWinTest, WithoutWow64TheRedirectionFlagChangesNothing) {
                                                  LaunchFlags::NoFsRedirection));
   ASSERT_TRUE(process);
   EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 5u);
+}
+
+// The program starting itself from a folder with a blank in its name, such as
+// "C:\Program Files": unquoted, Windows would try "C:\Program.exe" first. A
+// decoy stands there (a copy of ping, which fails on the rest of the line
+// with another code); the program itself is a copy of cmd that exits with 7.
+TEST_F(LaunchWinTest, TheProgramStartsItselfQuotedPastADecoy) {
+  wchar_t temp[MAX_PATH] = {};
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+  const Text base = reinterpret_cast<const char16_t*>(temp) + Text(u"TwkQuote") +
+                    FromUtf8(std::to_string(GetCurrentProcessId()));
+  const Text folder = base + u" Folder";
+  const Text program = folder + u"\\Tarnwick.exe";
+  const Text decoy = base + u".exe";
+  const auto w = [](const Text& t) { return reinterpret_cast<const wchar_t*>(t.c_str()); };
+  ASSERT_TRUE(CreateDirectoryW(w(folder), nullptr));
+  ASSERT_TRUE(CopyFileW(w(cmd), w(program), FALSE));
+  ASSERT_TRUE(CopyFileW(w(SystemFolder() + u"\\ping.exe"), w(decoy), FALSE));
+
+  platform::FakePlatform machine;
+  machine.system.machine.programPath = program;
+  ui::HeadlessBackend windows;
+  context::StartContext start(machine.ports(), windows);
+  start.Prepare(0, u"");
+  const Text line = start.SelfCommandLine(u"/c exit 7");
+  ScopedProcess process(processes, LaunchProcess(processes, line, start.paths().ProgramFolder(),
+                                                 platform::ShowCommand::Hide,
+                                                 LaunchFlags::NoFsRedirection));
+  ASSERT_TRUE(process) << ToUtf8(line);
+  EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 7u) << ToUtf8(line);
+
+  // The unquoted line really would have started the decoy here.
+  Text unquoted = program + u" /c exit 7";
+  ScopedProcess wrong(processes, LaunchProcess(processes, unquoted, Text(), platform::ShowCommand::Hide,
+                                               LaunchFlags::None));
+  if (wrong) EXPECT_NE(ExitCodeAfterEnd(processes, wrong.get()), 7u);
+
+  DeleteFileW(w(program));
+  DeleteFileW(w(decoy));
+  RemoveDirectoryW(w(folder));
 }
 
 }  // namespace

@@ -105,7 +105,8 @@ int EventPump::SetControlsEnabled(int first, int last, ControlsState state) {
     const ui::ControlRecord* r = frame_.Control(id);
     if (r == nullptr || r->kind == ui::ControlKind::Label) continue;
     const bool before = frame_.IsControlEnabled(id);
-    frame_.SetControlState(id, state == ControlsState::Disabled ? ui::state::Disable : ui::state::Enable);
+    frame_.SetControlState(
+        id, state == ControlsState::Disabled ? ui::state::Disable : ui::state::Enable);
     if (frame_.IsControlEnabled(id) != before) ++changed;
   }
   while (NextEvent(PumpMode::Poll) != 0) {

@@ -82,7 +82,8 @@ TEST_F(EventPumpTest, TheCloseButtonClosesInThePollModesToo) {
 
 TEST_F(EventPumpTest, LinksOpenTheirPagesAndReachTheLoop) {
   InMode([this](context::StartContext& a) {
-    for (int id : {a.frame().header().updateLink, a.frame().header().homeLink, a.frame().header().helpLink}) {
+    for (int id : {a.frame().header().updateLink, a.frame().header().homeLink,
+                   a.frame().header().helpLink}) {
       ui.Click(Window(a, id));
       EXPECT_TRUE(WaitFor(a, id));
     }
@@ -103,8 +104,8 @@ TEST_F(EventPumpTest, TheMinimiseButtonMinimisesTheFrame) {
 
 TEST_F(EventPumpTest, EnterOnAFocusedCheckBoxTicksItLikeAClick) {
   InMode([this](context::StartContext& a) {
-    const int box = a.frame().CreateImageCheckBox(u" Sound", 30, 150, 450, false, a.frame().checkedImage(),
-                                                    a.frame().uncheckedImage());
+    const int box = a.frame().CreateImageCheckBox(
+        u" Sound", 30, 150, 450, false, a.frame().checkedImage(), a.frame().uncheckedImage());
     const int label = a.frame().CreateLabel(u"label", 30, 200, 100, 18);
     a.pump().NextEvent(context::PumpMode::Wait);  // activation: the frame becomes the event source
     ASSERT_TRUE(ui.PressEnter(Window(a, box)));
@@ -180,8 +181,8 @@ TEST_F(EventPumpTest, SetControlsEnabledSkipsLabelsAndDrains) {
     const int label = f.CreateLabel(u"Number of times to reboot:", 30, 110, 425, 18);
     const int edit = f.CreateEdit(u"5", 465, 102, 70, 26);
     const int upDown = f.CreateUpDown(30);
-    const int box =
-        f.CreateImageCheckBox(u" Box", 30, 195, 400, false, a.frame().checkedImage(), a.frame().uncheckedImage());
+    const int box = f.CreateImageCheckBox(u" Box", 30, 195, 400, false, a.frame().checkedImage(),
+                                          a.frame().uncheckedImage());
     const int button = f.CreateButton(u"Optimize now", 455, 225, 115, 26);
     ui.Click(Window(a, button));  // queued before the range is disabled
 

@@ -104,8 +104,7 @@ void MainFrame::SetButtonImage(int buttonId, int imageResource) {
   const OwnedImage image(ui_,
                          ui_.LoadImageResource(imageResource, kButtonImageSize, kButtonImageSize));
   if (!image) return;
-  const OwnedObject bitmap(ui_,
-                           ui_.ImageToBitmap(image.get(), kButtonImageSize, kButtonImageSize));
+  const OwnedObject bitmap(ui_, ui_.ImageToBitmap(image.get(), kButtonImageSize, kButtonImageSize));
   // The button keeps a copy of its own.
   if (bitmap) SetControlBitmap(buttonId, bitmap.get(), kButtonImageSize, kButtonImageSize);
 }

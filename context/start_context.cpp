@@ -11,8 +11,8 @@
 namespace twk::context {
 namespace {
 
-using OwnedToken =
-    platform::PortHandle<platform::Identity, platform::TokenHandle, &platform::Identity::CloseToken>;
+using OwnedToken = platform::PortHandle<platform::Identity, platform::TokenHandle,
+                                        &platform::Identity::CloseToken>;
 
 }  // namespace
 

@@ -43,8 +43,8 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
   return process;
 }
 
-int LaunchAndWait(context::EventPump& pump, platform::Processes& processes,
-                  const Text& commandLine, int showCommand, const Text& workingDirectory) {
+int LaunchAndWait(context::EventPump& pump, platform::Processes& processes, const Text& commandLine,
+                  int showCommand, const Text& workingDirectory) {
   platform::ScopedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
                                                            showCommand, LaunchFlags::None));
   if (!process) return WaitResult::NotStarted;

@@ -24,8 +24,8 @@ namespace section = settings::section;
 
 using OwnedKey =
     platform::PortHandle<platform::Registry, platform::RegistryKey, &platform::Registry::CloseKey>;
-using OwnedProcess = platform::PortHandle<platform::Processes, platform::ProcessHandle,
-                                          &platform::Processes::Close>;
+using OwnedProcess =
+    platform::PortHandle<platform::Processes, platform::ProcessHandle, &platform::Processes::Close>;
 
 // Opened, never created: a Run key that is not there is not ours to make.
 constexpr std::uint32_t kRunKeyAccess = platform::KeyAccess::ReadWrite;  // 0x2001F
@@ -93,9 +93,9 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(*ports_.registry,
-                     platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid),
-                                                kRunKeyAccess));
+  runKey_ = OwnedKey(
+      *ports_.registry,
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid), kRunKeyAccess));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -240,8 +240,8 @@ bool RebootStep::RegisterNextStart() {
     return true;
   }
   platform::Registry& registry = *ports_.registry;
-  const OwnedKey key(registry, platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid),
-                                                          kRunKeyAccess));
+  const OwnedKey key(
+      registry, platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess));
   Text problem;
   if (!key) {
     problem = u"its Run key could not be opened";

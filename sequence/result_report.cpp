@@ -75,8 +75,8 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
     // file when it starts, so the measurements go there now.
     (void)settings.SaveNow();
     const context::StartPaths& paths = start.paths();
-    (void)ports.shell->RelaunchElevated(paths.programPath, paths.commandLine,
-                                        paths.ProgramFolder(), platform::ShowCommand::Show);
+    (void)ports.shell->RelaunchElevated(paths.programPath, paths.commandLine, paths.ProgramFolder(),
+                                        platform::ShowCommand::Show);
     return 0;
   }
 

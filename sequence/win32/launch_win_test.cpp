@@ -134,17 +134,18 @@ TEST_F(LaunchWinTest, TheProgramStartsItselfQuotedPastADecoy) {
   context::StartContext start(machine.ports(), windows);
   start.Prepare(0, u"");
   const Text line = start.SelfCommandLine(u"/c exit 7");
-  ScopedProcess process(processes, LaunchProcess(processes, line, start.paths().ProgramFolder(),
-                                                 platform::ShowCommand::Hide,
-                                                 LaunchFlags::NoFsRedirection));
+  ScopedProcess process(processes,
+                        LaunchProcess(processes, line, start.paths().ProgramFolder(),
+                                      platform::ShowCommand::Hide, LaunchFlags::NoFsRedirection));
   ASSERT_TRUE(process) << ToUtf8(line);
   EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 7u) << ToUtf8(line);
 
   // The unquoted line really would have started the decoy here.
   Text unquoted = program + u" /c exit 7";
-  ScopedProcess wrong(processes, LaunchProcess(processes, unquoted, Text(), platform::ShowCommand::Hide,
-                                               LaunchFlags::None));
-  if (wrong) EXPECT_NE(ExitCodeAfterEnd(processes, wrong.get()), 7u);
+  ScopedProcess wrong(processes, LaunchProcess(processes, unquoted, Text(),
+                                               platform::ShowCommand::Hide, LaunchFlags::None));
+  ASSERT_TRUE(wrong);
+  EXPECT_NE(ExitCodeAfterEnd(processes, wrong.get()), 7u);
 
   DeleteFileW(w(program));
   DeleteFileW(w(decoy));

@@ -1,6 +1,6 @@
 # Fails when portable logic includes a Win32 header. Only the Win32 adapters,
 # the Win32 window backend and the Windows entry point may.
-file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/app/*.cpp ${SRC}/app/*.h ${SRC}/settings/*
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/base/* ${SRC}/context/* ${SRC}/app/*.cpp ${SRC}/app/*.h ${SRC}/settings/*
      ${SRC}/sequence/* ${SRC}/setup/* ${SRC}/maintenance/* ${SRC}/desktop/* ${SRC}/ui/* ${SRC}/platform/*)
 set(bad "")
 foreach(f IN LISTS files)

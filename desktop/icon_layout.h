@@ -1,0 +1,43 @@
+#pragma once
+// Backing up and restoring the positions of the desktop icons. The icons are
+// the items of the shell's list view, found below the desktop window; their
+// positions are kept in the settings file, one key per icon text, the value
+// "X" + "x" + "Y" in the view's own client coordinates.
+#include <cstdint>
+#include <optional>
+
+#include "base/text.h"
+#include "platform/remote_list_view.h"
+#include "platform/window_tree.h"
+#include "settings/ini_document.h"
+
+namespace twk::desktop {
+
+// A restore repeats its pass while a pass moved icons, because moving one
+// icon can make the view shift others; it stops once a pass moves this many
+// or more, and after this many passes in all, since a view that arranges
+// its icons by itself would otherwise be moved back and forth for ever.
+inline constexpr std::int32_t kMaxMovesToRepeat = 3000;
+inline constexpr std::int32_t kMaxRestorePasses = 10;
+
+Text FormatIconPosition(platform::IconPoint point);
+// Split at the first "x" or "X": nothing when there is none or it comes
+// first; each side read as an integer (non-numeric gives 0).
+std::optional<platform::IconPoint> ParseIconPosition(const Text& value);
+
+// Replaces the saved layout by the icons' current positions and saves the
+// settings file. The number of items visited (all of them unless a position
+// could not be read: the backup stops there), or 0 when there is no desktop
+// view, no icon, the view could not be opened or the file not saved.
+std::int32_t BackupIconLayout(settings::SettingsFile& settings, platform::WindowTree& windows,
+                              platform::RemoteListViews& views);
+
+// Moves every icon that has a saved position there. Callers pass topLevel =
+// true: the view then does not redraw while icons move, is refreshed when
+// any moved, and the result counts the icons moved in all passes plus those
+// already in place. Without topLevel only the moves are counted. 0 when
+// there is no saved layout or the view could not be opened.
+std::int32_t RestoreIconLayout(settings::SettingsFile& settings, platform::WindowTree& windows,
+                               platform::RemoteListViews& views, bool topLevel);
+
+}  // namespace twk::desktop

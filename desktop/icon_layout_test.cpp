@@ -1,0 +1,230 @@
+#include "desktop/icon_layout.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_remote_list_view.h"
+#include "platform/fake/fake_window_tree.h"
+#include "settings/catalogue.h"
+
+namespace twk::desktop {
+namespace {
+
+using platform::IconPoint;
+
+const Text kSection = settings::section::DesktopIconLayout;
+const Text kPath = u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick\\TWK.ini";
+
+TEST(IconPositionTest, ValuesSplitAtTheFirstXOfEitherCase) {
+  EXPECT_EQ(ParseIconPosition(u"5x"), (IconPoint{5, 0}));
+  EXPECT_EQ(ParseIconPosition(u"x5"), std::nullopt);
+  EXPECT_EQ(ParseIconPosition(u"55"), std::nullopt);
+  EXPECT_EQ(ParseIconPosition(u""), std::nullopt);
+  EXPECT_EQ(ParseIconPosition(u"12X34"), (IconPoint{12, 34}));
+  EXPECT_EQ(ParseIconPosition(u"-10x-20"), (IconPoint{-10, -20}));
+  EXPECT_EQ(ParseIconPosition(u"ax7x8"), (IconPoint{0, 7}));
+  EXPECT_EQ(FormatIconPosition({12, 340}), u"12x340");
+  EXPECT_EQ(FormatIconPosition({-75, 2}), u"-75x2");
+  for (const IconPoint p : {IconPoint{0, 0}, IconPoint{-2147483647 - 1, 2147483647}}) {
+    EXPECT_EQ(ParseIconPosition(FormatIconPosition(p)), p);
+  }
+}
+
+// A desktop with a shell view, three icons and a settings file on drive C:.
+class IconLayoutTest : public ::testing::Test {
+ protected:
+  IconLayoutTest() {
+    fs.AddDrive(u'C');
+    (void)settings.Load(kPath);
+    const WindowHandle progman = tree.Add(tree.desktop(), u"Progman", u"Program Manager");
+    const WindowHandle defView = tree.Add(progman, u"SHELLDLL_DefView", u"");
+    views.window = tree.Add(defView, u"SysListView32", u"FolderView", 1);
+    views.items = {{u"Recycle Bin", {10, 20}}, {u"Notes.txt", {10, 120}}, {u"Game", {-75, 2}}};
+  }
+
+  std::int32_t Backup() { return BackupIconLayout(settings, tree, views); }
+  std::int32_t Restore() { return RestoreIconLayout(settings, tree, views, true); }
+  Text Saved(const Text& key) { return settings.GetValueText(kSection, key); }
+  // The section as it reached the disk, read by a fresh document.
+  Text OnDisk(const Text& key) {
+    settings::SettingsFile reread(fs);
+    (void)reread.Load(kPath);
+    return reread.GetValueText(kSection, key);
+  }
+  void MoveAll(IconPoint by) {
+    for (auto& item : views.items) item.position = {item.position.x + by.x, item.position.y + by.y};
+  }
+
+  using WindowHandle = platform::WindowHandle;
+  platform::FakeFileSystem fs;
+  settings::SettingsFile settings{fs};
+  platform::FakeWindowTree tree;
+  platform::FakeRemoteListViews views;
+};
+
+TEST_F(IconLayoutTest, BackupWritesEveryIconAndSavesTheFile) {
+  EXPECT_EQ(Backup(), 3);
+  EXPECT_EQ(OnDisk(u"Recycle Bin"), u"10x20");
+  EXPECT_EQ(OnDisk(u"Notes.txt"), u"10x120");
+  EXPECT_EQ(OnDisk(u"Game"), u"-75x2");
+  EXPECT_EQ(views.openNow, 0);
+  EXPECT_EQ(views.moves, 0);
+}
+
+TEST_F(IconLayoutTest, SecondBackupDropsDeletedIconsAndKeepsOtherSections) {
+  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
+  ASSERT_EQ(Backup(), 3);
+  views.items.erase(views.items.begin() + 1);
+  ASSERT_EQ(Backup(), 2);
+  EXPECT_EQ(OnDisk(u"Notes.txt"), u"");
+  EXPECT_EQ(OnDisk(u"Game"), u"-75x2");
+  EXPECT_EQ(settings.GetValueText(settings::section::Setup, settings::key::TimesToReboot), u"3");
+}
+
+TEST_F(IconLayoutTest, BackupStopsWhereAPositionCannotBeRead) {
+  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::NoReport, u"1"), 0u);
+  ASSERT_EQ(Backup(), 3);
+  MoveAll({1, 1});
+  views.positionReadFailsAt = 2;
+  EXPECT_EQ(Backup(), 2);
+  EXPECT_EQ(OnDisk(u"Recycle Bin"), u"11x21");
+  EXPECT_EQ(OnDisk(u"Game"), u"");  // the old entry went with the old section
+
+  // At item 0: nothing is visited, the old section is gone from the file.
+  views.positionReadFailsAt = 0;
+  EXPECT_EQ(Backup(), 0);
+  settings::SettingsFile reread(fs);
+  ASSERT_TRUE(reread.Load(kPath));
+  EXPECT_FALSE(reread.FindSection(kSection));
+  EXPECT_EQ(views.openNow, 0);
+}
+
+TEST_F(IconLayoutTest, BackupSkipsUnreadableTextsAndLetsTheLaterOfEqualTextsWin) {
+  views.items.push_back({u"Notes.txt", {300, 400}});
+  views.textReadFails = {0};
+  EXPECT_EQ(Backup(), 4);
+  EXPECT_EQ(Saved(u"Recycle Bin"), u"");
+  EXPECT_EQ(Saved(u"Notes.txt"), u"300x400");
+}
+
+TEST_F(IconLayoutTest, BackupFailsWhenTheFileCannotBeSaved) {
+  fs.FailNext(platform::FakeFileSystem::Op::Open, 100);
+  EXPECT_EQ(Backup(), 0);
+  EXPECT_EQ(Saved(u"Game"), u"-75x2");  // the document in memory holds it all the same
+  EXPECT_EQ(views.openNow, 0);
+}
+
+TEST_F(IconLayoutTest, NothingHappensWithoutAViewItemsOrAnOpenedOwner) {
+  ASSERT_EQ(Backup(), 3);
+  MoveAll({5, 5});
+  const auto items = views.items;
+  views.items.clear();  // empty desktop
+  EXPECT_EQ(Backup(), 0);
+  EXPECT_EQ(Restore(), 0);
+  EXPECT_EQ(OnDisk(u"Game"), u"-75x2");  // not replaced by an empty section
+
+  views.items = items;
+  views.openFails = true;
+  EXPECT_EQ(Backup(), 0);
+  EXPECT_EQ(Restore(), 0);
+  views.openFails = false;
+
+  tree.windows[tree.Parent(views.window)].text = u"Desktop";  // no desktop view any more
+  EXPECT_EQ(Backup(), 0);
+  EXPECT_EQ(Restore(), 0);
+  EXPECT_EQ(views.opens, 1);  // the first backup only
+  EXPECT_EQ(views.moves, 0);
+  EXPECT_TRUE(views.redraws.empty());
+}
+
+TEST_F(IconLayoutTest, RestoreWithoutASectionTouchesNothing) {
+  EXPECT_EQ(Restore(), 0);
+  EXPECT_EQ(views.opens, 0);
+  EXPECT_EQ(views.moves, 0);
+}
+
+TEST_F(IconLayoutTest, RestoreMovesIconsBackAndRefreshesTheView) {
+  ASSERT_EQ(Backup(), 3);
+  views.items[0].position = {500, 500};
+  views.items[2].position = {0, 0};
+  views.items.push_back({u"New icon", {7, 7}});  // no entry: keeps its place
+  // 2 moved in the first pass, 0 in the second, plus 1 already in place.
+  EXPECT_EQ(Restore(), 3);
+  EXPECT_EQ(views.items[0].position, (IconPoint{10, 20}));
+  EXPECT_EQ(views.items[2].position, (IconPoint{-75, 2}));
+  EXPECT_EQ(views.items[3].position, (IconPoint{7, 7}));
+  EXPECT_EQ(views.moves, 2);
+  EXPECT_EQ(views.opens, 3);  // the backup, then two passes
+  EXPECT_EQ(views.redraws, (std::vector<bool>{false, true}));
+  EXPECT_EQ(views.refreshes, 1);
+  EXPECT_EQ(views.openNow, 0);
+  EXPECT_EQ(Saved(u"Game"), u"-75x2");  // a restore does not change the section
+}
+
+TEST_F(IconLayoutTest, RestoreWithEverythingInPlaceCountsAndDoesNotRepeatOrRefresh) {
+  ASSERT_EQ(Backup(), 3);
+  views.opens = 0;
+  EXPECT_EQ(Restore(), 3);
+  EXPECT_EQ(views.moves, 0);
+  EXPECT_EQ(views.opens, 1);
+  EXPECT_EQ(views.refreshes, 0);
+  EXPECT_EQ(views.redraws, (std::vector<bool>{false, true}));
+}
+
+TEST_F(IconLayoutTest, RestoreSkipsUnreadableItemsAndUnusableValues) {
+  ASSERT_EQ(Backup(), 3);
+  MoveAll({1, 0});
+  views.positionReadFailsAt = 0;
+  views.textReadFails = {1};
+  ASSERT_NE(settings.SetValue(kSection, u"Game", u"55"), 0u);
+  EXPECT_EQ(Restore(), 0);
+  EXPECT_EQ(views.moves, 0);
+  views.textReadFails.clear();
+  EXPECT_EQ(Restore(), 1);  // Notes.txt only: Recycle Bin's position is still unreadable
+  EXPECT_EQ(views.items[1].position, (IconPoint{10, 120}));
+}
+
+TEST_F(IconLayoutTest, IconsWithEqualTextsGoToTheOneStoredPosition) {
+  views.items.push_back({u"Notes.txt", {300, 400}});
+  ASSERT_EQ(Backup(), 4);
+  views.items[1].position = {0, 0};
+  EXPECT_EQ(Restore(), 4);  // one moved, three in place
+  EXPECT_EQ(views.items[1].position, (IconPoint{300, 400}));
+  EXPECT_EQ(views.items[3].position, (IconPoint{300, 400}));
+}
+
+TEST_F(IconLayoutTest, PassesRepeatWhileIconsShiftAndStopAtTheBound) {
+  ASSERT_EQ(Backup(), 3);
+  // A view that pushes the next icon aside whenever one is moved, twice.
+  int pushes = 2;
+  views.afterMove = [&](std::int32_t item) {
+    if (pushes > 0 && item + 1 < static_cast<std::int32_t>(views.items.size())) {
+      --pushes;
+      views.items[static_cast<std::size_t>(item) + 1].position.x += 50;
+    }
+  };
+  views.items[0].position = {0, 0};
+  views.opens = 0;
+  // Pass 1 moves icon 0 (pushing 1) and icon 1 (pushing 2) and icon 2; pass 2 finds all in place.
+  EXPECT_EQ(Restore(), 3);
+  EXPECT_EQ(views.opens, 2);
+  EXPECT_EQ(views.items[2].position, (IconPoint{-75, 2}));
+
+  // A view that keeps its icons where they are: moved again every pass.
+  views.afterMove = nullptr;
+  views.snapsBack = true;
+  MoveAll({3, 3});
+  views.opens = 0;
+  views.moves = 0;
+  EXPECT_EQ(Restore(), 3 * kMaxRestorePasses);
+  EXPECT_EQ(views.opens, kMaxRestorePasses);
+  EXPECT_EQ(views.moves, 3 * kMaxRestorePasses);
+  EXPECT_EQ(views.openNow, 0);
+  // A further pass started by a caller counts only moves and leaves redraw alone.
+  views.redraws.clear();
+  EXPECT_EQ(RestoreIconLayout(settings, tree, views, false), 3 * kMaxRestorePasses);
+  EXPECT_TRUE(views.redraws.empty());
+}
+
+}  // namespace
+}  // namespace twk::desktop

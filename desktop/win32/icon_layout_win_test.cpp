@@ -1,0 +1,224 @@
+// The icon layout for real: a helper process hosts a desktop-like list view,
+// and this process finds it below the desktop window, reads and moves its
+// icons through memory allocated in the helper, as it does with the shell.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "base/strings.h"
+#include "desktop/icon_layout.h"
+#include "desktop/window_search.h"
+#include "platform/win32/win_file_system.h"
+#include "platform/win32/win_remote_list_view.h"
+#include "platform/win32/win_window_tree.h"
+#include "settings/catalogue.h"
+#include "tests/wine/icon_host.h"
+
+namespace twk::desktop {
+namespace {
+
+using platform::IconPoint;
+
+std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring ThisFolder() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder = path;
+  return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+// What the helper reported: its counters and every icon's position by text.
+struct Report {
+  int refreshes = -1, redrawOff = -1, redrawOn = -1;
+  std::map<Text, IconPoint> icons;
+};
+
+bool ReadReport(const std::wstring& path, Report& report) {
+  HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  Text content;
+  char16_t buffer[2048];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    content.append(buffer, got / sizeof(char16_t));
+  }
+  CloseHandle(file);
+  report = Report{};
+  for (const Text& line : Split(content, u"\n")) {
+    const std::size_t first = line.find(u' ');
+    if (first == Text::npos) return false;
+    const Text head = line.substr(0, first);
+    const Text rest = line.substr(first + 1);
+    if (head == u"refreshes") {
+      report.refreshes = ToInteger(rest);
+    } else if (head == u"redrawOff") {
+      report.redrawOff = ToInteger(rest);
+    } else if (head == u"redrawOn") {
+      report.redrawOn = ToInteger(rest);
+    } else {
+      const std::size_t second = rest.find(u' ');
+      if (second == Text::npos) return false;
+      report.icons[rest.substr(second + 1)] = {ToInteger(head), ToInteger(rest.substr(0, second))};
+    }
+  }
+  return true;
+}
+
+class IconLayoutWinTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    folder_ = std::wstring(temp) + L"twk_icon_layout_" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    reportPath_ = folder_ + L"\\report.txt";
+    iniPath_ = Text(folder_.begin(), folder_.end()) + u"\\TWK.ini";
+
+    std::wstring commandLine =
+        L"\"" + ThisFolder() + L"\\twk_icon_host.exe\" \"" + reportPath_ + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &helper_))
+        << "error " << GetLastError();
+    CloseHandle(helper_.hThread);
+    // The first report is written once the icons are in place.
+    for (int i = 0; i < 200 && !ReadReport(reportPath_, initial_); ++i) Sleep(50);
+    ASSERT_EQ(initial_.icons.size(), 4u) << "the helper did not report its icons";
+    host_ = FindWindowW(test::icon_host::kWindowClass, nullptr);
+    ASSERT_NE(host_, nullptr);
+  }
+
+  void TearDown() override {
+    if (helper_.hProcess != nullptr) {
+      if (host_ != nullptr) PostMessageW(host_, WM_CLOSE, 0, 0);
+      if (WaitForSingleObject(helper_.hProcess, 10000) != WAIT_OBJECT_0) {
+        TerminateProcess(helper_.hProcess, 1);
+      }
+      CloseHandle(helper_.hProcess);
+    }
+    DeleteFileW(reportPath_.c_str());
+    DeleteFileW(Wide(iniPath_).c_str());
+    RemoveDirectoryW(folder_.c_str());
+  }
+
+  // Closes the helper and reads its last report, written after every
+  // message sent or posted before the close was handled.
+  Report Close() {
+    PostMessageW(host_, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(helper_.hProcess, 10000), WAIT_OBJECT_0);
+    host_ = nullptr;
+    Report last;
+    EXPECT_TRUE(ReadReport(reportPath_, last));
+    return last;
+  }
+
+  platform::win32::WinFileSystem fs;
+  platform::win32::WinWindowTree tree;
+  platform::win32::WinRemoteListViews views;
+  std::wstring folder_, reportPath_;
+  Text iniPath_;
+  PROCESS_INFORMATION helper_{};
+  HWND host_ = nullptr;
+  Report initial_;
+};
+
+TEST_F(IconLayoutWinTest, FindsTheHostedViewBelowTheDesktopWindow) {
+  const platform::WindowHandle found = FindDesktopListView(tree);
+  ASSERT_NE(found, platform::kNoWindow);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(reinterpret_cast<HWND>(found), &owner);
+  EXPECT_EQ(owner, helper_.dwProcessId);
+  // Its parent is the untitled SHELLDLL_DefView inside the host window.
+  const HWND parent = GetParent(reinterpret_cast<HWND>(found));
+  EXPECT_EQ(GetParent(parent), host_);
+  EXPECT_EQ(tree.ClassName(reinterpret_cast<platform::WindowHandle>(parent), 260),
+            Text(u"SHELLDLL_DefView"));
+  EXPECT_EQ(tree.WindowText(reinterpret_cast<platform::WindowHandle>(parent), 512), Text());
+  EXPECT_EQ(tree.WindowText(found, 512), Text(u"FolderView"));
+  EXPECT_EQ(tree.WindowText(found, 7), Text(u"Folder"));  // cut to the buffer
+  EXPECT_EQ(tree.ControlId(found), 1);
+}
+
+TEST_F(IconLayoutWinTest, ReadsTextsAndPositionsAcrossTheProcessBoundary) {
+  const platform::WindowHandle window = FindDesktopListView(tree);
+  ASSERT_NE(window, platform::kNoWindow);
+  EXPECT_EQ(views.ItemCount(window), 4);
+  platform::OwnedListView view(views, views.Open(window));
+  ASSERT_TRUE(view);
+  for (std::int32_t i = 0; i < 4; ++i) {
+    IconPoint point{-1, -1};
+    Text text = u"sentinel";
+    ASSERT_TRUE(views.ReadPosition(view.get(), i, point)) << i;
+    ASSERT_TRUE(views.ReadText(view.get(), i, text)) << i;
+    std::printf("item %d at %d,%d: %zu characters\n", static_cast<int>(i),
+                static_cast<int>(point.x), static_cast<int>(point.y), text.size());
+    const auto it = initial_.icons.find(text);
+    if (text.size() == 511) {
+      EXPECT_EQ(text, Text(511, u'L'));
+    } else {
+      ASSERT_NE(it, initial_.icons.end()) << ToUtf8(text);
+      EXPECT_EQ(point, it->second) << ToUtf8(text);
+    }
+  }
+  // Items that are not there fail and leave the outputs alone.
+  IconPoint point{-7, -7};
+  Text text = u"sentinel";
+  EXPECT_FALSE(views.ReadPosition(view.get(), 4, point));
+  EXPECT_FALSE(views.ReadText(view.get(), 99, text));
+  EXPECT_EQ(point, (IconPoint{-7, -7}));
+  EXPECT_EQ(text, u"sentinel");
+  // A window that is gone cannot be opened.
+  EXPECT_EQ(views.Open(reinterpret_cast<platform::WindowHandle>(host_) + 0x7FFF0), 0u);
+}
+
+TEST_F(IconLayoutWinTest, BackupScatterAndRestoreThroughTheSettingsFile) {
+  settings::SettingsFile settings(fs);
+  EXPECT_FALSE(settings.Load(iniPath_));  // a new file
+  ASSERT_EQ(BackupIconLayout(settings, tree, views), 4);
+
+  // The file on disk holds every icon's position, the long text cut to 511.
+  settings::SettingsFile reread(fs);
+  ASSERT_TRUE(reread.Load(iniPath_));
+  const Text section = settings::section::DesktopIconLayout;
+  for (const auto& [text, point] : initial_.icons) {
+    const Text key = text.size() > 511 ? text.substr(0, 511) : text;
+    EXPECT_EQ(reread.GetValueText(section, key), FormatIconPosition(point)) << ToUtf8(key);
+  }
+
+  ASSERT_EQ(SendMessageW(host_, test::icon_host::kScatter, 0, 0), 0);
+  Report scattered;
+  ASSERT_TRUE(ReadReport(reportPath_, scattered));
+  for (const auto& [text, point] : initial_.icons) {
+    EXPECT_NE(scattered.icons[text], point) << ToUtf8(text);
+  }
+
+  // Four moved in the first pass, none in the second.
+  EXPECT_EQ(RestoreIconLayout(reread, tree, views, true), 4);
+  const Report last = Close();
+  for (const auto& [text, point] : initial_.icons) {
+    EXPECT_EQ(last.icons.at(text), point) << ToUtf8(text);
+  }
+  EXPECT_EQ(last.redrawOff, 1);
+  EXPECT_EQ(last.redrawOn, 1);
+  EXPECT_EQ(last.refreshes, 1);
+}
+
+TEST_F(IconLayoutWinTest, RestoreWithEveryIconInPlaceSendsNoRefresh) {
+  settings::SettingsFile settings(fs);
+  (void)settings.Load(iniPath_);
+  ASSERT_EQ(BackupIconLayout(settings, tree, views), 4);
+  EXPECT_EQ(RestoreIconLayout(settings, tree, views, true), 4);
+  const Report last = Close();
+  EXPECT_EQ(last.refreshes, 0);
+  EXPECT_EQ(last.redrawOn, 1);
+  EXPECT_EQ(last.icons, initial_.icons);
+}
+
+}  // namespace
+}  // namespace twk::desktop

@@ -286,5 +286,28 @@ TEST_F(ApplicationTest, ProductModesShowTheirTitleAndEndOnClose) {
   }
 }
 
+TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
+  // The composition root wires the icon layout into the report: a sequence
+  // that backed the icons up finds them where they were.
+  platform::FakeWindowTree& tree = machine.windows;
+  const auto shell = tree.Add(tree.Add(tree.desktop(), u"Progman", u"Program Manager"),
+                              u"SHELLDLL_DefView");
+  machine.listViews.window = tree.Add(shell, u"SysListView32", u"FolderView", 1);
+  machine.listViews.items = {{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}};
+  Store(u"Setup", u"TimesToReboot", u"1");
+  Store(u"Setup", u"BackupRestoreIcons", u"1");
+  Store(u"TimeStamps", u"FirstShutDown", u"1000");
+  Store(u"TimeStamps", u"FirstBootUp", u"1060");
+  Store(u"DesktopIconLayout", u"Recycle Bin", u"10x20");
+  app.reset();
+  app.emplace(machine.ports(), ui);
+  ui.AfterWakes(5, [this] { ui.Close(); });
+  EXPECT_EQ(app->Run(0, u"/CurrentReboot:2 /TotalReboots:1 /Delay:1", 1), 0);
+  EXPECT_EQ(ui.TextOf(ui.frame()), u"Tarnwick - Result");
+  EXPECT_EQ(machine.listViews.items[0].position, (platform::IconPoint{10, 20}));
+  EXPECT_EQ(machine.listViews.items[1].position, (platform::IconPoint{10, 90}));
+  EXPECT_EQ(machine.listViews.openNow, 0);
+}
+
 }  // namespace
 }  // namespace twk::app

@@ -1,6 +1,7 @@
 #include "app/run_modes.h"
 
 #include "app/application.h"
+#include "desktop/icon_layout.h"
 #include "sequence/reboot_step.h"
 
 namespace twk::app {
@@ -27,6 +28,13 @@ ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
   return modes;
 }
 
-ModeRunners ProductModes() { return ProductModes(sequence::ReportPostOperations{}); }
+ModeRunners ProductModes() {
+  sequence::ReportPostOperations postOperations;
+  postOperations.restoreIconLayout = [](context::StartContext& start) {
+    const platform::Ports& ports = start.ports();
+    (void)desktop::RestoreIconLayout(start.settings(), *ports.windows, *ports.listViews, true);
+  };
+  return ProductModes(std::move(postOperations));
+}
 
 }  // namespace twk::app

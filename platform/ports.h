@@ -13,6 +13,8 @@ class Identity;     // platform/identity.h: console user, administrator test, pr
 class SystemInfo;   // platform/system_info.h: version answers, system folders, program path
 class Shell;        // platform/shell.h: open a web page, relaunch elevated
 class Power;        // platform/power.h: restart request, keep-awake, warning sound
+class WindowTree;   // platform/window_tree.h: other programs' windows, read only
+class RemoteListViews;  // platform/remote_list_view.h: another process's list view
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -23,6 +25,8 @@ struct Ports {
   SystemInfo* system = nullptr;
   Shell* shell = nullptr;
   Power* power = nullptr;
+  WindowTree* windows = nullptr;
+  RemoteListViews* listViews = nullptr;
 };
 
 }  // namespace twk::platform

@@ -17,8 +17,10 @@ using std::min;
 #include "platform/win32/win_power.h"
 #include "platform/win32/win_processes.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_remote_list_view.h"
 #include "platform/win32/win_shell.h"
 #include "platform/win32/win_system_info.h"
+#include "platform/win32/win_window_tree.h"
 #include "ui/win32/win32_backend.h"
 
 namespace {
@@ -57,6 +59,8 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinSystemInfo system;
   WinShell shell;
   WinPower power;
+  WinWindowTree windowTree;
+  WinRemoteListViews listViews;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.clock = &clock;
@@ -66,6 +70,8 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.system = &system;
   ports.shell = &shell;
   ports.power = &power;
+  ports.windows = &windowTree;
+  ports.listViews = &listViews;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

@@ -9,8 +9,10 @@
 #include "platform/fake/fake_power.h"
 #include "platform/fake/fake_processes.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_remote_list_view.h"
 #include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system_info.h"
+#include "platform/fake/fake_window_tree.h"
 #include "platform/ports.h"
 
 namespace twk::platform {
@@ -29,6 +31,8 @@ class FakePlatform {
   FakeSystemInfo system;
   FakeShell shell;
   FakePower power;
+  FakeWindowTree windows;
+  FakeRemoteListViews listViews;
 
   Ports ports() {
     Ports p;
@@ -40,6 +44,8 @@ class FakePlatform {
     p.system = &system;
     p.shell = &shell;
     p.power = &power;
+    p.windows = &windows;
+    p.listViews = &listViews;
     return p;
   }
 };

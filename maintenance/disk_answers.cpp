@@ -139,8 +139,8 @@ HealthLogAnswer ReadHealthLog(const Bytes& bytes) {
   // The counters and the temperature lie within the page's first 88 bytes.
   if (page > bytes.size() || bytes.size() - page < 88) return HealthLogAnswer::Unusable;
   const std::size_t at = static_cast<std::size_t>(page);
-  const bool active = ReadU64(bytes, at + 64) != 0 || ReadU64(bytes, at + 80) != 0 ||
-                      ReadU16(bytes, at + 1) != 0;
+  const bool active =
+      ReadU64(bytes, at + 64) != 0 || ReadU64(bytes, at + 80) != 0 || ReadU16(bytes, at + 1) != 0;
   return active ? HealthLogAnswer::Active : HealthLogAnswer::Idle;
 }
 

@@ -11,8 +11,8 @@
 namespace twk::maintenance {
 namespace {
 
-using OwnedProcess = platform::PortHandle<platform::Processes, platform::ProcessHandle,
-                                          &platform::Processes::Close>;
+using OwnedProcess =
+    platform::PortHandle<platform::Processes, platform::ProcessHandle, &platform::Processes::Close>;
 
 // The version compared in tenths: 6.1 computed as 6 + 1/10 need not be the
 // same double as the literal 6.1.
@@ -27,9 +27,8 @@ Text SystemProgram(const Text& systemDirectory, const Text& name,
 
 }  // namespace
 
-OptimizePlan PlanOptimization(double windowsVersion, const Text& systemDirectory,
-                              const Text& drive, bool solidState,
-                              const std::function<bool(const Text&)>& pathExists) {
+OptimizePlan PlanOptimization(double windowsVersion, const Text& systemDirectory, const Text& drive,
+                              bool solidState, const std::function<bool(const Text&)>& pathExists) {
   OptimizePlan plan;
   const int version = Tenths(windowsVersion);
   if (solidState && version < 60) {
@@ -50,9 +49,8 @@ OptimizePlan PlanOptimization(double windowsVersion, const Text& systemDirectory
   return plan;
 }
 
-int OptimizeSystemPartition(double windowsVersion, const Text& systemDirectory,
-                            const Text& drive, OptimizePorts ports,
-                            const LaunchAndWaitOperation& launchAndWait) {
+int OptimizeSystemPartition(double windowsVersion, const Text& systemDirectory, const Text& drive,
+                            OptimizePorts ports, const LaunchAndWaitOperation& launchAndWait) {
   const bool solidState = IsSolidStateDrive(ports.devices, drive);
   const OptimizePlan plan =
       PlanOptimization(windowsVersion, systemDirectory, drive, solidState,

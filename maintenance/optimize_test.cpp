@@ -25,8 +25,8 @@ TEST(PlanOptimization, SwitchesFollowTheVersionAndTheDiskKind) {
     bool window;
   };
   const Case cases[] = {
-      {10.0, false, u" /H", 0, true},  {10.0, true, u" /L /H", 0, true},
-      {6.2, false, u" /H", 0, true},   {6 + 1 / 10.0, true, u" /L /H", 5, false},
+      {10.0, false, u" /H", 0, true},   {10.0, true, u" /L /H", 0, true},
+      {6.2, false, u" /H", 0, true},    {6 + 1 / 10.0, true, u" /L /H", 5, false},
       {6.0, true, u" /L /f", 5, false}, {6.0, false, u" /f", 5, false},
       {5.1, false, u" /f", 5, false},
   };
@@ -38,14 +38,17 @@ TEST(PlanOptimization, SwitchesFollowTheVersionAndTheDiskKind) {
     EXPECT_EQ(plan.commandLine, Text(kDefrag) + u" C:" + c.switches);
     EXPECT_EQ(plan.showCommand, c.show);
     EXPECT_EQ(plan.interfacePath.has_value(), c.window);
-    if (c.window) EXPECT_EQ(*plan.interfacePath, u"C:\\Windows\\System32\\dfrgui.exe");
+    if (c.window) {
+      EXPECT_EQ(*plan.interfacePath, u"C:\\Windows\\System32\\dfrgui.exe");
+    }
   }
   EXPECT_TRUE(PlanOptimization(5.1, kSystem, u"C:", true, Everything).runsNothing);
 }
 
 TEST(PlanOptimization, AProgramMissingFromTheSystemFolderIsReachedThroughSysNative) {
-  OptimizePlan plan = PlanOptimization(10.0, u"C:\\WINDOWS\\system32", u"D:", false,
-                                       [](const Text& path) { return path.find(u"dfrgui") != Text::npos; });
+  OptimizePlan plan =
+      PlanOptimization(10.0, u"C:\\WINDOWS\\system32", u"D:", false,
+                       [](const Text& path) { return path.find(u"dfrgui") != Text::npos; });
   EXPECT_EQ(plan.defragPath, u"C:\\WINDOWS\\SysNative\\defrag.exe");
   EXPECT_EQ(plan.commandLine, u"C:\\WINDOWS\\SysNative\\defrag.exe D: /H");
   EXPECT_EQ(*plan.interfacePath, u"C:\\WINDOWS\\system32\\dfrgui.exe");
@@ -58,15 +61,15 @@ class OptimizeSystemPartitionTest : public ::testing::Test {
     (void)machine.files.SetFile(u"C:\\Windows\\System32\\dfrgui.exe", "");
   }
   int Run(double version) {
-    return OptimizeSystemPartition(
-        version, kSystem, u"C:", {machine.processes, devices, machine.files},
-        [this](const Text& commandLine, int show, const Text& folder) {
-          waits.push_back(commandLine);
-          waitShow = show;
-          waitFolder = folder;
-          launchesBeforeWait = machine.processes.launches().size();
-          return waitResult;
-        });
+    return OptimizeSystemPartition(version, kSystem, u"C:",
+                                   {machine.processes, devices, machine.files},
+                                   [this](const Text& commandLine, int show, const Text& folder) {
+                                     waits.push_back(commandLine);
+                                     waitShow = show;
+                                     waitFolder = folder;
+                                     launchesBeforeWait = machine.processes.launches().size();
+                                     return waitResult;
+                                   });
   }
   void SolidStateC() {
     devices.AddDevice(u"\\\\.\\C:");
@@ -127,12 +130,12 @@ TEST_F(OptimizeSystemPartitionTest, ARunningDefragmenterIsStoppedFirst) {
 
 TEST_F(OptimizeSystemPartitionTest, AMissingDefragmenterStillGoesToTheWait) {
   platform::FakePlatform bare;
-  int result = OptimizeSystemPartition(
-      10.0, kSystem, u"C:", {bare.processes, devices, bare.files},
-      [](const Text& commandLine, int, const Text&) {
-        EXPECT_EQ(commandLine, u"C:\\Windows\\SysNative\\defrag.exe C: /H");
-        return sequence::WaitResult::NotStarted;
-      });
+  int result =
+      OptimizeSystemPartition(10.0, kSystem, u"C:", {bare.processes, devices, bare.files},
+                              [](const Text& commandLine, int, const Text&) {
+                                EXPECT_EQ(commandLine, u"C:\\Windows\\SysNative\\defrag.exe C: /H");
+                                return sequence::WaitResult::NotStarted;
+                              });
   EXPECT_EQ(result, sequence::WaitResult::NotStarted);
   // The window could not be started either; that changes nothing.
   ASSERT_EQ(bare.processes.launches().size(), 1u);

@@ -23,8 +23,8 @@ inline constexpr std::uint32_t ReadWrite = 0xC0000000;  // GENERIC_READ | GENERI
 }  // namespace DeviceAccess
 namespace DeviceFlags {
 inline constexpr std::uint32_t None = 0;
-inline constexpr std::uint32_t BackupSemantics = 0x02000000;           // FILE_FLAG_BACKUP_SEMANTICS
-inline constexpr std::uint32_t BackupSemanticsSystem = 0x02000004;     // ... | FILE_ATTRIBUTE_SYSTEM
+inline constexpr std::uint32_t BackupSemantics = 0x02000000;        // FILE_FLAG_BACKUP_SEMANTICS
+inline constexpr std::uint32_t BackupSemanticsSystem = 0x02000004;  // ... | FILE_ATTRIBUTE_SYSTEM
 }  // namespace DeviceFlags
 
 // The identify command sent through the SCSI pass-through: the ATA

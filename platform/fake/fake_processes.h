@@ -45,10 +45,10 @@ class FakeProcesses final : public Processes {
   // A process the test puts in the table; it runs until something ends it.
   struct Listed {
     std::optional<std::u16string> imagePath;  // none: the path cannot be read
-    bool endsOnDestroy = false;  // has a window, and ends when that gets WM_DESTROY
-    int survivesTerminations = 0;  // terminations it outlives
-    bool terminateDenied = false;  // cannot be opened for termination
-    bool endsWithThreads = true;   // ends when its threads are terminated
+    bool endsOnDestroy = false;               // has a window, and ends when that gets WM_DESTROY
+    int survivesTerminations = 0;             // terminations it outlives
+    bool terminateDenied = false;             // cannot be opened for termination
+    bool endsWithThreads = true;              // ends when its threads are terminated
   };
 
   explicit FakeProcesses(FakeClock* clock = nullptr) : clock_(clock) {}

@@ -2,9 +2,14 @@
 // What the program needs of processes it starts: create one from a command
 // line, ask whether it has ended, release it; and the WOW64 file-system
 // redirection switch, so that a 32-bit process on 64-bit Windows can start
-// the native programs of the system folder.
+// the native programs of the system folder. Also what it needs of processes
+// it did not start: list them, read their image paths, end them.
 #include <cstdint>
 #include <utility>
+#include <vector>
+
+#include "base/text.h"
+#include "platform/status.h"
 
 namespace twk::platform {
 
@@ -44,6 +49,32 @@ class Processes {
   // calling thread, looked up at run time; false when missing or refused.
   [[nodiscard]] virtual bool DisableWow64FsRedirection(std::uintptr_t& oldValue) = 0;
   virtual bool RevertWow64FsRedirection(std::uintptr_t oldValue) = 0;
+
+  // ---- processes by id ----------------------------------------------------
+  // K32EnumProcesses with room for 2000 ids, in the order the system gives;
+  // empty when the call fails.
+  [[nodiscard]] virtual std::vector<std::uint32_t> ListProcessIds() = 0;
+  // The image path of a process with room for 4096 characters, as the
+  // system gives it: QueryFullProcessImageNameW on a limited-information
+  // open where the system has it (looked up at run time), else
+  // K32GetModuleFileNameExW on a query-and-read open. Kernel forms such as
+  // "\SystemRoot\..." and "\??\C:\..." come back unchanged.
+  [[nodiscard]] virtual Answer<Text> ImagePath(std::uint32_t id) = 0;
+  // GetSystemWindowsDirectoryW: the folder that kernel paths call \SystemRoot
+  // (empty when it cannot be read).
+  [[nodiscard]] virtual Text SystemRootFolder() = 0;
+  // Opens the process with SYNCHRONIZE and asks, without waiting, whether it
+  // has ended. A process that cannot be opened counts as not running.
+  [[nodiscard]] virtual bool ProcessRuns(std::uint32_t id) = 0;
+  // Posts WM_DESTROY to every top-level window that the process owns.
+  virtual void PostDestroyToWindows(std::uint32_t id) = 0;
+  // Opens the process with PROCESS_TERMINATE, terminates it with exit code
+  // 0, sleeps 20 ms and closes it. The status is that of the open.
+  [[nodiscard]] virtual Status Terminate(std::uint32_t id) = 0;
+  // Terminates every thread of the process, each opened with
+  // THREAD_TERMINATE | THREAD_SUSPEND_RESUME. False when the threads could
+  // not be listed.
+  [[nodiscard]] virtual bool TerminateThreads(std::uint32_t id) = 0;
 };
 
 // Closes the process handle it holds when it goes out of scope.

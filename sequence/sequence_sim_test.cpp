@@ -49,6 +49,13 @@ class WatchedProcesses final : public platform::Processes {
   bool RevertWow64FsRedirection(std::uintptr_t old) override {
     return inner_.RevertWow64FsRedirection(old);
   }
+  std::vector<std::uint32_t> ListProcessIds() override { return inner_.ListProcessIds(); }
+  platform::Answer<Text> ImagePath(std::uint32_t id) override { return inner_.ImagePath(id); }
+  Text SystemRootFolder() override { return inner_.SystemRootFolder(); }
+  bool ProcessRuns(std::uint32_t id) override { return inner_.ProcessRuns(id); }
+  void PostDestroyToWindows(std::uint32_t id) override { inner_.PostDestroyToWindows(id); }
+  platform::Status Terminate(std::uint32_t id) override { return inner_.Terminate(id); }
+  bool TerminateThreads(std::uint32_t id) override { return inner_.TerminateThreads(id); }
 
  private:
   platform::Processes& inner_;

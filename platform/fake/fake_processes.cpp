@@ -118,4 +118,57 @@ bool FakeProcesses::RevertWow64FsRedirection(std::uintptr_t oldValue) {
   return true;
 }
 
+void FakeProcesses::AddProcess(std::uint32_t id, const Listed& listed) {
+  Process process;
+  process.plan.runQueries.reset();
+  process.listed = listed;
+  processes_[id] = process;
+}
+
+int FakeProcesses::terminations(std::uint32_t id) const {
+  auto it = processes_.find(id);
+  return it == processes_.end() ? 0 : it->second.terminations;
+}
+
+std::vector<std::uint32_t> FakeProcesses::ListProcessIds() {
+  std::vector<std::uint32_t> ids;
+  if (listFails_) return ids;
+  for (auto& [id, process] : processes_) {
+    Update(process);
+    if (!process.ended) ids.push_back(id);
+  }
+  return ids;
+}
+
+Answer<std::u16string> FakeProcesses::ImagePath(std::uint32_t id) {
+  auto it = processes_.find(id);
+  if (it == processes_.end() || !IsRunning(id)) return {Status::NotFound, {}};
+  if (!it->second.listed.imagePath) return {Status::Denied, {}};
+  return {Status::Ok, *it->second.listed.imagePath};
+}
+
+void FakeProcesses::PostDestroyToWindows(std::uint32_t id) {
+  auto it = processes_.find(id);
+  if (it == processes_.end() || !IsRunning(id)) return;
+  ++destroyPosts_;
+  if (it->second.listed.endsOnDestroy) EndProcess(id, 0);
+}
+
+Status FakeProcesses::Terminate(std::uint32_t id) {
+  auto it = processes_.find(id);
+  if (it == processes_.end()) return Status::NotFound;
+  if (it->second.listed.terminateDenied) return Status::Denied;
+  // An ended process stays openable while handles to it remain, as here.
+  if (++it->second.terminations > it->second.listed.survivesTerminations) EndProcess(id, 0);
+  return Status::Ok;
+}
+
+bool FakeProcesses::TerminateThreads(std::uint32_t id) {
+  if (threadSnapshotFails_) return false;
+  ++threadTerminations_;
+  auto it = processes_.find(id);
+  if (it != processes_.end() && it->second.listed.endsWithThreads) EndProcess(id, 0);
+  return true;
+}
+
 }  // namespace twk::platform

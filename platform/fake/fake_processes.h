@@ -4,7 +4,8 @@
 // command, and whether WOW64 file-system redirection was off at that moment).
 // What each process does is scripted: fail to start, run for some seconds of
 // a fake clock or for some exit-code queries, then end with a code; or run
-// until the test ends it.
+// until the test ends it. Tests also put processes of their own in the table
+// (with an image path, and how they take being asked or made to end).
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -41,6 +42,15 @@ class FakeProcesses final : public Processes {
     bool redirectionOff = false;
   };
 
+  // A process the test puts in the table; it runs until something ends it.
+  struct Listed {
+    std::optional<std::u16string> imagePath;  // none: the path cannot be read
+    bool endsOnDestroy = false;               // has a window, and ends when that gets WM_DESTROY
+    int survivesTerminations = 0;             // terminations it outlives
+    bool terminateDenied = false;             // cannot be opened for termination
+    bool endsWithThreads = true;              // ends when its threads are terminated
+  };
+
   explicit FakeProcesses(FakeClock* clock = nullptr) : clock_(clock) {}
 
   // ---- test controls -------------------------------------------------------
@@ -55,6 +65,15 @@ class FakeProcesses final : public Processes {
   // Processes whose command line contains this text (without regard to case)
   // follow the plan; the first matching rule wins, later rules are added last.
   void AddRule(const std::u16string& commandLineContains, const Plan& plan);
+
+  void AddProcess(std::uint32_t id, const Listed& listed);
+  void SetSystemRootFolder(const std::u16string& folder) { systemRoot_ = folder; }
+  // The process list itself cannot be read, or threads cannot be listed.
+  void SetListFails(bool fails) { listFails_ = fails; }
+  void SetThreadSnapshotFails(bool fails) { threadSnapshotFails_ = fails; }
+  int terminations(std::uint32_t id) const;
+  int threadTerminations() const { return threadTerminations_; }
+  int destroyPosts() const { return destroyPosts_; }
 
   void EndProcess(std::uint32_t id, std::uint32_t exitCode);
   [[nodiscard]] bool IsRunning(std::uint32_t id);
@@ -75,10 +94,19 @@ class FakeProcesses final : public Processes {
   [[nodiscard]] bool IsWow64Process() override;
   [[nodiscard]] bool DisableWow64FsRedirection(std::uintptr_t& oldValue) override;
   bool RevertWow64FsRedirection(std::uintptr_t oldValue) override;
+  [[nodiscard]] std::vector<std::uint32_t> ListProcessIds() override;
+  [[nodiscard]] Answer<std::u16string> ImagePath(std::uint32_t id) override;
+  [[nodiscard]] std::u16string SystemRootFolder() override { return systemRoot_; }
+  [[nodiscard]] bool ProcessRuns(std::uint32_t id) override { return IsRunning(id); }
+  void PostDestroyToWindows(std::uint32_t id) override;
+  [[nodiscard]] Status Terminate(std::uint32_t id) override;
+  [[nodiscard]] bool TerminateThreads(std::uint32_t id) override;
 
  private:
   struct Process {
     Plan plan;
+    Listed listed;
+    int terminations = 0;
     std::uint64_t startMilliseconds = 0;
     int queries = 0;
     bool ended = false;
@@ -106,6 +134,11 @@ class FakeProcesses final : public Processes {
   int revertCalls_ = 0;
   int wow64Queries_ = 0;
   int badCloses_ = 0;
+  std::u16string systemRoot_ = u"C:\\Windows";
+  bool listFails_ = false;
+  bool threadSnapshotFails_ = false;
+  int threadTerminations_ = 0;
+  int destroyPosts_ = 0;
 };
 
 }  // namespace twk::platform

@@ -1,7 +1,16 @@
 #include "platform/win32/win_processes.h"
 
 #include <windows.h>
+// After windows.h:
+#include <psapi.h>
+#include <tlhelp32.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/win_error.h"
+#include "platform/win32/win_status.h"
 #include "platform/win32/win_wow64.h"
 
 namespace twk::platform::win32 {
@@ -12,6 +21,18 @@ HANDLE ToHandle(ProcessHandle process) { return reinterpret_cast<HANDLE>(process
 bool IsHandle(ProcessHandle process) {
   return process != kNoProcess && process != ~ProcessHandle{0};
 }
+
+// Handles from OpenProcess, OpenThread: null when they fail.
+namespace detail {
+inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
+}  // namespace detail
+using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, detail::CloseKernelHandle>>;
+// CreateToolhelp32Snapshot fails with INVALID_HANDLE_VALUE, like CreateFileW.
+using UniqueSnapshot = UniqueFile;
+
+constexpr DWORD kImagePathRoom = 4096;
+constexpr DWORD kLimitedQuery = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
+constexpr DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
 
 }  // namespace
 
@@ -67,6 +88,84 @@ bool WinProcesses::RevertWow64FsRedirection(std::uintptr_t oldValue) {
   auto revert = kernel32.Find<RevertFn>("Wow64RevertWow64FsRedirection");
   if (revert == nullptr) return false;
   return revert(reinterpret_cast<PVOID>(oldValue)) != FALSE;
+}
+
+std::vector<std::uint32_t> WinProcesses::ListProcessIds() {
+  DWORD ids[2000] = {};  // 8000 bytes
+  DWORD bytes = 0;
+  if (!K32EnumProcesses(ids, sizeof(ids), &bytes)) return {};
+  const DWORD count = std::min<DWORD>(bytes / sizeof(DWORD), 2000);
+  return std::vector<std::uint32_t>(ids, ids + count);
+}
+
+Answer<Text> WinProcesses::ImagePath(std::uint32_t id) {
+  using QueryFullProcessImageNameFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+  // Vista and later read the path with the least access there is; older
+  // systems need the right to read the process's memory.
+  Kernel32Module kernel32;
+  auto queryFullName = kernel32.Find<QueryFullProcessImageNameFn>("QueryFullProcessImageNameW");
+  std::vector<wchar_t> buffer(kImagePathRoom + 1, L'\0');
+
+  UniqueKernelHandle process(
+      OpenProcess(queryFullName != nullptr ? kLimitedQuery : kQueryAndRead, FALSE, id));
+  DWORD length = 0;
+  if (!process) {
+    if (queryFullName == nullptr) return {StatusOf(LastError()), {}};
+    process.Reset(OpenProcess(kQueryAndRead, FALSE, id));
+    if (!process) return {StatusOf(LastError()), {}};
+    length = K32GetModuleFileNameExW(process.get(), nullptr, buffer.data(), kImagePathRoom);
+  } else if (queryFullName != nullptr) {
+    DWORD size = kImagePathRoom;
+    if (queryFullName(process.get(), 0, buffer.data(), &size)) length = size;
+  } else {
+    length = K32GetModuleFileNameExW(process.get(), nullptr, buffer.data(), kImagePathRoom);
+  }
+  if (length == 0) return {StatusOf(LastError()), {}};
+  return {Status::Ok, Text(buffer.begin(), buffer.begin() + std::min(length, kImagePathRoom))};
+}
+
+Text WinProcesses::SystemRootFolder() {
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return Text(folder, folder + length);
+}
+
+bool WinProcesses::ProcessRuns(std::uint32_t id) {
+  UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+void WinProcesses::PostDestroyToWindows(std::uint32_t id) {
+  HWND window = nullptr;
+  while ((window = FindWindowExW(nullptr, window, nullptr, nullptr)) != nullptr) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == id) PostMessageW(window, WM_DESTROY, 0, 0);
+  }
+}
+
+Status WinProcesses::Terminate(std::uint32_t id) {
+  UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+  if (!process) return StatusOf(LastError());
+  ::TerminateProcess(process.get(), 0);
+  SleepEx(20, FALSE);
+  return Status::Ok;
+}
+
+bool WinProcesses::TerminateThreads(std::uint32_t id) {
+  UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, id));
+  if (!snapshot) return false;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+       more = Thread32Next(snapshot.get(), &entry)) {
+    if (entry.th32OwnerProcessID != id) continue;
+    UniqueKernelHandle thread(
+        OpenThread(THREAD_TERMINATE | THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
+    if (thread) ::TerminateThread(thread.get(), 0);
+  }
+  return true;
 }
 
 }  // namespace twk::platform::win32

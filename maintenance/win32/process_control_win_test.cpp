@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "app/app_fixture.h"
+#include "base/strings.h"
+#include "maintenance/process_control.h"
+#include "platform/win32/win_processes.h"
+#include "sequence/launch.h"
+
+namespace twk::maintenance {
+namespace {
+
+using platform::win32::WinProcesses;
+
+Text BesideThisProgram(const Text& name) {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return FolderOf(Text(path, path + length)) + u"\\" + name;
+}
+
+Text SystemFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(buffer, MAX_PATH);
+  return Text(buffer, buffer + length);
+}
+
+Text Swapped(Text text) {
+  for (char16_t& c : text) {
+    if (c >= u'a' && c <= u'z')
+      c = static_cast<char16_t>(c - 32);
+    else if (c >= u'A' && c <= u'Z')
+      c = static_cast<char16_t>(c + 32);
+  }
+  return text;
+}
+
+class HelperProcessTest : public ::testing::Test {
+ protected:
+  void Start(const Text& arguments) {
+    ASSERT_NE(GetFileAttributesW(reinterpret_cast<const wchar_t*>(helper.c_str())),
+              INVALID_FILE_ATTRIBUTES);
+    process = sequence::LaunchProcess(processes, helper + arguments, u"",
+                                      platform::ShowCommand::Hide, sequence::LaunchFlags::None);
+    ASSERT_NE(process, platform::kNoProcess);
+    id = GetProcessId(reinterpret_cast<HANDLE>(process));
+    // Let it get as far as its window, when it makes one.
+    WaitForInputIdle(reinterpret_cast<HANDLE>(process), 5000);
+  }
+  ~HelperProcessTest() override {
+    if (process == platform::kNoProcess) return;
+    TerminateProcess(reinterpret_cast<HANDLE>(process), 99);
+    processes.Close(process);
+  }
+  DWORD ExitCode() {
+    EXPECT_EQ(WaitForSingleObject(reinterpret_cast<HANDLE>(process), 5000), WAIT_OBJECT_0);
+    DWORD code = 0xdeadbeef;
+    GetExitCodeProcess(reinterpret_cast<HANDLE>(process), &code);
+    return code;
+  }
+
+  WinProcesses processes;
+  const Text helper = BesideThisProgram(u"twk_idle_helper.exe");
+  platform::ProcessHandle process = platform::kNoProcess;
+  DWORD id = 0;
+};
+
+TEST_F(HelperProcessTest, FoundByItsPathInAnotherCaseAndTerminated) {
+  Start(u"");
+  EXPECT_TRUE(IsProcessRunning(processes, id));
+  std::optional<Text> image = GetProcessImagePath(processes, id);
+  ASSERT_TRUE(image.has_value());
+  EXPECT_TRUE(EqualsIgnoreCase(*image, helper)) << ToUtf8(*image);
+  EXPECT_EQ(FindProcessByImagePath(processes, Swapped(helper)), id);
+  EXPECT_TRUE(StopProcess(processes, id));
+  EXPECT_EQ(ExitCode(), 0u);  // terminated with code 0, not its own 1
+  EXPECT_FALSE(IsProcessRunning(processes, id));
+  EXPECT_EQ(FindProcessByImagePath(processes, helper), 0u);
+}
+
+TEST_F(HelperProcessTest, AProgramWithAWindowGoesWhenTheWindowIsDestroyed) {
+  Start(u" window");
+  EXPECT_TRUE(StopProcess(processes, id));
+  // Terminated would be 0; 7 says it left through its destroyed window,
+  // or the termination came after the message had ended it.
+  const DWORD code = ExitCode();
+  EXPECT_TRUE(code == 7u || code == 0u) << code;
+}
+
+TEST(ProcessesWin, TheSystemAnswersForProcessesThatAreNotThere) {
+  WinProcesses processes;
+  const std::vector<std::uint32_t> ids = processes.ListProcessIds();
+  EXPECT_NE(std::find(ids.begin(), ids.end(), GetCurrentProcessId()), ids.end());
+  EXPECT_TRUE(processes.ProcessRuns(GetCurrentProcessId()));
+  // Ids are multiples of 4: this one names no process.
+  EXPECT_FALSE(processes.ProcessRuns(0x7FFFFFF1));
+  EXPECT_FALSE(processes.ImagePath(0x7FFFFFF1).ok());
+  EXPECT_NE(processes.Terminate(0x7FFFFFF1), platform::Status::Ok);
+  const Text root = processes.SystemRootFolder();
+  EXPECT_TRUE(EqualsIgnoreCase(root + u"\\system32", SystemFolder())) << ToUtf8(root);
+}
+
+// The wait of the setup, around a real program: a short one ends it with 1.
+struct LaunchAndWaitWinTest : ::testing::Test, app::apptest::AppFixture {};
+
+TEST_F(LaunchAndWaitWinTest, AShortLivedProgramEndsTheWaitWithOne) {
+  WinProcesses real;
+  int result = -1;
+  ui.SetWakeLimit(5000000);
+  inMode = [&](app::Application& a) {
+    a.mainFrame.Show(1);
+    result = sequence::LaunchAndWait(a, SystemFolder() + u"\\cmd.exe /c exit 3", 0, SystemFolder());
+  };
+  platform::Ports ports = machine.ports();
+  ports.processes = &real;
+  app.emplace(ports, ui, Recording());
+  (void)app->Run(0x400000, u"", 1);
+  EXPECT_EQ(result, sequence::WaitResult::Ended);
+  EXPECT_FALSE(ui.wakeLimitReached());
+}
+
+}  // namespace
+}  // namespace twk::maintenance

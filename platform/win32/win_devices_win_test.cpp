@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h:
+#include <ntddscsi.h>
+#include <winioctl.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+
+#include "base/strings.h"
+#include "maintenance/physical_disk.h"
+#include "platform/win32/win_devices.h"
+
+namespace twk::platform::win32 {
+namespace {
+
+std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+         (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+TEST(DeviceInputs, TheBuffersMatchTheSystemsStructures) {
+  if (sizeof(void*) != 4) GTEST_SKIP() << "the layouts are the 32-bit ones";
+  std::vector<std::uint8_t> smart = device_input::SmartIdentify(3);
+  ASSERT_EQ(smart.size(), sizeof(SENDCMDINPARAMS));
+  const auto* in = reinterpret_cast<const SENDCMDINPARAMS*>(smart.data());
+  EXPECT_EQ(in->cBufferSize, 0u);
+  EXPECT_EQ(in->irDriveRegs.bSectorCountReg, 1);
+  EXPECT_EQ(in->irDriveRegs.bSectorNumberReg, 1);
+  EXPECT_EQ(in->irDriveRegs.bDriveHeadReg, 0xA0);
+  EXPECT_EQ(in->irDriveRegs.bCommandReg, 0xEC);
+  EXPECT_EQ(in->bDriveNumber, 3);
+  // The answer: SENDCMDOUTPARAMS with 512 bytes behind its one-byte buffer.
+  EXPECT_EQ(offsetof(SENDCMDOUTPARAMS, bBuffer), 16u);
+  EXPECT_EQ(sizeof(SENDCMDOUTPARAMS) + 512, 529u);
+
+  std::vector<std::uint8_t> ata = device_input::AtaIdentify();
+  ASSERT_EQ(ata.size(), sizeof(ATA_PASS_THROUGH_EX) + 2048);
+  const auto* apt = reinterpret_cast<const ATA_PASS_THROUGH_EX*>(ata.data());
+  EXPECT_EQ(apt->Length, sizeof(ATA_PASS_THROUGH_EX));
+  EXPECT_EQ(apt->AtaFlags, ATA_FLAGS_DATA_IN);
+  EXPECT_EQ(apt->DataTransferLength, 1024u);
+  EXPECT_EQ(apt->TimeOutValue, 2u);
+  EXPECT_EQ(apt->DataBufferOffset, 40u);
+  EXPECT_EQ(apt->CurrentTaskFile[1], 1);
+  EXPECT_EQ(apt->CurrentTaskFile[6], 0xEC);
+
+  for (auto command : {ScsiIdentifyCommand::AtaPassThrough12, ScsiIdentifyCommand::UsbBridge}) {
+    std::vector<std::uint8_t> scsi = device_input::ScsiIdentify(command, 5);
+    ASSERT_EQ(scsi.size(), sizeof(SCSI_PASS_THROUGH) + 32 + 512);
+    const auto* spt = reinterpret_cast<const SCSI_PASS_THROUGH*>(scsi.data());
+    EXPECT_EQ(spt->Length, sizeof(SCSI_PASS_THROUGH));
+    EXPECT_EQ(spt->CdbLength, 12);
+    EXPECT_EQ(spt->SenseInfoLength, 32);
+    EXPECT_EQ(spt->DataIn, SCSI_IOCTL_DATA_IN);
+    EXPECT_EQ(spt->DataTransferLength, 512u);
+    EXPECT_EQ(spt->TimeOutValue, 2u);
+    EXPECT_EQ(spt->DataBufferOffset, 76u);
+    EXPECT_EQ(spt->SenseInfoOffset, 44u);
+    const std::uint8_t sat[12] = {0xA1, 0x08, 0x0E, 0, 1, 1, 0x4F, 0xC2, 5, 0xEC, 0, 0};
+    const std::uint8_t bridge[12] = {0xDF, 0x10, 0, 2, 0, 0, 1, 1, 0x4F, 0xC2, 5, 0xEC};
+    EXPECT_EQ(0, std::memcmp(spt->Cdb,
+                             command == ScsiIdentifyCommand::AtaPassThrough12 ? sat : bridge, 12));
+  }
+
+  std::vector<std::uint8_t> nvme = device_input::NvmeHealthLog();
+  ASSERT_EQ(nvme.size(), 560u);
+  EXPECT_EQ(U32(nvme, offsetof(STORAGE_PROPERTY_QUERY, PropertyId)), 50u);
+  EXPECT_EQ(offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters), 8u);
+  // STORAGE_PROTOCOL_SPECIFIC_DATA: type, data type, request value,
+  // sub-value, data offset, data length.
+  EXPECT_EQ(U32(nvme, 8), 3u);
+  EXPECT_EQ(U32(nvme, 12), 2u);
+  EXPECT_EQ(U32(nvme, 16), 2u);
+  EXPECT_EQ(U32(nvme, 20), 0u);
+  EXPECT_EQ(U32(nvme, 24), 40u);
+  EXPECT_EQ(U32(nvme, 28), 512u);
+}
+
+// Counts the handles the disk questions take, so that every one is seen
+// going back.
+class CountingDevices final : public Devices {
+ public:
+  Answer<DeviceHandle> Open(const Text& path, std::uint32_t access, std::uint32_t flags) override {
+    Answer<DeviceHandle> opened = inner.Open(path, access, flags);
+    std::printf("open %s access %08x flags %08x: status %d\n", ToUtf8(path).c_str(),
+                static_cast<unsigned>(access), static_cast<unsigned>(flags),
+                static_cast<int>(opened.status));
+    if (opened.ok()) ++open;
+    return opened;
+  }
+  void Close(DeviceHandle device) override {
+    if (device != 0) --open;
+    inner.Close(device);
+  }
+  DeviceAnswer Report(const char* name, DeviceAnswer answer) {
+    std::printf("  %s: status %d, %u bytes returned\n", name, static_cast<int>(answer.status),
+                static_cast<unsigned>(answer.returned));
+    return answer;
+  }
+  DeviceAnswer DeviceNumber(DeviceHandle d) override {
+    return Report("device number", inner.DeviceNumber(d));
+  }
+  DeviceAnswer VolumeDiskExtents(DeviceHandle d) override {
+    return Report("disk extents", inner.VolumeDiskExtents(d));
+  }
+  DeviceAnswer QueryProperty(DeviceHandle d, std::uint32_t id, std::uint32_t in,
+                             std::uint32_t out) override {
+    std::printf("  property %u", static_cast<unsigned>(id));
+    return Report("", inner.QueryProperty(d, id, in, out));
+  }
+  DeviceAnswer PredictFailure(DeviceHandle d) override {
+    return Report("predict failure", inner.PredictFailure(d));
+  }
+  DeviceAnswer SmartIdentify(DeviceHandle d, std::uint8_t n) override {
+    return Report("smart identify", inner.SmartIdentify(d, n));
+  }
+  DeviceAnswer AtaIdentify(DeviceHandle d) override {
+    return Report("ata identify", inner.AtaIdentify(d));
+  }
+  DeviceAnswer ScsiIdentify(DeviceHandle d, ScsiIdentifyCommand c, std::uint8_t n) override {
+    return Report("scsi identify", inner.ScsiIdentify(d, c, n));
+  }
+  DeviceAnswer NvmeHealthLog(DeviceHandle d) override {
+    return Report("nvme health log", inner.NvmeHealthLog(d));
+  }
+  Text FromAnsi(const std::string& bytes) override { return inner.FromAnsi(bytes); }
+
+  WinDevices inner;
+  int open = 0;
+};
+
+TEST(DevicesWin, TheSystemDriveAndTheFirstDiskAreAskedOrRefuseCleanly) {
+  CountingDevices devices;
+  // The volume's number as the system gives it, asked directly.
+  DWORD expected = maintenance::kUnknownDiskNumber;
+  HANDLE volume =
+      CreateFileW(L"\\\\.\\C:", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                  nullptr, OPEN_EXISTING, 0x02000004, nullptr);
+  if (volume != INVALID_HANDLE_VALUE) {
+    STORAGE_DEVICE_NUMBER number{0, 0xFFFFFFFF, 0xFFFFFFFF};
+    DWORD returned = 0;
+    if (DeviceIoControl(volume, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number,
+                        sizeof(number), &returned, nullptr)) {
+      expected = number.DeviceNumber;
+    }
+    CloseHandle(volume);
+  }
+  EXPECT_EQ(maintenance::DiskNumberOfDrive(devices, u"C:\\"), expected);
+  EXPECT_EQ(devices.open, 0);
+
+  maintenance::PhysicalDisk disk(devices);
+  const bool opened = disk.OpenByNumber(0);
+  std::printf("PHYSICALDRIVE0 %s, kind %d, prediction %d\n", opened ? "opened" : "not opened",
+              disk.ClassifyDisk(), disk.failurePrediction());
+  if (opened) {
+    EXPECT_NE(disk.ClassifyDisk(), maintenance::DiskKind::Unknown);
+    const maintenance::DiskIdentity& identity = disk.ReadIdentity();
+    std::printf("identity: \"%s\" \"%s\" \"%s\" \"%s\" bus %u\n", ToUtf8(identity.vendor).c_str(),
+                ToUtf8(identity.product).c_str(), ToUtf8(identity.revision).c_str(),
+                ToUtf8(identity.serial).c_str(), static_cast<unsigned>(identity.busType));
+  }
+  disk.Close();
+  EXPECT_EQ(devices.open, 0);
+
+  const bool solid = maintenance::IsSolidStateDrive(devices, u"C:");
+  std::printf("C: solid-state: %d\n", solid);
+  EXPECT_EQ(devices.open, 0);
+  EXPECT_FALSE(maintenance::IsSolidStateDrive(devices, u"Q"));
+}
+
+TEST(DevicesWin, ADeviceThatIsNotThereIsNotFound) {
+  WinDevices devices;
+  Answer<DeviceHandle> opened = devices.Open(u"\\\\.\\PHYSICALDRIVE97", 0, 0);
+  EXPECT_FALSE(opened.ok());
+  EXPECT_EQ(opened.value, 0u);
+  EXPECT_FALSE(devices.DeviceNumber(0).ok());
+  EXPECT_EQ(devices.FromAnsi("ACME 1"), u"ACME 1");
+}
+
+}  // namespace
+}  // namespace twk::platform::win32

@@ -46,7 +46,7 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
 int LaunchAndWait(app::Application& app, const Text& commandLine, int showCommand,
                   const Text& workingDirectory) {
   platform::Processes& processes = *app.ports().processes;
-  platform::ScopedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
+  platform::OwnedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
                                                            showCommand, LaunchFlags::None));
   if (!process) return WaitResult::NotStarted;
 

@@ -71,7 +71,7 @@ class RebootStep {
   const platform::Ports& ports_;
   ui::ToolkitWindow& frame_;
   settings::SettingsFile& settings_;
-  platform::ScopedRegistryKey runKey_;
+  platform::OwnedKey runKey_;
 
   int countdownId_ = 0;
   int rightLabelId_ = 0;
@@ -93,9 +93,9 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = platform::ScopedRegistryKey(
+  runKey_ = platform::OwnedKey(
       *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess).value);
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -227,9 +227,9 @@ void RebootStep::Restart() {
   ++app_.currentReboot;
   const Text commandLine =
       RebootCommandLine(app_.programPath, app_.currentReboot, app_.totalReboots, app_.delayMinutes);
-  const platform::ScopedRegistryKey key(
+  const platform::OwnedKey key(
       *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess));
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(app_.userSid), kRunKeyAccess).value);
   // After the last restart the report start is registered unless the user
   // asked for no report; then the program does not start again at all.
   const bool furtherRestart = app_.currentReboot <= app_.totalReboots;
@@ -290,7 +290,7 @@ void HandOverToSetup(app::Application& app) {
   app.settings.saveOnClose = false;
   platform::Processes& processes = *app.ports().processes;
   // Unquoted and without arguments: a plain start, which shows the setup.
-  const platform::ScopedProcess started(
+  const platform::OwnedProcess started(
       processes, LaunchProcess(processes, app.programPath, FolderOf(app.programPath),
                                platform::ShowCommand::Show, LaunchFlags::NoFsRedirection));
 }

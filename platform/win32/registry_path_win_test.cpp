@@ -81,7 +81,7 @@ class RegistryPathWinTest : public ::testing::Test {
 TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {
   const Text sid = CurrentUserSid();
   ASSERT_FALSE(sid.empty());
-  platform::ScopedRegistryKey run(
+  platform::OwnedKey run(
       registry,
       OpenRegistryPath(registry,
                        u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
@@ -90,7 +90,7 @@ TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {
 }
 
 TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
-  platform::ScopedRegistryKey winlogon(
+  platform::OwnedKey winlogon(
       registry,
       OpenRegistryPath(registry,
                        u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", Read));
@@ -104,7 +104,7 @@ TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
 }
 
 TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
-  platform::ScopedRegistryKey key(registry,
+  platform::OwnedKey key(registry,
                                   OpenRegistryPath(registry, u"HKCU\\" + subkey, ReadWrite));
   ASSERT_TRUE(key);
   const Text command =
@@ -139,7 +139,7 @@ TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
   RegSetValueExW(raw, L"Empty", 0, REG_SZ, nullptr, 0);
   RegCloseKey(raw);
 
-  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+  platform::OwnedKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
   ASSERT_TRUE(key);
   auto value = registry.QueryValue(key.get(), u"Number");
   ASSERT_TRUE(value.has_value());
@@ -154,7 +154,7 @@ TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
 }
 
 TEST_F(RegistryPathWinTest, AKeyOpenedForReadingRefusesWrites) {
-  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+  platform::OwnedKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
   ASSERT_TRUE(key);
   EXPECT_FALSE(registry.SetString(key.get(), u"Tarnwick", u"x"));
   DWORD type = 0;
@@ -176,9 +176,9 @@ TEST_F(RegistryPathWinTest, MissingKeysAreNotCreatedAndBadRootsNotOpened) {
 }
 
 TEST_F(RegistryPathWinTest, ARootAloneOpensTheRoot) {
-  platform::ScopedRegistryKey root(registry, OpenRegistryPath(registry, u"HKCU", Read));
+  platform::OwnedKey root(registry, OpenRegistryPath(registry, u"HKCU", Read));
   ASSERT_TRUE(root);
-  platform::ScopedRegistryKey users(registry, OpenRegistryPath(registry, u"HKEY_USERS", Read));
+  platform::OwnedKey users(registry, OpenRegistryPath(registry, u"HKEY_USERS", Read));
   EXPECT_TRUE(users);
 }
 
@@ -204,7 +204,7 @@ TEST_F(RegistryPathWinTest, The32BitViewIsTheWow6432NodeCopy) {
   RegCloseKey(created);
 
   auto viewOf = [&](const Text& root) -> std::string {
-    platform::ScopedRegistryKey key(registry,
+    platform::OwnedKey key(registry,
                                     OpenRegistryPath(registry, root + u"\\" + native, Read));
     if (!key) return "<not opened>";
     auto value = registry.QueryValue(key.get(), u"View");

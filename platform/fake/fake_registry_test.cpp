@@ -20,8 +20,7 @@ class FakeRegistryTest : public ::testing::Test {
 };
 
 TEST_F(FakeRegistryTest, OpensAnswerWhyTheyFailed) {
-  EXPECT_EQ(registry.OpenKey(kRoot, kRun + u"\\Missing", KeyAccess::Read).status,
-            Status::NotFound);
+  EXPECT_EQ(registry.OpenKey(kRoot, kRun + u"\\Missing", KeyAccess::Read).status, Status::NotFound);
   registry.DenyOpen(kRoot, kRun, KeyAccess::SetValue);
   const Answer<RegistryKey> denied = registry.OpenKey(kRoot, kRun, KeyAccess::ReadWrite);
   EXPECT_EQ(denied.status, Status::Denied);

@@ -32,7 +32,6 @@ namespace twk::platform::win32 {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-    case ERROR_ELEVATION_REQUIRED:
       return Status::Denied;
     default:
       return Status::Failed;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/handles.h"
 #include "platform/win32/win_wow64.h"
 
 namespace twk::platform::win32 {
@@ -31,7 +32,8 @@ ProcessHandle WinProcesses::Create(char16_t* commandLine, const char16_t* workin
                       &created)) {
     return kNoProcess;
   }
-  CloseHandle(created.hThread);
+  // Only the process is handed out; the thread's handle goes at once.
+  const KernelHandle thread(created.hThread);
   return reinterpret_cast<ProcessHandle>(created.hProcess);
 }
 

@@ -62,5 +62,23 @@ TEST_F(FakeRegistryTest, DeletingAMissingValueIsNotFoundAndFailuresAreFailed) {
   EXPECT_EQ(registry.badCloses(), 0);
 }
 
+TEST_F(FakeRegistryTest, AnOwnedKeyIsClosedExactlyOnceWhereverItGoes) {
+  {
+    OwnedKey first = Open(KeyAccess::Read);
+    OwnedKey second = Open(KeyAccess::Read);
+    ASSERT_EQ(registry.openHandleCount(), 2u);
+    second = std::move(first);  // closes what second held
+    EXPECT_EQ(registry.openHandleCount(), 1u);
+    OwnedKey third(std::move(second));
+    EXPECT_FALSE(second);
+    const RegistryKey handedOn = third.Release();
+    EXPECT_EQ(registry.openHandleCount(), 1u) << "released, not closed";
+    registry.CloseKey(handedOn);
+    OwnedKey none(registry, kNoKey);
+  }
+  EXPECT_EQ(registry.openHandleCount(), 0u);
+  EXPECT_EQ(registry.badCloses(), 0);
+}
+
 }  // namespace
 }  // namespace twk::platform

@@ -185,9 +185,10 @@ TEST_F(RegistryPathWinTest, AMissingKeyIsNotFoundAndNotCreated) {
   registry.CloseKey(~platform::RegistryKey{0});
 }
 
-// A key whose security refuses everyone the right to write: opening it for
-// writing is Denied, for reading still works. Wine keeps no security on
-// registry keys; there the test has nothing to show.
+// A key whose security refuses everyone the rights to set values and to
+// create subkeys (but grants reading and deleting the key): opening it for
+// writing is Denied, for reading still works. (KEY_WRITE itself cannot be
+// denied: it shares READ_CONTROL with KEY_READ.)
 TEST_F(RegistryPathWinTest, AKeyWithoutWriteRightsIsDeniedForWriting) {
   const Text locked = subkey + u"\\Locked";
   HKEY raw = nullptr;
@@ -196,7 +197,7 @@ TEST_F(RegistryPathWinTest, AKeyWithoutWriteRightsIsDeniedForWriting) {
             ERROR_SUCCESS);
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(D;;KW;;;WD)(A;;KR;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+      L"D:P(D;;0x6;;;WD)(A;;0x30019;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
   const LSTATUS applied = RegSetKeySecurity(raw, DACL_SECURITY_INFORMATION, descriptor);
   LocalFree(descriptor);
   RegCloseKey(raw);

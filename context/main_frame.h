@@ -2,7 +2,7 @@
 // The one top-level window of a start: a skinned frame whose header band
 // carries the program icon, the title, the minimise and close pictures and
 // the three web links. Every mode fills the rest with its own controls.
-#include "platform/port_handle.h"
+#include "ui/owned_objects.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
 
@@ -52,12 +52,9 @@ class MainFrame : public ui::ToolkitWindow {
   void SetButtonIcon(int buttonId, int iconResource);
 
  private:
-  using OwnedObject =
-      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::DeleteObject>;
-  using OwnedImage =
-      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::ReleaseImage>;
-  using OwnedIcon =
-      platform::PortHandle<ui::WindowBackend, ui::Handle, &ui::WindowBackend::DestroyIcon>;
+  using OwnedObject = ui::OwnedObject;
+  using OwnedImage = ui::OwnedImage;
+  using OwnedIcon = ui::OwnedIcon;
 
   ui::WindowBackend& ui_;
   HeaderIds header_;

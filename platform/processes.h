@@ -10,6 +10,7 @@
 
 #include "base/text.h"
 #include "platform/status.h"
+#include "platform/port_handle.h"
 
 namespace twk::platform {
 
@@ -78,35 +79,6 @@ class Processes {
 };
 
 // Closes the process handle it holds when it goes out of scope.
-class ScopedProcess {
- public:
-  ScopedProcess() = default;
-  ScopedProcess(Processes& processes, ProcessHandle process)
-      : processes_(&processes), process_(process) {}
-  ~ScopedProcess() { Reset(); }
-  ScopedProcess(ScopedProcess&& other) noexcept
-      : processes_(other.processes_), process_(std::exchange(other.process_, kNoProcess)) {}
-  ScopedProcess& operator=(ScopedProcess&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      processes_ = other.processes_;
-      process_ = std::exchange(other.process_, kNoProcess);
-    }
-    return *this;
-  }
-  ScopedProcess(const ScopedProcess&) = delete;
-  ScopedProcess& operator=(const ScopedProcess&) = delete;
-
-  ProcessHandle get() const { return process_; }
-  explicit operator bool() const { return process_ != kNoProcess; }
-  void Reset() {
-    if (process_ != kNoProcess && processes_ != nullptr) processes_->Close(process_);
-    process_ = kNoProcess;
-  }
-
- private:
-  Processes* processes_ = nullptr;
-  ProcessHandle process_ = kNoProcess;
-};
+using OwnedProcess = PortHandle<Processes, ProcessHandle, &Processes::Close>;
 
 }  // namespace twk::platform

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "platform/port_handle.h"
+#include "platform/status.h"
 
 namespace twk::platform {
 
@@ -48,16 +50,21 @@ class Registry {
   virtual ~Registry() = default;
 
   // Opens an existing key (RegOpenKeyExW, options 0). An empty subkey opens
-  // the root itself. 0 on any failure; the key is never created.
-  [[nodiscard]] virtual RegistryKey OpenKey(RegistryRoot root, const std::u16string& subkey,
-                                            std::uint32_t access) = 0;
+  // the root itself; the key is never created. On failure the value is 0 and
+  // the status says why: NotFound for a missing key, Denied when the access
+  // asked for is refused.
+  [[nodiscard]] virtual Answer<RegistryKey> OpenKey(RegistryRoot root, const std::u16string& subkey,
+                                                    std::uint32_t access) = 0;
   // RegCloseKey; 0 and all-ones are not handles and are ignored.
   virtual void CloseKey(RegistryKey key) = 0;
 
-  // RegSetValueExW with exactly these bytes (size 0 writes no data).
-  [[nodiscard]] virtual bool SetValue(RegistryKey key, const std::u16string& name,
-                                      std::uint32_t type, const void* data, std::uint32_t size) = 0;
-  [[nodiscard]] virtual bool DeleteValue(RegistryKey key, const std::u16string& name) = 0;
+  // RegSetValueExW with exactly these bytes (size 0 writes no data). Denied
+  // when the key was not opened with KeyAccess::SetValue.
+  [[nodiscard]] virtual Status SetValue(RegistryKey key, const std::u16string& name,
+                                        std::uint32_t type, const void* data,
+                                        std::uint32_t size) = 0;
+  // RegDeleteValueW: NotFound when there is no such value, Denied as above.
+  [[nodiscard]] virtual Status DeleteValue(RegistryKey key, const std::u16string& name) = 0;
   // The value's type and bytes; none when it is missing or cannot be read.
   [[nodiscard]] virtual std::optional<RegistryValue> QueryValue(RegistryKey key,
                                                                 const std::u16string& name) = 0;
@@ -68,42 +75,14 @@ class Registry {
 
   // REG_SZ with its terminating NUL: (characters + 1) * 2 bytes, which is
   // what readers that do not add a terminator themselves rely on.
-  [[nodiscard]] bool SetString(RegistryKey key, const std::u16string& name,
-                               const std::u16string& text) {
+  [[nodiscard]] Status SetString(RegistryKey key, const std::u16string& name,
+                                 const std::u16string& text) {
     return SetValue(key, name, ValueType::String, text.c_str(),
                     static_cast<std::uint32_t>((text.size() + 1) * sizeof(char16_t)));
   }
 };
 
 // Closes the key it holds when it goes out of scope.
-class ScopedRegistryKey {
- public:
-  ScopedRegistryKey() = default;
-  ScopedRegistryKey(Registry& registry, RegistryKey key) : registry_(&registry), key_(key) {}
-  ~ScopedRegistryKey() { Reset(); }
-  ScopedRegistryKey(ScopedRegistryKey&& other) noexcept
-      : registry_(other.registry_), key_(std::exchange(other.key_, kNoKey)) {}
-  ScopedRegistryKey& operator=(ScopedRegistryKey&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      registry_ = other.registry_;
-      key_ = std::exchange(other.key_, kNoKey);
-    }
-    return *this;
-  }
-  ScopedRegistryKey(const ScopedRegistryKey&) = delete;
-  ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
-
-  RegistryKey get() const { return key_; }
-  explicit operator bool() const { return key_ != kNoKey; }
-  void Reset() {
-    if (key_ != kNoKey && registry_ != nullptr) registry_->CloseKey(key_);
-    key_ = kNoKey;
-  }
-
- private:
-  Registry* registry_ = nullptr;
-  RegistryKey key_ = kNoKey;
-};
+using OwnedKey = PortHandle<Registry, RegistryKey, &Registry::CloseKey>;
 
 }  // namespace twk::platform

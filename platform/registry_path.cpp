@@ -3,7 +3,6 @@
 namespace twk::platform {
 namespace {
 
-
 struct Alias {
   const char16_t* shortName;
   const char16_t* longName;
@@ -76,11 +75,10 @@ std::optional<RegistryRoot> SplitRegistryRoot(Text& path, std::uint32_t* access)
   return std::nullopt;
 }
 
-platform::RegistryKey OpenRegistryPath(platform::Registry& registry, const Text& path,
-                                       std::uint32_t access) {
+Answer<RegistryKey> OpenRegistryPath(Registry& registry, const Text& path, std::uint32_t access) {
   Text subkey = path;
   auto root = SplitRegistryRoot(subkey, &access);
-  if (!root) return platform::kNoKey;
+  if (!root) return {Status::NotFound, kNoKey};
   return registry.OpenKey(*root, subkey, access);
 }
 

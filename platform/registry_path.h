@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/registry.h"
 #include "base/strings.h"
+#include "platform/registry.h"
 
 namespace twk::platform {
 
@@ -19,10 +19,11 @@ namespace twk::platform {
 [[nodiscard]] std::optional<platform::RegistryRoot> SplitRegistryRoot(
     Text& path, std::uint32_t* access = nullptr);
 
-// Opens an existing key named by path; 0 on any failure (unknown root,
-// missing key, access denied). The caller closes the key.
-[[nodiscard]] platform::RegistryKey OpenRegistryPath(platform::Registry& registry, const Text& path,
-                                                     std::uint32_t access);
+// Opens an existing key named by path; the caller closes the key. On failure
+// the key is 0 and the status is the registry's (NotFound, Denied, ...); a
+// path whose root is not one of the aliases names no key: NotFound.
+[[nodiscard]] Answer<RegistryKey> OpenRegistryPath(Registry& registry, const Text& path,
+                                                   std::uint32_t access);
 
 // Rewrites path in place into the object name that the security functions
 // take for registry keys (MACHINE\..., USERS\..., ...). A leading

@@ -125,9 +125,12 @@ class OpenRegistryPathTest : public ::testing::Test {
     registry.PutString(RegistryRoot::LocalMachine, u"SOFTWARE\\X", u"View", u"native");
     registry.PutString(RegistryRoot::LocalMachine, u"SOFTWARE\\WOW6432Node\\X", u"View", u"32-bit");
   }
+  platform::OwnedKey Open(const Text& path, std::uint32_t access) {
+    return platform::OwnedKey(registry, OpenRegistryPath(registry, path, access).value);
+  }
   // Which copy of SOFTWARE\X the path reached.
   Text ViewOf(const Text& path) {
-    platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, path, KeyAccess::Read));
+    platform::OwnedKey key = Open(path, KeyAccess::Read);
     if (!key) return u"<not opened>";
     auto value = registry.QueryValue(key.get(), u"View");
     if (!value) return u"<no value>";
@@ -140,8 +143,7 @@ class OpenRegistryPathTest : public ::testing::Test {
 };
 
 TEST_F(OpenRegistryPathTest, OpensTheSubkeyOfThePredefinedRootWithTheMask) {
-  platform::ScopedRegistryKey key(
-      registry, OpenRegistryPath(registry, u"HKU\\S-1-5-21-1\\Software", KeyAccess::ReadWrite));
+  platform::OwnedKey key = Open(u"HKU\\S-1-5-21-1\\Software", KeyAccess::ReadWrite);
   ASSERT_TRUE(key);
   ASSERT_EQ(registry.openCalls().size(), 1u);
   const auto& call = registry.openCalls()[0];
@@ -149,33 +151,42 @@ TEST_F(OpenRegistryPathTest, OpensTheSubkeyOfThePredefinedRootWithTheMask) {
   EXPECT_EQ(call.subkey, u"S-1-5-21-1\\Software");
   EXPECT_EQ(call.access, 0x2001Fu);
 
-  platform::ScopedRegistryKey view(
-      registry, OpenRegistryPath(registry, u"HKEY_LOCAL_MACHINE64\\SOFTWARE\\X", 0xC0000));
+  platform::OwnedKey view = Open(u"HKEY_LOCAL_MACHINE64\\SOFTWARE\\X", 0xC0000);
   EXPECT_TRUE(view);
   EXPECT_EQ(registry.openCalls().back().access, 0xC0000u | KeyAccess::View64);
   EXPECT_EQ(registry.openCalls().back().subkey, u"SOFTWARE\\X");
 }
 
 TEST_F(OpenRegistryPathTest, ARootAloneOpensTheRootItself) {
-  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU", KeyAccess::Read));
+  platform::OwnedKey key = Open(u"HKCU", KeyAccess::Read);
   EXPECT_TRUE(key);
   EXPECT_EQ(registry.openCalls().back().root, RegistryRoot::CurrentUser);
   EXPECT_EQ(registry.openCalls().back().subkey, u"");
 }
 
-TEST_F(OpenRegistryPathTest, FailuresGiveNoKeyAndLeaveNothingOpen) {
-  EXPECT_EQ(OpenRegistryPath(registry, u"XYZ\\Software", KeyAccess::Read), platform::kNoKey);
-  EXPECT_EQ(OpenRegistryPath(registry, u"\\\\PC\\HKLM\\SOFTWARE", KeyAccess::Read),
-            platform::kNoKey);
+TEST_F(OpenRegistryPathTest, FailuresGiveNoKeyAndTheReasonAndLeaveNothingOpen) {
+  auto expectFailure = [&](const Text& path, std::uint32_t access, Status status) {
+    const Answer<RegistryKey> answer = OpenRegistryPath(registry, path, access);
+    EXPECT_EQ(answer.status, status) << ToUtf8(path);
+    EXPECT_EQ(answer.value, kNoKey) << ToUtf8(path);
+  };
+  expectFailure(u"XYZ\\Software", KeyAccess::Read, Status::NotFound);
+  expectFailure(u"\\\\PC\\HKLM\\SOFTWARE", KeyAccess::Read, Status::NotFound);
   EXPECT_TRUE(registry.openCalls().empty()) << "no root, no call";
 
   // Never created: a missing key stays missing.
-  EXPECT_EQ(OpenRegistryPath(registry, u"HKLM\\SOFTWARE\\Missing", KeyAccess::ReadWrite),
-            platform::kNoKey);
+  expectFailure(u"HKLM\\SOFTWARE\\Missing", KeyAccess::ReadWrite, Status::NotFound);
   EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, u"SOFTWARE\\Missing"));
+
+  // A key this user may read but not write.
+  registry.DenyOpen(RegistryRoot::Users, u"S-1-5-21-1\\Software", KeyAccess::SetValue);
+  expectFailure(u"HKU\\S-1-5-21-1\\Software", KeyAccess::ReadWrite, Status::Denied);
+  EXPECT_TRUE(Open(u"HKU\\S-1-5-21-1\\Software", KeyAccess::Read));
   registry.DenyOpen(RegistryRoot::Users, u"S-1-5-21-1\\Software");
-  EXPECT_EQ(OpenRegistryPath(registry, u"HKU\\S-1-5-21-1\\Software", KeyAccess::Read),
-            platform::kNoKey);
+  expectFailure(u"HKU\\S-1-5-21-1\\Software", KeyAccess::Read, Status::Denied);
+
+  registry.FailNext(FakeRegistry::Op::Open);
+  expectFailure(u"HKLM\\SOFTWARE\\X", KeyAccess::Read, Status::Failed);
   EXPECT_EQ(registry.openHandleCount(), 0u);
 }
 

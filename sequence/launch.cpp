@@ -45,7 +45,7 @@ platform::ProcessHandle LaunchProcess(platform::Processes& processes, const Text
 
 int LaunchAndWait(context::EventPump& pump, platform::Processes& processes, const Text& commandLine,
                   int showCommand, const Text& workingDirectory) {
-  platform::ScopedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
+  platform::OwnedProcess process(processes, LaunchProcess(processes, commandLine, workingDirectory,
                                                            showCommand, LaunchFlags::None));
   if (!process) return WaitResult::NotStarted;
 

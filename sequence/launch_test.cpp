@@ -8,7 +8,7 @@ namespace twk::sequence {
 namespace {
 
 using platform::FakeProcesses;
-using platform::ScopedProcess;
+using platform::OwnedProcess;
 
 class LaunchTest : public ::testing::Test {
  protected:
@@ -22,7 +22,7 @@ class LaunchTest : public ::testing::Test {
 };
 
 TEST_F(LaunchTest, StartsTheCommandInTheFolderWithTheShowCommand) {
-  ScopedProcess process(processes,
+  OwnedProcess process(processes,
                         LaunchProcess(processes, u"C:\\Tools\\x.exe /a", u"C:\\Tools", 5, 0));
   ASSERT_TRUE(process);
   ASSERT_EQ(processes.launches().size(), 1u);
@@ -37,7 +37,7 @@ TEST_F(LaunchTest, StartsTheCommandInTheFolderWithTheShowCommand) {
 }
 
 TEST_F(LaunchTest, EmptyTextsMeanNone) {
-  ScopedProcess process(processes, LaunchProcess(processes, u"x.exe", u"", 0, 0));
+  OwnedProcess process(processes, LaunchProcess(processes, u"x.exe", u"", 0, 0));
   EXPECT_TRUE(process);
   EXPECT_FALSE(Last().workingDirectory.has_value()) << "the caller's folder";
 
@@ -47,11 +47,11 @@ TEST_F(LaunchTest, EmptyTextsMeanNone) {
 
 TEST_F(LaunchTest, ACommandLineIsCutAfter32000Characters) {
   Text exact(kMaxCommandLine, u'a');
-  ScopedProcess first(processes, Launch(exact, 0));
+  OwnedProcess first(processes, Launch(exact, 0));
   EXPECT_EQ(Last().commandLine, exact);
 
   Text longer = u"run " + Text(kMaxCommandLine, u'b');
-  ScopedProcess second(processes, Launch(longer, 0));
+  OwnedProcess second(processes, Launch(longer, 0));
   EXPECT_EQ(Last().commandLine.size(), kMaxCommandLine);
   EXPECT_EQ(Last().commandLine, longer.substr(0, kMaxCommandLine));
 }
@@ -66,7 +66,7 @@ TEST_F(LaunchTest, AFailedCreationGivesNoHandle) {
 
 TEST_F(LaunchTest, RedirectionIsOffOnlyAroundTheCreationUnderWow64) {
   processes.SetMachine(true, true);
-  ScopedProcess process(processes, Launch(u"C:\\Windows\\System32\\defrag.exe C:", 2));
+  OwnedProcess process(processes, Launch(u"C:\\Windows\\System32\\defrag.exe C:", 2));
   ASSERT_TRUE(process);
   EXPECT_TRUE(Last().redirectionOff);
   EXPECT_FALSE(processes.redirectionOff()) << "reverted before returning";
@@ -85,15 +85,15 @@ TEST_F(LaunchTest, RedirectionIsOffOnlyAroundTheCreationUnderWow64) {
 
 TEST_F(LaunchTest, RedirectionStaysOnWithoutTheFlagOrOutsideWow64) {
   processes.SetMachine(true, true);
-  ScopedProcess plain(processes, Launch(u"rundll32.exe", LaunchFlags::None));
+  OwnedProcess plain(processes, Launch(u"rundll32.exe", LaunchFlags::None));
   EXPECT_FALSE(Last().redirectionOff);
 
   processes.SetMachine(true, false);  // a 64-bit process
-  ScopedProcess native(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  OwnedProcess native(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
   EXPECT_FALSE(Last().redirectionOff);
 
   processes.SetMachine(false, false);  // 32-bit Windows
-  ScopedProcess old(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  OwnedProcess old(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
   EXPECT_FALSE(Last().redirectionOff);
 
   EXPECT_EQ(processes.disableCalls(), 0);
@@ -104,13 +104,13 @@ TEST_F(LaunchTest, RedirectionStaysOnWithoutTheFlagOrOutsideWow64) {
 TEST_F(LaunchTest, WithoutTheWow64FunctionsOrWhenRefusedTheProcessStillStarts) {
   processes.SetMachine(true, true);
   processes.SetWow64FunctionsMissing(true);
-  ScopedProcess missing(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  OwnedProcess missing(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
   EXPECT_TRUE(missing);
   EXPECT_FALSE(Last().redirectionOff);
 
   processes.SetWow64FunctionsMissing(false);
   processes.FailNextDisable();
-  ScopedProcess refused(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
+  OwnedProcess refused(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
   EXPECT_TRUE(refused);
   EXPECT_FALSE(Last().redirectionOff);
   EXPECT_EQ(processes.revertCalls(), 0) << "nothing to revert";

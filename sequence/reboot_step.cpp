@@ -93,9 +93,10 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(
-      *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid), kRunKeyAccess));
+  runKey_ = OwnedKey(*ports_.registry,
+                     platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid),
+                                                kRunKeyAccess)
+                         .value);
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -240,17 +241,22 @@ bool RebootStep::RegisterNextStart() {
     return true;
   }
   platform::Registry& registry = *ports_.registry;
-  const OwnedKey key(
-      registry, platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess));
+  const platform::Answer<platform::RegistryKey> opened =
+      platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess);
+  const OwnedKey key(registry, opened.value);
   Text problem;
-  if (!key) {
-    problem = u"its Run key could not be opened";
-  } else if (!registry.SetString(key.get(), kRunValueName,
-                                 RebootCommandLine(start_.paths().programPath, run.currentReboot,
-                                                   run.totalReboots, run.delayMinutes))) {
-    problem = u"its Run value could not be written";
+  if (!opened.ok()) {
+    problem = opened.status == platform::Status::NotFound ? u"this user's Run key does not exist"
+              : opened.status == platform::Status::Denied ? u"access to the Run key was denied"
+                                                          : u"the Run key could not be opened";
   } else {
-    return true;
+    const platform::Status written = registry.SetString(
+        key.get(), kRunValueName,
+        RebootCommandLine(start_.paths().programPath, run.currentReboot, run.totalReboots,
+                          run.delayMinutes));
+    if (written == platform::Status::Ok) return true;
+    problem = written == platform::Status::Denied ? u"writing the Run value was denied"
+                                                  : u"the Run value could not be written";
   }
   // A restart now would end the sequence unseen: nothing would start after
   // it, and the next restart, whenever it came, would be measured as one.

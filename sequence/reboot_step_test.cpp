@@ -118,6 +118,19 @@ TEST_F(RebootStepTest, WithoutARunKeyTheStepSaysSoAndDoesNotRestart) {
   // stamped for a restart that did not.
   EXPECT_EQ(step.measurements.count("History/Reboot 1"), 1u);
   EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
+  EXPECT_NE(step.messages[0].find(u"does not exist"), Text::npos) << ToUtf8(step.messages[0]);
+}
+
+TEST_F(RebootStepTest, ARunKeyThatRefusesWritingIsSaidToo) {
+  SetupStartsSequence(3, 1);
+  // Readable, but not writable: nothing can be registered (nor deleted).
+  machine.registry.DenyOpen(RegistryRoot::Users, runKey(), platform::KeyAccess::SetValue);
+  Boot(60);
+  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
+  EXPECT_FALSE(step.restartRequested);
+  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
+  ASSERT_EQ(step.messages.size(), 1u);
+  EXPECT_NE(step.messages[0].find(u"denied"), Text::npos) << ToUtf8(step.messages[0]);
 }
 
 TEST_F(RebootStepTest, NoRunKeyIsNeededWhenNothingStartsAfterTheLastRestart) {

@@ -82,7 +82,8 @@ int ControlTable::IdOfHandle(Handle window) const {
 }
 
 void ControlTable::Clear() {
-  records_.assign(kInitialCapacity, ControlRecord{});
+  records_.clear();
+  records_.resize(kInitialCapacity);
   count_ = 0;
 }
 

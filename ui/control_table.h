@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/owned_objects.h"
 #include "ui/types.h"
 
 namespace twk::ui {
@@ -88,8 +89,9 @@ struct ControlRecord {
   ControlKind kind = ControlKind::None;
   Handle window = 0;
   Handle menu = 0;
-  int id = 0;  // 0 = free entry
-  Handle brush = 0;
+  int id = 0;            // 0 = free entry
+  Handle brush = 0;      // the background the control is painted with
+  OwnedObject ownBrush;  // holds `brush` when the toolkit made it (else the caller keeps it)
   Handle cursor = 0;
   Colour textColour = -1;
   Colour backColour = -1;
@@ -97,12 +99,11 @@ struct ControlRecord {
   int clientWidth = 0, clientHeight = 0;
   std::uint32_t styleFlags = 0;
   // Kind data.
-  Handle image = 0;  // 3, 11, 19: the copy shown
-  bool imageIsIcon = false;
+  OwnedObject bitmap;                           // 3, 19: the copy shown
+  OwnedIcon icon;                               // 3, 11: the copy shown
   int upDownId = 0;                             // 12: attached up-down
   std::shared_ptr<ImageCheckBoxData> checkBox;  // 35: both parts share it
   std::vector<int> members;                     // 40: member ids, 255 at most
-  bool ownsBrush = false;  // the toolkit made the brush (else the caller keeps it)
 };
 
 class ControlTable {

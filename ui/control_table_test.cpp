@@ -53,7 +53,7 @@ TEST(ControlTable, DoublesItsCapacityWhenTheCountComesNearIt) {
   EXPECT_EQ(table.capacity(), 512);
   ControlRecord marked = Label();
   marked.window = 0x77;
-  table.Add(marked);  // 508: within 4 of 512
+  table.Add(std::move(marked));  // 508: within 4 of 512
   EXPECT_EQ(table.capacity(), 1024);
   // The records were carried over.
   ASSERT_NE(table.Find(508), nullptr);

@@ -149,8 +149,8 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
-    r.brush = backend_.CreateSolidBrush(backColour_);
-    r.ownsBrush = r.brush != 0;
+    r.ownBrush = OwnedObject(backend_, backend_.CreateSolidBrush(backColour_));
+    r.brush = r.ownBrush.get();
   }
   if (r.styleFlags & kFlagKeepClientSize) {
     r.clientWidth = clientWidth_;
@@ -216,11 +216,8 @@ int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
   const int id =
       CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24, kBitmapStyle, 0);
   if (id != 0 && image != 0) {
-    const Handle bitmap = backend_.ImageToBitmap(image, 24, 24);
-    if (bitmap != 0) {
-      SetControlBitmap(id, bitmap, 24, 24);
-      backend_.DeleteObject(bitmap);
-    }
+    const OwnedObject bitmap(backend_, backend_.ImageToBitmap(image, 24, 24));
+    if (bitmap) SetControlBitmap(id, bitmap.get(), 24, 24);
   }
   return id;
 }
@@ -277,18 +274,14 @@ int ToolkitWindow::CreateChildWindow(int x, int y, int width, int height, std::u
 void ToolkitWindow::CloseChildWindow() { openChildWindow_ = 0; }
 
 void ToolkitWindow::ReleaseRecord(ControlRecord& r) {
-  if (r.image != 0) {
-    if (r.imageIsIcon) {
-      backend_.DestroyIcon(r.image);
-    } else {
-      backend_.DeleteObject(r.image);
-    }
-    r.image = 0;
-  }
+  // The picture first, the control, then the brush it painted with: nothing
+  // is deleted while a live control may still draw with it.
+  r.bitmap.Reset();
+  r.icon.Reset();
   if (r.window != 0) backend_.DestroyControl(r.window);
   r.window = 0;
-  if (r.brush != 0 && r.ownsBrush) backend_.DeleteObject(r.brush);
   r.brush = 0;
+  r.ownBrush.Reset();
 }
 
 bool ToolkitWindow::DeleteControl(int id) {
@@ -428,12 +421,11 @@ bool ToolkitWindow::SetControlBitmap(int id, Handle bitmap, int width, int heigh
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
   if (r->kind != ControlKind::SmallPicture && r->kind != ControlKind::PushButton) return false;
-  const Handle blank = bitmap == 0 ? backend_.BlankBitmap(width, height) : 0;
+  const OwnedObject blank(backend_, bitmap == 0 ? backend_.BlankBitmap(width, height) : 0);
   // The control shows a copy that it owns, so callers may release theirs.
-  const Handle copy = backend_.CopyBitmap(bitmap != 0 ? bitmap : blank);
-  if (blank != 0) backend_.DeleteObject(blank);
-  if (copy == 0) return false;
-  ShowOwnedImage(*r, copy, false);
+  OwnedObject copy(backend_, backend_.CopyBitmap(bitmap != 0 ? bitmap : blank.get()));
+  if (!copy) return false;
+  ShowOwnedPicture(*r, std::move(copy), OwnedIcon());
   return true;
 }
 
@@ -441,23 +433,19 @@ bool ToolkitWindow::SetControlIcon(int id, Handle icon) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr || icon == 0) return false;
   if (r->kind != ControlKind::IconPicture && r->kind != ControlKind::PushButton) return false;
-  const Handle copy = backend_.CopyIcon(icon);
-  if (copy == 0) return false;
-  ShowOwnedImage(*r, copy, true);
+  OwnedIcon copy(backend_, backend_.CopyIcon(icon));
+  if (!copy) return false;
+  ShowOwnedPicture(*r, OwnedObject(), std::move(copy));
   return true;
 }
 
-void ToolkitWindow::ShowOwnedImage(ControlRecord& record, Handle image, bool isIcon) {
-  backend_.SetControlImage(record.window, isIcon ? ImageType::Icon : ImageType::Bitmap, image);
-  if (record.image != 0) {
-    if (record.imageIsIcon) {
-      backend_.DestroyIcon(record.image);
-    } else {
-      backend_.DeleteObject(record.image);
-    }
-  }
-  record.image = image;
-  record.imageIsIcon = isIcon;
+void ToolkitWindow::ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, OwnedIcon icon) {
+  const bool isIcon = static_cast<bool>(icon);
+  backend_.SetControlImage(record.window, isIcon ? ImageType::Icon : ImageType::Bitmap,
+                           isIcon ? icon.get() : bitmap.get());
+  // Only now that the control shows the new one may the old picture go.
+  record.bitmap = std::move(bitmap);
+  record.icon = std::move(icon);
 }
 
 bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {
@@ -470,9 +458,8 @@ bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {
 bool ToolkitWindow::SetControlBrush(int id, Handle brush, Colour backColour) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
-  if (r->brush != 0 && r->ownsBrush) backend_.DeleteObject(r->brush);
+  r->ownBrush.Reset();
   r->brush = brush;
-  r->ownsBrush = false;
   r->backColour = backColour;
   return true;
 }

@@ -122,8 +122,9 @@ class ToolkitWindow {
   Handle CurrentParent() const;
   const ControlRecord* ListView(int id) const;
   void ReleaseRecord(ControlRecord& record);
-  // Shows image (a copy the control now owns) and frees the one it replaces.
-  void ShowOwnedImage(ControlRecord& record, Handle image, bool isIcon);
+  // Shows the picture (a bitmap or an icon copy the control now owns; the
+  // other owner is empty) and frees the one it replaces.
+  void ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, OwnedIcon icon);
   void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
   std::optional<std::intptr_t> HandleCommand(const Message& message);
   void MarkDialogWindow();

@@ -204,6 +204,27 @@ TEST_F(ToolkitTest, DestroyReleasesEveryControlAndObject) {
   EXPECT_EQ(ui.doubleFrees(), 0);
 }
 
+TEST_F(ToolkitTest, DestroyReleasesThePictureAndBrushOfTheFirstControl) {
+  const OwnedIcon icon(ui, ui.LoadIconResource(107, 64));
+  const OwnedImage image(ui, ui.LoadImageResource(142, 0, 0));
+  ASSERT_TRUE(icon);
+  ASSERT_TRUE(image);
+  for (const bool isIcon : {true, false}) {
+    ASSERT_NE(window.Create(u"TEST_CLASS", u"Test", 400, 300), 0u);
+    const std::size_t before = ui.LiveObjects();
+    window.SetColours(0, 0xFF);
+    const int first =
+        isIcon ? window.CreateIconPicture(icon.get()) : window.CreateSmallPicture(image.get(), 10);
+    ASSERT_EQ(first, 1);
+    window.CreateLabel(u"b", 0, 0, 10, 10);
+    // Each control owns a brush; the picture owns its copy of the picture.
+    ASSERT_EQ(ui.LiveObjects(), before + 3) << "icon " << isIcon;
+    ASSERT_TRUE(window.Destroy());
+    EXPECT_EQ(ui.LiveObjects(), before) << "icon " << isIcon;
+  }
+  EXPECT_EQ(ui.doubleFrees(), 0);
+}
+
 TEST_F(ToolkitTest, CloseAndSessionEndBecomeRequestsNotClosing) {
   Send(msg::Close);
   Message m;

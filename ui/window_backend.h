@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ui/control_table.h"
+#include "ui/owned_objects.h"
 #include "ui/types.h"
 
 namespace twk::ui {
@@ -38,9 +39,11 @@ enum class ImageType { Bitmap, Icon };
 enum class FetchResult { Message, NoMessage, Quit, Failed };
 enum class InstanceLookup { NotFound, WasHidden, BroughtToFront };
 
-class WindowBackend {
+// The release calls (DeleteObject, DestroyIcon, ReleaseImage) come from
+// BackendObjects, so that OwnedObject, OwnedIcon and OwnedImage take a backend.
+class WindowBackend : public BackendObjects {
  public:
-  virtual ~WindowBackend() = default;
+  ~WindowBackend() override = default;
 
   // ---- top-level windows -----------------------------------------------
   // Registers the class when needed, creates the window with its client size
@@ -115,14 +118,12 @@ class WindowBackend {
   // ---- GDI objects and images ------------------------------------------
   [[nodiscard]] virtual Handle CreateSolidBrush(Colour colour) = 0;
   [[nodiscard]] virtual Handle CreatePatternBrush(Handle bitmap) = 0;
-  virtual void DeleteObject(Handle object) = 0;  // brush or bitmap
   [[nodiscard]] virtual Handle LoadSystemCursor(int id) = 0;
   [[nodiscard]] virtual Colour SystemColour(int index) = 0;
   [[nodiscard]] virtual Handle CopyBitmap(Handle bitmap) = 0;
   // A 32-bit top-down bitmap whose pixels are all 0x01000000.
   [[nodiscard]] virtual Handle BlankBitmap(int width, int height) = 0;
   [[nodiscard]] virtual Handle CopyIcon(Handle icon) = 0;
-  virtual void DestroyIcon(Handle icon) = 0;
   [[nodiscard]] virtual Handle LoadIconResource(int id, int size) = 0;
   // Images are drawing surfaces (GDI+ bitmaps in the real backend).
   [[nodiscard]] virtual Handle LoadImageResource(int id, int width, int height) = 0;
@@ -133,7 +134,6 @@ class WindowBackend {
   [[nodiscard]] virtual Handle TitleButtonImage(bool close) = 0;
   // A GDI bitmap of the image scaled to width x height (0 = its own size).
   [[nodiscard]] virtual Handle ImageToBitmap(Handle image, int width, int height) = 0;
-  virtual void ReleaseImage(Handle image) = 0;
   // The 16 x 16 check-box box: flags 1 tick, 2 filled square, 4 rounded box.
   [[nodiscard]] virtual Handle DrawCheckBoxImage(std::uint32_t flags) = 0;
 

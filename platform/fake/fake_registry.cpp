@@ -1,6 +1,5 @@
 #include "platform/fake/fake_registry.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "base/strings.h"
@@ -157,12 +156,12 @@ std::vector<std::u16string> FakeRegistry::ValueNames(RegistryRoot root,
   return names;
 }
 
-void FakeRegistry::DenyOpen(RegistryRoot root, const std::u16string& path) {
-  if (auto id = KeyId(root, path, false)) denied_.push_back(*id);
+void FakeRegistry::DenyOpen(RegistryRoot root, const std::u16string& path, std::uint32_t rights) {
+  if (auto id = KeyId(root, path, false)) denied_[*id] = rights;
 }
 
 void FakeRegistry::AllowOpen(RegistryRoot root, const std::u16string& path) {
-  if (auto id = KeyId(root, path, false)) std::erase(denied_, *id);
+  if (auto id = KeyId(root, path, false)) denied_.erase(*id);
 }
 
 void FakeRegistry::FailNext(Op op, int count) { failures_[op] += count; }
@@ -174,8 +173,8 @@ bool FakeRegistry::Failing(Op op) {
   return true;
 }
 
-RegistryKey FakeRegistry::OpenKey(RegistryRoot root, const std::u16string& subkey,
-                                  std::uint32_t access) {
+Answer<RegistryKey> FakeRegistry::OpenKey(RegistryRoot root, const std::u16string& subkey,
+                                          std::uint32_t access) {
   // One view on 32-bit Windows; on 64-bit Windows the flags choose, and
   // without them the process's own bitness does.
   bool view32 = false;
@@ -188,14 +187,22 @@ RegistryKey FakeRegistry::OpenKey(RegistryRoot root, const std::u16string& subke
       view32 = wow64_;
     }
   }
-  RegistryKey result = kNoKey;
+  Answer<RegistryKey> result{Status::Ok, kNoKey};
   auto id = KeyId(root, subkey, view32);
-  bool exists = id && (id->find(u'\\') == std::u16string::npos || keys_.count(*id) != 0);
-  bool denied = id && std::find(denied_.begin(), denied_.end(), *id) != denied_.end();
-  if (!Failing(Op::Open) && exists && !denied) {
-    result = nextHandle_;
+  const bool exists = id && (id->find(u'\\') == std::u16string::npos || keys_.count(*id) != 0);
+  const auto denial = id ? denied_.find(*id) : denied_.end();
+  const bool denied = denial != denied_.end() &&
+                      (denial->second == kAnyAccess || (SpecificRights(access) & denial->second));
+  if (Failing(Op::Open)) {
+    result.status = Status::Failed;
+  } else if (!exists) {
+    result.status = Status::NotFound;
+  } else if (denied) {
+    result.status = Status::Denied;
+  } else {
+    result.value = nextHandle_;
     nextHandle_ += 4;
-    handles_[result] = Handle{*id, SpecificRights(access)};
+    handles_[result.value] = Handle{*id, SpecificRights(access)};
   }
   openCalls_.push_back({root, subkey, access, result});
   return result;
@@ -206,40 +213,49 @@ void FakeRegistry::CloseKey(RegistryKey key) {
   if (handles_.erase(key) == 0) ++badCloses_;
 }
 
-FakeRegistry::Key* FakeRegistry::KeyOf(RegistryKey key, std::uint32_t neededAccess) {
+FakeRegistry::Key* FakeRegistry::KeyOf(RegistryKey key, std::uint32_t neededAccess,
+                                       Status& status) {
+  status = Status::Failed;  // not an open handle, or a deleted key
   auto handle = handles_.find(key);
   if (handle == handles_.end()) return nullptr;
-  if ((handle->second.access & neededAccess) != neededAccess) return nullptr;
+  if ((handle->second.access & neededAccess) != neededAccess) {
+    status = Status::Denied;
+    return nullptr;
+  }
   auto stored = keys_.find(handle->second.physical);
   if (stored == keys_.end()) {
     if (handle->second.physical.find(u'\\') != std::u16string::npos) return nullptr;  // deleted
-    return &keys_[handle->second.physical];  // a root, made on first use
+    stored = keys_.try_emplace(handle->second.physical).first;  // a root, made on first use
   }
+  status = Status::Ok;
   return &stored->second;
 }
 
-bool FakeRegistry::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
-                            const void* data, std::uint32_t size) {
-  if (Failing(Op::SetValue)) return false;
-  Key* target = KeyOf(key, KeyAccess::SetValue);
-  if (target == nullptr) return false;
-  if (size != 0 && data == nullptr) return false;
+Status FakeRegistry::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
+                              const void* data, std::uint32_t size) {
+  if (Failing(Op::SetValue)) return Status::Failed;
+  Status status = Status::Failed;
+  Key* target = KeyOf(key, KeyAccess::SetValue, status);
+  if (target == nullptr) return status;
+  if (size != 0 && data == nullptr) return Status::Failed;
   std::vector<std::uint8_t> bytes(size);
   if (size != 0) std::memcpy(bytes.data(), data, size);
   target->values[Folded(name)] = StoredValue{name, RegistryValue{type, std::move(bytes)}};
-  return true;
+  return Status::Ok;
 }
 
-bool FakeRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
-  if (Failing(Op::DeleteValue)) return false;
-  Key* target = KeyOf(key, KeyAccess::SetValue);
-  if (target == nullptr) return false;
-  return target->values.erase(Folded(name)) != 0;
+Status FakeRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
+  if (Failing(Op::DeleteValue)) return Status::Failed;
+  Status status = Status::Failed;
+  Key* target = KeyOf(key, KeyAccess::SetValue, status);
+  if (target == nullptr) return status;
+  return target->values.erase(Folded(name)) != 0 ? Status::Ok : Status::NotFound;
 }
 
 std::optional<RegistryValue> FakeRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
   if (Failing(Op::QueryValue)) return std::nullopt;
-  Key* target = KeyOf(key, KeyAccess::QueryValue);
+  Status status = Status::Failed;
+  Key* target = KeyOf(key, KeyAccess::QueryValue, status);
   if (target == nullptr) return std::nullopt;
   auto value = target->values.find(Folded(name));
   if (value == target->values.end()) return std::nullopt;

@@ -24,8 +24,10 @@ class FakeRegistry final : public Registry {
     RegistryRoot root;
     std::u16string subkey;  // as passed
     std::uint32_t access;
-    RegistryKey result;  // 0 when the open failed
+    Answer<RegistryKey> result;  // key 0 when the open failed
   };
+  // Every right, for DenyOpen: no open of the key succeeds.
+  static constexpr std::uint32_t kAnyAccess = 0xFFFFFFFF;
 
   // ---- test controls -------------------------------------------------------
   // The machine: 64-bit Windows or not, and whether this process is a 32-bit
@@ -54,10 +56,11 @@ class FakeRegistry final : public Registry {
   [[nodiscard]] std::vector<std::u16string> ValueNames(RegistryRoot root,
                                                        const std::u16string& path) const;
 
-  // Opens of this key fail (as with access denied) until AllowOpen.
-  void DenyOpen(RegistryRoot root, const std::u16string& path);
+  // Opens of this key that ask for any of these rights answer Denied until
+  // AllowOpen (KeyAccess::SetValue: a key this user may read but not write).
+  void DenyOpen(RegistryRoot root, const std::u16string& path, std::uint32_t rights = kAnyAccess);
   void AllowOpen(RegistryRoot root, const std::u16string& path);
-  // The next `count` calls of op fail.
+  // The next `count` calls of op fail with Status::Failed.
   void FailNext(Op op, int count = 1);
 
   const std::vector<OpenCall>& openCalls() const { return openCalls_; }
@@ -68,12 +71,12 @@ class FakeRegistry final : public Registry {
   int badCloses() const { return badCloses_; }
 
   // ---- Registry ------------------------------------------------------------
-  [[nodiscard]] RegistryKey OpenKey(RegistryRoot root, const std::u16string& subkey,
-                                    std::uint32_t access) override;
+  [[nodiscard]] Answer<RegistryKey> OpenKey(RegistryRoot root, const std::u16string& subkey,
+                                            std::uint32_t access) override;
   void CloseKey(RegistryKey key) override;
-  [[nodiscard]] bool SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
-                              const void* data, std::uint32_t size) override;
-  [[nodiscard]] bool DeleteValue(RegistryKey key, const std::u16string& name) override;
+  [[nodiscard]] Status SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
+                                const void* data, std::uint32_t size) override;
+  [[nodiscard]] Status DeleteValue(RegistryKey key, const std::u16string& name) override;
   [[nodiscard]] std::optional<RegistryValue> QueryValue(RegistryKey key,
                                                         const std::u16string& name) override;
   [[nodiscard]] bool IsWow64Process() override;
@@ -96,11 +99,12 @@ class FakeRegistry final : public Registry {
   std::optional<std::u16string> KeyId(RegistryRoot root, const std::u16string& path,
                                       bool view32) const;
   bool Failing(Op op);
-  Key* KeyOf(RegistryKey key, std::uint32_t neededAccess);
+  // The key behind an open handle, or the status of the refusal.
+  Key* KeyOf(RegistryKey key, std::uint32_t neededAccess, Status& status);
 
   std::map<std::u16string, Key> keys_;
   std::map<RegistryKey, Handle> handles_;
-  std::vector<std::u16string> denied_;
+  std::map<std::u16string, std::uint32_t> denied_;  // key id -> refused rights
   std::map<Op, int> failures_;
   std::vector<OpenCall> openCalls_;
   std::u16string currentUserSid_;

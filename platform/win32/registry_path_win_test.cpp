@@ -7,8 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/win32/win_registry.h"
 #include "platform/registry_path.h"
+#include "platform/win32/win_error.h"
+#include "platform/win32/win_registry.h"
 
 namespace twk::platform {
 namespace {
@@ -74,6 +75,10 @@ class RegistryPathWinTest : public ::testing::Test {
     return true;
   }
 
+  platform::OwnedKey Open(const Text& path, std::uint32_t access) {
+    return platform::OwnedKey(registry, OpenRegistryPath(registry, path, access).value);
+  }
+
   WinRegistry registry;
   Text subkey;
 };
@@ -81,19 +86,14 @@ class RegistryPathWinTest : public ::testing::Test {
 TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {
   const Text sid = CurrentUserSid();
   ASSERT_FALSE(sid.empty());
-  platform::ScopedRegistryKey run(
-      registry,
-      OpenRegistryPath(registry,
-                       u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                       ReadWrite));
+  platform::OwnedKey run =
+      Open(u"HKU\\" + sid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", ReadWrite);
   EXPECT_TRUE(run) << "SID " << ToUtf8(sid);
 }
 
 TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
-  platform::ScopedRegistryKey winlogon(
-      registry,
-      OpenRegistryPath(registry,
-                       u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", Read));
+  platform::OwnedKey winlogon =
+      Open(u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", Read);
   ASSERT_TRUE(winlogon);
   auto shell = registry.QueryValue(winlogon.get(), u"Shell");
   ASSERT_TRUE(shell.has_value());
@@ -104,12 +104,11 @@ TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
 }
 
 TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
-  platform::ScopedRegistryKey key(registry,
-                                  OpenRegistryPath(registry, u"HKCU\\" + subkey, ReadWrite));
+  platform::OwnedKey key = Open(u"HKCU\\" + subkey, ReadWrite);
   ASSERT_TRUE(key);
   const Text command =
       u"\"C:\\Program Files\\Tarnwick.exe\" /CurrentReboot:2 /TotalReboots:5 /Delay:3";
-  ASSERT_TRUE(registry.SetString(key.get(), u"Tarnwick", command));
+  ASSERT_EQ(registry.SetString(key.get(), u"Tarnwick", command), Status::Ok);
 
   DWORD type = 0;
   std::string bytes;
@@ -124,9 +123,9 @@ TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
   EXPECT_EQ(read->type, static_cast<std::uint32_t>(REG_SZ));
   EXPECT_EQ(std::string(read->data.begin(), read->data.end()), bytes);
 
-  EXPECT_TRUE(registry.DeleteValue(key.get(), u"Tarnwick"));
+  EXPECT_EQ(registry.DeleteValue(key.get(), u"Tarnwick"), Status::Ok);
   EXPECT_FALSE(RawValue(u"Tarnwick", type, bytes));
-  EXPECT_FALSE(registry.DeleteValue(key.get(), u"Tarnwick")) << "already gone";
+  EXPECT_EQ(registry.DeleteValue(key.get(), u"Tarnwick"), Status::NotFound) << "already gone";
 }
 
 TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
@@ -139,7 +138,7 @@ TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
   RegSetValueExW(raw, L"Empty", 0, REG_SZ, nullptr, 0);
   RegCloseKey(raw);
 
-  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+  platform::OwnedKey key = Open(u"HKCU\\" + subkey, Read);
   ASSERT_TRUE(key);
   auto value = registry.QueryValue(key.get(), u"Number");
   ASSERT_TRUE(value.has_value());
@@ -153,32 +152,89 @@ TEST_F(RegistryPathWinTest, ValuesComeBackWithTheirTypesAndExactBytes) {
   EXPECT_TRUE(value->data.empty());
 }
 
-TEST_F(RegistryPathWinTest, AKeyOpenedForReadingRefusesWrites) {
-  platform::ScopedRegistryKey key(registry, OpenRegistryPath(registry, u"HKCU\\" + subkey, Read));
+TEST_F(RegistryPathWinTest, AKeyOpenedForReadingRefusesWritesAsDenied) {
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, KEY_SET_VALUE, &raw), ERROR_SUCCESS);
+  RegSetValueExW(raw, L"Kept", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"k"), 4);
+  RegCloseKey(raw);
+
+  platform::OwnedKey key = Open(u"HKCU\\" + subkey, Read);
   ASSERT_TRUE(key);
-  EXPECT_FALSE(registry.SetString(key.get(), u"Tarnwick", u"x"));
+  EXPECT_EQ(registry.SetString(key.get(), u"Tarnwick", u"x"), Status::Denied);
+  EXPECT_EQ(registry.DeleteValue(key.get(), u"Kept"), Status::Denied);
   DWORD type = 0;
   std::string bytes;
   EXPECT_FALSE(RawValue(u"Tarnwick", type, bytes));
+  ASSERT_TRUE(RawValue(u"Kept", type, bytes)) << "still there";
+  EXPECT_EQ(bytes, std::string("k\0\0\0", 4));
 }
 
-TEST_F(RegistryPathWinTest, MissingKeysAreNotCreatedAndBadRootsNotOpened) {
-  const Text missing = u"HKCU\\" + subkey + u"\\Missing";
-  EXPECT_EQ(OpenRegistryPath(registry, missing, ReadWrite), platform::kNoKey);
+TEST_F(RegistryPathWinTest, AMissingKeyIsNotFoundAndNotCreated) {
+  // A sentinel: a failed open must overwrite it with "no key".
+  Answer<RegistryKey> answer{Status::Ok, 0x5EED};
+  answer = OpenRegistryPath(registry, u"HKCU\\" + subkey + u"\\Missing", ReadWrite);
+  EXPECT_EQ(answer.status, Status::NotFound);
+  EXPECT_EQ(answer.value, platform::kNoKey);
   HKEY probe = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey + u"\\Missing"), 0, KEY_READ, &probe),
             ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(OpenRegistryPath(registry, u"XYZ\\Software", Read), platform::kNoKey);
-  EXPECT_EQ(OpenRegistryPath(registry, u"\\\\PC\\HKLM\\SOFTWARE", Read), platform::kNoKey);
+  EXPECT_EQ(OpenRegistryPath(registry, u"XYZ\\Software", Read).status, Status::NotFound);
+  EXPECT_EQ(OpenRegistryPath(registry, u"\\\\PC\\HKLM\\SOFTWARE", Read).status, Status::NotFound);
   // Not handles: closing them does nothing.
   registry.CloseKey(platform::kNoKey);
   registry.CloseKey(~platform::RegistryKey{0});
 }
 
+// A key whose security refuses everyone the rights to set values and to
+// create subkeys (but grants reading and deleting the key): opening it for
+// writing is Denied, for reading still works. (KEY_WRITE itself cannot be
+// denied: it shares READ_CONTROL with KEY_READ.)
+TEST_F(RegistryPathWinTest, AKeyWithoutWriteRightsIsDeniedForWriting) {
+  const Text locked = subkey + u"\\Locked";
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(locked), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &raw, nullptr),
+            ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(D;;0x6;;;WD)(A;;0x30019;;;WD)", SDDL_REVISION_1, &descriptor, nullptr));
+  const LSTATUS applied = RegSetKeySecurity(raw, DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  RegCloseKey(raw);
+  ASSERT_EQ(applied, ERROR_SUCCESS);
+
+  HKEY probe = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, Wide(locked), 0, KEY_SET_VALUE, &probe) == ERROR_SUCCESS) {
+    RegCloseKey(probe);
+    RegDeleteKeyW(HKEY_CURRENT_USER, Wide(locked));
+    GTEST_SKIP() << "this system does not enforce the security of registry keys";
+  }
+  const Answer<RegistryKey> answer = OpenRegistryPath(registry, u"HKCU\\" + locked, ReadWrite);
+  EXPECT_EQ(answer.status, Status::Denied);
+  EXPECT_EQ(answer.value, platform::kNoKey);
+  EXPECT_TRUE(Open(u"HKCU\\" + locked, Read));
+  RegDeleteKeyW(HKEY_CURRENT_USER, Wide(locked));
+}
+
+// The one mapping from system error codes, over the codes the adapters meet.
+TEST(StatusFromErrorTest, MissingThingsAreNotFoundRefusalsDeniedTheRestFailed) {
+  using platform::win32::StatusFromError;
+  EXPECT_EQ(StatusFromError(ERROR_SUCCESS), Status::Ok);
+  for (DWORD code : {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_BAD_NETPATH}) {
+    EXPECT_EQ(StatusFromError(code), Status::NotFound) << code;
+  }
+  for (DWORD code : {ERROR_ACCESS_DENIED, ERROR_PRIVILEGE_NOT_HELD, ERROR_SHARING_VIOLATION}) {
+    EXPECT_EQ(StatusFromError(code), Status::Denied) << code;
+  }
+  for (DWORD code : {ERROR_OUTOFMEMORY, ERROR_INVALID_HANDLE, ERROR_MORE_DATA, ERROR_KEY_DELETED}) {
+    EXPECT_EQ(StatusFromError(code), Status::Failed) << code;
+  }
+}
+
 TEST_F(RegistryPathWinTest, ARootAloneOpensTheRoot) {
-  platform::ScopedRegistryKey root(registry, OpenRegistryPath(registry, u"HKCU", Read));
+  platform::OwnedKey root = Open(u"HKCU", Read);
   ASSERT_TRUE(root);
-  platform::ScopedRegistryKey users(registry, OpenRegistryPath(registry, u"HKEY_USERS", Read));
+  platform::OwnedKey users = Open(u"HKEY_USERS", Read);
   EXPECT_TRUE(users);
 }
 
@@ -204,8 +260,7 @@ TEST_F(RegistryPathWinTest, The32BitViewIsTheWow6432NodeCopy) {
   RegCloseKey(created);
 
   auto viewOf = [&](const Text& root) -> std::string {
-    platform::ScopedRegistryKey key(registry,
-                                    OpenRegistryPath(registry, root + u"\\" + native, Read));
+    platform::OwnedKey key = Open(root + u"\\" + native, Read);
     if (!key) return "<not opened>";
     auto value = registry.QueryValue(key.get(), u"View");
     if (!value || value->data.size() < 4) return "<no value>";

@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/win32/identity_handles.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win_wow64.h"
 
 namespace twk::platform::win32 {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/identity_handles.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win_identity.h"
 
 namespace twk::platform::win32 {

@@ -52,7 +52,8 @@ ProcessHandle WinProcesses::Create(char16_t* commandLine, const char16_t* workin
                       &created)) {
     return kNoProcess;
   }
-  CloseHandle(created.hThread);
+  // Only the process is handed out; the thread's handle goes at once.
+  const KernelHandle thread(created.hThread);
   return reinterpret_cast<ProcessHandle>(created.hProcess);
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/win_error.h"
 #include "platform/win32/win_wow64.h"
 
 namespace twk::platform::win32 {
@@ -31,17 +32,18 @@ const wchar_t* Wide(const std::u16string& text) {
 
 }  // namespace
 
-RegistryKey WinRegistry::OpenKey(RegistryRoot root, const std::u16string& subkey,
-                                 std::uint32_t access) {
+Answer<RegistryKey> WinRegistry::OpenKey(RegistryRoot root, const std::u16string& subkey,
+                                         std::uint32_t access) {
   HKEY predefined = PredefinedKey(root);
-  if (predefined == nullptr) return kNoKey;
+  if (predefined == nullptr) return {Status::NotFound, kNoKey};
   HKEY opened = nullptr;
   // A null subkey opens the root itself; an empty string would do the same,
   // but null is what the documentation promises for that case.
-  LSTATUS status = RegOpenKeyExW(predefined, subkey.empty() ? nullptr : Wide(subkey), 0,
-                                 static_cast<REGSAM>(access), &opened);
-  if (status != ERROR_SUCCESS || opened == nullptr) return kNoKey;
-  return reinterpret_cast<RegistryKey>(opened);
+  const LSTATUS code = RegOpenKeyExW(predefined, subkey.empty() ? nullptr : Wide(subkey), 0,
+                                     static_cast<REGSAM>(access), &opened);
+  if (code != ERROR_SUCCESS) return {StatusFromError(static_cast<DWORD>(code)), kNoKey};
+  if (opened == nullptr) return {Status::Failed, kNoKey};
+  return {Status::Ok, reinterpret_cast<RegistryKey>(opened)};
 }
 
 void WinRegistry::CloseKey(RegistryKey key) {
@@ -49,17 +51,17 @@ void WinRegistry::CloseKey(RegistryKey key) {
   RegCloseKey(ToHkey(key));
 }
 
-bool WinRegistry::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
-                           const void* data, std::uint32_t size) {
-  if (key == kNoKey) return false;
-  return RegSetValueExW(ToHkey(key), Wide(name), 0, type,
-                        size == 0 ? nullptr : static_cast<const BYTE*>(data),
-                        size) == ERROR_SUCCESS;
+Status WinRegistry::SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
+                             const void* data, std::uint32_t size) {
+  if (key == kNoKey) return Status::Failed;
+  return StatusFromError(static_cast<DWORD>(
+      RegSetValueExW(ToHkey(key), Wide(name), 0, type,
+                     size == 0 ? nullptr : static_cast<const BYTE*>(data), size)));
 }
 
-bool WinRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
-  if (key == kNoKey) return false;
-  return RegDeleteValueW(ToHkey(key), Wide(name)) == ERROR_SUCCESS;
+Status WinRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
+  if (key == kNoKey) return Status::Failed;
+  return StatusFromError(static_cast<DWORD>(RegDeleteValueW(ToHkey(key), Wide(name))));
 }
 
 std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std::u16string& name) {

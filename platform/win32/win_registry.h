@@ -5,12 +5,12 @@ namespace twk::platform::win32 {
 
 class WinRegistry final : public Registry {
  public:
-  RegistryKey OpenKey(RegistryRoot root, const std::u16string& subkey,
-                      std::uint32_t access) override;
+  Answer<RegistryKey> OpenKey(RegistryRoot root, const std::u16string& subkey,
+                              std::uint32_t access) override;
   void CloseKey(RegistryKey key) override;
-  bool SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type, const void* data,
-                std::uint32_t size) override;
-  bool DeleteValue(RegistryKey key, const std::u16string& name) override;
+  Status SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type, const void* data,
+                  std::uint32_t size) override;
+  Status DeleteValue(RegistryKey key, const std::u16string& name) override;
   std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override;
   bool IsWow64Process() override;
 };

@@ -4,6 +4,8 @@
 // after windows.h
 #include <shellapi.h>
 
+#include "platform/win32/handles.h"
+
 namespace twk::platform::win32 {
 namespace {
 
@@ -19,8 +21,8 @@ std::uint32_t Execute(SHELLEXECUTEINFOW& info, bool& ok) {
   ok = ShellExecuteExW(&info) != FALSE;
   std::uint32_t id = 0;
   if (ok && info.hProcess != nullptr) {
-    id = GetProcessId(info.hProcess);
-    CloseHandle(info.hProcess);
+    const KernelHandle process(info.hProcess);
+    id = GetProcessId(process.get());
   }
   return id;
 }

@@ -12,7 +12,7 @@
 namespace twk::sequence {
 namespace {
 
-using platform::ScopedProcess;
+using platform::OwnedProcess;
 using platform::win32::WinProcesses;
 
 Text SystemFolder() {
@@ -36,7 +36,7 @@ class LaunchWinTest : public ::testing::Test {
 };
 
 TEST_F(LaunchWinTest, ACommandRunsAndItsExitCodeIsReadBack) {
-  ScopedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 7", SystemFolder(),
+  OwnedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 7", SystemFolder(),
                                                  platform::ShowCommand::Hide, LaunchFlags::None));
   ASSERT_TRUE(process);
   EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 7u);
@@ -44,7 +44,7 @@ TEST_F(LaunchWinTest, ACommandRunsAndItsExitCodeIsReadBack) {
 
 TEST_F(LaunchWinTest, ARunningProcessReportsStillActive) {
   // ping waits about a second per extra echo request.
-  ScopedProcess process(processes,
+  OwnedProcess process(processes,
                         LaunchProcess(processes, SystemFolder() + u"\\ping.exe -n 3 127.0.0.1", u"",
                                       platform::ShowCommand::Hide, LaunchFlags::None));
   ASSERT_TRUE(process);
@@ -68,10 +68,10 @@ TEST_F(LaunchWinTest, TheProcessStartsInTheWorkingDirectory) {
   CloseHandle(file);
 
   const Text probe = cmd + u" /c if exist marker.txt (exit 3) else (exit 4)";
-  ScopedProcess inFolder(processes, LaunchProcess(processes, probe, folder, 0, LaunchFlags::None));
+  OwnedProcess inFolder(processes, LaunchProcess(processes, probe, folder, 0, LaunchFlags::None));
   ASSERT_TRUE(inFolder);
   EXPECT_EQ(ExitCodeAfterEnd(processes, inFolder.get()), 3u);
-  ScopedProcess elsewhere(processes,
+  OwnedProcess elsewhere(processes,
                           LaunchProcess(processes, probe, SystemFolder(), 0, LaunchFlags::None));
   ASSERT_TRUE(elsewhere);
   EXPECT_EQ(ExitCodeAfterEnd(processes, elsewhere.get()), 4u);
@@ -105,7 +105,7 @@ TEST_F(LaunchWinTest, WithoutWow64TheRedirectionFlagChangesNothing) {
   std::uintptr_t old = 77;
   EXPECT_FALSE(DisableFsRedirection(processes, old));
   EXPECT_EQ(old, 0u);
-  ScopedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 5", SystemFolder(), 0,
+  OwnedProcess process(processes, LaunchProcess(processes, cmd + u" /c exit 5", SystemFolder(), 0,
                                                  LaunchFlags::NoFsRedirection));
   ASSERT_TRUE(process);
   EXPECT_EQ(ExitCodeAfterEnd(processes, process.get()), 5u);
@@ -134,7 +134,7 @@ TEST_F(LaunchWinTest, TheProgramStartsItselfQuotedPastADecoy) {
   context::StartContext start(machine.ports(), windows);
   start.Prepare(0, u"");
   const Text line = start.SelfCommandLine(u"/c exit 7");
-  ScopedProcess process(processes,
+  OwnedProcess process(processes,
                         LaunchProcess(processes, line, start.paths().ProgramFolder(),
                                       platform::ShowCommand::Hide, LaunchFlags::NoFsRedirection));
   ASSERT_TRUE(process) << ToUtf8(line);
@@ -142,7 +142,7 @@ TEST_F(LaunchWinTest, TheProgramStartsItselfQuotedPastADecoy) {
 
   // The unquoted line really would have started the decoy here.
   Text unquoted = program + u" /c exit 7";
-  ScopedProcess wrong(processes, LaunchProcess(processes, unquoted, Text(),
+  OwnedProcess wrong(processes, LaunchProcess(processes, unquoted, Text(),
                                                platform::ShowCommand::Hide, LaunchFlags::None));
   ASSERT_TRUE(wrong);
   EXPECT_NE(ExitCodeAfterEnd(processes, wrong.get()), 7u);

@@ -116,7 +116,7 @@ Win32Backend::ControlInfo* Win32Backend::FindControl(HWND window) {
 
 HBRUSH Win32Backend::WindowBrushOf(const ToolkitWindow* owner) {
   if (owner != nullptr) {
-    if (TopWindow* top = FindTop(ToHwnd(owner->handle()))) return top->windowBrush;
+    if (TopWindow* top = FindTop(ToHwnd(owner->handle()))) return top->windowBrush.get();
   }
   return GetSysColorBrush(COLOR_WINDOW);
 }
@@ -139,13 +139,12 @@ Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className
     wc.cbWndExtra = 512;
     wc.hInstance = module_;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    // The system deletes a class's background brush when the class goes.
-    wc.hbrBackground = ::CreateSolidBrush(RGB(254, 254, 254));
+    platform::win32::UniqueBrush background(::CreateSolidBrush(RGB(254, 254, 254)));
+    wc.hbrBackground = background.get();
     wc.lpszClassName = Wide(className);
-    if (!RegisterClassExW(&wc)) {
-      ::DeleteObject(wc.hbrBackground);
-      return 0;
-    }
+    if (!RegisterClassExW(&wc)) return 0;
+    // The system deletes a class's background brush when the class goes.
+    (void)background.Release();
     registered = true;
   }
 
@@ -176,45 +175,41 @@ Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className
     GetModuleFileNameW(nullptr, path, 2048);
     const int big = GetSystemMetrics(SM_CXICON);
     const int small = GetSystemMetrics(SM_CXSMICON);
-    PrivateExtractIconsW(path, 0, big, big, &top.bigIcon, nullptr, 1, 0);
-    PrivateExtractIconsW(path, 0, small, small, &top.smallIcon, nullptr, 1, 0);
+    PrivateExtractIconsW(path, 0, big, big, top.bigIcon.Receive(), nullptr, 1, 0);
+    PrivateExtractIconsW(path, 0, small, small, top.smallIcon.Receive(), nullptr, 1, 0);
   } else {
     HICON big = reinterpret_cast<HICON>(SendMessageW(parent, WM_GETICON, ICON_BIG, 0));
     HICON small = reinterpret_cast<HICON>(SendMessageW(parent, WM_GETICON, ICON_SMALL, 0));
     if (big == nullptr) big = reinterpret_cast<HICON>(GetClassLongPtrW(parent, GCLP_HICON));
     if (small == nullptr) small = reinterpret_cast<HICON>(GetClassLongPtrW(parent, GCLP_HICONSM));
-    if (big != nullptr) top.bigIcon = ::CopyIcon(big);
-    if (small != nullptr) top.smallIcon = ::CopyIcon(small);
+    if (big != nullptr) top.bigIcon.Reset(::CopyIcon(big));
+    if (small != nullptr) top.smallIcon.Reset(::CopyIcon(small));
   }
-  if (top.bigIcon != nullptr)
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(top.bigIcon));
-  if (top.smallIcon != nullptr) {
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(top.smallIcon));
+  if (top.bigIcon) {
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(top.bigIcon.get()));
+  }
+  if (top.smallIcon) {
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(top.smallIcon.get()));
   }
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
 
-  top.windowBrush = ::CreateSolidBrush(GetSysColor(COLOR_WINDOW));
-  if (HDC dc = GetDC(window)) {
-    top.memoryDc = CreateCompatibleDC(dc);
-    ReleaseDC(window, dc);
+  top.windowBrush.Reset(::CreateSolidBrush(GetSysColor(COLOR_WINDOW)));
+  if (const platform::win32::WindowDc dc(window); dc) {
+    top.memoryDc.Reset(CreateCompatibleDC(dc.get()));
   }
   return ToHandle(window);
 }
 
 void Win32Backend::ForgetControl(HWND window) {
-  auto it = controls_.find(window);
-  if (it == controls_.end()) return;
-  ControlInfo& info = it->second;
-  if (info.font != nullptr) ::DeleteObject(info.font);
-  if (info.paintBrush != nullptr) ::DeleteObject(info.paintBrush);
-  controls_.erase(it);
+  controls_.erase(window);  // with its font and brush
 }
 
 void Win32Backend::DestroyTopWindow(Handle handle) {
   const HWND window = ToHwnd(handle);
   auto it = tops_.find(window);
   if (it == tops_.end()) return;
-  TopWindow top = it->second;
+  // Kept until the end: its brush, icons and memory DC go last.
+  const TopWindow top = std::move(it->second);
   if (top.tooltip != nullptr) DestroyWindow(top.tooltip);
   DestroyWindow(window);
   // Controls the toolkit did not delete died with the window.
@@ -224,10 +219,6 @@ void Win32Backend::DestroyTopWindow(Handle handle) {
   }
   for (HWND hwnd : gone) ForgetControl(hwnd);
   tops_.erase(it);
-  if (top.windowBrush != nullptr) ::DeleteObject(top.windowBrush);
-  if (top.memoryDc != nullptr) DeleteDC(top.memoryDc);
-  if (top.bigIcon != nullptr) ::DestroyIcon(top.bigIcon);
-  if (top.smallIcon != nullptr) ::DestroyIcon(top.smallIcon);
   if (top.registeredClass) UnregisterClassW(Wide(top.className), module_);
 }
 
@@ -245,11 +236,11 @@ void Win32Backend::ApplySkin(Handle handle) {
   ClientToScreen(window, &origin);
   const int left = origin.x - outer.left;
   const int topEdge = origin.y - outer.top;
-  HRGN region =
-      CreateRoundRectRgn(left, topEdge, left + client.right + 1, topEdge + client.bottom + 1, 4, 4);
+  platform::win32::UniqueRegion region(CreateRoundRectRgn(left, topEdge, left + client.right + 1,
+                                                          topEdge + client.bottom + 1, 4, 4));
   // The window owns the region from here on.
-  if (region != nullptr && !SetWindowRgn(window, region, IsWindowVisible(window))) {
-    ::DeleteObject(region);
+  if (region && SetWindowRgn(window, region.get(), IsWindowVisible(window))) {
+    (void)region.Release();
   }
 }
 
@@ -306,12 +297,12 @@ void Win32Backend::DestroyControl(Handle control) {
   ControlInfo* info = FindControl(window);
   // A picture may show a copy the control made of our bitmap (comctl32 6
   // does that for bitmaps with alpha); that copy is ours to delete.
-  HGDIOBJ copy = nullptr;
+  platform::win32::UniqueGdiObject copy;  // deleted once the control is gone
   if (info != nullptr && info->shownImage != nullptr && IsStatic(window)) {
     const auto current =
         reinterpret_cast<HGDIOBJ>(SendMessageW(window, STM_GETIMAGE, IMAGE_BITMAP, 0));
     if (current != nullptr && current != info->shownImage && GetObjectType(current) == OBJ_BITMAP) {
-      copy = current;
+      copy.Reset(current);
     }
   }
   // Children of a child window die with it.
@@ -320,27 +311,23 @@ void Win32Backend::DestroyControl(Handle control) {
     if (hwnd != window && IsChild(window, hwnd)) children.push_back(hwnd);
   }
   DestroyWindow(window);
-  if (copy != nullptr) ::DeleteObject(copy);
+  copy.Reset();
   for (HWND child : children) ForgetControl(child);
   ForgetControl(window);
 }
 
 void Win32Backend::SetControlFont(Handle control, const FontParams& f) {
   if (f.points == 0.0) return;
-  const HFONT font = CreateFontW(FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight,
-                                 (f.attributes & 2) != 0, (f.attributes & 4) != 0,
-                                 (f.attributes & 8) != 0, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, 0,
-                                 f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31)));
-  if (font == nullptr) return;  // the control keeps the system font
+  platform::win32::UniqueFont font(CreateFontW(
+      FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight, (f.attributes & 2) != 0,
+      (f.attributes & 4) != 0, (f.attributes & 8) != 0, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, 0,
+      f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31))));
+  if (!font) return;  // the control keeps the system font
   const HWND window = ToHwnd(control);
-  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  // A control we do not track cannot keep it: it goes here, not leaked.
   ControlInfo* info = FindControl(window);
-  if (info == nullptr) {
-    ::DeleteObject(font);  // not ours to track: do not leak it
-    return;
-  }
-  if (info->font != nullptr) ::DeleteObject(info->font);
-  info->font = font;
+  if (info != nullptr) info->font = std::move(font);  // the one it replaces goes
 }
 
 void Win32Backend::SetText(Handle handle, const Text& text) {
@@ -599,8 +586,9 @@ InstanceLookup Win32Backend::BringExistingToFront(const Text& className, const T
 }
 
 void Win32Backend::StartHeartbeat(Handle window) {
-  HANDLE thread = CreateThread(nullptr, 0, Heartbeat, ToHwnd(window), 0, nullptr);
-  if (thread != nullptr) CloseHandle(thread);
+  // The thread runs on without its handle.
+  const platform::win32::KernelHandle thread(
+      CreateThread(nullptr, 0, Heartbeat, ToHwnd(window), 0, nullptr));
 }
 
 }  // namespace twk::ui

@@ -6,6 +6,7 @@
 
 #include <map>
 
+#include "platform/win32/handles.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
 
@@ -29,11 +30,11 @@ class Win32Backend final : public WindowBackend {
     ToolkitWindow* owner = nullptr;
     Text className;
     bool registeredClass = false;
-    HBRUSH windowBrush = nullptr;  // GetSysColor(COLOR_WINDOW)
-    HBRUSH background = nullptr;   // the caller's, not owned
-    HDC memoryDc = nullptr;
-    HICON bigIcon = nullptr;
-    HICON smallIcon = nullptr;
+    platform::win32::UniqueBrush windowBrush;  // GetSysColor(COLOR_WINDOW)
+    HBRUSH background = nullptr;               // the caller's, not owned
+    platform::win32::UniqueMemoryDc memoryDc;
+    platform::win32::UniqueIcon bigIcon;
+    platform::win32::UniqueIcon smallIcon;
     HWND tooltip = nullptr;
     bool skinned = false;
     int borderWidth = 1;
@@ -44,10 +45,10 @@ class Win32Backend final : public WindowBackend {
     ToolkitWindow* owner = nullptr;
     ControlKind kind = ControlKind::None;
     int id = 0;
-    HFONT font = nullptr;
-    HBRUSH eraseBrush = nullptr;   // not owned
-    HBRUSH paintBrush = nullptr;   // owned: buffered painting's background
-    HGDIOBJ shownImage = nullptr;  // what we handed to STM_SETIMAGE
+    platform::win32::UniqueFont font;
+    HBRUSH eraseBrush = nullptr;              // not owned
+    platform::win32::UniqueBrush paintBrush;  // buffered painting's background
+    HGDIOBJ shownImage = nullptr;             // what we handed to STM_SETIMAGE
   };
 
   // Resources (icons, images) come from `resources` when given, else from

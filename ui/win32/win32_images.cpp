@@ -10,6 +10,7 @@ using std::max;
 using std::min;
 #include <gdiplus.h>
 
+#include "platform/win32/handles.h"
 #include "ui/win32/win32_backend.h"
 
 namespace twk::ui {
@@ -31,59 +32,71 @@ constexpr auto kBicubic = static_cast<Gdiplus::InterpolationMode>(7);
 constexpr auto kHighQualityOffset = static_cast<Gdiplus::PixelOffsetMode>(4);
 constexpr auto kHighQualitySmoothing = static_cast<Gdiplus::SmoothingMode>(2);
 
-// One owner per GDI+ object kind.
-struct Graphics {
-  GpGraphics* g = nullptr;
-  explicit Graphics(GpImage* image) {
-    if (image != nullptr && gp::GdipGetImageGraphicsContext(image, &g) != Ok) g = nullptr;
-  }
-  ~Graphics() {
-    if (g != nullptr) gp::GdipDeleteGraphics(g);
-  }
-  Graphics(const Graphics&) = delete;
-  Graphics& operator=(const Graphics&) = delete;
-};
-struct Brush {
-  GpBrush* b = nullptr;
-  ~Brush() {
-    if (b != nullptr) gp::GdipDeleteBrush(b);
-  }
-};
-struct Pen {
-  GpPen* p = nullptr;
-  ~Pen() {
-    if (p != nullptr) gp::GdipDeletePen(p);
-  }
-};
-struct Path {
-  GpPath* p = nullptr;
-  ~Path() {
-    if (p != nullptr) gp::GdipDeletePath(p);
-  }
-};
+// The GDI+ objects, owned like every other Win32 handle.
+using platform::win32::NullIsNone;
+using platform::win32::UniqueHandle;
+void DisposeImage(GpImage* image) { gp::GdipDisposeImage(image); }
+void DeleteGraphics(GpGraphics* graphics) { gp::GdipDeleteGraphics(graphics); }
+void DeleteBrush(GpBrush* brush) { gp::GdipDeleteBrush(brush); }
+void DeletePen(GpPen* pen) { gp::GdipDeletePen(pen); }
+void DeletePath(GpPath* path) { gp::GdipDeletePath(path); }
+using UniqueImage = UniqueHandle<NullIsNone<GpImage*, DisposeImage>>;
+using UniqueGraphics = UniqueHandle<NullIsNone<GpGraphics*, DeleteGraphics>>;
+using UniqueGpBrush = UniqueHandle<NullIsNone<GpBrush*, DeleteBrush>>;
+using UniqueGpPen = UniqueHandle<NullIsNone<GpPen*, DeletePen>>;
+using UniqueGpPath = UniqueHandle<NullIsNone<GpPath*, DeletePath>>;
 
-GpBitmap* NewBitmap(int width, int height, Gdiplus::PixelFormat format) {
+// A drawing context on the image; none when there is no image or GDI+
+// refuses one.
+UniqueGraphics GraphicsOf(GpImage* image) {
+  UniqueGraphics graphics;
+  if (image != nullptr && gp::GdipGetImageGraphicsContext(image, graphics.Receive()) != Ok) {
+    graphics.Reset();
+  }
+  return graphics;
+}
+
+UniqueGpBrush SolidFill(Gdiplus::ARGB colour) {
+  GpSolidFill* fill = nullptr;
+  if (gp::GdipCreateSolidFill(colour, &fill) != Ok) return UniqueGpBrush();
+  return UniqueGpBrush(fill);
+}
+
+UniqueGpPen NewPen(Gdiplus::ARGB colour, float width) {
+  UniqueGpPen pen;
+  if (gp::GdipCreatePen1(colour, width, Gdiplus::UnitWorld, pen.Receive()) != Ok) pen.Reset();
+  return pen;
+}
+
+UniqueImage NewBitmap(int width, int height, Gdiplus::PixelFormat format) {
   GpBitmap* bitmap = nullptr;
-  if (width <= 0 || height <= 0) return nullptr;
-  if (gp::GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap) != Ok)
-    return nullptr;
-  return bitmap;
+  if (width <= 0 || height <= 0) return UniqueImage();
+  if (gp::GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap) != Ok) {
+    return UniqueImage();
+  }
+  return UniqueImage(bitmap);
 }
 
 // A new bitmap of the given size and format with the image drawn scaled into
 // it at high quality.
-GpBitmap* Scaled(GpImage* image, int width, int height, Gdiplus::PixelFormat format) {
-  GpBitmap* target = NewBitmap(width, height, format);
-  if (target == nullptr) return nullptr;
-  Graphics g(target);
-  if (g.g == nullptr) {
-    gp::GdipDisposeImage(target);
+UniqueImage Scaled(GpImage* image, int width, int height, Gdiplus::PixelFormat format) {
+  UniqueImage target = NewBitmap(width, height, format);
+  if (!target) return target;
+  const UniqueGraphics g = GraphicsOf(target.get());
+  if (!g) return UniqueImage();
+  gp::GdipSetInterpolationMode(g.get(), kBicubic);
+  gp::GdipSetPixelOffsetMode(g.get(), kHighQualityOffset);
+  gp::GdipDrawImageRectI(g.get(), image, 0, 0, width, height);
+  return target;
+}
+
+// The GDI bitmap of a GDI+ bitmap, or null.
+HBITMAP ToGdiBitmap(GpImage* image) {
+  HBITMAP bitmap = nullptr;
+  if (gp::GdipCreateHBITMAPFromBitmap(static_cast<GpBitmap*>(image), &bitmap, 0) != Ok) {
     return nullptr;
   }
-  gp::GdipSetInterpolationMode(g.g, kBicubic);
-  gp::GdipSetPixelOffsetMode(g.g, kHighQualityOffset);
-  gp::GdipDrawImageRectI(g.g, image, 0, 0, width, height);
-  return target;
+  return bitmap;
 }
 
 void ImageSize(GpImage* image, int& width, int& height) {
@@ -109,68 +122,60 @@ Handle Win32Backend::LoadImageResource(int id, int width, int height) {
   ULARGE_INTEGER streamSize;
   streamSize.QuadPart = size;
   ULONG written = 0;
-  GpBitmap* image = nullptr;
+  UniqueImage image;
   if (SUCCEEDED(stream->SetSize(streamSize)) && SUCCEEDED(stream->Write(data, size, &written)) &&
       written == size) {
     LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
-    if (gp::GdipCreateBitmapFromStream(stream, &image) != Ok) image = nullptr;
+    GpBitmap* decoded = nullptr;
+    if (gp::GdipCreateBitmapFromStream(stream, &decoded) == Ok) image.Reset(decoded);
   }
   stream->Release();  // the bitmap holds its own reference
-  if (image == nullptr) return 0;
+  if (!image) return 0;
 
   int ownWidth = 0, ownHeight = 0;
-  ImageSize(image, ownWidth, ownHeight);
+  ImageSize(image.get(), ownWidth, ownHeight);
   if (width == 0) width = ownWidth;
   if (height == 0) height = ownHeight;
-  if (width == ownWidth && height == ownHeight) return ToHandle(image);
-  GpBitmap* scaled = Scaled(image, width, height, kArgb);
-  gp::GdipDisposeImage(image);
-  return ToHandle(scaled);
+  if (width == ownWidth && height == ownHeight) return ToHandle(image.Release());
+  return ToHandle(Scaled(image.get(), width, height, kArgb).Release());
 }
 
 Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom,
                                    std::uint32_t argbTo, int direction) {
-  GpBitmap* image = NewBitmap(width, height, kArgb);
-  if (image == nullptr) return 0;
-  Graphics g(image);
+  UniqueImage image = NewBitmap(width, height, kArgb);
+  const UniqueGraphics g = GraphicsOf(image.get());
   Gdiplus::GpRect rect(0, 0, width, height);
   Gdiplus::GpLineGradient* line = nullptr;
   const auto mode = static_cast<Gdiplus::LinearGradientMode>(std::clamp(direction, 0, 2));
-  if (g.g == nullptr || gp::GdipCreateLineBrushFromRectI(&rect, argbFrom, argbTo, mode,
-                                                         Gdiplus::WrapModeTile, &line) != Ok) {
-    gp::GdipDisposeImage(image);
+  if (!g || gp::GdipCreateLineBrushFromRectI(&rect, argbFrom, argbTo, mode, Gdiplus::WrapModeTile,
+                                             &line) != Ok) {
     return 0;
   }
-  Brush brush{line};
-  gp::GdipFillRectangleI(g.g, brush.b, 0, 0, width, height);
-  return ToHandle(image);
+  const UniqueGpBrush brush(line);
+  gp::GdipFillRectangleI(g.get(), brush.get(), 0, 0, width, height);
+  return ToHandle(image.Release());
 }
 
 Handle Win32Backend::TitleButtonImage(bool close) {
-  GpBitmap* image = NewBitmap(24, 24, kPargb);
-  if (image == nullptr) return 0;
-  Graphics g(image);
-  if (g.g == nullptr) {
-    gp::GdipDisposeImage(image);
-    return 0;
-  }
-  gp::GdipGraphicsClear(g.g, 0x00000000);
-  gp::GdipSetSmoothingMode(g.g, kHighQualitySmoothing);
-  gp::GdipSetPixelOffsetMode(g.g, kHighQualityOffset);
-  Pen ring, glyph;
-  gp::GdipCreatePen1(0x90FFFFFF, 1.0f, Gdiplus::UnitWorld, &ring.p);
-  gp::GdipCreatePen1(0xFFFFFFFF, 2.0f, Gdiplus::UnitWorld, &glyph.p);
-  if (ring.p != nullptr) gp::GdipDrawEllipse(g.g, ring.p, 1.5f, 1.5f, 21.0f, 21.0f);
-  if (glyph.p != nullptr) {
+  UniqueImage image = NewBitmap(24, 24, kPargb);
+  const UniqueGraphics g = GraphicsOf(image.get());
+  if (!g) return 0;
+  gp::GdipGraphicsClear(g.get(), 0x00000000);
+  gp::GdipSetSmoothingMode(g.get(), kHighQualitySmoothing);
+  gp::GdipSetPixelOffsetMode(g.get(), kHighQualityOffset);
+  const UniqueGpPen ring = NewPen(0x90FFFFFF, 1.0f);
+  const UniqueGpPen glyph = NewPen(0xFFFFFFFF, 2.0f);
+  if (ring) gp::GdipDrawEllipse(g.get(), ring.get(), 1.5f, 1.5f, 21.0f, 21.0f);
+  if (glyph) {
     if (close) {
-      gp::GdipDrawLine(g.g, glyph.p, 8.0f, 8.0f, 16.0f, 16.0f);
-      gp::GdipDrawLine(g.g, glyph.p, 16.0f, 8.0f, 8.0f, 16.0f);
+      gp::GdipDrawLine(g.get(), glyph.get(), 8.0f, 8.0f, 16.0f, 16.0f);
+      gp::GdipDrawLine(g.get(), glyph.get(), 16.0f, 8.0f, 8.0f, 16.0f);
     } else {
-      gp::GdipDrawLine(g.g, glyph.p, 7.5f, 15.0f, 16.5f, 15.0f);
+      gp::GdipDrawLine(g.get(), glyph.get(), 7.5f, 15.0f, 16.5f, 15.0f);
     }
   }
-  return ToHandle(image);
+  return ToHandle(image.Release());
 }
 
 Handle Win32Backend::ImageToBitmap(Handle handle, int width, int height) {
@@ -178,18 +183,12 @@ Handle Win32Backend::ImageToBitmap(Handle handle, int width, int height) {
   if (image == nullptr) return 0;
   int ownWidth = 0, ownHeight = 0;
   ImageSize(image, ownWidth, ownHeight);
-  HBITMAP bitmap = nullptr;
   if ((width == 0 || width == ownWidth) && (height == 0 || height == ownHeight)) {
-    if (gp::GdipCreateHBITMAPFromBitmap(reinterpret_cast<GpBitmap*>(image), &bitmap, 0) != Ok) {
-      return 0;
-    }
-    return ToHandle(bitmap);
+    return ToHandle(ToGdiBitmap(image));
   }
-  GpBitmap* scaled = Scaled(image, width, height, kPargb);
-  if (scaled == nullptr) return 0;
-  if (gp::GdipCreateHBITMAPFromBitmap(scaled, &bitmap, 0) != Ok) bitmap = nullptr;
-  gp::GdipDisposeImage(scaled);
-  return ToHandle(bitmap);
+  const UniqueImage scaled = Scaled(image, width, height, kPargb);
+  if (!scaled) return 0;
+  return ToHandle(ToGdiBitmap(scaled.get()));
 }
 
 void Win32Backend::ReleaseImage(Handle image) {
@@ -197,54 +196,50 @@ void Win32Backend::ReleaseImage(Handle image) {
 }
 
 Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
-  GpBitmap* canvas = NewBitmap(40, 40, kPargb);
-  if (canvas == nullptr) return 0;
-  HBITMAP result = nullptr;
+  const UniqueImage canvas = NewBitmap(40, 40, kPargb);
+  if (!canvas) return 0;
   {
-    Graphics g(canvas);
-    Pen pen;
-    Brush white, green;
-    if (g.g != nullptr && gp::GdipCreatePen1(0xFF000000, 2.0f, Gdiplus::UnitWorld, &pen.p) == Ok &&
-        gp::GdipCreateSolidFill(0xFFFFFFFF, reinterpret_cast<GpSolidFill**>(&white.b)) == Ok &&
-        gp::GdipCreateSolidFill(0xFF005F00, reinterpret_cast<GpSolidFill**>(&green.b)) == Ok) {
-      gp::GdipSetSmoothingMode(g.g, kHighQualitySmoothing);
-      gp::GdipSetPixelOffsetMode(g.g, kHighQualityOffset);
+    // Drawing ends (the graphics go) before the canvas is scaled.
+    const UniqueGraphics graphics = GraphicsOf(canvas.get());
+    const UniqueGpPen pen = NewPen(0xFF000000, 2.0f);
+    const UniqueGpBrush white = SolidFill(0xFFFFFFFF);
+    const UniqueGpBrush green = SolidFill(0xFF005F00);
+    GpGraphics* const g = graphics.get();
+    if (g != nullptr && pen && white && green) {
+      gp::GdipSetSmoothingMode(g, kHighQualitySmoothing);
+      gp::GdipSetPixelOffsetMode(g, kHighQualityOffset);
       if ((flags & 4) == 0) {
-        gp::GdipFillRectangleI(g.g, white.b, 0, 0, 40, 40);
-        gp::GdipDrawRectangleI(g.g, pen.p, 1, 1, 38, 38);
+        gp::GdipFillRectangleI(g, white.get(), 0, 0, 40, 40);
+        gp::GdipDrawRectangleI(g, pen.get(), 1, 1, 38, 38);
       } else {
-        Path box;
-        gp::GdipCreatePath(Gdiplus::FillModeAlternate, &box.p);
-        if (box.p != nullptr) {
-          gp::GdipAddPathLine(box.p, 5, 1, 35, 1);
-          gp::GdipAddPathArc(box.p, 31, 1, 8, 8, -90, 90);
-          gp::GdipAddPathLine(box.p, 39, 5, 39, 35);
-          gp::GdipAddPathArc(box.p, 31, 31, 8, 8, 0, 90);
-          gp::GdipAddPathLine(box.p, 35, 39, 5, 39);
-          gp::GdipAddPathArc(box.p, 1, 31, 8, 8, 90, 90);
-          gp::GdipAddPathLine(box.p, 1, 35, 1, 5);
-          gp::GdipAddPathArc(box.p, 1, 1, 8, 8, 180, 90);
-          gp::GdipClosePathFigure(box.p);
-          gp::GdipFillPath(g.g, white.b, box.p);
-          gp::GdipDrawPath(g.g, pen.p, box.p);
+        UniqueGpPath path;
+        if (gp::GdipCreatePath(Gdiplus::FillModeAlternate, path.Receive()) != Ok) path.Reset();
+        if (GpPath* const box = path.get()) {
+          gp::GdipAddPathLine(box, 5, 1, 35, 1);
+          gp::GdipAddPathArc(box, 31, 1, 8, 8, -90, 90);
+          gp::GdipAddPathLine(box, 39, 5, 39, 35);
+          gp::GdipAddPathArc(box, 31, 31, 8, 8, 0, 90);
+          gp::GdipAddPathLine(box, 35, 39, 5, 39);
+          gp::GdipAddPathArc(box, 1, 31, 8, 8, 90, 90);
+          gp::GdipAddPathLine(box, 1, 35, 1, 5);
+          gp::GdipAddPathArc(box, 1, 1, 8, 8, 180, 90);
+          gp::GdipClosePathFigure(box);
+          gp::GdipFillPath(g, white.get(), box);
+          gp::GdipDrawPath(g, pen.get(), box);
         }
       }
       if (flags & 1) {
         const Gdiplus::GpPointF tick[] = {{5.0f, 16.5f}, {14.3f, 22.0f}, {33.7f, 4.6f},
                                           {35.3f, 5.5f}, {16.5f, 35.0f}, {14.0f, 35.0f},
                                           {3.7f, 18.0f}};
-        gp::GdipFillPolygon(g.g, green.b, tick, 7, Gdiplus::FillModeAlternate);
+        gp::GdipFillPolygon(g, green.get(), tick, 7, Gdiplus::FillModeAlternate);
       } else if (flags & 2) {
-        gp::GdipFillRectangleI(g.g, green.b, 6, 6, 28, 28);
+        gp::GdipFillRectangleI(g, green.get(), 6, 6, 28, 28);
       }
     }
   }
-  if (GpBitmap* small = Scaled(canvas, 16, 16, kPargb)) {
-    if (gp::GdipCreateHBITMAPFromBitmap(small, &result, 0) != Ok) result = nullptr;
-    gp::GdipDisposeImage(small);
-  }
-  gp::GdipDisposeImage(canvas);
-  return ToHandle(result);
+  const UniqueImage small = Scaled(canvas.get(), 16, 16, kPargb);
+  return small ? ToHandle(ToGdiBitmap(small.get())) : 0;
 }
 
 }  // namespace twk::ui

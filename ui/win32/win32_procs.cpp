@@ -95,7 +95,7 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       RECT rc;
       GetClientRect(window, &rc);
       FillRect(reinterpret_cast<HDC>(wParam), &rc,
-               top.background != nullptr ? top.background : top.windowBrush);
+               top.background != nullptr ? top.background : top.windowBrush.get());
       return 1;
     }
     case WM_CTLCOLORSTATIC:
@@ -249,16 +249,20 @@ LRESULT CALLBACK BufferedPaintProc(HWND window, UINT message, WPARAM wParam, LPA
   if (r == nullptr || r->backColour == -2 || !GetUpdateRect(window, nullptr, FALSE)) {
     return DefSubclassProc(window, message, wParam, lParam);
   }
-  PAINTSTRUCT ps;
-  const HDC paintDc = BeginPaint(window, &ps);
+  using namespace platform::win32;
+  // Released in the reverse order: the bitmap is selected out, deleted with
+  // the memory DC, the window DC given back, and painting ended.
+  const PaintGuard paint(window);
+  const HDC paintDc = paint.dc();
   RECT outer;
   GetWindowRect(window, &outer);
   const int width = outer.right - outer.left;
   const int height = outer.bottom - outer.top;
-  const HDC windowDc = GetWindowDC(window);
-  const HDC memory = CreateCompatibleDC(windowDc);
-  const HBITMAP bitmap = CreateCompatibleBitmap(windowDc, width, height);
-  const HGDIOBJ old = SelectObject(memory, bitmap);
+  const WindowDc windowDc(window, WindowDc::Area::Whole);
+  const UniqueMemoryDc memoryDc(CreateCompatibleDC(windowDc.get()));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(windowDc.get(), width, height));
+  const HDC memory = memoryDc.get();
+  const SelectedObject selected(memory, bitmap.get());
   RECT all = {0, 0, width, height};
   switch (r->kind) {
     case ControlKind::ComboBox:
@@ -271,8 +275,8 @@ LRESULT CALLBACK BufferedPaintProc(HWND window, UINT message, WPARAM wParam, LPA
     case ControlKind::ProgressBar: {
       HBRUSH brush = reinterpret_cast<HBRUSH>(r->brush);
       if (r->backColour == -1) {
-        if (info.paintBrush == nullptr) info.paintBrush = CreateSolidBrush(GetBkColor(paintDc));
-        brush = info.paintBrush;
+        if (!info.paintBrush) info.paintBrush.Reset(CreateSolidBrush(GetBkColor(paintDc)));
+        brush = info.paintBrush.get();
       }
       if (brush != nullptr) FillRect(memory, &all, brush);
       break;
@@ -285,12 +289,7 @@ LRESULT CALLBACK BufferedPaintProc(HWND window, UINT message, WPARAM wParam, LPA
   }
   SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
                PRF_NONCLIENT | PRF_CLIENT | PRF_CHILDREN | PRF_OWNED);
-  BitBlt(windowDc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, windowDc);
-  EndPaint(window, &ps);
+  BitBlt(windowDc.get(), 0, 0, width, height, memory, 0, 0, SRCCOPY);
   return 0;
 }
 

@@ -59,12 +59,12 @@ int Application::NextEvent(int mode) {
     result = mode == mode::Wait ? 1 : LowByte(s.eventId);
   } else {
     s.eventId = 0;
-    for (auto& word : s.reserved) word = 0;
+    s.details = ui::EventDetails{};
     s.message = ui::Message{};
-    s.reservedAfterMessage = 0;
 
     ui::Message m;
-    const ui::FetchResult fetched = ui_.FetchMessage(mode == mode::Wait, m);
+    const ui::FetchResult fetched =
+        ui_.FetchMessage(mode == mode::Wait ? ui::FetchMode::Wait : ui::FetchMode::Peek, m);
     if (fetched == ui::FetchResult::Message ||
         (fetched == ui::FetchResult::Quit && mode != mode::Wait)) {
       s.message = m;

@@ -46,16 +46,16 @@ void Application::CreateMainFrame() {
   titleId = mainFrame.CreateLabel(Text(), 78, 12, 450, 28);
   mainFrame.SetFont(u"Arial", 11, 400);
 
-  const auto picture = [&](bool close, int x, const char16_t* tip) {
-    const ui::Handle image = ui_.TitleButtonImage(close);
+  const auto picture = [&](ui::TitleButton button, int x, const char16_t* tip) {
+    const ui::Handle image = ui_.TitleButtonImage(button);
     const int id = mainFrame.CreateSmallPicture(image, x);
     if (image != 0) ui_.ReleaseImage(image);
     mainFrame.SetControlTip(id, tip);
     mainFrame.SetControlCursor(id, kHandCursor);
     return id;
   };
-  minimizeId = picture(false, 535, u"Minimize this dialog box");
-  closeId = picture(true, 569, u"Close this dialog box");
+  minimizeId = picture(ui::TitleButton::Minimize, 535, u"Minimize this dialog box");
+  closeId = picture(ui::TitleButton::Close, 569, u"Close this dialog box");
 
   const auto link = [&](const Text& text, int x, int width, const char16_t* tip) {
     const int id = mainFrame.CreateLink(text, x, 50, width, 18);

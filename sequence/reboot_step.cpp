@@ -43,7 +43,7 @@ const Text kResumeCaption = u"  Resume";
 void DispatchPending(ui::WindowBackend& ui) {
   ui::Message m;
   for (;;) {
-    const ui::FetchResult fetched = ui.FetchMessage(false, m);
+    const ui::FetchResult fetched = ui.FetchMessage(ui::FetchMode::Peek, m);
     if (fetched != ui::FetchResult::Message && fetched != ui::FetchResult::Quit) return;
     ui.DispatchFetched(m, nullptr);
   }

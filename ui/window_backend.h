@@ -35,7 +35,12 @@ struct ControlParams {
 };
 
 enum class ImageType { Bitmap, Icon };
+// Wait: GetMessageW; Peek: PeekMessageW with PM_REMOVE, NoMessage when the
+// queue is empty.
+enum class FetchMode { Wait, Peek };
 enum class FetchResult { Message, NoMessage, Quit, Failed };
+// The two pictures of the header's title buttons.
+enum class TitleButton { Minimize, Close };
 enum class InstanceLookup { NotFound, WasHidden, BroughtToFront };
 
 class WindowBackend {
@@ -129,8 +134,8 @@ class WindowBackend {
   // direction: 0 horizontal, 1 vertical, 2 diagonal.
   [[nodiscard]] virtual Handle GradientImage(int width, int height, std::uint32_t argbFrom,
                                              std::uint32_t argbTo, int direction) = 0;
-  // The header's minimise (false) and close (true) pictures, 24 x 24.
-  [[nodiscard]] virtual Handle TitleButtonImage(bool close) = 0;
+  // A title button's picture, 24 x 24.
+  [[nodiscard]] virtual Handle TitleButtonImage(TitleButton button) = 0;
   // A GDI bitmap of the image scaled to width x height (0 = its own size).
   [[nodiscard]] virtual Handle ImageToBitmap(Handle image, int width, int height) = 0;
   virtual void ReleaseImage(Handle image) = 0;
@@ -138,8 +143,7 @@ class WindowBackend {
   [[nodiscard]] virtual Handle DrawCheckBoxImage(std::uint32_t flags) = 0;
 
   // ---- the message queue -----------------------------------------------
-  // wait = GetMessageW, else PeekMessageW with PM_REMOVE.
-  [[nodiscard]] virtual FetchResult FetchMessage(bool wait, Message& out) = 0;
+  [[nodiscard]] virtual FetchResult FetchMessage(FetchMode mode, Message& out) = 0;
   // Dialog navigation and accelerators of dialogWindow when given, otherwise
   // translate and dispatch to the window procedures.
   virtual void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) = 0;

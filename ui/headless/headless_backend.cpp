@@ -247,14 +247,14 @@ void HeadlessBackend::Wake() {
 
 // ---- message queue -----------------------------------------------------------
 
-FetchResult HeadlessBackend::FetchMessage(bool wait, Message& out) {
+FetchResult HeadlessBackend::FetchMessage(FetchMode mode, Message& out) {
   for (;;) {
     if (!queue_.empty()) {
       out = queue_.front();
       queue_.pop_front();
       return out.message == msg::Quit ? FetchResult::Quit : FetchResult::Message;
     }
-    if (!wait) return FetchResult::NoMessage;
+    if (mode == FetchMode::Peek) return FetchResult::NoMessage;
     // The program waits: the user acts first, then time passes.
     RunRules();
     if (!queue_.empty()) continue;
@@ -384,12 +384,13 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
   w->visible = showCommand != show::Hide;
   w->minimized = showCommand == 2 || showCommand == show::Minimize || showCommand == 7;
   if ((!w->visible || w->minimized) && foreground_ == window) {
-    // Losing the foreground tells the window at once, as on Windows.
+    // Losing the foreground tells the window at once, as on Windows, with
+    // the minimised state in the high word.
     foreground_ = 0;
     Message m;
     m.window = window;
     m.message = msg::Activate;
-    m.wParam = msg::WaInactive;
+    m.wParam = MakeWParam(msg::WaInactive, w->minimized ? 1 : 0);
     if (w->owner != nullptr) w->owner->HandleMessage(m);
     w = Live(window);
     if (w == nullptr) return;
@@ -684,7 +685,8 @@ Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t argbF
   return NewObject(o);
 }
 
-Handle HeadlessBackend::TitleButtonImage(bool close) {
+Handle HeadlessBackend::TitleButtonImage(TitleButton button) {
+  const bool close = button == TitleButton::Close;
   Object o;
   o.kind = ObjectKind::Image;
   o.width = o.height = 24;

@@ -35,7 +35,7 @@ class Win32BackendTest : public ::testing::Test {
   bool Pump(UINT wanted = 0) {
     bool seen = false;
     Message m;
-    while (ui.FetchMessage(false, m) == FetchResult::Message) {
+    while (ui.FetchMessage(FetchMode::Peek, m) == FetchResult::Message) {
       if (m.message == wanted) seen = true;
       slot.eventId = 0;
       ui.DispatchFetched(m, nullptr);

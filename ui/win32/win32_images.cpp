@@ -147,7 +147,7 @@ Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom
   return ToHandle(image);
 }
 
-Handle Win32Backend::TitleButtonImage(bool close) {
+Handle Win32Backend::TitleButtonImage(TitleButton button) {
   GpBitmap* image = NewBitmap(24, 24, kPargb);
   if (image == nullptr) return 0;
   Graphics g(image);
@@ -163,7 +163,7 @@ Handle Win32Backend::TitleButtonImage(bool close) {
   gp::GdipCreatePen1(0xFFFFFFFF, 2.0f, Gdiplus::UnitWorld, &glyph.p);
   if (ring.p != nullptr) gp::GdipDrawEllipse(g.g, ring.p, 1.5f, 1.5f, 21.0f, 21.0f);
   if (glyph.p != nullptr) {
-    if (close) {
+    if (button == TitleButton::Close) {
       gp::GdipDrawLine(g.g, glyph.p, 8.0f, 8.0f, 16.0f, 16.0f);
       gp::GdipDrawLine(g.g, glyph.p, 16.0f, 8.0f, 8.0f, 16.0f);
     } else {

@@ -58,12 +58,12 @@ int EventPump::NextEvent(PumpMode mode) {
     result = mode == PumpMode::Wait ? 1 : LowByte(s.eventId);
   } else {
     s.eventId = 0;
-    for (auto& word : s.reserved) word = 0;
+    s.details = ui::EventDetails{};
     s.message = ui::Message{};
-    s.reservedAfterMessage = 0;
 
     ui::Message m;
-    const ui::FetchResult fetched = ui_.FetchMessage(mode == PumpMode::Wait, m);
+    const ui::FetchResult fetched =
+        ui_.FetchMessage(mode == PumpMode::Wait ? ui::FetchMode::Wait : ui::FetchMode::Peek, m);
     if (fetched == ui::FetchResult::Message ||
         (fetched == ui::FetchResult::Quit && mode != PumpMode::Wait)) {
       s.message = m;
@@ -122,7 +122,7 @@ void EventPump::DispatchPending() {
   // PeekMessageW with PM_REMOVE and DispatchMessageW: no dialog manager.
   ui::Message m;
   for (;;) {
-    const ui::FetchResult fetched = ui_.FetchMessage(false, m);
+    const ui::FetchResult fetched = ui_.FetchMessage(ui::FetchMode::Peek, m);
     if (fetched != ui::FetchResult::Message && fetched != ui::FetchResult::Quit) return;
     ui_.DispatchFetched(m, nullptr);
   }

@@ -47,15 +47,15 @@ bool MainFrame::CreateDecorated() {
   header_.title = CreateLabel(Text(), 78, 12, 450, 28);
   SetFont(u"Arial", 11, 400);
 
-  const auto picture = [&](bool close, int x, const char16_t* tip) {
-    const OwnedImage image(ui_, ui_.TitleButtonImage(close));
+  const auto picture = [&](ui::TitleButton button, int x, const char16_t* tip) {
+    const OwnedImage image(ui_, ui_.TitleButtonImage(button));
     const int id = CreateSmallPicture(image.get(), x);
     SetControlTip(id, tip);
     SetControlCursor(id, ui::cursor::Hand);
     return id;
   };
-  header_.minimize = picture(false, 535, u"Minimize this dialog box");
-  header_.close = picture(true, 569, u"Close this dialog box");
+  header_.minimize = picture(ui::TitleButton::Minimize, 535, u"Minimize this dialog box");
+  header_.close = picture(ui::TitleButton::Close, 569, u"Close this dialog box");
 
   const auto link = [&](const Text& text, int x, int width, const char16_t* tip) {
     const int id = CreateLink(text, x, 50, width, 18);

@@ -93,10 +93,10 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(*ports_.registry,
-                     platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid),
-                                                kRunKeyAccess)
-                         .value);
+  runKey_ = OwnedKey(
+      *ports_.registry,
+      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid), kRunKeyAccess)
+          .value);
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -250,10 +250,10 @@ bool RebootStep::RegisterNextStart() {
               : opened.status == platform::Status::Denied ? u"access to the Run key was denied"
                                                           : u"the Run key could not be opened";
   } else {
-    const platform::Status written = registry.SetString(
-        key.get(), kRunValueName,
-        RebootCommandLine(start_.paths().programPath, run.currentReboot, run.totalReboots,
-                          run.delayMinutes));
+    const platform::Status written =
+        registry.SetString(key.get(), kRunValueName,
+                           RebootCommandLine(start_.paths().programPath, run.currentReboot,
+                                             run.totalReboots, run.delayMinutes));
     if (written == platform::Status::Ok) return true;
     problem = written == platform::Status::Denied ? u"writing the Run value was denied"
                                                   : u"the Run value could not be written";

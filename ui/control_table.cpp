@@ -6,7 +6,6 @@ namespace twk::ui {
 
 bool IsClickableKind(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Kind34:
     case ControlKind::ImageCheckBox:
     case ControlKind::ImageRadioButton:
     case ControlKind::ImageToggle:

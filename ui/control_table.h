@@ -14,37 +14,26 @@
 
 namespace twk::ui {
 
+// The kinds of control the toolkit creates or recognises, by their number in
+// the control records.
 enum class ControlKind : std::int32_t {
   None = 0,
   PushButton = 3,
   ComboBox = 5,
   ListBox = 6,
   ListViewText = 8,
-  Kind9 = 9,
   IconPicture = 11,
   Edit = 12,
   Label = 13,
-  Menu14 = 14,
   ListView = 15,
-  Menu16 = 16,
-  Menu17 = 17,
   SmallPicture = 19,
   ProgressBar = 20,
   RadioButton = 21,
-  Kind23 = 23,
-  Kind24 = 24,
-  Kind25 = 25,
-  Kind26 = 26,
-  Toolbar = 28,
   UpDown = 30,
   Link = 31,
-  Kind32 = 32,
-  Kind34 = 34,
   ImageCheckBox = 35,
   ImageRadioButton = 36,
   ImageToggle = 37,
-  TrayItem = 38,
-  SizeGrip = 39,
   ChildWindow = 40,
 };
 

@@ -97,8 +97,8 @@ TEST(StateFlags, TheFirstBitOfEachPairWins) {
 }
 
 TEST(ControlKinds, EnterClicksOnlyButtonsAndCheckBoxesOfTheToolkit) {
-  for (ControlKind k : {ControlKind::Kind34, ControlKind::ImageCheckBox,
-                        ControlKind::ImageRadioButton, ControlKind::ImageToggle}) {
+  for (ControlKind k :
+       {ControlKind::ImageCheckBox, ControlKind::ImageRadioButton, ControlKind::ImageToggle}) {
     EXPECT_TRUE(IsClickableKind(k)) << static_cast<int>(k);
   }
   for (ControlKind k : {ControlKind::PushButton, ControlKind::Label, ControlKind::Edit,

@@ -42,14 +42,23 @@ inline constexpr std::int32_t EditNotificationFirst = -75;  // -75 .. -78
 inline constexpr std::int32_t LoopEnded = -300;
 }  // namespace event
 
+// What PostEvent records beside the event id, cleared before every fetch.
+struct EventDetails {
+  Handle window = 0;          // the control or window the message came from
+  std::uint32_t message = 0;  // the window message that gave the event
+  // The control id or the notification code for control events, else the
+  // message's first parameter.
+  std::uintptr_t idOrCode = 0;
+  // The notification code of list box, combo box, edit and WM_NOTIFY
+  // notifications, else the message's second parameter (a cursor position
+  // or a size) or 0.
+  std::uintptr_t extra = 0;
+};
+
 struct EventSlot {
   std::int32_t eventId = 0;
-  // Cleared before every fetch. PostEvent keeps the event's window handle, the
-  // message number, the control id or notification code and one more word
-  // here; pointer-sized so that a window handle fits in a 64-bit build.
-  std::uintptr_t reserved[4] = {0, 0, 0, 0};
+  EventDetails details;
   Message message;
-  std::uint32_t reservedAfterMessage = 0;
   ToolkitWindow* sourceWindow = nullptr;
   ToolkitWindow* dialogWindow = nullptr;
   bool pending = false;

@@ -33,12 +33,9 @@ std::int32_t ListEvent(int code) {
 }  // namespace
 
 void ToolkitWindow::PostEvent(std::int32_t id, std::uint32_t message, Handle window,
-                              std::uintptr_t word, std::uintptr_t word2) {
+                              std::uintptr_t idOrCode, std::uintptr_t extra) {
   slot_.eventId = id;
-  slot_.reserved[0] = window;
-  slot_.reserved[1] = message;
-  slot_.reserved[2] = word;
-  slot_.reserved[3] = word2;
+  slot_.details = EventDetails{window, message, idOrCode, extra};
   slot_.sourceWindow = this;
   slot_.pending = id != 0;
   if (id == event::CloseRequest) {

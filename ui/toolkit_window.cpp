@@ -238,6 +238,14 @@ int ToolkitWindow::CreateListView(int x, int y, int width, int height, std::uint
                       exStyle);
 }
 
+int ToolkitWindow::CreateListBox(int x, int y, int width, int height, std::uint32_t style) {
+  return CreateSimple(ControlKind::ListBox, u"ListBox", Text(), x, y, width, height, style, 0);
+}
+
+int ToolkitWindow::CreateComboBox(int x, int y, int width, int height, std::uint32_t style) {
+  return CreateSimple(ControlKind::ComboBox, u"ComboBox", Text(), x, y, width, height, style, 0);
+}
+
 int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                                        Handle checkedBitmap, Handle uncheckedBitmap) {
   const int imageId =

@@ -63,6 +63,9 @@ class ToolkitWindow {
   int CreateLink(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
   int CreateListView(int x, int y, int width, int height, std::uint32_t style,
                      std::uint32_t exStyle = 0);
+  // List and combo boxes report their notifications as events (-65 .. -70).
+  int CreateListBox(int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateComboBox(int x, int y, int width, int height, std::uint32_t style = 0);
   // Returns the id of the text part, which is also the id its events carry.
   int CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                           Handle checkedBitmap, Handle uncheckedBitmap);
@@ -106,8 +109,8 @@ class ToolkitWindow {
   int capacity() const { return table_.capacity(); }
 
   // ---- events --------------------------------------------------------------
-  void PostEvent(std::int32_t id, std::uint32_t message, Handle window, std::uintptr_t word,
-                 std::uintptr_t word2);
+  void PostEvent(std::int32_t id, std::uint32_t message, Handle window, std::uintptr_t idOrCode,
+                 std::uintptr_t extra);
   // The portable part of the window procedure: turns one message into an
   // event. A value when the message is answered here, none when the default
   // processing must follow. Called by the backends while they dispatch.

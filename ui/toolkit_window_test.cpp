@@ -25,7 +25,8 @@ class ToolkitTest : public ::testing::Test {
   // Dispatches everything queued, as a pump that never waits would.
   void Pump() {
     Message m;
-    while (ui.FetchMessage(false, m) == FetchResult::Message) ui.DispatchFetched(m, nullptr);
+    while (ui.FetchMessage(FetchMode::Peek, m) == FetchResult::Message)
+      ui.DispatchFetched(m, nullptr);
   }
 
   Handle WindowOf(int id) { return window.Control(id)->window; }
@@ -228,13 +229,13 @@ TEST_F(ToolkitTest, DestroyReleasesThePictureAndBrushOfTheFirstControl) {
 TEST_F(ToolkitTest, CloseAndSessionEndBecomeRequestsNotClosing) {
   Send(msg::Close);
   Message m;
-  ASSERT_EQ(ui.FetchMessage(false, m), FetchResult::Message);
+  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
   EXPECT_EQ(m.message, msg::CloseRequest);
   EXPECT_EQ(m.window, window.handle());
   EXPECT_FALSE(ui.Find(window.handle())->destroyed);
 
   Send(msg::SysCommand, msg::ScClose);
-  ASSERT_EQ(ui.FetchMessage(false, m), FetchResult::Message);
+  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
   EXPECT_EQ(m.message, msg::CloseRequest);
 
   Send(msg::QueryEndSession);
@@ -306,6 +307,96 @@ TEST_F(ToolkitTest, CommandsFromControlsByKind) {
   EXPECT_EQ(command(button, 5, WindowOf(button)), 0);
   EXPECT_EQ(command(99, 0, 0), 0);
   EXPECT_EQ(command(button, 0, WindowOf(label)), 0);
+}
+
+TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEvents) {
+  const int list = window.CreateListBox(0, 0, 100, 100, 0x1);      // LBS_NOTIFY
+  const int combo = window.CreateComboBox(0, 110, 100, 100, 0x3);  // CBS_DROPDOWNLIST
+  const int edit = window.CreateEdit(u"e", 0, 220, 100, 20);
+  ASSERT_EQ(Shown(list).className, u"ListBox");
+  ASSERT_EQ(Shown(combo).className, u"ComboBox");
+  const struct {
+    int id;
+    int code;
+    std::int32_t event;
+  } cases[] = {
+      {list, 1, -65},      // LBN_SELCHANGE
+      {list, 2, -66},      // LBN_DBLCLK
+      {list, 3, -67},      // LBN_SELCANCEL
+      {list, 4, -68},      // LBN_SETFOCUS
+      {list, 5, -69},      // LBN_KILLFOCUS
+      {combo, 1, -65},     // CBN_SELCHANGE
+      {combo, 3, -67},     // CBN_SETFOCUS
+      {combo, 6, -70},     // CBN_EDITUPDATE
+      {edit, 0x100, -75},  // EN_SETFOCUS
+      {edit, 0x200, -76},  // EN_KILLFOCUS
+      {edit, 0x300, -77},  // EN_CHANGE
+      {edit, 0x400, -78},  // EN_UPDATE
+  };
+  for (const auto& c : cases) {
+    slot = EventSlot{};
+    slot.closeRequested = true;
+    ui.SendCommand(window.handle(), c.id, c.code, WindowOf(c.id));
+    EXPECT_EQ(slot.eventId, c.event) << c.id << " code " << c.code;
+    EXPECT_TRUE(slot.pending);
+    EXPECT_EQ(slot.sourceWindow, &window);
+    EXPECT_EQ(slot.details.window, WindowOf(c.id));
+    EXPECT_EQ(slot.details.message, msg::Command);
+    EXPECT_EQ(slot.details.idOrCode, static_cast<std::uintptr_t>(c.id));
+    EXPECT_EQ(slot.details.extra, static_cast<std::uintptr_t>(c.code));
+    EXPECT_TRUE(slot.closeRequested);  // a notification is no activation
+  }
+}
+
+TEST_F(ToolkitTest, ListComboAndEditCodesWithoutAnEventLeaveTheSlotAlone) {
+  const int list = window.CreateListBox(0, 0, 100, 100, 0x1);
+  const int combo = window.CreateComboBox(0, 110, 100, 100, 0x3);
+  const int edit = window.CreateEdit(u"e", 0, 220, 100, 20);
+  // Code 0 would be a click of a button; these controls have no clicks.
+  const struct {
+    int id;
+    int code;
+  } cases[] = {{list, 0}, {list, 7}, {list, -2},    {combo, 0},    {combo, 7},   {combo, -1},
+               {edit, 0}, {edit, 1}, {edit, 0x500}, {edit, 0x501}, {edit, 0x700}};
+  for (const auto& c : cases) {
+    EventSlot before;
+    before.eventId = 42;
+    before.details = EventDetails{0x777, msg::Command, 42, 0};
+    slot = before;
+    ui.SendCommand(window.handle(), c.id, c.code, WindowOf(c.id));
+    EXPECT_EQ(slot.eventId, 42) << c.id << " code " << c.code;
+    EXPECT_EQ(slot.details.window, 0x777u);
+    EXPECT_EQ(slot.details.extra, 0u);
+    EXPECT_EQ(slot.sourceWindow, nullptr);
+  }
+}
+
+TEST_F(ToolkitTest, ActivationIsReadFromTheLowWordAlone) {
+  // The high word is set while the window is minimised.
+  const struct {
+    std::uintptr_t wParam;
+    std::int32_t event;
+  } cases[] = {
+      {MakeWParam(0, 1), event::Deactivated},       // WA_INACTIVE, minimised
+      {MakeWParam(1, 1), event::Activated},         // WA_ACTIVE, minimised
+      {MakeWParam(2, 1), event::Activated},         // WA_CLICKACTIVE, minimised
+      {MakeWParam(0, 0xFFFF), event::Deactivated},  //
+  };
+  for (const auto& c : cases) {
+    slot = EventSlot{};
+    Send(msg::Activate, c.wParam);
+    EXPECT_EQ(slot.eventId, c.event) << std::hex << c.wParam;
+    EXPECT_EQ(slot.details.idOrCode, c.wParam);
+  }
+}
+
+TEST_F(ToolkitTest, MinimisingTheFrameDeactivatesItAndRestoringActivatesIt) {
+  window.Show(show::Minimize);
+  EXPECT_EQ(slot.eventId, event::Deactivated);
+  EXPECT_EQ(HighWord(slot.details.idOrCode), 1);  // what Windows sends for a minimised frame
+  slot = EventSlot{};
+  window.Show(show::Restore);
+  EXPECT_EQ(slot.eventId, event::Activated);
 }
 
 TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {

@@ -36,7 +36,12 @@ struct ControlParams {
 };
 
 enum class ImageType { Bitmap, Icon };
+// Wait: GetMessageW; Peek: PeekMessageW with PM_REMOVE, NoMessage when the
+// queue is empty.
+enum class FetchMode { Wait, Peek };
 enum class FetchResult { Message, NoMessage, Quit, Failed };
+// The two pictures of the header's title buttons.
+enum class TitleButton { Minimize, Close };
 enum class InstanceLookup { NotFound, WasHidden, BroughtToFront };
 
 // The release calls (DeleteObject, DestroyIcon, ReleaseImage) come from
@@ -130,16 +135,15 @@ class WindowBackend : public BackendObjects {
   // direction: 0 horizontal, 1 vertical, 2 diagonal.
   [[nodiscard]] virtual Handle GradientImage(int width, int height, std::uint32_t argbFrom,
                                              std::uint32_t argbTo, int direction) = 0;
-  // The header's minimise (false) and close (true) pictures, 24 x 24.
-  [[nodiscard]] virtual Handle TitleButtonImage(bool close) = 0;
+  // A title button's picture, 24 x 24.
+  [[nodiscard]] virtual Handle TitleButtonImage(TitleButton button) = 0;
   // A GDI bitmap of the image scaled to width x height (0 = its own size).
   [[nodiscard]] virtual Handle ImageToBitmap(Handle image, int width, int height) = 0;
   // The 16 x 16 check-box box: flags 1 tick, 2 filled square, 4 rounded box.
   [[nodiscard]] virtual Handle DrawCheckBoxImage(std::uint32_t flags) = 0;
 
   // ---- the message queue -----------------------------------------------
-  // wait = GetMessageW, else PeekMessageW with PM_REMOVE.
-  [[nodiscard]] virtual FetchResult FetchMessage(bool wait, Message& out) = 0;
+  [[nodiscard]] virtual FetchResult FetchMessage(FetchMode mode, Message& out) = 0;
   // Dialog navigation and accelerators of dialogWindow when given, otherwise
   // translate and dispatch to the window procedures.
   virtual void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) = 0;

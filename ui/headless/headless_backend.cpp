@@ -247,14 +247,14 @@ void HeadlessBackend::Wake() {
 
 // ---- message queue -----------------------------------------------------------
 
-FetchResult HeadlessBackend::FetchMessage(bool wait, Message& out) {
+FetchResult HeadlessBackend::FetchMessage(FetchMode mode, Message& out) {
   for (;;) {
     if (!queue_.empty()) {
       out = queue_.front();
       queue_.pop_front();
       return out.message == msg::Quit ? FetchResult::Quit : FetchResult::Message;
     }
-    if (!wait) return FetchResult::NoMessage;
+    if (mode == FetchMode::Peek) return FetchResult::NoMessage;
     // The program waits: the user acts first, then time passes.
     RunRules();
     if (!queue_.empty()) continue;
@@ -384,12 +384,13 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
   w->visible = showCommand != show::Hide;
   w->minimized = showCommand == 2 || showCommand == show::Minimize || showCommand == 7;
   if ((!w->visible || w->minimized) && foreground_ == window) {
-    // Losing the foreground tells the window at once, as on Windows.
+    // Losing the foreground tells the window at once, as on Windows, with
+    // the minimised state in the high word.
     foreground_ = 0;
     Message m;
     m.window = window;
     m.message = msg::Activate;
-    m.wParam = msg::WaInactive;
+    m.wParam = MakeWParam(msg::WaInactive, w->minimized ? 1 : 0);
     if (w->owner != nullptr) w->owner->HandleMessage(m);
     w = Live(window);
     if (w == nullptr) return;
@@ -540,10 +541,6 @@ void HeadlessBackend::SetEraseBrush(Handle control, Handle brush) {
   if (Window* w = Live(control)) w->eraseBrush = brush;
 }
 
-void HeadlessBackend::EnableBufferedPaint(Handle control, ToolkitWindow&, int) {
-  if (Window* w = Live(control)) w->bufferedPaint = true;
-}
-
 int HeadlessBackend::ControlIdOf(Handle window) {
   const Window* w = Live(window);
   return w == nullptr ? 0 : w->id;
@@ -567,10 +564,27 @@ InstanceLookup HeadlessBackend::BringExistingToFront(const Text&, const Text&) {
 
 // ---- drawing objects -----------------------------------------------------
 
-Handle HeadlessBackend::NewObject(Object object) {
+Handle HeadlessBackend::NewObject(ObjectKind kind, int width, int height, Handle source,
+                                  int resourceId, std::uint32_t flags) {
+  Object o;
+  o.kind = kind;
+  o.width = width;
+  o.height = height;
+  o.source = source;
+  o.resourceId = resourceId;
+  o.flags = flags;
   const Handle h = NewHandle();
-  objects_[h] = std::move(object);
+  objects_[h] = o;
   return h;
+}
+
+// A copy or conversion of a live object of this kind, or 0.
+Handle HeadlessBackend::Derive(Handle from, ObjectKind fromKind, ObjectKind kind, int width,
+                               int height) {
+  const Object* o = FindObject(from);
+  if (o == nullptr || !o->alive || o->kind != fromKind) return 0;
+  return NewObject(kind, width != 0 ? width : o->width, height != 0 ? height : o->height, from, 0,
+                   o->flags);
 }
 
 void HeadlessBackend::Free(Handle object, ObjectKind expected) {
@@ -588,33 +602,19 @@ void HeadlessBackend::Free(Handle object, ObjectKind expected) {
 }
 
 Handle HeadlessBackend::CreateSolidBrush(Colour colour) {
-  Object o;
-  o.kind = ObjectKind::SolidBrush;
-  o.colour = colour;
-  o.what = u"solid brush";
-  return NewObject(o);
+  const Handle h = NewObject(ObjectKind::SolidBrush);
+  objects_[h].colour = colour;
+  return h;
 }
 
 Handle HeadlessBackend::CreatePatternBrush(Handle bitmap) {
-  const Object* b = FindObject(bitmap);
-  if (b == nullptr || !b->alive) return 0;
-  Object o;
-  o.kind = ObjectKind::PatternBrush;
-  o.source = bitmap;
-  o.width = b->width;
-  o.height = b->height;
-  o.what = u"pattern brush";
-  return NewObject(o);
+  return Derive(bitmap, ObjectKind::Bitmap, ObjectKind::PatternBrush);
 }
 
 void HeadlessBackend::DeleteObject(Handle object) { Free(object, ObjectKind::Bitmap); }
 
 Handle HeadlessBackend::LoadSystemCursor(int id) {
-  Object o;
-  o.kind = ObjectKind::Cursor;
-  o.resourceId = id;
-  o.what = u"cursor";
-  return NewObject(o);
+  return NewObject(ObjectKind::Cursor, 0, 0, 0, id);
 }
 
 Colour HeadlessBackend::SystemColour(int index) {
@@ -622,98 +622,44 @@ Colour HeadlessBackend::SystemColour(int index) {
 }
 
 Handle HeadlessBackend::CopyBitmap(Handle bitmap) {
-  const Object* b = FindObject(bitmap);
-  if (b == nullptr || !b->alive || b->kind != ObjectKind::Bitmap) return 0;
-  Object o = *b;
-  o.source = bitmap;
-  o.resourceId = 0;
-  o.what = u"bitmap copy";
-  return NewObject(o);
+  return Derive(bitmap, ObjectKind::Bitmap, ObjectKind::Bitmap);
 }
 
 Handle HeadlessBackend::BlankBitmap(int width, int height) {
-  Object o;
-  o.kind = ObjectKind::Bitmap;
-  o.width = width;
-  o.height = height;
-  o.what = u"blank bitmap";
-  return NewObject(o);
+  return NewObject(ObjectKind::Bitmap, width, height);
 }
 
 Handle HeadlessBackend::CopyIcon(Handle icon) {
-  const Object* b = FindObject(icon);
-  if (b == nullptr || !b->alive || b->kind != ObjectKind::Icon) return 0;
-  Object o = *b;
-  o.source = icon;
-  o.resourceId = 0;
-  o.what = u"icon copy";
-  return NewObject(o);
+  return Derive(icon, ObjectKind::Icon, ObjectKind::Icon);
 }
 
 void HeadlessBackend::DestroyIcon(Handle icon) { Free(icon, ObjectKind::Icon); }
 
 Handle HeadlessBackend::LoadIconResource(int id, int size) {
-  Object o;
-  o.kind = ObjectKind::Icon;
-  o.resourceId = id;
-  o.width = o.height = size;
-  o.what = u"icon";
-  return NewObject(o);
+  return NewObject(ObjectKind::Icon, size, size, 0, id);
 }
 
 Handle HeadlessBackend::LoadImageResource(int id, int width, int height) {
-  Object o;
-  o.kind = ObjectKind::Image;
-  o.resourceId = id;
-  o.width = width;
-  o.height = height;
-  o.what = u"image";
-  return NewObject(o);
+  return NewObject(ObjectKind::Image, width, height, 0, id);
 }
 
-Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t argbFrom,
-                                      std::uint32_t argbTo, int direction) {
-  Object o;
-  o.kind = ObjectKind::Image;
-  o.width = width;
-  o.height = height;
-  o.colourFrom = argbFrom;
-  o.colourTo = argbTo;
-  o.flags = static_cast<std::uint32_t>(direction);
-  o.what = u"gradient";
-  return NewObject(o);
+Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t, std::uint32_t,
+                                      int direction) {
+  return NewObject(ObjectKind::Image, width, height, 0, 0, static_cast<std::uint32_t>(direction));
 }
 
-Handle HeadlessBackend::TitleButtonImage(bool close) {
-  Object o;
-  o.kind = ObjectKind::Image;
-  o.width = o.height = 24;
-  o.flags = close ? 1 : 0;
-  o.what = close ? u"close picture" : u"minimise picture";
-  return NewObject(o);
+Handle HeadlessBackend::TitleButtonImage(TitleButton button) {
+  return NewObject(ObjectKind::Image, 24, 24, 0, 0, button == TitleButton::Close ? 1 : 0);
 }
 
 Handle HeadlessBackend::ImageToBitmap(Handle image, int width, int height) {
-  const Object* i = FindObject(image);
-  if (i == nullptr || !i->alive || i->kind != ObjectKind::Image) return 0;
-  Object o;
-  o.kind = ObjectKind::Bitmap;
-  o.source = image;
-  o.width = width != 0 ? width : i->width;
-  o.height = height != 0 ? height : i->height;
-  o.what = u"bitmap of image";
-  return NewObject(o);
+  return Derive(image, ObjectKind::Image, ObjectKind::Bitmap, width, height);
 }
 
 void HeadlessBackend::ReleaseImage(Handle image) { Free(image, ObjectKind::Image); }
 
 Handle HeadlessBackend::DrawCheckBoxImage(std::uint32_t flags) {
-  Object o;
-  o.kind = ObjectKind::Bitmap;
-  o.width = o.height = 16;
-  o.flags = flags;
-  o.what = u"check box";
-  return NewObject(o);
+  return NewObject(ObjectKind::Bitmap, 16, 16, 0, 0, flags);
 }
 
 }  // namespace twk::ui

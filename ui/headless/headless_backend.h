@@ -61,7 +61,6 @@ class HeadlessBackend final : public WindowBackend {
     int upDownMaximum = 0;
     bool skinned = false;
     bool linkPrepared = false;
-    bool bufferedPaint = false;
     bool destroyed = false;
     std::vector<SentMessage> sent;  // SendPlainMessage calls, in order
     // List views: column headers with their widths, and the rows' cell texts.
@@ -77,10 +76,8 @@ class HeadlessBackend final : public WindowBackend {
     Handle source = 0;   // what it was copied or made from
     int resourceId = 0;  // resource it was loaded from
     int width = 0, height = 0;
-    std::uint32_t flags = 0;  // check-box image flags, gradient direction
-    std::uint32_t colourFrom = 0, colourTo = 0;
-    Colour colour = -1;
-    Text what;  // short description for dumps
+    std::uint32_t flags = 0;  // check-box image flags, gradient direction, 1 for the close button
+    Colour colour = -1;       // solid brushes
   };
 
   HeadlessBackend();
@@ -189,7 +186,7 @@ class HeadlessBackend final : public WindowBackend {
   int InsertListColumn(Handle listView, int column, const Text& text, int width) override;
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
-  void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
+  void EnableBufferedPaint(Handle, ToolkitWindow&, int) override {}
   int ControlIdOf(Handle window) override;
   Handle ParentOf(Handle window) override;
   void SendCommand(Handle parent, int id, int code, Handle control) override;
@@ -207,12 +204,12 @@ class HeadlessBackend final : public WindowBackend {
   Handle LoadImageResource(int id, int width, int height) override;
   Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
                        int direction) override;
-  Handle TitleButtonImage(bool close) override;
+  Handle TitleButtonImage(TitleButton button) override;
   Handle ImageToBitmap(Handle image, int width, int height) override;
   void ReleaseImage(Handle image) override;
   Handle DrawCheckBoxImage(std::uint32_t flags) override;
 
-  FetchResult FetchMessage(bool wait, Message& out) override;
+  FetchResult FetchMessage(FetchMode mode, Message& out) override;
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
   // Time passes as it would for a sleeping thread: the test's clock advances.
   void Sleep(std::uint32_t milliseconds) override;
@@ -233,7 +230,9 @@ class HeadlessBackend final : public WindowBackend {
   const Window* Live(Handle window) const;
   bool CanTakeInput(const Window& w) const;
   Window* TopLevelOf(Handle window);
-  Handle NewObject(Object object);
+  Handle NewObject(ObjectKind kind, int width = 0, int height = 0, Handle source = 0,
+                   int resourceId = 0, std::uint32_t flags = 0);
+  Handle Derive(Handle from, ObjectKind fromKind, ObjectKind kind, int width = 0, int height = 0);
   void Free(Handle object, ObjectKind expected);
   void RunRules();
   void Wake();

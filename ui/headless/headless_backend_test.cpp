@@ -21,7 +21,7 @@ class HeadlessTest : public ::testing::Test {
   // One pass of a mode loop: wait, dispatch.
   Message Wait() {
     Message m;
-    EXPECT_EQ(ui.FetchMessage(true, m), FetchResult::Message);
+    EXPECT_EQ(ui.FetchMessage(FetchMode::Wait, m), FetchResult::Message);
     ui.DispatchFetched(m, nullptr);
     return m;
   }
@@ -72,8 +72,8 @@ TEST_F(HeadlessTest, AfterWakesCountsFromWhenItWasSet) {
 TEST_F(HeadlessTest, AProgramThatCanNeverWakeIsStopped) {
   window.Destroy();  // no window, so no heartbeat
   Message m;
-  EXPECT_EQ(ui.FetchMessage(false, m), FetchResult::NoMessage);
-  EXPECT_THROW((void)ui.FetchMessage(true, m), std::runtime_error);
+  EXPECT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::NoMessage);
+  EXPECT_THROW((void)ui.FetchMessage(FetchMode::Wait, m), std::runtime_error);
 }
 
 TEST_F(HeadlessTest, ARunawayLoopIsAskedToCloseThenStopped) {

@@ -531,9 +531,9 @@ Handle Win32Backend::LoadIconResource(int id, int size) {
 
 // ---- the message queue ---------------------------------------------------------
 
-FetchResult Win32Backend::FetchMessage(bool wait, Message& out) {
+FetchResult Win32Backend::FetchMessage(FetchMode mode, Message& out) {
   MSG m = {};
-  if (wait) {
+  if (mode == FetchMode::Wait) {
     const BOOL got = GetMessageW(&m, nullptr, 0, 0);
     if (got == -1) return FetchResult::Failed;
     out =

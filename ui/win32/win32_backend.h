@@ -120,12 +120,12 @@ class Win32Backend final : public WindowBackend {
   Handle LoadImageResource(int id, int width, int height) override;
   Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
                        int direction) override;
-  Handle TitleButtonImage(bool close) override;
+  Handle TitleButtonImage(TitleButton button) override;
   Handle ImageToBitmap(Handle image, int width, int height) override;
   void ReleaseImage(Handle image) override;
   Handle DrawCheckBoxImage(std::uint32_t flags) override;
 
-  FetchResult FetchMessage(bool wait, Message& out) override;
+  FetchResult FetchMessage(FetchMode mode, Message& out) override;
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp
   void ShowMessage(Handle owner, const Text& title, const Text& text) override;

@@ -14,6 +14,48 @@
 namespace twk::ui {
 namespace {
 
+// Every event the toolkit places in the slot while the frame handles a
+// message, sent messages included (Pump sees only the last of a dispatch).
+class EventRecorder {
+ public:
+  struct Event {
+    std::int32_t id;
+    EventDetails details;
+  };
+  EventRecorder(Handle frame, EventSlot& slot) : frame_(ToHwnd(frame)), slot_(slot) {
+    slot_.eventId = 0;
+    SetWindowSubclass(frame_, &Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
+  ~EventRecorder() { RemoveWindowSubclass(frame_, &Proc, 1); }
+  EventRecorder(const EventRecorder&) = delete;
+  EventRecorder& operator=(const EventRecorder&) = delete;
+
+  // The events of one control, or of the frame's own messages (0).
+  std::vector<std::int32_t> Of(Handle window) const {
+    std::vector<std::int32_t> out;
+    for (const Event& e : events) {
+      if (e.details.window == window) out.push_back(e.id);
+    }
+    return out;
+  }
+  std::vector<Event> events;
+
+ private:
+  // Installed after the toolkit's procedure, so it is called first and sees
+  // what the toolkit's procedure left in the slot.
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR ref) {
+    auto& self = *reinterpret_cast<EventRecorder*>(ref);
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    if (self.slot_.eventId != 0)
+      self.events.push_back(Event{self.slot_.eventId, self.slot_.details});
+    self.slot_.eventId = 0;
+    return result;
+  }
+  HWND frame_;
+  EventSlot& slot_;
+};
+
 class Win32BackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -35,7 +77,7 @@ class Win32BackendTest : public ::testing::Test {
   bool Pump(UINT wanted = 0) {
     bool seen = false;
     Message m;
-    while (ui.FetchMessage(false, m) == FetchResult::Message) {
+    while (ui.FetchMessage(FetchMode::Peek, m) == FetchResult::Message) {
       if (m.message == wanted) seen = true;
       slot.eventId = 0;
       ui.DispatchFetched(m, nullptr);
@@ -145,6 +187,61 @@ TEST_F(Win32BackendTest, ClickingTheTextOfAnImageCheckBoxSwitchesItsPicture) {
   EXPECT_FALSE(window.IsControlChecked(box));
   EXPECT_NE(shown(), before);
   EXPECT_NE(shown(), 0);
+}
+
+TEST_F(Win32BackendTest, ListComboAndEditNotificationsArriveAsEvents) {
+  const int list = window.CreateListBox(30, 100, 150, 80, LBS_NOTIFY | WS_BORDER);
+  const int combo = window.CreateComboBox(200, 100, 150, 120, CBS_DROPDOWNLIST);
+  const int edit = window.CreateEdit(u"5", 400, 100, 70, 26);
+  ASSERT_EQ(test::ClassOf(Hwnd(list)), L"ListBox");
+  ASSERT_EQ(test::ClassOf(Hwnd(combo)), L"ComboBox");
+  for (const wchar_t* item : {L"one", L"two"}) {
+    SendMessageW(Hwnd(list), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  EventRecorder recorder(window.handle(), slot);
+
+  SetFocus(Hwnd(edit));
+  SetWindowTextW(Hwnd(edit), L"7");
+  SetFocus(Hwnd(list));
+  const auto itemHeight = static_cast<int>(SendMessageW(Hwnd(list), LB_GETITEMHEIGHT, 0, 0));
+  SendMessageW(Hwnd(list), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, itemHeight + 2));
+  SendMessageW(Hwnd(list), WM_LBUTTONUP, 0, MAKELPARAM(5, itemHeight + 2));
+  SetFocus(Hwnd(combo));
+  SetFocus(ToHwnd(window.handle()));
+
+  // Focus, update and change of the edit field; focus and selection of the
+  // list; focus of the combo box.
+  EXPECT_EQ(recorder.Of(window.Control(edit)->window),
+            (std::vector<std::int32_t>{-75, -78, -77, -76}));
+  EXPECT_EQ(recorder.Of(window.Control(list)->window), (std::vector<std::int32_t>{-68, -65, -69}));
+  EXPECT_EQ(recorder.Of(window.Control(combo)->window), (std::vector<std::int32_t>{-67, -68}));
+  for (const auto& e : recorder.events) {
+    if (e.details.window == window.Control(list)->window) {
+      EXPECT_EQ(e.details.message, static_cast<std::uint32_t>(WM_COMMAND));
+      EXPECT_EQ(e.details.idOrCode, static_cast<std::uintptr_t>(list));
+    }
+  }
+}
+
+TEST_F(Win32BackendTest, AMinimisedFrameIsActivatedAndDeactivatedByTheLowWord) {
+  const HWND frame = ToHwnd(window.handle());
+  EventSlot otherSlot;
+  ToolkitWindow other{ui, otherSlot};
+  ASSERT_NE(other.Create(u"TWK_TEST_CLASS", u"Other", 100, 100), 0u);
+  other.Show(SW_SHOWNOACTIVATE);
+  ShowWindow(frame, SW_MINIMIZE);
+  ASSERT_TRUE(IsIconic(frame));
+  EventRecorder recorder(window.handle(), slot);
+
+  // Windows tells a minimised window in the high word of WM_ACTIVATE.
+  SetActiveWindow(ToHwnd(other.handle()));
+  ASSERT_EQ(recorder.events.size(), 1u);
+  EXPECT_EQ(recorder.events[0].id, event::Deactivated);
+  EXPECT_NE(HighWord(recorder.events[0].details.idOrCode), 0);
+  SetActiveWindow(frame);
+  ASSERT_EQ(recorder.events.size(), 2u);
+  EXPECT_EQ(recorder.events[1].id, event::Activated);
+  EXPECT_NE(HighWord(recorder.events[1].details.idOrCode), 0);
 }
 
 TEST_F(Win32BackendTest, TheCheckBoxPicturesAreDrawnBoxesWithATickOrASquare) {

@@ -157,7 +157,7 @@ Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom
   return ToHandle(image.Release());
 }
 
-Handle Win32Backend::TitleButtonImage(bool close) {
+Handle Win32Backend::TitleButtonImage(TitleButton button) {
   UniqueImage image = NewBitmap(24, 24, kPargb);
   const UniqueGraphics g = GraphicsOf(image.get());
   if (!g) return 0;
@@ -168,7 +168,7 @@ Handle Win32Backend::TitleButtonImage(bool close) {
   const UniqueGpPen glyph = NewPen(0xFFFFFFFF, 2.0f);
   if (ring) gp::GdipDrawEllipse(g.get(), ring.get(), 1.5f, 1.5f, 21.0f, 21.0f);
   if (glyph) {
-    if (close) {
+    if (button == TitleButton::Close) {
       gp::GdipDrawLine(g.get(), glyph.get(), 8.0f, 8.0f, 16.0f, 16.0f);
       gp::GdipDrawLine(g.get(), glyph.get(), 16.0f, 8.0f, 8.0f, 16.0f);
     } else {

@@ -268,9 +268,7 @@ LRESULT CALLBACK BufferedPaintProc(HWND window, UINT message, WPARAM wParam, LPA
     case ControlKind::ComboBox:
     case ControlKind::ListBox:
     case ControlKind::ListViewText:
-    case ControlKind::Kind9:
     case ControlKind::Edit:
-    case ControlKind::Menu14:
     case ControlKind::ListView:
     case ControlKind::ProgressBar: {
       HBRUSH brush = reinterpret_cast<HBRUSH>(r->brush);
@@ -281,9 +279,6 @@ LRESULT CALLBACK BufferedPaintProc(HWND window, UINT message, WPARAM wParam, LPA
       if (brush != nullptr) FillRect(memory, &all, brush);
       break;
     }
-    case ControlKind::Kind26:
-      FillRect(memory, &all, GetSysColorBrush(COLOR_WINDOW));
-      break;
     default:
       break;
   }

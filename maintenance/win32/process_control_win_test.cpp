@@ -106,9 +106,10 @@ TEST_F(LaunchAndWaitWinTest, AShortLivedProgramEndsTheWaitWithOne) {
   WinProcesses real;
   int result = -1;
   ui.SetWakeLimit(5000000);
-  inMode = [&](app::Application& a) {
-    a.mainFrame.Show(1);
-    result = sequence::LaunchAndWait(a, SystemFolder() + u"\\cmd.exe /c exit 3", 0, SystemFolder());
+  inMode = [&](context::StartContext& a) {
+    a.frame().Show(1);
+    result = sequence::LaunchAndWait(a.pump(), real, SystemFolder() + u"\\cmd.exe /c exit 3", 0,
+                                     SystemFolder());
   };
   platform::Ports ports = machine.ports();
   ports.processes = &real;

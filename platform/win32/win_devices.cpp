@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "platform/win32/win_error.h"
-#include "platform/win32/win_status.h"
 
 namespace twk::platform::win32 {
 namespace {
@@ -45,7 +44,7 @@ DeviceAnswer Control(DeviceHandle device, DWORD code, const void* input, DWORD i
                       &returned, nullptr)) {
     answer.status = Status::Ok;
   } else {
-    answer.status = StatusOf(LastError());
+    answer.status = StatusFromError(LastError());
   }
   answer.returned = returned;
   answer.bytes = std::move(output);
@@ -63,7 +62,7 @@ DeviceAnswer InPlace(DeviceHandle device, DWORD code, Buffer buffer, DWORD input
                       &returned, nullptr)) {
     answer.status = Status::Ok;
   } else {
-    answer.status = StatusOf(LastError());
+    answer.status = StatusFromError(LastError());
   }
   answer.returned = returned;
   buffer.resize(outputSize);
@@ -151,7 +150,7 @@ Answer<DeviceHandle> WinDevices::Open(const Text& path, std::uint32_t access, st
   HANDLE device =
       CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), access,
                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, flags, nullptr);
-  if (device == INVALID_HANDLE_VALUE || device == nullptr) return {StatusOf(LastError()), 0};
+  if (device == INVALID_HANDLE_VALUE || device == nullptr) return {StatusFromError(LastError()), 0};
   return {Status::Ok, reinterpret_cast<DeviceHandle>(device)};
 }
 

@@ -10,10 +10,18 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/win_error.h"
-#include "platform/win32/win_status.h"
 #include "platform/win32/win_wow64.h"
 
 namespace twk::platform::win32 {
+namespace {
+
+// OpenProcess names an id that belongs to no process "an invalid parameter":
+// for the logic that process is simply not there.
+Status OpenStatus(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER ? Status::NotFound : StatusFromError(error);
+}
+
+}  // namespace
 namespace {
 
 HANDLE ToHandle(ProcessHandle process) { return reinterpret_cast<HANDLE>(process); }
@@ -111,9 +119,9 @@ Answer<Text> WinProcesses::ImagePath(std::uint32_t id) {
       OpenProcess(queryFullName != nullptr ? kLimitedQuery : kQueryAndRead, FALSE, id));
   DWORD length = 0;
   if (!process) {
-    if (queryFullName == nullptr) return {StatusOf(LastError()), {}};
+    if (queryFullName == nullptr) return {OpenStatus(LastError()), {}};
     process.Reset(OpenProcess(kQueryAndRead, FALSE, id));
-    if (!process) return {StatusOf(LastError()), {}};
+    if (!process) return {OpenStatus(LastError()), {}};
     length = K32GetModuleFileNameExW(process.get(), nullptr, buffer.data(), kImagePathRoom);
   } else if (queryFullName != nullptr) {
     DWORD size = kImagePathRoom;
@@ -121,7 +129,7 @@ Answer<Text> WinProcesses::ImagePath(std::uint32_t id) {
   } else {
     length = K32GetModuleFileNameExW(process.get(), nullptr, buffer.data(), kImagePathRoom);
   }
-  if (length == 0) return {StatusOf(LastError()), {}};
+  if (length == 0) return {OpenStatus(LastError()), {}};
   return {Status::Ok, Text(buffer.begin(), buffer.begin() + std::min(length, kImagePathRoom))};
 }
 
@@ -148,7 +156,7 @@ void WinProcesses::PostDestroyToWindows(std::uint32_t id) {
 
 Status WinProcesses::Terminate(std::uint32_t id) {
   UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
-  if (!process) return StatusOf(LastError());
+  if (!process) return OpenStatus(LastError());
   ::TerminateProcess(process.get(), 0);
   SleepEx(20, FALSE);
   return Status::Ok;

@@ -15,6 +15,7 @@ class Shell;        // platform/shell.h: open a web page, relaunch elevated
 class Power;        // platform/power.h: restart request, keep-awake, warning sound
 class WindowTree;   // platform/window_tree.h: other programs' windows, read only
 class RemoteListViews;  // platform/remote_list_view.h: another process's list view
+class Devices;      // platform/devices.h: volume and physical-disk queries as bytes
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -27,6 +28,7 @@ struct Ports {
   Power* power = nullptr;
   WindowTree* windows = nullptr;
   RemoteListViews* listViews = nullptr;
+  Devices* devices = nullptr;
 };
 
 }  // namespace twk::platform

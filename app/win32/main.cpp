@@ -12,6 +12,7 @@ using std::min;
 
 #include "app/application.h"
 #include "platform/win32/win_clock.h"
+#include "platform/win32/win_devices.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
 #include "platform/win32/win_power.h"
@@ -61,6 +62,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinPower power;
   WinWindowTree windowTree;
   WinRemoteListViews listViews;
+  WinDevices devices;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.clock = &clock;
@@ -72,6 +74,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.power = &power;
   ports.windows = &windowTree;
   ports.listViews = &listViews;
+  ports.devices = &devices;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

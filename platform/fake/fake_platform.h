@@ -4,6 +4,7 @@
 // fakes they care about and read them back afterwards. The default machine is
 // Windows 10 with drive C:, user "alice" at the console, an administrator.
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_devices.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_identity.h"
 #include "platform/fake/fake_power.h"
@@ -33,6 +34,7 @@ class FakePlatform {
   FakePower power;
   FakeWindowTree windows;
   FakeRemoteListViews listViews;
+  FakeDevices devices;
 
   Ports ports() {
     Ports p;
@@ -46,6 +48,7 @@ class FakePlatform {
     p.power = &power;
     p.windows = &windows;
     p.listViews = &listViews;
+    p.devices = &devices;
     return p;
   }
 };

@@ -2,24 +2,37 @@
 
 #include "app/application.h"
 #include "sequence/reboot_step.h"
+#include "setup/setup_window.h"
 
 namespace twk::app {
 
-int RunTitleOnlyMode(context::StartContext& start, const Text& title) {
-  start.frame().ShowTitle(title);
-  start.frame().Show(ui::show::Normal);
-  for (;;) {
-    start.pump().NextEvent(context::PumpMode::Wait);
-    if (start.pump().event().eventId == ui::event::CloseRequest) return 0;
-  }
+setup::SetupOperations ProductSetupOperations() {
+  // Partition optimisation, the icon layout and auto-logon are plugged in
+  // here as their subsystems land: optimize, backupIcons, restoreIcons,
+  // autoLogonUser, isAutoLogonActive, setAutoLogon.
+  return setup::SetupOperations{};
 }
 
-ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
+sequence::ReportPostOperations PostOperationsOf(const setup::SetupOperations& operations) {
+  sequence::ReportPostOperations post;
+  if (operations.restoreIcons) {
+    post.restoreIconLayout = [restore = operations.restoreIcons](context::StartContext& start) {
+      (void)restore(start);
+    };
+  }
+  if (operations.setAutoLogon) {
+    post.switchOffAutoLogon = [set = operations.setAutoLogon](context::StartContext& start) {
+      (void)set(start, nullptr, nullptr);
+    };
+  }
+  return post;
+}
+
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations,
+                         setup::SetupOperations setupOperations) {
   ModeRunners modes;
-  // The setup window is not built yet: until it is, that mode shows its
-  // title and waits for the close request.
-  modes.setup = [](context::StartContext& start) {
-    return RunTitleOnlyMode(start, Text(context::kProductTitle) + u" - Setup");
+  modes.setup = [setupOperations](context::StartContext& start) {
+    return setup::RunSetup(start, setupOperations);
   };
   modes.rebootStep = [postOperations](context::StartContext& start) {
     return sequence::RunRebootStep(start, postOperations);
@@ -27,6 +40,13 @@ ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
   return modes;
 }
 
-ModeRunners ProductModes() { return ProductModes(sequence::ReportPostOperations{}); }
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
+  return ProductModes(std::move(postOperations), ProductSetupOperations());
+}
+
+ModeRunners ProductModes() {
+  const setup::SetupOperations operations = ProductSetupOperations();
+  return ProductModes(PostOperationsOf(operations), operations);
+}
 
 }  // namespace twk::app

@@ -684,6 +684,19 @@ Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t argbF
   return NewObject(o);
 }
 
+Handle HeadlessBackend::FramedImage(int width, int height, std::uint32_t argbFill,
+                                    std::uint32_t argbFrame, float penWidth) {
+  Object o;
+  o.kind = ObjectKind::Image;
+  o.width = width;
+  o.height = height;
+  o.colourFrom = argbFill;
+  o.colourTo = argbFrame;
+  o.flags = static_cast<std::uint32_t>(penWidth);
+  o.what = u"framed image";
+  return NewObject(o);
+}
+
 Handle HeadlessBackend::TitleButtonImage(bool close) {
   Object o;
   o.kind = ObjectKind::Image;

@@ -207,6 +207,8 @@ class HeadlessBackend final : public WindowBackend {
   Handle LoadImageResource(int id, int width, int height) override;
   Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
                        int direction) override;
+  Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
+                     float penWidth) override;
   Handle TitleButtonImage(bool close) override;
   Handle ImageToBitmap(Handle image, int width, int height) override;
   void ReleaseImage(Handle image) override;

@@ -147,6 +147,21 @@ Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom
   return ToHandle(image);
 }
 
+Handle Win32Backend::FramedImage(int width, int height, std::uint32_t argbFill,
+                                 std::uint32_t argbFrame, float penWidth) {
+  GpBitmap* image = NewBitmap(width, height, kArgb);
+  if (image == nullptr) return 0;
+  Graphics g(image);
+  Pen pen;
+  if (g.g == nullptr || gp::GdipCreatePen1(argbFrame, penWidth, Gdiplus::UnitWorld, &pen.p) != Ok) {
+    gp::GdipDisposeImage(image);
+    return 0;
+  }
+  gp::GdipGraphicsClear(g.g, argbFill);
+  gp::GdipDrawRectangleI(g.g, pen.p, 0, 0, width, height);
+  return ToHandle(image);
+}
+
 Handle Win32Backend::TitleButtonImage(bool close) {
   GpBitmap* image = NewBitmap(24, 24, kPargb);
   if (image == nullptr) return 0;

@@ -88,7 +88,7 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
 }
 
 TEST_F(InputBoxTest, OkGivesWhatWasTypedEvenNothing) {
-  for (const Text typed : {Text(u"secret"), Text()}) {
+  for (const Text& typed : {Text(u"secret"), Text()}) {
     Ask([&] {
       ui.Type(ui.FindAt(20, 89), typed);
       ui.Click(ui.FindByText(u"OK"));

@@ -296,7 +296,7 @@ class SetupWaitTest : public SetupWindowTest {
 };
 
 TEST_F(SetupWaitTest, ClosingDuringAToolsWaitCancelsAndRemovesTheRunValue) {
-  for (const Text box : {Text(kDefragBox), Text(kIdleBox)}) {
+  for (const Text& box : {Text(kDefragBox), Text(kIdleBox)}) {
     // The cancelled start keeps its choices and saves them as it ends.
     ForgetSettings();
     const Text waiting =

@@ -30,8 +30,12 @@ void Print(const std::wstring& text) {
 }
 
 std::wstring TextOf(HWND window) {
+  // WM_GETTEXT, not GetWindowTextW: across processes the latter does not
+  // return what an edit box holds.
   wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, &copied);
   return text;
 }
 

@@ -8,6 +8,7 @@
 #include "context/start_context.h"
 #include "platform/ports.h"
 #include "sequence/result_report.h"
+#include "setup/setup_operations.h"
 #include "ui/window_backend.h"
 
 namespace twk::app {
@@ -20,9 +21,12 @@ struct ModeRunners {
 
 // The set the program runs with: the entry point and the whole-sequence
 // simulation both take it from here, so a mode is plugged in once. The
-// report's post-operations can be replaced (tests watch them).
+// report's post-operations and the setup's hooks can be replaced (tests
+// watch them).
 ModeRunners ProductModes();
 ModeRunners ProductModes(sequence::ReportPostOperations postOperations);
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations,
+                         setup::SetupOperations setupOperations);
 
 class Application {
  public:

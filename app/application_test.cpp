@@ -309,5 +309,28 @@ TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
   EXPECT_EQ(machine.listViews.openNow, 0);
 }
 
+TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
+  // The composition root wires the setup's buttons to the partition
+  // optimisation and the icon layout.
+  platform::FakeWindowTree& tree = machine.windows;
+  machine.listViews.window = tree.Add(
+      tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"), u"SysListView32",
+      u"FolderView", 1);
+  machine.listViews.items = {{u"Recycle Bin", {300, 400}}};
+  app.reset();
+  app.emplace(machine.ports(), ui);
+  ui.AfterWakes(5, [this] { ui.Click(ui.FindByText(u"Optimize now")); });
+  ui.AfterWakes(400, [this] { ui.Click(ui.FindByText(u"Backup now")); });
+  ui.AfterWakes(800, [this] { ui.Close(); });
+  EXPECT_EQ(app->Run(0, u"", 1), 0);
+  bool defragRan = false;
+  for (const auto& launch : machine.processes.launches()) {
+    if (launch.commandLine.find(u"defrag.exe") != Text::npos) defragRan = true;
+  }
+  EXPECT_TRUE(defragRan);
+  app.reset();
+  EXPECT_EQ(Stored(u"DesktopIconLayout", u"Recycle Bin"), u"300x400");
+}
+
 }  // namespace
 }  // namespace twk::app

@@ -2,25 +2,62 @@
 
 #include "app/application.h"
 #include "desktop/icon_layout.h"
+#include "maintenance/optimize.h"
+#include "sequence/launch.h"
 #include "sequence/reboot_step.h"
+#include "setup/setup_window.h"
 
 namespace twk::app {
 
-int RunTitleOnlyMode(context::StartContext& start, const Text& title) {
-  start.frame().ShowTitle(title);
-  start.frame().Show(ui::show::Normal);
-  for (;;) {
-    start.pump().NextEvent(context::PumpMode::Wait);
-    if (start.pump().event().eventId == ui::event::CloseRequest) return 0;
-  }
+setup::SetupOperations ProductSetupOperations() {
+  setup::SetupOperations operations;
+  operations.optimize = [](context::StartContext& start) {
+    const platform::Ports& ports = start.ports();
+    context::EventPump& pump = start.pump();
+    platform::Processes& processes = *ports.processes;
+    const auto wait = [&pump, &processes](const Text& commandLine, int show, const Text& folder) {
+      return sequence::LaunchAndWait(pump, processes, commandLine, show, folder);
+    };
+    return maintenance::OptimizeSystemPartition(
+        start.windowsVersion(), start.paths().systemDirectory, start.paths().systemDrive,
+        maintenance::OptimizePorts{processes, *ports.devices, *ports.files}, wait);
+  };
+  // Every caller restores as the top level: the further passes are the
+  // layout's own.
+  operations.backupIcons = [](context::StartContext& start) {
+    const platform::Ports& ports = start.ports();
+    return desktop::BackupIconLayout(start.settings(), *ports.windows, *ports.listViews) != 0;
+  };
+  operations.restoreIcons = [](context::StartContext& start) {
+    const platform::Ports& ports = start.ports();
+    return desktop::RestoreIconLayout(start.settings(), *ports.windows, *ports.listViews, true) !=
+           0;
+  };
+  // Auto-logon is plugged in here when it lands: autoLogonUser,
+  // isAutoLogonActive, setAutoLogon.
+  return operations;
 }
 
-ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
+sequence::ReportPostOperations PostOperationsOf(const setup::SetupOperations& operations) {
+  sequence::ReportPostOperations post;
+  if (operations.restoreIcons) {
+    post.restoreIconLayout = [restore = operations.restoreIcons](context::StartContext& start) {
+      (void)restore(start);
+    };
+  }
+  if (operations.setAutoLogon) {
+    post.switchOffAutoLogon = [set = operations.setAutoLogon](context::StartContext& start) {
+      (void)set(start, nullptr, nullptr);
+    };
+  }
+  return post;
+}
+
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations,
+                         setup::SetupOperations setupOperations) {
   ModeRunners modes;
-  // The setup window is not built yet: until it is, that mode shows its
-  // title and waits for the close request.
-  modes.setup = [](context::StartContext& start) {
-    return RunTitleOnlyMode(start, Text(context::kProductTitle) + u" - Setup");
+  modes.setup = [setupOperations](context::StartContext& start) {
+    return setup::RunSetup(start, setupOperations);
   };
   modes.rebootStep = [postOperations](context::StartContext& start) {
     return sequence::RunRebootStep(start, postOperations);
@@ -28,13 +65,13 @@ ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
   return modes;
 }
 
+ModeRunners ProductModes(sequence::ReportPostOperations postOperations) {
+  return ProductModes(std::move(postOperations), ProductSetupOperations());
+}
+
 ModeRunners ProductModes() {
-  sequence::ReportPostOperations postOperations;
-  postOperations.restoreIconLayout = [](context::StartContext& start) {
-    const platform::Ports& ports = start.ports();
-    (void)desktop::RestoreIconLayout(start.settings(), *ports.windows, *ports.listViews, true);
-  };
-  return ProductModes(std::move(postOperations));
+  const setup::SetupOperations operations = ProductSetupOperations();
+  return ProductModes(PostOperationsOf(operations), operations);
 }
 
 }  // namespace twk::app

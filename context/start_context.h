@@ -72,6 +72,12 @@ class StartContext {
   EventPump& pump() { return pump_; }
 
   // ---- run state --------------------------------------------------------
+  // The setup starts a sequence of this many restarts; this start performs
+  // the first itself.
+  void ChooseSequence(std::uint32_t totalReboots) {
+    run_.totalReboots = totalReboots;
+    run_.currentReboot = 0;
+  }
   // The step moves on to the restart after the one it performs.
   void AdvanceToNextReboot() { ++run_.currentReboot; }
   // Whether the restart number names a restart of this sequence that has

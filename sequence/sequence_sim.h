@@ -16,6 +16,7 @@
 
 #include "app/app_fixture.h"
 #include "app/application.h"
+#include "app/run_modes.h"
 #include "platform/fake/fake_platform.h"
 #include "sequence/reboot_step.h"
 #include "sequence/time_stamps.h"
@@ -67,6 +68,9 @@ class SimulatedMachine {
   // The report's post-operations that each start runs with (tests watch
   // them).
   ReportPostOperations postOperations;
+  // The setup's hooks that each start runs with: the program's own unless a
+  // test puts its own in place.
+  setup::SetupOperations setupOperations = app::ProductSetupOperations();
   // May put a port of its own in place of a fake (e.g. one that watches).
   std::function<void(platform::Ports&)> wire = [](platform::Ports&) {};
   std::vector<StartRecord> starts;
@@ -145,7 +149,7 @@ class SimulatedMachine {
     {
       platform::Ports ports = machine.ports();
       wire(ports);
-      app::Application application(ports, ui, app::ProductModes(postOperations));
+      app::Application application(ports, ui, app::ProductModes(postOperations, setupOperations));
       record.exitCode = application.Run(0x400000, arguments, 1);
       Observe(ui, record, soundsSeen);
       if (const auto* frame = ui.Find(ui.frame())) record.windowShown = frame->visible;

@@ -135,6 +135,11 @@ class WindowBackend : public BackendObjects {
   // direction: 0 horizontal, 1 vertical, 2 diagonal.
   [[nodiscard]] virtual Handle GradientImage(int width, int height, std::uint32_t argbFrom,
                                              std::uint32_t argbTo, int direction) = 0;
+  // An image filled with one colour and framed with a rectangle of another
+  // drawn over its whole area with a pen penWidth wide (the input box's
+  // background).
+  [[nodiscard]] virtual Handle FramedImage(int width, int height, std::uint32_t argbFill,
+                                           std::uint32_t argbFrame, float penWidth) = 0;
   // A title button's picture, 24 x 24.
   [[nodiscard]] virtual Handle TitleButtonImage(TitleButton button) = 0;
   // A GDI bitmap of the image scaled to width x height (0 = its own size).

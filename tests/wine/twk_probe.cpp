@@ -7,6 +7,8 @@
 //   twk_probe tree <class>             one line per control: id class x y w h visible "text"
 //   twk_probe post <class> close|sysclose|queryend
 //   twk_probe click <class> <id>       a left click in the middle of control <id>
+//   twk_probe bmclick <class> <id>     a posted BM_CLICK to button <id>
+//   twk_probe settext <class> <id> <text>  WM_SETTEXT to control <id>, as typing does
 //
 // Exit code 0 on success, 1 when the window or control is not there.
 #include <windows.h>
@@ -28,8 +30,12 @@ void Print(const std::wstring& text) {
 }
 
 std::wstring TextOf(HWND window) {
+  // WM_GETTEXT, not GetWindowTextW: across processes the latter does not
+  // return what an edit box holds.
   wchar_t text[1024] = {};
-  GetWindowTextW(window, text, 1024);
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                      2000, &copied);
   return text;
 }
 
@@ -142,6 +148,21 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(control, WM_LBUTTONUP, 0, at);
     return 0;
+  }
+  if (command == L"bmclick" && argc > 3) {
+    // Posted, not sent: the clicked handler runs a loop of its own.
+    HWND control = Control(top, _wtoi(argv[3]));
+    if (control == nullptr) return 1;
+    return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == L"settext" && argc > 4) {
+    HWND control = Control(top, _wtoi(argv[3]));
+    if (control == nullptr) return 1;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[4]),
+                               SMTO_ABORTIFHUNG, 5000, &result) != 0 && result != 0
+               ? 0
+               : 1;
   }
   return 2;
 }

@@ -648,6 +648,15 @@ Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t, std:
   return NewObject(ObjectKind::Image, width, height, 0, 0, static_cast<std::uint32_t>(direction));
 }
 
+Handle HeadlessBackend::FramedImage(int width, int height, std::uint32_t argbFill,
+                                    std::uint32_t argbFrame, float penWidth) {
+  const Handle image =
+      NewObject(ObjectKind::Image, width, height, 0, 0, static_cast<std::uint32_t>(penWidth));
+  objects_[image].argbFill = argbFill;
+  objects_[image].argbFrame = argbFrame;
+  return image;
+}
+
 Handle HeadlessBackend::TitleButtonImage(TitleButton button) {
   return NewObject(ObjectKind::Image, 24, 24, 0, 0, button == TitleButton::Close ? 1 : 0);
 }

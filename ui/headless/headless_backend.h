@@ -78,6 +78,7 @@ class HeadlessBackend final : public WindowBackend {
     int width = 0, height = 0;
     std::uint32_t flags = 0;  // check-box image flags, gradient direction, 1 for the close button
     Colour colour = -1;       // solid brushes
+    std::uint32_t argbFill = 0, argbFrame = 0;  // framed images
   };
 
   HeadlessBackend();
@@ -204,6 +205,8 @@ class HeadlessBackend final : public WindowBackend {
   Handle LoadImageResource(int id, int width, int height) override;
   Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
                        int direction) override;
+  Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
+                     float penWidth) override;
   Handle TitleButtonImage(TitleButton button) override;
   Handle ImageToBitmap(Handle image, int width, int height) override;
   void ReleaseImage(Handle image) override;

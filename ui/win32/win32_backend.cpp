@@ -342,8 +342,12 @@ Text Win32Backend::GetText(Handle handle) {
   if (length <= 0) return Text();
   std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
   const int n = GetWindowTextW(window, buffer.data(), length + 1);
-  return Text(reinterpret_cast<const char16_t*>(buffer.data()),
-              n > 0 ? static_cast<std::size_t>(n) : 0);
+  Text text(reinterpret_cast<const char16_t*>(buffer.data()),
+            n > 0 ? static_cast<std::size_t>(n) : 0);
+  // The text may be a password box's: the copy handed out is the only one
+  // its caller can wipe.
+  SecureZeroMemory(buffer.data(), buffer.size() * sizeof(wchar_t));
+  return text;
 }
 
 void Win32Backend::SetVisible(Handle window, bool visible) {

@@ -120,6 +120,8 @@ class Win32Backend final : public WindowBackend {
   Handle LoadImageResource(int id, int width, int height) override;
   Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
                        int direction) override;
+  Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
+                     float penWidth) override;
   Handle TitleButtonImage(TitleButton button) override;
   Handle ImageToBitmap(Handle image, int width, int height) override;
   void ReleaseImage(Handle image) override;

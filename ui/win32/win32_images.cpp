@@ -157,6 +157,17 @@ Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom
   return ToHandle(image.Release());
 }
 
+Handle Win32Backend::FramedImage(int width, int height, std::uint32_t argbFill,
+                                 std::uint32_t argbFrame, float penWidth) {
+  UniqueImage image = NewBitmap(width, height, kArgb);
+  const UniqueGraphics g = GraphicsOf(image.get());
+  const UniqueGpPen pen = NewPen(argbFrame, penWidth);
+  if (!g || !pen) return 0;
+  gp::GdipGraphicsClear(g.get(), argbFill);
+  gp::GdipDrawRectangleI(g.get(), pen.get(), 0, 0, width, height);
+  return ToHandle(image.Release());
+}
+
 Handle Win32Backend::TitleButtonImage(TitleButton button) {
   UniqueImage image = NewBitmap(24, 24, kPargb);
   const UniqueGraphics g = GraphicsOf(image.get());

@@ -1,0 +1,90 @@
+#pragma once
+// The setup window's controls and handlers, shared by the files that build
+// it: the window and its immediate buttons (setup_window.cpp) and the start
+// of the operation (start_operation.cpp).
+#include <optional>
+
+#include "base/strings.h"
+#include "setup/setup_operations.h"
+
+namespace twk::context {
+class StartContext;
+class MainFrame;
+class EventPump;
+}  // namespace twk::context
+
+namespace twk::settings {
+class SettingsFile;
+}
+
+namespace twk::setup {
+
+inline constexpr char16_t kStartCaption[] = u"  Start operation";
+inline constexpr char16_t kCancelled[] = u"Operation cancelled.";
+// The Run value of the first step could not be written.
+inline constexpr char16_t kNotRegistered[] =
+    u"The next start could not be registered; the computer was not restarted.";
+
+class SetupWindow {
+ public:
+  SetupWindow(context::StartContext& start, const SetupOperations& operations);
+  int Run();
+
+ private:
+  // What a handler leaves the event loop to do.
+  enum class Next { Stay, End };
+
+  void CreateControls();
+  void CreateStartButton();
+  bool AutoLogonIsTheUsers();
+  // The status text, the Start button's caption (none: "  Start operation")
+  // and picture, and the progress bar's marquee. True when the bar took the
+  // marquee request.
+  bool SetBusyState(const Text& status, std::optional<Text> caption, bool busy);
+  void SetStatus(const Text& status);
+  // Controls from the times box to the disable-auto-logon box.
+  void EnableOptions(bool enabled);
+
+  Next OnAutoLogonBox();
+  Next OnOptimizeNow();
+  Next OnProcessNow();
+  Next OnIconLayout(bool backup);
+  Next OnStartOperation();
+
+  // The hooks, with an empty one answering as a failure.
+  int Optimize();
+  bool BackupIcons();
+  bool RestoreIcons();
+  int SetAutoLogon(const Text* account, const Text* password);
+  int ProcessIdleTasks();
+  Text IdleTaskCommandLine() const;
+
+  // The start's validated entries: the text written to the settings and the
+  // Run value, after any correction shown in its box.
+  Text CheckedTimes();
+  Text CheckedDelay();
+
+  context::StartContext& start_;
+  const SetupOperations& operations_;
+  context::MainFrame& frame_;
+  context::EventPump& pump_;
+  settings::SettingsFile& settings_;
+
+  int timesId_ = 0;
+  int delayId_ = 0;
+  int reportBoxId_ = 0;
+  int defragBoxId_ = 0;
+  int optimizeId_ = 0;
+  int idleBoxId_ = 0;
+  int processId_ = 0;
+  int iconsBoxId_ = 0;
+  int backupId_ = 0;
+  int restoreId_ = 0;
+  int autoLogonBoxId_ = 0;
+  int disableBoxId_ = 0;
+  int progressId_ = 0;
+  int statusId_ = 0;
+  int startId_ = 0;
+};
+
+}  // namespace twk::setup

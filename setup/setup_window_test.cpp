@@ -1,0 +1,379 @@
+// The setup window on the simulated machine: its controls as laid out and as
+// the settings and auto-logon leave them, the checks of the two numbers, the
+// start of the operation in its order, its cancellation and a refused
+// restart, and the immediate buttons with their busy and idle states.
+#include "setup/setup_window.h"
+
+#include <gtest/gtest.h>
+
+#include "sequence/launch.h"
+#include "setup/setup_test_support.h"
+
+namespace twk::setup {
+namespace {
+
+using platform::FakePower;
+using platform::FakeProcesses;
+using sequence::testing::Describe;
+using namespace testing;
+
+constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;
+const Text kProgramQuoted = u"\"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe\"";
+
+class SetupWindowTest : public ::testing::Test, public SetupMachine {
+ protected:
+  void ForgetSettings() {
+    machine.files = platform::FakeFileSystem();
+    machine.files.AddDrive(u'C');
+  }
+  void Store(const Text& section, const Text& key, const Text& value) {
+    (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
+    settings::SettingsFile file(machine.files);
+    (void)file.Load(app::apptest::kSettingsPath);
+    file.SetValue(section, key, value);
+    (void)file.Save();
+  }
+
+  // Types the two numbers and starts the operation; a refused restart leaves
+  // the window open, which is then closed.
+  sequence::sim::StartRecord& StartWith(const Text& times, const Text& delay,
+                                        std::function<void(ui::HeadlessBackend&)> before = {}) {
+    return PlainStart([times, delay, before](ui::HeadlessBackend& ui) {
+      if (before) before(ui);
+      ui.Type(TimesBox(ui), times);
+      ui.Type(DelayBox(ui), delay);
+      ui.Click(StartButton(ui));
+      ui.When([&ui] { return Status(ui) == u"The computer could not be restarted."; },
+              [&ui] { ui.Close(); });
+    });
+  }
+};
+
+TEST_F(SetupWindowTest, SeventeenControlsInTheirOrderPlacesTextsAndFonts) {
+  std::vector<std::string> seen;
+  std::vector<int> ids;
+  const auto record = PlainStart([&](ui::HeadlessBackend& ui) {
+    const std::vector<std::pair<int, int>> places = {
+        {30, 110},  {30, 150}, {465, 102}, {465, 142}, {46, 194},  {46, 229},
+        {455, 225}, {46, 264}, {455, 260}, {46, 299},  {330, 295}, {455, 295},
+        {46, 334},  {66, 359}, {20, 410},  {20, 430},  {380, 405}};
+    for (auto [x, y] : places) {
+      seen.push_back(Describe(ui, ui.FindAt(x, y)));
+      ids.push_back(ui.Find(ui.FindAt(x, y)) ? ui.Find(ui.FindAt(x, y))->id : 0);
+    }
+    // The up-downs belong to the edit boxes with their ranges.
+    for (const auto* w : ui.ControlsOf(ui.frame())) {
+      if (w->className != u"msctls_updown32") continue;
+      seen.push_back((w->buddy == TimesBox(ui)   ? "times "
+                      : w->buddy == DelayBox(ui) ? "delay "
+                                                 : "? ") +
+                     std::to_string(w->upDownMaximum));
+    }
+    const auto* start = ui.Find(StartButton(ui));
+    seen.push_back("tip: " + ToUtf8(start->tip));
+    seen.push_back("bar smooth: " + std::to_string(ui.Find(ui.FindAt(20, 410))->style & 1));
+    ui.Close();
+  });
+  EXPECT_EQ(record.title, u"Tarnwick - Setup");
+  const std::string box = " Arial 11/400 cursor 32649";
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "13 \"Number of times to reboot:" + std::string(40, '-') +
+                    "\" (30,110,425,18) Arial 11/400",
+                "13 \"Delay, in minutes, between each reboot:" + std::string(22, '-') +
+                    "\" (30,150,425,18) Arial 11/400",
+                "12 \"5\" (465,102,70,26) Arial 14/400",
+                "12 \"5\" (465,142,70,26) Arial 14/400",
+                "35 \" Display a detailed report after the last reboot\" (46,194,384,18)" + box,
+                "35 \" Optimize the system partition before the operation\" (46,229,384,18)" + box,
+                "3 \"Optimize now\" (455,225,115,26)" + box,
+                "35 \" Process idle tasks before the operation\" (46,264,384,18)" + box,
+                "3 \"Process now\" (455,260,115,26)" + box,
+                "35 \" Backup and restore desktop icon layout\" (46,299,284,18)" + box,
+                "3 \"Backup now\" (330,295,115,26)" + box,
+                "3 \"Restore now\" (455,295,115,26)" + box,
+                "35 \" Automatically log the current user on each boot up\" (46,334,434,18)" + box,
+                "35 \" Disable Auto-logon once the whole operation completes\" "
+                "(66,359,434,18)" +
+                    box,
+                "20 \"\" (20,410,340,14) Arial 9/400",
+                "13 \"Set the desired options and press 'Start operation'\" (20,430,340,18) "
+                "Arial 9/400",
+                "3 \"  Start operation\" (380,405,200,42) Arial 14/800 image 143 26x26 cursor "
+                "32649",
+                "times 30",
+                "delay 60",
+                "tip: Process the requested operations and then start rebooting",
+                "bar smooth: 1"}));
+  for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_LT(ids[i - 1], ids[i]) << "control " << i;
+  EXPECT_EQ(record.doubleFrees, 0);
+  EXPECT_EQ(record.liveObjectsAfter, 0u);
+}
+
+TEST_F(SetupWindowTest, BoxesStartFromTheSettingsAndTheNumbersFromTheStart) {
+  struct Case {
+    std::vector<std::pair<Text, Text>> stored;
+    std::vector<bool> ticked;  // report, defrag, idle, icons, auto-logon, disable
+  };
+  const std::vector<Case> cases = {
+      {{}, {true, false, false, false, false, false}},
+      {{{u"NoReport", u"1"}}, {false, false, false, false, false, false}},
+      {{{u"NoReport", u"0"},
+        {u"DefragBefore", u"1"},
+        {u"ProcessIdleTasks", u"2"},
+        {u"BackupRestoreIcons", u"-1"}},
+       {true, true, true, true, false, false}},
+      {{{u"NoReport", u"x"}, {u"DefragBefore", u"0"}, {u"ProcessIdleTasks", u""}},
+       {true, false, false, false, false, false}},
+  };
+  for (const Case& c : cases) {
+    ForgetSettings();
+    for (const auto& [key, value] : c.stored) Store(u"Setup", key, value);
+    std::vector<bool> ticked;
+    PlainStart([&](ui::HeadlessBackend& ui) {
+      for (const char16_t* box :
+           {kReportBox, kDefragBox, kIdleBox, kIconsBox, kAutoLogonBox, kDisableBox}) {
+        ticked.push_back(Checked(ui, box));
+      }
+      ui.Close();
+    });
+    EXPECT_EQ(ticked, c.ticked) << "first stored: "
+                                << (c.stored.empty() ? "none" : ToUtf8(c.stored[0].first));
+  }
+
+  Store(u"Setup", u"TimesToReboot", u"7");
+  Store(u"Setup", u"RebootDelay", u"12");
+  Text times, delay;
+  PlainStart([&](ui::HeadlessBackend& ui) {
+    times = ui.TextOf(TimesBox(ui));
+    delay = ui.TextOf(DelayBox(ui));
+    ui.Close();
+  });
+  EXPECT_EQ(times, u"7");
+  EXPECT_EQ(delay, u"12");
+}
+
+TEST_F(SetupWindowTest, AutoLogonBoxIsTickedOnlyForTheUsersActiveAutoLogon) {
+  struct Case {
+    bool wired;
+    Text account;
+    bool active;
+    bool ticked;
+  };
+  for (const Case& c : std::vector<Case>{{true, u"ALICE", true, true},
+                                         {true, u"alice", false, false},
+                                         {true, u"bob", true, false},
+                                         {false, u"alice", true, false}}) {
+    setupOperations = SetupOperations{};
+    if (c.wired) {
+      setupOperations.autoLogonUser = [a = c.account](context::StartContext&) { return a; };
+      setupOperations.isAutoLogonActive = [v = c.active](context::StartContext&) { return v; };
+    }
+    bool ticked = true, disable = true;
+    PlainStart([&](ui::HeadlessBackend& ui) {
+      ticked = Checked(ui, kAutoLogonBox);
+      disable = Checked(ui, kDisableBox);
+      ui.Close();
+    });
+    EXPECT_EQ(ticked, c.ticked) << ToUtf8(c.account) << " active " << c.active;
+    EXPECT_FALSE(disable);
+  }
+}
+
+TEST_F(SetupWindowTest, BadNumbersBecomeFiveInTheBoxTheSettingsAndTheRunValue) {
+  struct Case {
+    Text times, delay, storedTimes, storedDelay;
+  };
+  for (const Case& c : std::vector<Case>{{u"0", u"0", u"5", u"5"},
+                                         {u"101", u"", u"5", u"5"},
+                                         {u"-1", u"abc", u"5", u"5"},
+                                         {u"", u"-3", u"5", u"5"},
+                                         {u"100", u"120", u"100", u"120"},
+                                         {u"007", u"1", u"007", u"1"}}) {
+    Text timesShown, delayShown;
+    const auto& record = StartWith(c.times, c.delay);
+    EXPECT_TRUE(record.restartRequested) << record.dump;
+    // The boxes show what was written: the start ended, so look at the dump.
+    EXPECT_NE(record.dump.find("(465,102,70,26) \"" + ToUtf8(c.storedTimes) + "\""),
+              std::string::npos)
+        << record.dump;
+    EXPECT_NE(record.dump.find("(465,142,70,26) \"" + ToUtf8(c.storedDelay) + "\""),
+              std::string::npos)
+        << record.dump;
+    EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), c.storedTimes) << ToUtf8(c.times);
+    EXPECT_EQ(Stored(u"Setup", u"RebootDelay"), c.storedDelay) << ToUtf8(c.delay);
+    EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:" + c.storedTimes +
+                              u" /Delay:" + c.storedDelay);
+  }
+}
+
+TEST_F(SetupWindowTest, StartWritesTheChoicesRunValueAndFirstShutDownThenRestarts) {
+  Store(u"History", u"Reboot 1", u"99");
+  Store(u"TimeStamps", u"LastBootUp", u"12345678901");
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  const auto& record = StartWith(u"3", u"1");
+  EXPECT_TRUE(record.restartRequested);
+  EXPECT_EQ(record.exitCode, 0);
+  EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:3 /Delay:1");
+  EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), u"3");
+  EXPECT_EQ(Stored(u"Setup", u"RebootDelay"), u"1");
+  EXPECT_EQ(Stored(u"Setup", u"NoReport"), u"0");
+  // Unticked pre-operations write nothing; an unticked disable box removes
+  // what an earlier start left.
+  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"");
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+  // The measurements of earlier sequences are gone; the first shutdown is now.
+  EXPECT_EQ(record.measurements,
+            (std::map<std::string, std::string>{{"TimeStamps/FirstShutDown", std::to_string(T0)}}));
+  EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
+}
+
+TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp) {
+  WatchHooks();
+  setupOperations.optimize = [this](context::StartContext&) {
+    calls.push_back(RunValue() ? "optimize after Run value" : "optimize without Run value");
+    // The defragmenter takes its time: the stamp must come after it.
+    machine.clock.AdvanceSeconds(600);
+    calls.push_back("status: " + ToUtf8(Status(*desktop)) + " / " +
+                    ToUtf8(desktop->TextOf(StartButton(*desktop))));
+    return 1;
+  };
+  FakeProcesses::Plan idle;
+  idle.runQueries = 3;
+  machine.processes.AddRule(u"ProcessIdleTasks", idle);
+  const auto& record = StartWith(u"2", u"4", [](ui::HeadlessBackend& ui) {
+    ui.Click(Control(ui, kReportBox));
+    ui.Click(Control(ui, kDefragBox));
+    ui.Click(Control(ui, kIdleBox));
+    ui.Click(Control(ui, kIconsBox));
+  });
+  EXPECT_TRUE(record.restartRequested);
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "optimize after Run value",
+                       "status: Defragging the system partition... /   Cancel all", "backup"}));
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  const auto& launch = machine.processes.launches()[0];
+  EXPECT_EQ(launch.commandLine, kIdleCommand);
+  EXPECT_EQ(launch.workingDirectory, u"C:\\Windows\\system32");
+  EXPECT_EQ(launch.showCommand, 5);
+  EXPECT_FALSE(launch.redirectionOff);
+  EXPECT_EQ(Stored(u"Setup", u"NoReport"), u"1");
+  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"1");
+  EXPECT_EQ(Stored(u"Setup", u"ProcessIdleTasks"), u"1");
+  EXPECT_EQ(Stored(u"Setup", u"BackupRestoreIcons"), u"1");
+  EXPECT_GE(std::stoull(record.measurements.at("TimeStamps/FirstShutDown")), T0 + 600);
+  // The backup's outcome is shown as the sequence goes on.
+  EXPECT_NE(record.dump.find("\"Desktop icons' layout successfully saved.\""), std::string::npos);
+}
+
+TEST_F(SetupWindowTest, AStoredDefragBeforeStaysOnAfterARunWithTheBoxUnticked) {
+  WatchHooks();
+  Store(u"Setup", u"DefragBefore", u"1");
+  StartWith(u"2", u"1", [](ui::HeadlessBackend& ui) { ui.Click(Control(ui, kDefragBox)); });
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"1");
+  bool ticked = false;
+  PlainStart([&](ui::HeadlessBackend& ui) {
+    ticked = Checked(ui, kDefragBox);
+    ui.Close();
+  });
+  EXPECT_TRUE(ticked);
+}
+
+// The tools keep running until the test ends them: the waits end only by
+// the user.
+class SetupWaitTest : public SetupWindowTest {
+ protected:
+  void SetUp() override {
+    FakeProcesses::Plan forever;
+    forever.runQueries = std::nullopt;
+    machine.processes.SetDefaultPlan(forever);
+    setupOperations.optimize = [](context::StartContext& start) {
+      return sequence::LaunchAndWait(start.pump(), *start.ports().processes, u"defrag.exe C: /O", 5,
+                                     start.paths().systemDirectory);
+    };
+  }
+};
+
+TEST_F(SetupWaitTest, ClosingDuringAToolsWaitCancelsAndRemovesTheRunValue) {
+  for (const Text& box : {Text(kDefragBox), Text(kIdleBox)}) {
+    // The cancelled start keeps its choices and saves them as it ends.
+    ForgetSettings();
+    const Text waiting =
+        box == kDefragBox ? u"Defragging the system partition..." : u"Processing idle tasks...";
+    std::vector<Text> seen;
+    bool registeredDuringWait = false;
+    const auto& record = StartWith(u"3", u"2", [&](ui::HeadlessBackend& ui) {
+      ui.Click(Control(ui, box));
+      ui.When([&ui, waiting] { return Status(ui) == waiting; },
+              [&] {
+                registeredDuringWait = RunValue().has_value();
+                ui.Close();
+                ui.When([&ui] { return Status(ui) == u"Operation cancelled."; },
+                        [&] {
+                          seen = {ui.TextOf(StartButton(ui)),
+                                  Enabled(ui, kReportBox) ? u"on" : u"off",
+                                  ui.TextOf(TimesBox(ui))};
+                          ui.Close();
+                        });
+              });
+    });
+    EXPECT_TRUE(registeredDuringWait) << ToUtf8(box);
+    EXPECT_EQ(seen, (std::vector<Text>{Text(kStart), u"on", u"3"})) << record.dump;
+    EXPECT_FALSE(record.restartRequested);
+    EXPECT_EQ(record.runValueAfter, std::nullopt) << ToUtf8(box);
+    EXPECT_EQ(record.measurements.count("TimeStamps/FirstShutDown"), 0u);
+  }
+}
+
+TEST_F(SetupWaitTest, TheCancelButtonEndsOnlyTheWaitAndTheSequenceGoesOn) {
+  const auto& record = StartWith(u"2", u"1", [](ui::HeadlessBackend& ui) {
+    ui.Click(Control(ui, kDefragBox));
+    ui.When([&ui] { return ui.TextOf(StartButton(ui)) == u"  Cancel all"; },
+            [&ui] { ui.AfterWakes(10, [&ui] { ui.Click(StartButton(ui)); }); });
+  });
+  EXPECT_TRUE(record.restartRequested);
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  // Nothing is ended: the defragmenter goes on by itself.
+  EXPECT_TRUE(machine.processes.IsRunning(machine.processes.launches()[0].id));
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+  EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:2 /Delay:1");
+}
+
+TEST_F(SetupWindowTest, ARefusedRestartSaysSoRemovesTheRunValueAndStaysOpen) {
+  machine.power.SetRestartAllowed(false);
+  std::vector<Text> seen;
+  const auto& record = StartWith(u"4", u"2", [&](ui::HeadlessBackend& ui) {
+    ui.When([&ui] { return Status(ui) == u"The computer could not be restarted."; },
+            [&] {
+              seen = {ui.TextOf(StartButton(ui)), Enabled(ui, kReportBox) ? u"on" : u"off"};
+            });
+  });
+  EXPECT_EQ(seen, (std::vector<Text>{Text(kStart), u"on"}));
+  EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
+  EXPECT_EQ(record.runValueAfter, std::nullopt);
+  EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), u"4");
+}
+
+TEST_F(SetupWindowTest, WithoutARunKeyNothingRestartsAndTheWindowSaysSo) {
+  // A restart would end the sequence unseen: nothing would start after it.
+  machine.registry = platform::FakeRegistry();
+  Text shown;
+  const auto& record = PlainStart([&shown](ui::HeadlessBackend& ui) {
+    ui.Type(TimesBox(ui), u"2");
+    ui.Type(DelayBox(ui), u"1");
+    ui.Click(StartButton(ui));
+    ui.When([&ui] { return Status(ui).find(u"could not be registered") != Text::npos; },
+            [&ui, &shown] {
+              shown = Status(ui);
+              ui.Close();
+            });
+  });
+  EXPECT_FALSE(record.restartRequested);
+  EXPECT_EQ(shown, u"The next start could not be registered; the computer was not restarted.");
+  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(Stored(u"TimeStamps", u"FirstShutDown"), u"");
+}
+
+}  // namespace
+}  // namespace twk::setup

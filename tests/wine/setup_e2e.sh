@@ -1,0 +1,233 @@
+#!/usr/bin/env bash
+# End to end under Wine: the whole operation from a plain start. The setup
+# shows its controls (screenshot); ticking the auto-logon box opens the
+# password box while the setup is busy (screenshot), and since auto-logon
+# cannot be switched on here it ends in "Operation cancelled." with the box
+# empty again. Then 2 restarts with 1 minute of delay are typed and
+# "  Start operation" is clicked (a posted BM_CLICK): the setup registers the
+# first step and calls ExitWindowsEx, which under Wine ends the session's
+# windowed programs and starts the Run value; that step counts down and
+# restarts again, and the last start shows the report with the history list.
+# Afterwards the settings file must be valid and no Run value left.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+. scripts/wine-env.sh
+ARCH=${TWK_ARCH:-$(twk_wine_arch)}
+EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
+EXE=$(readlink -f "$EXE")
+PROBE="$(dirname "$EXE")/twk_probe.exe"
+[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
+SHOTS="$ROOT/build/screenshots"
+mkdir -p "$SHOTS"
+
+# A prefix and a display of its own: every restart ends all windowed
+# programs of the Wine session.
+export TWK_WINEPREFIX="$ROOT/build/e2e-setup-$ARCH"
+export WINEPREFIX="$TWK_WINEPREFIX"
+"${WINESERVER:-wineserver}" -k 2>/dev/null || true
+rm -rf "$TWK_WINEPREFIX"
+unset DISPLAY
+export TWK_DISPLAY_NUMBER=${TWK_E2E_SETUP_DISPLAY:-94}
+TWK_XVFB_PID=
+twk_wine_setup "$ARCH"
+twk_xvfb_start
+WINE=$TWK_WINE_LOADER
+CLASS=TWK_GUI_CLASS
+BOX_CLASS=TWK_MSG_CLASS
+RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+WINLOGON='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
+FOLDER="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
+INI="$FOLDER/TWK.ini"
+
+cleanup() {
+  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
+  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$SHOTS/setup-failure.png" 2>/dev/null || true
+  echo "  screenshot: $SHOTS/setup-failure.png"
+  [ -f "$INI" ] && iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r' | sed 's/^/  | /'
+  exit 1
+}
+probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+shot() {
+  import -window root "$SHOTS/$1"
+  echo "  screenshot: $SHOTS/$1"
+}
+
+wait_title() {
+  local want=$1 limit=$2 start=$SECONDS title
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    title=$(probe title $CLASS || true)
+    [ "$title" = "$want" ] && return 0
+    sleep 0.5
+  done
+  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
+}
+
+# A control by its position: "id class x y w h visible "text"".
+control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1; }
+id_at() { control_at "$1" "$2" | cut -d' ' -f1; }
+expect_at() {
+  local line
+  line=$(control_at "$1" "$2")
+  [[ "$line" == *" $3 $4 1 \"$5\"" ]] || fail "control at $1,$2 is '$line', expected $3 x $4 '$5'"
+}
+# Waits until the status label says this.
+wait_status() {
+  local want=$1 start=$SECONDS line
+  while [ $((SECONDS - start)) -lt 20 ]; do
+    TREE=$(probe tree $CLASS)
+    line=$(control_at 20 430)
+    [[ "$line" == *"\"$want\"" ]] && return 0
+    sleep 0.3
+  done
+  fail "status is '$line', expected '$want'"
+}
+
+echo "prepare: the program in C:\\Tarnwick, no settings, no Run value"
+mkdir -p "$WINEPREFIX/drive_c/Tarnwick"
+cp "$EXE" "$WINEPREFIX/drive_c/Tarnwick/Tarnwick.exe"
+timeout 60 "${WINESERVER:-wineserver}" -w || true
+
+echo "a plain start shows the setup"
+"$WINE" 'C:\Tarnwick\Tarnwick.exe' >/dev/null 2>&1 &
+wait_title "Tarnwick - Setup" 60
+sleep 2
+TREE=$(probe tree $CLASS)
+expect_at 30 110 425 18 "Number of times to reboot:$(printf -- '-%.0s' {1..40})"
+expect_at 30 150 425 18 "Delay, in minutes, between each reboot:$(printf -- '-%.0s' {1..22})"
+# The up-down takes the right end of the 70 pixels that its edit box was
+# created with; the edit box gives them up.
+for y in 102 142; do
+  line=$(control_at 465 $y)
+  [[ "$line" =~ ^[0-9]+\ Edit\ 465\ $y\ ([0-9]+)\ 26\ 1\ \"5\"$ ]] || fail "edit box at 465,$y: '$line'"
+  width=${BASH_REMATCH[1]}
+  updown=$(grep " msctls_updown32 [0-9]* $y " <<<"$TREE" | head -1)
+  read -r _ _ ux _ uw _ <<<"$updown"
+  [ -n "$ux" ] && [ "$ux" -le $((465 + width)) ] && [ "$ux" -ge 500 ] && [ $((ux + uw)) -le 535 ] ||
+    fail "no up-down at the right end of the edit box at 465,$y: '$updown'"
+done
+expect_at 46 194 384 18 " Display a detailed report after the last reboot"
+expect_at 46 229 384 18 " Optimize the system partition before the operation"
+expect_at 455 225 115 26 "Optimize now"
+expect_at 46 264 384 18 " Process idle tasks before the operation"
+expect_at 455 260 115 26 "Process now"
+expect_at 46 299 284 18 " Backup and restore desktop icon layout"
+expect_at 330 295 115 26 "Backup now"
+expect_at 455 295 115 26 "Restore now"
+expect_at 46 334 434 18 " Automatically log the current user on each boot up"
+expect_at 66 359 434 18 " Disable Auto-logon once the whole operation completes"
+expect_at 20 410 340 14 ""
+expect_at 20 430 340 18 "Set the desired options and press 'Start operation'"
+expect_at 380 405 200 42 "  Start operation"
+[ "$(grep -c ' msctls_updown32 ' <<<"$TREE")" = 2 ] || fail "not two up-down controls"
+shot setup-idle.png
+
+echo "ticking auto-logon asks for the password while the setup is busy"
+probe click $CLASS "$(id_at 46 334)" || fail "no auto-logon box"
+probe wait $BOX_CLASS 10000 >/dev/null || fail "no password box"
+sleep 1
+TREE=$(probe tree $CLASS)
+[[ "$(control_at 20 430)" == *'"Setting up Auto-logon..."' ]] || fail "status: $(control_at 20 430)"
+[[ "$(control_at 380 405)" == *'"   Cancel"' ]] || fail "Start button: $(control_at 380 405)"
+shot setup-busy.png
+BOXTREE=$(probe tree $BOX_CLASS)
+grep -q "^0 $BOX_CLASS 0 0 450 120 1 \"TWK Input Box\"" <<<"$BOXTREE" || fail "box: $(head -1 <<<"$BOXTREE")"
+grep -q ' Static 20 20 410 68 1 "Please enter the auto-logon password for .* in the text box below."$' <<<"$BOXTREE" ||
+  fail "prompt: $BOXTREE"
+edit=$(grep ' Edit 20 89 230 24 ' <<<"$BOXTREE" | cut -d' ' -f1)
+ok=$(grep ' Button 260 88 80 26 1 "OK"' <<<"$BOXTREE" | cut -d' ' -f1)
+[ -n "$edit" ] && [ -n "$ok" ] || fail "no edit box or OK button: $BOXTREE"
+TREE=$BOXTREE
+probe settext $BOX_CLASS "$edit" 'not-a-real-password' || fail "cannot type into the password box"
+shot setup-password-box.png
+probe bmclick $BOX_CLASS "$ok" || fail "cannot click OK"
+probe gone $BOX_CLASS 10000 || fail "the password box stays"
+# Auto-logon cannot be switched on here: the setup says so and unticks.
+wait_status "Operation cancelled."
+[[ "$(control_at 380 405)" == *'"  Start operation"' ]] || fail "Start button: $(control_at 380 405)"
+if "$WINE" reg query "$WINLOGON" /v AutoAdminLogon 2>/dev/null | tr -d '\r' | grep -q 'REG_SZ *1$'; then
+  fail "AutoAdminLogon was switched on"
+fi
+
+# Under Wine a restart is over within the second, and a first restart of 0
+# seconds leaves the report nothing to compare. A boot that takes a few
+# seconds: Wine runs the machine's RunOnce values, and waits for them,
+# before the user's Run value.
+slow_boot() {
+  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
+    /d 'C:\windows\system32\ping.exe -n 4 127.0.0.1' /f >/dev/null 2>&1 || fail "cannot add RunOnce"
+}
+
+echo "2 restarts, 1 minute: Start operation"
+slow_boot
+TREE=$(probe tree $CLASS)
+probe settext $CLASS "$(id_at 465 102)" 2 || fail "cannot type the number of restarts"
+probe settext $CLASS "$(id_at 465 142)" 1 || fail "cannot type the delay"
+begin=$SECONDS
+probe bmclick $CLASS "$(id_at 380 405)" || fail "cannot click Start"
+
+echo "Wine restarts and the Run value starts restart 2 of 2"
+wait_title "Tarnwick - Reboot 2 of 2" 60
+sleep 2
+shot setup-then-countdown.png
+if "$WINE" reg query "$RUN_KEY" /v Tarnwick >/dev/null 2>&1; then
+  fail "the Run value is still there during the countdown"
+fi
+slow_boot
+
+echo "after one minute the last restart, then the report"
+wait_title "Tarnwick - Result" 120
+echo "  the report came $((SECONDS - begin)) s after Start"
+sleep 2
+TREE=$(probe tree $CLASS)
+shot setup-then-report.png
+[[ "$(control_at 20 90)" == *'"Tarnwick performed 2 sequential reboots successfully."' ]] ||
+  fail "line 1: $(control_at 20 90)"
+[[ "$(control_at 20 110)" =~ \"The\ first\ reboot\ in\ the\ sequence\ took\ ([0-9]+)\ seconds\.\"$ ]] ||
+  fail "line 2: $(control_at 20 110)"
+first=${BASH_REMATCH[1]}
+[[ "$(control_at 20 130)" =~ \"The\ last\ reboot\ in\ the\ sequence\ took\ ([0-9]+)\ seconds\.\"$ ]] ||
+  fail "line 3: $(control_at 20 130)"
+last=${BASH_REMATCH[1]}
+[[ "$(control_at 20 150)" =~ \"The\ reboot\ time\ was\ (improved\ by\ [0-9.]+%|not\ improved\ this\ time)\.\"$ ]] ||
+  fail "line 4: $(control_at 20 150)"
+grep -q ' SysListView32 20 180 560 230 1 ' <<<"$TREE" || fail "no history list at 20,180"
+close_id=$(grep ' 260 420 150 36 ' <<<"$TREE" | head -1 | cut -d' ' -f1)
+probe click $CLASS "${close_id:-0}" || fail "no Close button"
+probe gone $CLASS 10000 || fail "the report did not end"
+timeout 60 "${WINESERVER:-wineserver}" -w || true
+
+echo "the settings file and the Run key afterwards"
+[ "$(head -c 2 "$INI" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "no UTF-16LE byte-order mark"
+TEXT=$(iconv -f UTF-16LE -t UTF-8 "$INI" | tail -c +4)
+lines=$(printf '%s' "$TEXT" | grep -c '' || true)
+crlf=$(printf '%s' "$TEXT" | grep -c $'\r$' || true)
+[ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "line ends: $crlf of $lines lines end in CR LF"
+value() {
+  printf '%s' "$TEXT" | tr -d '\r' | awk -v s="[$1]" -v k="$2" -F= '
+    /^\[/ { in_section = ($0 == s); next }
+    in_section && $1 == k { print substr($0, length(k) + 2); exit }'
+}
+[ "$(value Setup TimesToReboot)" = 2 ] || fail "Setup/TimesToReboot is '$(value Setup TimesToReboot)'"
+[ "$(value Setup RebootDelay)" = 1 ] || fail "Setup/RebootDelay is '$(value Setup RebootDelay)'"
+[ "$(value Setup NoReport)" = 0 ] || fail "Setup/NoReport is '$(value Setup NoReport)'"
+for key in FirstShutDown FirstBootUp LastShutDown LastBootUp; do
+  [[ "$(value TimeStamps $key)" =~ ^[0-9]{11}$ ]] || fail "TimeStamps/$key is '$(value TimeStamps $key)'"
+done
+for n in 1 2; do
+  [[ "$(value History "Reboot $n")" =~ ^[0-9]+$ ]] || fail "History/Reboot $n is '$(value History "Reboot $n")'"
+done
+if grep -q 'not-a-real-password' <<<"$TEXT"; then fail "the password reached the settings file"; fi
+if "$WINE" reg query "$RUN_KEY" /v Tarnwick >/dev/null 2>&1; then
+  fail "a Run value is left after the report"
+fi
+[ "$(value History 'Reboot 1')" = "$first" ] || fail "History/Reboot 1 is not the report's first $first"
+[ "$(value History 'Reboot 2')" = "$last" ] || fail "History/Reboot 2 is not the report's last $last"
+echo "  History: $(value History 'Reboot 1'), $(value History 'Reboot 2') seconds"
+echo "setup_e2e: all passed in $SECONDS s"

@@ -33,7 +33,7 @@ struct AppFixture {
   // Ends a start still open first: its tear-down would save over the value.
   void Store(const Text& section, const Text& key, const Text& value) {
     app.reset();
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();
@@ -41,7 +41,7 @@ struct AppFixture {
   }
 
   Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(kSettingsPath);
     file.saveOnClose = false;
     return file.GetValueText(section, key);

@@ -17,7 +17,7 @@ constexpr std::uint32_t kDefaultTotalReboots = 5;
 
 Application::Application(const platform::Ports& ports, ui::WindowBackend& ui, ModeRunners modes)
     : mainFrame(ui, eventSlot),
-      settings(*ports.files),
+      settings(*ports.files, *ports.ansi),
       ports_(ports),
       ui_(ui),
       modes_(std::move(modes)) {

@@ -86,7 +86,7 @@ class SimulatedMachine {
   void SetupStartsSequence(std::uint32_t total, std::uint32_t delay,
                            std::map<Text, Text> moreSetup = {}) {
     (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
@@ -182,14 +182,14 @@ class SimulatedMachine {
 
   // A value of the file on the simulated disk.
   Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     file.saveOnClose = false;
     return file.GetValueText(section, key);
   }
 
   std::map<std::string, std::string> FileMeasurements() {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     file.saveOnClose = false;
     std::map<std::string, std::string> out;

@@ -12,6 +12,7 @@ using std::min;
 
 #include "app/application.h"
 #include "platform/win32/win_clock.h"
+#include "platform/win32/win_code_page.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
 #include "platform/win32/win_power.h"
@@ -26,6 +27,7 @@ namespace {
 int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
   using namespace twk::platform::win32;
   WinFileSystem files;
+  WinAnsiCodePage ansi;
   WinClock clock;
   WinRegistry registry;
   WinProcesses processes;
@@ -35,6 +37,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show) {
   WinPower power;
   twk::platform::Ports ports;
   ports.files = &files;
+  ports.ansi = &ansi;
   ports.clock = &clock;
   ports.registry = &registry;
   ports.processes = &processes;

@@ -33,14 +33,14 @@ struct AppFixture {
   // Ends a start still open first: its tear-down would save over the value.
   void Store(const Text& section, const Text& key, const Text& value) {
     app.reset();
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();
   }
 
   Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(kSettingsPath);
     return file.GetValueText(section, key);
   }

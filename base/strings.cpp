@@ -23,42 +23,42 @@ struct FoldRange {
 // capitals whose small letter does not map back to them (U+0130, U+03F4,
 // U+1E9E) stay unchanged there and so here. Sorted by first code.
 constexpr FoldRange kFoldTable[] = {
-    {0x0041, 0x005A, 32, false},      // A-Z
-    {0x00C0, 0x00D6, 32, false},      // Latin-1 capitals before the multiplication sign
-    {0x00D8, 0x00DE, 32, false},      // Latin-1 capitals after it
-    {0x0100, 0x012F, 1, true},        // Latin Extended-A pairs
+    {0x0041, 0x005A, 32, false},  // A-Z
+    {0x00C0, 0x00D6, 32, false},  // Latin-1 capitals before the multiplication sign
+    {0x00D8, 0x00DE, 32, false},  // Latin-1 capitals after it
+    {0x0100, 0x012F, 1, true},    // Latin Extended-A pairs
     {0x0132, 0x0137, 1, true},
-    {0x0139, 0x0148, 1, true},        // odd capitals here
+    {0x0139, 0x0148, 1, true},  // odd capitals here
     {0x014A, 0x0177, 1, true},
     {0x0178, 0x0178, -(0x0178 - 0x00FF), false},  // Y with diaeresis -> U+00FF
     {0x0179, 0x017E, 1, true},
-    {0x0370, 0x0373, 1, true},        // Greek archaic letters
+    {0x0370, 0x0373, 1, true},  // Greek archaic letters
     {0x0376, 0x0376, 1, false},
     {0x037F, 0x037F, 0x03F3 - 0x037F, false},
-    {0x0386, 0x0386, 0x03AC - 0x0386, false},     // accented capitals
+    {0x0386, 0x0386, 0x03AC - 0x0386, false},  // accented capitals
     {0x0388, 0x038A, 0x03AD - 0x0388, false},
     {0x038C, 0x038C, 0x03CC - 0x038C, false},
     {0x038E, 0x038F, 0x03CD - 0x038E, false},
-    {0x0391, 0x03A1, 32, false},      // Alpha-Rho (U+03A2 is unassigned)
-    {0x03A3, 0x03AB, 32, false},      // Sigma-Upsilon with dialytika
+    {0x0391, 0x03A1, 32, false},  // Alpha-Rho (U+03A2 is unassigned)
+    {0x03A3, 0x03AB, 32, false},  // Sigma-Upsilon with dialytika
     {0x03CF, 0x03CF, 0x03D7 - 0x03CF, false},
-    {0x03D8, 0x03EF, 1, true},        // archaic and Coptic pairs
+    {0x03D8, 0x03EF, 1, true},  // archaic and Coptic pairs
     {0x03F7, 0x03F7, 1, false},
     {0x03F9, 0x03F9, 0x03F2 - 0x03F9, false},
     {0x03FA, 0x03FA, 1, false},
     {0x03FD, 0x03FF, 0x037B - 0x03FD, false},
-    {0x0400, 0x040F, 80, false},      // Cyrillic capitals with marks
-    {0x0410, 0x042F, 32, false},      // basic Cyrillic capitals
+    {0x0400, 0x040F, 80, false},  // Cyrillic capitals with marks
+    {0x0410, 0x042F, 32, false},  // basic Cyrillic capitals
     {0x0460, 0x0481, 1, true},
     {0x048A, 0x04BF, 1, true},
     {0x04C0, 0x04C0, 0x04CF - 0x04C0, false},
-    {0x04C1, 0x04CE, 1, true},        // odd capitals here
+    {0x04C1, 0x04CE, 1, true},  // odd capitals here
     {0x04D0, 0x04FF, 1, true},
-    {0x0500, 0x052F, 1, true},        // Cyrillic Supplement
-    {0x0531, 0x0556, 48, false},      // Armenian
-    {0x1E00, 0x1E95, 1, true},        // Latin Extended Additional
+    {0x0500, 0x052F, 1, true},    // Cyrillic Supplement
+    {0x0531, 0x0556, 48, false},  // Armenian
+    {0x1E00, 0x1E95, 1, true},    // Latin Extended Additional
     {0x1EA0, 0x1EFF, 1, true},
-    {0xFF21, 0xFF3A, 32, false},      // fullwidth A-Z
+    {0xFF21, 0xFF3A, 32, false},  // fullwidth A-Z
 };
 
 bool EqualAt(const Text& text, std::size_t at, const Text& needle, bool caseSensitive) {
@@ -167,8 +167,8 @@ Text Mid(const Text& text, std::int64_t start, std::int64_t count) {
   if (static_cast<std::uint64_t>(start) > text.size()) return Text();
   const std::size_t from = static_cast<std::size_t>(start - 1);
   if (count < 1) return text.substr(from);
-  return text.substr(from, static_cast<std::size_t>(
-                               std::min<std::uint64_t>(count, text.size() - from)));
+  return text.substr(from,
+                     static_cast<std::size_t>(std::min<std::uint64_t>(count, text.size() - from)));
 }
 
 std::vector<Text> Split(const Text& text, const Text& delimiter) {
@@ -226,7 +226,8 @@ std::int32_t ToInteger(const Text& text) {
     if (value >= kMin) value = value * 10 - (text[i] - u'0');
   }
   if (negative) return static_cast<std::int32_t>(std::max(value, kMin));
-  return static_cast<std::int32_t>(std::min(-value, std::int64_t{std::numeric_limits<std::int32_t>::max()}));
+  return static_cast<std::int32_t>(
+      std::min(-value, std::int64_t{std::numeric_limits<std::int32_t>::max()}));
 }
 
 namespace {
@@ -260,73 +261,6 @@ void LimitDecimals(Text& text) {
   if (dot == Text::npos) return;
   if (text.size() > dot + 3) text.resize(dot + 3);
   if (text.size() == dot + 1) text.resize(dot);
-}
-
-std::string ToUtf8(const Text& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;  // an unpaired surrogate has no UTF-8 form
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-Text FromUtf8(const std::string& text) {
-  Text out;
-  out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    std::size_t len = 0;
-    std::uint32_t c = 0;
-    std::uint32_t minimum = 0;
-    if (b0 < 0x80) { len = 1; c = b0; }
-    else if ((b0 & 0xE0) == 0xC0) { len = 2; c = b0 & 0x1F; minimum = 0x80; }
-    else if ((b0 & 0xF0) == 0xE0) { len = 3; c = b0 & 0x0F; minimum = 0x800; }
-    else if ((b0 & 0xF8) == 0xF0) { len = 4; c = b0 & 0x07; minimum = 0x10000; }
-    bool valid = len != 0 && i + len <= text.size();
-    for (std::size_t k = 1; valid && k < len; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      valid = (b & 0xC0) == 0x80;
-      c = (c << 6) | (b & 0x3F);
-    }
-    if (valid && (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))) valid = false;
-    if (!valid) {
-      out += char16_t{0xFFFD};  // one replacement per bad lead byte, then resync
-      ++i;
-      continue;
-    }
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
-    i += len;
-  }
-  return out;
 }
 
 }  // namespace twk

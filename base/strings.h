@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/text_codec.h"  // FromUtf8/ToUtf8, which many callers of these helpers use too
 
 namespace twk {
 
@@ -40,10 +41,5 @@ std::int32_t ToInteger(const Text& text);
 Text FormatUnsigned(std::uint64_t value);
 Text FormatSigned(std::int32_t value);
 void LimitDecimals(Text& text);
-
-// Conversions for tests, logs of tests and the fake platform only; the
-// product converts at the Win32 boundary.
-std::string ToUtf8(const Text& text);
-Text FromUtf8(const std::string& text);
 
 }  // namespace twk

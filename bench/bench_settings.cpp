@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
@@ -39,7 +40,8 @@ class PosixFileSystem final : public platform::FileSystem {
     return fd < 0 ? 0 : fd + 1;  // never 0 for an open file
   }
   void Close(platform::FileHandle f) override { ::close(Fd(f)); }
-  bool Read(platform::FileHandle f, void* buffer, std::uint32_t size, std::uint32_t& read) override {
+  bool Read(platform::FileHandle f, void* buffer, std::uint32_t size,
+            std::uint32_t& read) override {
     std::uint32_t total = 0;
     while (total < size) {
       const ssize_t n = ::read(Fd(f), static_cast<char*>(buffer) + total, size - total);
@@ -92,14 +94,6 @@ class PosixFileSystem final : public platform::FileSystem {
     return ::rename(Native(source).c_str(), Native(target).c_str()) == 0;
   }
   bool Delete(const Text& path) override { return ::unlink(Native(path).c_str()) == 0; }
-  bool ToUtf16(std::uint32_t, const char* bytes, std::size_t size, Text& out) override {
-    out = twk::FromUtf8(std::string(bytes, size));
-    return true;
-  }
-  bool FromUtf16(std::uint32_t, const Text& text, std::string& out) override {
-    out = twk::ToUtf8(text);
-    return true;
-  }
 
  private:
   static int Fd(platform::FileHandle f) { return static_cast<int>(f - 1); }
@@ -125,7 +119,8 @@ Text MakeDocument(std::size_t lines) {
   line(u"[" + Text(section::TimeStamps) + u"]");
   line(Text(key::FirstShutDown) + u"=13370000000");
   line(u"[" + Text(section::History) + u"]");
-  for (std::uint32_t i = 1; i <= 100; ++i) line(HistoryKey(i) + u"=" + twk::FormatUnsigned(40 + i % 7));
+  for (std::uint32_t i = 1; i <= 100; ++i)
+    line(HistoryKey(i) + u"=" + twk::FormatUnsigned(40 + i % 7));
   line(u"[" + Text(section::DesktopIconLayout) + u"]");
   for (std::uint32_t i = 0; i + 108 < lines; ++i) {
     line(u"Shortcut to program number " + twk::FormatUnsigned(i) + u".lnk=" +
@@ -158,7 +153,8 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
   std::vector<double> load, reads, save;
   std::size_t lineCount = 0;
   for (int r = 0; r < repetitions; ++r) {
-    twk::settings::SettingsFile doc(fs);
+    const platform::FakeAnsiCodePage ansi;  // the file is UTF-16: never asked
+    twk::settings::SettingsFile doc(fs, ansi);
     auto t0 = std::chrono::steady_clock::now();
     if (!doc.Load(path)) {
       std::fprintf(stderr, "%s: load failed\n", where);
@@ -185,9 +181,10 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
     save.push_back(Ms(t3 - t2));
   }
   // The first round runs on a cold heap, as a freshly started program does.
-  std::printf("settings %-6s %6zu lines: load %7.3f ms (first %7.3f)  reads+edit %7.3f ms  "
-              "save %7.3f ms (first %7.3f)\n",
-              where, lineCount, Median(load), load[0], Median(reads), Median(save), save[0]);
+  std::printf(
+      "settings %-6s %6zu lines: load %7.3f ms (first %7.3f)  reads+edit %7.3f ms  "
+      "save %7.3f ms (first %7.3f)\n",
+      where, lineCount, Median(load), load[0], Median(reads), Median(save), save[0]);
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ using OwnedToken = platform::PortHandle<platform::Identity, platform::TokenHandl
 StartContext::StartContext(const platform::Ports& ports, ui::WindowBackend& ui)
     : ports_(ports),
       ui_(ui),
-      settings_(*ports.files),
+      settings_(*ports.files, *ports.ansi),
       frame_(ui, slot_),
       pump_(ui, *ports.shell, frame_, slot_) {
   windowsVersion_ = DetectWindowsVersion(*ports_.system);

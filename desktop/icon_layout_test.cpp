@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_remote_list_view.h"
 #include "platform/fake/fake_window_tree.h"
@@ -47,7 +48,7 @@ class IconLayoutTest : public ::testing::Test {
   Text Saved(const Text& key) { return settings.GetValueText(kSection, key); }
   // The section as it reached the disk, read by a fresh document.
   Text OnDisk(const Text& key) {
-    settings::SettingsFile reread(fs);
+    settings::SettingsFile reread(fs, ansi);
     (void)reread.Load(kPath);
     return reread.GetValueText(kSection, key);
   }
@@ -57,7 +58,8 @@ class IconLayoutTest : public ::testing::Test {
 
   using WindowHandle = platform::WindowHandle;
   platform::FakeFileSystem fs;
-  settings::SettingsFile settings{fs};
+  platform::FakeAnsiCodePage ansi;
+  settings::SettingsFile settings{fs, ansi};
   platform::FakeWindowTree tree;
   platform::FakeRemoteListViews views;
 };
@@ -93,7 +95,7 @@ TEST_F(IconLayoutTest, BackupStopsWhereAPositionCannotBeRead) {
   // At item 0: nothing is visited, the old section is gone from the file.
   views.positionReadFailsAt = 0;
   EXPECT_EQ(Backup(), 0);
-  settings::SettingsFile reread(fs);
+  settings::SettingsFile reread(fs, ansi);
   ASSERT_TRUE(reread.Load(kPath));
   EXPECT_FALSE(reread.FindSection(kSection));
   EXPECT_EQ(views.openNow, 0);

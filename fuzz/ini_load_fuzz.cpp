@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "settings/ini_document.h"
 
@@ -22,10 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text path = u"C:\\Tarnwick\\TWK.ini";
   if (!fs.SetFile(path, std::string(reinterpret_cast<const char*>(data), size))) return 0;
 
-  twk::settings::SettingsFile doc(fs);
+  const twk::platform::FakeAnsiCodePage ansi;
+  twk::settings::SettingsFile doc(fs, ansi);
   (void)doc.Load(path);
+  // The rule that stands in when PCRE2 cannot answer agrees with the pattern.
+  const twk::settings::SettingsFile ruleOnly(fs, ansi, twk::settings::HeaderCheck::RuleOnly);
   for (const Text& line : doc.lines()) {
     Require(!line.empty() && !twk::IsWhiteSpace(line.front()) && !twk::IsWhiteSpace(line.back()));
+    Require(doc.IsSectionHeader(line) == ruleOnly.IsSectionHeader(line));
   }
 
   // Names taken from the document itself reach the interesting paths.
@@ -65,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Text> saved = doc.lines();
   const bool wrote = doc.Save();
   Require(wrote == !saved.empty());
-  twk::settings::SettingsFile again(fs);
+  twk::settings::SettingsFile again(fs, ansi);
   (void)again.Load(path);
   Require(again.lines() == saved);
   return 0;

@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "base/strings.h"
+#include "base/text_codec.h"
 
 namespace {
 
@@ -82,5 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char16_t c : text) Require(twk::FoldCase(twk::FoldCase(c)) == twk::FoldCase(c));
   const Text back = twk::FromUtf8(twk::ToUtf8(text));
   Require(back.size() == text.size());
+  // Any bytes decode to text that survives a second trip unchanged; UTF-16
+  // keeps every code unit in either byte order.
+  const std::string_view raw(reinterpret_cast<const char*>(data), size);
+  const Text decoded = twk::FromUtf8(raw);
+  Require(decoded.size() <= raw.size() && twk::FromUtf8(twk::ToUtf8(decoded)) == decoded);
+  for (const auto order : {twk::ByteOrder::LittleEndian, twk::ByteOrder::BigEndian}) {
+    Require(twk::FromUtf16(twk::ToUtf16(text, order), order) == text);
+  }
   return 0;
 }

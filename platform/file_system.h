@@ -1,6 +1,8 @@
 #pragma once
-// What the settings store needs of the file system. The Win32 adapter calls
-// CreateFileW and friends exactly; the fake is an in-memory tree with Windows
+// What the settings store needs of the file system: files and folders, whose
+// content is bytes. Text and its encodings are the business of the callers
+// (base/text_codec.h, platform/code_page.h). The Win32 adapter calls
+// CreateFileW and friends exactly; the fake is an in-memory map with Windows
 // path rules (case-insensitive names, drive roots, the \\?\ long-path prefix).
 #include <cstdint>
 #include <string>
@@ -36,21 +38,15 @@ class FileSystem {
   // Pushes written data to the disk (FlushFileBuffers).
   [[nodiscard]] virtual bool Flush(FileHandle file) = 0;
 
-  [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;   // PathIsDirectoryW
-  [[nodiscard]] virtual bool Exists(const std::u16string& path) = 0;        // PathFileExistsW
-  [[nodiscard]] virtual bool IsRoot(const std::u16string& path) = 0;        // PathIsRootW
+  [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;  // PathIsDirectoryW
+  [[nodiscard]] virtual bool Exists(const std::u16string& path) = 0;       // PathFileExistsW
+  [[nodiscard]] virtual bool IsRoot(const std::u16string& path) = 0;       // PathIsRootW
   [[nodiscard]] virtual CreateDirResult CreateDirectory(const std::u16string& path) = 0;
   // Replaces target by source in one step, through to the disk
   // (MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH).
-  [[nodiscard]] virtual bool ReplaceWith(const std::u16string& source, const std::u16string& target) = 0;
+  [[nodiscard]] virtual bool ReplaceWith(const std::u16string& source,
+                                         const std::u16string& target) = 0;
   virtual bool Delete(const std::u16string& path) = 0;
-
-  // Code-page conversions (MultiByteToWideChar / WideCharToMultiByte); code
-  // page 0 is the system's ANSI code page, 65001 UTF-8. False on failure.
-  [[nodiscard]] virtual bool ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
-                                     std::u16string& out) = 0;
-  [[nodiscard]] virtual bool FromUtf16(std::uint32_t codePage, const std::u16string& text,
-                                       std::string& out) = 0;
 };
 
 }  // namespace twk::platform

@@ -5,20 +5,22 @@
 
 namespace twk::platform {
 
-class FileSystem;   // platform/file_system.h: files, folders, code pages
-class Clock;        // platform/clock.h: the local wall clock in whole seconds
-class Registry;     // platform/registry.h: keys by predefined root + subkey, values
-class Processes;    // platform/processes.h: create, wait, exit codes, WOW64 redirection
-class Identity;     // platform/identity.h: console user, administrator test, privileges
-class SystemInfo;   // platform/system_info.h: version answers, system folders, program path
-class Shell;        // platform/shell.h: open a web page, relaunch elevated
-class Power;        // platform/power.h: restart request, keep-awake, warning sound
-class WindowTree;   // platform/window_tree.h: other programs' windows, read only
-class RemoteListViews;  // platform/remote_list_view.h: another process's list view
-class Devices;      // platform/devices.h: volume and physical-disk queries as bytes
+class FileSystem;    // platform/file_system.h: files and folders, their content as bytes
+class AnsiCodePage;  // platform/code_page.h: text in the system's ANSI code page
+class Clock;         // platform/clock.h: the local wall clock in whole seconds
+class Registry;      // platform/registry.h: keys by predefined root + subkey, values
+class Processes;     // platform/processes.h: create, wait, exit codes, WOW64 redirection
+class Identity;      // platform/identity.h: console user, administrator test, privileges
+class SystemInfo;    // platform/system_info.h: version answers, system folders, program path
+class Shell;         // platform/shell.h: open a web page, relaunch elevated
+class Power;         // platform/power.h: restart request, keep-awake, warning sound
+class WindowTree;      // platform/window_tree.h: other programs' windows, read only
+class RemoteListViews; // platform/remote_list_view.h: another process's list view
+class Devices;         // platform/devices.h: volume and physical-disk queries as bytes
 
 struct Ports {
   FileSystem* files = nullptr;
+  AnsiCodePage* ansi = nullptr;
   Clock* clock = nullptr;
   Registry* registry = nullptr;
   Processes* processes = nullptr;

@@ -48,7 +48,7 @@ class ResultReportTest : public ::testing::Test, public SimulatedMachine {
     Boot(45);
   }
   void Store(const Text& section, const Text& key, const Text& value) {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();

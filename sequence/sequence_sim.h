@@ -91,7 +91,7 @@ class SimulatedMachine {
   void SetupStartsSequence(std::uint32_t total, std::uint32_t delay,
                            std::map<Text, Text> moreSetup = {}) {
     (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
@@ -186,13 +186,13 @@ class SimulatedMachine {
 
   // A value of the file on the simulated disk.
   Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     return file.GetValueText(section, key);
   }
 
   std::map<std::string, std::string> FileMeasurements() {
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     std::map<std::string, std::string> out;
     for (const Text section : {settings::section::TimeStamps, settings::section::History}) {

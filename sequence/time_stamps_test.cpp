@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "settings/catalogue.h"
 
@@ -113,7 +114,8 @@ class TimeStampsTest : public ::testing::Test {
   }
 
   FakeFileSystem fs;
-  SettingsFile settings{fs};
+  platform::FakeAnsiCodePage ansi;
+  SettingsFile settings{fs, ansi};
   FakeClock clock;
   const Text path = u"C:\\Tarnwick\\TWK.ini";
 };

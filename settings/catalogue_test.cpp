@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 
 namespace twk::settings {
@@ -10,15 +11,15 @@ namespace {
 class CatalogueTest : public ::testing::Test {
  protected:
   platform::FakeFileSystem fs;
-  SettingsFile doc{fs};
+  platform::FakeAnsiCodePage ansi;
+  SettingsFile doc{fs, ansi};
 };
 
 TEST_F(CatalogueTest, RestartCountAndDelayDefaultToFiveWhenMissingEmptyOrZero) {
   EXPECT_EQ(ReadTimesToReboot(doc), 5);  // no section Setup at all
   EXPECT_EQ(ReadRebootDelay(doc), 5);
   const std::pair<Text, std::int32_t> cases[] = {
-      {u"", 5}, {u"0", 5}, {u"abc", 5}, {u"7", 7}, {u" 12 restarts", 12}, {u"-3", -3},
-      {u"007", 7},
+      {u"", 5}, {u"0", 5}, {u"abc", 5}, {u"7", 7}, {u" 12 restarts", 12}, {u"-3", -3}, {u"007", 7},
   };
   for (const auto& [text, expected] : cases) {
     ASSERT_NE(doc.SetValue(section::Setup, key::TimesToReboot, text), 0u);
@@ -52,7 +53,8 @@ TEST_F(CatalogueTest, NumbersAreWrittenAsPlainDecimalText) {
   EXPECT_EQ(HistoryKey(100), u"Reboot 100");
   // A history key is found by the walk that lists the restarts.
   Text key, value;
-  ASSERT_TRUE(doc.KeyValueAt(doc.NextKeyLine(*doc.FindSection(section::History) + 1, 0), key, value));
+  ASSERT_TRUE(
+      doc.KeyValueAt(doc.NextKeyLine(*doc.FindSection(section::History) + 1, 0), key, value));
   EXPECT_EQ(key, u"Reboot 3");
 }
 

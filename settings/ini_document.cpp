@@ -20,8 +20,8 @@ pcre2_code_16* Pattern(void* p) { return static_cast<pcre2_code_16*>(p); }
 void* CompileHeaderPattern() {
   int error = 0;
   PCRE2_SIZE offset = 0;
-  return pcre2_compile_16(reinterpret_cast<PCRE2_SPTR16>(kHeaderPattern), PCRE2_ZERO_TERMINATED,
-                          0, &error, &offset, nullptr);
+  return pcre2_compile_16(reinterpret_cast<PCRE2_SPTR16>(kHeaderPattern), PCRE2_ZERO_TERMINATED, 0,
+                          &error, &offset, nullptr);
 }
 
 // The test the pattern expresses, for when PCRE2 cannot answer (no compiled
@@ -71,8 +71,10 @@ bool CanNameKeyLine(const Text& strippedKey) {
 
 }  // namespace
 
-SettingsFile::SettingsFile(platform::FileSystem& fs) : fs_(fs) {
-  headerPattern_ = CompileHeaderPattern();
+SettingsFile::SettingsFile(platform::FileSystem& fs, const platform::AnsiCodePage& ansi,
+                           HeaderCheck check)
+    : fs_(fs), ansi_(ansi), headerCheck_(check) {
+  if (headerCheck_ == HeaderCheck::Pattern) headerPattern_ = CompileHeaderPattern();
 }
 
 SettingsFile::~SettingsFile() { Close(); }
@@ -93,10 +95,12 @@ bool SettingsFile::IsSectionHeader(const Text& line) const {
   // begins with "[" can match; everything else is decided without PCRE2.
   if (line.size() < 3 || line[0] != u'[') return false;
   if (headerPattern_ == nullptr) return LooksLikeHeader(line);
-  pcre2_match_data_16* match = pcre2_match_data_create_from_pattern_16(Pattern(headerPattern_), nullptr);
+  pcre2_match_data_16* match =
+      pcre2_match_data_create_from_pattern_16(Pattern(headerPattern_), nullptr);
   if (match == nullptr) return LooksLikeHeader(line);
-  const int rc = pcre2_match_16(Pattern(headerPattern_), reinterpret_cast<PCRE2_SPTR16>(line.data()),
-                                line.size(), 0, 0, match, nullptr);
+  const int rc =
+      pcre2_match_16(Pattern(headerPattern_), reinterpret_cast<PCRE2_SPTR16>(line.data()),
+                     line.size(), 0, 0, match, nullptr);
   pcre2_match_data_free_16(match);
   if (rc > 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
@@ -243,10 +247,12 @@ bool SettingsFile::Load(const Text& path) {
   Edited();
   lines_.clear();
   filePath_.clear();
-  if (headerPattern_ == nullptr) headerPattern_ = CompileHeaderPattern();  // after Close
+  if (headerPattern_ == nullptr && headerCheck_ == HeaderCheck::Pattern) {
+    headerPattern_ = CompileHeaderPattern();  // after Close
+  }
   closed_ = false;
 
-  TextFile file(fs_);
+  TextFile file(fs_, ansi_);
   const bool opened = file.Open(path, kReadMode) != 0;
   filePath_ = path;
   Text text;
@@ -287,7 +293,7 @@ bool SettingsFile::Save() {
   // the power going off during the restart this save precedes) then leaves
   // the previous settings intact instead of an empty or half-written file.
   const Text temp = filePath_ + kTempSuffix;
-  TextFile file(fs_);
+  TextFile file(fs_, ansi_);
   if (file.Open(temp, kWriteMode) == 0) {
     fs_.Delete(temp);
     return false;

@@ -8,14 +8,21 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "base/strings.h"
+#include "platform/code_page.h"
+#include "platform/file_system.h"
 
 namespace twk::settings {
 
+// How lines are recognised as section headers: by the compiled pattern, or
+// by the rule it expresses, which is what happens when PCRE2 cannot compile
+// or run it.
+enum class HeaderCheck { Pattern, RuleOnly };
+
 class SettingsFile {
  public:
-  explicit SettingsFile(platform::FileSystem& fs);
+  SettingsFile(platform::FileSystem& fs, const platform::AnsiCodePage& ansi,
+               HeaderCheck check = HeaderCheck::Pattern);
   ~SettingsFile();  // Close()
   SettingsFile(const SettingsFile&) = delete;
   SettingsFile& operator=(const SettingsFile&) = delete;
@@ -80,6 +87,8 @@ class SettingsFile {
   void Edited() { valueCache_.clear(); }
 
   platform::FileSystem& fs_;
+  const platform::AnsiCodePage& ansi_;
+  HeaderCheck headerCheck_;
   Text filePath_;
   std::vector<Text> lines_;
   void* headerPattern_ = nullptr;  // pcre2_code_16*

@@ -5,6 +5,7 @@
 #include <functional>
 #include <random>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 
 namespace twk::settings {
@@ -43,7 +44,8 @@ class SettingsFileTest : public ::testing::Test {
   std::optional<std::string> Disk() const { return fs.FileBytes(path); }
 
   FakeFileSystem fs;
-  SettingsFile doc{fs};
+  platform::FakeAnsiCodePage ansi;
+  SettingsFile doc{fs, ansi};
   const Text path = u"C:\\Users\\me\\AppData\\Roaming\\Tarnwick\\TWK.ini";
   const Text temp = path + u".tmp";
 };
@@ -61,13 +63,14 @@ TEST_F(SettingsFileTest, ReadsAValueAndWritesTheSameLinesBack) {
 }
 
 TEST_F(SettingsFileTest, FirstCharacterOfANameIsExactTheRestIgnoresCase) {
-  ASSERT_TRUE(LoadText(u"[SETUP]\r\ntimesToReboot=4\r\nTIMESTOREBOOT=3\r\nREBOOTDELAY\t =\t 9 \r\n"
-                       u"[setup]\r\nRebootDelay=1\r\n[\u00C4rger]\r\n\u00C4BC=x\r\n"));
+  ASSERT_TRUE(
+      LoadText(u"[SETUP]\r\ntimesToReboot=4\r\nTIMESTOREBOOT=3\r\nREBOOTDELAY\t =\t 9 \r\n"
+               u"[setup]\r\nRebootDelay=1\r\n[\u00C4rger]\r\n\u00C4BC=x\r\n"));
   EXPECT_EQ(Value(u"Setup", u"TimesToReboot"), "3");
   EXPECT_EQ(Value(u"Setup", u"timesToReboot"), "4");
-  EXPECT_EQ(Value(u"Setup", u"RebootDelay"), "9");          // blanks and tabs around "="
+  EXPECT_EQ(Value(u"Setup", u"RebootDelay"), "9");  // blanks and tabs around "="
   EXPECT_EQ(Value(u"setup", u"RebootDelay"), "1");
-  EXPECT_EQ(Value(u"\u00C4RGER", u"\u00C4bc"), "x");        // non-ASCII letters fold too
+  EXPECT_EQ(Value(u"\u00C4RGER", u"\u00C4bc"), "x");  // non-ASCII letters fold too
   EXPECT_EQ(Value(u"\u00E4rger", u"\u00C4bc"), "<none>");
 }
 
@@ -100,10 +103,11 @@ TEST_F(SettingsFileTest, AKeyContainingEqualsGetsItsOwnValue) {
 }
 
 TEST_F(SettingsFileTest, SectionRunsToTheNextLineShapedLikeAHeader) {
-  ASSERT_TRUE(LoadText(u"Top=0\r\n[Setup] old\r\n[Other\r\nA=1\r\n[]\r\nB=2\r\n[ ]\r\nC=3\r\n"
-                       u"[Setup]\r\nD=4\r\n"));
-  EXPECT_EQ(Value(u"Setup", u"A"), "1");  // "[Other" has no "]": an ordinary line
-  EXPECT_EQ(Value(u"Setup", u"B"), "2");  // "[]" has nothing between the brackets
+  ASSERT_TRUE(
+      LoadText(u"Top=0\r\n[Setup] old\r\n[Other\r\nA=1\r\n[]\r\nB=2\r\n[ ]\r\nC=3\r\n"
+               u"[Setup]\r\nD=4\r\n"));
+  EXPECT_EQ(Value(u"Setup", u"A"), "1");       // "[Other" has no "]": an ordinary line
+  EXPECT_EQ(Value(u"Setup", u"B"), "2");       // "[]" has nothing between the brackets
   EXPECT_EQ(Value(u"Setup", u"C"), "<none>");  // "[ ]" is a header
   EXPECT_EQ(Value(u"Setup", u"D"), "<none>");  // a second [Setup] is never reached by name
   EXPECT_EQ(Value(u"Setup", u"Top"), "<none>");
@@ -113,6 +117,29 @@ TEST_F(SettingsFileTest, SectionRunsToTheNextLineShapedLikeAHeader) {
   EXPECT_TRUE(doc.IsSectionHeader(u"[a]b]"));
   EXPECT_FALSE(doc.IsSectionHeader(u" [a]"));
   EXPECT_FALSE(doc.IsSectionHeader(u"[a\n]"));  // "." does not cross a line feed
+}
+
+// When PCRE2 cannot compile the header pattern, the rule it expresses
+// decides instead, and must give the same answers.
+TEST_F(SettingsFileTest, WithoutAUsablePatternHeadersFollowTheSameRule) {
+  SettingsFile ruleOnly(fs, ansi, HeaderCheck::RuleOnly);
+  const std::pair<Text, bool> cases[] = {
+      {u"[Setup]", true}, {u"[Setup] old", true}, {u"[a]b]", true}, {u"[]]", true},
+      {u"[ ]", true},     {u"[a]\n", true},       {u"[]", false},   {u"[]x", false},
+      {u"[Other", false}, {u" [a]", false},       {u"x[a]", false}, {u"[a\n]", false},
+      {u"[]\n]", false},  {u"]a[", false},
+  };
+  for (const auto& [line, header] : cases) {
+    EXPECT_EQ(ruleOnly.IsSectionHeader(line), header) << ToUtf8(line);
+    EXPECT_EQ(doc.IsSectionHeader(line), header) << ToUtf8(line);
+  }
+  // Sections end at the same lines, also after Close and a new Load.
+  ruleOnly.Close();
+  ASSERT_TRUE(fs.SetFile(path, SettingsBytes(u"[Setup]\r\n[]\r\nA=1\r\n[ ]\r\nB=2\r\n")));
+  ASSERT_TRUE(ruleOnly.Load(path));
+  EXPECT_EQ(ruleOnly.GetValueText(u"Setup", u"A"), u"1");
+  EXPECT_EQ(ruleOnly.GetValue(u"Setup", u"B"), nullptr);
+  EXPECT_EQ(ruleOnly.SectionEnd(0), 3u);
 }
 
 TEST_F(SettingsFileTest, LoadDropsBlankLinesAndStripsTheRest) {
@@ -215,8 +242,9 @@ TEST_F(SettingsFileTest, ValuesStayValidAcrossLookupsUntilTheNextEdit) {
 }
 
 TEST_F(SettingsFileTest, DeleteKeyAndRemoveSection) {
-  ASSERT_TRUE(LoadText(u"[PostOperation]\r\nDisableAutoLogon=1\r\nOther=2\r\n[TimeStamps]\r\n"
-                       u"FirstShutDown=1\r\n[History]\r\nReboot 1=40\r\nReboot 2=41\r\n"));
+  ASSERT_TRUE(
+      LoadText(u"[PostOperation]\r\nDisableAutoLogon=1\r\nOther=2\r\n[TimeStamps]\r\n"
+               u"FirstShutDown=1\r\n[History]\r\nReboot 1=40\r\nReboot 2=41\r\n"));
   EXPECT_EQ(doc.DeleteKey(u"PostOperation", u"Missing"), 2);
   EXPECT_EQ(doc.DeleteKey(u"Absent", u"DisableAutoLogon"), 2);
   EXPECT_EQ(doc.DeleteKey(u"TimeStamps", u"DisableAutoLogon"), 2);  // another section's key
@@ -235,8 +263,9 @@ TEST_F(SettingsFileTest, DeleteKeyAndRemoveSection) {
 }
 
 TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
-  ASSERT_TRUE(LoadText(u"[History]\r\nReboot 1 = 45\r\n;Reboot 0=1\r\nx\r\n=ab\r\n[note\r\n"
-                       u"Reboot 2=38\r\n[Setup]\r\nA=1\r\n"));
+  ASSERT_TRUE(
+      LoadText(u"[History]\r\nReboot 1 = 45\r\n;Reboot 0=1\r\nx\r\n=ab\r\n[note\r\n"
+               u"Reboot 2=38\r\n[Setup]\r\nA=1\r\n"));
   // Lines: 0 [History], 1 Reboot 1, 2 comment, 3 x, 4 =ab, 5 [note, 6 Reboot 2, 7 [Setup], 8 A=1
   std::vector<std::pair<Text, Text>> seen;
   for (std::size_t n = doc.NextKeyLine(1, 0); n != 0; n = doc.NextKeyLine(n, 0)) {
@@ -246,7 +275,7 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
   }
   EXPECT_EQ(seen, (std::vector<std::pair<Text, Text>>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
   EXPECT_EQ(doc.NextKeyLine(1, 2), 2u);
-  EXPECT_EQ(doc.NextKeyLine(2, 6), 0u);   // the end bounds the walk
+  EXPECT_EQ(doc.NextKeyLine(2, 6), 0u);  // the end bounds the walk
   EXPECT_EQ(doc.NextKeyLine(8, 0), 9u);
   EXPECT_EQ(doc.NextKeyLine(9, 0), 0u);
   EXPECT_EQ(doc.NextKeyLine(10, 0), 0u);  // beyond the line count
@@ -315,7 +344,8 @@ TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileByteForByte) {
 
 TEST_F(SettingsFileTest, ALargeDocumentIsWrittenWholeOrNotAtAll) {
   Text text = u"[DesktopIconLayout]\r\n";
-  for (int i = 0; i < 5000; ++i) text += u"Icon " + FormatUnsigned(i) + u"=" + FormatUnsigned(i) + u"x7\r\n";
+  for (int i = 0; i < 5000; ++i)
+    text += u"Icon " + FormatUnsigned(i) + u"=" + FormatUnsigned(i) + u"x7\r\n";
   ASSERT_TRUE(LoadText(text));
   ASSERT_NE(doc.SetValue(u"DesktopIconLayout", u"Icon 4999", u"1x1"), 0u);
   const std::string old = *Disk();
@@ -335,7 +365,7 @@ TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
   doc.Close();
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=1\r\n"));
 
-  SettingsFile other(fs);
+  SettingsFile other(fs, ansi);
   ASSERT_TRUE(other.Load(path));
   ASSERT_NE(other.SetValue(u"Setup", u"A", u"3"), 0u);
   other.SaveWhenClosed();

@@ -3,8 +3,11 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <vector>
+
+#include "base/text_codec.h"
 
 namespace twk::settings {
 namespace {
@@ -16,8 +19,6 @@ using platform::SeekOrigin;
 
 constexpr char16_t kBackslash = u'\\';
 constexpr std::u16string_view kLongPathPrefix = u"\\\\?\\";
-constexpr std::uint32_t kUtf8CodePage = 65001;
-constexpr std::uint32_t kAnsiCodePage = 0;
 
 bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -143,42 +144,29 @@ std::size_t TextFile::ReadAllText(std::u16string& target) {
   if (size > 0 && !fs_.Read(handle_, buffer.data(), static_cast<std::uint32_t>(size), got)) {
     return 0;
   }
-  // Zero bytes behind what was read: every conversion below stops there.
+  // Zero bytes behind what was read: the text of a byte encoding ends at the
+  // first zero byte, one of UTF-16 at the first zero character (cut below).
   buffer[got] = 0;
   buffer[got + 1] = 0;
+  const auto* bytes = reinterpret_cast<const char*>(buffer.data());
+  const std::string_view all(bytes, got);
+  const std::string_view untilZero(bytes, std::strlen(bytes));
 
   const std::uint32_t encoding = mode_ & TextMode::EncodingMask;
-  if (encoding & (TextMode::Utf16LE | TextMode::Utf16BE)) {
-    // Bytes are combined explicitly, so the host's byte order does not
-    // matter. An odd last byte pairs with the first zero byte behind it.
-    const bool bigEndian = (encoding & TextMode::Utf16LE) == 0;
-    const std::size_t units = (static_cast<std::size_t>(got) + 1) / 2;
-    std::u16string text;
-    try {
-      text.reserve(units);
-    } catch (const std::bad_alloc&) {
-      return 0;
+  try {
+    if (encoding & (TextMode::Utf16LE | TextMode::Utf16BE)) {
+      target = FromUtf16(
+          all, (encoding & TextMode::Utf16LE) ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+    } else if (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) {
+      target = FromUtf8(untilZero);
+    } else {
+      std::optional<Text> text = ansi_.Decode(untilZero);
+      if (!text) return 0;
+      target = std::move(*text);
     }
-    for (std::size_t i = 0; i < units; ++i) {
-      const unsigned first = buffer[2 * i];
-      const unsigned second = buffer[2 * i + 1];
-      const auto unit =
-          static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
-      if (unit == 0) break;
-      text += unit;
-    }
-    target = std::move(text);
-  } else {
-    const std::size_t length =
-        std::strlen(reinterpret_cast<const char*>(buffer.data()));  // up to the first zero byte
-    if (length > 0) {
-      const std::uint32_t codePage =
-          (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) ? kUtf8CodePage : kAnsiCodePage;
-      if (!fs_.ToUtf16(codePage, reinterpret_cast<const char*>(buffer.data()), length, target)) {
-        target.clear();
-        return 0;
-      }
-    }
+  } catch (const std::bad_alloc&) {
+    target.clear();
+    return 0;
   }
   const std::size_t zero = target.find(u'\0');
   if (zero != std::u16string::npos) target.resize(zero);
@@ -191,18 +179,14 @@ std::size_t TextFile::WriteText(const std::u16string& text) {
   const std::uint32_t encoding = mode_ & TextMode::EncodingMask;
   std::string bytes;
   if (encoding & (TextMode::Utf16LE | TextMode::Utf16BE)) {
-    const bool bigEndian = (encoding & TextMode::Utf16LE) == 0;
-    bytes.resize(text.size() * 2);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto low = static_cast<char>(text[i] & 0xFF);
-      const auto high = static_cast<char>(text[i] >> 8);
-      bytes[2 * i] = bigEndian ? high : low;
-      bytes[2 * i + 1] = bigEndian ? low : high;
-    }
+    bytes = ToUtf16(
+        text, (encoding & TextMode::Utf16LE) ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  } else if (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) {
+    bytes = ToUtf8(text);
   } else {
-    const std::uint32_t codePage =
-        (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) ? kUtf8CodePage : kAnsiCodePage;
-    if (!fs_.FromUtf16(codePage, text, bytes)) return 0;
+    std::optional<std::string> encoded = ansi_.Encode(text);
+    if (!encoded) return 0;
+    bytes = std::move(*encoded);
   }
   if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) return 0;
 

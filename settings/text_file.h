@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace twk::settings {
@@ -24,7 +25,8 @@ inline constexpr std::uint32_t EncodingMask = Utf16LE | Utf16BE | Utf8 | Utf8NoB
 
 class TextFile {
  public:
-  explicit TextFile(platform::FileSystem& fs) : fs_(fs) {}
+  // Text without a byte-order mark or encoding flag is in the ansi code page.
+  TextFile(platform::FileSystem& fs, const platform::AnsiCodePage& ansi) : fs_(fs), ansi_(ansi) {}
   ~TextFile() { Close(); }
   TextFile(const TextFile&) = delete;
   TextFile& operator=(const TextFile&) = delete;
@@ -44,6 +46,7 @@ class TextFile {
 
  private:
   platform::FileSystem& fs_;
+  const platform::AnsiCodePage& ansi_;
   platform::FileHandle handle_ = 0;
   std::uint32_t mode_ = 0;
 };

@@ -4,8 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/fake_file_system.h"
 #include "base/strings.h"
+#include "platform/fake/fake_code_page.h"
+#include "platform/fake/fake_file_system.h"
 
 namespace twk::settings {
 namespace {
@@ -25,7 +26,7 @@ class TextFileTest : public ::testing::Test {
 
   // Opens path in mode 0 and reads everything; the count must match the text.
   std::u16string ReadFile(const std::u16string& path, std::uint32_t* modeAfterOpen = nullptr) {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     EXPECT_NE(file.Open(path, TextMode::Read), 0);
     if (modeAfterOpen) *modeAfterOpen = file.mode();
     std::u16string text = u"sentinel";
@@ -35,6 +36,7 @@ class TextFileTest : public ::testing::Test {
   }
 
   FakeFileSystem fs;
+  platform::FakeAnsiCodePage ansi;
 };
 
 // ---- reading: marks and encodings ----------------------------------------------
@@ -55,7 +57,7 @@ TEST_F(TextFileTest, ByteOrderMarkChoosesTheEncodingAndIsNotPartOfTheText) {
       {"\xEF\xBB\xBF"
        "A\xC3\xA4\xE2\x82\xAC",
        u"A\u00E4\u20AC", TextMode::Utf8},
-      {"A\xE4\x80", u"A\u00E4\u20AC", 0},  // no mark: the ANSI code page (1252 here)
+      {"A\xE4\xFF", u"A\u00E4\u00FF", 0},  // no mark: the ANSI code page (Latin-1 here)
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(fs.SetFile(kPath, c.bytes));
@@ -67,7 +69,7 @@ TEST_F(TextFileTest, ByteOrderMarkChoosesTheEncodingAndIsNotPartOfTheText) {
 
 TEST_F(TextFileTest, DetectedMarkReplacesTheEncodingAskedFor) {
   ASSERT_TRUE(fs.SetFile(kPath, "\xFE\xFF\0A"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Utf8 | TextMode::Utf16LE | TextMode::Exclusive), 0);
   EXPECT_EQ(file.mode(), TextMode::Utf16BE | TextMode::Exclusive);
   std::u16string text;
@@ -77,7 +79,7 @@ TEST_F(TextFileTest, DetectedMarkReplacesTheEncodingAskedFor) {
 
 TEST_F(TextFileTest, WithoutAMarkTheEncodingFlagsAskedForStand) {
   ASSERT_TRUE(fs.SetFile(kPath, "\xC3\xA4x"));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Utf8NoBom), 0);
   EXPECT_EQ(file.mode(), TextMode::Utf8NoBom);
   std::u16string text;
@@ -88,7 +90,7 @@ TEST_F(TextFileTest, WithoutAMarkTheEncodingFlagsAskedForStand) {
 TEST_F(TextFileTest, EmptyFilesAndFilesOfOnlyAMarkReadAsNothing) {
   for (const std::string& bytes : {""s, "\xFF\xFE"s, "\xFE\xFF"s, "\xEF\xBB\xBF"s}) {
     ASSERT_TRUE(fs.SetFile(kPath, bytes));
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
     std::u16string text = u"old";
     EXPECT_EQ(file.ReadAllText(text), 0u) << bytes.size() << " bytes";
@@ -163,7 +165,7 @@ TEST_F(TextFileTest, BrokenTextSurvivesReadingAsFarAsEachEncodingAllows) {
 }
 
 TEST_F(TextFileTest, ReadingFailsSoundly) {
-  TextFile closed(fs);
+  TextFile closed(fs, ansi);
   std::u16string text = u"old";
   EXPECT_EQ(closed.ReadAllText(text), 0u);
   EXPECT_EQ(text, u"");
@@ -171,12 +173,20 @@ TEST_F(TextFileTest, ReadingFailsSoundly) {
   ASSERT_TRUE(fs.SetFile(kPath,
                          "\xFF\xFE"
                          "A\0"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
   fs.FailNext(Op::Read);
   EXPECT_EQ(file.ReadAllText(text), 0u);
   fs.FailNext(Op::Size);
   EXPECT_EQ(file.ReadAllText(text), 0u);
+
+  // Text in the ANSI code page that the system cannot convert.
+  ASSERT_TRUE(fs.SetFile(kPath, "abc"));
+  ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
+  ansi.fail = true;
+  text = u"old";
+  EXPECT_EQ(file.ReadAllText(text), 0u);
+  EXPECT_EQ(text, u"");
 }
 
 TEST_F(TextFileTest, FileTooLargeForOneReadIsRefusedWithoutAllocatingIt) {
@@ -185,7 +195,7 @@ TEST_F(TextFileTest, FileTooLargeForOneReadIsRefusedWithoutAllocatingIt) {
                          "A\0"s));
   for (std::uint64_t size : {0xFFFF'FFFEull, 0xFFFF'FFFFull, 0x1'0000'0000ull, ~0ull}) {
     fs.SetReportedSize(kPath, size);
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     ASSERT_NE(file.Open(kPath, TextMode::Read), 0);
     std::u16string text;
     EXPECT_EQ(file.ReadAllText(text), 0u) << size;
@@ -211,7 +221,7 @@ TEST_F(TextFileTest, ModeFlagsChooseAccessShareAndDisposition) {
   };
   ASSERT_TRUE(fs.SetFile(kPath, "text"));
   for (const Case& c : cases) {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     EXPECT_NE(file.Open(kPath, c.mode), 0) << std::hex << c.mode;
     const auto& call = fs.openCalls().back();
     EXPECT_EQ(call.path, kPath);
@@ -226,7 +236,7 @@ TEST_F(TextFileTest, SaveModeOnAnExistingFileLeavesExactlyTheLittleEndianMark) {
   ASSERT_TRUE(fs.SetFile(kPath,
                          "\xFF\xFE"
                          "o\0l\0d\0"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(fs.FileBytes(kPath), "\xFF\xFE");
   EXPECT_EQ(file.WriteText(u"[Setup]\r\n"), 18u);
@@ -250,7 +260,7 @@ TEST_F(TextFileTest, NewFileGetsTheMarkOfTheFirstEncodingByPrecedence) {
   for (const Case& c : cases) {
     for (std::uint32_t write : {TextMode::Overwrite, TextMode::Append}) {
       ASSERT_TRUE(fs.Delete(kPath) || !fs.Exists(kPath));
-      TextFile file(fs);
+      TextFile file(fs, ansi);
       ASSERT_NE(file.Open(kPath, write | TextMode::CreatePath | c.encodings), 0);
       EXPECT_EQ(fs.FileBytes(kPath), c.mark) << std::hex << c.encodings << " " << write;
       EXPECT_EQ(file.mode(), write | TextMode::CreatePath | c.encodings);
@@ -261,12 +271,12 @@ TEST_F(TextFileTest, NewFileGetsTheMarkOfTheFirstEncodingByPrecedence) {
 TEST_F(TextFileTest, NoMarkIsWrittenWithoutAWriteFlagOrInBinaryMode) {
   ASSERT_TRUE(fs.SetFile(kPath, ""));
   {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     ASSERT_NE(file.Open(kPath, TextMode::Utf16LE), 0);
   }
   EXPECT_EQ(fs.FileBytes(kPath), "");
   {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Binary | TextMode::Utf8), 0);
   }
   EXPECT_EQ(fs.FileBytes(kPath), "");
@@ -276,7 +286,7 @@ TEST_F(TextFileTest, BinaryModeLeavesAMarkAloneAndReadsFromTheStart) {
   ASSERT_TRUE(fs.SetFile(kPath,
                          "\xFF\xFE"
                          "A\0"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Binary | TextMode::Utf16LE), 0);
   EXPECT_EQ(file.mode(), TextMode::Binary | TextMode::Utf16LE);
   std::u16string text;
@@ -286,7 +296,7 @@ TEST_F(TextFileTest, BinaryModeLeavesAMarkAloneAndReadsFromTheStart) {
 
 TEST_F(TextFileTest, FailedMarkWriteClosesTheFileAndClearsTheMode) {
   fs.FailNext(Op::Write);
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(file.handle(), 0);
   EXPECT_EQ(file.mode(), 0u);
@@ -301,7 +311,7 @@ TEST_F(TextFileTest, AppendDetectsTheEncodingAndWritesAtTheEnd) {
   ASSERT_TRUE(fs.SetFile(kPath,
                          "\xFF\xFE"
                          "a\0"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Append | TextMode::Utf8), 0);
   EXPECT_EQ(file.mode(), TextMode::Append | TextMode::Utf16LE);
   EXPECT_EQ(file.WriteText(u"b"), 2u);
@@ -313,7 +323,7 @@ TEST_F(TextFileTest, AppendDetectsTheEncodingAndWritesAtTheEnd) {
 
 TEST_F(TextFileTest, OpeningAgainClosesTheFileHeldBefore) {
   ASSERT_TRUE(fs.SetFile(kPath, "x"));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Exclusive), 0);
   // The exclusive handle must be gone, or this second open would be refused.
   EXPECT_NE(file.Open(kPath, TextMode::Exclusive), 0);
@@ -324,9 +334,9 @@ TEST_F(TextFileTest, OpeningAgainClosesTheFileHeldBefore) {
 
 TEST_F(TextFileTest, FileOpenElsewhereWithoutSharingCannotBeOpened) {
   ASSERT_TRUE(fs.SetFile(kPath, "x"));
-  TextFile writer(fs);
+  TextFile writer(fs, ansi);
   ASSERT_NE(writer.Open(kPath, TextMode::Append | TextMode::Exclusive), 0);
-  TextFile reader(fs);
+  TextFile reader(fs, ansi);
   EXPECT_EQ(reader.Open(kPath, TextMode::Read), 0);
 }
 
@@ -343,11 +353,11 @@ TEST_F(TextFileTest, WriteTextConvertsToTheFileEncoding) {
       {TextMode::Utf16BE, "\0A\0\xE4\x20\xAC"s},
       {TextMode::Utf8, "A\xC3\xA4\xE2\x82\xAC"},
       {TextMode::Utf8NoBom, "A\xC3\xA4\xE2\x82\xAC"},
-      {0, "A\xE4\x80"},
+      {0, "A\xE4?"},  // the test's ANSI code page has no euro sign
   };
   ASSERT_TRUE(fs.SetFile(kPath, ""));
   for (const Case& c : cases) {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Binary | c.encoding), 0);
     EXPECT_EQ(file.WriteText(text), c.bytes.size());
     file.Close();
@@ -358,7 +368,7 @@ TEST_F(TextFileTest, WriteTextConvertsToTheFileEncoding) {
 TEST_F(TextFileTest, UnpairedSurrogatesStayInUtf16AndBecomeReplacementsInUtf8) {
   const std::u16string text{u'a', char16_t(0xDC00), u'b'};
   ASSERT_TRUE(fs.SetFile(kPath, ""));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Overwrite | TextMode::Utf16LE), 0);
   EXPECT_EQ(file.WriteText(text), 6u);
   file.Close();
@@ -374,7 +384,7 @@ TEST_F(TextFileTest, UnpairedSurrogatesStayInUtf16AndBecomeReplacementsInUtf8) {
 }
 
 TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   EXPECT_EQ(file.WriteText(u"x"), 0u);  // not open
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(file.WriteText(u""), 0u);
@@ -386,10 +396,16 @@ TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
   ASSERT_TRUE(fs.SetFile(kPath, "x"));
   ASSERT_NE(file.Open(kPath, TextMode::Read | TextMode::Utf16LE), 0);
   EXPECT_EQ(file.WriteText(u"x"), 0u);  // opened for reading
+
+  ASSERT_NE(file.Open(kPath, TextMode::Overwrite), 0);
+  ansi.fail = true;  // the system cannot convert to its ANSI code page
+  EXPECT_EQ(file.WriteText(u"x"), 0u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(kPath), "");
 }
 
 TEST_F(TextFileTest, PositionAndFlushNeedAnOpenFile) {
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   EXPECT_FALSE(file.SetPosition(0, platform::SeekOrigin::Begin));
   EXPECT_FALSE(file.Flush());
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
@@ -407,7 +423,7 @@ TEST_F(TextFileTest, PositionAndFlushNeedAnOpenFile) {
 
 TEST_F(TextFileTest, CreatePathMakesTheMissingFoldersFromTheDriveDown) {
   ASSERT_TRUE(fs.AddFolder(u"C:\\Users\\Ann\\AppData"));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(fs.createdFolders(),
             (std::vector<std::u16string>{u"\\\\?\\C:\\Users\\Ann\\AppData\\Roaming",
@@ -416,7 +432,7 @@ TEST_F(TextFileTest, CreatePathMakesTheMissingFoldersFromTheDriveDown) {
 }
 
 TEST_F(TextFileTest, CreatePathCutsTheFolderOnlyWhereAFolderCanBe) {
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   // A file in the root: the folder "C:" is too short to create.
   ASSERT_NE(file.Open(u"C:\\TWK.ini", kSaveMode), 0);
   // Trailing backslashes are not the last separator.
@@ -431,7 +447,7 @@ TEST_F(TextFileTest, CreatePathCutsTheFolderOnlyWhereAFolderCanBe) {
 
 TEST_F(TextFileTest, CreatePathFailureOpensNothing) {
   fs.FailOn(Op::CreateDirectory, u"C:\\Users");
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
   EXPECT_TRUE(fs.openCalls().empty());
   EXPECT_FALSE(fs.Exists(u"C:\\Users"));
@@ -476,7 +492,7 @@ TEST_F(TextFileTest, CreateFolderTreeRefusesTooShortPaths) {
 }
 
 TEST_F(TextFileTest, CreateFolderTreeOnANetworkShareKeepsTheTwoBackslashes) {
-  ASSERT_TRUE(fs.AddShare(u"\\\\server\\share"));
+  fs.AddRoot(u"\\\\server\\share");
   EXPECT_TRUE(CreateFolderTree(fs, u"\\\\server\\share\\a\\b"));
   EXPECT_EQ(fs.createdFolders(),
             (std::vector<std::u16string>{u"\\\\server\\share\\a", u"\\\\server\\share\\a\\b"}));

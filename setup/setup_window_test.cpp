@@ -28,7 +28,7 @@ class SetupWindowTest : public ::testing::Test, public SetupMachine {
   }
   void Store(const Text& section, const Text& key, const Text& value) {
     (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
-    settings::SettingsFile file(machine.files);
+    settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     file.SetValue(section, key, value);
     (void)file.Save();

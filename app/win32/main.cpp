@@ -12,6 +12,7 @@ using std::min;
 
 #include "app/application.h"
 #include "platform/win32/win_clock.h"
+#include "platform/win32/win_code_page.h"
 #include "platform/win32/win_devices.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
@@ -53,6 +54,7 @@ class WindowingRuntime {
 int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRuntime& runtime) {
   using namespace twk::platform::win32;
   WinFileSystem files;
+  WinAnsiCodePage ansi;
   WinClock clock;
   WinRegistry registry;
   WinProcesses processes;
@@ -65,6 +67,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinDevices devices;
   twk::platform::Ports ports;
   ports.files = &files;
+  ports.ansi = &ansi;
   ports.clock = &clock;
   ports.registry = &registry;
   ports.processes = &processes;

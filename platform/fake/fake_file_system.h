@@ -1,9 +1,9 @@
 #pragma once
-// An in-memory file system with the Windows path rules the settings store
-// meets: case-insensitive names, drive roots that exist once their drive is
-// added, UNC shares, the \\?\ long-path prefix, share modes of open files.
-// Everything is deterministic; tests preload files as raw bytes, read them
-// back, see which folders were created and in which order, and make chosen
+// An in-memory file system: a map from path to file or folder, with the
+// Windows path rules the settings store meets (names compared ignoring case,
+// the \\?\ long-path prefix, drive and share roots that exist once added,
+// share modes of open files). Tests preload files as bytes, read them back,
+// see which folders were created and in which order, and make chosen
 // operations fail to drive the error paths (a save that breaks half-way).
 #include <cstdint>
 #include <map>
@@ -28,12 +28,12 @@ class FakeFileSystem final : public FileSystem {
     FileHandle result;  // 0 when the open failed
   };
 
-  FakeFileSystem() = default;  // no drives: add the ones a test needs
-
   // ---- test controls -------------------------------------------------------
-  void AddDrive(char16_t letter);                // makes "X:\" exist
-  bool AddShare(const std::u16string& uncRoot);  // "\\server\share"
-  bool AddFolder(const std::u16string& path);    // with missing parents, not recorded
+  // A root: a drive "X:" or a share "\\server\share". There are none at first.
+  void AddDrive(char16_t letter) { AddRoot(std::u16string{letter, u':'}); }
+  void AddRoot(const std::u16string& root);
+  // With its missing parents, below a root that exists; not recorded.
+  bool AddFolder(const std::u16string& path);
   bool SetFile(const std::u16string& path, std::string bytes);  // creates missing parents
   [[nodiscard]] std::optional<std::string> FileBytes(const std::u16string& path) const;
   [[nodiscard]] bool FileExists(const std::u16string& path) const;
@@ -48,10 +48,10 @@ class FakeFileSystem final : public FileSystem {
   std::size_t openHandleCount() const { return handles_.size(); }
 
   // The next `count` calls of op fail (counted across all paths).
-  void FailNext(Op op, int count = 1);
+  void FailNext(Op op, int count = 1) { failNext_[op] = count; }
   // Every call of op that names this path (for Write/Read/... the path of the
   // open file; for ReplaceWith either side) fails until ClearFailures.
-  void FailOn(Op op, const std::u16string& path);
+  void FailOn(Op op, const std::u16string& path) { failOn_.emplace_back(op, Key(path)); }
   // Disk space: writes beyond this many further bytes write what fits and fail.
   void LimitWrites(std::uint64_t bytes) { writeBudget_ = bytes; }
   void ClearFailures();
@@ -59,7 +59,7 @@ class FakeFileSystem final : public FileSystem {
   // ---- FileSystem ----------------------------------------------------------
   [[nodiscard]] FileHandle Open(const std::u16string& path, bool write, bool shareRead,
                                 Disposition disposition) override;
-  void Close(FileHandle file) override;
+  void Close(FileHandle file) override { handles_.erase(file); }
   [[nodiscard]] bool Read(FileHandle file, void* buffer, std::uint32_t size,
                           std::uint32_t& read) override;
   [[nodiscard]] bool Write(FileHandle file, const void* data, std::uint32_t size,
@@ -67,27 +67,22 @@ class FakeFileSystem final : public FileSystem {
   [[nodiscard]] bool Size(FileHandle file, std::uint64_t& size) override;
   [[nodiscard]] bool Seek(FileHandle file, std::int64_t offset, SeekOrigin origin) override;
   [[nodiscard]] bool Flush(FileHandle file) override;
-  [[nodiscard]] bool IsDirectory(const std::u16string& path) override;
-  [[nodiscard]] bool Exists(const std::u16string& path) override;
+  [[nodiscard]] bool IsDirectory(const std::u16string& path) override { return FolderExists(path); }
+  [[nodiscard]] bool Exists(const std::u16string& path) override {
+    return entries_.count(Key(path)) != 0;
+  }
   [[nodiscard]] bool IsRoot(const std::u16string& path) override;
   [[nodiscard]] CreateDirResult CreateDirectory(const std::u16string& path) override;
   [[nodiscard]] bool ReplaceWith(const std::u16string& source,
                                  const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
-  // Code page 65001 is UTF-8 (invalid input becomes U+FFFD, as Windows does);
-  // code page 0 and 1252 are Windows-1252, the ANSI code page of a Western
-  // system (characters it lacks become "?": Windows' best-fit table is not modelled).
-  [[nodiscard]] bool ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
-                             std::u16string& out) override;
-  [[nodiscard]] bool FromUtf16(std::uint32_t codePage, const std::u16string& text,
-                               std::string& out) override;
 
  private:
-  struct Node {
-    std::u16string path;  // canonical, as first created
-    bool directory = false;
+  struct Entry {
+    bool folder = false;
     std::string bytes;
     std::optional<std::uint64_t> reportedSize;
+    std::uint64_t Size() const { return reportedSize ? *reportedSize : bytes.size(); }
   };
   struct OpenFile {
     std::u16string key;
@@ -95,24 +90,18 @@ class FakeFileSystem final : public FileSystem {
     bool shareRead;
     std::uint64_t position = 0;
   };
-  struct Parsed {
-    std::u16string root;                // "C:" or "\\server\share"
-    std::vector<std::u16string> parts;  // names below the root
-    std::u16string Canonical(std::size_t count) const;
-    std::u16string Canonical() const { return Canonical(parts.size()); }
-  };
 
-  static std::optional<Parsed> Parse(const std::u16string& path);
-  static std::u16string Key(const std::u16string& canonical);
-  Node* Find(const std::u16string& path);
-  const Node* Find(const std::u16string& path) const;
-  Node* ParentOf(const Parsed& parsed);
+  // The path as the map knows it: without the long-path prefix and trailing
+  // backslashes, folded to one case.
+  static std::u16string Key(const std::u16string& path);
+  static std::optional<std::u16string> ParentKey(const std::u16string& key);
+  const Entry* Find(const std::u16string& key) const;
+  bool IsFolderKey(const std::u16string& key) const;
   bool InUse(const std::u16string& key) const;
   bool ShouldFail(Op op, const std::u16string& key);
   OpenFile* Handle(FileHandle file);
-  bool MakeFolders(const Parsed& parsed, std::size_t count);
 
-  std::map<std::u16string, Node> nodes_;  // by folded canonical path
+  std::map<std::u16string, Entry> entries_;  // by key
   std::map<FileHandle, OpenFile> handles_;
   FileHandle nextHandle_ = 0x100;
   std::vector<std::u16string> createdFolders_;

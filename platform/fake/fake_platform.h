@@ -4,6 +4,7 @@
 // fakes they care about and read them back afterwards. The default machine is
 // Windows 10 with drive C:, user "alice" at the console, an administrator.
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_devices.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_identity.h"
@@ -25,6 +26,7 @@ class FakePlatform {
   FakePlatform& operator=(const FakePlatform&) = delete;
 
   FakeFileSystem files;
+  FakeAnsiCodePage ansi;
   FakeClock clock;
   FakeRegistry registry;
   FakeProcesses processes;
@@ -39,6 +41,7 @@ class FakePlatform {
   Ports ports() {
     Ports p;
     p.files = &files;
+    p.ansi = &ansi;
     p.clock = &clock;
     p.registry = &registry;
     p.processes = &processes;

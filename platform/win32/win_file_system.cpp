@@ -3,8 +3,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <climits>
-
 #include "platform/win32/win_error.h"
 
 namespace twk::platform::win32 {
@@ -99,43 +97,5 @@ bool WinFileSystem::ReplaceWith(const std::u16string& source, const std::u16stri
 }
 
 bool WinFileSystem::Delete(const std::u16string& path) { return DeleteFileW(Wide(path)) != FALSE; }
-
-// Both conversions ask for the length first, then convert into a buffer of
-// exactly that length. Empty input is empty output: the system calls would
-// call it an invalid parameter. Sizes beyond int are refused, not cut.
-bool WinFileSystem::ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
-                            std::u16string& out) {
-  out.clear();
-  if (size == 0) return true;
-  if (size > static_cast<std::size_t>(INT_MAX)) return false;
-  const int length = static_cast<int>(size);
-  const int needed = MultiByteToWideChar(codePage, 0, bytes, length, nullptr, 0);
-  if (needed <= 0) return false;
-  out.resize(static_cast<std::size_t>(needed));
-  if (MultiByteToWideChar(codePage, 0, bytes, length, reinterpret_cast<wchar_t*>(out.data()),
-                          needed) != needed) {
-    out.clear();
-    return false;
-  }
-  return true;
-}
-
-bool WinFileSystem::FromUtf16(std::uint32_t codePage, const std::u16string& text,
-                              std::string& out) {
-  out.clear();
-  if (text.empty()) return true;
-  if (text.size() > static_cast<std::size_t>(INT_MAX)) return false;
-  const int length = static_cast<int>(text.size());
-  const int needed =
-      WideCharToMultiByte(codePage, 0, Wide(text), length, nullptr, 0, nullptr, nullptr);
-  if (needed <= 0) return false;
-  out.resize(static_cast<std::size_t>(needed));
-  if (WideCharToMultiByte(codePage, 0, Wide(text), length, out.data(), needed, nullptr, nullptr) !=
-      needed) {
-    out.clear();
-    return false;
-  }
-  return true;
-}
 
 }  // namespace twk::platform::win32

@@ -1,5 +1,5 @@
 #pragma once
-// The file system port over the Win32 file, path and code-page calls.
+// The file system port over the Win32 file and path calls.
 #include <map>
 
 #include "platform/file_system.h"
@@ -36,10 +36,6 @@ class WinFileSystem final : public FileSystem {
   [[nodiscard]] bool ReplaceWith(const std::u16string& source,
                                  const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
-  [[nodiscard]] bool ToUtf16(std::uint32_t codePage, const char* bytes, std::size_t size,
-                             std::u16string& out) override;
-  [[nodiscard]] bool FromUtf16(std::uint32_t codePage, const std::u16string& text,
-                               std::string& out) override;
 
   std::size_t openFileCount() const { return files_.size(); }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/win32/win_code_page.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_file_system_test_util.h"
 #include "settings/ini_document.h"
@@ -14,6 +15,7 @@ namespace twk::settings {
 namespace {
 
 using namespace std::string_literals;
+using platform::win32::WinAnsiCodePage;
 using platform::win32::WinFileSystem;
 using platform::win32::test::Narrow;
 using platform::win32::test::ReadBytes;
@@ -32,7 +34,7 @@ bool IsFolder(const std::u16string& path) {
 class TextFileWinTest : public ::testing::Test {
  protected:
   std::u16string ReadText(const std::u16string& path, std::uint32_t& mode) {
-    TextFile file(fs);
+    TextFile file(fs, ansi);
     EXPECT_NE(file.Open(path, TextMode::Read), 0) << Narrow(path);
     mode = file.mode();
     std::u16string text = u"sentinel";
@@ -43,6 +45,7 @@ class TextFileWinTest : public ::testing::Test {
 
   TempFolder temp;
   WinFileSystem fs;
+  WinAnsiCodePage ansi;
 };
 
 TEST_F(TextFileWinTest, LittleEndianMarkIsDetectedAndSkipped) {
@@ -97,7 +100,7 @@ TEST_F(TextFileWinTest, SaveModeOnAnExistingFileLeavesExactlyFFFE) {
   ASSERT_TRUE(WriteBytes(path,
                          "\xFF\xFE"
                          "o\0l\0d\0"s));
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(path, kSaveMode), 0);
   // Not shared: nobody reads the file while it is being written.
   SetLastError(0xdeadbeef);
@@ -112,7 +115,7 @@ TEST_F(TextFileWinTest, SaveModeOnAnExistingFileLeavesExactlyFFFE) {
 
 TEST_F(TextFileWinTest, WrittenTextFollowsTheMarkInLittleEndian) {
   const auto path = temp.Path(u"TWK.ini");
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(path, kSaveMode), 0);
   EXPECT_EQ(file.WriteText(u"[Setup]\r\n"), 18u);
   EXPECT_TRUE(file.Flush());
@@ -123,7 +126,7 @@ TEST_F(TextFileWinTest, WrittenTextFollowsTheMarkInLittleEndian) {
 TEST_F(TextFileWinTest, CreatePathMakesSeveralMissingLevels) {
   const auto folder = temp.Path(u"a\\b\\c");
   const auto path = folder + u"\\TWK.ini";
-  TextFile file(fs);
+  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(path, kSaveMode), 0);
   file.Close();
   EXPECT_TRUE(IsFolder(folder));
@@ -170,7 +173,7 @@ TEST_F(TextFileWinTest, CreateFolderTreeOfAMissingDriveIsFalse) {
 TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {
   const auto path = temp.Path(u"Roaming\\Tarnwick\\TWK.ini");
   {
-    SettingsFile settings(fs);
+    SettingsFile settings(fs, ansi);
     EXPECT_FALSE(settings.Load(path));  // missing: empty document
     EXPECT_NE(settings.SetValue(u"Setup", u"TimesToReboot", u"7"), 0u);
     EXPECT_NE(settings.SetValue(u"History", u"Reboot 2", u"61 \u00E4"), 0u);
@@ -188,7 +191,7 @@ TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {
             "1\0 \0\xE4\0\r\0\n\0"s);
   EXPECT_EQ(GetFileAttributesW(Wide(path + u".tmp")), INVALID_FILE_ATTRIBUTES);
 
-  SettingsFile again(fs);
+  SettingsFile again(fs, ansi);
   ASSERT_TRUE(again.Load(path));
   EXPECT_EQ(again.GetValueText(u"setup", u"TimesToReboot"), u"");  // first letter is exact
   EXPECT_EQ(again.GetValueText(u"SETUP", u"timestoreboot"), u"");
@@ -200,7 +203,7 @@ TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {
 TEST_F(TextFileWinTest, SettingsFileSaveReplacesAnExistingFile) {
   const auto path = temp.Path(u"TWK.ini");
   ASSERT_TRUE(WriteBytes(path, "[Setup]\nDelay = 3\n"));  // ANSI, LF line ends
-  SettingsFile settings(fs);
+  SettingsFile settings(fs, ansi);
   ASSERT_TRUE(settings.Load(path));
   EXPECT_EQ(settings.GetValueText(u"Setup", u"Delay"), u"3");
   EXPECT_NE(settings.SetValue(u"Setup", u"Delay", u"4"), 0u);

@@ -11,6 +11,7 @@
 #include "base/strings.h"
 #include "desktop/icon_layout.h"
 #include "desktop/window_search.h"
+#include "platform/win32/win_code_page.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_remote_list_view.h"
 #include "platform/win32/win_window_tree.h"
@@ -119,6 +120,7 @@ class IconLayoutWinTest : public ::testing::Test {
   }
 
   platform::win32::WinFileSystem fs;
+  platform::win32::WinAnsiCodePage ansi;
   platform::win32::WinWindowTree tree;
   platform::win32::WinRemoteListViews views;
   std::wstring folder_, reportPath_;
@@ -178,12 +180,12 @@ TEST_F(IconLayoutWinTest, ReadsTextsAndPositionsAcrossTheProcessBoundary) {
 }
 
 TEST_F(IconLayoutWinTest, BackupScatterAndRestoreThroughTheSettingsFile) {
-  settings::SettingsFile settings(fs);
+  settings::SettingsFile settings(fs, ansi);
   EXPECT_FALSE(settings.Load(iniPath_));  // a new file
   ASSERT_EQ(BackupIconLayout(settings, tree, views), 4);
 
   // The file on disk holds every icon's position, the long text cut to 511.
-  settings::SettingsFile reread(fs);
+  settings::SettingsFile reread(fs, ansi);
   ASSERT_TRUE(reread.Load(iniPath_));
   const Text section = settings::section::DesktopIconLayout;
   for (const auto& [text, point] : initial_.icons) {
@@ -210,7 +212,7 @@ TEST_F(IconLayoutWinTest, BackupScatterAndRestoreThroughTheSettingsFile) {
 }
 
 TEST_F(IconLayoutWinTest, RestoreWithEveryIconInPlaceSendsNoRefresh) {
-  settings::SettingsFile settings(fs);
+  settings::SettingsFile settings(fs, ansi);
   (void)settings.Load(iniPath_);
   ASSERT_EQ(BackupIconLayout(settings, tree, views), 4);
   EXPECT_EQ(RestoreIconLayout(settings, tree, views, true), 4);

@@ -10,8 +10,13 @@ class Power {
 
   // Asks the system to restart, forcing hung applications to close
   // (ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, 0)). False when the request
-  // was refused, e.g. without the shutdown privilege.
-  [[nodiscard]] virtual bool RequestRestart() = 0;
+  // was refused, e.g. without the shutdown privilege; reason then holds the
+  // system's own words for why.
+  [[nodiscard]] virtual bool RequestRestart(std::u16string& reason) = 0;
+  [[nodiscard]] bool RequestRestart() {
+    std::u16string reason;
+    return RequestRestart(reason);
+  }
 
   // Keeps the machine from sleeping for the rest of the process's life
   // (SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED)).

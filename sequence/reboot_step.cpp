@@ -1,5 +1,8 @@
 #include "sequence/reboot_step.h"
 
+#include <optional>
+#include <vector>
+
 #include "context/start_context.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
@@ -61,8 +64,11 @@ class RebootStep {
   Outcome CountDown();
   void Tick();
   void TogglePause();
+  enum class Registration { Registered, NotNeeded, Failed };
+
   void Restart();
-  bool RegisterNextStart();
+  Registration RegisterNextStart();
+  void UndoRegistration();
 
   context::StartContext& start_;
   const platform::Ports& ports_;
@@ -130,11 +136,15 @@ void RebootStep::RecordBootUp() {
   if (!start_.MeasuresARestart()) return;
   // First thing, before anything is shown: the measurement ends here.
   const std::uint32_t current = start_.run().currentReboot;
+  const std::vector<Text> before = settings_.lines();
   if (current == 2) {
     RecordTimeStamp(settings_, *ports_.clock, current, TimeStampKind::FirstBootUp);
   } else {
     RecordRebootDuration(settings_, *ports_.clock, current, 0);
   }
+  // On the disk at once: the countdown lasts minutes, and a power cut or a
+  // forced logoff in that time must not take this restart's figures along.
+  if (settings_.lines() != before) (void)settings_.Save();
 }
 
 void RebootStep::CreateCountdownWindow() {
@@ -232,13 +242,13 @@ RebootStep::Outcome RebootStep::CountDown() {
   }
 }
 
-bool RebootStep::RegisterNextStart() {
+RebootStep::Registration RebootStep::RegisterNextStart() {
   const context::RunNumbers& run = start_.run();
   // After the last restart the report start is registered unless the user
   // asked for no report; then the program does not start again at all.
   const bool furtherRestart = run.currentReboot <= run.totalReboots;
   if (!furtherRestart && settings::ReadInteger(settings_, section::Setup, key::NoReport) != 0) {
-    return true;
+    return Registration::NotNeeded;
   }
   platform::Registry& registry = *ports_.registry;
   const platform::Answer<platform::RegistryKey> opened =
@@ -254,7 +264,7 @@ bool RebootStep::RegisterNextStart() {
         registry.SetString(key.get(), kRunValueName,
                            RebootCommandLine(start_.paths().programPath, run.currentReboot,
                                              run.totalReboots, run.delayMinutes));
-    if (written == platform::Status::Ok) return true;
+    if (written == platform::Status::Ok) return Registration::Registered;
     problem = written == platform::Status::Denied ? u"writing the Run value was denied"
                                                   : u"the Run value could not be written";
   }
@@ -264,24 +274,50 @@ bool RebootStep::RegisterNextStart() {
                           u"Tarnwick cannot register its next start (" + problem +
                               u"). The sequence cannot go on, so the computer is not restarted. "
                               u"The restarts measured so far are kept.");
-  return false;
+  return Registration::Failed;
+}
+
+void RebootStep::UndoRegistration() {
+  platform::Registry& registry = *ports_.registry;
+  const OwnedKey key(
+      registry,
+      platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess).value);
+  if (key) (void)registry.DeleteValue(key.get(), kRunValueName);
 }
 
 void RebootStep::Restart() {
   start_.AdvanceToNextReboot();
-  if (!RegisterNextStart()) {
+  const Registration registration = RegisterNextStart();
+  if (registration == Registration::Failed) {
     (void)settings_.SaveNow();
     return;
   }
+  const Text* stamped = settings_.GetValue(section::TimeStamps, key::LastShutDown);
+  const std::optional<Text> previousShutDown =
+      stamped != nullptr ? std::optional<Text>(*stamped) : std::nullopt;
   StoreTimeStamp(settings_, *ports_.clock);  // LastShutDown := now
 
   // Nothing may be written while the system shuts down: the file is
   // complete now, and a write cut short by the shutdown would lose it.
   (void)settings_.SaveNow();
 
-  // Refused (no shutdown privilege): the program just ends; the Run value
-  // and the stamps stay, so the sequence goes on at the next logon.
-  (void)ports_.power->RequestRestart();
+  Text reason;
+  if (ports_.power->RequestRestart(reason)) return;
+
+  // Refused (no shutdown privilege, a policy): left as it is, the next
+  // manual restart, hours later, would be measured as one very long restart.
+  // The sequence stops here instead, and says so.
+  if (registration == Registration::Registered) UndoRegistration();
+  if (previousShutDown) {
+    settings_.SetValue(section::TimeStamps, key::LastShutDown, *previousShutDown);
+  } else {
+    settings_.DeleteKey(section::TimeStamps, key::LastShutDown);
+  }
+  (void)settings_.SaveNow();
+  start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
+                          u"Windows did not restart (" + reason +
+                              u"). The sequence stops here; the restarts measured so far are "
+                              u"kept.");
 }
 
 }  // namespace

@@ -160,14 +160,38 @@ TEST_F(RebootStepTest, ANumberOutsideTheSequenceMeasuresNothing) {
   EXPECT_EQ(FileMeasurements().count("History/Reboot 3"), 0u);
 }
 
-TEST_F(RebootStepTest, RefusedRestartLeavesTheNextStartRegistered) {
-  machine.power.SetRestartAllowed(false);
+TEST_F(RebootStepTest, ARefusedRestartStopsTheSequenceAndSaysWhy) {
+  // Left registered, the next manual restart (hours later) would be measured
+  // as one very long restart.
   SetupStartsSequence(3, 1);
-  RunSequence({60});
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].exitCode, 0);
-  EXPECT_EQ(RunValue(), u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1");
-  EXPECT_EQ(starts[0].measurements.count("TimeStamps/LastShutDown"), 1u);
+  RunSequence({60});  // restart 1 measured; LastShutDown of restart 2 stamped
+  const Text lastShutDown = Stored(u"TimeStamps", u"LastShutDown");
+  machine.power.SetRestartAllowed(false);
+  Boot(80);
+  const sim::StartRecord& step = Start(*RunArguments());
+  EXPECT_EQ(step.exitCode, 0);
+  EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_EQ(Stored(u"TimeStamps", u"LastShutDown"), lastShutDown);
+  EXPECT_EQ(Stored(u"History", u"Reboot 2"), u"80");
+  ASSERT_EQ(step.messages.size(), 1u);
+  EXPECT_EQ(step.messages[0],
+            u"Windows did not restart (A required privilege is not held by the client). The "
+            u"sequence stops here; the restarts measured so far are kept.");
+}
+
+TEST_F(RebootStepTest, EachRestartIsOnTheDiskBeforeTheCountdownShows) {
+  // A power cut or a forced logoff during the countdown must not lose it.
+  SetupStartsSequence(3, 1);
+  std::vector<Text> seen;
+  user = [this, &seen](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.FindAt(180, 90) != 0; },
+            [this, &seen] {
+              seen.push_back(Stored(u"History", u"Reboot 1") + u"/" +
+                             Stored(u"History", u"Reboot 2"));
+            });
+  };
+  RunSequence({60, 70});
+  EXPECT_EQ(seen, (std::vector<Text>{u"60/", u"60/70"}));
 }
 
 TEST_F(RebootStepTest, StoredTotalIsRegisteredNotTheCommandLines) {

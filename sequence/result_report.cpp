@@ -66,7 +66,10 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   // Only the first time: a repeated result start keeps the first reading. A
   // start that does not stand for the last restart measures nothing.
   if (t > 1 && start.MeasuresARestart()) {
+    const std::vector<Text> before = settings.lines();
     RecordTimeStamp(settings, *ports.clock, start.run().currentReboot, TimeStampKind::LastBootUp);
+    // On the disk at once, not only when the report is closed.
+    if (settings.lines() != before) (void)settings.Save();
   }
 
   if (disableAutoLogon && !ports.identity->IsAdministrator()) {

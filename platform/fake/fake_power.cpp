@@ -16,9 +16,10 @@ std::vector<std::u16string> FakePower::sounds() const {
   return paths;
 }
 
-bool FakePower::RequestRestart() {
+bool FakePower::RequestRestart(std::u16string& reason) {
   calls_.push_back({Kind::RestartRequest, {}});
   if (onRestartRequest) onRestartRequest();
+  if (!restartAllowed_) reason = refusal;
   return restartAllowed_;
 }
 

@@ -22,6 +22,8 @@ class FakePower final : public Power {
   // ---- test controls -------------------------------------------------------
   // Answer of RequestRestart (false: as without the shutdown privilege).
   void SetRestartAllowed(bool allowed) { restartAllowed_ = allowed; }
+  // What a refused request says.
+  std::u16string refusal = u"A required privilege is not held by the client";
   // Called on every restart request, e.g. to let a simulated machine reboot.
   std::function<void()> onRestartRequest;
 
@@ -30,7 +32,8 @@ class FakePower final : public Power {
   std::vector<std::u16string> sounds() const;
 
   // ---- Power ---------------------------------------------------------------
-  [[nodiscard]] bool RequestRestart() override;
+  using Power::RequestRestart;
+  [[nodiscard]] bool RequestRestart(std::u16string& reason) override;
   void KeepSystemAwake() override;
   bool PlaySoundFile(const std::u16string& path) override;
 

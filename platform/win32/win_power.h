@@ -5,7 +5,8 @@ namespace twk::platform::win32 {
 
 class WinPower final : public Power {
  public:
-  bool RequestRestart() override;
+  using Power::RequestRestart;
+  bool RequestRestart(std::u16string& reason) override;
   void KeepSystemAwake() override;
   bool PlaySoundFile(const std::u16string& path) override;
 };

@@ -13,6 +13,9 @@ class Identity;     // platform/identity.h: console user, administrator test, pr
 class SystemInfo;   // platform/system_info.h: version answers, system folders, program path
 class Shell;        // platform/shell.h: open a web page, relaunch elevated
 class Power;        // platform/power.h: restart request, keep-awake, warning sound
+class LsaSecrets;   // platform/lsa_secrets.h: the auto-logon password as LSA private data
+class Accounts;     // platform/accounts.h: SIDs, account lookup, computer name
+class KeySecurity;  // platform/key_security.h: owner and access list of registry keys
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -23,6 +26,9 @@ struct Ports {
   SystemInfo* system = nullptr;
   Shell* shell = nullptr;
   Power* power = nullptr;
+  LsaSecrets* secrets = nullptr;
+  Accounts* accounts = nullptr;
+  KeySecurity* keySecurity = nullptr;
 };
 
 }  // namespace twk::platform

@@ -3,9 +3,12 @@
 // the whole-sequence simulation build an Application on ports(), preload the
 // fakes they care about and read them back afterwards. The default machine is
 // Windows 10 with drive C:, user "alice" at the console, an administrator.
+#include "platform/fake/fake_accounts.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_identity.h"
+#include "platform/fake/fake_key_security.h"
+#include "platform/fake/fake_lsa_secrets.h"
 #include "platform/fake/fake_power.h"
 #include "platform/fake/fake_processes.h"
 #include "platform/fake/fake_registry.h"
@@ -29,6 +32,9 @@ class FakePlatform {
   FakeSystemInfo system;
   FakeShell shell;
   FakePower power;
+  FakeLsaSecrets secrets;
+  FakeAccounts accounts;
+  FakeKeySecurity keySecurity;
 
   Ports ports() {
     Ports p;
@@ -40,6 +46,9 @@ class FakePlatform {
     p.system = &system;
     p.shell = &shell;
     p.power = &power;
+    p.secrets = &secrets;
+    p.accounts = &accounts;
+    p.keySecurity = &keySecurity;
     return p;
   }
 };

@@ -35,18 +35,6 @@ TEST(AccessListTest, AFreshListIsAZeroedBufferWithARevision2Header) {
   EXPECT_EQ(list.EntryCount(), 0u);
 }
 
-TEST(AccessListTest, AnEntryIsTypeFlagsSizeMaskAndTheSid) {
-  AccessList list;
-  ASSERT_TRUE(list.AddAllowed(Access::GenericRead, EntryFlag::ContainerInherit, kSystem));
-  const auto b = list.bytes();
-  EXPECT_EQ(b[4], 1);  // count
-  const Bytes entry(b.begin() + 8, b.begin() + 8 + 20);
-  Bytes expected = {0, 2, 20, 0, 0, 0, 0, 0x80};
-  expected.insert(expected.end(), kSystem.begin(), kSystem.end());
-  EXPECT_EQ(entry, expected);
-  EXPECT_TRUE(std::all_of(b.begin() + 28, b.end(), [](std::uint8_t v) { return v == 0; }));
-}
-
 TEST(AccessListTest, ANewEntryFollowsTheLastExplicitReadableEntry) {
   // Explicit admins, then an inherited entry: users goes between them.
   AccessList list;

@@ -11,9 +11,12 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/application.h"
+#include "platform/win32/win_accounts.h"
 #include "platform/win32/win_clock.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
+#include "platform/win32/win_key_security.h"
+#include "platform/win32/win_lsa_secrets.h"
 #include "platform/win32/win_power.h"
 #include "platform/win32/win_processes.h"
 #include "platform/win32/win_registry.h"
@@ -57,6 +60,9 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinSystemInfo system;
   WinShell shell;
   WinPower power;
+  WinLsaSecrets secrets;
+  WinAccounts accounts;
+  WinKeySecurity keySecurity;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.clock = &clock;
@@ -66,6 +72,9 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.system = &system;
   ports.shell = &shell;
   ports.power = &power;
+  ports.secrets = &secrets;
+  ports.accounts = &accounts;
+  ports.keySecurity = &keySecurity;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

@@ -24,8 +24,8 @@ constexpr char16_t kDomainName[] = u"DefaultDomainName";
 constexpr char16_t kAutoAdminLogon[] = u"AutoAdminLogon";
 constexpr char16_t kPlainPassword[] = u"DefaultPassword";
 
-// Winlogon reads a shorter secret as garbage on some versions; the stored
-// string is padded with NULs to this many characters.
+// The secret is counted as at least this many characters, a shorter
+// password padded with NULs; Winlogon takes the text up to its first NUL.
 constexpr std::size_t kMinimumSecretLength = 10;
 
 OwnedKey OpenWinlogon(const AutoLogonPorts& ports, std::uint32_t access) {
@@ -139,12 +139,12 @@ AutoLogonResult SwitchOff(const AutoLogonPorts& ports, platform::RegistryKey key
   return removed && written ? AutoLogonResult::Done : AutoLogonResult::Failed;
 }
 
-AutoLogonResult SwitchOn(const AutoLogonPorts& ports, platform::RegistryKey key,
-                         const Text& password) {
+AutoLogonResult SwitchOn(const AutoLogonPorts& ports, platform::RegistryKey key, Text& password) {
   platform::Registry& registry = ports.keys.registry;
   platform::OwnedLsaPolicy policy(ports.secrets, ports.secrets.OpenPolicy());
   if (!policy) return AutoLogonResult::Failed;
   const Status stored = StorePassword(ports.secrets, policy.get(), password);
+  WipeText(password);
   policy.Reset();
   // Without the secret Windows would try to log on with no password at
   // every start; a plain-text password value another tool left may then be

@@ -332,5 +332,27 @@ TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
   EXPECT_EQ(Stored(u"DesktopIconLayout", u"Recycle Bin"), u"300x400");
 }
 
+TEST_F(ApplicationTest, TheProductReportSwitchesAutoLogonOffWhenAsked) {
+  const Text winlogon = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+  machine.registry.AddKey(platform::RegistryRoot::LocalMachine, winlogon);
+  machine.registry.PutString(platform::RegistryRoot::LocalMachine, winlogon, u"AutoAdminLogon",
+                             u"1");
+  machine.registry.PutString(platform::RegistryRoot::LocalMachine, winlogon, u"DefaultUserName",
+                             u"alice");
+  Store(u"Setup", u"TimesToReboot", u"1");
+  Store(u"TimeStamps", u"FirstShutDown", u"1000");
+  Store(u"TimeStamps", u"FirstBootUp", u"1060");
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  app.reset();
+  app.emplace(machine.ports(), ui);
+  ui.AfterWakes(5, [this] { ui.Close(); });
+  EXPECT_EQ(app->Run(0, u"/CurrentReboot:2 /TotalReboots:1 /Delay:1", 1), 0);
+  EXPECT_EQ(machine.registry.StringValue(platform::RegistryRoot::LocalMachine, winlogon,
+                                         u"AutoAdminLogon"),
+            u"0");
+  app.reset();
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+}
+
 }  // namespace
 }  // namespace twk::app

@@ -1,10 +1,13 @@
 #include "app/run_modes.h"
 
 #include "app/application.h"
+#include "base/wipe.h"
 #include "desktop/icon_layout.h"
 #include "maintenance/optimize.h"
 #include "sequence/launch.h"
 #include "sequence/reboot_step.h"
+#include "setup/auto_logon.h"
+#include "setup/auto_logon_ports.h"
 #include "setup/setup_window.h"
 
 namespace twk::app {
@@ -33,8 +36,25 @@ setup::SetupOperations ProductSetupOperations() {
     return desktop::RestoreIconLayout(start.settings(), *ports.windows, *ports.listViews, true) !=
            0;
   };
-  // Auto-logon is plugged in here when it lands: autoLogonUser,
-  // isAutoLogonActive, setAutoLogon.
+  operations.autoLogonUser = [](context::StartContext& start) {
+    const auto ports = setup::AutoLogonPortsOf(start);
+    return ports ? setup::GetAutoLogonUser(*ports) : Text();
+  };
+  operations.isAutoLogonActive = [](context::StartContext& start) {
+    const auto ports = setup::AutoLogonPortsOf(start);
+    return ports && setup::IsAutoLogonActive(*ports);
+  };
+  operations.setAutoLogon = [](context::StartContext& start, const Text* account,
+                               const Text* password) {
+    const auto ports = setup::AutoLogonPortsOf(start);
+    if (!ports) return setup::AutoLogonResult::Failed;
+    if (password == nullptr) return setup::SetAutoLogon(*ports, nullptr, nullptr);
+    // The switch wipes the copy it is given; the setup wipes its own.
+    Text secret = *password;
+    const setup::AutoLogonResult result = setup::SetAutoLogon(*ports, account, &secret);
+    WipeText(secret);
+    return result;
+  };
   return operations;
 }
 
@@ -47,7 +67,7 @@ sequence::ReportPostOperations PostOperationsOf(const setup::SetupOperations& op
   }
   if (operations.setAutoLogon) {
     post.switchOffAutoLogon = [set = operations.setAutoLogon](context::StartContext& start) {
-      (void)set(start, nullptr, nullptr);
+      return set(start, nullptr, nullptr) != setup::AutoLogonResult::Failed;
     };
   }
   return post;

@@ -17,6 +17,9 @@ class Power;         // platform/power.h: restart request, keep-awake, warning s
 class WindowTree;      // platform/window_tree.h: other programs' windows, read only
 class RemoteListViews; // platform/remote_list_view.h: another process's list view
 class Devices;         // platform/devices.h: volume and physical-disk queries as bytes
+class LsaSecrets;      // platform/lsa_secrets.h: the auto-logon password as LSA private data
+class Accounts;        // platform/accounts.h: SIDs, account lookup, computer name
+class KeySecurity;     // platform/key_security.h: owner and access list of registry keys
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -31,6 +34,9 @@ struct Ports {
   WindowTree* windows = nullptr;
   RemoteListViews* listViews = nullptr;
   Devices* devices = nullptr;
+  LsaSecrets* secrets = nullptr;
+  Accounts* accounts = nullptr;
+  KeySecurity* keySecurity = nullptr;
 };
 
 }  // namespace twk::platform

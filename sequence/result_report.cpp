@@ -89,9 +89,11 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
       postOperations.restoreIconLayout) {
     postOperations.restoreIconLayout(start);
   }
-  if (disableAutoLogon) {
-    if (postOperations.switchOffAutoLogon) postOperations.switchOffAutoLogon(start);
-    // Done once: a repeated report must not switch it again.
+  // Done once: a repeated report must not switch it again. A switch that did
+  // not run (the Winlogon key refused it) stays asked for, so that the
+  // program started again with the same arguments tries once more.
+  if (disableAutoLogon && postOperations.switchOffAutoLogon &&
+      postOperations.switchOffAutoLogon(start)) {
     settings.DeleteKey(section::PostOperation, key::DisableAutoLogon);
   }
 

@@ -22,12 +22,13 @@ namespace twk::sequence {
 [[nodiscard]] std::vector<Text> ReportLines(std::uint32_t totalReboots, double first, double last);
 
 // Work that other subsystems asked to be done once the sequence is complete:
-// restoring the desktop icons' positions and switching automatic logon off.
-// Their results are not used; an empty hook does nothing. The composition
-// root plugs in the subsystems that own them.
+// restoring the desktop icons' positions and switching automatic logon off
+// (true when the switch really ran; otherwise the request stays for a later
+// result start). An empty hook does nothing. The composition root plugs in
+// the subsystems that own them.
 struct ReportPostOperations {
   std::function<void(context::StartContext&)> restoreIconLayout;
-  std::function<void(context::StartContext&)> switchOffAutoLogon;
+  std::function<bool(context::StartContext&)> switchOffAutoLogon;
 };
 
 // Runs the report in the main frame until Close, Setup or the close request.

@@ -39,8 +39,10 @@ class ResultReportTest : public ::testing::Test, public SimulatedMachine {
     };
     postOperations.switchOffAutoLogon = [this](context::StartContext&) {
       done.push_back("auto-logon off");
+      return switchOffRuns;
     };
   }
+  bool switchOffRuns = true;
   // The file as a finished two-restart sequence leaves it before the report.
   void SequenceBeforeReport(std::map<Text, Text> moreSetup = {}) {
     SetupStartsSequence(2, 1, std::move(moreSetup));
@@ -135,6 +137,15 @@ TEST_F(ResultReportTest, RefusedElevationKeepsThePostOperationForLater) {
   EXPECT_EQ(report.exitCode, 0);
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
   EXPECT_TRUE(done.empty());
+}
+
+TEST_F(ResultReportTest, ASwitchOffThatDidNotRunStaysAskedFor) {
+  SequenceBeforeReport();
+  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  switchOffRuns = false;
+  Start(*RunArguments());
+  EXPECT_EQ(done, (std::vector<std::string>{"auto-logon off"}));
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
 }
 
 TEST_F(ResultReportTest, IconsAreRestoredBeforeAutoLogonIsSwitchedOff) {

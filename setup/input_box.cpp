@@ -2,7 +2,7 @@
 
 #include "context/start_context.h"
 #include "platform/port_handle.h"
-#include "setup/wipe.h"
+#include "base/wipe.h"
 #include "ui/toolkit_window.h"
 
 namespace twk::setup {

@@ -149,7 +149,7 @@ class AutoLogonBoxTest : public SetupButtonsTest {
     bool off;
   };
   std::vector<Call> switches;
-  int answer = AutoLogonResult::Done;
+  AutoLogonResult answer = AutoLogonResult::Done;
   ui::Handle passwordEdit = 0;
 
   void SetUp() override {
@@ -220,7 +220,7 @@ TEST_F(AutoLogonBoxTest, UntickingSwitchesOffAndATickComesBackOnFailure) {
   setupOperations.autoLogonUser = [](context::StartContext&) { return Text(u"alice"); };
   setupOperations.isAutoLogonActive = [](context::StartContext&) { return true; };
   struct Case {
-    int answer;
+    AutoLogonResult answer;
     std::vector<Text> seen;
   };
   for (const Case& c : std::vector<Case>{
@@ -229,7 +229,7 @@ TEST_F(AutoLogonBoxTest, UntickingSwitchesOffAndATickComesBackOnFailure) {
            {AutoLogonResult::Failed, {u"Auto-logon could not be unset", u"ticked", u"ticked"}}}) {
     answer = c.answer;
     switches.clear();
-    EXPECT_EQ(UseBox(std::nullopt), c.seen) << c.answer;
+    EXPECT_EQ(UseBox(std::nullopt), c.seen) << static_cast<int>(c.answer);
     ASSERT_EQ(switches.size(), 1u);
     EXPECT_TRUE(switches[0].off);
   }

@@ -7,20 +7,13 @@
 #include <functional>
 
 #include "base/strings.h"
+#include "setup/auto_logon.h"
 
 namespace twk::context {
 class StartContext;
 }
 
 namespace twk::setup {
-
-// Results of the auto-logon switch.
-namespace AutoLogonResult {
-inline constexpr int Failed = 0;
-inline constexpr int Done = 1;
-// Switching off was asked while auto-logon was not active: as good as done.
-inline constexpr int WasNotActive = 2;
-}  // namespace AutoLogonResult
 
 struct SetupOperations {
   // Optimises the system partition and waits for the tool on the start's
@@ -35,9 +28,9 @@ struct SetupOperations {
   std::function<Text(context::StartContext&)> autoLogonUser;
   std::function<bool(context::StartContext&)> isAutoLogonActive;
   // Both given: switch auto-logon on for the account with the password;
-  // both null: switch it off. An AutoLogonResult. The password stays the
-  // caller's, who wipes it after the call.
-  std::function<int(context::StartContext&, const Text* account, const Text* password)>
+  // both null: switch it off. The password stays the caller's, who wipes it
+  // after the call.
+  std::function<AutoLogonResult(context::StartContext&, const Text* account, const Text* password)>
       setAutoLogon;
 };
 

@@ -1,5 +1,6 @@
 #include "setup/setup_window.h"
 
+#include "base/wipe.h"
 #include "context/start_context.h"
 #include "platform/identity.h"
 #include "platform/port_handle.h"
@@ -7,7 +8,6 @@
 #include "settings/catalogue.h"
 #include "setup/input_box.h"
 #include "setup/setup_window_impl.h"
-#include "setup/wipe.h"
 #include "ui/resource_ids.h"
 
 namespace twk::setup {
@@ -180,7 +180,7 @@ bool SetupWindow::RestoreIcons() {
   return operations_.restoreIcons && operations_.restoreIcons(start_);
 }
 
-int SetupWindow::SetAutoLogon(const Text* account, const Text* password) {
+AutoLogonResult SetupWindow::SetAutoLogon(const Text* account, const Text* password) {
   return operations_.setAutoLogon ? operations_.setAutoLogon(start_, account, password)
                                   : AutoLogonResult::Failed;
 }

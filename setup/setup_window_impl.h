@@ -55,7 +55,7 @@ class SetupWindow {
   int Optimize();
   bool BackupIcons();
   bool RestoreIcons();
-  int SetAutoLogon(const Text* account, const Text* password);
+  AutoLogonResult SetAutoLogon(const Text* account, const Text* password);
   int ProcessIdleTasks();
   Text IdleTaskCommandLine() const;
 

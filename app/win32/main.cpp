@@ -11,11 +11,14 @@ using std::min;
 #include <gdiplus.h>
 
 #include "app/application.h"
+#include "platform/win32/win_accounts.h"
 #include "platform/win32/win_clock.h"
 #include "platform/win32/win_code_page.h"
 #include "platform/win32/win_devices.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
+#include "platform/win32/win_key_security.h"
+#include "platform/win32/win_lsa_secrets.h"
 #include "platform/win32/win_power.h"
 #include "platform/win32/win_processes.h"
 #include "platform/win32/win_registry.h"
@@ -65,6 +68,9 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinWindowTree windowTree;
   WinRemoteListViews listViews;
   WinDevices devices;
+  WinLsaSecrets secrets;
+  WinAccounts accounts;
+  WinKeySecurity keySecurity;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.ansi = &ansi;
@@ -78,6 +84,9 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.windows = &windowTree;
   ports.listViews = &listViews;
   ports.devices = &devices;
+  ports.secrets = &secrets;
+  ports.accounts = &accounts;
+  ports.keySecurity = &keySecurity;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

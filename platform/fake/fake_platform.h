@@ -3,11 +3,14 @@
 // the whole-sequence simulation build an Application on ports(), preload the
 // fakes they care about and read them back afterwards. The default machine is
 // Windows 10 with drive C:, user "alice" at the console, an administrator.
+#include "platform/fake/fake_accounts.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_devices.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_identity.h"
+#include "platform/fake/fake_key_security.h"
+#include "platform/fake/fake_lsa_secrets.h"
 #include "platform/fake/fake_power.h"
 #include "platform/fake/fake_processes.h"
 #include "platform/fake/fake_registry.h"
@@ -37,6 +40,9 @@ class FakePlatform {
   FakeWindowTree windows;
   FakeRemoteListViews listViews;
   FakeDevices devices;
+  FakeLsaSecrets secrets;
+  FakeAccounts accounts;
+  FakeKeySecurity keySecurity;
 
   Ports ports() {
     Ports p;
@@ -52,6 +58,9 @@ class FakePlatform {
     p.windows = &windows;
     p.listViews = &listViews;
     p.devices = &devices;
+    p.secrets = &secrets;
+    p.accounts = &accounts;
+    p.keySecurity = &keySecurity;
     return p;
   }
 };

@@ -4,7 +4,7 @@
 // After windows.h, whose types it uses.
 #include <sddl.h>
 
-#include "platform/win32/identity_handles.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/win_error.h"
 #include "platform/win32/win_security_status.h"
 
@@ -26,14 +26,14 @@ Answer<SidBytes> WinAccounts::MakeWellKnownSid(WellKnownSid kind) {
   alignas(SID) BYTE sid[SECURITY_MAX_SID_SIZE] = {};
   DWORD size = sizeof(sid);
   if (!CreateWellKnownSid(static_cast<WELL_KNOWN_SID_TYPE>(kind), nullptr, sid, &size)) {
-    return {StatusOfError(LastError()), {}};
+    return {StatusFromError(LastError()), {}};
   }
   return {Status::Ok, BytesOf(sid)};
 }
 
 Answer<SidBytes> WinAccounts::SidFromText(const std::u16string& text) {
   PSID sid = nullptr;
-  if (!ConvertStringSidToSidW(Wide(text), &sid)) return {StatusOfError(LastError()), {}};
+  if (!ConvertStringSidToSidW(Wide(text), &sid)) return {StatusFromError(LastError()), {}};
   SidBytes bytes = BytesOf(sid);
   LocalFree(sid);
   return {Status::Ok, std::move(bytes)};
@@ -48,7 +48,7 @@ Answer<AccountAnswer> WinAccounts::LookupAccount(const std::u16string& name) {
     SID_NAME_USE use = SidTypeUnknown;
     if (!LookupAccountNameW(nullptr, Wide(name), nullptr, &sidSize, nullptr, &domainSize, &use)) {
       const DWORD error = LastError();
-      if (error != ERROR_INSUFFICIENT_BUFFER) return {StatusOfError(error), {}};
+      if (error != ERROR_INSUFFICIENT_BUFFER) return {StatusFromError(error), {}};
     }
     if (sidSize == 0) return {Status::Failed, {}};
     std::vector<std::uint8_t> sid(sidSize, 0);
@@ -57,7 +57,7 @@ Answer<AccountAnswer> WinAccounts::LookupAccount(const std::u16string& name) {
                             reinterpret_cast<wchar_t*>(domain.data()), &domainSize, &use)) {
       const DWORD error = LastError();
       if (error == ERROR_INSUFFICIENT_BUFFER) continue;
-      return {StatusOfError(error), {}};
+      return {StatusFromError(error), {}};
     }
     sid.resize(GetLengthSid(sid.data()));
     domain.resize(domainSize);  // without the terminator, on success
@@ -69,7 +69,7 @@ Answer<AccountAnswer> WinAccounts::LookupAccount(const std::u16string& name) {
 Answer<std::u16string> WinAccounts::ComputerName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  if (!GetComputerNameW(name, &size)) return {StatusOfError(LastError()), {}};
+  if (!GetComputerNameW(name, &size)) return {StatusFromError(LastError()), {}};
   return {Status::Ok, std::u16string(reinterpret_cast<const char16_t*>(name), size)};
 }
 

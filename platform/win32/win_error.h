@@ -26,12 +26,17 @@ namespace twk::platform::win32 {
     case ERROR_MOD_NOT_FOUND:
     case ERROR_PROC_NOT_FOUND:
     case ERROR_INVALID_NAME:  // a name that cannot exist names nothing
+    case ERROR_NONE_MAPPED:   // an account name or SID the system does not know
+    case ERROR_NO_SUCH_USER:
+    case ERROR_NO_SUCH_GROUP:
+    case ERROR_NO_SUCH_ALIAS:
       return Status::NotFound;
     case ERROR_ACCESS_DENIED:
     case ERROR_PRIVILEGE_NOT_HELD:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
+    case ERROR_INVALID_OWNER:  // an owner this account may not set
       return Status::Denied;
     default:
       return Status::Failed;

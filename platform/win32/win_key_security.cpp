@@ -58,10 +58,10 @@ Status WinKeySecurity::SetKeyOwnerAndAccess(RegistryKey key, std::span<const std
   if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
       !SetSecurityDescriptorDacl(&descriptor, TRUE, list.acl(), TRUE) ||
       !SetSecurityDescriptorOwner(&descriptor, ownerSid.get(), TRUE)) {
-    return StatusOfError(LastError());
+    return StatusFromError(LastError());
   }
   // RegSetKeySecurity answers with the error code itself.
-  return StatusOfError(RegSetKeySecurity(reinterpret_cast<HKEY>(key),
+  return StatusFromError(RegSetKeySecurity(reinterpret_cast<HKEY>(key),
                                          OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                          &descriptor));
 }
@@ -80,7 +80,7 @@ Status WinKeySecurity::ResetTreeSecurity(const std::u16string& objectName,
       reinterpret_cast<void (*)()>(GetProcAddress(advapi.get(), "TreeResetNamedSecurityInfoW")));
   if (reset == nullptr) return Status::Failed;
   std::vector<wchar_t> name = Writable(objectName);
-  return StatusOfError(reset(
+  return StatusFromError(reset(
       name.data(), SE_REGISTRY_KEY,
       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
       ownerSid.get(), nullptr, list.acl(), nullptr, FALSE, nullptr, ProgressInvokeNever, nullptr));
@@ -92,7 +92,7 @@ Status WinKeySecurity::SetOwnerByName(const std::u16string& objectName,
   Aligned ownerSid(owner);
   if (!IsValidSid(ownerSid.get())) return Status::Failed;
   std::vector<wchar_t> name = Writable(objectName);
-  return StatusOfError(SetNamedSecurityInfoW(name.data(), SE_REGISTRY_KEY,
+  return StatusFromError(SetNamedSecurityInfoW(name.data(), SE_REGISTRY_KEY,
                                              OWNER_SECURITY_INFORMATION, ownerSid.get(), nullptr,
                                              nullptr, nullptr));
 }

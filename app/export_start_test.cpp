@@ -53,9 +53,10 @@ TEST_F(ExportStartTest, AFolderThatDoesNotExistEndsWithOneAndWritesNothing) {
 
 TEST_F(ExportStartTest, WithoutASettingsFileOnlyTheHeaderIsWrittenAndNoneIsMade) {
   ASSERT_TRUE(machine.files.Delete(kSettingsPath));
-  EXPECT_EQ(Start(u"/Export:" + Text(kCsv)), 0);
+  EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
   EXPECT_EQ(machine.files.FileBytes(kCsv),
-            std::optional<std::string>("\xEF\xBB\xBF" "sequence,started,restart,seconds\r\n"));
+            std::optional<std::string>("\xEF\xBB\xBF"
+                                       "sequence,started,restart,seconds\r\n"));
   app.reset();
   EXPECT_FALSE(machine.files.FileExists(kSettingsPath));
 }

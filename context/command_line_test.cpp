@@ -84,7 +84,8 @@ namespace {
 TEST(FindExportPath, TakesThePathOfTheLastExportSwitchQuotedOrNot) {
   EXPECT_EQ(FindExportPath(u"/Export:\"C:\\My files\\history.csv\""),
             std::optional<Text>(u"C:\\My files\\history.csv"));
-  EXPECT_EQ(FindExportPath(u"/CurrentReboot:2 /Export:C:\\h.csv"), std::optional<Text>(u"C:\\h.csv"));
+  EXPECT_EQ(FindExportPath(u"/CurrentReboot:2 /Export:C:\\h.csv"),
+            std::optional<Text>(u"C:\\h.csv"));
   EXPECT_EQ(FindExportPath(u"/Export:a.csv /Export:\"b c.csv\""), std::optional<Text>(u"b c.csv"));
   EXPECT_EQ(FindExportPath(u"/Export:"), std::optional<Text>(u""));
   EXPECT_EQ(FindExportPath(u""), std::nullopt);

@@ -55,7 +55,8 @@ TEST_F(CsvFileTest, WritesUtf8WithAByteOrderMarkAndReplacesAnOldFile) {
   const CsvWriteResult result = WriteCsvFile(fs, kPath, u"a,\u00e9\r\n\"x\r\ny\"\r\n");
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.reason, u"");
-  EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("\xEF\xBB\xBF" "a,\xC3\xA9\r\n\"x\r\ny\"\r\n"));
+  EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("\xEF\xBB\xBF"
+                                                            "a,\xC3\xA9\r\n\"x\r\ny\"\r\n"));
   EXPECT_FALSE(fs.FileExists(kTemp));
   EXPECT_EQ(fs.openHandleCount(), 0u);
 }

@@ -54,9 +54,9 @@ void ExportFromWindow(context::StartContext& start) {
   if (!path) return;  // cancelled
   const CsvWriteResult result = ExportHistory(start.settings(), *start.ports().files, *path);
   const Text title = Text(context::kProductTitle) + kTitleSuffix;
-  start.ui().ShowMessage(frame.handle(), title,
-                         result.ok ? kExportedTo + *path + u"."
-                                   : kNotExportedTo + *path + u". " + result.reason);
+  start.ui().ShowMessage(
+      frame.handle(), title,
+      result.ok ? kExportedTo + *path + u"." : kNotExportedTo + *path + u". " + result.reason);
 }
 
 }  // namespace
@@ -85,7 +85,8 @@ std::vector<ui::ChartTick> ChartTicks(std::int64_t highest) {
   const std::int64_t steps = (highest + step - 1) / step;
   std::vector<ui::ChartTick> ticks;
   for (std::int64_t i = 0; i <= steps; ++i) {
-    ticks.push_back({static_cast<double>(i * step), FormatUnsigned(static_cast<std::uint64_t>(i * step))});
+    ticks.push_back(
+        {static_cast<double>(i * step), FormatUnsigned(static_cast<std::uint64_t>(i * step))});
   }
   return ticks;
 }
@@ -137,7 +138,8 @@ HistoryExit RunHistoryWindow(context::StartContext& start, int firstHidden, int 
   if (list != 0) {
     frame.SendControlMessage(list, kSetExtendedStyle, kFullRowSelect, kFullRowSelect);
     int column = 0;
-    for (const Column& c : kColumns) (void)frame.InsertListColumn(list, column++, c.header, c.width);
+    for (const Column& c : kColumns)
+      (void)frame.InsertListColumn(list, column++, c.header, c.width);
     for (const std::vector<Text>& cells : HistoryRows(sequences)) {
       const int row = frame.InsertListItem(list, kAppend, cells[0]);
       if (row < 0) break;

@@ -58,7 +58,8 @@ TEST(HistoryFiguresTest, ScaleEndsAtTheFirstRoundValueAboveTheHighestBar) {
 TEST(HistoryFiguresTest, ChartShowsTheTwelveNewestWithTheCurrentOnTheRight) {
   std::vector<SequenceSummary> all;
   for (int n = 1; n <= 13; ++n) {
-    all.push_back(Summary(n, u"2024-03-" + Text(n < 10 ? u"0" : u"") + FormatUnsigned(n) + u" 08:00",
+    all.push_back(Summary(n,
+                          u"2024-03-" + Text(n < 10 ? u"0" : u"") + FormatUnsigned(n) + u" 08:00",
                           30 + n, {u"1"}));
   }
   all.push_back(Summary(14, u"", 20, {u"20"}, true));
@@ -75,9 +76,9 @@ TEST(HistoryFiguresTest, ChartShowsTheTwelveNewestWithTheCurrentOnTheRight) {
 }
 
 TEST(HistoryFiguresTest, RowsAreNewestFirstWithTheChangeAgainstTheOneBefore) {
-  const Rows rows = HistoryRows({Summary(1, u"2024-03-01 12:00", 60, {u"70", u"50"}),
-                                 Summary(2, u"", 45, {u"45"}),
-                                 Summary(3, u"2024-03-03 09:30", 60, {u"61", u"12.5", u"59"}, true)});
+  const Rows rows = HistoryRows(
+      {Summary(1, u"2024-03-01 12:00", 60, {u"70", u"50"}), Summary(2, u"", 45, {u"45"}),
+       Summary(3, u"2024-03-03 09:30", 60, {u"61", u"12.5", u"59"}, true)});
   EXPECT_EQ(rows, (Rows{{u"3  2024-03-03 09:30", u"3", u"60 s", u"61 s", u"59 s", u"33.33%"},
                         {u"2", u"1", u"45 s", u"45 s", u"45 s", u"-25%"},
                         {u"1  2024-03-01 12:00", u"2", u"60 s", u"70 s", u"50 s", u"\u2013"}}));
@@ -146,7 +147,8 @@ TEST_F(HistoryWindowTest, HistoryButtonShowsTheChartAndListAndBackShowsTheSameRe
   };
   const sim::StartRecord& report = Start(*RunArguments());
 
-  EXPECT_EQ(historyButton, "3 \"  History\" (90,420,150,36) Arial 12/800 image 142 24x24 cursor 32649");
+  EXPECT_EQ(historyButton,
+            "3 \"  History\" (90,420,150,36) Arial 12/800 image 142 24x24 cursor 32649");
   EXPECT_EQ(title, u"Tarnwick - History");
   EXPECT_EQ(titleLabel, u"Tarnwick - History");
   EXPECT_TRUE(reportHidden);
@@ -171,7 +173,8 @@ TEST_F(HistoryWindowTest, HistoryButtonShowsTheChartAndListAndBackShowsTheSameRe
                   {rows[1][0], u"2", u"45 s", u"50 s", u"40 s", u"-13.46%"},
                   {u"1  2024-03-01 12:00", u"2", u"52 s", u"60 s", u"45 s", u"\u2013"}}));
   EXPECT_TRUE(rows[0][0].starts_with(u"3  2024-03-01 12:"));
-  EXPECT_EQ(exportButton, "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 cursor 32649");
+  EXPECT_EQ(exportButton,
+            "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 cursor 32649");
   EXPECT_EQ(backButton, "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649");
 
   // Back: the same report, its title, and the history's controls gone.

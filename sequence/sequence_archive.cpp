@@ -186,10 +186,9 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
       ++kept.damaged;
     }
   }
-  std::stable_sort(kept.sequences.begin(), kept.sequences.end(),
-                   [](const SequenceSummary& a, const SequenceSummary& b) {
-                     return a.number < b.number;
-                   });
+  std::stable_sort(
+      kept.sequences.begin(), kept.sequences.end(),
+      [](const SequenceSummary& a, const SequenceSummary& b) { return a.number < b.number; });
   return kept;
 }
 

@@ -99,8 +99,8 @@ TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
   RunTwoRestarts(60, 45);
   const Text firstStart = StartedText(T0);
   RunTwoRestarts(50, 41);
-  const Text secondStart =
-      StartedText(static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown))));
+  const Text secondStart = StartedText(
+      static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown))));
   RunTwoRestarts(30, 30);
   // Three starts: the first had nothing to keep.
   EXPECT_EQ(SectionLines(File(), section::Sequences),

@@ -12,6 +12,8 @@ using std::min;
 
 #include "platform/win32/handles.h"
 #include "ui/win32/win32_backend.h"
+// after windows.h
+#include <commctrl.h>
 
 namespace twk::ui {
 namespace {

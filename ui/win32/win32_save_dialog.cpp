@@ -37,8 +37,8 @@ std::optional<Text> Win32Backend::ChooseSaveFile(Handle owner, const SaveFileReq
   dialog.nMaxFile = static_cast<DWORD>(file.size());
   dialog.lpstrInitialDir = haveDocuments ? documents : nullptr;
   dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY |
-                 OFN_EXPLORER;
+  dialog.Flags =
+      OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_EXPLORER;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;  // cancelled, or the dialog failed
   return Text(reinterpret_cast<const char16_t*>(file.data()));
 }

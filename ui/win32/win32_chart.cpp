@@ -27,13 +27,11 @@ void DeleteGraphics(Gdiplus::GpGraphics* g) { gp::GdipDeleteGraphics(g); }
 void DeleteBrush(Gdiplus::GpBrush* b) { gp::GdipDeleteBrush(b); }
 void DeletePen(Gdiplus::GpPen* p) { gp::GdipDeletePen(p); }
 void DeleteFont(Gdiplus::GpFont* f) { gp::GdipDeleteFont(f); }
-void DeleteFamily(Gdiplus::GpFontFamily* f) { gp::GdipDeleteFontFamily(f); }
 void DeleteFormat(Gdiplus::GpStringFormat* f) { gp::GdipDeleteStringFormat(f); }
 using Graphics = UniqueHandle<NullIsNone<Gdiplus::GpGraphics*, DeleteGraphics>>;
 using Brush = UniqueHandle<NullIsNone<Gdiplus::GpBrush*, DeleteBrush>>;
 using Pen = UniqueHandle<NullIsNone<Gdiplus::GpPen*, DeletePen>>;
 using Font = UniqueHandle<NullIsNone<Gdiplus::GpFont*, DeleteFont>>;
-using Family = UniqueHandle<NullIsNone<Gdiplus::GpFontFamily*, DeleteFamily>>;
 using Format = UniqueHandle<NullIsNone<Gdiplus::GpStringFormat*, DeleteFormat>>;
 
 // Colours (ARGB).
@@ -84,20 +82,26 @@ void DrawText(Gdiplus::GpGraphics* g, const Text& text, Gdiplus::GpFont* font,
                      font, &box, format, brush);
 }
 
-void DrawChart(Gdiplus::GpGraphics* g, const ChartData& chart, int width, int height) {
+void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width, int height) {
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
   gp::GdipSetTextRenderingHint(g, Gdiplus::TextRenderingHintAntiAliasGridFit);
   gp::GdipGraphicsClear(g, kBackground);
   const Pen border = SolidPen(kBorder);
   if (border) gp::GdipDrawRectangleI(g, border.get(), 0, 0, width - 1, height - 1);
 
-  Family family;
+  // The control's own font (given through the toolkit, so GDI's font
+  // substitution has found a face for it); a generic sans-serif face of the
+  // same size when GDI+ cannot take it.
   Font font;
-  if (gp::GdipCreateFontFamilyFromName(L"Arial", nullptr, family.Receive()) == Ok &&
-      // 8 points at 96 dots per inch.
-      gp::GdipCreateFont(family.get(), 11.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel,
-                         font.Receive()) != Ok) {
+  if (dc == nullptr || gp::GdipCreateFontFromDC(dc, font.Receive()) != Ok) {
     font.Reset();
+    // The generic family belongs to GDI+ and is not deleted.
+    Gdiplus::GpFontFamily* family = nullptr;
+    if (gp::GdipGetGenericFontFamilySansSerif(&family) == Ok &&
+        gp::GdipCreateFont(family, 11.0f, Gdiplus::FontStyleRegular, Gdiplus::UnitPixel,
+                           font.Receive()) != Ok) {
+      font.Reset();
+    }
   }
   const Format centred = AlignedFormat(Gdiplus::StringAlignmentCenter);
   const Format right = AlignedFormat(Gdiplus::StringAlignmentFar);
@@ -171,10 +175,14 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   if (!memoryDc || !bitmap) return 0;
   {
     const SelectedObject selected(memoryDc.get(), bitmap.get());
+    // The font is only read from the DC here: GDI+ makes its own of it.
+    const HGDIOBJ font =
+        info.font ? static_cast<HGDIOBJ>(info.font.get()) : GetStockObject(DEFAULT_GUI_FONT);
+    const SelectedObject selectedFont(memoryDc.get(), font);
     {
       Graphics g;
       if (gp::GdipCreateFromHDC(memoryDc.get(), g.Receive()) == Ok) {
-        DrawChart(g.get(), info.chart, width, height);
+        DrawChart(g.get(), memoryDc.get(), info.chart, width, height);
       }
     }  // GDI+ lets go of the memory DC before it is copied
     BitBlt(paint.dc(), 0, 0, width, height, memoryDc.get(), 0, 0, SRCCOPY);

@@ -1,7 +1,9 @@
 #include "app/application.h"
 
+#include "context/command_line.h"
 #include "platform/identity.h"
 #include "platform/shell.h"
+#include "sequence/csv_export.h"
 
 namespace twk::app {
 
@@ -19,8 +21,20 @@ int Application::RelaunchElevated(int showCommand) {
   return 0;
 }
 
+int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
+  context_.PrepareToRead(module, argumentText);
+  return sequence::ExportHistory(context_.settings(), *context_.ports().files, path).ok ? 0 : 1;
+}
+
 int Application::Run(ui::Handle module, const Text& argumentText, int showCommand,
                      const std::function<void()>& beforeWindows) {
+  // An export is for scripts: it shows nothing and changes no settings, so a
+  // running instance (even one in the middle of a sequence) is no reason to
+  // refuse it, and handing over to it would end with nothing written and no
+  // sign of why.
+  if (const auto path = context::FindExportPath(argumentText)) {
+    return ExportHistory(module, argumentText, *path);
+  }
   if (context_.HandOverToRunningInstance()) return 0;
   context_.Prepare(module, argumentText);
   if (beforeWindows) beforeWindows();

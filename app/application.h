@@ -35,7 +35,8 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // Performs the start; returns the process exit code. beforeWindows runs
+  // Performs the start; returns the process exit code. A start with
+  // "/Export:" only writes the history file (see ExportHistory). beforeWindows runs
   // once the start is known not to end at the single-instance check, before
   // the first window is made (the entry point starts COM and GDI+ there, so
   // that a second start loads neither).
@@ -46,6 +47,9 @@ class Application {
 
  private:
   int RelaunchElevated(int showCommand);
+  // The history into a file, without any window: 0 when it was written, 1
+  // when not (nothing is written then).
+  int ExportHistory(ui::Handle module, const Text& argumentText, const Text& path);
 
   context::StartContext context_;
   ModeRunners modes_;

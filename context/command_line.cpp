@@ -117,4 +117,18 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
   return s;
 }
 
+std::optional<Text> FindExportPath(const Text& argumentText) {
+  static const Text kExport = u"/Export:";
+  // The argument text comes without the program's name. Split as it is, its
+  // first argument would be read by the program-name rule, which ends a
+  // path with a blank at that blank even inside quotes; an empty name in
+  // front lets every argument be read by the quoting rules.
+  const std::vector<Text> arguments = SplitArguments(u"\"\" " + argumentText);
+  std::optional<Text> path;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    if (arguments[i].starts_with(kExport)) path = arguments[i].substr(kExport.size());
+  }
+  return path;
+}
+
 }  // namespace twk::context

@@ -3,6 +3,7 @@
 // " /Delay:" d after the quoted program path. Writers follow this grammar;
 // a start reads it here.
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "base/strings.h"
@@ -32,5 +33,10 @@ struct RebootSwitches {
 // replaces an earlier one, other arguments are ignored, and a negative
 // number is kept as the unsigned value of the same bits.
 RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
+
+// "/Export:" followed by a path (quoted when it has blanks) in the argument
+// text a start receives: a start that only writes the history to that file.
+// The last such switch counts; none when there is none. The path may be empty.
+std::optional<Text> FindExportPath(const Text& argumentText);
 
 }  // namespace twk::context

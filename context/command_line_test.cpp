@@ -77,3 +77,20 @@ TEST(ParseRebootSwitches, CaseMattersAndOddValuesAreKeptAsRead) {
 
 }  // namespace
 }  // namespace twk::context
+
+namespace twk::context {
+namespace {
+
+TEST(FindExportPath, TakesThePathOfTheLastExportSwitchQuotedOrNot) {
+  EXPECT_EQ(FindExportPath(u"/Export:\"C:\\My files\\history.csv\""),
+            std::optional<Text>(u"C:\\My files\\history.csv"));
+  EXPECT_EQ(FindExportPath(u"/CurrentReboot:2 /Export:C:\\h.csv"),
+            std::optional<Text>(u"C:\\h.csv"));
+  EXPECT_EQ(FindExportPath(u"/Export:a.csv /Export:\"b c.csv\""), std::optional<Text>(u"b c.csv"));
+  EXPECT_EQ(FindExportPath(u"/Export:"), std::optional<Text>(u""));
+  EXPECT_EQ(FindExportPath(u""), std::nullopt);
+  EXPECT_EQ(FindExportPath(u"/export:x.csv \"/Export\" x/Export:y"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace twk::context

@@ -47,11 +47,17 @@ void StartContext::Prepare(ui::Handle module, const Text& argumentText) {
   run_.currentReboot = s.currentReboot;
   run_.totalReboots = s.totalReboots;
   run_.delayMinutes = s.delayMinutes;
-  FindUserAndSettings();
+  FindUserAndSettings(true);
   ApplyDefaults();
 }
 
-void StartContext::FindUserAndSettings() {
+void StartContext::PrepareToRead(ui::Handle module, const Text& argumentText) {
+  module_ = module;
+  paths_.commandLine = argumentText;
+  FindUserAndSettings(false);
+}
+
+void StartContext::FindUserAndSettings(bool willWrite) {
   platform::Identity& identity = *ports_.identity;
   paths_.programPath = ports_.system->ProgramPath();
   user_ = UserIdentity{};
@@ -69,6 +75,7 @@ void StartContext::FindUserAndSettings() {
   // A missing or unreadable file leaves the document empty; the settings
   // written later create it.
   (void)settings_.Load(paths_.SettingsFile());
+  if (!willWrite) return;
   settings_.SaveWhenClosed();
   (void)settings::CreateFolderTree(*ports_.files, paths_.settingsFolder);
 }

@@ -56,6 +56,9 @@ class StartContext {
   // Reads the command line, finds the user and the settings, applies the
   // stored defaults; from here on the settings are saved when the start ends.
   void Prepare(ui::Handle module, const Text& argumentText);
+  // The same for a start that only reads: the settings are loaded but never
+  // written back, and no folder is created.
+  void PrepareToRead(ui::Handle module, const Text& argumentText);
   // Creates the main frame and starts the heartbeat.
   void CreateFrame();
 
@@ -92,7 +95,7 @@ class StartContext {
   Text SelfCommandLine(const Text& arguments = Text()) const;
 
  private:
-  void FindUserAndSettings();
+  void FindUserAndSettings(bool willWrite);
   void ApplyDefaults();
 
   const platform::Ports ports_;

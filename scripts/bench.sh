@@ -13,6 +13,8 @@ JOBS=${TWK_JOBS:-2}
 cmake --preset native-release -B "$BUILD" >/dev/null
 cmake --build "$BUILD" -j "$JOBS"
 
+# bench_history: the history window with 50 kept sequences of 100 restarts
+# each, beside the report alone (goal: well under 100 ms).
 echo "== native benchmarks ($BUILD)"
 for b in bench/*.cpp; do
   name=$(basename "$b" .cpp)

@@ -6,6 +6,7 @@
 #include "platform/processes.h"
 #include "platform/shell.h"
 #include "sequence/history_view.h"
+#include "sequence/history_window.h"
 #include "sequence/reboot_step.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
@@ -102,6 +103,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   const std::vector<Text> lines = ReportLines(t, first, last);
 
   frame.SetFont(u"Arial", 10, 400);
+  const int firstReportId = frame.count() + 1;
   for (std::size_t n = 1; n <= lines.size(); ++n) {
     frame.CreateLabel(lines[n - 1], 20, 70 + 20 * static_cast<int>(n), 560, 18);
   }
@@ -110,6 +112,9 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   ShowRebootHistory(frame, settings);
 
   frame.SetFont(u"Arial", 12, 800);
+  const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, ui::style::TabStop);
+  frame.SetButtonImage(historyId, ui::resource::PauseImage);
+  frame.SetControlCursor(historyId, ui::cursor::Hand);
   const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, ui::style::TabStop);
   frame.SetButtonImage(closeId, ui::resource::BusyImage);
   frame.SetControlCursor(closeId, ui::cursor::Hand);
@@ -117,12 +122,21 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   frame.SetButtonIcon(setupId, ui::resource::ProgramIcon);
   frame.SetControlCursor(setupId, ui::cursor::Hand);
 
+  const int lastReportId = frame.count();
+
   frame.Show(ui::show::Normal);
   context::EventPump& pump = start.pump();
   for (;;) {
     pump.NextEvent(context::PumpMode::Wait);
     if (pump.event().eventId == ui::event::CloseRequest) break;
     if (pump.IsFrameControl(closeId)) break;
+    if (pump.IsFrameControl(historyId)) {
+      // The history covers the report until Back; nothing is recorded again.
+      if (RunHistoryWindow(start, firstReportId, lastReportId) == HistoryExit::CloseRequested) {
+        break;
+      }
+      continue;
+    }
     if (pump.IsFrameControl(setupId)) {
       HandOverToSetup(start);
       break;

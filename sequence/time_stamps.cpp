@@ -6,6 +6,8 @@
 #include <limits>
 #include <string>
 
+#include "sequence/sequence_archive.h"
+
 namespace twk::sequence {
 namespace {
 
@@ -150,7 +152,9 @@ bool RecordTimeStamp(settings::SettingsFile& settings, platform::Clock& clock,
                      std::uint32_t currentReboot, TimeStampKind kind) {
   switch (kind) {
     case TimeStampKind::SequenceStart:
-      // A new sequence: nothing of the previous one may be mistaken for it.
+      // A new sequence: nothing of the previous one may be mistaken for it,
+      // but its summary is kept, so that it can be compared with the next.
+      (void)KeepFinishedSequence(settings);
       settings.RemoveSection(section::TimeStamps);
       settings.RemoveSection(section::History);
       return StoreTimeStamp(settings, clock, key::FirstShutDown, section::TimeStamps, 0);

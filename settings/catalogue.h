@@ -15,6 +15,7 @@ inline constexpr char16_t PostOperation[] = u"PostOperation";        // work lef
 inline constexpr char16_t TimeStamps[] = u"TimeStamps";              // clock readings of a sequence
 inline constexpr char16_t History[] = u"History";                    // one duration per restart
 inline constexpr char16_t DesktopIconLayout[] = u"DesktopIconLayout";  // icon text = position
+inline constexpr char16_t Sequences[] = u"Sequences";  // finished sequences, one summary each
 }  // namespace section
 
 namespace key {
@@ -38,6 +39,11 @@ inline constexpr char16_t LastBootUp[] = u"LastBootUp";
 // Section History names its keys "Reboot " + the restart's number.
 inline constexpr char16_t HistoryKeyPrefix[] = u"Reboot ";
 Text HistoryKey(std::uint32_t restart);
+
+// Section Sequences names its keys "Sequence " + a number that grows with
+// every sequence kept; the value is "yyyy-mm-dd hh:mm;<average>;<d1> <d2> ...".
+inline constexpr char16_t SequenceKeyPrefix[] = u"Sequence ";
+inline constexpr std::size_t MaxKeptSequences = 50;
 
 // Defaults that readers apply when a value is missing, empty or 0, and the
 // range the setup accepts for the number of restarts.

@@ -35,6 +35,7 @@ enum class ControlKind : std::int32_t {
   ImageRadioButton = 36,
   ImageToggle = 37,
   ChildWindow = 40,
+  Chart = 41,  // a bar chart the toolkit draws itself
 };
 
 // The kinds that Enter on the focused control activates like a click.

@@ -281,6 +281,11 @@ int ToolkitWindow::CreateChildWindow(int x, int y, int width, int height, std::u
 
 void ToolkitWindow::CloseChildWindow() { openChildWindow_ = 0; }
 
+int ToolkitWindow::CreateChart(int x, int y, int width, int height) {
+  // A plain static window whose painting the backend takes over.
+  return CreateSimple(ControlKind::Chart, kStatic, Text(), x, y, width, height, 0, 0);
+}
+
 void ToolkitWindow::ReleaseRecord(ControlRecord& r) {
   // The picture first, the control, then the brush it painted with: nothing
   // is deleted while a live control may still draw with it.
@@ -504,6 +509,13 @@ int ToolkitWindow::InsertListItem(int id, int index, const Text& text) {
 bool ToolkitWindow::SetListItemText(int id, int item, int subItem, const Text& text) {
   const ControlRecord* r = ListView(id);
   return r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
+}
+
+bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr || r->kind != ControlKind::Chart) return false;
+  backend_.SetChartData(r->window, data);
+  return true;
 }
 
 }  // namespace twk::ui

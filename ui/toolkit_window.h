@@ -69,6 +69,8 @@ class ToolkitWindow {
   // Returns the id of the text part, which is also the id its events carry.
   int CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                           Handle checkedBitmap, Handle uncheckedBitmap);
+  // A bar chart drawn by the toolkit; empty until SetChartData.
+  int CreateChart(int x, int y, int width, int height);
   // A child window that hosts the controls created until CloseChildWindow.
   int CreateChildWindow(int x, int y, int width, int height, std::uint32_t style = 0,
                         std::uint32_t exStyle = 0);
@@ -102,6 +104,8 @@ class ToolkitWindow {
   int InsertListColumn(int id, int column, const Text& text, int width);
   int InsertListItem(int id, int index, const Text& text);
   bool SetListItemText(int id, int item, int subItem, const Text& text);
+  // False when the id names no chart.
+  bool SetChartData(int id, const ChartData& data);
 
   const ControlRecord* Control(int id) const { return table_.Find(id); }
   int IdOfHandle(Handle window) const { return table_.IdOfHandle(window); }

@@ -5,7 +5,9 @@
 // interface. ui/win32 implements it with real windows, GDI and GDI+;
 // ui/headless records every object and plays a simulated user.
 #include <cstdint>
+#include <optional>
 
+#include "ui/chart.h"
 #include "ui/control_table.h"
 #include "ui/owned_objects.h"
 #include "ui/types.h"
@@ -43,6 +45,14 @@ enum class FetchResult { Message, NoMessage, Quit, Failed };
 // The two pictures of the header's title buttons.
 enum class TitleButton { Minimize, Close };
 enum class InstanceLookup { NotFound, WasHidden, BroughtToFront };
+
+// The system's dialog that asks where to save a file.
+struct SaveFileRequest {
+  Text defaultName;       // proposed in the user's Documents folder
+  Text filterName;        // e.g. "CSV files (*.csv)"
+  Text filterPattern;     // e.g. "*.csv"
+  Text defaultExtension;  // added when the user types a name without one
+};
 
 // The release calls (DeleteObject, DestroyIcon, ReleaseImage) come from
 // BackendObjects, so that OwnedObject, OwnedIcon and OwnedImage take a backend.
@@ -115,6 +125,9 @@ class WindowBackend : public BackendObjects {
   // Controls created while the window's style flags hold 0x800 paint through
   // a memory bitmap.
   virtual void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) = 0;
+  // Bar charts (kind 41): what the control shows from now on. It paints
+  // through a memory bitmap, so a repaint never flickers.
+  virtual void SetChartData(Handle chart, const ChartData& data) = 0;
   [[nodiscard]] virtual int ControlIdOf(Handle window) = 0;  // the child id
   [[nodiscard]] virtual Handle ParentOf(Handle window) = 0;
   // Sends WM_COMMAND (id, code) from control to parent.
@@ -159,6 +172,10 @@ class WindowBackend : public BackendObjects {
   // sequence cannot go on): a modal box with an OK button and a warning
   // sign, owned by owner (0: none).
   virtual void ShowMessage(Handle owner, const Text& title, const Text& text) = 0;
+  // The save dialog, modal to owner: the path chosen, none when the user
+  // cancelled or the dialog could not be shown.
+  [[nodiscard]] virtual std::optional<Text> ChooseSaveFile(Handle owner,
+                                                           const SaveFileRequest& request) = 0;
 
   // ---- process-wide ------------------------------------------------------
   // A top-level window of this class and title, or of this class with a mode

@@ -72,11 +72,15 @@ Handle HeadlessBackend::FindByText(const Text& text) const {
 }
 
 Handle HeadlessBackend::FindAt(int x, int y) const {
+  // A mode may hide its controls while another view covers the same places.
+  Handle hidden = 0;
   for (Handle h : order_) {
     const Window* w = Live(h);
-    if (w != nullptr && !w->topLevel && w->x == x && w->y == y) return h;
+    if (w == nullptr || w->topLevel || w->x != x || w->y != y) continue;
+    if (w->visible) return h;
+    if (hidden == 0) hidden = h;
   }
-  return 0;
+  return hidden;
 }
 
 Text HeadlessBackend::TextOf(Handle window) const {

@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ class HeadlessBackend final : public WindowBackend {
     std::vector<Text> columns;
     std::vector<int> columnWidths;
     std::vector<std::vector<Text>> rows;
+    // Charts: what they were last told to show, and how often.
+    ChartData chart;
+    int chartUpdates = 0;
   };
 
   enum class ObjectKind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
@@ -94,7 +98,8 @@ class HeadlessBackend final : public WindowBackend {
   std::vector<const Window*> ControlsOf(Handle topLevel) const;
   // A live, visible control with exactly this text (0 when none).
   Handle FindByText(const Text& text) const;
-  // A live control whose top-left corner is (x, y) in its parent (0 when none).
+  // A live control whose top-left corner is (x, y) in its parent, a visible
+  // one before a hidden one (0 when none).
   Handle FindAt(int x, int y) const;
   Text TextOf(Handle window) const;
   Text TextAt(int x, int y) const { return TextOf(FindAt(x, y)); }
@@ -150,6 +155,12 @@ class HeadlessBackend final : public WindowBackend {
   const std::vector<std::uint32_t>& sleeps() const { return sleeps_; }
   // Texts of the message boxes shown, in order; a box is answered at once.
   const std::vector<Text>& messages() const { return messages_; }
+  // Titles of the message boxes, in the same order.
+  const std::vector<Text>& messageTitles() const { return messageTitles_; }
+  // The save dialog answers with this path (none: the user cancels); the
+  // requests it got are kept in order.
+  void AnswerSaveDialog(std::optional<Text> path) { saveAnswer_ = std::move(path); }
+  const std::vector<SaveFileRequest>& saveRequests() const { return saveRequests_; }
 
   // ---- WindowBackend -----------------------------------------------------
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
@@ -188,6 +199,7 @@ class HeadlessBackend final : public WindowBackend {
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void EnableBufferedPaint(Handle, ToolkitWindow&, int) override {}
+  void SetChartData(Handle chart, const ChartData& data) override;
   int ControlIdOf(Handle window) override;
   Handle ParentOf(Handle window) override;
   void SendCommand(Handle parent, int id, int code, Handle control) override;
@@ -217,6 +229,7 @@ class HeadlessBackend final : public WindowBackend {
   // Time passes as it would for a sleeping thread: the test's clock advances.
   void Sleep(std::uint32_t milliseconds) override;
   void ShowMessage(Handle owner, const Text& title, const Text& text) override;
+  std::optional<Text> ChooseSaveFile(Handle owner, const SaveFileRequest& request) override;
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override { heartbeatWindow_ = window; }
@@ -268,6 +281,9 @@ class HeadlessBackend final : public WindowBackend {
   int listRowsLeft_ = -1;  // -1: no limit
   std::vector<std::uint32_t> sleeps_;
   std::vector<Text> messages_;
+  std::vector<Text> messageTitles_;
+  std::optional<Text> saveAnswer_;
+  std::vector<SaveFileRequest> saveRequests_;
 };
 
 }  // namespace twk::ui

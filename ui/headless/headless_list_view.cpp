@@ -1,4 +1,4 @@
-// The headless backend's list views and sleeping: rows and columns are kept
+// The headless backend's list views, charts, dialogs and sleeping: rows and columns are kept
 // as texts so that tests read a list the way a user sees it.
 #include <algorithm>
 
@@ -40,8 +40,21 @@ bool HeadlessBackend::SetListItemText(Handle listView, int item, int subItem, co
   return true;
 }
 
-void HeadlessBackend::ShowMessage(Handle, const Text&, const Text& text) {
+void HeadlessBackend::ShowMessage(Handle, const Text& title, const Text& text) {
   messages_.push_back(text);
+  messageTitles_.push_back(title);
+}
+
+std::optional<Text> HeadlessBackend::ChooseSaveFile(Handle, const SaveFileRequest& request) {
+  saveRequests_.push_back(request);
+  return saveAnswer_;
+}
+
+void HeadlessBackend::SetChartData(Handle chart, const ChartData& data) {
+  Window* w = Live(chart);
+  if (w == nullptr || w->kind != ControlKind::Chart) return;
+  w->chart = data;
+  ++w->chartUpdates;
 }
 
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) {

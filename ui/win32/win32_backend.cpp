@@ -288,6 +288,8 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
     SetWindowSubclass(window, ChildWindowProc, kChildWindowSubclass, ref);
   } else if (p.kind == ControlKind::ImageCheckBox && (p.style & WS_TABSTOP) != 0) {
     SetWindowSubclass(window, CheckTextProc, kCheckTextSubclass, ref);
+  } else if (p.kind == ControlKind::Chart) {
+    SetWindowSubclass(window, ChartProc, kChartSubclass, ref);
   }
   return ToHandle(window);
 }

@@ -49,6 +49,7 @@ class Win32Backend final : public WindowBackend {
     HBRUSH eraseBrush = nullptr;              // not owned
     platform::win32::UniqueBrush paintBrush;  // buffered painting's background
     HGDIOBJ shownImage = nullptr;             // what we handed to STM_SETIMAGE
+    ChartData chart;                          // kind 41: what it shows
   };
 
   // Resources (icons, images) come from `resources` when given, else from
@@ -103,6 +104,8 @@ class Win32Backend final : public WindowBackend {
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
+  // win32_chart.cpp
+  void SetChartData(Handle chart, const ChartData& data) override;
   int ControlIdOf(Handle window) override;
   Handle ParentOf(Handle window) override;
   void SendCommand(Handle parent, int id, int code, Handle control) override;
@@ -131,6 +134,8 @@ class Win32Backend final : public WindowBackend {
   void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp
   void ShowMessage(Handle owner, const Text& title, const Text& text) override;
+  // win32_save_dialog.cpp
+  std::optional<Text> ChooseSaveFile(Handle owner, const SaveFileRequest& request) override;
 
   InstanceLookup BringExistingToFront(const Text& className, const Text& title) override;
   void StartHeartbeat(Handle window) override;
@@ -150,6 +155,7 @@ LRESULT CALLBACK ChildWindowProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR
 LRESULT CALLBACK EraseProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 LRESULT CALLBACK BufferedPaintProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 LRESULT CALLBACK CheckTextProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+LRESULT CALLBACK ChartProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);  // win32_chart.cpp
 
 // Subclass ids, one per procedure.
 inline constexpr UINT_PTR kTopSubclass = 1;
@@ -157,6 +163,7 @@ inline constexpr UINT_PTR kChildWindowSubclass = 2;
 inline constexpr UINT_PTR kEraseSubclass = 3;
 inline constexpr UINT_PTR kPaintSubclass = 4;
 inline constexpr UINT_PTR kCheckTextSubclass = 5;
+inline constexpr UINT_PTR kChartSubclass = 6;
 
 // Redraws the part of the parent under a control, so that a control with a
 // transparent background shows the parent's background, not its old self.

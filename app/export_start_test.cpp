@@ -1,0 +1,65 @@
+// A start with /Export: writes the history file and nothing else: no window,
+// no settings written, no hand-over to a running instance.
+#include <gtest/gtest.h>
+
+#include "app/app_fixture.h"
+#include "settings/catalogue.h"
+
+namespace twk::app::apptest {
+namespace {
+
+constexpr char16_t kDocuments[] = u"C:\\Users\\alice\\Documents";
+constexpr char16_t kCsv[] = u"C:\\Users\\alice\\Documents\\my history.csv";
+
+class ExportStartTest : public ::testing::Test, public AppFixture {
+ protected:
+  ExportStartTest() {
+    machine.files.AddFolder(kDocuments);
+    Store(settings::section::Sequences, u"Sequence 4", u"2024-02-01 08:30;41;40 42");
+    Store(settings::section::TimeStamps, settings::key::FirstShutDown, u"13353768000");
+    Store(settings::section::History, u"Reboot 1", u"30");
+    settingsBefore = *machine.files.FileBytes(kSettingsPath);
+  }
+  std::string settingsBefore;
+};
+
+TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
+  ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
+  EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
+  EXPECT_EQ(machine.files.FileBytes(kCsv),
+            std::optional<std::string>("\xEF\xBB\xBF"
+                                       "sequence,started,restart,seconds\r\n"
+                                       "4,2024-02-01 08:30,1,40\r\n"
+                                       "4,2024-02-01 08:30,2,42\r\n"
+                                       "5,2024-03-01 12:00,1,30\r\n"));
+  EXPECT_EQ(ui.instanceLookups(), 0);
+  EXPECT_EQ(setupRuns + stepRuns, 0);
+  EXPECT_EQ(ui.frame(), 0u);
+  EXPECT_FALSE(ui.heartbeatRunning());
+  app.reset();  // the start's tear-down would be where a save happens
+  EXPECT_EQ(machine.files.FileBytes(kSettingsPath), std::optional<std::string>(settingsBefore));
+  EXPECT_EQ(machine.identity.OpenTokens(), 0);
+}
+
+TEST_F(ExportStartTest, AFolderThatDoesNotExistEndsWithOneAndWritesNothing) {
+  const Text missing = u"C:\\Users\\alice\\Nowhere\\h.csv";
+  EXPECT_EQ(Start(u"/Export:" + missing), 1);
+  EXPECT_FALSE(machine.files.FolderExists(u"C:\\Users\\alice\\Nowhere"));
+  EXPECT_FALSE(machine.files.FileExists(missing + u".tmp"));
+  EXPECT_EQ(Start(u"/Export:"), 1);
+  app.reset();
+  EXPECT_EQ(machine.files.FileBytes(kSettingsPath), std::optional<std::string>(settingsBefore));
+}
+
+TEST_F(ExportStartTest, WithoutASettingsFileOnlyTheHeaderIsWrittenAndNoneIsMade) {
+  ASSERT_TRUE(machine.files.Delete(kSettingsPath));
+  EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
+  EXPECT_EQ(machine.files.FileBytes(kCsv),
+            std::optional<std::string>("\xEF\xBB\xBF"
+                                       "sequence,started,restart,seconds\r\n"));
+  app.reset();
+  EXPECT_FALSE(machine.files.FileExists(kSettingsPath));
+}
+
+}  // namespace
+}  // namespace twk::app::apptest

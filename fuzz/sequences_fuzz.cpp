@@ -1,0 +1,85 @@
+// Any text as the kept sequences: reading must not crash, every summary it
+// accepts must write back as it read, and keeping one more sequence may drop
+// only readable summaries (the oldest), never any other line.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/fake/fake_file_system.h"
+#include "sequence/csv_export.h"
+#include "sequence/history_window.h"
+#include "sequence/sequence_archive.h"
+#include "settings/catalogue.h"
+#include "settings/ini_document.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using twk::Text;
+  namespace seq = twk::sequence;
+  twk::platform::FakeFileSystem fs;
+  fs.AddDrive(u'C');
+  const Text path = u"C:\\Tarnwick\\TWK.ini";
+  std::string bytes = "\xEF\xBB\xBF[Sequences]\n";
+  bytes.append(reinterpret_cast<const char*>(data), size);
+  bytes += "\n[History]\nReboot 1=45\nReboot 2=12.5\n";
+  if (!fs.SetFile(path, bytes)) return 0;
+
+  twk::settings::SettingsFile doc(fs);
+  (void)doc.Load(path);
+  const seq::KeptSequences kept = seq::ReadKeptSequences(doc);
+  for (std::size_t i = 0; i < kept.sequences.size(); ++i) {
+    const seq::SequenceSummary& s = kept.sequences[i];
+    Require(s.number >= 1 && s.number <= kept.highestNumber);
+    Require(i == 0 || kept.sequences[i - 1].number <= s.number);
+    Require(!s.durations.empty());
+    const auto again = seq::ParseSequence(s.key, seq::FormatSequenceValue(s));
+    Require(again && again->durations == s.durations && again->average == s.average &&
+            again->started == s.started);
+  }
+
+  // The input may bring a History section of its own before ours.
+  const bool hasCurrent = seq::CurrentSequence(doc, 1).has_value();
+  const auto all = seq::AllSequences(doc);
+  Require(all.size() == kept.sequences.size() + (hasCurrent ? 1 : 0));
+  const twk::ui::ChartData chart = seq::HistoryChart(all);
+  Require(chart.bars.size() <= seq::kChartBars && !chart.ticks.empty());
+  for (const auto& bar : chart.bars) Require(bar.value <= chart.ticks.back().value);
+  Require(seq::HistoryRows(all).size() == all.size());
+  (void)seq::HistoryCsv(all);
+
+  const std::vector<Text> before = doc.lines();
+  const bool keptOne = seq::KeepFinishedSequence(doc);
+  Require(keptOne == (hasCurrent && kept.highestNumber < seq::kLargestSequenceNumber));
+  const Text newLine =
+      twk::settings::SequenceKeyPrefix + twk::FormatUnsigned(kept.highestNumber + 1) + u"=";
+  // Every line that was there is still there, unless it was a readable
+  // summary dropped for room.
+  const std::vector<Text>& after = doc.lines();
+  std::size_t at = 0;
+  for (const Text& line : before) {
+    if (keptOne && at < after.size() && after[at] != line && after[at].starts_with(newLine)) ++at;
+    if (at < after.size() && after[at] == line) {
+      ++at;
+      continue;
+    }
+    const std::size_t eq = line.find(u'=');
+    Require(eq != Text::npos);
+    Text keyText = line.substr(0, eq);
+    twk::StripWhiteSpace(keyText, twk::Strip::Trailing);
+    Require(std::any_of(kept.sequences.begin(), kept.sequences.end(),
+                        [&](const seq::SequenceSummary& s) { return s.key == keyText; }));
+  }
+  if (keptOne) {
+    Require(seq::ReadKeptSequences(doc).sequences.size() <=
+            std::max<std::size_t>(twk::settings::MaxKeptSequences, 1));
+  }
+  return 0;
+}

@@ -1,0 +1,99 @@
+#include "sequence/csv_export.h"
+
+#include "settings/text_file.h"
+
+namespace twk::sequence {
+namespace {
+
+constexpr char16_t kTempSuffix[] = u".tmp";
+constexpr std::uint32_t kCsvMode =
+    settings::TextMode::Overwrite | settings::TextMode::Exclusive | settings::TextMode::Utf8;
+
+bool NeedsQuotes(const Text& field) {
+  if (field.empty()) return false;
+  if (field.front() == u' ' || field.back() == u' ') return true;
+  return field.find_first_of(u",\"\r\n") != Text::npos;
+}
+
+// Bytes of text in UTF-8, to tell a whole write from a short one. An
+// unpaired surrogate becomes the three bytes of the replacement character.
+std::size_t Utf8Length(const Text& text) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      bytes += 1;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
+}
+
+}  // namespace
+
+Text CsvField(const Text& field) {
+  if (!NeedsQuotes(field)) return field;
+  Text quoted = u"\"";
+  for (char16_t c : field) {
+    if (c == u'"') quoted += u'"';
+    quoted += c;
+  }
+  quoted += u'"';
+  return quoted;
+}
+
+Text CsvRow(const std::vector<Text>& fields) {
+  Text row;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i != 0) row += u',';
+    row += CsvField(fields[i]);
+  }
+  row += u"\r\n";
+  return row;
+}
+
+Text HistoryCsv(const std::vector<SequenceSummary>& sequences) {
+  Text text = Text(kCsvHeader) + u"\r\n";
+  for (const SequenceSummary& s : sequences) {
+    for (std::size_t i = 0; i < s.durations.size(); ++i) {
+      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i]});
+    }
+  }
+  return text;
+}
+
+CsvWriteResult WriteCsvFile(platform::FileSystem& fs, const Text& path, const Text& text) {
+  if (path.empty()) return {false, u"No file was named."};
+  const Text temp = path + kTempSuffix;
+  settings::TextFile file(fs);
+  if (file.Open(temp, kCsvMode) == 0) {
+    fs.Delete(temp);
+    return {false, u"The file could not be created there."};
+  }
+  const bool whole = file.WriteText(text) == Utf8Length(text);
+  const bool flushed = whole && file.Flush();
+  file.Close();
+  if (!flushed) {
+    fs.Delete(temp);
+    return {false, u"The file could not be written."};
+  }
+  if (!fs.ReplaceWith(temp, path)) {
+    fs.Delete(temp);
+    return {false, u"The file could not replace the one already there."};
+  }
+  return {true, Text()};
+}
+
+CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::FileSystem& fs,
+                             const Text& path) {
+  return WriteCsvFile(fs, path, HistoryCsv(AllSequences(settings)));
+}
+
+}  // namespace twk::sequence

@@ -1,0 +1,41 @@
+#pragma once
+// The kept sequences and the current one as a spreadsheet file: UTF-8 with a
+// byte-order mark (so that spreadsheet programs take it as UTF-8), CR LF line
+// ends and fields quoted the way RFC 4180 does it. One header row, then one
+// row per restart of every sequence, oldest first.
+#include <vector>
+
+#include "base/strings.h"
+#include "platform/file_system.h"
+#include "sequence/sequence_archive.h"
+#include "settings/ini_document.h"
+
+namespace twk::sequence {
+
+inline constexpr char16_t kCsvHeader[] = u"sequence,started,restart,seconds";
+
+// A field as it goes into the file: quoted when it holds a comma, a quote, a
+// CR or an LF (or begins or ends with a blank, which some readers drop),
+// with every quote doubled.
+[[nodiscard]] Text CsvField(const Text& field);
+// The fields joined by commas, with CR LF.
+[[nodiscard]] Text CsvRow(const std::vector<Text>& fields);
+[[nodiscard]] Text HistoryCsv(const std::vector<SequenceSummary>& sequences);
+
+// Why a file could not be written, in words for the user; empty on success.
+struct CsvWriteResult {
+  bool ok = false;
+  Text reason;
+};
+
+// Writes text to a file beside path, flushes it and moves it over path, so
+// that path holds either its old content or the whole new file, never a
+// part. Nothing is left behind on failure. The folder must exist.
+[[nodiscard]] CsvWriteResult WriteCsvFile(platform::FileSystem& fs, const Text& path,
+                                          const Text& text);
+
+// The history of the settings document into path.
+[[nodiscard]] CsvWriteResult ExportHistory(const settings::SettingsFile& settings,
+                                           platform::FileSystem& fs, const Text& path);
+
+}  // namespace twk::sequence

@@ -1,0 +1,92 @@
+// The spreadsheet file: quoting, encoding and line ends, its rows, and a
+// write that either replaces the file whole or leaves everything as it was.
+#include "sequence/csv_export.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_file_system.h"
+
+namespace twk::sequence {
+namespace {
+
+using platform::FakeFileSystem;
+constexpr char16_t kPath[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv";
+constexpr char16_t kTemp[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv.tmp";
+
+TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
+  EXPECT_EQ(CsvField(u"45"), u"45");
+  EXPECT_EQ(CsvField(u""), u"");
+  EXPECT_EQ(CsvField(u"a,b"), u"\"a,b\"");
+  EXPECT_EQ(CsvField(u"say \"hi\""), u"\"say \"\"hi\"\"\"");
+  EXPECT_EQ(CsvField(u"two\r\nlines"), u"\"two\r\nlines\"");
+  EXPECT_EQ(CsvField(u"lf\nonly"), u"\"lf\nonly\"");
+  EXPECT_EQ(CsvField(u" padded"), u"\" padded\"");
+  EXPECT_EQ(CsvRow({u"1", u"a,\"b\"\nc", u""}), u"1,\"a,\"\"b\"\"\nc\",\r\n");
+}
+
+TEST(CsvTest, OneRowPerRestartOldestSequenceFirst) {
+  SequenceSummary kept;
+  kept.number = 3;
+  kept.started = u"2024-03-01 12:00";
+  kept.durations = {u"60", u"45"};
+  SequenceSummary current;
+  current.number = 4;
+  current.current = true;
+  current.durations = {u"12.5"};
+  EXPECT_EQ(HistoryCsv({kept, current}),
+            u"sequence,started,restart,seconds\r\n"
+            u"3,2024-03-01 12:00,1,60\r\n"
+            u"3,2024-03-01 12:00,2,45\r\n"
+            u"4,,1,12.5\r\n");
+  EXPECT_EQ(HistoryCsv({}), u"sequence,started,restart,seconds\r\n");
+}
+
+class CsvFileTest : public ::testing::Test {
+ protected:
+  CsvFileTest() {
+    fs.AddDrive(u'C');
+    fs.AddFolder(u"C:\\Users\\alice\\Documents");
+  }
+  FakeFileSystem fs;
+};
+
+TEST_F(CsvFileTest, WritesUtf8WithAByteOrderMarkAndReplacesAnOldFile) {
+  ASSERT_TRUE(fs.SetFile(kPath, "old content"));
+  const CsvWriteResult result = WriteCsvFile(fs, kPath, u"a,\u00e9\r\n\"x\r\ny\"\r\n");
+  EXPECT_TRUE(result.ok);
+  EXPECT_EQ(result.reason, u"");
+  EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("\xEF\xBB\xBF"
+                                                            "a,\xC3\xA9\r\n\"x\r\ny\"\r\n"));
+  EXPECT_FALSE(fs.FileExists(kTemp));
+  EXPECT_EQ(fs.openHandleCount(), 0u);
+}
+
+TEST_F(CsvFileTest, AMissingFolderIsNotCreatedAndNothingIsWritten) {
+  const Text path = u"C:\\Users\\alice\\Nowhere\\h.csv";
+  const CsvWriteResult result = WriteCsvFile(fs, path, u"a\r\n");
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.reason.empty());
+  EXPECT_FALSE(fs.FolderExists(u"C:\\Users\\alice\\Nowhere"));
+  EXPECT_FALSE(fs.FileExists(path));
+}
+
+TEST_F(CsvFileTest, AFailureOnTheWayLeavesTheOldFileAndNoTemporaryOne) {
+  using Op = FakeFileSystem::Op;
+  for (const Op op : {Op::Write, Op::Flush, Op::ReplaceWith}) {
+    ASSERT_TRUE(fs.SetFile(kPath, "old content"));
+    fs.FailOn(op, kTemp);
+    const CsvWriteResult result = WriteCsvFile(fs, kPath, u"new\r\n");
+    fs.ClearFailures();
+    EXPECT_FALSE(result.ok) << static_cast<int>(op);
+    EXPECT_FALSE(result.reason.empty());
+    EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("old content"));
+    EXPECT_FALSE(fs.FileExists(kTemp));
+  }
+  // A disk that fills up half-way is a failed write too.
+  fs.LimitWrites(5);
+  EXPECT_FALSE(WriteCsvFile(fs, kPath, u"sequence,started\r\n").ok);
+  EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("old content"));
+}
+
+}  // namespace
+}  // namespace twk::sequence

@@ -1,0 +1,256 @@
+#include "sequence/sequence_archive.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <set>
+
+#include "sequence/history_view.h"
+#include "sequence/time_stamps.h"
+#include "settings/catalogue.h"
+
+namespace twk::sequence {
+namespace {
+
+namespace key = settings::key;
+namespace section = settings::section;
+
+constexpr std::uint64_t kSecondsPerDay = 86400;
+// Days from 1601-01-01, where the clock counts from, to 1970-01-01, where
+// the calendar arithmetic below counts from.
+constexpr std::int64_t kDays1601To1970 = 134774;
+
+bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Digits, optionally after a minus sign.
+bool IsWholeNumber(const Text& text, std::size_t from, std::size_t to) {
+  if (from < to && text[from] == u'-') ++from;
+  if (from == to) return false;
+  for (std::size_t i = from; i < to; ++i) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return true;
+}
+
+// A duration as the recorder writes them: a whole number or one with a
+// fraction, "-" allowed (a clock set back between two stamps).
+bool IsDuration(const Text& text, std::size_t from, std::size_t to) {
+  const std::size_t dot = text.find(u'.', from);
+  if (dot == Text::npos || dot >= to) return IsWholeNumber(text, from, to);
+  if (dot + 1 == to) return false;
+  for (std::size_t i = dot + 1; i < to; ++i) {
+    if (!IsDigit(text[i])) return false;
+  }
+  return IsWholeNumber(text, from, dot);
+}
+
+// "yyyy-mm-dd hh:mm" with digits where digits belong.
+bool IsStartedText(const Text& text, std::size_t from, std::size_t to) {
+  if (from == to) return true;  // the first shutdown was never stamped
+  static constexpr char16_t kShape[] = u"0000-00-00 00:00";
+  if (to - from != 16) return false;
+  for (std::size_t i = 0; i < 16; ++i) {
+    const char16_t c = text[from + i];
+    if (kShape[i] == u'0' ? !IsDigit(c) : c != kShape[i]) return false;
+  }
+  return true;
+}
+
+Text TwoDigits(unsigned value) {
+  Text t = FormatUnsigned(value);
+  return value < 10 ? u"0" + t : t;
+}
+
+Text FoldedKey(const Text& key) {
+  Text folded = key;
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
+}  // namespace
+
+Text StartedText(std::uint64_t second) {
+  if (second == 0) return Text();
+  // Civil date from a day count (the proleptic Gregorian calendar, which the
+  // system's local time follows back to 1601).
+  const std::int64_t days = static_cast<std::int64_t>(second / kSecondsPerDay) - kDays1601To1970;
+  const std::uint64_t inDay = second % kSecondsPerDay;
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const std::int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  // A stamp edited far into the future would not fit the four digits the
+  // summary's date has; it is better left out than kept unreadable.
+  if (year > 9999) return Text();
+  Text year4 = FormatUnsigned(static_cast<std::uint64_t>(year));
+  year4.insert(0, 4 - year4.size(), u'0');
+  return year4 + u"-" + TwoDigits(static_cast<unsigned>(month)) + u"-" +
+         TwoDigits(static_cast<unsigned>(day)) + u" " +
+         TwoDigits(static_cast<unsigned>(inDay / 3600)) + u":" +
+         TwoDigits(static_cast<unsigned>(inDay % 3600 / 60));
+}
+
+std::optional<std::uint64_t> SequenceKeyNumber(const Text& key) {
+  static const Text kPrefix = settings::SequenceKeyPrefix;
+  if (key.size() <= kPrefix.size() || key[0] != kPrefix[0]) return std::nullopt;
+  for (std::size_t i = 1; i < kPrefix.size(); ++i) {
+    if (FoldCase(key[i]) != FoldCase(kPrefix[i])) return std::nullopt;
+  }
+  std::uint64_t number = 0;
+  for (std::size_t i = kPrefix.size(); i < key.size(); ++i) {
+    if (!IsDigit(key[i])) return std::nullopt;
+    number = number * 10 + (key[i] - u'0');
+    if (number > kLargestSequenceNumber) return std::nullopt;
+  }
+  if (number == 0) return std::nullopt;
+  return number;
+}
+
+std::optional<SequenceSummary> ParseSequence(const Text& keyText, const Text& value) {
+  const auto number = SequenceKeyNumber(keyText);
+  if (!number || value.size() > kLongestSummary) return std::nullopt;
+  const std::size_t first = value.find(u';');
+  if (first == Text::npos) return std::nullopt;
+  const std::size_t second = value.find(u';', first + 1);
+  if (second == Text::npos || value.find(u';', second + 1) != Text::npos) return std::nullopt;
+  if (!IsStartedText(value, 0, first)) return std::nullopt;
+  // Eleven characters hold every 32-bit number with its sign.
+  if (second - first - 1 > 11 || !IsWholeNumber(value, first + 1, second)) return std::nullopt;
+
+  SequenceSummary summary;
+  summary.number = *number;
+  summary.key = keyText;
+  summary.started = value.substr(0, first);
+  const std::int64_t average = std::stoll(ToUtf8(value.substr(first + 1, second - first - 1)));
+  if (average < std::numeric_limits<std::int32_t>::min() ||
+      average > std::numeric_limits<std::int32_t>::max()) {
+    return std::nullopt;
+  }
+  summary.average = static_cast<std::int32_t>(average);
+  for (std::size_t at = second + 1; at < value.size();) {
+    if (value[at] == u' ') {
+      ++at;
+      continue;
+    }
+    std::size_t end = value.find(u' ', at);
+    if (end == Text::npos) end = value.size();
+    if (!IsDuration(value, at, end) || summary.durations.size() == kMostDurations) {
+      return std::nullopt;
+    }
+    summary.durations.push_back(value.substr(at, end - at));
+    at = end;
+  }
+  if (summary.durations.empty()) return std::nullopt;
+  return summary;
+}
+
+Text FormatSequenceValue(const SequenceSummary& summary) {
+  Text value = summary.started + u";" + FormatSigned(summary.average) + u";";
+  for (std::size_t i = 0; i < summary.durations.size(); ++i) {
+    if (i != 0) value += u' ';
+    value += summary.durations[i];
+  }
+  return value;
+}
+
+KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
+  KeptSequences kept;
+  const auto header = settings.FindSection(section::Sequences);
+  if (!header) return kept;
+  const std::size_t end = settings.SectionEnd(*header);
+  // Like every lookup of the document, the first line of a key is the one
+  // that counts; later lines of the same key are left alone.
+  std::set<Text> seen;
+  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
+       line = settings.NextKeyLine(line, end)) {
+    Text keyText, value;
+    if (!settings.KeyValueAt(line, keyText, value)) continue;
+    const auto number = SequenceKeyNumber(keyText);
+    if (!number) {
+      ++kept.damaged;
+      continue;
+    }
+    kept.highestNumber = std::max(kept.highestNumber, *number);
+    if (!seen.insert(FoldedKey(keyText)).second) {
+      ++kept.damaged;
+      continue;
+    }
+    if (auto summary = ParseSequence(keyText, value)) {
+      kept.sequences.push_back(std::move(*summary));
+    } else {
+      ++kept.damaged;
+    }
+  }
+  std::stable_sort(
+      kept.sequences.begin(), kept.sequences.end(),
+      [](const SequenceSummary& a, const SequenceSummary& b) { return a.number < b.number; });
+  return kept;
+}
+
+std::optional<SequenceSummary> CurrentSequence(const settings::SettingsFile& settings,
+                                               std::uint64_t number) {
+  const auto header = settings.FindSection(section::History);
+  if (!header) return std::nullopt;
+  const std::size_t end = settings.SectionEnd(*header);
+  SequenceSummary summary;
+  summary.number = number;
+  summary.current = true;
+  std::int64_t sum = 0;
+  std::int32_t count = 0;
+  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
+       line = settings.NextKeyLine(line, end)) {
+    Text keyText, value;
+    if (!settings.KeyValueAt(line, keyText, value)) continue;
+    // The list adds every row's leading digits; a value it cannot read as a
+    // number is kept as what it added, so that the summary reads back.
+    const std::int32_t whole = ToInteger(value);
+    sum += whole;
+    ++count;
+    summary.durations.push_back(IsDuration(value, 0, value.size()) ? value : FormatSigned(whole));
+  }
+  if (summary.durations.empty()) return std::nullopt;
+  summary.average = HistoryAverage(sum, count).value_or(0);
+  if (const Text* stamp = settings.GetValue(section::TimeStamps, key::FirstShutDown)) {
+    const double second = ParseStamp(*stamp);
+    // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
+    // date the summary can show.
+    if (std::isfinite(second) && second >= 1 && second < 9.0e15) {
+      summary.started = StartedText(static_cast<std::uint64_t>(second));
+    }
+  }
+  return summary;
+}
+
+bool KeepFinishedSequence(settings::SettingsFile& settings) {
+  const KeptSequences kept = ReadKeptSequences(settings);
+  if (kept.highestNumber >= kLargestSequenceNumber) return false;
+  const auto current = CurrentSequence(settings, kept.highestNumber + 1);
+  if (!current) return false;
+  const Text newKey = settings::SequenceKeyPrefix + FormatUnsigned(current->number);
+  if (settings.SetValue(section::Sequences, newKey, FormatSequenceValue(*current)) == 0) {
+    return false;
+  }
+  // The oldest readable summaries make room; a damaged line is not ours to drop.
+  std::size_t count = kept.sequences.size() + 1;
+  for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
+    (void)settings.DeleteKey(section::Sequences, kept.sequences[i].key);
+    --count;
+  }
+  return true;
+}
+
+std::vector<SequenceSummary> AllSequences(const settings::SettingsFile& settings) {
+  KeptSequences kept = ReadKeptSequences(settings);
+  std::vector<SequenceSummary> all = std::move(kept.sequences);
+  if (auto current = CurrentSequence(settings, kept.highestNumber + 1)) {
+    all.push_back(std::move(*current));
+  }
+  return all;
+}
+
+}  // namespace twk::sequence

@@ -1,0 +1,70 @@
+#pragma once
+// Every finished sequence is kept. A new sequence clears the measurements of
+// the one before, so just before that happens its summary goes into section
+// Sequences: the local date and time of its first shutdown, the average as
+// the history list computes it and every restart's duration as stored. Only
+// the newest kept summaries stay. A line that does not read as a summary
+// (edited by hand, cut short) is skipped when read and left exactly as it is.
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "base/strings.h"
+#include "settings/ini_document.h"
+
+namespace twk::sequence {
+
+struct SequenceSummary {
+  // The key's number; for the sequence still in History, the number it will
+  // be kept under.
+  std::uint64_t number = 0;
+  Text key;      // as written in the file (empty for the current sequence)
+  Text started;  // "yyyy-mm-dd hh:mm", empty when the first shutdown was not stamped
+  std::int32_t average = 0;
+  std::vector<Text> durations;  // seconds, as stored, in restart order
+  bool current = false;         // the sequence in History, not (yet) kept
+};
+
+// Key numbers beyond this are not given out: the next one could not be told
+// apart from a damaged key.
+inline constexpr std::uint64_t kLargestSequenceNumber = 999'999'999;
+// A summary value longer than this is damaged: the most restarts a sequence
+// can have take a few thousand characters.
+inline constexpr std::size_t kLongestSummary = 32 * 1024;
+inline constexpr std::size_t kMostDurations = 1000;
+
+// "yyyy-mm-dd hh:mm" of a clock reading (whole local seconds since 1601);
+// empty for 0, which is no reading.
+[[nodiscard]] Text StartedText(std::uint64_t second);
+
+// The number of a key "Sequence <digits>" (prefix compared like every key:
+// first character exact, the rest ignoring case); none for any other key or
+// a number beyond kLargestSequenceNumber.
+[[nodiscard]] std::optional<std::uint64_t> SequenceKeyNumber(const Text& key);
+
+// One kept line read back; none when it is damaged.
+[[nodiscard]] std::optional<SequenceSummary> ParseSequence(const Text& key, const Text& value);
+[[nodiscard]] Text FormatSequenceValue(const SequenceSummary& summary);
+
+struct KeptSequences {
+  std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first
+  std::uint64_t highestNumber = 0;         // of every Sequence key, damaged ones included
+  std::size_t damaged = 0;                 // lines skipped
+};
+[[nodiscard]] KeptSequences ReadKeptSequences(const settings::SettingsFile& settings);
+
+// The sequence in History as it would be kept now; none when History holds
+// no value.
+[[nodiscard]] std::optional<SequenceSummary> CurrentSequence(const settings::SettingsFile& settings,
+                                                             std::uint64_t number);
+
+// Appends the sequence in History to Sequences (when it holds a value) and
+// drops the oldest readable summaries beyond the newest 50. True when a
+// summary was appended. Called before History is cleared; saves nothing.
+bool KeepFinishedSequence(settings::SettingsFile& settings);
+
+// Kept sequences and then the current one, oldest first: what the history
+// window and the export show.
+[[nodiscard]] std::vector<SequenceSummary> AllSequences(const settings::SettingsFile& settings);
+
+}  // namespace twk::sequence

@@ -1,0 +1,190 @@
+// Keeping finished sequences: the summary line, its dates and numbers, the
+// limit of fifty, and damaged lines that are skipped but never lost.
+#include "sequence/sequence_archive.h"
+
+#include <gtest/gtest.h>
+
+#include "sequence/sequence_sim.h"
+
+namespace twk::sequence {
+namespace {
+
+namespace section = settings::section;
+namespace key = settings::key;
+constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;  // 2024-03-01 12:00:00
+
+// The lines of one section of a document, header excluded.
+std::vector<Text> SectionLines(const settings::SettingsFile& file, const Text& name) {
+  std::vector<Text> lines;
+  const auto header = file.FindSection(name);
+  if (!header) return lines;
+  for (std::size_t i = *header + 1; i < file.SectionEnd(*header); ++i) {
+    lines.push_back(file.lines()[i]);
+  }
+  return lines;
+}
+
+TEST(StartedTextTest, ClockReadingsBecomeLocalDateAndMinute) {
+  EXPECT_EQ(StartedText(T0), u"2024-03-01 12:00");
+  EXPECT_EQ(StartedText(T0 - 1), u"2024-03-01 11:59");
+  // The day before is the leap day; seconds never round the minute up.
+  EXPECT_EQ(StartedText(T0 - 12 * 3600 - 1), u"2024-02-29 23:59");
+  EXPECT_EQ(StartedText(1), u"1601-01-01 00:00");
+  EXPECT_EQ(StartedText(0), u"");
+  // 2000 was a leap year, 1900 was not.
+  EXPECT_EQ(StartedText(T0 - (24ull * 365 + 7) * 86400), u"2000-02-29 12:00");
+  // Beyond four digits of year there is no date to write.
+  EXPECT_EQ(StartedText(~0ull), u"");
+}
+
+TEST(ParseSequenceTest, ReadsWhatItWrites) {
+  SequenceSummary s;
+  s.number = 12;
+  s.started = u"2024-03-01 12:00";
+  s.average = -3;
+  s.durations = {u"60", u"12.5", u"-129"};
+  const Text value = FormatSequenceValue(s);
+  EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
+  const auto back = ParseSequence(u"Sequence 12", value);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->number, 12u);
+  EXPECT_EQ(back->started, s.started);
+  EXPECT_EQ(back->average, -3);
+  EXPECT_EQ(back->durations, s.durations);
+  EXPECT_FALSE(back->current);
+  // Without a first shutdown the date is empty, and that reads back too.
+  EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
+}
+
+TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
+  for (const char16_t* value : {
+           u"2024-03-01 12:00",                 // no ";"
+           u"2024-03-01 12:00;45",              // one field short
+           u"2024-03-01 12:00;45;45;1",         // one too many
+           u"2024-03-01 12:00;abc;45",          // the average is no number
+           u"2024-03-01 12:00;45;45 x 40",      // nor is a duration
+           u"2024-03-01 12:00;45;4.",           // nor half a fraction
+           u"2024-03-01 12:00;45;",             // no restart at all
+           u"2024-3-1 12:00;45;45",             // not the date's shape
+           u"2024-03-01 12:00;99999999999;45",  // beyond 32 bits
+       }) {
+    EXPECT_FALSE(ParseSequence(u"Sequence 1", value)) << ToUtf8(value);
+  }
+  for (const char16_t* keyText :
+       {u"Sequence", u"Sequence x", u"Sequence 0", u"sequence 1", u"Sequence 1000000000"}) {
+    EXPECT_FALSE(ParseSequence(keyText, u";45;45")) << ToUtf8(keyText);
+  }
+  EXPECT_FALSE(ParseSequence(u"Sequence 1", u";45;" + Text(kLongestSummary, u'4')));
+}
+
+class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine {
+ protected:
+  // One sequence of two restarts of `first` and `last` seconds, through to
+  // its report.
+  void RunTwoRestarts(std::uint64_t first, std::uint64_t last) {
+    SetupStartsSequence(2, 1);
+    RunSequence({first});
+    Boot(last);
+    Start(*RunArguments());
+  }
+  settings::SettingsFile& File() {
+    file_.emplace(machine.files);
+    (void)file_->Load(app::apptest::kSettingsPath);
+    return *file_;
+  }
+  std::optional<settings::SettingsFile> file_;
+};
+
+TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
+  RunTwoRestarts(60, 45);
+  const Text firstStart = StartedText(T0);
+  RunTwoRestarts(50, 41);
+  const Text secondStart = StartedText(
+      static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown))));
+  RunTwoRestarts(30, 30);
+  // Three starts: the first had nothing to keep.
+  EXPECT_EQ(SectionLines(File(), section::Sequences),
+            (std::vector<Text>{u"Sequence 1=" + firstStart + u";52;60 45",
+                               u"Sequence 2=" + secondStart + u";45;50 41"}));
+  EXPECT_EQ(firstStart, u"2024-03-01 12:00");
+  EXPECT_NE(secondStart, firstStart);
+  // The current sequence is cleared as before, and the next start keeps it.
+  EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"30");
+  SetupStartsSequence(3, 1);
+  const auto kept = ReadKeptSequences(File());
+  ASSERT_EQ(kept.sequences.size(), 3u);
+  EXPECT_EQ(kept.sequences[2].number, 3u);
+  EXPECT_EQ(kept.sequences[2].durations, (std::vector<Text>{u"30", u"30"}));
+  EXPECT_EQ(kept.sequences[2].average, 30);
+  EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"");
+}
+
+TEST_F(SequenceArchiveTest, AnEmptyHistoryKeepsNothingAndAFileWithoutTheSectionIsUnchanged) {
+  SetupStartsSequence(2, 1);
+  SetupStartsSequence(2, 1);  // abandoned before its first restart
+  EXPECT_FALSE(File().FindSection(section::Sequences));
+  // An abandoned sequence with one restart is kept with what it has.
+  RunSequence({70});
+  SetupStartsSequence(2, 1);
+  EXPECT_EQ(SectionLines(File(), section::Sequences),
+            (std::vector<Text>{u"Sequence 1=2024-03-01 12:00;70;70"}));
+}
+
+TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
+  settings::SettingsFile& file = File();
+  for (int n = 1; n <= 50; ++n) {
+    file.SetValue(section::Sequences, u"Sequence " + FormatUnsigned(n),
+                  u"2024-01-01 10:00;" + FormatUnsigned(n) + u";" + FormatUnsigned(n));
+  }
+  file.SetValue(section::History, u"Reboot 1", u"44");
+  ASSERT_TRUE(KeepFinishedSequence(file));
+  const KeptSequences kept = ReadKeptSequences(file);
+  ASSERT_EQ(kept.sequences.size(), 50u);
+  EXPECT_EQ(kept.sequences.front().number, 2u);
+  EXPECT_EQ(kept.sequences.back().number, 51u);
+  EXPECT_EQ(kept.sequences.back().durations, std::vector<Text>{u"44"});
+  EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
+}
+
+TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
+  const Text huge = u"Sequence 4=2024-01-01 10:00;1;" + Text(10 * 1024 * 1024, u'7');
+  const std::vector<Text> damaged = {u"Sequence 2=no separator at all",
+                                     u"Sequence 3=2024-01-01 10:00;abc;45", huge,
+                                     u"Sequence 1=2024-01-01 09:00;1;1"};  // a second Sequence 1
+  // The file as a hand-edited one holds it; then a new sequence starts on it.
+  std::string bytes = "\xFF\xFE";
+  auto add = [&bytes](const Text& line) {
+    for (char16_t c : line + u"\r\n") {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+  };
+  add(u"[Sequences]");
+  add(u"Sequence 1=2024-01-01 09:00;60;60");
+  for (const Text& line : damaged) add(line);
+  add(u"Sequence 5=2024-01-02 09:00;40;40");
+  add(u"[History]");
+  add(u"Reboot 1=50");
+  ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, bytes));
+
+  const KeptSequences before = ReadKeptSequences(File());
+  ASSERT_EQ(before.sequences.size(), 2u);
+  EXPECT_EQ(before.sequences[0].number, 1u);
+  EXPECT_EQ(before.sequences[0].average, 60);
+  EXPECT_EQ(before.sequences[1].number, 5u);
+  EXPECT_EQ(before.damaged, 4u);
+  EXPECT_EQ(before.highestNumber, 5u);
+
+  SetupStartsSequence(2, 1);
+  const std::vector<Text> after = SectionLines(File(), section::Sequences);
+  ASSERT_EQ(after.size(), 7u);
+  EXPECT_EQ(after[0], u"Sequence 1=2024-01-01 09:00;60;60");
+  for (std::size_t i = 0; i < damaged.size(); ++i) {
+    EXPECT_TRUE(after[1 + i] == damaged[i]) << "line " << i + 1 << " changed";
+  }
+  EXPECT_EQ(after[5], u"Sequence 5=2024-01-02 09:00;40;40");
+  EXPECT_EQ(after[6], u"Sequence 6=;50;50");  // the history had no first shutdown
+}
+
+}  // namespace
+}  // namespace twk::sequence

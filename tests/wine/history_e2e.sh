@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# End to end under Wine: the history of kept sequences. A prepared settings
+# file holds three kept sequences and a finished current one (two restarts,
+# every stamp written); the result start shows the report with its History
+# button, which turns the frame into the history window (chart, list, Export
+# and Back); Back shows the report again. Then /Export: writes the CSV file
+# while the report is still open, Python's csv module reads it back to the
+# expected rows, and an export into a folder that does not exist ends with
+# exit code 1 and writes nothing. Screenshots go to build/screenshots/.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+ROOT=$PWD
+. scripts/wine-env.sh
+ARCH=${TWK_ARCH:-$(twk_wine_arch)}
+EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
+EXE=$(readlink -f "$EXE")
+PROBE="$(dirname "$EXE")/twk_probe.exe"
+[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
+SHOTS="$ROOT/build/screenshots"
+mkdir -p "$SHOTS"
+
+export TWK_WINEPREFIX="$ROOT/build/e2e-history-$ARCH"
+export WINEPREFIX="$TWK_WINEPREFIX"
+"${WINESERVER:-wineserver}" -k 2>/dev/null || true
+rm -rf "$TWK_WINEPREFIX"
+unset DISPLAY
+export TWK_DISPLAY_NUMBER=${TWK_E2E_HISTORY_DISPLAY:-94}
+TWK_XVFB_PID=
+twk_wine_setup "$ARCH"
+twk_xvfb_start
+WINE=$TWK_WINE_LOADER
+CLASS=TWK_GUI_CLASS
+USER_DIR="$WINEPREFIX/drive_c/users/$(id -un)"
+FOLDER="$USER_DIR/AppData/Roaming/Tarnwick"
+INI="$FOLDER/TWK.ini"
+OUT_DIR="$WINEPREFIX/drive_c/exports"
+CSV="$OUT_DIR/history of tests.csv"
+WIN_CSV='C:\exports\history of tests.csv'
+
+cleanup() {
+  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
+  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$SHOTS/history-failure.png" 2>/dev/null || true
+  echo "  screenshot: $SHOTS/history-failure.png"
+  exit 1
+}
+probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+shot() {
+  import -window root "$SHOTS/$1"
+  echo "  screenshot: $SHOTS/$1"
+}
+wait_title() {
+  local want=$1 limit=$2 start=$SECONDS title
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    title=$(probe title $CLASS || true)
+    [ "$title" = "$want" ] && return 0
+    sleep 0.5
+  done
+  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
+}
+# "id class x y w h visible "text"" of the control at x, y that is visible.
+visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
+expect_visible() {
+  local line
+  line=$(visible_at "$1" "$2")
+  [[ "$line" == *"\"$3\"" ]] || fail "visible control at $1,$2 is '$line', expected text '$3'"
+}
+id_of() { cut -d' ' -f1 <<<"$1"; }
+
+echo "prepare: three kept sequences and a finished current one"
+mkdir -p "$WINEPREFIX/drive_c/Tarnwick" "$FOLDER" "$OUT_DIR"
+cp "$EXE" "$WINEPREFIX/drive_c/Tarnwick/Tarnwick.exe"
+# 2024-03-01 12:00:00 local time and the current sequence's restarts of 60
+# and 45 seconds, all stamped: the result start records nothing new.
+T0=13353768000
+printf '%s\r\n' '[Setup]' 'TimesToReboot=2' 'RebootDelay=1' \
+  '[Sequences]' 'Sequence 1=2024-02-01 09:15;71;75 68 70' 'Sequence 2=2024-02-10 18:40;64;66 62' \
+  'Sequence 3=2024-02-20 07:05;58;60 57 58' \
+  '[TimeStamps]' "FirstShutDown=$T0" "FirstBootUp=$((T0 + 60))" "LastShutDown=$((T0 + 200))" \
+  "LastBootUp=$((T0 + 245))" '[History]' 'Reboot 1=60' 'Reboot 2=45' |
+  iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$INI"
+timeout 60 "${WINESERVER:-wineserver}" -w || true
+
+echo "the result start shows the report with its History button"
+"$WINE" 'C:\Tarnwick\Tarnwick.exe' /CurrentReboot:3 /TotalReboots:2 /Delay:1 >/dev/null 2>&1 &
+app=$!
+wait_title "Tarnwick - Result" 60
+sleep 2
+TREE=$(probe tree $CLASS)
+expect_visible 20 90 "Tarnwick performed 2 sequential reboots successfully."
+expect_visible 20 150 "The reboot time was improved by 25%."
+expect_visible 90 420 "  History"
+expect_visible 260 420 "  Close"
+expect_visible 430 420 "  Setup"
+[ -n "$(visible_at 20 180)" ] || fail "no history list at 20,180"
+shot history-report.png
+
+echo "History turns the frame into the history window"
+probe click $CLASS "$(id_of "$(visible_at 90 420)")" || fail "cannot click History"
+wait_title "Tarnwick - History" 20
+sleep 2
+TREE=$(probe tree $CLASS)
+expect_visible 78 12 "Tarnwick - History"
+grep -qE '^[0-9]+ Static 20 80 560 140 1 ""' <<<"$TREE" || fail "no chart at 20,80,560,140"
+grep -qE '^[0-9]+ SysListView32 20 230 560 180 1 ' <<<"$TREE" || fail "no list at 20,230,560,180"
+expect_visible 260 420 "  Export"
+expect_visible 430 420 "  Back"
+[ -z "$(visible_at 20 90)" ] || fail "the report's lines still show: $(visible_at 20 90)"
+[ -z "$(visible_at 20 180)" ] || fail "the report's list still shows"
+[ -z "$(visible_at 90 420)" ] || fail "the History button still shows"
+shot history-window.png
+
+echo "/Export: writes the file while the report's instance runs"
+code=0
+"$WINE" 'C:\Tarnwick\Tarnwick.exe' "/Export:$WIN_CSV" >/dev/null 2>&1 || code=$?
+[ "$code" = 0 ] || fail "/Export: ended with $code"
+[ -f "$CSV" ] || fail "no file at $CSV"
+[ "$(head -c 3 "$CSV" | od -An -tx1 | tr -d ' ')" = efbbbf ] || fail "no UTF-8 byte-order mark"
+lines=$(tail -c +4 "$CSV" | grep -c '' || true)
+crlf=$(tail -c +4 "$CSV" | grep -c $'\r$' || true)
+[ "$lines" = 11 ] && [ "$crlf" = 11 ] || fail "line ends: $crlf of $lines lines end in CR LF (11 expected)"
+python3 - "$CSV" <<'PY' || fail "the csv module read other rows"
+import csv, sys
+with open(sys.argv[1], encoding="utf-8-sig", newline="") as f:
+    rows = list(csv.reader(f))
+expected = [["sequence", "started", "restart", "seconds"],
+            ["1", "2024-02-01 09:15", "1", "75"], ["1", "2024-02-01 09:15", "2", "68"],
+            ["1", "2024-02-01 09:15", "3", "70"],
+            ["2", "2024-02-10 18:40", "1", "66"], ["2", "2024-02-10 18:40", "2", "62"],
+            ["3", "2024-02-20 07:05", "1", "60"], ["3", "2024-02-20 07:05", "2", "57"],
+            ["3", "2024-02-20 07:05", "3", "58"],
+            ["4", "2024-03-01 12:00", "1", "60"], ["4", "2024-03-01 12:00", "2", "45"]]
+if rows != expected:
+    print("  read:", rows)
+    sys.exit(1)
+print("  csv module: %d rows as expected" % len(rows))
+PY
+[ -z "$(ls "$OUT_DIR" | grep -v '^history of tests.csv$')" ] || fail "left behind: $(ls "$OUT_DIR")"
+
+echo "an export into a folder that does not exist ends with 1 and writes nothing"
+code=0
+"$WINE" 'C:\Tarnwick\Tarnwick.exe' '/Export:C:\no such folder\h.csv' >/dev/null 2>&1 || code=$?
+[ "$code" = 1 ] || fail "/Export: into a missing folder ended with $code"
+[ ! -e "$WINEPREFIX/drive_c/no such folder" ] || fail "the missing folder was created"
+
+echo "Back shows the report again"
+TREE=$(probe tree $CLASS)
+probe click $CLASS "$(id_of "$(visible_at 430 420)")" || fail "cannot click Back"
+wait_title "Tarnwick - Result" 20
+sleep 1
+TREE=$(probe tree $CLASS)
+expect_visible 78 12 "Tarnwick - Result"
+expect_visible 20 90 "Tarnwick performed 2 sequential reboots successfully."
+expect_visible 20 110 "The first reboot in the sequence took 60 seconds."
+expect_visible 20 130 "The last reboot in the sequence took 45 seconds."
+expect_visible 20 150 "The reboot time was improved by 25%."
+expect_visible 90 420 "  History"
+expect_visible 260 420 "  Close"
+[ -n "$(visible_at 20 180)" ] || fail "no history list after Back"
+grep -qE ' (Static 20 80 560 140|SysListView32 20 230 560 180) ' <<<"$TREE" && fail "the history's controls are left"
+shot history-back.png
+
+echo "Close ends the report"
+probe click $CLASS "$(id_of "$(visible_at 260 420)")" || fail "cannot click Close"
+probe gone $CLASS 10000 || fail "the report did not end"
+wait "$app" || true
+timeout 60 "${WINESERVER:-wineserver}" -w || true
+text=$(iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r')
+grep -qx 'Sequence 3=2024-02-20 07:05;58;60 57 58' <<<"$text" || fail "the kept sequences changed"
+grep -qx "LastBootUp=$((T0 + 245))" <<<"$text" || fail "LastBootUp was recorded again"
+echo "history_e2e: all passed in $SECONDS s"

@@ -23,7 +23,8 @@ int Application::RelaunchElevated(int showCommand) {
 
 int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
   context_.PrepareToRead(module, argumentText);
-  return sequence::ExportHistory(context_.settings(), *context_.ports().files, path).ok ? 0 : 1;
+  return sequence::ExportHistory(context_.settings(), *context_.ports().files,
+                                 *context_.ports().ansi, path).ok ? 0 : 1;
 }
 
 int Application::Run(ui::Handle module, const Text& argumentText, int showCommand,

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "sequence/csv_export.h"
 #include "sequence/history_window.h"
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using twk::Text;
   namespace seq = twk::sequence;
   twk::platform::FakeFileSystem fs;
+  twk::platform::FakeAnsiCodePage ansi;
   fs.AddDrive(u'C');
   const Text path = u"C:\\Tarnwick\\TWK.ini";
   std::string bytes = "\xEF\xBB\xBF[Sequences]\n";
@@ -32,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bytes += "\n[History]\nReboot 1=45\nReboot 2=12.5\n";
   if (!fs.SetFile(path, bytes)) return 0;
 
-  twk::settings::SettingsFile doc(fs);
+  twk::settings::SettingsFile doc(fs, ansi);
   (void)doc.Load(path);
   const seq::KeptSequences kept = seq::ReadKeptSequences(doc);
   for (std::size_t i = 0; i < kept.sequences.size(); ++i) {

@@ -69,10 +69,11 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences) {
   return text;
 }
 
-CsvWriteResult WriteCsvFile(platform::FileSystem& fs, const Text& path, const Text& text) {
+CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi, const Text& path,
+                            const Text& text) {
   if (path.empty()) return {false, u"No file was named."};
   const Text temp = path + kTempSuffix;
-  settings::TextFile file(fs);
+  settings::TextFile file(fs, ansi);
   if (file.Open(temp, kCsvMode) == 0) {
     fs.Delete(temp);
     return {false, u"The file could not be created there."};
@@ -92,8 +93,8 @@ CsvWriteResult WriteCsvFile(platform::FileSystem& fs, const Text& path, const Te
 }
 
 CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::FileSystem& fs,
-                             const Text& path) {
-  return WriteCsvFile(fs, path, HistoryCsv(AllSequences(settings)));
+                             platform::AnsiCodePage& ansi, const Text& path) {
+  return WriteCsvFile(fs, ansi, path, HistoryCsv(AllSequences(settings)));
 }
 
 }  // namespace twk::sequence

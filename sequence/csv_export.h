@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/strings.h"
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 #include "sequence/sequence_archive.h"
 #include "settings/ini_document.h"
@@ -31,11 +32,12 @@ struct CsvWriteResult {
 // Writes text to a file beside path, flushes it and moves it over path, so
 // that path holds either its old content or the whole new file, never a
 // part. Nothing is left behind on failure. The folder must exist.
-[[nodiscard]] CsvWriteResult WriteCsvFile(platform::FileSystem& fs, const Text& path,
+[[nodiscard]] CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi,
+                                          const Text& path,
                                           const Text& text);
 
 // The history of the settings document into path.
 [[nodiscard]] CsvWriteResult ExportHistory(const settings::SettingsFile& settings,
-                                           platform::FileSystem& fs, const Text& path);
+                                           platform::FileSystem& fs, platform::AnsiCodePage& ansi, const Text& path);
 
 }  // namespace twk::sequence

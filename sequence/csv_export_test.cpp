@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 
 namespace twk::sequence {
@@ -48,11 +49,12 @@ class CsvFileTest : public ::testing::Test {
     fs.AddFolder(u"C:\\Users\\alice\\Documents");
   }
   FakeFileSystem fs;
+  platform::FakeAnsiCodePage ansi;
 };
 
 TEST_F(CsvFileTest, WritesUtf8WithAByteOrderMarkAndReplacesAnOldFile) {
   ASSERT_TRUE(fs.SetFile(kPath, "old content"));
-  const CsvWriteResult result = WriteCsvFile(fs, kPath, u"a,\u00e9\r\n\"x\r\ny\"\r\n");
+  const CsvWriteResult result = WriteCsvFile(fs, ansi, kPath, u"a,\u00e9\r\n\"x\r\ny\"\r\n");
   EXPECT_TRUE(result.ok);
   EXPECT_EQ(result.reason, u"");
   EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("\xEF\xBB\xBF"
@@ -63,7 +65,7 @@ TEST_F(CsvFileTest, WritesUtf8WithAByteOrderMarkAndReplacesAnOldFile) {
 
 TEST_F(CsvFileTest, AMissingFolderIsNotCreatedAndNothingIsWritten) {
   const Text path = u"C:\\Users\\alice\\Nowhere\\h.csv";
-  const CsvWriteResult result = WriteCsvFile(fs, path, u"a\r\n");
+  const CsvWriteResult result = WriteCsvFile(fs, ansi, path, u"a\r\n");
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.reason.empty());
   EXPECT_FALSE(fs.FolderExists(u"C:\\Users\\alice\\Nowhere"));
@@ -75,7 +77,7 @@ TEST_F(CsvFileTest, AFailureOnTheWayLeavesTheOldFileAndNoTemporaryOne) {
   for (const Op op : {Op::Write, Op::Flush, Op::ReplaceWith}) {
     ASSERT_TRUE(fs.SetFile(kPath, "old content"));
     fs.FailOn(op, kTemp);
-    const CsvWriteResult result = WriteCsvFile(fs, kPath, u"new\r\n");
+    const CsvWriteResult result = WriteCsvFile(fs, ansi, kPath, u"new\r\n");
     fs.ClearFailures();
     EXPECT_FALSE(result.ok) << static_cast<int>(op);
     EXPECT_FALSE(result.reason.empty());
@@ -84,7 +86,7 @@ TEST_F(CsvFileTest, AFailureOnTheWayLeavesTheOldFileAndNoTemporaryOne) {
   }
   // A disk that fills up half-way is a failed write too.
   fs.LimitWrites(5);
-  EXPECT_FALSE(WriteCsvFile(fs, kPath, u"sequence,started\r\n").ok);
+  EXPECT_FALSE(WriteCsvFile(fs, ansi, kPath, u"sequence,started\r\n").ok);
   EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("old content"));
 }
 

@@ -52,7 +52,7 @@ void ExportFromWindow(context::StartContext& start) {
   request.defaultExtension = kCsvExtension;
   const auto path = start.ui().ChooseSaveFile(frame.handle(), request);
   if (!path) return;  // cancelled
-  const CsvWriteResult result = ExportHistory(start.settings(), *start.ports().files, *path);
+  const CsvWriteResult result = ExportHistory(start.settings(), *start.ports().files, *start.ports().ansi, *path);
   const Text title = Text(context::kProductTitle) + kTitleSuffix;
   start.ui().ShowMessage(
       frame.handle(), title,

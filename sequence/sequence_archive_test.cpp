@@ -88,7 +88,7 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
     Start(*RunArguments());
   }
   settings::SettingsFile& File() {
-    file_.emplace(machine.files);
+    file_.emplace(machine.files, machine.ansi);
     (void)file_->Load(app::apptest::kSettingsPath);
     return *file_;
   }

@@ -96,6 +96,9 @@ TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
   EXPECT_EQ(ui.frame(), 0u);
   EXPECT_FALSE(ui.heartbeatRunning());
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
+  // Nor does it ask the system anything before it ends.
+  EXPECT_EQ(machine.system.versionQueries, 0);
+  EXPECT_TRUE(machine.system.appDataTokens.empty());
 
   // Nothing of the file is read or written: it stays byte for byte as the
   // running instance last saved it, even though that one saves again later.
@@ -150,14 +153,17 @@ TEST_F(ApplicationTest, WithoutAnyKnownUserTheDefaultProfileIsUsed) {
   Start(u"");
   EXPECT_EQ(app->context().user().name, u"");
   EXPECT_EQ(app->context().user().sid, u"");
-  EXPECT_EQ(app->context().paths().settingsFolder, u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
+  EXPECT_EQ(app->context().paths().settingsFolder,
+            u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
   EXPECT_EQ(machine.system.appDataTokens,
             std::vector<platform::TokenHandle>{platform::kDefaultUserToken});
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
 
 TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
-  inMode = [](context::StartContext& a) { a.settings().SetValue(u"Setup", u"PlayWarningSound", u"1"); };
+  inMode = [](context::StartContext& a) {
+    a.settings().SetValue(u"Setup", u"PlayWarningSound", u"1");
+  };
   Start(u"");
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"");
   app.reset();
@@ -225,10 +231,12 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
       const char16_t* text;
       const char16_t* tip;
     } links[] = {
-        {a.frame().header().homeLink, 80, 200, u"Powered by <a>Tarnwick Software</a>.", u"Visit our website"},
+        {a.frame().header().homeLink, 80, 200, u"Powered by <a>Tarnwick Software</a>.",
+         u"Visit our website"},
         {a.frame().header().updateLink, 320, 160, u"<a>Check for updates</a>",
          u"Check if a new version of this application is available"},
-        {a.frame().header().helpLink, 500, 100, u"<a>Online help</a>", u"Go to the online help page now"},
+        {a.frame().header().helpLink, 500, 100, u"<a>Online help</a>",
+         u"Go to the online help page now"},
     };
     for (const auto& l : links) {
       const auto& link = at(l.id);
@@ -256,7 +264,8 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
 
 TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
   inMode = [](context::StartContext& a) {
-    a.frame().CreateImageCheckBox(u" Box", 30, 150, 450, true, a.frame().checkedImage(), a.frame().uncheckedImage());
+    a.frame().CreateImageCheckBox(u" Box", 30, 150, 450, true, a.frame().checkedImage(),
+                                  a.frame().uncheckedImage());
   };
   Start(u"");
   EXPECT_GT(ui.LiveObjects(), 0u);

@@ -20,8 +20,8 @@ pcre2_code_16* Pattern(void* p) { return static_cast<pcre2_code_16*>(p); }
 void* CompileHeaderPattern() {
   int error = 0;
   PCRE2_SIZE offset = 0;
-  return pcre2_compile_16(reinterpret_cast<PCRE2_SPTR16>(kHeaderPattern), PCRE2_ZERO_TERMINATED,
-                          0, &error, &offset, nullptr);
+  return pcre2_compile_16(reinterpret_cast<PCRE2_SPTR16>(kHeaderPattern), PCRE2_ZERO_TERMINATED, 0,
+                          &error, &offset, nullptr);
 }
 
 // The test the pattern expresses, for when PCRE2 cannot answer (no compiled
@@ -71,8 +71,17 @@ bool CanNameKeyLine(const Text& strippedKey) {
 
 }  // namespace
 
-SettingsFile::SettingsFile(platform::FileSystem& fs) : fs_(fs) {
-  headerPattern_ = CompileHeaderPattern();
+SettingsFile::SettingsFile(platform::FileSystem& fs) : fs_(fs) {}
+
+void* SettingsFile::HeaderPattern() const {
+  // Compiled on first use rather than on construction: a start that ends at
+  // the single-instance check never looks at a line. Once closed, the
+  // document has no pattern until it loads again.
+  if (headerPattern_ == nullptr && !patternTried_ && !closed_) {
+    headerPattern_ = CompileHeaderPattern();
+    patternTried_ = true;
+  }
+  return headerPattern_;
 }
 
 SettingsFile::~SettingsFile() { Close(); }
@@ -86,16 +95,18 @@ void SettingsFile::Close() {
   Edited();
   if (headerPattern_ != nullptr) pcre2_code_free_16(Pattern(headerPattern_));
   headerPattern_ = nullptr;
+  patternTried_ = false;
 }
 
 bool SettingsFile::IsSectionHeader(const Text& line) const {
   // The pattern is anchored at the start of the subject, so only a line that
   // begins with "[" can match; everything else is decided without PCRE2.
   if (line.size() < 3 || line[0] != u'[') return false;
-  if (headerPattern_ == nullptr) return LooksLikeHeader(line);
-  pcre2_match_data_16* match = pcre2_match_data_create_from_pattern_16(Pattern(headerPattern_), nullptr);
+  void* pattern = HeaderPattern();
+  if (pattern == nullptr) return LooksLikeHeader(line);
+  pcre2_match_data_16* match = pcre2_match_data_create_from_pattern_16(Pattern(pattern), nullptr);
   if (match == nullptr) return LooksLikeHeader(line);
-  const int rc = pcre2_match_16(Pattern(headerPattern_), reinterpret_cast<PCRE2_SPTR16>(line.data()),
+  const int rc = pcre2_match_16(Pattern(pattern), reinterpret_cast<PCRE2_SPTR16>(line.data()),
                                 line.size(), 0, 0, match, nullptr);
   pcre2_match_data_free_16(match);
   if (rc > 0) return true;
@@ -243,8 +254,7 @@ bool SettingsFile::Load(const Text& path) {
   Edited();
   lines_.clear();
   filePath_.clear();
-  if (headerPattern_ == nullptr) headerPattern_ = CompileHeaderPattern();  // after Close
-  closed_ = false;
+  closed_ = false;  // the pattern is compiled again when a line needs it
 
   TextFile file(fs_);
   const bool opened = file.Open(path, kReadMode) != 0;

@@ -96,6 +96,9 @@ TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
   EXPECT_EQ(ui.frame(), 0u);
   EXPECT_FALSE(ui.heartbeatRunning());
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
+  // Nor does it ask the system anything before it ends.
+  EXPECT_EQ(machine.system.versionQueries, 0);
+  EXPECT_TRUE(machine.system.appDataTokens.empty());
 
   // Nothing of the file is read or written: it stays byte for byte as the
   // running instance last saved it, even though that one saves again later.

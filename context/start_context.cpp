@@ -21,12 +21,7 @@ StartContext::StartContext(const platform::Ports& ports, ui::WindowBackend& ui)
       ui_(ui),
       settings_(*ports.files, *ports.ansi),
       frame_(ui, slot_),
-      pump_(ui, *ports.shell, frame_, slot_) {
-  windowsVersion_ = DetectWindowsVersion(*ports_.system);
-  paths_.systemDirectory = ports_.system->SystemDirectory();
-  paths_.systemDrive = ports_.system->WindowsFolder();
-  if (paths_.systemDrive.size() >= 2) paths_.systemDrive.resize(2);
-}
+      pump_(ui, *ports.shell, frame_, slot_) {}
 
 StartContext::~StartContext() {
   settings_.Close();
@@ -47,6 +42,12 @@ void StartContext::Prepare(ui::Handle module, const Text& argumentText) {
   run_.currentReboot = s.currentReboot;
   run_.totalReboots = s.totalReboots;
   run_.delayMinutes = s.delayMinutes;
+  // Asked here, not on construction: a start that ends at the single-instance
+  // check needs none of it (the folder query alone loads the shell).
+  windowsVersion_ = DetectWindowsVersion(*ports_.system);
+  paths_.systemDirectory = ports_.system->SystemDirectory();
+  paths_.systemDrive = ports_.system->WindowsFolder();
+  if (paths_.systemDrive.size() >= 2) paths_.systemDrive.resize(2);
   FindUserAndSettings(true);
   ApplyDefaults();
 }

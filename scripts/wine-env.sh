@@ -21,6 +21,23 @@ twk_pe_machine() {
   od -An -t x2 -j $((off + 4)) -N 2 "$1" | tr -d ' '
 }
 
+# The DLLs a PE file imports: "NAME" for those the loader maps at start,
+# "NAME (delayed)" for those loaded on first use. Delay-loaded DLLs have no
+# entry in the import directory that objdump lists; their names are stored
+# in the import section beside the others, so every DLL name found there that
+# the directory does not list is a delayed one.
+twk_pe_imports() {
+  local file=$1 tools=i686-w64-mingw32 section listed
+  [ "$(twk_pe_machine "$file")" = 8664 ] && tools=x86_64-w64-mingw32
+  listed=$("$tools-objdump" -p "$file" | sed -n 's/^\s*DLL Name: //p' | sort -fu)
+  section=$(mktemp)
+  "$tools-objcopy" -O binary --only-section=.idata "$file" "$section"
+  echo "$listed"
+  strings -n 5 "$section" | grep -iE '^[A-Za-z0-9_.-]+\.dll$' | sort -fu |
+    grep -vixF -f <(echo "$listed") | sed 's/$/ (delayed)/' || true
+  rm -f "$section"
+}
+
 twk_wine_setup() {
   local arch=${1:-$(twk_wine_arch)}
   if [ "$arch" = i686 ]; then

@@ -73,8 +73,18 @@ bool CanNameKeyLine(const Text& strippedKey) {
 
 SettingsFile::SettingsFile(platform::FileSystem& fs, const platform::AnsiCodePage& ansi,
                            HeaderCheck check)
-    : fs_(fs), ansi_(ansi), headerCheck_(check) {
-  if (headerCheck_ == HeaderCheck::Pattern) headerPattern_ = CompileHeaderPattern();
+    : fs_(fs), ansi_(ansi), headerCheck_(check) {}
+
+void* SettingsFile::HeaderPattern() const {
+  // Compiled on first use rather than on construction: a start that ends at
+  // the single-instance check never looks at a line. Once closed, the
+  // document has no pattern until it loads again.
+  if (headerCheck_ == HeaderCheck::Pattern && headerPattern_ == nullptr && !patternTried_ &&
+      !closed_) {
+    headerPattern_ = CompileHeaderPattern();
+    patternTried_ = true;
+  }
+  return headerPattern_;
 }
 
 SettingsFile::~SettingsFile() { Close(); }
@@ -88,19 +98,19 @@ void SettingsFile::Close() {
   Edited();
   if (headerPattern_ != nullptr) pcre2_code_free_16(Pattern(headerPattern_));
   headerPattern_ = nullptr;
+  patternTried_ = false;
 }
 
 bool SettingsFile::IsSectionHeader(const Text& line) const {
   // The pattern is anchored at the start of the subject, so only a line that
   // begins with "[" can match; everything else is decided without PCRE2.
   if (line.size() < 3 || line[0] != u'[') return false;
-  if (headerPattern_ == nullptr) return LooksLikeHeader(line);
-  pcre2_match_data_16* match =
-      pcre2_match_data_create_from_pattern_16(Pattern(headerPattern_), nullptr);
+  void* pattern = HeaderPattern();
+  if (pattern == nullptr) return LooksLikeHeader(line);
+  pcre2_match_data_16* match = pcre2_match_data_create_from_pattern_16(Pattern(pattern), nullptr);
   if (match == nullptr) return LooksLikeHeader(line);
-  const int rc =
-      pcre2_match_16(Pattern(headerPattern_), reinterpret_cast<PCRE2_SPTR16>(line.data()),
-                     line.size(), 0, 0, match, nullptr);
+  const int rc = pcre2_match_16(Pattern(pattern), reinterpret_cast<PCRE2_SPTR16>(line.data()),
+                                line.size(), 0, 0, match, nullptr);
   pcre2_match_data_free_16(match);
   if (rc > 0) return true;
   if (rc == PCRE2_ERROR_NOMATCH) return false;
@@ -247,10 +257,8 @@ bool SettingsFile::Load(const Text& path) {
   Edited();
   lines_.clear();
   filePath_.clear();
-  if (headerPattern_ == nullptr && headerCheck_ == HeaderCheck::Pattern) {
-    headerPattern_ = CompileHeaderPattern();  // after Close
-  }
-  closed_ = false;
+  closed_ = false;  // the pattern is compiled again when a line needs it
+  patternTried_ = false;
 
   TextFile file(fs_, ansi_);
   const bool opened = file.Open(path, kReadMode) != 0;

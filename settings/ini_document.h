@@ -91,7 +91,11 @@ class SettingsFile {
   HeaderCheck headerCheck_;
   Text filePath_;
   std::vector<Text> lines_;
-  void* headerPattern_ = nullptr;  // pcre2_code_16*
+  // The compiled header pattern, made when a line is first tested.
+  void* HeaderPattern() const;
+
+  mutable void* headerPattern_ = nullptr;  // pcre2_code_16*
+  mutable bool patternTried_ = false;
   bool closed_ = false;
   bool saveOnClose_ = false;
   // Copies of the values handed out by GetValue, by line index.

@@ -89,12 +89,17 @@ void RedrawUnder(HWND control) {
 }
 
 Win32Backend::Win32Backend(HINSTANCE module, HMODULE resources)
-    : module_(module), resources_(resources != nullptr ? resources : module) {
+    : module_(module), resources_(resources != nullptr ? resources : module) {}
+
+void Win32Backend::RegisterCommonControls() {
+  // Not in the constructor: a start that ends at the single-instance check
+  // creates no window and must not load the common controls at all.
+  if (commonControlsRegistered_) return;
   INITCOMMONCONTROLSEX icc = {};
   icc.dwSize = sizeof icc;
   icc.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_LINK_CLASS | ICC_PROGRESS_CLASS |
               ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES;
-  InitCommonControlsEx(&icc);
+  commonControlsRegistered_ = InitCommonControlsEx(&icc) != FALSE;
 }
 
 Win32Backend::~Win32Backend() {
@@ -126,6 +131,7 @@ HBRUSH Win32Backend::WindowBrushOf(const ToolkitWindow* owner) {
 Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
                                      int clientWidth, int clientHeight, std::uint32_t style,
                                      Handle parentHandle) {
+  RegisterCommonControls();
   const HWND parent = ToHwnd(parentHandle);
   bool registered = false;
   WNDCLASSEXW wc = {};
@@ -273,6 +279,7 @@ void Win32Backend::BeginCaptionDrag(Handle window) {
 // ---- controls ----------------------------------------------------------------
 
 Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p) {
+  RegisterCommonControls();
   if (p.kind == ControlKind::ChildWindow) RegisterChildWindowClass(module_);
   const HWND window = CreateWindowExW(
       p.exStyle, Wide(p.className), Wide(p.text), p.style, p.x, p.y, p.width, p.height,
@@ -415,6 +422,7 @@ bool Win32Backend::AddTooltip(Handle handle, Handle control, const Text& text) {
   TopWindow* top = FindTop(ToHwnd(handle));
   if (top == nullptr) return false;
   if (top->tooltip == nullptr) {
+    RegisterCommonControls();
     top->tooltip =
         CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, 0x80000003, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, ToHwnd(handle), nullptr, module_, nullptr);

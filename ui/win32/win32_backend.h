@@ -142,9 +142,12 @@ class Win32Backend final : public WindowBackend {
 
  private:
   void ForgetControl(HWND window);
+  // Registers the common control classes the first time a window is made.
+  void RegisterCommonControls();
 
   HINSTANCE module_;
   HMODULE resources_;
+  bool commonControlsRegistered_ = false;
   std::map<HWND, TopWindow> tops_;
   std::map<HWND, ControlInfo> controls_;
 };

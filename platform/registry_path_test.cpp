@@ -206,6 +206,24 @@ TEST_F(OpenRegistryPathTest, TheSuffixChoosesTheViewOf64BitWindows) {
   EXPECT_EQ(registry.openHandleCount(), 0u);
 }
 
+TEST_F(OpenRegistryPathTest, AnOwnedKeyIsClosedExactlyOnceWhereverItGoes) {
+  {
+    OwnedKey first = Open(u"HKLM\\SOFTWARE\\X", KeyAccess::Read);
+    OwnedKey second = Open(u"HKLM\\SOFTWARE\\X", KeyAccess::Read);
+    ASSERT_EQ(registry.openHandleCount(), 2u);
+    second = std::move(first);  // closes what second held
+    EXPECT_EQ(registry.openHandleCount(), 1u);
+    OwnedKey third(std::move(second));
+    EXPECT_FALSE(second);
+    const RegistryKey handedOn = third.Release();
+    EXPECT_EQ(registry.openHandleCount(), 1u) << "released, not closed";
+    registry.CloseKey(handedOn);
+    OwnedKey none(registry, kNoKey);
+  }
+  EXPECT_EQ(registry.openHandleCount(), 0u);
+  EXPECT_EQ(registry.badCloses(), 0);
+}
+
 // ---- ToSecurityObjectName ---------------------------------------------------------
 
 struct Converted {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <random>
 
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
@@ -409,37 +408,6 @@ TEST_F(SettingsFileTest, UnpairedSurrogatesSurviveARoundTrip) {
   ASSERT_TRUE(LoadText(odd));
   ASSERT_TRUE(doc.Save());
   EXPECT_EQ(Disk(), SettingsBytes(odd));
-}
-
-TEST_F(SettingsFileTest, RandomBytesLoadAndRoundTripStably) {
-  std::mt19937 random(20240601);
-  for (int round = 0; round < 200; ++round) {
-    std::string bytes(random() % 600, '\0');
-    for (char& b : bytes) {
-      // Lean towards the characters the parser cares about.
-      static const char interesting[] = "[]=;\r\n \t\xFF\xFE";
-      b = (random() % 3 == 0) ? interesting[random() % (sizeof interesting - 1)]
-                              : static_cast<char>(random());
-    }
-    if (round % 2 == 0) bytes = "\xFF\xFE" + bytes;
-    (void)LoadBytes(bytes);
-    const std::vector<Text> first = Lines();
-    for (const Text& line : first) {
-      ASSERT_FALSE(line.empty());
-      ASSERT_FALSE(IsWhiteSpace(line.front()) || IsWhiteSpace(line.back()));
-    }
-    (void)doc.SetValue(u"Setup", u"A", u"1");
-    (void)doc.GetValue(u"Setup", u"A");
-    for (std::size_t n = doc.NextKeyLine(0, 0); n != 0; n = doc.NextKeyLine(n, 0)) {
-      Text k, v;
-      ASSERT_TRUE(doc.KeyValueAt(n, k, v));
-    }
-    // What one save writes, the next load reads back line for line.
-    const std::vector<Text> before = Lines();
-    ASSERT_TRUE(doc.Save());
-    ASSERT_TRUE(doc.Load(path));
-    ASSERT_EQ(Lines(), before) << "round " << round;
-  }
 }
 
 }  // namespace

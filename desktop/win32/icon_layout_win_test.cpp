@@ -13,6 +13,7 @@
 #include "desktop/window_search.h"
 #include "platform/win32/win_code_page.h"
 #include "platform/win32/win_file_system.h"
+#include "platform/win32/win_file_system_test_util.h"
 #include "platform/win32/win_remote_list_view.h"
 #include "platform/win32/win_window_tree.h"
 #include "settings/catalogue.h"
@@ -24,13 +25,6 @@ namespace {
 using platform::IconPoint;
 
 std::wstring Wide(const Text& text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring ThisFolder() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder = path;
-  return folder.substr(0, folder.find_last_of(L'\\'));
-}
 
 // What the helper reported: its counters and every icon's position by text.
 struct Report {
@@ -81,7 +75,8 @@ class IconLayoutWinTest : public ::testing::Test {
     iniPath_ = Text(folder_.begin(), folder_.end()) + u"\\TWK.ini";
 
     std::wstring commandLine =
-        L"\"" + ThisFolder() + L"\\twk_icon_host.exe\" \"" + reportPath_ + L"\"";
+        L"\"" + Wide(platform::win32::test::BesideThisProgram(u"twk_icon_host.exe")) + L"\" \"" +
+        reportPath_ + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,

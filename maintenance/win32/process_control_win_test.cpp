@@ -4,6 +4,7 @@
 #include "app/app_fixture.h"
 #include "base/strings.h"
 #include "maintenance/process_control.h"
+#include "platform/win32/win_file_system_test_util.h"
 #include "platform/win32/win_processes.h"
 #include "sequence/launch.h"
 
@@ -11,12 +12,7 @@ namespace twk::maintenance {
 namespace {
 
 using platform::win32::WinProcesses;
-
-Text BesideThisProgram(const Text& name) {
-  wchar_t path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  return FolderOf(Text(path, path + length)) + u"\\" + name;
-}
+using platform::win32::test::BesideThisProgram;
 
 Text SystemFolder() {
   wchar_t buffer[MAX_PATH] = {};

@@ -9,6 +9,7 @@
 
 #include "platform/registry_path.h"
 #include "platform/win32/win_error.h"
+#include "platform/win32/win_file_system_test_util.h"
 #include "platform/win32/win_registry.h"
 
 namespace twk::platform {
@@ -17,8 +18,7 @@ namespace {
 using platform::KeyAccess::Read;
 using platform::KeyAccess::ReadWrite;
 using platform::win32::WinRegistry;
-
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using platform::win32::test::Wide;
 
 // The SID of the user this process runs as, in string form.
 Text CurrentUserSid() {

@@ -1,7 +1,8 @@
 #pragma once
-// Helpers of the Windows file tests: a scratch folder of their own under
-// %TEMP% that is removed with everything in it, and raw file access that
-// goes straight to the system rather than through the code under test.
+// Helpers of the Windows tests: a scratch folder of their own under %TEMP%
+// that is removed with everything in it, raw file access that goes straight
+// to the system rather than through the code under test, and the programs
+// the build puts beside the test program.
 #include <windows.h>
 
 #include <cstdio>
@@ -36,6 +37,15 @@ inline std::string Hex(const std::string& bytes) {
     out += buffer;
   }
   return out;
+}
+
+// A file beside the test program, where the build puts the product and the
+// tests' helper programs.
+inline std::u16string BesideThisProgram(const std::u16string& name) {
+  wchar_t path[MAX_PATH + 1] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH + 1);
+  std::u16string self(reinterpret_cast<const char16_t*>(path), length);
+  return self.substr(0, self.rfind(u'\\') + 1) + name;
 }
 
 inline bool WriteBytes(const std::u16string& path, const std::string& bytes) {

@@ -48,51 +48,34 @@ class TextFileWinTest : public ::testing::Test {
   WinAnsiCodePage ansi;
 };
 
-TEST_F(TextFileWinTest, LittleEndianMarkIsDetectedAndSkipped) {
-  const auto path = temp.Path(u"le.ini");
-  ASSERT_TRUE(WriteBytes(path,
-                         "\xFF\xFE"
-                         "A\0\xE4\0"s));
-  std::uint32_t mode = 0xFFFF;
-  EXPECT_EQ(ReadText(path, mode), u"A\u00E4");
-  EXPECT_EQ(mode, TextMode::Utf16LE) << std::hex << mode;
-}
-
-TEST_F(TextFileWinTest, BigEndianMarkIsDetectedAndTheTextSwapped) {
-  const auto path = temp.Path(u"be.ini");
-  ASSERT_TRUE(WriteBytes(path,
-                         "\xFE\xFF"
-                         "\0A\0\xE4"s));
-  std::uint32_t mode = 0xFFFF;
-  EXPECT_EQ(ReadText(path, mode), u"A\u00E4");
-  EXPECT_EQ(mode, TextMode::Utf16BE) << std::hex << mode;
-}
-
-TEST_F(TextFileWinTest, Utf8MarkIsDetectedAndTheTextDecoded) {
-  const auto path = temp.Path(u"u8.ini");
-  ASSERT_TRUE(WriteBytes(path,
-                         "\xEF\xBB\xBF"
-                         "A\xC3\xA4\xE2\x82\xAC"));
-  std::uint32_t mode = 0xFFFF;
-  EXPECT_EQ(ReadText(path, mode), u"A\u00E4\u20AC");
-  EXPECT_EQ(mode, TextMode::Utf8) << std::hex << mode;
-}
-
-TEST_F(TextFileWinTest, TextWithoutAMarkIsReadInTheAnsiCodePage) {
-  const auto path = temp.Path(u"ansi.ini");
-  ASSERT_TRUE(WriteBytes(path, "A\xE4"));
-  wchar_t expected[3] = {0xCCCC, 0xCCCC, 0xCCCC};
-  ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "A\xE4", 2, expected, 3), 2);
-  std::uint32_t mode = 0xFFFF;
-  EXPECT_EQ(ReadText(path, mode), std::u16string(reinterpret_cast<char16_t*>(expected), 2));
-  EXPECT_EQ(mode, 0u) << std::hex << mode;
-}
-
-TEST_F(TextFileWinTest, EmptyFileReadsAsNoCharacters) {
-  const auto path = temp.Path(u"empty.ini");
-  ASSERT_TRUE(WriteBytes(path, ""));
-  std::uint32_t mode = 0;
-  EXPECT_EQ(ReadText(path, mode), u"");
+TEST_F(TextFileWinTest, TheMarkChoosesTheEncodingAndUnmarkedTextIsAnsi) {
+  // What the system's ANSI code page makes of the unmarked bytes.
+  wchar_t ansiText[3] = {0xCCCC, 0xCCCC, 0xCCCC};
+  ASSERT_EQ(MultiByteToWideChar(CP_ACP, 0, "A\xE4", 2, ansiText, 3), 2);
+  const struct {
+    std::string bytes;
+    std::u16string text;
+    std::uint32_t mode;
+  } cases[] = {
+      {"\xFF\xFE"
+       "A\0\xE4\0"s,
+       u"A\u00E4", TextMode::Utf16LE},
+      {"\xFE\xFF"
+       "\0A\0\xE4"s,
+       u"A\u00E4", TextMode::Utf16BE},
+      {"\xEF\xBB\xBF"
+       "A\xC3\xA4\xE2\x82\xAC",
+       u"A\u00E4\u20AC", TextMode::Utf8},
+      {"A\xE4", std::u16string(reinterpret_cast<char16_t*>(ansiText), 2), 0},
+      {"", u"", 0},
+  };
+  const auto path = temp.Path(u"read.ini");
+  for (const auto& c : cases) {
+    ASSERT_TRUE(WriteBytes(path, c.bytes));
+    std::uint32_t mode = 0xFFFF;
+    EXPECT_EQ(ReadText(path, mode), c.text) << std::hex << c.mode;
+    EXPECT_EQ(mode, c.mode) << std::hex << mode;
+  }
 }
 
 TEST_F(TextFileWinTest, SaveModeOnAnExistingFileLeavesExactlyFFFE) {
@@ -113,61 +96,33 @@ TEST_F(TextFileWinTest, SaveModeOnAnExistingFileLeavesExactlyFFFE) {
   EXPECT_EQ(ReadBytes(path), "\xFF\xFE");
 }
 
-TEST_F(TextFileWinTest, WrittenTextFollowsTheMarkInLittleEndian) {
-  const auto path = temp.Path(u"TWK.ini");
-  TextFile file(fs, ansi);
-  ASSERT_NE(file.Open(path, kSaveMode), 0);
-  EXPECT_EQ(file.WriteText(u"[Setup]\r\n"), 18u);
-  EXPECT_TRUE(file.Flush());
-  file.Close();
-  EXPECT_EQ(ReadBytes(path), "\xFF\xFE[\0S\0e\0t\0u\0p\0]\0\r\0\n\0"s);
-}
-
-TEST_F(TextFileWinTest, CreatePathMakesSeveralMissingLevels) {
-  const auto folder = temp.Path(u"a\\b\\c");
-  const auto path = folder + u"\\TWK.ini";
-  TextFile file(fs, ansi);
-  ASSERT_NE(file.Open(path, kSaveMode), 0);
-  file.Close();
-  EXPECT_TRUE(IsFolder(folder));
-  EXPECT_EQ(ReadBytes(path), "\xFF\xFE");
-}
-
-TEST_F(TextFileWinTest, CreateFolderTreeBuildsMissingLevelsInLongPathForm) {
+TEST_F(TextFileWinTest, CreateFolderTreeBuildsMissingLevelsAndStopsBelowAFile) {
+  EXPECT_TRUE(CreateFolderTree(fs, temp.Path(u"")));  // there already
   const auto folder = temp.Path(u"x\\y\\z");
   ASSERT_TRUE(CreateFolderTree(fs, folder + u"\\"));
   EXPECT_TRUE(IsFolder(temp.Path(u"x")));
   EXPECT_TRUE(IsFolder(temp.Path(u"x\\y")));
   EXPECT_TRUE(IsFolder(folder));
-}
-
-TEST_F(TextFileWinTest, CreateFolderTreeOfAnExistingFolderIsTrue) {
-  EXPECT_TRUE(CreateFolderTree(fs, temp.Path(u"")));
-}
-
-TEST_F(TextFileWinTest, CreateFolderTreeFailsBelowAFile) {
   ASSERT_TRUE(WriteBytes(temp.Path(u"file"), "x"));
   EXPECT_FALSE(CreateFolderTree(fs, temp.Path(u"file\\sub\\deeper")));
 }
 
-TEST_F(TextFileWinTest, CreateFolderTreeOfTheSystemDriveIsTrue) {
+TEST_F(TextFileWinTest, CreateFolderTreeOfADriveAsksWhetherItExists) {
   wchar_t windows[MAX_PATH] = {};
   ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 2u);
-  const std::u16string drive{static_cast<char16_t>(windows[0]), u':'};
-  EXPECT_TRUE(CreateFolderTree(fs, drive)) << Narrow(drive);
-  EXPECT_TRUE(CreateFolderTree(fs, drive + u"\\")) << Narrow(drive);
-}
+  const std::u16string system{static_cast<char16_t>(windows[0]), u':'};
+  EXPECT_TRUE(CreateFolderTree(fs, system)) << Narrow(system);
+  EXPECT_TRUE(CreateFolderTree(fs, system + u"\\")) << Narrow(system);
 
-TEST_F(TextFileWinTest, CreateFolderTreeOfAMissingDriveIsFalse) {
   const DWORD drives = GetLogicalDrives();
   char16_t letter = 0;
   for (int i = 25; i >= 3 && !letter; --i) {
     if (!(drives & (1u << i))) letter = static_cast<char16_t>(u'A' + i);
   }
   if (!letter) GTEST_SKIP() << "every drive letter is in use";
-  const std::u16string drive{letter, u':'};
-  EXPECT_FALSE(CreateFolderTree(fs, drive)) << Narrow(drive);
-  EXPECT_FALSE(CreateFolderTree(fs, drive + u"\\")) << Narrow(drive);
+  const std::u16string missing{letter, u':'};
+  EXPECT_FALSE(CreateFolderTree(fs, missing)) << Narrow(missing);
+  EXPECT_FALSE(CreateFolderTree(fs, missing + u"\\")) << Narrow(missing);
 }
 
 TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {

@@ -56,26 +56,6 @@ TEST_F(HeadlessTest, RulesRunBeforeTimePassesAndFireOnce) {
   EXPECT_EQ(ui.wakes(), 2u);
 }
 
-TEST_F(HeadlessTest, AfterWakesCountsFromWhenItWasSet) {
-  Wait();
-  Wait();
-  bool fired = false;
-  ui.AfterWakes(3, [&] { fired = true; });
-  Wait();
-  Wait();
-  EXPECT_FALSE(fired);
-  Wait();
-  Wait();  // the rule runs when the program next waits
-  EXPECT_TRUE(fired);
-}
-
-TEST_F(HeadlessTest, AProgramThatCanNeverWakeIsStopped) {
-  window.Destroy();  // no window, so no heartbeat
-  Message m;
-  EXPECT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::NoMessage);
-  EXPECT_THROW((void)ui.FetchMessage(FetchMode::Wait, m), std::runtime_error);
-}
-
 TEST_F(HeadlessTest, ARunawayLoopIsAskedToCloseThenStopped) {
   ui.SetWakeLimit(10);
   bool askedToClose = false;

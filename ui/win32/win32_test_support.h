@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win_file_system_test_util.h"
 #include "ui/toolkit_window.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
@@ -19,16 +20,19 @@ inline void PrintTo(const RECT& r, std::ostream* out) {
 
 namespace twk::ui::test {
 
+// Tarnwick.exe, which the build puts beside the test program.
+inline std::wstring ProductPath() {
+  const std::u16string path = platform::win32::test::BesideThisProgram(u"Tarnwick.exe");
+  return std::wstring(path.begin(), path.end());
+}
+
 // While alive, the manifest of Tarnwick.exe (beside the test program) is the
 // active activation context, so that the comctl32 classes of version 6
 // (SysLink among them) can be created as in the product.
 class CommonControls6 {
  public:
   CommonControls6() {
-    wchar_t path[2049] = {};
-    GetModuleFileNameW(nullptr, path, 2048);
-    std::wstring product(path);
-    product = product.substr(0, product.rfind(L'\\') + 1) + L"Tarnwick.exe";
+    const std::wstring product = ProductPath();
     ACTCTXW context = {};
     context.cbSize = sizeof context;
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
@@ -55,10 +59,7 @@ class CommonControls6 {
 class ProductResources {
  public:
   ProductResources() {
-    wchar_t path[2049] = {};
-    GetModuleFileNameW(nullptr, path, 2048);
-    std::wstring product(path);
-    product = product.substr(0, product.rfind(L'\\') + 1) + L"Tarnwick.exe";
+    const std::wstring product = ProductPath();
     module_ = LoadLibraryExW(product.c_str(), nullptr,
                              LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   }

@@ -392,23 +392,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Figures{45, 45, u"The reboot time was not improved this time."},
                       Figures{45, 50, u"The reboot time was not improved this time."}));
 
-TEST_F(SequenceSimTest, HistoryAveragesAreTruncated) {
-  SetupStartsSequence(3, 1);
-  RunSequence({45, 38, 40});
-  ASSERT_EQ(starts.size(), 3u);
-  EXPECT_EQ(starts[2].historyRows,
-            (std::vector<std::vector<Text>>{
-                Row(u"Average", u"41 seconds"), Row(u"Reboot 1", u"45 seconds"),
-                Row(u"Reboot 2", u"38 seconds"), Row(u"Reboot 3", u"40 seconds")}));
-}
-
-TEST_F(SequenceSimTest, HistoryOfTenAndElevenAveragesTen) {
-  SetupStartsSequence(2, 1);
-  RunSequence({10, 11});
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(starts[1].historyRows.at(0), Row(u"Average", u"10 seconds"));
-}
-
 TEST_F(SequenceSimTest, SaturatedHistoryValuesStillAverage) {
   // Both values read as the largest 32-bit number; their sum does not fit
   // 32 bits.

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/win_error.h"
 
 namespace twk::platform::win32 {
 
 bool WinConsole::AttachToParent() {
-  if (!attached_) attached_ = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+  // Refused as "access denied" when the process already has a console,
+  // which some systems give a GUI program started from one: that console
+  // is the caller's too.
+  if (!attached_) {
+    attached_ = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE || LastError() == ERROR_ACCESS_DENIED;
+  }
   return attached_;
 }
 

@@ -4,7 +4,8 @@
 namespace twk::platform::win32 {
 
 // AttachConsole(ATTACH_PARENT_PROCESS), then WriteConsoleW to the attached
-// console's screen buffer ("CONOUT$").
+// console's screen buffer ("CONOUT$"). A console the process already has
+// counts as attached.
 class WinConsole final : public Console {
  public:
   [[nodiscard]] bool AttachToParent() override;

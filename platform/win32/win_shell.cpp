@@ -17,7 +17,7 @@ const wchar_t* Wide(const std::u16string& text) {
 // one came back. Whether the call itself succeeded is the result.
 bool Execute(SHELLEXECUTEINFOW& info, KernelHandle& process) {
   info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS;
+  info.fMask |= SEE_MASK_NOCLOSEPROCESS;
   const bool ok = ShellExecuteExW(&info) != FALSE;
   if (ok && info.hProcess != nullptr) process = KernelHandle(info.hProcess);
   return ok;
@@ -43,6 +43,9 @@ bool WinShell::RelaunchElevated(const std::u16string& program, const std::u16str
   info.lpParameters = Wide(parameters);
   info.lpDirectory = Wide(directory);
   info.nShow = showCommand;
+  // A caller that waits is a script, which cannot answer the shell's own
+  // error dialog: the failure comes back as the result instead.
+  if (exitCode != nullptr) info.fMask = SEE_MASK_FLAG_NO_UI;
   KernelHandle process;
   if (!Execute(info, process)) return false;
   if (exitCode == nullptr) return true;

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "context/command_line.h"
+#include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
@@ -31,6 +32,9 @@ int Application::RelaunchElevated(int showCommand) {
 
 int Application::RelaunchElevatedAndWait(const Text& argumentText, int showCommand) {
   const Text program = context_.ports().system->ProgramPath();
+  // Joined first, so that the elevated instance, started as this one's
+  // child, finds the script's console here and tells the script itself.
+  if (context_.ports().console != nullptr) (void)context_.ports().console->AttachToParent();
   std::uint32_t exitCode = 1;
   if (!context_.ports().shell->RelaunchElevated(program, argumentText, FolderOf(program),
                                                 showCommand, &exitCode)) {

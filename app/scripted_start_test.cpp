@@ -69,7 +69,11 @@ TEST_F(ScriptedStartAppTest, WithoutAdministratorRightsItAnswersWithTheElevatedE
   machine.system.machine.programPath = u"C:\\Tools\\Tarnwick.exe";
   const Text line = u"/Start /TotalReboots:3 /Delay:1 /Icons";
   for (const std::uint32_t elevated : {0u, 1u, 7u}) {
-    machine.shell.elevatedInstance = [&](const platform::FakeShell::Relaunch&) { return elevated; };
+    machine.shell.elevatedInstance = [&](const platform::FakeShell::Relaunch&) {
+      // The script's console is joined before: the elevated child finds it.
+      EXPECT_GT(machine.console.attachCalls, 0);
+      return elevated;
+    };
     EXPECT_EQ(Start(line, 2), static_cast<int>(elevated));
     const auto& r = machine.shell.relaunches.back();
     EXPECT_EQ(r.program, u"C:\\Tools\\Tarnwick.exe");

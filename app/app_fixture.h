@@ -22,6 +22,7 @@ struct AppFixture {
   std::optional<Application> app;
   int setupRuns = 0;
   int stepRuns = 0;
+  int scriptedRuns = 0;
   // Runs inside the mode, with the frame built and the heartbeat going.
   std::function<void(context::StartContext&)> inMode = [](context::StartContext&) {};
 
@@ -56,6 +57,11 @@ struct AppFixture {
       ++stepRuns;
       inMode(a);
       return 22;
+    };
+    modes.scriptedStart = [this](context::StartContext& a, const context::ScriptedStart&) {
+      ++scriptedRuns;
+      inMode(a);
+      return 33;
     };
     return modes;
   }

@@ -1,11 +1,21 @@
 #include "app/application.h"
 
 #include "context/command_line.h"
+#include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/shell.h"
+#include "platform/system_info.h"
 #include "sequence/csv_export.h"
 
 namespace twk::app {
+namespace {
+
+const Text kAlreadyRunning =
+    u"Tarnwick did not start: another instance is running. Nothing was changed.";
+const Text kNotElevated =
+    u"Tarnwick did not start: it needs administrator rights, and they were not granted.";
+
+}  // namespace
 
 Application::Application(const platform::Ports& ports, ui::WindowBackend& ui, ModeRunners modes)
     : context_(ports, ui), modes_(std::move(modes)) {}
@@ -17,14 +27,52 @@ int Application::RelaunchElevated(int showCommand) {
   const context::StartPaths& paths = context_.paths();
   // Elevation refused or impossible: nothing more to do either way.
   (void)context_.ports().shell->RelaunchElevated(paths.programPath, paths.commandLine,
-                                                 paths.ProgramFolder(), showCommand);
+                                                 paths.ProgramFolder(), showCommand, nullptr);
   return 0;
 }
 
 int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
   context_.PrepareToRead(module, argumentText);
   return sequence::ExportHistory(context_.settings(), *context_.ports().files,
-                                 *context_.ports().ansi, path).ok ? 0 : 1;
+                                 *context_.ports().ansi, path)
+                 .ok
+             ? 0
+             : 1;
+}
+
+int Application::RelaunchElevatedAndWait(const Text& argumentText, int showCommand) {
+  const Text program = context_.ports().system->ProgramPath();
+  // Joined first, so that the elevated instance, started as this one's
+  // child, finds the script's console here and tells the script itself.
+  if (context_.ports().console != nullptr) (void)context_.ports().console->AttachToParent();
+  std::uint32_t exitCode = 1;
+  if (!context_.ports().shell->RelaunchElevated(program, argumentText, FolderOf(program),
+                                                showCommand, &exitCode)) {
+    context_.TellCaller(kNotElevated);
+    return 1;
+  }
+  // The elevated instance has told its caller what went wrong, if anything.
+  return static_cast<int>(exitCode);
+}
+
+int Application::RunScripted(const context::ScriptedStartRequest& request, ui::Handle module,
+                             const Text& argumentText, int showCommand,
+                             const std::function<void()>& beforeWindows) {
+  // Judged before anything is read or written: a bad line changes nothing.
+  if (!request.start) {
+    context_.TellCaller(u"Tarnwick did not start: " + request.problem + u".\r\nUsage: " +
+                        context::kScriptedStartForm);
+    return 1;
+  }
+  // This instance only waits for the elevated one, whose answer is the
+  // script's: a start that failed there must not read as success here.
+  if (!context_.ports().identity->IsAdministrator()) {
+    return RelaunchElevatedAndWait(argumentText, showCommand);
+  }
+  context_.Prepare(module, argumentText);
+  if (beforeWindows) beforeWindows();
+  context_.CreateFrame();
+  return modes_.scriptedStart ? modes_.scriptedStart(context_, *request.start) : 1;
 }
 
 int Application::Run(ui::Handle module, const Text& argumentText, int showCommand,
@@ -36,7 +84,17 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   if (const auto path = context::FindExportPath(argumentText)) {
     return ExportHistory(module, argumentText, *path);
   }
-  if (context_.HandOverToRunningInstance()) return 0;
+  const context::ScriptedStartRequest scripted =
+      context::ReadScriptedStart(context::SplitArguments(argumentText));
+  if (context_.HandOverToRunningInstance()) {
+    if (!scripted.asked) return 0;
+    // Brought forward is not started.
+    context_.TellCaller(kAlreadyRunning);
+    return 1;
+  }
+  if (scripted.asked)
+    return RunScripted(scripted, module, argumentText, showCommand, beforeWindows);
+
   context_.Prepare(module, argumentText);
   if (beforeWindows) beforeWindows();
   context_.CreateFrame();

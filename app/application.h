@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "base/strings.h"
+#include "context/scripted_start.h"
 #include "context/start_context.h"
 #include "platform/ports.h"
 #include "sequence/result_report.h"
@@ -17,6 +18,9 @@ namespace twk::app {
 struct ModeRunners {
   std::function<int(context::StartContext&)> setup;
   std::function<int(context::StartContext&)> rebootStep;
+  // A sequence started by a script's "/Start": 0 when the restart was
+  // requested, 1 when it was not (the caller has been told why).
+  std::function<int(context::StartContext&, const context::ScriptedStart&)> scriptedStart;
 };
 
 // The set the program runs with: the entry point and the whole-sequence
@@ -50,6 +54,10 @@ class Application {
   // The history into a file, without any window: 0 when it was written, 1
   // when not (nothing is written then).
   int ExportHistory(ui::Handle module, const Text& argumentText, const Text& path);
+  int RelaunchElevatedAndWait(const Text& argumentText, int showCommand);
+  int RunScripted(const context::ScriptedStartRequest& request, ui::Handle module,
+                  const Text& argumentText, int showCommand,
+                  const std::function<void()>& beforeWindows);
 
   context::StartContext context_;
   ModeRunners modes_;

@@ -82,6 +82,10 @@ ModeRunners ProductModes(sequence::ReportPostOperations postOperations,
   modes.rebootStep = [postOperations](context::StartContext& start) {
     return sequence::RunRebootStep(start, postOperations);
   };
+  modes.scriptedStart = [setupOperations](context::StartContext& start,
+                                          const context::ScriptedStart& choices) {
+    return setup::StartFromScript(start, setupOperations, choices);
+  };
   return modes;
 }
 

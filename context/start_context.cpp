@@ -2,6 +2,7 @@
 
 #include "context/command_line.h"
 #include "context/windows_version.h"
+#include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/port_handle.h"
 #include "platform/system_info.h"
@@ -92,6 +93,12 @@ void StartContext::ApplyDefaults() {
 
 void StartContext::CreateFrame() {
   if (frame_.CreateDecorated()) ui_.StartHeartbeat(frame_.handle());
+}
+
+void StartContext::TellCaller(const Text& text) {
+  platform::Console* console = ports_.console;
+  if (console != nullptr && console->AttachToParent() && console->Write(text + u"\r\n")) return;
+  ui_.ShowMessage(frame_.handle(), Text(kProductTitle), text);
 }
 
 Text StartContext::SelfCommandLine(const Text& arguments) const {

@@ -90,6 +90,12 @@ class StartContext {
     return run_.currentReboot >= 2 && run_.currentReboot <= run_.totalReboots + 1u;
   }
 
+  // Says something to whoever started the program: on the console of the
+  // calling script when there is one, otherwise in a message box. A script
+  // must never wait on a dialog it cannot see while a console is there to
+  // read.
+  void TellCaller(const Text& text);
+
   // The program again, in its own folder, with the given arguments: the
   // path quoted, so that a folder with blanks cannot start another program.
   Text SelfCommandLine(const Text& arguments = Text()) const;

@@ -20,6 +20,7 @@ class Devices;         // platform/devices.h: volume and physical-disk queries a
 class LsaSecrets;      // platform/lsa_secrets.h: the auto-logon password as LSA private data
 class Accounts;        // platform/accounts.h: SIDs, account lookup, computer name
 class KeySecurity;     // platform/key_security.h: owner and access list of registry keys
+class Console;         // platform/console.h: the console of the calling script
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -37,6 +38,7 @@ struct Ports {
   LsaSecrets* secrets = nullptr;
   Accounts* accounts = nullptr;
   KeySecurity* keySecurity = nullptr;
+  Console* console = nullptr;
 };
 
 }  // namespace twk::platform

@@ -18,10 +18,14 @@ class Shell {
 
   // Starts `program` with the verb "RunAs" (the elevation prompt), the given
   // parameters and working directory. False when the start failed or the
-  // user refused the elevation.
+  // user refused the elevation. With an `exitCode` (not null), waits for the elevated
+  // process to end and puts its exit code there; false as well when no
+  // process came back to wait for or its exit code could not be read (the
+  // code is then left as it was).
   [[nodiscard]] virtual bool RelaunchElevated(const std::u16string& program,
                                               const std::u16string& parameters,
-                                              const std::u16string& directory, int showCommand) = 0;
+                                              const std::u16string& directory, int showCommand,
+                                              std::uint32_t* exitCode) = 0;
 };
 
 }  // namespace twk::platform

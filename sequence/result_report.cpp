@@ -80,7 +80,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
     (void)settings.SaveNow();
     const context::StartPaths& paths = start.paths();
     (void)ports.shell->RelaunchElevated(paths.programPath, paths.commandLine, paths.ProgramFolder(),
-                                        platform::ShowCommand::Show);
+                                        platform::ShowCommand::Show, nullptr);
     return 0;
   }
 

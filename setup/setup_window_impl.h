@@ -11,6 +11,7 @@ namespace twk::context {
 class StartContext;
 class MainFrame;
 class EventPump;
+struct ScriptedStart;
 }  // namespace twk::context
 
 namespace twk::settings {
@@ -29,6 +30,9 @@ class SetupWindow {
  public:
   SetupWindow(context::StartContext& start, const SetupOperations& operations);
   int Run();
+  // The start with the boxes set from a script's choices, the window never
+  // shown: 0 when the restart was requested, else 1 with the caller told.
+  int RunScripted(const context::ScriptedStart& choices);
 
  private:
   // What a handler leaves the event loop to do.
@@ -69,6 +73,10 @@ class SetupWindow {
   context::MainFrame& frame_;
   context::EventPump& pump_;
   settings::SettingsFile& settings_;
+
+  // The system's words for a refused restart request, kept for the caller
+  // of a scripted start.
+  Text restartRefusal_;
 
   int timesId_ = 0;
   int delayId_ = 0;

@@ -118,7 +118,9 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // Complete now: nothing may be written while the system shuts down.
   (void)settings_.SaveNow();
 
-  if (ports.power->RequestRestart()) return Next::End;
+  Text refusal;
+  if (ports.power->RequestRestart(refusal)) return Next::End;
+  restartRefusal_ = refusal;
 
   // Refused: nothing restarts, so the registered step must not start at the
   // next logon, when the user has long forgotten it.

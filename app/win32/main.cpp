@@ -14,6 +14,7 @@ using std::min;
 #include "platform/win32/win_accounts.h"
 #include "platform/win32/win_clock.h"
 #include "platform/win32/win_code_page.h"
+#include "platform/win32/win_console.h"
 #include "platform/win32/win_devices.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_identity.h"
@@ -71,6 +72,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinLsaSecrets secrets;
   WinAccounts accounts;
   WinKeySecurity keySecurity;
+  WinConsole console;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.ansi = &ansi;
@@ -87,6 +89,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.secrets = &secrets;
   ports.accounts = &accounts;
   ports.keySecurity = &keySecurity;
+  ports.console = &console;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

@@ -6,6 +6,7 @@
 #include "platform/fake/fake_accounts.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
+#include "platform/fake/fake_console.h"
 #include "platform/fake/fake_devices.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_identity.h"
@@ -43,6 +44,7 @@ class FakePlatform {
   FakeLsaSecrets secrets;
   FakeAccounts accounts;
   FakeKeySecurity keySecurity;
+  FakeConsole console;
 
   Ports ports() {
     Ports p;
@@ -61,6 +63,7 @@ class FakePlatform {
     p.secrets = &secrets;
     p.accounts = &accounts;
     p.keySecurity = &keySecurity;
+    p.console = &console;
     return p;
   }
 };

@@ -8,9 +8,16 @@ std::uint32_t FakeShell::OpenWebPage(const std::u16string& address) {
 }
 
 bool FakeShell::RelaunchElevated(const std::u16string& program, const std::u16string& parameters,
-                                 const std::u16string& directory, int showCommand) {
-  relaunches.push_back(Relaunch{program, parameters, directory, showCommand});
-  return relaunchSucceeds;
+                                 const std::u16string& directory, int showCommand,
+                                 std::uint32_t* exitCode) {
+  relaunches.push_back(Relaunch{program, parameters, directory, showCommand, exitCode != nullptr});
+  if (!relaunchSucceeds) return false;
+  if (exitCode != nullptr) {
+    // A copy: the instance may relaunch again and grow the list.
+    const Relaunch request = relaunches.back();
+    *exitCode = elevatedInstance ? elevatedInstance(request) : 0;
+  }
+  return true;
 }
 
 }  // namespace twk::platform

@@ -9,7 +9,8 @@ class WinShell final : public Shell {
   std::uint32_t OpenWebPage(const std::u16string& address) override;
   [[nodiscard]] bool RelaunchElevated(const std::u16string& program,
                                       const std::u16string& parameters,
-                                      const std::u16string& directory, int showCommand) override;
+                                      const std::u16string& directory, int showCommand,
+                                      std::uint32_t* exitCode) override;
 };
 
 }  // namespace twk::platform::win32

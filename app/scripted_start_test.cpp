@@ -1,0 +1,115 @@
+// A start with "/Start" on a simulated machine: a bad line and every start
+// that cannot go ahead end with 1 and say why, on the calling script's
+// console when there is one and in a message box otherwise, before anything
+// is read or written; a start without administrator rights waits for the
+// elevated one and answers with its exit code.
+#include <gtest/gtest.h>
+
+#include "app/app_fixture.h"
+
+namespace twk::app {
+namespace {
+
+using apptest::AppFixture;
+using apptest::kSettingsFolder;
+using apptest::kSettingsPath;
+
+class ScriptedStartAppTest : public ::testing::Test, public AppFixture {
+ protected:
+  // Nothing of the machine was read, made or changed.
+  void ExpectUntouched() {
+    EXPECT_EQ(scriptedRuns + setupRuns + stepRuns, 0);
+    EXPECT_FALSE(machine.files.FolderExists(kSettingsFolder));
+    EXPECT_EQ(ui.frame(), 0u);
+    EXPECT_FALSE(ui.heartbeatRunning());
+    EXPECT_EQ(machine.identity.OpenTokens(), 0);
+  }
+};
+
+TEST_F(ScriptedStartAppTest, ABadLineGoesToTheConsoleWithTheFormAndTouchesNothing) {
+  machine.console.parentHasConsole = true;
+  EXPECT_EQ(Start(u"/Start /TotalReboots:3 /Delay:1 /Delay:2"), 1);
+  ExpectUntouched();
+  EXPECT_EQ(machine.identity.administratorQueries, 0);
+  EXPECT_EQ(machine.console.written,
+            u"Tarnwick did not start: /Delay is given twice.\r\nUsage: Tarnwick.exe /Start "
+            u"/TotalReboots:N /Delay:M [/Defrag] [/IdleTasks] [/Icons] [/NoReport]\r\n");
+  EXPECT_TRUE(ui.messages().empty());
+}
+
+TEST_F(ScriptedStartAppTest, WithoutAConsoleOrWhenItCannotBeWrittenAMessageBoxSaysIt) {
+  EXPECT_EQ(Start(u"/Start /Delay:1"), 1);
+  ExpectUntouched();
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_NE(ui.messages()[0].find(u"Missing /TotalReboots:N.\r\nUsage: Tarnwick.exe /Start "),
+            Text::npos)
+      << ToUtf8(ui.messages()[0]);
+
+  machine.console.parentHasConsole = true;
+  machine.console.writeSucceeds = false;
+  EXPECT_EQ(Start(u"/Start /TotalReboots:3 /Delay:1 /Bogus"), 1);
+  ASSERT_EQ(ui.messages().size(), 2u);
+  EXPECT_NE(ui.messages()[1].find(u"Unknown argument: /Bogus"), Text::npos);
+}
+
+TEST_F(ScriptedStartAppTest, ARunningInstanceIsNotAStartedSequence) {
+  ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
+  machine.console.parentHasConsole = true;
+  EXPECT_EQ(Start(u"/Start /TotalReboots:3 /Delay:1"), 1);
+  ExpectUntouched();
+  EXPECT_NE(machine.console.written.find(u"another instance is running"), Text::npos);
+  // Without /Start the hand-over stays the quiet success it always was.
+  machine.console.written.clear();
+  EXPECT_EQ(Start(u""), 0);
+  EXPECT_TRUE(machine.console.written.empty());
+}
+
+TEST_F(ScriptedStartAppTest, WithoutAdministratorRightsItAnswersWithTheElevatedExitCode) {
+  machine.identity.administrator = false;
+  machine.system.machine.programPath = u"C:\\Tools\\Tarnwick.exe";
+  const Text line = u"/Start /TotalReboots:3 /Delay:1 /Icons";
+  for (const std::uint32_t elevated : {0u, 1u, 7u}) {
+    machine.shell.elevatedInstance = [&](const platform::FakeShell::Relaunch&) {
+      // The script's console is joined before: the elevated child finds it.
+      EXPECT_GT(machine.console.attachCalls, 0);
+      return elevated;
+    };
+    EXPECT_EQ(Start(line, 2), static_cast<int>(elevated));
+    const auto& r = machine.shell.relaunches.back();
+    EXPECT_EQ(r.program, u"C:\\Tools\\Tarnwick.exe");
+    EXPECT_EQ(r.parameters, line);
+    EXPECT_EQ(r.directory, u"C:\\Tools");
+    EXPECT_EQ(r.showCommand, 2);
+    EXPECT_TRUE(r.waited);
+    // This instance only waited: the elevated one does the work.
+    ExpectUntouched();
+  }
+  EXPECT_TRUE(ui.messages().empty());
+
+  // Elevation refused: nothing was started, and the caller hears so.
+  machine.shell.relaunchSucceeds = false;
+  EXPECT_EQ(Start(line), 1);
+  ASSERT_EQ(ui.messages().size(), 1u);
+  EXPECT_NE(ui.messages()[0].find(u"administrator rights"), Text::npos);
+
+  // A bad line is refused before elevation is asked for.
+  const std::size_t asked = machine.shell.relaunches.size();
+  EXPECT_EQ(Start(u"/Start /TotalReboots:3"), 1);
+  EXPECT_EQ(machine.shell.relaunches.size(), asked);
+}
+
+TEST_F(ScriptedStartAppTest, AnAdministratorRunsTheScriptedStartInAFrameNeverShown) {
+  bool shown = true;
+  inMode = [&](context::StartContext& a) {
+    shown = ui.Find(a.frame().handle())->visible;
+    EXPECT_EQ(a.settings().filePath(), kSettingsPath);
+  };
+  EXPECT_EQ(Start(u"/Start /TotalReboots:3 /Delay:1"), 33);
+  EXPECT_EQ(scriptedRuns, 1);
+  EXPECT_EQ(setupRuns, 0);
+  EXPECT_FALSE(shown);
+  EXPECT_TRUE(machine.shell.relaunches.empty());
+}
+
+}  // namespace
+}  // namespace twk::app

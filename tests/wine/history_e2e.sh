@@ -9,60 +9,14 @@
 # exit code 1 and writes nothing. Screenshots go to build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-ROOT=$PWD
-. scripts/wine-env.sh
-ARCH=${TWK_ARCH:-$(twk_wine_arch)}
-EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
-EXE=$(readlink -f "$EXE")
-PROBE="$(dirname "$EXE")/twk_probe.exe"
-[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-
-export TWK_WINEPREFIX="$ROOT/build/e2e-history-$ARCH"
-export WINEPREFIX="$TWK_WINEPREFIX"
-"${WINESERVER:-wineserver}" -k 2>/dev/null || true
-rm -rf "$TWK_WINEPREFIX"
-unset DISPLAY
-export TWK_DISPLAY_NUMBER=${TWK_E2E_HISTORY_DISPLAY:-94}
-TWK_XVFB_PID=
-twk_wine_setup "$ARCH"
-twk_xvfb_start
-WINE=$TWK_WINE_LOADER
-CLASS=TWK_GUI_CLASS
+. tests/wine/lib/e2e.sh
+e2e_begin history "${TWK_E2E_HISTORY_DISPLAY:-94}"
 USER_DIR="$WINEPREFIX/drive_c/users/$(id -un)"
 FOLDER="$USER_DIR/AppData/Roaming/Tarnwick"
-INI="$FOLDER/TWK.ini"
 OUT_DIR="$WINEPREFIX/drive_c/exports"
 CSV="$OUT_DIR/history of tests.csv"
 WIN_CSV='C:\exports\history of tests.csv'
 
-cleanup() {
-  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
-  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$SHOTS/history-failure.png" 2>/dev/null || true
-  echo "  screenshot: $SHOTS/history-failure.png"
-  exit 1
-}
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
-shot() {
-  import -window root "$SHOTS/$1"
-  echo "  screenshot: $SHOTS/$1"
-}
-wait_title() {
-  local want=$1 limit=$2 start=$SECONDS title
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    title=$(probe title $CLASS || true)
-    [ "$title" = "$want" ] && return 0
-    sleep 0.5
-  done
-  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
-}
 # "id class x y w h visible "text"" of the control at x, y that is visible.
 visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
 expect_visible() {

@@ -10,53 +10,11 @@
 # the last restart to the report. Screenshots go to build/screenshots/.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-ROOT=$PWD
-. scripts/wine-env.sh
-ARCH=${TWK_ARCH:-$(twk_wine_arch)}
-EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
-EXE=$(readlink -f "$EXE")
-PROBE="$(dirname "$EXE")/twk_probe.exe"
-[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-
-# A prefix and a display of its own: every restart ends all windowed
-# programs of the Wine session.
-export TWK_WINEPREFIX="$ROOT/build/e2e-script-$ARCH"
-export WINEPREFIX="$TWK_WINEPREFIX"
-"${WINESERVER:-wineserver}" -k 2>/dev/null || true
-rm -rf "$TWK_WINEPREFIX"
-unset DISPLAY
-export TWK_DISPLAY_NUMBER=${TWK_E2E_SCRIPT_DISPLAY:-96}
-TWK_XVFB_PID=
-twk_wine_setup "$ARCH"
-twk_xvfb_start
-WINE=$TWK_WINE_LOADER
-CLASS=TWK_GUI_CLASS
+. tests/wine/lib/e2e.sh
+e2e_begin script "${TWK_E2E_SCRIPT_DISPLAY:-96}"
 BOX_CLASS='#32770'
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-FOLDER="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
-INI="$FOLDER/TWK.ini"
 PROGRAM='C:\Tarnwick\Tarnwick.exe'
 
-cleanup() {
-  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
-  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$SHOTS/script-failure.png" 2>/dev/null || true
-  echo "  screenshot: $SHOTS/script-failure.png"
-  [ -f "$INI" ] && iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r' | sed 's/^/  | /'
-  exit 1
-}
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
-shot() {
-  import -window root "$SHOTS/$1"
-  echo "  screenshot: $SHOTS/$1"
-}
 # Wine's services, detached from our output: started by a later program
 # they would inherit its pipes.
 services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
@@ -72,15 +30,6 @@ wait_title_unseen_before() {
     [ -n "$title" ] && fail "a window '$title' was shown before '$want'"
   done
   fail "no window titled '$want' within $limit s"
-}
-wait_title() {
-  local want=$1 limit=$2 start=$SECONDS title
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    title=$(probe title $CLASS || true)
-    [ "$title" = "$want" ] && return 0
-    sleep 0.5
-  done
-  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
 }
 
 value() {
@@ -186,7 +135,6 @@ wait_title "Tarnwick - Result" 120
 sleep 2
 TREE=$(probe tree $CLASS)
 shot script-report.png
-control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1; }
 [[ "$(control_at 20 90)" == *'"Tarnwick performed 2 sequential reboots successfully."' ]] ||
   fail "line 1: $(control_at 20 90)"
 [[ "$(control_at 20 110)" =~ \"The\ first\ reboot\ in\ the\ sequence\ took\ ([0-9]+)\ seconds\.\"$ ]] ||

@@ -11,63 +11,10 @@
 # value may be left.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-ROOT=$PWD
-. scripts/wine-env.sh
-ARCH=${TWK_ARCH:-$(twk_wine_arch)}
-EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
-EXE=$(readlink -f "$EXE")
-PROBE="$(dirname "$EXE")/twk_probe.exe"
-[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-
-# A prefix of its own: every restart ends all windowed programs of the Wine
-# session, which must not hit anybody else's.
-export TWK_WINEPREFIX="$ROOT/build/e2e-sequence-$ARCH"
-export WINEPREFIX="$TWK_WINEPREFIX"
-"${WINESERVER:-wineserver}" -k 2>/dev/null || true
-rm -rf "$TWK_WINEPREFIX"
-# And a display of its own, so that the screenshots show this program only.
-unset DISPLAY
-export TWK_DISPLAY_NUMBER=${TWK_E2E_DISPLAY:-93}
-TWK_XVFB_PID=
-twk_wine_setup "$ARCH"
-twk_xvfb_start
-WINE=$TWK_WINE_LOADER
-CLASS=TWK_GUI_CLASS
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
-FOLDER="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
-INI="$FOLDER/TWK.ini"
-
-cleanup() {
-  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
-  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$SHOTS/sequence-failure.png" 2>/dev/null || true
-  echo "  screenshot: $SHOTS/sequence-failure.png"
-  [ -f "$INI" ] && iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r' | sed 's/^/  | /'
-  exit 1
-}
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
-shot() {
-  import -window root "$SHOTS/$1"
-  echo "  screenshot: $SHOTS/$1"
-}
+. tests/wine/lib/e2e.sh
+e2e_begin sequence "${TWK_E2E_DISPLAY:-93}"
 
 # Waits until the frame carries this title; seconds as the limit.
-wait_title() {
-  local want=$1 limit=$2 start=$SECONDS title
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    title=$(probe title $CLASS || true)
-    [ "$title" = "$want" ] && return 0
-    sleep 0.5
-  done
-  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
-}
 
 # A control of the frame by its position: "class x y w h visible "text"".
 control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1 | cut -d' ' -f2-; }

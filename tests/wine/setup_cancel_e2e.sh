@@ -8,60 +8,13 @@
 # nothing is ever terminated.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-ROOT=$PWD
-. scripts/wine-env.sh
-ARCH=${TWK_ARCH:-$(twk_wine_arch)}
-EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
-EXE=$(readlink -f "$EXE")
-BUILD=$(dirname "$EXE")
-PROBE="$BUILD/twk_probe.exe"
-HELPER="$BUILD/twk_idle_helper.exe"
-for f in "$PROBE" "$HELPER"; do
-  [ -f "$f" ] || { echo "FAIL: $f is missing (build the test helpers)"; exit 1; }
-done
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-
-export TWK_WINEPREFIX="$ROOT/build/e2e-setup-cancel-$ARCH"
-export WINEPREFIX="$TWK_WINEPREFIX"
-"${WINESERVER:-wineserver}" -k 2>/dev/null || true
-rm -rf "$TWK_WINEPREFIX"
-unset DISPLAY
-export TWK_DISPLAY_NUMBER=${TWK_E2E_CANCEL_DISPLAY:-93}
-TWK_XVFB_PID=
-twk_wine_setup "$ARCH"
-twk_xvfb_start
-WINE=$TWK_WINE_LOADER
+. tests/wine/lib/e2e.sh
+e2e_begin setup-cancel "${TWK_E2E_CANCEL_DISPLAY:-93}"
+HELPER="$(dirname "$EXE")/twk_idle_helper.exe"
+[ -f "$HELPER" ] || fail "$HELPER is missing (build the test helpers)"
 # Wine runs its own Rundll32.exe unless told to take the one on the disk.
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;rundll32.exe=n"
-CLASS=TWK_GUI_CLASS
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 
-cleanup() {
-  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
-  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$SHOTS/setup-cancel-failure.png" 2>/dev/null || true
-  echo "  screenshot: $SHOTS/setup-cancel-failure.png"
-  exit 1
-}
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
-control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1; }
-id_at() { control_at "$1" "$2" | cut -d' ' -f1; }
-wait_status() {
-  local want=$1 start=$SECONDS line=
-  while [ $((SECONDS - start)) -lt 20 ]; do
-    TREE=$(probe tree $CLASS)
-    line=$(control_at 20 430)
-    [[ "$line" == *"\"$want\"" ]] && return 0
-    sleep 0.3
-  done
-  fail "status is '$line', expected '$want'"
-}
 tool_runs() { ps -eo args | grep -qi '[r]undll32.exe'; }
 start_setup() {
   "$WINE" 'C:\Tarnwick\Tarnwick.exe' >/dev/null 2>&1 &
@@ -97,8 +50,7 @@ if ! "$WINE" reg query "$RUN_KEY" /v Tarnwick >/dev/null 2>&1; then
 fi
 probe post $CLASS close || fail "cannot ask the window to close"
 wait_status "Operation cancelled."
-import -window root "$SHOTS/setup-cancelled.png"
-echo "  screenshot: $SHOTS/setup-cancelled.png"
+shot setup-cancelled.png
 [[ "$(control_at 380 405)" == *'"  Start operation"' ]] || fail "Start button: $(control_at 380 405)"
 if "$WINE" reg query "$RUN_KEY" /v Tarnwick >/dev/null 2>&1; then
   fail "the Run value is left after the cancellation"

@@ -11,82 +11,15 @@
 # Afterwards the settings file must be valid and no Run value left.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-ROOT=$PWD
-. scripts/wine-env.sh
-ARCH=${TWK_ARCH:-$(twk_wine_arch)}
-EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
-EXE=$(readlink -f "$EXE")
-PROBE="$(dirname "$EXE")/twk_probe.exe"
-[ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
-SHOTS="$ROOT/build/screenshots"
-mkdir -p "$SHOTS"
-
-# A prefix and a display of its own: every restart ends all windowed
-# programs of the Wine session.
-export TWK_WINEPREFIX="$ROOT/build/e2e-setup-$ARCH"
-export WINEPREFIX="$TWK_WINEPREFIX"
-"${WINESERVER:-wineserver}" -k 2>/dev/null || true
-rm -rf "$TWK_WINEPREFIX"
-unset DISPLAY
-export TWK_DISPLAY_NUMBER=${TWK_E2E_SETUP_DISPLAY:-94}
-TWK_XVFB_PID=
-twk_wine_setup "$ARCH"
-twk_xvfb_start
-WINE=$TWK_WINE_LOADER
-CLASS=TWK_GUI_CLASS
+. tests/wine/lib/e2e.sh
+e2e_begin setup "${TWK_E2E_SETUP_DISPLAY:-94}"
 BOX_CLASS=TWK_MSG_CLASS
-RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 WINLOGON='HKLM\Software\Microsoft\Windows NT\CurrentVersion\Winlogon'
-FOLDER="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
-INI="$FOLDER/TWK.ini"
 
-cleanup() {
-  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
-  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL: $*"
-  import -window root "$SHOTS/setup-failure.png" 2>/dev/null || true
-  echo "  screenshot: $SHOTS/setup-failure.png"
-  [ -f "$INI" ] && iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r' | sed 's/^/  | /'
-  exit 1
-}
-probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
-shot() {
-  import -window root "$SHOTS/$1"
-  echo "  screenshot: $SHOTS/$1"
-}
-
-wait_title() {
-  local want=$1 limit=$2 start=$SECONDS title
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    title=$(probe title $CLASS || true)
-    [ "$title" = "$want" ] && return 0
-    sleep 0.5
-  done
-  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
-}
-
-# A control by its position: "id class x y w h visible "text"".
-control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1; }
-id_at() { control_at "$1" "$2" | cut -d' ' -f1; }
 expect_at() {
   local line
   line=$(control_at "$1" "$2")
   [[ "$line" == *" $3 $4 1 \"$5\"" ]] || fail "control at $1,$2 is '$line', expected $3 x $4 '$5'"
-}
-# Waits until the status label says this.
-wait_status() {
-  local want=$1 start=$SECONDS line
-  while [ $((SECONDS - start)) -lt 20 ]; do
-    TREE=$(probe tree $CLASS)
-    line=$(control_at 20 430)
-    [[ "$line" == *"\"$want\"" ]] && return 0
-    sleep 0.3
-  done
-  fail "status is '$line', expected '$want'"
 }
 
 echo "prepare: the program in C:\\Tarnwick, no settings, no Run value"

@@ -1,0 +1,90 @@
+# Sourced by the end-to-end scenarios, from the checkout's top folder. Every
+# scenario runs in a Wine prefix and on an X display of its own: a restart
+# under Wine ends every windowed program of the session, which must not hit
+# anybody else's, and the screenshots must show this program only.
+#
+#   e2e_begin NAME [DISPLAY]   a fresh prefix build/e2e-NAME-<arch>, a display
+#                              (the first free number from DISPLAY on), and
+#                              ROOT ARCH EXE PROBE SHOTS WINE CLASS RUN_KEY
+#                              FOLDER INI for the scenario
+#   fail TEXT                  says why, takes a screenshot, shows the settings
+#                              file, calls e2e_on_fail when the scenario has one
+#   probe ...                  twk_probe.exe (finds, reads and pokes windows)
+#   shot FILE                  a screenshot into build/screenshots
+#   wait_title TITLE SECONDS   until the frame shows that title
+#   control_at X Y, id_at X Y  a control of $TREE (a `probe tree`) by its place
+#   wait_status TEXT           until the setup's status label says TEXT
+
+e2e_begin() {
+  E2E_NAME=$1
+  ROOT=$PWD
+  . scripts/wine-env.sh
+  ARCH=${TWK_ARCH:-$(twk_wine_arch)}
+  EXE=${TWK_EXE:?TWK_EXE names the Tarnwick.exe to test}
+  EXE=$(readlink -f "$EXE")
+  PROBE="$(dirname "$EXE")/twk_probe.exe"
+  [ -f "$PROBE" ] || { echo "FAIL: $PROBE is missing (build the twk_probe target)"; exit 1; }
+  SHOTS="$ROOT/build/screenshots"
+  mkdir -p "$SHOTS"
+  export TWK_WINEPREFIX="$ROOT/build/e2e-$E2E_NAME-$ARCH"
+  export WINEPREFIX="$TWK_WINEPREFIX"
+  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
+  rm -rf "$TWK_WINEPREFIX"
+  unset DISPLAY
+  export TWK_DISPLAY_NUMBER=${2:-93}
+  TWK_XVFB_PID=
+  twk_wine_setup "$ARCH"
+  twk_xvfb_start
+  WINE=$TWK_WINE_LOADER
+  CLASS=TWK_GUI_CLASS
+  RUN_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+  FOLDER="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
+  INI="$FOLDER/TWK.ini"
+  trap e2e_cleanup EXIT
+}
+
+e2e_cleanup() {
+  "${WINESERVER:-wineserver}" -k 2>/dev/null || true
+  [ -n "${TWK_XVFB_PID:-}" ] && kill "$TWK_XVFB_PID" 2>/dev/null || true
+}
+
+fail() {
+  echo "FAIL: $*"
+  import -window root "$SHOTS/$E2E_NAME-failure.png" 2>/dev/null || true
+  echo "  screenshot: $SHOTS/$E2E_NAME-failure.png"
+  [ -f "$INI" ] && iconv -f UTF-16LE -t UTF-8 "$INI" | tr -d '\r' | sed 's/^/  | /'
+  if declare -F e2e_on_fail >/dev/null; then e2e_on_fail; fi
+  exit 1
+}
+
+probe() { "$WINE" "$PROBE" "$@" 2>/dev/null | tr -d '\r'; }
+
+shot() {
+  import -window root "$SHOTS/$1"
+  echo "  screenshot: $SHOTS/$1"
+}
+
+wait_title() {
+  local want=$1 limit=$2 start=$SECONDS title=
+  while [ $((SECONDS - start)) -lt "$limit" ]; do
+    title=$(probe title $CLASS || true)
+    [ "$title" = "$want" ] && return 0
+    sleep 0.5
+  done
+  fail "no window titled '$want' within $limit s (last seen: '${title:-none}')"
+}
+
+# "id class x y w h visible "text"" of the control at x, y.
+control_at() { grep " $1 $2 [0-9]* [0-9]* " <<<"$TREE" | head -1; }
+id_at() { control_at "$1" "$2" | cut -d' ' -f1; }
+
+wait_status() {
+  local want=$1 start=$SECONDS line=
+  while [ $((SECONDS - start)) -lt 20 ]; do
+    TREE=$(probe tree $CLASS)
+    line=$(control_at 20 430)
+    [[ "$line" == *"\"$want\"" ]] && return 0
+    sleep 0.3
+  done
+  fail "status is '$line', expected '$want'"
+}

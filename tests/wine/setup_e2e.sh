@@ -131,22 +131,10 @@ last=${BASH_REMATCH[1]}
 [[ "$(control_at 20 150)" =~ \"The\ reboot\ time\ was\ (improved\ by\ [0-9.]+%|not\ improved\ this\ time)\.\"$ ]] ||
   fail "line 4: $(control_at 20 150)"
 grep -q ' SysListView32 20 180 560 230 1 ' <<<"$TREE" || fail "no history list at 20,180"
-close_id=$(grep ' 260 420 150 36 ' <<<"$TREE" | head -1 | cut -d' ' -f1)
-probe click $CLASS "${close_id:-0}" || fail "no Close button"
-probe gone $CLASS 10000 || fail "the report did not end"
-timeout 60 "${WINESERVER:-wineserver}" -w || true
+close_report
 
 echo "the settings file and the Run key afterwards"
-[ "$(head -c 2 "$INI" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "no UTF-16LE byte-order mark"
-TEXT=$(iconv -f UTF-16LE -t UTF-8 "$INI" | tail -c +4)
-lines=$(printf '%s' "$TEXT" | grep -c '' || true)
-crlf=$(printf '%s' "$TEXT" | grep -c $'\r$' || true)
-[ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "line ends: $crlf of $lines lines end in CR LF"
-value() {
-  printf '%s' "$TEXT" | tr -d '\r' | awk -v s="[$1]" -v k="$2" -F= '
-    /^\[/ { in_section = ($0 == s); next }
-    in_section && $1 == k { print substr($0, length(k) + 2); exit }'
-}
+read_settings
 [ "$(value Setup TimesToReboot)" = 2 ] || fail "Setup/TimesToReboot is '$(value Setup TimesToReboot)'"
 [ "$(value Setup RebootDelay)" = 1 ] || fail "Setup/RebootDelay is '$(value Setup RebootDelay)'"
 [ "$(value Setup NoReport)" = 0 ] || fail "Setup/NoReport is '$(value Setup NoReport)'"

@@ -14,6 +14,9 @@
 #   wait_title TITLE SECONDS   until the frame shows that title
 #   control_at X Y, id_at X Y  a control of $TREE (a `probe tree`) by its place
 #   wait_status TEXT           until the setup's status label says TEXT
+#   close_report               the report's Close button, then the program's end
+#   read_settings, value S K   the settings file (UTF-16LE with its mark and CR LF
+#                              line ends, else fail) into TEXT; one value of it
 
 e2e_begin() {
   E2E_NAME=$1
@@ -87,4 +90,27 @@ wait_status() {
     sleep 0.3
   done
   fail "status is '$line', expected '$want'"
+}
+
+close_report() {
+  local close_id
+  close_id=$(grep ' 260 420 150 36 ' <<<"$TREE" | head -1 | cut -d' ' -f1)
+  probe click $CLASS "${close_id:-0}" || fail "no Close button"
+  probe gone $CLASS 10000 || fail "the report did not end"
+  timeout 60 "${WINESERVER:-wineserver}" -w || true
+}
+
+read_settings() {
+  local lines crlf
+  [ "$(head -c 2 "$INI" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "no UTF-16LE byte-order mark"
+  TEXT=$(iconv -f UTF-16LE -t UTF-8 "$INI" | tail -c +4)
+  lines=$(printf '%s' "$TEXT" | grep -c '' || true)
+  crlf=$(printf '%s' "$TEXT" | grep -c $'\r$' || true)
+  [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "line ends: $crlf of $lines lines end in CR LF"
+}
+
+value() {
+  printf '%s' "$TEXT" | tr -d '\r' | awk -v s="[$1]" -v k="$2" -F= '
+    /^\[/ { in_section = ($0 == s); next }
+    in_section && $1 == k { print substr($0, length(k) + 2); exit }'
 }

@@ -182,6 +182,8 @@ TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
 }
 
+// Where the header's parts sit is checked on real windows in
+// application_win_test.cpp; here what only the toolkit's records show.
 TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
   inMode = [this](context::StartContext& a) {
     const ui::Handle frame = ui.frame();
@@ -189,8 +191,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const auto* w = ui.Find(frame);
     EXPECT_EQ(w->className, u"TWK_GUI_CLASS");
     EXPECT_EQ(w->text, u"Tarnwick");
-    EXPECT_EQ(w->width, 600);
-    EXPECT_EQ(w->height, 465);
     EXPECT_EQ(w->style, 0x00CA0000u);
     EXPECT_TRUE(w->skinned);
     EXPECT_NE(w->background, 0u);
@@ -199,8 +199,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const auto at = [&](int id) { return *ui.Find(a.frame().Control(id)->window); };
     const auto& band = at(1);
     EXPECT_EQ(band.className, u"_WINSUB_ WINDOW");
-    EXPECT_EQ((std::vector<int>{band.x, band.y, band.width, band.height}),
-              (std::vector<int>{2, 2, 596, 78}));
     EXPECT_EQ(band.exStyle, 0x10000u);
     EXPECT_NE(band.eraseBrush, 0u);
     const auto& icon = at(2);
@@ -211,38 +209,28 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
 
     const auto& title = at(a.frame().header().title);
     EXPECT_EQ(a.frame().header().title, 3);
-    EXPECT_EQ((std::vector<int>{title.x, title.y, title.width, title.height}),
-              (std::vector<int>{78, 12, 450, 28}));
     EXPECT_EQ(title.font.points, 14.0);
     EXPECT_EQ(title.font.weight, 800);
     EXPECT_EQ(a.frame().Control(a.frame().header().title)->textColour, 0xFFFFFF);
     EXPECT_EQ(a.frame().Control(a.frame().header().title)->backColour, -1);
 
-    const auto& minimize = at(a.frame().header().minimize);
-    EXPECT_EQ((std::vector<int>{minimize.x, minimize.y, minimize.width, minimize.height}),
-              (std::vector<int>{535, 5, 24, 24}));
-    EXPECT_EQ(minimize.tip, u"Minimize this dialog box");
-    EXPECT_EQ(at(a.frame().header().close).x, 569);
+    EXPECT_EQ(at(a.frame().header().minimize).tip, u"Minimize this dialog box");
     EXPECT_EQ(at(a.frame().header().close).tip, u"Close this dialog box");
 
     const struct {
       int id;
-      int x, width;
       const char16_t* text;
       const char16_t* tip;
     } links[] = {
-        {a.frame().header().homeLink, 80, 200, u"Powered by <a>Tarnwick Software</a>.",
+        {a.frame().header().homeLink, u"Powered by <a>Tarnwick Software</a>.",
          u"Visit our website"},
-        {a.frame().header().updateLink, 320, 160, u"<a>Check for updates</a>",
+        {a.frame().header().updateLink, u"<a>Check for updates</a>",
          u"Check if a new version of this application is available"},
-        {a.frame().header().helpLink, 500, 100, u"<a>Online help</a>",
-         u"Go to the online help page now"},
+        {a.frame().header().helpLink, u"<a>Online help</a>", u"Go to the online help page now"},
     };
     for (const auto& l : links) {
       const auto& link = at(l.id);
       EXPECT_EQ(link.className, u"SysLink");
-      EXPECT_EQ((std::vector<int>{link.x, link.y, link.width, link.height}),
-                (std::vector<int>{l.x, 50, l.width, 18}));
       EXPECT_EQ(link.text, l.text);
       EXPECT_EQ(link.tip, l.tip);
       EXPECT_EQ(link.font.points, 11.0);
@@ -293,8 +281,8 @@ TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
   // The composition root wires the icon layout into the report: a sequence
   // that backed the icons up finds them where they were.
   platform::FakeWindowTree& tree = machine.windows;
-  const auto shell = tree.Add(tree.Add(tree.desktop(), u"Progman", u"Program Manager"),
-                              u"SHELLDLL_DefView");
+  const auto shell =
+      tree.Add(tree.Add(tree.desktop(), u"Progman", u"Program Manager"), u"SHELLDLL_DefView");
   machine.listViews.window = tree.Add(shell, u"SysListView32", u"FolderView", 1);
   machine.listViews.items = {{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}};
   Store(u"Setup", u"TimesToReboot", u"1");
@@ -316,9 +304,9 @@ TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
   // The composition root wires the setup's buttons to the partition
   // optimisation and the icon layout.
   platform::FakeWindowTree& tree = machine.windows;
-  machine.listViews.window = tree.Add(
-      tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"), u"SysListView32",
-      u"FolderView", 1);
+  machine.listViews.window =
+      tree.Add(tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"),
+               u"SysListView32", u"FolderView", 1);
   machine.listViews.items = {{u"Recycle Bin", {300, 400}}};
   app.reset();
   app.emplace(machine.ports(), ui);

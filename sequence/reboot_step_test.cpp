@@ -150,7 +150,9 @@ TEST_F(RebootStepTest, ANumberOutsideTheSequenceMeasuresNothing) {
   const auto before = FileMeasurements();
   Boot(50);
   for (const Text& arguments : {Text(u"/CurrentReboot:-1"), Text(u"/CurrentReboot:9")}) {
-    Start(arguments);
+    const sim::StartRecord& start = Start(arguments);
+    EXPECT_EQ(start.title, u"Tarnwick - Result") << ToUtf8(arguments);
+    EXPECT_EQ(start.runValueAfter, std::nullopt);
     EXPECT_EQ(FileMeasurements(), before) << ToUtf8(arguments);
   }
   // Below the sequence it still counts down and restarts as a step does,
@@ -184,11 +186,11 @@ TEST_F(RebootStepTest, EachRestartIsOnTheDiskBeforeTheCountdownShows) {
   SetupStartsSequence(3, 1);
   std::vector<Text> seen;
   user = [this, &seen](ui::HeadlessBackend& ui, int) {
-    ui.When([&ui] { return ui.FindAt(180, 90) != 0; },
-            [this, &seen] {
-              seen.push_back(Stored(u"History", u"Reboot 1") + u"/" +
-                             Stored(u"History", u"Reboot 2"));
-            });
+    ui.When(
+        [&ui] { return ui.FindAt(180, 90) != 0; },
+        [this, &seen] {
+          seen.push_back(Stored(u"History", u"Reboot 1") + u"/" + Stored(u"History", u"Reboot 2"));
+        });
   };
   RunSequence({60, 70});
   EXPECT_EQ(seen, (std::vector<Text>{u"60/", u"60/70"}));

@@ -16,14 +16,26 @@ using sim::kProgramFolder;
 using sim::SimulatedMachine;
 using testing::DescribeAt;
 
-// The figures of whole sequences are checked in sequence_sim_test.cpp; here
-// what a sequence of whole seconds does not produce.
 TEST(ReportLinesTest, DurationsWithAFractionAreCutToTwoDecimals) {
   EXPECT_EQ(ReportLines(2, 100.125, 50.5),
             (Lines{u"Tarnwick performed 2 sequential reboots successfully.",
                    u"The first reboot in the sequence took 100.12 seconds.",
                    u"The last reboot in the sequence took 50.5 seconds.",
                    u"The reboot time was improved by 49.56%."}));
+}
+
+TEST(ReportLinesTest, LastLineComparesTheFirstAndTheLastRestart) {
+  const struct {
+    double first, last;
+    const char16_t* line;
+  } cases[] = {{60, 50, u"The reboot time was improved by 16.66%."},
+               {45, 45, u"The reboot time was not improved this time."},
+               {45, 50, u"The reboot time was not improved this time."}};
+  for (const auto& c : cases) {
+    const Lines lines = ReportLines(2, c.first, c.last);
+    ASSERT_EQ(lines.size(), 4u) << c.first << " " << c.last;
+    EXPECT_EQ(lines[3], c.line) << c.first << " " << c.last;
+  }
 }
 
 TEST(ReportLinesTest, NoFirstDurationStopsAfterTheSecondLine) {
@@ -34,9 +46,7 @@ TEST(ReportLinesTest, NoFirstDurationStopsAfterTheSecondLine) {
 class ResultReportTest : public ::testing::Test, public SimulatedMachine {
  protected:
   ResultReportTest() {
-    postOperations.restoreIconLayout = [this](context::StartContext&) {
-      done.push_back("icons");
-    };
+    postOperations.restoreIconLayout = [this](context::StartContext&) { done.push_back("icons"); };
     postOperations.switchOffAutoLogon = [this](context::StartContext&) {
       done.push_back("auto-logon off");
       return switchOffRuns;
@@ -48,12 +58,6 @@ class ResultReportTest : public ::testing::Test, public SimulatedMachine {
     SetupStartsSequence(2, 1, std::move(moreSetup));
     RunSequence({60});
     Boot(45);
-  }
-  void Store(const Text& section, const Text& key, const Text& value) {
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(app::apptest::kSettingsPath);
-    file.SetValue(section, key, value);
-    (void)file.Save();
   }
 
   std::vector<std::string> done;
@@ -157,7 +161,6 @@ TEST_F(ResultReportTest, IconsAreRestoredBeforeAutoLogonIsSwitchedOff) {
 }
 
 TEST_F(ResultReportTest, NoFirstDurationRunsThePostOperationsButShowsNoWindow) {
-  (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
   Store(u"Setup", u"TimesToReboot", u"2");
   Store(u"Setup", u"BackupRestoreIcons", u"1");
   Store(u"PostOperation", u"DisableAutoLogon", u"1");
@@ -170,14 +173,6 @@ TEST_F(ResultReportTest, NoFirstDurationRunsThePostOperationsButShowsNoWindow) {
   EXPECT_EQ(report.dump.find("  Close"), std::string::npos);
   EXPECT_EQ(done, (std::vector<std::string>{"icons", "auto-logon off"}));
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
-}
-
-TEST_F(ResultReportTest, OneRestartStampsNoLastBootUp) {
-  SetupStartsSequence(1, 1);
-  RunSequence({50});
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].measurements.count("TimeStamps/LastBootUp"), 0u);
-  EXPECT_EQ(starts[0].reportLines.at(2), u"The computer was rebooted only once.");
 }
 
 }  // namespace

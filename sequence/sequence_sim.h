@@ -71,8 +71,6 @@ class SimulatedMachine {
   // The setup's hooks that each start runs with: the program's own unless a
   // test puts its own in place.
   setup::SetupOperations setupOperations = app::ProductSetupOperations();
-  // May put a port of its own in place of a fake (e.g. one that watches).
-  std::function<void(platform::Ports&)> wire = [](platform::Ports&) {};
   std::vector<StartRecord> starts;
 
   SimulatedMachine() {
@@ -147,9 +145,8 @@ class SimulatedMachine {
     user(ui, static_cast<int>(starts.size()));
 
     {
-      platform::Ports ports = machine.ports();
-      wire(ports);
-      app::Application application(ports, ui, app::ProductModes(postOperations, setupOperations));
+      app::Application application(machine.ports(), ui,
+                                   app::ProductModes(postOperations, setupOperations));
       record.exitCode = application.Run(0x400000, arguments, 1);
       Observe(ui, record, soundsSeen);
       if (const auto* frame = ui.Find(ui.frame())) record.windowShown = frame->visible;
@@ -182,6 +179,15 @@ class SimulatedMachine {
       Boot(seconds);
       if (!Start(*arguments).restartRequested) return;
     }
+  }
+
+  // Writes one value into the file on the simulated disk, making its folder.
+  void Store(const Text& section, const Text& key, const Text& value) {
+    (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
+    settings::SettingsFile file(machine.files, machine.ansi);
+    (void)file.Load(app::apptest::kSettingsPath);
+    file.SetValue(section, key, value);
+    (void)file.Save();
   }
 
   // A value of the file on the simulated disk.

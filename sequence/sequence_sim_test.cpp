@@ -27,41 +27,6 @@ std::vector<Text> Row(const char16_t* key, const char16_t* time) { return {key, 
 
 class SequenceSimTest : public ::testing::Test, public SimulatedMachine {};
 
-// The machine's process table, but it looks at something (the settings file)
-// whenever a process is created.
-class WatchedProcesses final : public platform::Processes {
- public:
-  WatchedProcesses(platform::Processes& inner, std::function<void()> look)
-      : inner_(inner), look_(std::move(look)) {}
-  platform::ProcessHandle Create(char16_t* commandLine, const char16_t* directory,
-                                 int show) override {
-    look_();
-    return inner_.Create(commandLine, directory, show);
-  }
-  bool GetExitCode(platform::ProcessHandle p, std::uint32_t& code) override {
-    return inner_.GetExitCode(p, code);
-  }
-  void Close(platform::ProcessHandle p) override { inner_.Close(p); }
-  bool IsWow64Process() override { return inner_.IsWow64Process(); }
-  bool DisableWow64FsRedirection(std::uintptr_t& old) override {
-    return inner_.DisableWow64FsRedirection(old);
-  }
-  bool RevertWow64FsRedirection(std::uintptr_t old) override {
-    return inner_.RevertWow64FsRedirection(old);
-  }
-  std::vector<std::uint32_t> ListProcessIds() override { return inner_.ListProcessIds(); }
-  platform::Answer<Text> ImagePath(std::uint32_t id) override { return inner_.ImagePath(id); }
-  Text SystemRootFolder() override { return inner_.SystemRootFolder(); }
-  bool ProcessRuns(std::uint32_t id) override { return inner_.ProcessRuns(id); }
-  void PostDestroyToWindows(std::uint32_t id) override { inner_.PostDestroyToWindows(id); }
-  platform::Status Terminate(std::uint32_t id) override { return inner_.Terminate(id); }
-  bool TerminateThreads(std::uint32_t id) override { return inner_.TerminateThreads(id); }
-
- private:
-  platform::Processes& inner_;
-  std::function<void()> look_;
-};
-
 TEST_F(SequenceSimTest, OneRestartGoesStraightToTheReport) {
   SetupStartsSequence(1, 1);
   RunSequence({50});
@@ -293,8 +258,7 @@ TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
   // The new instance reads the file as it starts: the measurements must be
   // there already.
   Measurements atLaunch;
-  WatchedProcesses watched(machine.processes, [&] { atLaunch = FileMeasurements(); });
-  wire = [&watched](platform::Ports& ports) { ports.processes = &watched; };
+  machine.processes.onCreate = [&] { atLaunch = FileMeasurements(); };
   user = [](ui::HeadlessBackend& ui, int) {
     ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
             [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
@@ -323,8 +287,7 @@ TEST_F(SequenceSimTest, SetupButtonStartsAPlainInstanceAndEndsTheSequence) {
 
 TEST_F(SequenceSimTest, SetupButtonOfTheReportStartsAPlainInstance) {
   Measurements atLaunch;
-  WatchedProcesses watched(machine.processes, [&] { atLaunch = FileMeasurements(); });
-  wire = [&watched](platform::Ports& ports) { ports.processes = &watched; };
+  machine.processes.onCreate = [&] { atLaunch = FileMeasurements(); };
   user = [](ui::HeadlessBackend& ui, int start) {
     if (start == 1) {
       ui.When([&ui] { return ui.FindByText(u"  Setup") != 0; },
@@ -336,72 +299,9 @@ TEST_F(SequenceSimTest, SetupButtonOfTheReportStartsAPlainInstance) {
   ASSERT_EQ(starts.size(), 2u);
   EXPECT_EQ(starts[1].sleeps, (std::vector<std::uint32_t>{5, 5, 5, 5, 5}));
   ASSERT_EQ(machine.processes.launches().size(), 1u);
-  EXPECT_EQ(machine.processes.launches()[0].commandLine, Quoted(u"").substr(0, Quoted(u"").size() - 1));
-  EXPECT_EQ(machine.processes.launches()[0].workingDirectory, Text(kProgramFolder));
   // The report's measurements were in the file before the new instance started.
   EXPECT_EQ(atLaunch.at("TimeStamps/LastBootUp"), S(T0 + 60 + 60 + 45));
   EXPECT_EQ(atLaunch, starts[1].measurements);
-}
-
-TEST_F(SequenceSimTest, RepeatedResultStartKeepsTheFirstMeasurements) {
-  SetupStartsSequence(2, 1);
-  RunSequence({60, 45});
-  ASSERT_EQ(starts.size(), 2u);
-  const Measurements first = starts[1].measurements;
-  Boot(500);
-  const StartRecord& again = Start(starts[1].arguments);
-  EXPECT_EQ(again.title, u"Tarnwick - Result");
-  EXPECT_EQ(again.measurements, first);
-  EXPECT_EQ(again.reportLines, starts[1].reportLines);
-  EXPECT_EQ(again.historyRows, starts[1].historyRows);
-}
-
-TEST_F(SequenceSimTest, NegativeCurrentRebootGoesStraightToTheReport) {
-  SetupStartsSequence(3, 1);
-  Boot(30);
-  const StartRecord& start = Start(u"/CurrentReboot:-1 /TotalReboots:3 /Delay:1");
-  EXPECT_EQ(start.title, u"Tarnwick - Result");
-  EXPECT_TRUE(start.countdown.empty());
-  EXPECT_FALSE(start.restartRequested);
-  // The step removed the registered start as every step does.
-  EXPECT_EQ(start.runValueAfter, std::nullopt);
-  EXPECT_EQ(start.reportLines.at(0), u"Tarnwick performed 3 sequential reboots successfully.");
-}
-
-struct Figures {
-  std::uint64_t first, last;
-  const char16_t* line4;
-};
-
-class ReportFiguresSimTest : public SequenceSimTest,
-                             public ::testing::WithParamInterface<Figures> {};
-
-TEST_P(ReportFiguresSimTest, LastLineComparesTheFirstAndTheLastRestart) {
-  SetupStartsSequence(2, 1);
-  RunSequence({GetParam().first, GetParam().last});
-  ASSERT_EQ(starts.size(), 2u);
-  ASSERT_EQ(starts[1].reportLines.size(), 4u) << starts[1].dump;
-  EXPECT_EQ(starts[1].reportLines[3], GetParam().line4);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Figures, ReportFiguresSimTest,
-    ::testing::Values(Figures{60, 45, u"The reboot time was improved by 25%."},
-                      Figures{60, 50, u"The reboot time was improved by 16.66%."},
-                      Figures{40, 35, u"The reboot time was improved by 12.5%."},
-                      Figures{45, 45, u"The reboot time was not improved this time."},
-                      Figures{45, 50, u"The reboot time was not improved this time."}));
-
-TEST_F(SequenceSimTest, SaturatedHistoryValuesStillAverage) {
-  // Both values read as the largest 32-bit number; their sum does not fit
-  // 32 bits.
-  SetupStartsSequence(2, 1);
-  RunSequence({3000000000ULL, 2147483647ULL});
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(starts[1].historyRows,
-            (std::vector<std::vector<Text>>{Row(u"Average", u"2147483647 seconds"),
-                                            Row(u"Reboot 1", u"3000000000 seconds"),
-                                            Row(u"Reboot 2", u"2147483647 seconds")}));
 }
 
 }  // namespace

@@ -72,8 +72,6 @@ class SetupMachine : public sequence::sim::SimulatedMachine {
       return iconsOk;
     };
   }
-
-  std::optional<Text> RunValueNow() const { return RunValue(); }
 };
 
 }  // namespace twk::setup::testing

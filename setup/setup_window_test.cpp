@@ -26,13 +26,6 @@ class SetupWindowTest : public ::testing::Test, public SetupMachine {
     machine.files = platform::FakeFileSystem();
     machine.files.AddDrive(u'C');
   }
-  void Store(const Text& section, const Text& key, const Text& value) {
-    (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(app::apptest::kSettingsPath);
-    file.SetValue(section, key, value);
-    (void)file.Save();
-  }
 
   // Types the two numbers and starts the operation; a refused restart leaves
   // the window open, which is then closed.

@@ -44,6 +44,7 @@ bool FakeProcesses::IsRunning(std::uint32_t id) {
 
 ProcessHandle FakeProcesses::Create(char16_t* commandLine, const char16_t* workingDirectory,
                                     int showCommand) {
+  if (onCreate) onCreate();
   Launch launch;
   launch.hadCommandLine = commandLine != nullptr;
   if (commandLine != nullptr) launch.commandLine = commandLine;

@@ -62,6 +62,8 @@ class FakeProcesses final : public Processes {
   void FailNextDisable() { failNextDisable_ = true; }
 
   void SetDefaultPlan(const Plan& plan) { defaultPlan_ = plan; }
+  // Called as each creation begins, e.g. to look at the disk a new process reads.
+  std::function<void()> onCreate;
   // Processes whose command line contains this text (without regard to case)
   // follow the plan; the first matching rule wins, later rules are added last.
   void AddRule(const std::u16string& commandLineContains, const Plan& plan);

@@ -79,6 +79,9 @@ TEST_F(HistoryViewTest, AverageIsTruncatedAndFractionsAreShownButNotSummed) {
                                {u"Reboot 1", u"12.5 seconds"},
                                {u"Reboot 2", u"10 seconds"},
                                {u"Reboot 3", u"x seconds"}}));
+  // Both read as the largest 32-bit number; their sum needs 64 bits.
+  ShowWith({u"[History]", u"Reboot 1=3000000000", u"Reboot 2=2147483647"});
+  EXPECT_EQ(List().rows.at(0), (std::vector<Text>{u"Average", u"2147483647 seconds"}));
 }
 
 TEST_F(HistoryViewTest, ZeroSumShowsTheRowsWithoutAnAverage) {

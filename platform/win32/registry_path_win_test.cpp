@@ -10,6 +10,7 @@
 #include "platform/registry_path.h"
 #include "platform/win32/win_error.h"
 #include "platform/win32/win_file_system_test_util.h"
+#include "platform/win32/registry_test_util.h"
 #include "platform/win32/win_registry.h"
 
 namespace twk::platform {
@@ -46,17 +47,8 @@ bool RunsUnderWow64() {
 }
 
 // A key of the test's own under HKCU, created before and removed after.
-class RegistryPathWinTest : public ::testing::Test {
+class RegistryPathWinTest : public platform::win32::test::ScratchKeyTest {
  protected:
-  void SetUp() override {
-    subkey = u"Software\\TarnwickTest-" + FromUtf8(std::to_string(GetCurrentProcessId()));
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &created, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(created);
-  }
-  void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, Wide(subkey)); }
 
   // Type and bytes of a value as RegQueryValueExW reports them.
   bool RawValue(const Text& name, DWORD& type, std::string& bytes) {
@@ -80,7 +72,6 @@ class RegistryPathWinTest : public ::testing::Test {
   }
 
   WinRegistry registry;
-  Text subkey;
 };
 
 TEST_F(RegistryPathWinTest, TheUsersRunKeyOpensThroughHkuAndTheSid) {

@@ -1,5 +1,7 @@
 #include "platform/win32/win_accounts.h"
 
+#include "platform/win32/wide_text.h"
+
 #include <windows.h>
 // After windows.h, whose types it uses.
 #include <sddl.h>
@@ -14,10 +16,6 @@ namespace {
 SidBytes BytesOf(PSID sid) {
   const auto* first = static_cast<const std::uint8_t*>(sid);
   return SidBytes(first, first + GetLengthSid(sid));
-}
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 }  // namespace

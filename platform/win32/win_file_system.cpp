@@ -1,5 +1,7 @@
 #include "platform/win32/win_file_system.h"
 
+#include "platform/win32/wide_text.h"
+
 #include <shlwapi.h>
 #include <windows.h>
 
@@ -7,10 +9,6 @@
 
 namespace twk::platform::win32 {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 FileHandle ToFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
 

@@ -5,14 +5,14 @@
 // the build puts beside the test program.
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
+
 #include <cstdio>
 #include <string>
 
 namespace twk::platform::win32::test {
 
-inline const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+using platform::win32::Wide;
 
 // For failure messages: ASCII as it is, anything else as \uXXXX.
 inline std::string Narrow(const std::u16string& text) {

@@ -1,5 +1,7 @@
 #include "platform/win32/win_registry.h"
 
+#include "platform/win32/wide_text.h"
+
 #include <windows.h>
 
 #include "platform/win32/win_error.h"
@@ -25,10 +27,6 @@ HKEY PredefinedKey(RegistryRoot root) {
 }
 
 HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/win32/win_shell.h"
 
+#include "platform/win32/wide_text.h"
+
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
@@ -8,10 +10,6 @@
 
 namespace twk::platform::win32 {
 namespace {
-
-const wchar_t* Wide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // Runs the request; the process that was started stays in `process` when
 // one came back. Whether the call itself succeeded is the result.

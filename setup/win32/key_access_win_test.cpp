@@ -11,13 +11,14 @@
 #include "base/strings.h"
 #include "platform/win32/win_accounts.h"
 #include "platform/win32/win_key_security.h"
+#include "platform/win32/registry_test_util.h"
 #include "platform/win32/win_registry.h"
 #include "setup/key_access.h"
 
 namespace twk::setup {
 namespace {
 
-const wchar_t* Wide(const Text& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+using platform::win32::Wide;
 
 struct Entry {
   BYTE type;
@@ -34,17 +35,8 @@ Text SidText(PSID sid) {
   return result;
 }
 
-class KeyAccessWinTest : public ::testing::Test {
+class KeyAccessWinTest : public platform::win32::test::ScratchKeyTest {
  protected:
-  void SetUp() override {
-    subkey = u"Software\\TarnwickTest-acl-" + FromUtf8(std::to_string(GetCurrentProcessId()));
-    HKEY created = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, Wide(subkey), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &created, nullptr),
-              ERROR_SUCCESS);
-    RegCloseKey(created);
-  }
-  void TearDown() override { RegDeleteKeyW(HKEY_CURRENT_USER, Wide(subkey)); }
 
   // Owner and DACL entries of the test key as the system reports them.
   bool ReadSecurity(Text& owner, std::vector<Entry>& entries) {
@@ -77,7 +69,6 @@ class KeyAccessWinTest : public ::testing::Test {
     return true;
   }
 
-  Text subkey;
   platform::win32::WinRegistry registry;
   platform::win32::WinAccounts accounts;
   platform::win32::WinKeySecurity security;

@@ -8,6 +8,7 @@
 
 #include "platform/win32/handles.h"
 #include "ui/toolkit_window.h"
+#include "platform/win32/wide_text.h"
 #include "ui/window_backend.h"
 
 namespace twk::ui {
@@ -17,9 +18,7 @@ template <class T>
 inline Handle ToHandle(T* p) {
   return reinterpret_cast<Handle>(p);
 }
-inline const wchar_t* Wide(const Text& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
+using platform::win32::Wide;
 
 class Win32Backend final : public WindowBackend {
  public:

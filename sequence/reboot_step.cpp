@@ -30,9 +30,6 @@ using OwnedKey =
 using OwnedProcess =
     platform::PortHandle<platform::Processes, platform::ProcessHandle, &platform::Processes::Close>;
 
-// Opened, never created: a Run key that is not there is not ours to make.
-constexpr std::uint32_t kRunKeyAccess = platform::KeyAccess::ReadWrite;  // 0x2001F
-
 // After the wall clock's second has changed, the next change is a second
 // away: until shortly before it, a wake-up of the countdown reads only the
 // cheap tick counter.
@@ -99,10 +96,7 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(
-      *ports_.registry,
-      platform::OpenRegistryPath(*ports_.registry, RunKeyPath(start_.user().sid), kRunKeyAccess)
-          .value);
+  runKey_ = OwnedKey(*ports_.registry, OpenRunKey(*ports_.registry, start_.user().sid).value);
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   RecordBootUp();
@@ -251,8 +245,7 @@ RebootStep::Registration RebootStep::RegisterNextStart() {
     return Registration::NotNeeded;
   }
   platform::Registry& registry = *ports_.registry;
-  const platform::Answer<platform::RegistryKey> opened =
-      platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess);
+  const platform::Answer<platform::RegistryKey> opened = OpenRunKey(registry, start_.user().sid);
   const OwnedKey key(registry, opened.value);
   Text problem;
   if (!opened.ok()) {
@@ -279,9 +272,7 @@ RebootStep::Registration RebootStep::RegisterNextStart() {
 
 void RebootStep::UndoRegistration() {
   platform::Registry& registry = *ports_.registry;
-  const OwnedKey key(
-      registry,
-      platform::OpenRegistryPath(registry, RunKeyPath(start_.user().sid), kRunKeyAccess).value);
+  const OwnedKey key(registry, OpenRunKey(registry, start_.user().sid).value);
   if (key) (void)registry.DeleteValue(key.get(), kRunValueName);
 }
 
@@ -321,6 +312,11 @@ void RebootStep::Restart() {
 }
 
 }  // namespace
+
+platform::Answer<platform::RegistryKey> OpenRunKey(platform::Registry& registry,
+                                                   const Text& userSid) {
+  return platform::OpenRegistryPath(registry, RunKeyPath(userSid), platform::KeyAccess::ReadWrite);
+}
 
 Text RunKeyPath(const Text& userSid) {
   return u"HKU\\" + userSid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";

@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #include "base/strings.h"
+#include "platform/registry.h"
+#include "platform/status.h"
 #include "sequence/result_report.h"
 
 namespace twk::context {
@@ -26,6 +28,10 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 // "HKU\<sid>\Software\Microsoft\Windows\CurrentVersion\Run", the console
 // user's Run key even when the process runs under another account.
 [[nodiscard]] Text RunKeyPath(const Text& userSid);
+// That key opened (never created: a Run key that is not there is not ours
+// to make) for reading and writing, 0x2001F; the reason when it failed.
+[[nodiscard]] platform::Answer<platform::RegistryKey> OpenRunKey(platform::Registry& registry,
+                                                                 const Text& userSid);
 
 // The Run value's command line: the quoted program path, then
 // " /CurrentReboot:" c " /TotalReboots:" t " /Delay:" d. The total is written

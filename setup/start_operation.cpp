@@ -21,9 +21,6 @@ namespace section = settings::section;
 
 using platform::OwnedKey;
 
-// Opened, never created: a Run key that is not there is not ours to make.
-constexpr std::uint32_t kRunKeyAccess = platform::KeyAccess::ReadWrite;
-
 }  // namespace
 
 Text SetupWindow::CheckedTimes() {
@@ -66,9 +63,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
                            u"\" /CurrentReboot:2 /TotalReboots:" + timesText + u" /Delay:" +
                            delayText;
   platform::Registry& registry = *ports.registry;
-  OwnedKey runKey(registry, platform::OpenRegistryPath(
-                                registry, sequence::RunKeyPath(start_.user().sid), kRunKeyAccess)
-                                .value);
+  OwnedKey runKey(registry, sequence::OpenRunKey(registry, start_.user().sid).value);
   // Without the value nothing would start after the restart: the sequence
   // would end unseen, and the next restart, whenever it came, would count
   // as one. Nothing is restarted then.

@@ -141,6 +141,11 @@ class SelectedObject {
   }
   SelectedObject(const SelectedObject&) = delete;
   SelectedObject& operator=(const SelectedObject&) = delete;
+  // Movable, for a selection kept as long as its owner (a window's state):
+  // the moved-from one selects nothing back.
+  SelectedObject(SelectedObject&& other) noexcept
+      : dc_(other.dc_), previous_(std::exchange(other.previous_, nullptr)) {}
+  SelectedObject& operator=(SelectedObject&&) = delete;
 
   // False when the selection failed (and nothing will be re-selected).
   explicit operator bool() const { return previous_ != nullptr && previous_ != HGDI_ERROR; }

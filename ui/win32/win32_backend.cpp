@@ -42,17 +42,18 @@ Text ClassNameOf(HWND window) {
 
 bool IsStatic(HWND window) { return lstrcmpiW(Wide(ClassNameOf(window)), L"Static") == 0; }
 
-void RegisterChildWindowClass(HINSTANCE module) {
+// True when the class is there to be used.
+bool RegisterChildWindowClass(HINSTANCE module) {
   WNDCLASSEXW wc = {};
   wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(module, kChildWindowClass, &wc)) return;
+  if (GetClassInfoExW(module, kChildWindowClass, &wc)) return true;
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = DefWindowProcW;
   wc.hInstance = module;
   wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   wc.lpszClassName = kChildWindowClass;
-  RegisterClassExW(&wc);
+  return RegisterClassExW(&wc) != 0;
 }
 
 // The position that centres `size` on the parent's window, or on the work
@@ -106,7 +107,9 @@ Win32Backend::~Win32Backend() {
   // Windows still open belong to toolkit objects that outlive us only in a
   // broken program; release what we hold of them anyway.
   while (!tops_.empty()) DestroyTopWindow(ToHandle(tops_.begin()->first));
-  UnregisterClassW(kChildWindowClass, module_);
+  // Only when used: under Wine, the call alone loads the display driver,
+  // a cost to the start that only brings the running window forward.
+  if (childClassRegistered_) UnregisterClassW(kChildWindowClass, module_);
 }
 
 Win32Backend::TopWindow* Win32Backend::FindTop(HWND window) {
@@ -251,10 +254,71 @@ void Win32Backend::ApplySkin(Handle handle) {
 }
 
 void Win32Backend::SetWindowBackground(Handle window, Handle brush) {
-  if (TopWindow* top = FindTop(ToHwnd(window))) {
-    top->background = reinterpret_cast<HBRUSH>(brush);
-    InvalidateRect(ToHwnd(window), nullptr, TRUE);
+  TopWindow* top = FindTop(ToHwnd(window));
+  if (top == nullptr) return;
+  top->background = reinterpret_cast<HBRUSH>(brush);
+  CopyBackground(*top, ToHwnd(window));
+  InvalidateRect(ToHwnd(window), nullptr, TRUE);
+}
+
+void Win32Backend::CopyBackground(TopWindow& top, HWND window) {
+  using namespace platform::win32;
+  top.backgroundSelected.reset();
+  top.backgroundCopy.Reset();
+  top.backgroundSize = {};
+  RECT client;
+  if (top.background == nullptr || !top.memoryDc || !GetClientRect(window, &client) ||
+      client.right <= 0 || client.bottom <= 0) {
+    return;
   }
+  const WindowDc dc(window);
+  UniqueBitmap copy(dc ? CreateCompatibleBitmap(dc.get(), client.right, client.bottom) : nullptr);
+  if (!copy) return;
+  top.backgroundSelected.emplace(top.memoryDc.get(), copy.get());
+  if (!*top.backgroundSelected) {
+    top.backgroundSelected.reset();
+    return;
+  }
+  // The brush's pattern starts at the client area's corner, as when erasing.
+  SetBrushOrgEx(top.memoryDc.get(), 0, 0, nullptr);
+  FillRect(top.memoryDc.get(), &client, top.background);
+  top.backgroundCopy = std::move(copy);
+  top.backgroundSize = {client.right, client.bottom};
+}
+
+const ControlRecord* Win32Backend::LabelOverBackground(HWND control, const TopWindow** top) {
+  const ControlInfo* info = FindControl(control);
+  if (info == nullptr || info->owner == nullptr) return nullptr;
+  const ControlRecord* r = info->owner->Control(info->id);
+  // The record's place is the control's place in its parent: controls are
+  // never moved after creation.
+  if (r == nullptr || r->kind != ControlKind::Label || r->backColour >= 0 || r->width <= 0 ||
+      r->height <= 0 || r->x < 0 || r->y < 0) {
+    return nullptr;
+  }
+  const TopWindow* parent = FindTop(GetParent(control));
+  if (parent == nullptr || !parent->backgroundCopy || r->x + r->width > parent->backgroundSize.cx ||
+      r->y + r->height > parent->backgroundSize.cy) {
+    return nullptr;
+  }
+  *top = parent;
+  return r;
+}
+
+void Win32Backend::PaintOverBackground(HWND control, const ControlRecord& r, const TopWindow& top) {
+  using namespace platform::win32;
+  const WindowDc dc(control);
+  if (!dc) return;
+  const UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), r.width, r.height));
+  if (!memory || !bitmap) return;
+  const SelectedObject selected(memory.get(), bitmap.get());
+  if (!selected) return;
+  // Composed off screen and shown in one copy: the old text never shows
+  // through, and nothing flickers.
+  BitBlt(memory.get(), 0, 0, r.width, r.height, top.memoryDc.get(), r.x, r.y, SRCCOPY);
+  SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
+  BitBlt(dc.get(), 0, 0, r.width, r.height, memory.get(), 0, 0, SRCCOPY);
 }
 
 void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
@@ -280,7 +344,9 @@ void Win32Backend::BeginCaptionDrag(Handle window) {
 
 Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p) {
   RegisterCommonControls();
-  if (p.kind == ControlKind::ChildWindow) RegisterChildWindowClass(module_);
+  if (p.kind == ControlKind::ChildWindow && RegisterChildWindowClass(module_)) {
+    childClassRegistered_ = true;
+  }
   const HWND window = CreateWindowExW(
       p.exStyle, Wide(p.className), Wide(p.text), p.style, p.x, p.y, p.width, p.height,
       ToHwnd(p.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), module_, nullptr);
@@ -341,8 +407,24 @@ void Win32Backend::SetControlFont(Handle control, const FontParams& f) {
 
 void Win32Backend::SetText(Handle handle, const Text& text) {
   const HWND window = ToHwnd(handle);
-  SetWindowTextW(window, Wide(text));
-  if (FindControl(window) != nullptr && IsStatic(window)) RedrawUnder(window);
+  if (FindControl(window) == nullptr || !IsStatic(window)) {
+    SetWindowTextW(window, Wide(text));
+    return;
+  }
+  // A static paints its new text at once, over the old one when its
+  // background is transparent, and must then be painted again over a clean
+  // background. A label on a window whose background is copied skips the
+  // first paint (the text is set as any window's is) and is painted once,
+  // on its own: the countdown does this every second.
+  const TopWindow* top = nullptr;
+  const ControlRecord* label = LabelOverBackground(window, &top);
+  if (label == nullptr) {
+    SetWindowTextW(window, Wide(text));
+    RedrawUnder(window);
+    return;
+  }
+  DefWindowProcW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text)));
+  if (IsWindowVisible(window)) PaintOverBackground(window, *label, *top);
 }
 
 Text Win32Backend::GetText(Handle handle) {

@@ -5,10 +5,11 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 
 #include "platform/win32/handles.h"
-#include "ui/toolkit_window.h"
 #include "platform/win32/wide_text.h"
+#include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
 
 namespace twk::ui {
@@ -32,6 +33,13 @@ class Win32Backend final : public WindowBackend {
     platform::win32::UniqueBrush windowBrush;  // GetSysColor(COLOR_WINDOW)
     HBRUSH background = nullptr;               // the caller's, not owned
     platform::win32::UniqueMemoryDc memoryDc;
+    // The background brush painted once into a bitmap of the client's size
+    // and kept selected in memoryDc: erasing copies pixels from it instead of
+    // filling with the brush, which Wine converts whole (a 600 x 465 pattern)
+    // every time the brush is selected into a new device context.
+    platform::win32::UniqueBitmap backgroundCopy;
+    SIZE backgroundSize = {};
+    std::optional<platform::win32::SelectedObject> backgroundSelected;
     platform::win32::UniqueIcon bigIcon;
     platform::win32::UniqueIcon smallIcon;
     HWND tooltip = nullptr;
@@ -141,12 +149,22 @@ class Win32Backend final : public WindowBackend {
 
  private:
   void ForgetControl(HWND window);
+  // Paints the top window's background brush into its memory DC (nothing
+  // when it has none or the copy cannot be made: erasing then fills).
+  static void CopyBackground(TopWindow& top, HWND window);
+  // A label with a transparent background lying wholly on a top window whose
+  // background is copied (and that window), else nullptr.
+  const ControlRecord* LabelOverBackground(HWND control, const TopWindow** top);
+  // Paints such a label in one pass without its parent: the background under
+  // it from the copy, its text on top.
+  static void PaintOverBackground(HWND control, const ControlRecord& r, const TopWindow& top);
   // Registers the common control classes the first time a window is made.
   void RegisterCommonControls();
 
   HINSTANCE module_;
   HMODULE resources_;
   bool commonControlsRegistered_ = false;
+  bool childClassRegistered_ = false;
   std::map<HWND, TopWindow> tops_;
   std::map<HWND, ControlInfo> controls_;
 };

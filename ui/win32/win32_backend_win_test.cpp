@@ -281,6 +281,60 @@ TEST_F(Win32BackendTest, GradientsRunFromTheFirstColourToTheSecond) {
   EXPECT_EQ(p.at(0, 39), p.at(9, 39));  // vertical: rows are even
 }
 
+TEST_F(Win32BackendTest, ALabelsNewTextShowsOverTheBackgroundWithoutTheOldText) {
+  // The frame's kind of background: a diagonal gradient as a pattern brush.
+  const Handle image = ui.GradientImage(600, 465, 0xFF303030, 0xFFF0F0F0, 2);
+  ASSERT_NE(image, 0u);
+  const Handle bitmap = ui.ImageToBitmap(image, 0, 0);
+  ui.ReleaseImage(image);
+  const Handle brush = ui.CreatePatternBrush(bitmap);
+  window.SetBackground(brush);
+  window.SetFont(u"Arial", 32, 800);
+  const int label = window.CreateLabel(u"888", 180, 90, 230, 50, style::Centred);
+  UpdateWindow(ToHwnd(window.handle()));
+  Pump();
+  const RECT area = {180, 90, 410, 140};
+  const test::Pixels before = test::ReadShown(ToHwnd(window.handle()), area);
+
+  ASSERT_TRUE(window.SetControlText(label, u"1"));
+  Pump();
+  EXPECT_EQ(test::TextOf(Hwnd(label)), L"1");
+  const test::Pixels after = test::ReadShown(ToHwnd(window.handle()), area);
+  const test::Pixels background = test::ReadPixels(bitmap);
+  ASSERT_EQ(after.width, 230);
+  // Left of the narrow "1" the eights were: there only the background shows,
+  // pixel for pixel; in the middle the new text does.
+  int eightPixels = 0;
+  for (int y = 0; y < after.height; ++y) {
+    for (int x = 0; x < 90; ++x) {
+      const std::uint32_t under = background.at(area.left + x, area.top + y) & 0xFFFFFFu;
+      if (before.at(x, y) != under) ++eightPixels;
+      ASSERT_EQ(after.at(x, y), under) << "at " << x << ", " << y;
+    }
+  }
+  EXPECT_GT(eightPixels, 50);  // the eights were there to be removed
+  int textPixels = 0;
+  for (int y = 0; y < after.height; ++y) {
+    for (int x = 100; x < 130; ++x) {
+      if (after.at(x, y) != (background.at(area.left + x, area.top + y) & 0xFFFFFFu)) ++textPixels;
+    }
+  }
+  EXPECT_GT(textPixels, 50);
+  // Uncovered again, the window erases from its copy of the background: the
+  // same pixels as the brush gives.
+  RedrawWindow(ToHwnd(window.handle()), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const test::Pixels corner = test::ReadShown(ToHwnd(window.handle()), RECT{0, 300, 40, 340});
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      ASSERT_EQ(corner.at(x, y), background.at(x, 300 + y) & 0xFFFFFFu) << "at " << x << ", " << y;
+    }
+  }
+  window.Destroy();  // before the brush and bitmap it uses
+  ui.DeleteObject(brush);
+  ui.DeleteObject(bitmap);
+}
+
 TEST_F(Win32BackendTest, ImagesAreLoadedFromTheProgramsResources) {
   ASSERT_NE(product.module(), nullptr);
   const Handle own = ui.LoadImageResource(143, 0, 0);

@@ -92,10 +92,17 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   ToolkitWindow* owner = top.owner;
   switch (message) {
     case WM_ERASEBKGND: {
+      const HDC dc = reinterpret_cast<HDC>(wParam);
       RECT rc;
       GetClientRect(window, &rc);
-      FillRect(reinterpret_cast<HDC>(wParam), &rc,
-               top.background != nullptr ? top.background : top.windowBrush.get());
+      RECT clip;
+      if (top.backgroundCopy && rc.right <= top.backgroundSize.cx &&
+          rc.bottom <= top.backgroundSize.cy && GetClipBox(dc, &clip) != ERROR) {
+        BitBlt(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
+               top.memoryDc.get(), clip.left, clip.top, SRCCOPY);
+        return 1;
+      }
+      FillRect(dc, &rc, top.background != nullptr ? top.background : top.windowBrush.get());
       return 1;
     }
     case WM_CTLCOLORSTATIC:

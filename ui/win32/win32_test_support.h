@@ -137,6 +137,38 @@ inline Pixels ReadPixels(Handle bitmapHandle) {
   return p;
 }
 
+// What a window shows in a rectangle of its client area, as ReadPixels
+// gives it (alpha left 0).
+inline Pixels ReadShown(HWND window, const RECT& area) {
+  Pixels p;
+  p.width = area.right - area.left;
+  p.height = area.bottom - area.top;
+  p.argb.assign(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height), 0);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = p.width;
+  bi.bmiHeader.biHeight = -p.height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  HDC shown = GetDC(window);
+  HDC memory = CreateCompatibleDC(shown);
+  void* bits = nullptr;
+  HBITMAP copy = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (copy != nullptr) {
+    HGDIOBJ previous = SelectObject(memory, copy);
+    BitBlt(memory, 0, 0, p.width, p.height, shown, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* from = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < p.argb.size(); ++i) p.argb[i] = from[i] & 0xFFFFFFu;
+    SelectObject(memory, previous);
+    DeleteObject(copy);
+  }
+  DeleteDC(memory);
+  ReleaseDC(window, shown);
+  return p;
+}
+
 inline int Brightness(std::uint32_t argb) {
   return static_cast<int>(((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF)) / 3;
 }

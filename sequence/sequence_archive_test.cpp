@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sequence/sequence_sim.h"
+#include "sequence/sequence_test_support.h"
 
 namespace twk::sequence {
 namespace {
@@ -48,9 +49,7 @@ TEST(ParseSequenceTest, ReadsWhatItWrites) {
   const auto back = ParseSequence(u"Sequence 12", value);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->number, 12u);
-  EXPECT_EQ(back->started, s.started);
-  EXPECT_EQ(back->average, -3);
-  EXPECT_EQ(back->durations, s.durations);
+  EXPECT_EQ(FormatSequenceValue(*back), value);
   EXPECT_FALSE(back->current);
   // Without a first shutdown the date is empty, and that reads back too.
   EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
@@ -79,12 +78,9 @@ TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
 
 class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine {
  protected:
-  // One sequence of two restarts of `first` and `last` seconds, through to
-  // its report.
+  // One sequence of two restarts, through to its report.
   void RunTwoRestarts(std::uint64_t first, std::uint64_t last) {
-    SetupStartsSequence(2, 1);
-    RunSequence({first});
-    Boot(last);
+    TwoRestartsBeforeReport(first, last);
     Start(*RunArguments());
   }
   settings::SettingsFile& File() {
@@ -152,20 +148,10 @@ TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
                                      u"Sequence 3=2024-01-01 10:00;abc;45", huge,
                                      u"Sequence 1=2024-01-01 09:00;1;1"};  // a second Sequence 1
   // The file as a hand-edited one holds it; then a new sequence starts on it.
-  std::string bytes = "\xFF\xFE";
-  auto add = [&bytes](const Text& line) {
-    for (char16_t c : line + u"\r\n") {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-  };
-  add(u"[Sequences]");
-  add(u"Sequence 1=2024-01-01 09:00;60;60");
-  for (const Text& line : damaged) add(line);
-  add(u"Sequence 5=2024-01-02 09:00;40;40");
-  add(u"[History]");
-  add(u"Reboot 1=50");
-  ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, bytes));
+  std::vector<Text> lines = {u"[Sequences]", u"Sequence 1=2024-01-01 09:00;60;60"};
+  lines.insert(lines.end(), damaged.begin(), damaged.end());
+  lines.insert(lines.end(), {u"Sequence 5=2024-01-02 09:00;40;40", u"[History]", u"Reboot 1=50"});
+  ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, testing::Utf16File(lines)));
 
   const KeptSequences before = ReadKeptSequences(File());
   ASSERT_EQ(before.sequences.size(), 2u);

@@ -28,6 +28,14 @@ class ApplicationTest : public ::testing::Test, public AppFixture {
     if (closeSoon) ui.AfterWakes(5, [this] { ui.Close(); });
     return app->Run(0, arguments, 1);
   }
+  // The desktop's icon list, holding these icons.
+  void DesktopIcons(std::vector<platform::FakeRemoteListViews::Item> items) {
+    platform::FakeWindowTree& tree = machine.windows;
+    machine.listViews.window =
+        tree.Add(tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"),
+                 u"SysListView32", u"FolderView", 1);
+    machine.listViews.items = std::move(items);
+  }
   // A sequence of one restart, measured, before its report.
   void StoreOneRestart() {
     Store(u"Setup", u"TimesToReboot", u"1");
@@ -132,34 +140,26 @@ TEST_F(ApplicationTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) 
   EXPECT_EQ(machine.shell.relaunches.back().directory, u"C:");
 }
 
-TEST_F(ApplicationTest, WithoutAConsoleUserTheProcessUserIsUsed) {
+TEST_F(ApplicationTest, WithoutAConsoleUserTheProcessUserOrElseTheDefaultProfileIsUsed) {
   // A remote session or a start by a script: nobody at the console, but the
   // program runs as a real user, whose folder and Run key it takes.
   machine.identity.consoleUser.reset();
-  platform::FakeIdentity::ConsoleUser admin;
-  admin.name = u"ops";
-  admin.sid = u"S-1-5-21-7-7-7-1107";
-  admin.token = 0x7002;
-  machine.identity.processUser = admin;
+  machine.identity.processUser = platform::FakeIdentity::ConsoleUser{
+      .name = u"ops", .sid = u"S-1-5-21-7-7-7-1107", .token = 0x7002};
   machine.system.machine.appData[0x7002] = u"C:\\Users\\ops\\AppData\\Roaming";
   Start(u"");
   EXPECT_EQ(app->context().user().name, u"ops");
   EXPECT_EQ(app->context().user().sid, u"S-1-5-21-7-7-7-1107");
   EXPECT_EQ(app->context().paths().settingsFolder, u"C:\\Users\\ops\\AppData\\Roaming\\Tarnwick");
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
-  EXPECT_EQ(machine.identity.badCloses, 0);
-}
 
-TEST_F(ApplicationTest, WithoutAnyKnownUserTheDefaultProfileIsUsed) {
-  machine.identity.consoleUser.reset();
   machine.identity.processUser.reset();
   Start(u"");
   EXPECT_EQ(app->context().user().name, u"");
   EXPECT_EQ(app->context().user().sid, u"");
   EXPECT_EQ(app->context().paths().settingsFolder,
             u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
-  EXPECT_EQ(machine.system.appDataTokens,
-            std::vector<platform::TokenHandle>{platform::kDefaultUserToken});
+  EXPECT_EQ(machine.system.appDataTokens.back(), platform::kDefaultUserToken);
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
 
@@ -264,11 +264,7 @@ TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
 TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
   // The composition root wires the icon layout into the report: a sequence
   // that backed the icons up finds them where they were.
-  platform::FakeWindowTree& tree = machine.windows;
-  const auto shell =
-      tree.Add(tree.Add(tree.desktop(), u"Progman", u"Program Manager"), u"SHELLDLL_DefView");
-  machine.listViews.window = tree.Add(shell, u"SysListView32", u"FolderView", 1);
-  machine.listViews.items = {{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}};
+  DesktopIcons({{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}});
   StoreOneRestart();
   Store(u"Setup", u"BackupRestoreIcons", u"1");
   Store(u"DesktopIconLayout", u"Recycle Bin", u"10x20");
@@ -282,11 +278,7 @@ TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
 TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
   // The composition root wires the setup's buttons to the partition
   // optimisation and the icon layout.
-  platform::FakeWindowTree& tree = machine.windows;
-  machine.listViews.window =
-      tree.Add(tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"),
-               u"SysListView32", u"FolderView", 1);
-  machine.listViews.items = {{u"Recycle Bin", {300, 400}}};
+  DesktopIcons({{u"Recycle Bin", {300, 400}}});
   ui.AfterWakes(5, [this] { ui.Click(ui.FindByText(u"Optimize now")); });
   ui.AfterWakes(400, [this] { ui.Click(ui.FindByText(u"Backup now")); });
   ui.AfterWakes(800, [this] { ui.Close(); });

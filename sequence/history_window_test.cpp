@@ -22,13 +22,11 @@ std::vector<double> TickValues(const std::vector<ui::ChartTick>& ticks) {
 
 SequenceSummary Summary(std::uint64_t number, const Text& started, std::int32_t average,
                         std::vector<Text> durations, bool current = false) {
-  SequenceSummary s;
-  s.number = number;
-  s.started = started;
-  s.average = average;
-  s.durations = std::move(durations);
-  s.current = current;
-  return s;
+  return {.number = number,
+          .started = started,
+          .average = average,
+          .durations = durations,
+          .current = current};
 }
 
 TEST(HistoryFiguresTest, ChangeIsInPerCentOfTheSequenceBeforeCutToTwoDecimals) {

@@ -112,12 +112,6 @@ TEST_F(LaunchTest, DisableFsRedirectionAnswersOnlyUnderWow64) {
   EXPECT_FALSE(DisableFsRedirection(processes, old));
   EXPECT_EQ(old, 0u);
   EXPECT_EQ(processes.disableCalls(), 0);
-
-  processes.SetMachine(true, true);
-  ASSERT_TRUE(DisableFsRedirection(processes, old));
-  EXPECT_TRUE(processes.redirectionOff());
-  EXPECT_TRUE(processes.RevertWow64FsRedirection(old));
-  EXPECT_FALSE(processes.redirectionOff());
 }
 
 }  // namespace

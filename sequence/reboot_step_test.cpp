@@ -11,7 +11,6 @@
 namespace twk::sequence {
 namespace {
 
-using platform::FakePower;
 using platform::RegistryRoot;
 using sim::kProgram;
 using sim::SimulatedMachine;
@@ -175,15 +174,6 @@ TEST_F(RebootStepTest, EachRestartIsOnTheDiskBeforeTheCountdownShows) {
   };
   RunSequence({60, 70});
   EXPECT_EQ(seen, (std::vector<Text>{u"60/", u"60/70"}));
-}
-
-TEST_F(RebootStepTest, PrivilegesKeepAwakeAndRestartComeInOrder) {
-  SetupStartsSequence(3, 1);
-  RunSequence({60});
-  EXPECT_EQ(machine.identity.enableCalls, 1);
-  ASSERT_EQ(machine.power.calls().size(), 2u);
-  EXPECT_EQ(machine.power.calls()[0].kind, FakePower::Kind::KeepAwake);
-  EXPECT_EQ(machine.power.calls()[1].kind, FakePower::Kind::RestartRequest);
 }
 
 TEST_F(RebootStepTest, ClockChangeDuringTheCountdownCostsOneSecond) {

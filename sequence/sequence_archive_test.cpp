@@ -39,11 +39,10 @@ TEST(StartedTextTest, ClockReadingsBecomeLocalDateAndMinute) {
 }
 
 TEST(ParseSequenceTest, ReadsWhatItWrites) {
-  SequenceSummary s;
-  s.number = 12;
-  s.started = u"2024-03-01 12:00";
-  s.average = -3;
-  s.durations = {u"60", u"12.5", u"-129"};
+  const SequenceSummary s{.number = 12,
+                          .started = u"2024-03-01 12:00",
+                          .average = -3,
+                          .durations = {u"60", u"12.5", u"-129"}};
   const Text value = FormatSequenceValue(s);
   EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
   const auto back = ParseSequence(u"Sequence 12", value);
@@ -92,26 +91,22 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
 };
 
 TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
-  RunTwoRestarts(60, 45);
-  const Text firstStart = StartedText(T0);
-  RunTwoRestarts(50, 41);
-  const Text secondStart = StartedText(
-      static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown))));
-  RunTwoRestarts(30, 30);
-  // Three starts: the first had nothing to keep.
-  EXPECT_EQ(SectionLines(File(), section::Sequences),
-            (std::vector<Text>{u"Sequence 1=" + firstStart + u";52;60 45",
-                               u"Sequence 2=" + secondStart + u";45;50 41"}));
-  EXPECT_EQ(firstStart, u"2024-03-01 12:00");
-  EXPECT_NE(secondStart, firstStart);
-  // The current sequence is cleared as before, and the next start keeps it.
+  std::vector<Text> started;
+  for (const auto [first, last] : {std::pair{60, 45}, {50, 41}, {30, 30}}) {
+    RunTwoRestarts(first, last);
+    started.push_back(StartedText(
+        static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown)))));
+  }
   EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"30");
+  // The next start keeps the current sequence and clears it as before; the
+  // first start had nothing to keep.
   SetupStartsSequence(3, 1);
-  const auto kept = ReadKeptSequences(File());
-  ASSERT_EQ(kept.sequences.size(), 3u);
-  EXPECT_EQ(kept.sequences[2].number, 3u);
-  EXPECT_EQ(kept.sequences[2].durations, (std::vector<Text>{u"30", u"30"}));
-  EXPECT_EQ(kept.sequences[2].average, 30);
+  EXPECT_EQ(SectionLines(File(), section::Sequences),
+            (std::vector<Text>{u"Sequence 1=" + started[0] + u";52;60 45",
+                               u"Sequence 2=" + started[1] + u";45;50 41",
+                               u"Sequence 3=" + started[2] + u";30;30 30"}));
+  EXPECT_EQ(started[0], u"2024-03-01 12:00");
+  EXPECT_NE(started[1], started[0]);
   EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"");
 }
 

@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "platform/fake/fake_platform.h"
 #include "settings/ini_document.h"
+#include "settings/text_file.h"
 #include "ui/headless/headless_backend.h"
 
 namespace twk::app::apptest {
@@ -15,6 +16,23 @@ namespace twk::app::apptest {
 inline constexpr char16_t kSettingsFolder[] = u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick";
 inline constexpr char16_t kSettingsPath[] =
     u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick\\TWK.ini";
+
+// Writes one value into the settings file on the simulated disk, making its
+// folder.
+inline void StoreSetting(platform::FakePlatform& machine, const Text& section, const Text& key,
+                         const Text& value) {
+  (void)settings::CreateFolderTree(machine.files, kSettingsFolder);
+  settings::SettingsFile file(machine.files, machine.ansi);
+  (void)file.Load(kSettingsPath);
+  file.SetValue(section, key, value);
+  (void)file.Save();
+}
+
+inline Text StoredSetting(platform::FakePlatform& machine, const Text& section, const Text& key) {
+  settings::SettingsFile file(machine.files, machine.ansi);
+  (void)file.Load(kSettingsPath);
+  return file.GetValueText(section, key);
+}
 
 struct AppFixture {
   platform::FakePlatform machine;
@@ -34,17 +52,9 @@ struct AppFixture {
   // Ends a start still open first: its tear-down would save over the value.
   void Store(const Text& section, const Text& key, const Text& value) {
     app.reset();
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(kSettingsPath);
-    file.SetValue(section, key, value);
-    (void)file.Save();
+    StoreSetting(machine, section, key, value);
   }
-
-  Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(kSettingsPath);
-    return file.GetValueText(section, key);
-  }
+  Text Stored(const Text& section, const Text& key) { return StoredSetting(machine, section, key); }
 
   ModeRunners Recording() {
     ModeRunners modes;

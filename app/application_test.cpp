@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "app/app_fixture.h"
 #include "app/run_modes.h"
 
@@ -15,7 +18,31 @@ using apptest::AppFixture;
 using apptest::kSettingsFolder;
 using apptest::kSettingsPath;
 
-class ApplicationTest : public ::testing::Test, public AppFixture {};
+class ApplicationTest : public ::testing::Test, public AppFixture {
+ protected:
+  // A start with the program's own modes; the frame is closed soon unless
+  // the test plans other input.
+  int RunProduct(const Text& arguments, bool closeSoon = true) {
+    app.reset();
+    app.emplace(machine.ports(), ui);
+    if (closeSoon) ui.AfterWakes(5, [this] { ui.Close(); });
+    return app->Run(0, arguments, 1);
+  }
+  // The desktop's icon list, holding these icons.
+  void DesktopIcons(std::vector<platform::FakeRemoteListViews::Item> items) {
+    platform::FakeWindowTree& tree = machine.windows;
+    machine.listViews.window =
+        tree.Add(tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"),
+                 u"SysListView32", u"FolderView", 1);
+    machine.listViews.items = std::move(items);
+  }
+  // A sequence of one restart, measured, before its report.
+  void StoreOneRestart() {
+    Store(u"Setup", u"TimesToReboot", u"1");
+    Store(u"TimeStamps", u"FirstShutDown", u"1000");
+    Store(u"TimeStamps", u"FirstBootUp", u"1060");
+  }
+};
 
 TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
   EXPECT_EQ(Start(u""), 11);
@@ -43,49 +70,33 @@ TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
 
-TEST_F(ApplicationTest, RebootStepTakesTheStoredTotalOverTheCommandLine) {
-  Store(u"Setup", u"TimesToReboot", u"4");
-  EXPECT_EQ(Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:3"), 22);
-  EXPECT_EQ(stepRuns, 1);
-  EXPECT_EQ(app->context().run().currentReboot, 2u);
-  EXPECT_EQ(app->context().run().totalReboots, 4u);
-  EXPECT_EQ(app->context().run().delayMinutes, 3u);
+TEST_F(ApplicationTest, AStepTakesTheStoredTotalAndTheDelayOfTheSwitchOrTheSettings) {
+  const struct {
+    const char16_t *storedTotal, *storedDelay, *arguments;
+    std::uint32_t current, total, delay;
+  } cases[] = {
+      {u"4", u"", u"/CurrentReboot:2 /TotalReboots:9 /Delay:3", 2, 4, 3},
+      {u"4", u"7", u"/CurrentReboot:3", 3, 4, 7},
+      {u"4", u"7", u"/CurrentReboot:3 /Delay:0", 3, 4, 7},
+      {u"4", u"7", u"/CurrentReboot:3 /Delay:", 3, 4, 7},
+      {u"4", u"7", u"/CurrentReboot:3 /Delay:12", 3, 4, 12},
+      {u"0", u"zero", u"/CurrentReboot:3 /TotalReboots:8", 3, 5, 5},  // the defaults
+      // Odd switches are read as the command line's tests show; current
+      // above total gets no correction here either.
+      {u"2", u"", u" /CurrentReboot:3 /TotalReboots:2 /Delay:1", 3, 2, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.arguments));
+    Store(u"Setup", u"TimesToReboot", c.storedTotal);
+    Store(u"Setup", u"RebootDelay", c.storedDelay);
+    EXPECT_EQ(Start(c.arguments), 22);
+    EXPECT_EQ(app->context().run().currentReboot, c.current);
+    EXPECT_EQ(app->context().run().totalReboots, c.total);
+    EXPECT_EQ(app->context().run().delayMinutes, c.delay);
+    EXPECT_EQ(app->context().paths().commandLine, c.arguments);
+  }
   // A reboot step makes no administrator test.
   EXPECT_EQ(machine.identity.administratorQueries, 0);
-}
-
-TEST_F(ApplicationTest, DelayComesFromTheSettingsUnlessTheSwitchGivesOne) {
-  Store(u"Setup", u"RebootDelay", u"7");
-  for (const char16_t* args :
-       {u"/CurrentReboot:3", u"/CurrentReboot:3 /Delay:0", u"/CurrentReboot:3 /Delay:"}) {
-    Start(args);
-    EXPECT_EQ(app->context().run().delayMinutes, 7u) << ToUtf8(args);
-  }
-  Start(u"/CurrentReboot:3 /Delay:12");
-  EXPECT_EQ(app->context().run().delayMinutes, 12u);
-  Store(u"Setup", u"RebootDelay", u"zero");
-  Store(u"Setup", u"TimesToReboot", u"0");
-  Start(u"/CurrentReboot:3 /TotalReboots:8");
-  EXPECT_EQ(app->context().run().delayMinutes, 5u);
-  EXPECT_EQ(app->context().run().totalReboots, 5u);
-}
-
-TEST_F(ApplicationTest, OddCommandLinesAreTakenAsTheyAre) {
-  // Other letter case: not a switch, so a plain start.
-  Start(u"/currentreboot:2");
-  EXPECT_EQ(setupRuns, 1);
-
-  // A negative current restart is a very large one: a reboot step.
-  Start(u"/CurrentReboot:-1");
-  EXPECT_EQ(app->context().run().currentReboot, 0xFFFFFFFFu);
-
-  // Current above total: no correction here.
-  Store(u"Setup", u"TimesToReboot", u"2");
-  Start(u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
-  EXPECT_EQ(app->context().run().currentReboot, 3u);
-  EXPECT_EQ(app->context().run().totalReboots, 2u);
-  EXPECT_EQ(app->context().run().delayMinutes, 1u);
-  EXPECT_EQ(app->context().paths().commandLine, u" /CurrentReboot:3 /TotalReboots:2 /Delay:1");
 }
 
 TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
@@ -129,34 +140,26 @@ TEST_F(ApplicationTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) 
   EXPECT_EQ(machine.shell.relaunches.back().directory, u"C:");
 }
 
-TEST_F(ApplicationTest, WithoutAConsoleUserTheProcessUserIsUsed) {
+TEST_F(ApplicationTest, WithoutAConsoleUserTheProcessUserOrElseTheDefaultProfileIsUsed) {
   // A remote session or a start by a script: nobody at the console, but the
   // program runs as a real user, whose folder and Run key it takes.
   machine.identity.consoleUser.reset();
-  platform::FakeIdentity::ConsoleUser admin;
-  admin.name = u"ops";
-  admin.sid = u"S-1-5-21-7-7-7-1107";
-  admin.token = 0x7002;
-  machine.identity.processUser = admin;
+  machine.identity.processUser = platform::FakeIdentity::ConsoleUser{
+      .name = u"ops", .sid = u"S-1-5-21-7-7-7-1107", .token = 0x7002};
   machine.system.machine.appData[0x7002] = u"C:\\Users\\ops\\AppData\\Roaming";
   Start(u"");
   EXPECT_EQ(app->context().user().name, u"ops");
   EXPECT_EQ(app->context().user().sid, u"S-1-5-21-7-7-7-1107");
   EXPECT_EQ(app->context().paths().settingsFolder, u"C:\\Users\\ops\\AppData\\Roaming\\Tarnwick");
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
-  EXPECT_EQ(machine.identity.badCloses, 0);
-}
 
-TEST_F(ApplicationTest, WithoutAnyKnownUserTheDefaultProfileIsUsed) {
-  machine.identity.consoleUser.reset();
   machine.identity.processUser.reset();
   Start(u"");
   EXPECT_EQ(app->context().user().name, u"");
   EXPECT_EQ(app->context().user().sid, u"");
   EXPECT_EQ(app->context().paths().settingsFolder,
             u"C:\\Users\\Default\\AppData\\Roaming\\Tarnwick");
-  EXPECT_EQ(machine.system.appDataTokens,
-            std::vector<platform::TokenHandle>{platform::kDefaultUserToken});
+  EXPECT_EQ(machine.system.appDataTokens.back(), platform::kDefaultUserToken);
   EXPECT_EQ(machine.identity.badCloses, 0);
 }
 
@@ -208,35 +211,30 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     EXPECT_EQ(ui.FindObject(icon.image)->width, 64);
 
     const auto& title = at(a.frame().header().title);
-    EXPECT_EQ(a.frame().header().title, 3);
     EXPECT_EQ(title.font.points, 14.0);
     EXPECT_EQ(title.font.weight, 800);
     EXPECT_EQ(a.frame().Control(a.frame().header().title)->textColour, 0xFFFFFF);
     EXPECT_EQ(a.frame().Control(a.frame().header().title)->backColour, -1);
-
     EXPECT_EQ(at(a.frame().header().minimize).tip, u"Minimize this dialog box");
     EXPECT_EQ(at(a.frame().header().close).tip, u"Close this dialog box");
 
-    const struct {
-      int id;
-      const char16_t* text;
-      const char16_t* tip;
-    } links[] = {
-        {a.frame().header().homeLink, u"Powered by <a>Tarnwick Software</a>.",
-         u"Visit our website"},
-        {a.frame().header().updateLink, u"<a>Check for updates</a>",
-         u"Check if a new version of this application is available"},
-        {a.frame().header().helpLink, u"<a>Online help</a>", u"Go to the online help page now"},
-    };
-    for (const auto& l : links) {
-      const auto& link = at(l.id);
-      EXPECT_EQ(link.className, u"SysLink");
-      EXPECT_EQ(link.text, l.text);
-      EXPECT_EQ(link.tip, l.tip);
-      EXPECT_EQ(link.font.points, 11.0);
-      EXPECT_TRUE(link.linkPrepared);
-      EXPECT_EQ(link.eraseBrush, band.eraseBrush);
-      EXPECT_EQ(a.frame().Control(l.id)->backColour, 0);
+    // The links are made alike; their texts and tips differ.
+    const auto& help = at(a.frame().header().helpLink);
+    EXPECT_EQ(help.className, u"SysLink");
+    EXPECT_EQ(help.font.points, 11.0);
+    EXPECT_TRUE(help.linkPrepared);
+    EXPECT_EQ(help.eraseBrush, band.eraseBrush);
+    EXPECT_EQ(a.frame().Control(a.frame().header().helpLink)->backColour, 0);
+    for (const auto& [id, text, tip] : std::vector<std::tuple<int, Text, Text>>{
+             {a.frame().header().homeLink, u"Powered by <a>Tarnwick Software</a>.",
+              u"Visit our website"},
+             {a.frame().header().updateLink, u"<a>Check for updates</a>",
+              u"Check if a new version of this application is available"},
+             {a.frame().header().helpLink, u"<a>Online help</a>",
+              u"Go to the online help page now"},
+         }) {
+      EXPECT_EQ(at(id).text, text);
+      EXPECT_EQ(at(id).tip, tip);
     }
     // Mode controls go to the frame itself, in Arial 11 and default colours.
     const int next = a.frame().CreateLabel(u"mode", 30, 110, 425, 18);
@@ -263,37 +261,14 @@ TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
   EXPECT_EQ(ui.frame(), 0u);
 }
 
-TEST_F(ApplicationTest, ProductModesShowTheirTitleAndEndOnClose) {
-  Store(u"Setup", u"TimesToReboot", u"4");
-  for (const auto& [args, title] : std::vector<std::pair<Text, Text>>{
-           {u"", u"Tarnwick - Setup"}, {u"/CurrentReboot:2", u"Tarnwick - Reboot 2 of 4"}}) {
-    app.reset();
-    app.emplace(machine.ports(), ui);
-    ui.AfterWakes(5, [this] { ui.Close(); });
-    EXPECT_EQ(app->Run(0, args, 1), 0);
-    EXPECT_EQ(ui.TextOf(ui.frame()), title);
-    EXPECT_EQ(app->context().frame().GetControlText(app->context().frame().header().title), title);
-    EXPECT_TRUE(ui.Find(ui.frame())->visible);
-  }
-}
-
 TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
   // The composition root wires the icon layout into the report: a sequence
   // that backed the icons up finds them where they were.
-  platform::FakeWindowTree& tree = machine.windows;
-  const auto shell =
-      tree.Add(tree.Add(tree.desktop(), u"Progman", u"Program Manager"), u"SHELLDLL_DefView");
-  machine.listViews.window = tree.Add(shell, u"SysListView32", u"FolderView", 1);
-  machine.listViews.items = {{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}};
-  Store(u"Setup", u"TimesToReboot", u"1");
+  DesktopIcons({{u"Recycle Bin", {300, 400}}, {u"Notes", {10, 90}}});
+  StoreOneRestart();
   Store(u"Setup", u"BackupRestoreIcons", u"1");
-  Store(u"TimeStamps", u"FirstShutDown", u"1000");
-  Store(u"TimeStamps", u"FirstBootUp", u"1060");
   Store(u"DesktopIconLayout", u"Recycle Bin", u"10x20");
-  app.reset();
-  app.emplace(machine.ports(), ui);
-  ui.AfterWakes(5, [this] { ui.Close(); });
-  EXPECT_EQ(app->Run(0, u"/CurrentReboot:2 /TotalReboots:1 /Delay:1", 1), 0);
+  EXPECT_EQ(RunProduct(u"/CurrentReboot:2 /TotalReboots:1 /Delay:1"), 0);
   EXPECT_EQ(ui.TextOf(ui.frame()), u"Tarnwick - Result");
   EXPECT_EQ(machine.listViews.items[0].position, (platform::IconPoint{10, 20}));
   EXPECT_EQ(machine.listViews.items[1].position, (platform::IconPoint{10, 90}));
@@ -303,22 +278,15 @@ TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {
 TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
   // The composition root wires the setup's buttons to the partition
   // optimisation and the icon layout.
-  platform::FakeWindowTree& tree = machine.windows;
-  machine.listViews.window =
-      tree.Add(tree.Add(tree.Add(tree.desktop(), u"Progman"), u"SHELLDLL_DefView"),
-               u"SysListView32", u"FolderView", 1);
-  machine.listViews.items = {{u"Recycle Bin", {300, 400}}};
-  app.reset();
-  app.emplace(machine.ports(), ui);
+  DesktopIcons({{u"Recycle Bin", {300, 400}}});
   ui.AfterWakes(5, [this] { ui.Click(ui.FindByText(u"Optimize now")); });
   ui.AfterWakes(400, [this] { ui.Click(ui.FindByText(u"Backup now")); });
   ui.AfterWakes(800, [this] { ui.Close(); });
-  EXPECT_EQ(app->Run(0, u"", 1), 0);
-  bool defragRan = false;
-  for (const auto& launch : machine.processes.launches()) {
-    if (launch.commandLine.find(u"defrag.exe") != Text::npos) defragRan = true;
-  }
-  EXPECT_TRUE(defragRan);
+  EXPECT_EQ(RunProduct(u"", false), 0);
+  const auto& launches = machine.processes.launches();
+  EXPECT_TRUE(std::any_of(launches.begin(), launches.end(), [](const auto& launch) {
+    return launch.commandLine.find(u"defrag.exe") != Text::npos;
+  }));
   app.reset();
   EXPECT_EQ(Stored(u"DesktopIconLayout", u"Recycle Bin"), u"300x400");
 }
@@ -330,14 +298,9 @@ TEST_F(ApplicationTest, TheProductReportSwitchesAutoLogonOffWhenAsked) {
                              u"1");
   machine.registry.PutString(platform::RegistryRoot::LocalMachine, winlogon, u"DefaultUserName",
                              u"alice");
-  Store(u"Setup", u"TimesToReboot", u"1");
-  Store(u"TimeStamps", u"FirstShutDown", u"1000");
-  Store(u"TimeStamps", u"FirstBootUp", u"1060");
+  StoreOneRestart();
   Store(u"PostOperation", u"DisableAutoLogon", u"1");
-  app.reset();
-  app.emplace(machine.ports(), ui);
-  ui.AfterWakes(5, [this] { ui.Close(); });
-  EXPECT_EQ(app->Run(0, u"/CurrentReboot:2 /TotalReboots:1 /Delay:1", 1), 0);
+  EXPECT_EQ(RunProduct(u"/CurrentReboot:2 /TotalReboots:1 /Delay:1"), 0);
   EXPECT_EQ(machine.registry.StringValue(platform::RegistryRoot::LocalMachine, winlogon,
                                          u"AutoAdminLogon"),
             u"0");

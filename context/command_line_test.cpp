@@ -75,12 +75,6 @@ TEST(ParseRebootSwitches, CaseMattersAndOddValuesAreKeptAsRead) {
   EXPECT_EQ(s.delayMinutes, 0u);
 }
 
-}  // namespace
-}  // namespace twk::context
-
-namespace twk::context {
-namespace {
-
 TEST(FindExportPath, TakesThePathOfTheLastExportSwitchQuotedOrNot) {
   EXPECT_EQ(FindExportPath(u"/Export:\"C:\\My files\\history.csv\""),
             std::optional<Text>(u"C:\\My files\\history.csv"));

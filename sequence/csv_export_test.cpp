@@ -26,14 +26,9 @@ TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
 }
 
 TEST(CsvTest, OneRowPerRestartOldestSequenceFirst) {
-  SequenceSummary kept;
-  kept.number = 3;
-  kept.started = u"2024-03-01 12:00";
-  kept.durations = {u"60", u"45"};
-  SequenceSummary current;
-  current.number = 4;
-  current.current = true;
-  current.durations = {u"12.5"};
+  const SequenceSummary kept{
+      .number = 3, .started = u"2024-03-01 12:00", .durations = {u"60", u"45"}};
+  const SequenceSummary current{.number = 4, .durations = {u"12.5"}, .current = true};
   EXPECT_EQ(HistoryCsv({kept, current}),
             u"sequence,started,restart,seconds\r\n"
             u"3,2024-03-01 12:00,1,60\r\n"

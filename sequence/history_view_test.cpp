@@ -14,25 +14,15 @@ namespace {
 
 using Rows = std::vector<std::vector<Text>>;
 
-// A settings file as UTF-16LE with a byte-order mark and CR LF line ends.
-std::string FileBytes(const std::vector<Text>& lines) {
-  std::string bytes = "\xFF\xFE";
-  for (const Text& line : lines) {
-    for (char16_t c : line + u"\r\n") {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-  }
-  return bytes;
-}
-
 class HistoryViewTest : public ::testing::Test, public app::apptest::AppFixture {
  protected:
   // Shows the list in a start whose settings file holds these lines.
   void ShowWith(const std::vector<Text>& lines) {
     app.reset();  // its tear-down would save over the file
-    ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, FileBytes(lines)));
-    inMode = [this](context::StartContext& a) { result = ShowRebootHistory(a.frame(), a.settings()); };
+    ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, testing::Utf16File(lines)));
+    inMode = [this](context::StartContext& a) {
+      result = ShowRebootHistory(a.frame(), a.settings());
+    };
     Start(u"");
   }
   const ui::HeadlessBackend::Window& List() {
@@ -63,45 +53,39 @@ TEST_F(HistoryViewTest, ListHasTwoEqualColumnsInTheListFont) {
 }
 
 TEST_F(HistoryViewTest, RowsFollowTheFileWithTheAverageOnTop) {
-  ShowWith(
-      {u"[History]", u"Reboot 1=45", u"Reboot 2=38", u"Reboot 3=40", u"[Setup]", u"Reboot 4=99"});
-  EXPECT_EQ(List().rows, (Rows{{u"Average", u"41 seconds"},
-                               {u"Reboot 1", u"45 seconds"},
-                               {u"Reboot 2", u"38 seconds"},
-                               {u"Reboot 3", u"40 seconds"}}));
-  EXPECT_EQ(result, 4);
-}
-
-TEST_F(HistoryViewTest, AverageIsTruncatedAndFractionsAreShownButNotSummed) {
-  ShowWith({u"[History]", u"Reboot 1=12.5", u"Reboot 2=10", u"Reboot 3=x"});
-  // (12 + 10 + 0) / 3 = 7.33...
-  EXPECT_EQ(List().rows, (Rows{{u"Average", u"7 seconds"},
-                               {u"Reboot 1", u"12.5 seconds"},
-                               {u"Reboot 2", u"10 seconds"},
-                               {u"Reboot 3", u"x seconds"}}));
-  // Both read as the largest 32-bit number; their sum needs 64 bits.
-  ShowWith({u"[History]", u"Reboot 1=3000000000", u"Reboot 2=2147483647"});
-  EXPECT_EQ(List().rows.at(0), (std::vector<Text>{u"Average", u"2147483647 seconds"}));
-}
-
-TEST_F(HistoryViewTest, ZeroSumShowsTheRowsWithoutAnAverage) {
-  ShowWith({u"[History]", u"Reboot 1=0", u"Reboot 2=0"});
-  EXPECT_EQ(List().rows, (Rows{{u"Reboot 1", u"0 seconds"}, {u"Reboot 2", u"0 seconds"}}));
-  EXPECT_EQ(result, 2);
-}
-
-TEST_F(HistoryViewTest, SectionNameIsFoundWithCapitalHOnly) {
-  ShowWith({u"[HISTORY]", u"Reboot 1=45"});
-  EXPECT_EQ(List().rows.size(), 2u);
-  ShowWith({u"[history]", u"Reboot 1=45"});
-  EXPECT_TRUE(List().rows.empty());
-}
-
-TEST_F(HistoryViewTest, CommentsAndLinesWithoutAValueAreNoRows) {
-  ShowWith({u"[History]", u";Reboot 9=1", u"stray line", u"Reboot 1=20", u"", u"Reboot 2 = 30"});
-  EXPECT_EQ(List().rows, (Rows{{u"Average", u"25 seconds"},
-                               {u"Reboot 1", u"20 seconds"},
-                               {u"Reboot 2", u"30 seconds"}}));
+  const struct {
+    std::vector<Text> lines;
+    const char16_t* rows;  // each row as "name:time", " seconds" written "s"
+  } cases[] = {
+      // Another section's keys are left out.
+      {{u"[History]", u"Reboot 1=45", u"Reboot 2=38", u"Reboot 3=40", u"[Setup]", u"Reboot 4=99"},
+       u"Average:41s|Reboot 1:45s|Reboot 2:38s|Reboot 3:40s"},
+      // (12 + 10 + 0) / 3 = 7.33...: fractions are shown but not summed.
+      {{u"[History]", u"Reboot 1=12.5", u"Reboot 2=10", u"Reboot 3=x"},
+       u"Average:7s|Reboot 1:12.5s|Reboot 2:10s|Reboot 3:xs"},
+      // Both read as the largest 32-bit number; their sum needs 64 bits.
+      {{u"[History]", u"Reboot 1=3000000000", u"Reboot 2=2147483647"},
+       u"Average:2147483647s|Reboot 1:3000000000s|Reboot 2:2147483647s"},
+      {{u"[History]", u"Reboot 1=0", u"Reboot 2=0"}, u"Reboot 1:0s|Reboot 2:0s"},  // no average
+      {{u"[History]", u";Reboot 9=1", u"stray line", u"Reboot 1=20", u"", u"Reboot 2 = 30"},
+       u"Average:25s|Reboot 1:20s|Reboot 2:30s"},
+      // The section's name is found with a capital H only.
+      {{u"[HISTORY]", u"Reboot 1=45"}, u"Average:45s|Reboot 1:45s"},
+      {{u"[history]", u"Reboot 1=45"}, u""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.rows));
+    ShowWith(c.lines);
+    Text shown;
+    for (const auto& row : List().rows) {
+      ASSERT_EQ(row.size(), 2u);
+      Text time = row[1];
+      if (time.ends_with(u" seconds")) time.replace(time.size() - 8, 8, u"s");
+      shown += (shown.empty() ? u"" : u"|") + row[0] + u":" + time;
+    }
+    EXPECT_EQ(shown, c.rows);
+    EXPECT_EQ(result, static_cast<int>(List().rows.size()));
+  }
 }
 
 TEST_F(HistoryViewTest, RefusedRowEndsTheListAndTheAverageCountsWhatWasShown) {

@@ -23,7 +23,7 @@ class LaunchTest : public ::testing::Test {
 
 TEST_F(LaunchTest, StartsTheCommandInTheFolderWithTheShowCommand) {
   OwnedProcess process(processes,
-                        LaunchProcess(processes, u"C:\\Tools\\x.exe /a", u"C:\\Tools", 5, 0));
+                       LaunchProcess(processes, u"C:\\Tools\\x.exe /a", u"C:\\Tools", 5, 0));
   ASSERT_TRUE(process);
   ASSERT_EQ(processes.launches().size(), 1u);
   EXPECT_EQ(Last().commandLine, u"C:\\Tools\\x.exe /a");
@@ -83,37 +83,28 @@ TEST_F(LaunchTest, RedirectionIsOffOnlyAroundTheCreationUnderWow64) {
   EXPECT_EQ(processes.revertCalls(), 2);
 }
 
-TEST_F(LaunchTest, RedirectionStaysOnWithoutTheFlagOrOutsideWow64) {
-  processes.SetMachine(true, true);
-  OwnedProcess plain(processes, Launch(u"rundll32.exe", LaunchFlags::None));
-  EXPECT_FALSE(Last().redirectionOff);
-
-  processes.SetMachine(true, false);  // a 64-bit process
-  OwnedProcess native(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
-  EXPECT_FALSE(Last().redirectionOff);
-
-  processes.SetMachine(false, false);  // 32-bit Windows
-  OwnedProcess old(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
-  EXPECT_FALSE(Last().redirectionOff);
-
-  EXPECT_EQ(processes.disableCalls(), 0);
-  EXPECT_EQ(processes.revertCalls(), 0);
-  EXPECT_TRUE(plain && native && old);
-}
-
-TEST_F(LaunchTest, WithoutTheWow64FunctionsOrWhenRefusedTheProcessStillStarts) {
-  processes.SetMachine(true, true);
-  processes.SetWow64FunctionsMissing(true);
-  OwnedProcess missing(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
-  EXPECT_TRUE(missing);
-  EXPECT_FALSE(Last().redirectionOff);
-
-  processes.SetWow64FunctionsMissing(false);
-  processes.FailNextDisable();
-  OwnedProcess refused(processes, Launch(u"defrag.exe", LaunchFlags::NoFsRedirection));
-  EXPECT_TRUE(refused);
-  EXPECT_FALSE(Last().redirectionOff);
-  EXPECT_EQ(processes.revertCalls(), 0) << "nothing to revert";
+TEST_F(LaunchTest, WithoutTheFlagWow64OrTheSwitchRedirectionStaysOnAndTheProcessStarts) {
+  const struct {
+    const char* what;
+    bool wow64;
+    std::uint32_t flags;
+    bool functionsMissing, disableFails;
+  } cases[] = {
+      {"without the flag", true, LaunchFlags::None, false, false},
+      {"a 64-bit process or 32-bit Windows", false, LaunchFlags::NoFsRedirection, false, false},
+      {"without the Wow64 functions", true, LaunchFlags::NoFsRedirection, true, false},
+      {"switch refused", true, LaunchFlags::NoFsRedirection, false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    processes.SetMachine(true, c.wow64);
+    processes.SetWow64FunctionsMissing(c.functionsMissing);
+    if (c.disableFails) processes.FailNextDisable();
+    OwnedProcess process(processes, Launch(u"defrag.exe", c.flags));
+    EXPECT_TRUE(process);
+    EXPECT_FALSE(Last().redirectionOff);
+    EXPECT_EQ(processes.revertCalls(), 0) << "nothing to revert";
+  }
 }
 
 TEST_F(LaunchTest, DisableFsRedirectionAnswersOnlyUnderWow64) {
@@ -121,12 +112,6 @@ TEST_F(LaunchTest, DisableFsRedirectionAnswersOnlyUnderWow64) {
   EXPECT_FALSE(DisableFsRedirection(processes, old));
   EXPECT_EQ(old, 0u);
   EXPECT_EQ(processes.disableCalls(), 0);
-
-  processes.SetMachine(true, true);
-  ASSERT_TRUE(DisableFsRedirection(processes, old));
-  EXPECT_TRUE(processes.redirectionOff());
-  EXPECT_TRUE(processes.RevertWow64FsRedirection(old));
-  EXPECT_FALSE(processes.redirectionOff());
 }
 
 }  // namespace

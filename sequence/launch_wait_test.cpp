@@ -32,17 +32,16 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
   void Plan(const Text& command, FakeProcesses::Plan plan) {
     machine.processes.AddRule(command, plan);
   }
-  static FakeProcesses::Plan RunsFor(std::uint64_t seconds, std::uint32_t code = 0) {
+  // A process that runs this long, or until something ends it.
+  static FakeProcesses::Plan Runs(std::optional<std::uint64_t> seconds = std::nullopt) {
     FakeProcesses::Plan plan;
     plan.runQueries.reset();
     plan.runSeconds = seconds;
-    plan.exitCode = code;
     return plan;
   }
-  static FakeProcesses::Plan RunsUntilEnded() {
-    FakeProcesses::Plan plan;
-    plan.runQueries.reset();
-    return plan;
+  // Waits for the defragmenter with the pump of the running mode.
+  int WaitForDefrag(context::StartContext& a) {
+    return LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u"");
   }
   std::uint32_t LastId() const { return machine.processes.launches().back().id; }
   ui::Handle Window(context::StartContext& a, int id) { return a.frame().Control(id)->window; }
@@ -52,30 +51,27 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
 };
 
 TEST_F(LaunchAndWaitTest, WaitsUntilTheProcessEndsWhileTheWindowKeepsWorking) {
-  Plan(u"rundll32", RunsFor(3, 5));
+  Plan(u"rundll32", Runs(3));
   InMode([this](context::StartContext& a) {
     const std::uint64_t before = machine.clock.milliseconds();
     // Other controls are handled as usual and do not end the wait.
     ui.AfterWakes(10, [&] { ui.Click(Window(a, otherButton)); });
-    const int result = LaunchAndWait(a.pump(), machine.processes, u"Rundll32.exe advapi32.dll,ProcessIdleTasks", 5,
-                                     u"C:\\Windows\\System32");
-    EXPECT_EQ(result, WaitResult::Ended);
+    EXPECT_EQ(
+        LaunchAndWait(a.pump(), machine.processes, u"rundll32.exe x", 5, u"C:\\Windows\\System32"),
+        WaitResult::Ended);
     EXPECT_GE(machine.clock.milliseconds() - before, 3000u);
     EXPECT_LT(machine.clock.milliseconds() - before, 3100u);
   });
-  const auto& launch = machine.processes.launches().back();
-  EXPECT_EQ(launch.commandLine, u"Rundll32.exe advapi32.dll,ProcessIdleTasks");
-  EXPECT_EQ(launch.workingDirectory, Text(u"C:\\Windows\\System32"));
-  EXPECT_EQ(launch.showCommand, 5);
+  // What is started and how is the launch's own (its tests); the wait passes
+  // it on whole.
+  EXPECT_EQ(machine.processes.launches().back().workingDirectory, Text(u"C:\\Windows\\System32"));
+  EXPECT_EQ(machine.processes.launches().back().showCommand, 5);
   EXPECT_EQ(machine.processes.openHandleCount(), 0u);
 }
 
 TEST_F(LaunchAndWaitTest, TheWaitLeavesRedirectionAlone) {
   machine.processes.SetMachine(true, true);
-  InMode([this](context::StartContext& a) {
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"C:\\Windows\\System32\\defrag.exe C: /U", 0, u""),
-              WaitResult::Ended);
-  });
+  InMode([this](context::StartContext& a) { EXPECT_EQ(WaitForDefrag(a), WaitResult::Ended); });
   EXPECT_FALSE(machine.processes.launches().back().redirectionOff);
   EXPECT_EQ(machine.processes.disableCalls(), 0);
 }
@@ -86,46 +82,36 @@ TEST_F(LaunchAndWaitTest, AProcessThatCannotStartReportsNotStarted) {
   Plan(u"defrag", refuse);
   InMode([this](context::StartContext& a) {
     const std::uint64_t wakes = ui.wakes();
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::NotStarted);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::NotStarted);
     EXPECT_EQ(ui.wakes(), wakes) << "no event is fetched";
     EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"", 0, u""), WaitResult::NotStarted);
   });
 }
 
-TEST_F(LaunchAndWaitTest, TheCancelControlEndsTheWaitAndIsClearedFromTheSlot) {
-  Plan(u"defrag", RunsUntilEnded());
+TEST_F(LaunchAndWaitTest, TheCancelControlACloseOrAnEndedLoopEndTheWaitAndLeaveTheProcess) {
+  Plan(u"defrag", Runs());
   InMode([this](context::StartContext& a) {
+    // The cancel control is cleared from the slot; a close request is left
+    // for the caller's loop.
     ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Cancelled);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Cancelled);
     EXPECT_EQ(a.pump().slot().eventId, 0);
     EXPECT_TRUE(machine.processes.IsRunning(LastId())) << "never terminated";
-  });
-  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
-}
-
-TEST_F(LaunchAndWaitTest, ACloseRequestEndsTheWaitAndLeavesTheProcessRunning) {
-  Plan(u"defrag", RunsUntilEnded());
-  InMode([this](context::StartContext& a) {
     ui.AfterWakes(25, [&] { ui.Close(); });
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Closing);
-    EXPECT_EQ(a.pump().slot().eventId, ui::event::CloseRequest) << "left for the caller's loop";
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Closing);
+    EXPECT_EQ(a.pump().slot().eventId, ui::event::CloseRequest);
     EXPECT_TRUE(machine.processes.IsRunning(LastId()));
-  });
-  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
-}
-
-TEST_F(LaunchAndWaitTest, AnEndedMessageLoopEndsTheWaitInsteadOfSpinning) {
-  Plan(u"defrag", RunsUntilEnded());
-  InMode([this](context::StartContext& a) {
+    // An ended message loop ends the wait instead of spinning.
     ui.AfterWakes(5, [&] { ui.Post(0, ui::msg::Quit); });
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Closing);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Closing);
     EXPECT_FALSE(ui.wakeLimitReached());
   });
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
 }
 
 TEST_F(LaunchAndWaitTest, AnEndInThePassOfTheCancelClickCountsAsTheEnd) {
   context::StartContext* running = nullptr;
-  FakeProcesses::Plan endsWithTheClick = RunsUntilEnded();
+  FakeProcesses::Plan endsWithTheClick = Runs();
   // The process is seen ending in the very pass that delivers the click.
   endsWithTheClick.endsWhen = [&] {
     return running != nullptr && running->pump().slot().eventId == startButton;
@@ -134,25 +120,25 @@ TEST_F(LaunchAndWaitTest, AnEndInThePassOfTheCancelClickCountsAsTheEnd) {
   InMode([&](context::StartContext& a) {
     running = &a;
     ui.AfterWakes(25, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Ended);
   });
 }
 
 TEST_F(LaunchAndWaitTest, WithoutACancelControlOnlyTheEndOrACloseStopsTheWait) {
-  Plan(u"defrag", RunsFor(2));
+  Plan(u"defrag", Runs(2));
   InMode([this](context::StartContext& a) {
     a.pump().SetCancelControl(0);
     ui.AfterWakes(10, [&] { ui.Click(Window(a, startButton)); });
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Ended);
   });
 }
 
 TEST_F(LaunchAndWaitTest, AnUnreadableExitCodeCountsAsTheEnd) {
-  FakeProcesses::Plan unreadable = RunsUntilEnded();
+  FakeProcesses::Plan unreadable = Runs();
   unreadable.exitCodeQueryFails = true;
   Plan(u"defrag", unreadable);
   InMode([this](context::StartContext& a) {
-    EXPECT_EQ(LaunchAndWait(a.pump(), machine.processes, u"defrag.exe C:", 0, u""), WaitResult::Ended);
+    EXPECT_EQ(WaitForDefrag(a), WaitResult::Ended);
     EXPECT_TRUE(machine.processes.IsRunning(LastId()));
   });
 }

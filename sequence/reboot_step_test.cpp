@@ -11,7 +11,6 @@
 namespace twk::sequence {
 namespace {
 
-using platform::FakePower;
 using platform::RegistryRoot;
 using sim::kProgram;
 using sim::SimulatedMachine;
@@ -28,49 +27,20 @@ TEST(RebootCommandLineTest, HasTheOneShapeThatStartUpParses) {
             u"HKU\\S-1-5-21-1-2-3-1001\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
 }
 
-class RebootStepTest : public ::testing::Test, public SimulatedMachine {
- protected:
-  // The controls of the countdown window as first shown, then closed.
-  std::vector<std::string> LayoutOfFirstWindow() {
-    std::vector<std::string> seen;
-    user = [&seen](ui::HeadlessBackend& ui, int) {
-      ui.When([] { return true; },
-              [&ui, &seen] {
-                for (auto [x, y] : std::vector<std::pair<int, int>>{
-                         {20, 105}, {180, 90}, {410, 105}, {46, 149}, {260, 420}, {430, 420}}) {
-                  seen.push_back(DescribeAt(ui, x, y));
-                }
-                ui.Close();
-              });
-    };
-    RunSequence({60});
-    return seen;
-  }
-};
+class RebootStepTest : public ::testing::Test, public SimulatedMachine {};
 
-TEST_F(RebootStepTest, CountdownWindowIsLaidOutAsDesigned) {
-  SetupStartsSequence(4, 2);
-  const std::vector<std::string> layout = LayoutOfFirstWindow();
-  EXPECT_EQ(layout,
-            (std::vector<std::string>{
-                "13 \"Next reboot in\" (20,105,160,25) Arial 16/800",
-                "13 \"120\" (180,90,230,50) Arial 32/800",
-                "13 \"seconds.\" (410,105,190,25) Arial 16/800",
-                "35 \" Play a sound each of the last 10 seconds before rebooting.\" "
-                "(46,149,434,18) Arial 10/400 cursor 32649",
-                "3 \"  Pause\" (260,420,150,36) Arial 12/800 image 142 24x24 cursor 32649",
-                "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].title, u"Tarnwick - Reboot 2 of 4");
-}
-
-TEST_F(RebootStepTest, TitleLabelCentringAndSoundBoxFollowTheSettings) {
-  SetupStartsSequence(3, 1, {{settings::key::PlayWarningSound, u"1"}});
+TEST_F(RebootStepTest, CountdownWindowIsLaidOutAsDesignedAndFollowsTheSettings) {
+  SetupStartsSequence(4, 2, {{settings::key::PlayWarningSound, u"1"}});
+  std::vector<std::string> seen;
   std::uint32_t countdownStyle = 0, rightStyle = 0, boxImageFlags = 99;
   Text titleLabel;
   user = [&](ui::HeadlessBackend& ui, int) {
     ui.When([] { return true; },
             [&] {
+              for (auto [x, y] : std::vector<std::pair<int, int>>{
+                       {20, 105}, {180, 90}, {410, 105}, {46, 149}, {260, 420}, {430, 420}}) {
+                seen.push_back(DescribeAt(ui, x, y));
+              }
               countdownStyle = ui.Find(ui.FindAt(180, 90))->style;
               rightStyle = ui.Find(ui.FindAt(410, 105))->style;
               boxImageFlags = ui.FindObject(ui.Find(ui.FindAt(30, 150))->image)->flags;
@@ -79,10 +49,20 @@ TEST_F(RebootStepTest, TitleLabelCentringAndSoundBoxFollowTheSettings) {
             });
   };
   RunSequence({60});
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "13 \"Next reboot in\" (20,105,160,25) Arial 16/800",
+                      "13 \"120\" (180,90,230,50) Arial 32/800",
+                      "13 \"seconds.\" (410,105,190,25) Arial 16/800",
+                      "35 \" Play a sound each of the last 10 seconds before rebooting.\" "
+                      "(46,149,434,18) Arial 10/400 cursor 32649",
+                      "3 \"  Pause\" (260,420,150,36) Arial 12/800 image 142 24x24 cursor 32649",
+                      "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
   EXPECT_EQ(countdownStyle & 0x3, 0x1u);  // SS_CENTER
   EXPECT_EQ(rightStyle & 0x3, 0x1u);
-  EXPECT_EQ(boxImageFlags, 1u);  // the ticked box
-  EXPECT_EQ(titleLabel, u"Tarnwick - Reboot 2 of 3");
+  EXPECT_EQ(boxImageFlags, 1u);  // the ticked box, as the settings ask
+  EXPECT_EQ(titleLabel, u"Tarnwick - Reboot 2 of 4");
+  ASSERT_EQ(starts.size(), 1u);
+  EXPECT_EQ(starts[0].title, u"Tarnwick - Reboot 2 of 4");
 }
 
 TEST_F(RebootStepTest, RunKeyIsOpenedWithReadWriteAndItsValueDeletedFirst) {
@@ -102,44 +82,44 @@ TEST_F(RebootStepTest, RunKeyIsOpenedWithReadWriteAndItsValueDeletedFirst) {
   EXPECT_EQ(machine.registry.badCloses(), 0);
 }
 
-TEST_F(RebootStepTest, WithoutARunKeyTheStepSaysSoAndDoesNotRestart) {
+TEST_F(RebootStepTest, ARunKeyThatIsMissingOrRefusesWritingStopsTheStepAndIsSaid) {
   // A restart now would end the sequence unseen and make the next restart,
   // whenever it came, count as one very long one.
-  SetupStartsSequence(3, 1);
-  ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
-  Boot(60);
-  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
-  EXPECT_FALSE(step.restartRequested);
+  for (const char16_t* why : {u"denied", u"does not exist"}) {
+    SCOPED_TRACE(ToUtf8(why));
+    SetupStartsSequence(3, 1);
+    if (why == Text(u"denied")) {
+      // Readable, but not writable: nothing can be registered (nor deleted).
+      machine.registry.DenyOpen(RegistryRoot::Users, runKey(), platform::KeyAccess::SetValue);
+    } else {
+      ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
+    }
+    Boot(60);
+    const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
+    EXPECT_FALSE(step.restartRequested);
+    ASSERT_EQ(step.messages.size(), 1u);
+    EXPECT_NE(step.messages[0].find(u"cannot register its next start"), Text::npos)
+        << ToUtf8(step.messages[0]);
+    EXPECT_NE(step.messages[0].find(why), Text::npos) << ToUtf8(step.messages[0]);
+    // The measurement of the restart that did happen is kept; no shutdown is
+    // stamped for a restart that did not.
+    EXPECT_EQ(step.measurements.count("History/Reboot 1"), 1u);
+    EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
+  }
   EXPECT_FALSE(machine.registry.KeyExists(RegistryRoot::Users, runKey()));
-  ASSERT_EQ(step.messages.size(), 1u);
-  EXPECT_NE(step.messages[0].find(u"cannot register its next start"), Text::npos)
-      << ToUtf8(step.messages[0]);
-  // The measurement of the restart that did happen is kept; no shutdown is
-  // stamped for a restart that did not.
-  EXPECT_EQ(step.measurements.count("History/Reboot 1"), 1u);
-  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
-  EXPECT_NE(step.messages[0].find(u"does not exist"), Text::npos) << ToUtf8(step.messages[0]);
 }
 
-TEST_F(RebootStepTest, ARunKeyThatRefusesWritingIsSaidToo) {
-  SetupStartsSequence(3, 1);
-  // Readable, but not writable: nothing can be registered (nor deleted).
-  machine.registry.DenyOpen(RegistryRoot::Users, runKey(), platform::KeyAccess::SetValue);
-  Boot(60);
-  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1");
-  EXPECT_FALSE(step.restartRequested);
-  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
-  ASSERT_EQ(step.messages.size(), 1u);
-  EXPECT_NE(step.messages[0].find(u"denied"), Text::npos) << ToUtf8(step.messages[0]);
-}
-
-TEST_F(RebootStepTest, NoRunKeyIsNeededWhenNothingStartsAfterTheLastRestart) {
-  SetupStartsSequence(2, 1, {{u"NoReport", u"1"}});
+TEST_F(RebootStepTest, WithoutAReportTheLastStepRegistersNothingAndNeedsNoRunKey) {
+  SetupStartsSequence(3, 1, {{settings::key::NoReport, u"1"}});
+  RunSequence({40, 35, 30});  // restarts 2 and 3; nothing starts after 3
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[0].runValueAfter, RebootCommandLine(kProgram, 3, 3, 1));
+  EXPECT_TRUE(starts[1].restartRequested);
+  EXPECT_EQ(starts[1].runValueAfter, std::nullopt);
   ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
-  Boot(60);
-  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:2 /Delay:1");
-  EXPECT_TRUE(step.restartRequested);
-  EXPECT_TRUE(step.messages.empty());
+  const sim::StartRecord& again = Start(Text(starts[1].arguments));
+  EXPECT_TRUE(again.restartRequested);
+  EXPECT_TRUE(again.messages.empty());
 }
 
 TEST_F(RebootStepTest, ANumberOutsideTheSequenceMeasuresNothing) {
@@ -196,22 +176,6 @@ TEST_F(RebootStepTest, EachRestartIsOnTheDiskBeforeTheCountdownShows) {
   EXPECT_EQ(seen, (std::vector<Text>{u"60/", u"60/70"}));
 }
 
-TEST_F(RebootStepTest, StoredTotalIsRegisteredNotTheCommandLines) {
-  SetupStartsSequence(3, 1);
-  Boot(60);
-  Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:1");
-  EXPECT_EQ(RunValue(), u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1");
-}
-
-TEST_F(RebootStepTest, PrivilegesKeepAwakeAndRestartComeInOrder) {
-  SetupStartsSequence(3, 1);
-  RunSequence({60});
-  EXPECT_EQ(machine.identity.enableCalls, 1);
-  ASSERT_EQ(machine.power.calls().size(), 2u);
-  EXPECT_EQ(machine.power.calls()[0].kind, FakePower::Kind::KeepAwake);
-  EXPECT_EQ(machine.power.calls()[1].kind, FakePower::Kind::RestartRequest);
-}
-
 TEST_F(RebootStepTest, ClockChangeDuringTheCountdownCostsOneSecond) {
   for (std::int64_t jump : {3600, -3600}) {
     SCOPED_TRACE(jump);
@@ -235,37 +199,12 @@ TEST_F(RebootStepTest, DelayWhoseSecondsWrapToZeroRestartsAtOnce) {
   SetupStartsSequence(3, 1);
   Boot(60);
   // Every reading is a second later, so the first pass of the loop already
-  // sees the next second.
+  // sees the next second. The stored total is registered, not the line's.
   machine.clock.AdvanceOnEachReading(1000);
-  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:3 /Delay:1073741824");
+  const sim::StartRecord& step = Start(u"/CurrentReboot:2 /TotalReboots:9 /Delay:1073741824");
   EXPECT_TRUE(step.restartRequested);
   EXPECT_EQ(step.countdown.back(), u"0");
-  EXPECT_EQ(RunValue(),
-            u"\"" + Text(kProgram) + u"\" /CurrentReboot:3 /TotalReboots:3 /Delay:1073741824");
-}
-
-TEST_F(RebootStepTest, SessionEndDuringTheCountdownEndsTheStepLikeClose) {
-  SetupStartsSequence(3, 1);
-  user = [](ui::HeadlessBackend& ui, int) {
-    ui.When([&ui] { return ui.TextAt(180, 90) == u"40"; }, [&ui] { ui.EndSession(); });
-  };
-  RunSequence({60, 60});
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_FALSE(starts[0].restartRequested);
-  EXPECT_EQ(RunValue(), std::nullopt);
-  EXPECT_EQ(starts[0].measurements.at("History/Reboot 1"), "60");
-}
-
-TEST_F(RebootStepTest, EnterOnThePauseButtonPausesLikeAClick) {
-  SetupStartsSequence(3, 1);
-  user = [](ui::HeadlessBackend& ui, int) {
-    ui.When([&ui] { return ui.TextAt(180, 90) == u"50"; },
-            [&ui] { ui.PressEnter(ui.FindByText(u"  Pause")); });
-    ui.When([&ui] { return ui.TextAt(180, 90) == u"PAUSED"; }, [&ui] { ui.Close(); });
-  };
-  RunSequence({60});
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].countdown.back(), u"PAUSED");
+  EXPECT_EQ(RunValue(), RebootCommandLine(kProgram, 3, 3, 1073741824));
 }
 
 TEST_F(RebootStepTest, NoStartLeavesADrawingObjectOrHandleBehind) {

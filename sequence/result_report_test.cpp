@@ -16,29 +16,16 @@ using sim::kProgramFolder;
 using sim::SimulatedMachine;
 using testing::DescribeAt;
 
-TEST(ReportLinesTest, DurationsWithAFractionAreCutToTwoDecimals) {
+TEST(ReportLinesTest, FiguresAreCutToTwoDecimalsAndTheLastLineComparesFirstAndLast) {
   EXPECT_EQ(ReportLines(2, 100.125, 50.5),
             (Lines{u"Tarnwick performed 2 sequential reboots successfully.",
                    u"The first reboot in the sequence took 100.12 seconds.",
                    u"The last reboot in the sequence took 50.5 seconds.",
                    u"The reboot time was improved by 49.56%."}));
-}
-
-TEST(ReportLinesTest, LastLineComparesTheFirstAndTheLastRestart) {
-  const struct {
-    double first, last;
-    const char16_t* line;
-  } cases[] = {{60, 50, u"The reboot time was improved by 16.66%."},
-               {45, 45, u"The reboot time was not improved this time."},
-               {45, 50, u"The reboot time was not improved this time."}};
-  for (const auto& c : cases) {
-    const Lines lines = ReportLines(2, c.first, c.last);
-    ASSERT_EQ(lines.size(), 4u) << c.first << " " << c.last;
-    EXPECT_EQ(lines[3], c.line) << c.first << " " << c.last;
-  }
-}
-
-TEST(ReportLinesTest, NoFirstDurationStopsAfterTheSecondLine) {
+  EXPECT_EQ(ReportLines(2, 60, 50).at(3), u"The reboot time was improved by 16.66%.");
+  EXPECT_EQ(ReportLines(2, 45, 45).at(3), u"The reboot time was not improved this time.");
+  EXPECT_EQ(ReportLines(2, 45, 50).at(3), u"The reboot time was not improved this time.");
+  // No first duration: the report stops after the second line.
   EXPECT_EQ(ReportLines(4, 0, 30), (Lines{u"Tarnwick performed 4 sequential reboots successfully.",
                                           u"The first reboot in the sequence took 0 seconds."}));
 }
@@ -53,18 +40,18 @@ class ResultReportTest : public ::testing::Test, public SimulatedMachine {
     };
   }
   bool switchOffRuns = true;
-  // The file as a finished two-restart sequence leaves it before the report.
-  void SequenceBeforeReport(std::map<Text, Text> moreSetup = {}) {
-    SetupStartsSequence(2, 1, std::move(moreSetup));
-    RunSequence({60});
-    Boot(45);
+  // The file as a finished two-restart sequence leaves it before the report,
+  // with auto-logon to be switched off or not.
+  void SequenceBeforeReport(bool autoLogonOff = true, std::map<Text, Text> moreSetup = {}) {
+    TwoRestartsBeforeReport(60, 45, std::move(moreSetup));
+    if (autoLogonOff) Store(u"PostOperation", u"DisableAutoLogon", u"1");
   }
 
   std::vector<std::string> done;
 };
 
 TEST_F(ResultReportTest, WindowIsLaidOutAsDesigned) {
-  SequenceBeforeReport();
+  SequenceBeforeReport(false);
   std::vector<std::string> seen;
   Text titleLabel;
   user = [&](ui::HeadlessBackend& ui, int) {
@@ -99,14 +86,19 @@ TEST_F(ResultReportTest, WindowIsLaidOutAsDesigned) {
 
 TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) {
   SequenceBeforeReport();
-  Store(u"PostOperation", u"DisableAutoLogon", u"1");
   machine.identity.administrator = false;
-  // The argument text goes on exactly as received.
+  // The argument text goes on exactly as received. Refused elevation keeps
+  // the post-operation for later.
   const Text arguments = u"/CurrentReboot:3  /TotalReboots:2 /Delay:1";
+  machine.shell.relaunchSucceeds = false;
+  const sim::StartRecord& refused = Start(arguments);
+  EXPECT_FALSE(refused.windowShown);
+  EXPECT_EQ(refused.exitCode, 0);
+  machine.shell.relaunchSucceeds = true;
   const sim::StartRecord& first = Start(arguments);
   EXPECT_FALSE(first.windowShown);
   EXPECT_TRUE(first.reportLines.empty());
-  ASSERT_EQ(machine.shell.relaunches.size(), 1u);
+  ASSERT_EQ(machine.shell.relaunches.size(), 2u);
   EXPECT_EQ(machine.shell.relaunches[0].program, kProgram);
   EXPECT_EQ(machine.shell.relaunches[0].parameters, arguments);
   EXPECT_EQ(machine.shell.relaunches[0].directory, kProgramFolder);
@@ -131,21 +123,8 @@ TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithTheSameArguments)
   EXPECT_EQ(done.size(), 1u);
 }
 
-TEST_F(ResultReportTest, RefusedElevationKeepsThePostOperationForLater) {
-  SequenceBeforeReport();
-  Store(u"PostOperation", u"DisableAutoLogon", u"1");
-  machine.identity.administrator = false;
-  machine.shell.relaunchSucceeds = false;
-  const sim::StartRecord& report = Start(*RunArguments());
-  EXPECT_FALSE(report.windowShown);
-  EXPECT_EQ(report.exitCode, 0);
-  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
-  EXPECT_TRUE(done.empty());
-}
-
 TEST_F(ResultReportTest, ASwitchOffThatDidNotRunStaysAskedFor) {
   SequenceBeforeReport();
-  Store(u"PostOperation", u"DisableAutoLogon", u"1");
   switchOffRuns = false;
   Start(*RunArguments());
   EXPECT_EQ(done, (std::vector<std::string>{"auto-logon off"}));
@@ -153,8 +132,7 @@ TEST_F(ResultReportTest, ASwitchOffThatDidNotRunStaysAskedFor) {
 }
 
 TEST_F(ResultReportTest, IconsAreRestoredBeforeAutoLogonIsSwitchedOff) {
-  SequenceBeforeReport({{settings::key::BackupRestoreIcons, u"1"}});
-  Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  SequenceBeforeReport(true, {{settings::key::BackupRestoreIcons, u"1"}});
   Start(*RunArguments());
   EXPECT_EQ(done, (std::vector<std::string>{"icons", "auto-logon off"}));
   EXPECT_EQ(machine.shell.relaunches.size(), 0u);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "sequence/sequence_sim.h"
+#include "sequence/sequence_test_support.h"
 
 namespace twk::sequence {
 namespace {
@@ -38,19 +39,16 @@ TEST(StartedTextTest, ClockReadingsBecomeLocalDateAndMinute) {
 }
 
 TEST(ParseSequenceTest, ReadsWhatItWrites) {
-  SequenceSummary s;
-  s.number = 12;
-  s.started = u"2024-03-01 12:00";
-  s.average = -3;
-  s.durations = {u"60", u"12.5", u"-129"};
+  const SequenceSummary s{.number = 12,
+                          .started = u"2024-03-01 12:00",
+                          .average = -3,
+                          .durations = {u"60", u"12.5", u"-129"}};
   const Text value = FormatSequenceValue(s);
   EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
   const auto back = ParseSequence(u"Sequence 12", value);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->number, 12u);
-  EXPECT_EQ(back->started, s.started);
-  EXPECT_EQ(back->average, -3);
-  EXPECT_EQ(back->durations, s.durations);
+  EXPECT_EQ(FormatSequenceValue(*back), value);
   EXPECT_FALSE(back->current);
   // Without a first shutdown the date is empty, and that reads back too.
   EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
@@ -79,12 +77,9 @@ TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
 
 class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine {
  protected:
-  // One sequence of two restarts of `first` and `last` seconds, through to
-  // its report.
+  // One sequence of two restarts, through to its report.
   void RunTwoRestarts(std::uint64_t first, std::uint64_t last) {
-    SetupStartsSequence(2, 1);
-    RunSequence({first});
-    Boot(last);
+    TwoRestartsBeforeReport(first, last);
     Start(*RunArguments());
   }
   settings::SettingsFile& File() {
@@ -96,26 +91,22 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
 };
 
 TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
-  RunTwoRestarts(60, 45);
-  const Text firstStart = StartedText(T0);
-  RunTwoRestarts(50, 41);
-  const Text secondStart = StartedText(
-      static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown))));
-  RunTwoRestarts(30, 30);
-  // Three starts: the first had nothing to keep.
-  EXPECT_EQ(SectionLines(File(), section::Sequences),
-            (std::vector<Text>{u"Sequence 1=" + firstStart + u";52;60 45",
-                               u"Sequence 2=" + secondStart + u";45;50 41"}));
-  EXPECT_EQ(firstStart, u"2024-03-01 12:00");
-  EXPECT_NE(secondStart, firstStart);
-  // The current sequence is cleared as before, and the next start keeps it.
+  std::vector<Text> started;
+  for (const auto [first, last] : {std::pair{60, 45}, {50, 41}, {30, 30}}) {
+    RunTwoRestarts(first, last);
+    started.push_back(StartedText(
+        static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown)))));
+  }
   EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"30");
+  // The next start keeps the current sequence and clears it as before; the
+  // first start had nothing to keep.
   SetupStartsSequence(3, 1);
-  const auto kept = ReadKeptSequences(File());
-  ASSERT_EQ(kept.sequences.size(), 3u);
-  EXPECT_EQ(kept.sequences[2].number, 3u);
-  EXPECT_EQ(kept.sequences[2].durations, (std::vector<Text>{u"30", u"30"}));
-  EXPECT_EQ(kept.sequences[2].average, 30);
+  EXPECT_EQ(SectionLines(File(), section::Sequences),
+            (std::vector<Text>{u"Sequence 1=" + started[0] + u";52;60 45",
+                               u"Sequence 2=" + started[1] + u";45;50 41",
+                               u"Sequence 3=" + started[2] + u";30;30 30"}));
+  EXPECT_EQ(started[0], u"2024-03-01 12:00");
+  EXPECT_NE(started[1], started[0]);
   EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"");
 }
 
@@ -152,20 +143,10 @@ TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
                                      u"Sequence 3=2024-01-01 10:00;abc;45", huge,
                                      u"Sequence 1=2024-01-01 09:00;1;1"};  // a second Sequence 1
   // The file as a hand-edited one holds it; then a new sequence starts on it.
-  std::string bytes = "\xFF\xFE";
-  auto add = [&bytes](const Text& line) {
-    for (char16_t c : line + u"\r\n") {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-  };
-  add(u"[Sequences]");
-  add(u"Sequence 1=2024-01-01 09:00;60;60");
-  for (const Text& line : damaged) add(line);
-  add(u"Sequence 5=2024-01-02 09:00;40;40");
-  add(u"[History]");
-  add(u"Reboot 1=50");
-  ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, bytes));
+  std::vector<Text> lines = {u"[Sequences]", u"Sequence 1=2024-01-01 09:00;60;60"};
+  lines.insert(lines.end(), damaged.begin(), damaged.end());
+  lines.insert(lines.end(), {u"Sequence 5=2024-01-02 09:00;40;40", u"[History]", u"Reboot 1=50"});
+  ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, testing::Utf16File(lines)));
 
   const KeptSequences before = ReadKeptSequences(File());
   ASSERT_EQ(before.sequences.size(), 2u);

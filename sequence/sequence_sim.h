@@ -5,8 +5,6 @@
 // advances the clock by a chosen duration before the next start. A short
 // script plays the user of each start. Everything the user could see or the
 // machine keeps is recorded per start.
-//
-// Used by the whole-sequence tests only.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -100,6 +98,15 @@ class SimulatedMachine {
                                RebootCommandLine(kProgram, 2, total, delay));
   }
 
+  // A sequence of two restarts of `first` and `last` seconds, up to the start
+  // of its report.
+  void TwoRestartsBeforeReport(std::uint64_t first, std::uint64_t last,
+                               std::map<Text, Text> moreSetup = {}) {
+    SetupStartsSequence(2, 1, std::move(moreSetup));
+    RunSequence({first});
+    Boot(last);
+  }
+
   // The Run value's full text, none when there is none.
   std::optional<Text> RunValue() const {
     return machine.registry.StringValue(platform::RegistryRoot::Users, runKey_, kRunValueName);
@@ -181,20 +188,12 @@ class SimulatedMachine {
     }
   }
 
-  // Writes one value into the file on the simulated disk, making its folder.
+  // A value written into, or read from, the file on the simulated disk.
   void Store(const Text& section, const Text& key, const Text& value) {
-    (void)settings::CreateFolderTree(machine.files, app::apptest::kSettingsFolder);
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(app::apptest::kSettingsPath);
-    file.SetValue(section, key, value);
-    (void)file.Save();
+    app::apptest::StoreSetting(machine, section, key, value);
   }
-
-  // A value of the file on the simulated disk.
   Text Stored(const Text& section, const Text& key) {
-    settings::SettingsFile file(machine.files, machine.ansi);
-    (void)file.Load(app::apptest::kSettingsPath);
-    return file.GetValueText(section, key);
+    return app::apptest::StoredSetting(machine, section, key);
   }
 
   std::map<std::string, std::string> FileMeasurements() {

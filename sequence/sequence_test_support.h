@@ -1,8 +1,9 @@
 #pragma once
 // Helpers of the reboot-sequence tests: one line per control as a user and a
-// layout check see it.
+// layout check see it, and a settings file as a hand edit leaves it.
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "ui/headless/headless_backend.h"
 
@@ -33,6 +34,18 @@ inline std::string Describe(const ui::HeadlessBackend& ui, ui::Handle control) {
 
 inline std::string DescribeAt(const ui::HeadlessBackend& ui, int x, int y) {
   return Describe(ui, ui.FindAt(x, y));
+}
+
+// A settings file as UTF-16LE with a byte-order mark and CR LF line ends.
+inline std::string Utf16File(const std::vector<Text>& lines) {
+  std::string bytes = "\xFF\xFE";
+  for (const Text& line : lines) {
+    for (char16_t c : line + u"\r\n") {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+  }
+  return bytes;
 }
 
 }  // namespace twk::sequence::testing

@@ -46,7 +46,9 @@ class ApplicationWinTest : public ::testing::Test {
     return false;
   }
 
-  static HWND Hwnd(context::StartContext& a, int id) { return ToHwnd(a.frame().Control(id)->window); }
+  static HWND Hwnd(context::StartContext& a, int id) {
+    return ToHwnd(a.frame().Control(id)->window);
+  }
 
   static void Click(HWND control) {
     PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -107,14 +109,11 @@ TEST_F(ApplicationWinTest, WithoutInputTheLoopWakesAboutEvery20Milliseconds) {
   });
 }
 
-TEST_F(ApplicationWinTest, CloseButtonCloseMessageAndSystemCloseAllRequestClosing) {
+// WM_CLOSE and the system menu's Close are the backend's own tests.
+TEST_F(ApplicationWinTest, TheCloseButtonAndTheSessionsEndRequestClosing) {
   InMode([&](context::StartContext& a) {
     const HWND frame = ToHwnd(a.frame().handle());
     Click(Hwnd(a, a.frame().header().close));
-    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
-    PostMessageW(frame, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
-    PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
     SendMessageW(frame, WM_QUERYENDSESSION, 0, 0);
     EXPECT_TRUE(WaitFor(a, ui::event::CloseRequest));
@@ -125,8 +124,9 @@ TEST_F(ApplicationWinTest, CloseButtonCloseMessageAndSystemCloseAllRequestClosin
 
 TEST_F(ApplicationWinTest, EnterOnTheFocusedCheckBoxTicksIt) {
   InMode([&](context::StartContext& a) {
-    const int box = a.frame().CreateImageCheckBox(u" Play a sound", 30, 150, 450, false,
-                                                    a.frame().checkedImage(), a.frame().uncheckedImage());
+    const int box =
+        a.frame().CreateImageCheckBox(u" Play a sound", 30, 150, 450, false,
+                                      a.frame().checkedImage(), a.frame().uncheckedImage());
     ASSERT_NE(box, 0);
     ASSERT_TRUE(WaitFor(a, 0));  // the event source is the frame from now on
     a.frame().SetControlState(box, ui::state::FocusControl);

@@ -26,9 +26,13 @@ TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
 }
 
 TEST(CsvTest, OneRowPerRestartOldestSequenceFirst) {
-  const SequenceSummary kept{
-      .number = 3, .started = u"2024-03-01 12:00", .durations = {u"60", u"45"}};
-  const SequenceSummary current{.number = 4, .durations = {u"12.5"}, .current = true};
+  const SequenceSummary kept{.number = 3,
+                             .key = {},
+                             .started = u"2024-03-01 12:00",
+                             .average = 0,
+                             .durations = {u"60", u"45"}};
+  const SequenceSummary current{
+      .number = 4, .key = {}, .started = {}, .average = 0, .durations = {u"12.5"}, .current = true};
   EXPECT_EQ(HistoryCsv({kept, current}),
             u"sequence,started,restart,seconds\r\n"
             u"3,2024-03-01 12:00,1,60\r\n"

@@ -23,6 +23,7 @@ std::vector<double> TickValues(const std::vector<ui::ChartTick>& ticks) {
 SequenceSummary Summary(std::uint64_t number, const Text& started, std::int32_t average,
                         std::vector<Text> durations, bool current = false) {
   return {.number = number,
+          .key = {},
           .started = started,
           .average = average,
           .durations = durations,

@@ -40,9 +40,11 @@ TEST(StartedTextTest, ClockReadingsBecomeLocalDateAndMinute) {
 
 TEST(ParseSequenceTest, ReadsWhatItWrites) {
   const SequenceSummary s{.number = 12,
+                          .key = {},
                           .started = u"2024-03-01 12:00",
                           .average = -3,
-                          .durations = {u"60", u"12.5", u"-129"}};
+                          .durations = {u"60", u"12.5", u"-129"},
+                          .current = false};
   const Text value = FormatSequenceValue(s);
   EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
   const auto back = ParseSequence(u"Sequence 12", value);
@@ -92,7 +94,7 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
 
 TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
   std::vector<Text> started;
-  for (const auto [first, last] : {std::pair{60, 45}, {50, 41}, {30, 30}}) {
+  for (const auto& [first, last] : {std::pair{60, 45}, {50, 41}, {30, 30}}) {
     RunTwoRestarts(first, last);
     started.push_back(StartedText(
         static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown)))));

@@ -140,6 +140,11 @@ bool RecordRebootDuration(settings::SettingsFile& settings, platform::Clock& clo
   const Text shutdownKey = currentReboot == 2 ? key::FirstShutDown : key::LastShutDown;
   const Text* stored = settings.GetValue(section::TimeStamps, shutdownKey);
   const double shutdown = stored != nullptr ? ParseStamp(*stored) : 0;
+  // Without a shutdown stamp (a damaged file, a step started by hand, a clock
+  // that could not be read) the difference would be the whole clock reading,
+  // some four centuries: such a figure would stay in the list and swamp its
+  // average. The restart goes unmeasured instead.
+  if (!(shutdown > 0)) return false;
   const Text duration = FormatNumber(static_cast<double>(bootSecond) - shutdown);
 
   const Text historyKey = settings::HistoryKey(currentReboot - 1);

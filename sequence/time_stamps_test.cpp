@@ -181,13 +181,18 @@ TEST_F(TimeStampsTest, ALastBootUpOfFiveCharactersIsReplacedOneOfSixKept) {
   EXPECT_EQ(Stamp(u"LastBootUp"), u"123456");
 }
 
-TEST_F(TimeStampsTest, AnEmptyHistoryValueIsFilledAndAMissingStampCountsAsZero) {
-  Load({u"[History]", u"Reboot 1="});
+TEST_F(TimeStampsTest, AnEmptyHistoryValueIsFilledButNoShutdownStampMeansNoMeasurement) {
   clock.SetSecond(13353768000);
-  EXPECT_TRUE(RecordRebootDuration(settings, clock, 2, 0));
-  EXPECT_EQ(History(1), u"13353768000");  // no FirstShutDown: the whole reading
+  // Measured against nothing, the restart would have taken the whole clock
+  // reading: the file is left as it was instead.
+  for (const char16_t* stamp : {u"", u"FirstShutDown=", u"FirstShutDown=0", u"FirstShutDown=-5"}) {
+    Load({u"[History]", u"Reboot 1=", u"[TimeStamps]", stamp});
+    const std::vector<Text> before = settings.lines();
+    EXPECT_FALSE(RecordRebootDuration(settings, clock, 2, 0)) << ToUtf8(stamp);
+    EXPECT_EQ(settings.lines(), before) << ToUtf8(stamp);
+  }
 
-  Load({u"[TimeStamps]", u"LastShutDown=  1000.5"});
+  Load({u"[History]", u"Reboot 4=", u"[TimeStamps]", u"LastShutDown=  1000.5"});
   EXPECT_TRUE(RecordRebootDuration(settings, clock, 5, 1100));
   EXPECT_EQ(History(4), u"99.5");
 }

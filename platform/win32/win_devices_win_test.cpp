@@ -30,9 +30,6 @@ TEST(DeviceInputs, TheBuffersMatchTheSystemsStructures) {
   EXPECT_EQ(in->irDriveRegs.bDriveHeadReg, 0xA0);
   EXPECT_EQ(in->irDriveRegs.bCommandReg, 0xEC);
   EXPECT_EQ(in->bDriveNumber, 3);
-  // The answer: SENDCMDOUTPARAMS with 512 bytes behind its one-byte buffer.
-  EXPECT_EQ(offsetof(SENDCMDOUTPARAMS, bBuffer), 16u);
-  EXPECT_EQ(sizeof(SENDCMDOUTPARAMS) + 512, 529u);
 
   std::vector<std::uint8_t> ata = device_input::AtaIdentify();
   ASSERT_EQ(ata.size(), sizeof(ATA_PASS_THROUGH_EX) + 2048);
@@ -66,7 +63,6 @@ TEST(DeviceInputs, TheBuffersMatchTheSystemsStructures) {
   std::vector<std::uint8_t> nvme = device_input::NvmeHealthLog();
   ASSERT_EQ(nvme.size(), 560u);
   EXPECT_EQ(U32(nvme, offsetof(STORAGE_PROPERTY_QUERY, PropertyId)), 50u);
-  EXPECT_EQ(offsetof(STORAGE_PROPERTY_QUERY, AdditionalParameters), 8u);
   // STORAGE_PROTOCOL_SPECIFIC_DATA: type, data type, request value,
   // sub-value, data offset, data length.
   const std::uint32_t protocol[] = {3, 2, 2, 0, 40, 512};

@@ -5,10 +5,10 @@
 // the build puts beside the test program.
 #include <windows.h>
 
-#include "platform/win32/wide_text.h"
-
 #include <cstdio>
 #include <string>
+
+#include "platform/win32/wide_text.h"
 
 namespace twk::platform::win32::test {
 

@@ -105,43 +105,37 @@ TEST(Find, IgnoresLetterCaseOnlyWhenAsked) {
 
 // ---- editing helpers --------------------------------------------------------
 
+// The editing helpers work in place; these give back the edited copy.
+Text Stripped(Text t, unsigned flags) {
+  StripWhiteSpace(t, flags);
+  return t;
+}
+Text TrimmedLeft(Text t, std::int64_t n) {
+  TrimLeft(t, n);
+  return t;
+}
+Text Replaced(Text t, const Text& search, const Text& by, int occurrence = 0, bool exact = true) {
+  Replace(t, search, by, occurrence, exact);
+  return t;
+}
+
 TEST(StripWhiteSpace, FlagsChooseEndsRunsOrEverything) {
-  Text t = u"  a b  ";
-  StripWhiteSpace(t, Strip::Leading | Strip::Trailing);
-  EXPECT_EQ(t, u"a b");
-  t = u"a  b";
-  StripWhiteSpace(t, Strip::Runs);
-  EXPECT_EQ(t, u"a b");
-  t = u"a \t\r\nb";  // a run keeps its last character
-  StripWhiteSpace(t, Strip::Runs);
-  EXPECT_EQ(t, u"a\nb");
-  t = u" \ta b\r\n";
-  StripWhiteSpace(t, Strip::All);
-  EXPECT_EQ(t, u"ab");
-  t = u"  x  ";
-  StripWhiteSpace(t, Strip::Leading);
-  EXPECT_EQ(t, u"x  ");
-  t = u"  x  ";
-  StripWhiteSpace(t, Strip::Trailing);
-  EXPECT_EQ(t, u"  x");
-  t = u" \r\n\t ";
-  StripWhiteSpace(t, Strip::Leading | Strip::Trailing);
-  EXPECT_EQ(t, u"");
-  t = u"\u00A0x\u3000";  // only blank, tab, CR and LF are white space
-  StripWhiteSpace(t, Strip::All);
-  EXPECT_EQ(t, u"\u00A0x\u3000");
+  EXPECT_EQ(Stripped(u"  a b  ", Strip::Leading | Strip::Trailing), u"a b");
+  EXPECT_EQ(Stripped(u"a  b", Strip::Runs), u"a b");
+  EXPECT_EQ(Stripped(u"a \t\r\nb", Strip::Runs), u"a\nb");  // a run keeps its last character
+  EXPECT_EQ(Stripped(u" \ta b\r\n", Strip::All), u"ab");
+  EXPECT_EQ(Stripped(u"  x  ", Strip::Leading), u"x  ");
+  EXPECT_EQ(Stripped(u"  x  ", Strip::Trailing), u"  x");
+  EXPECT_EQ(Stripped(u" \r\n\t ", Strip::Leading | Strip::Trailing), u"");
+  // Only blank, tab, CR and LF are white space.
+  EXPECT_EQ(Stripped(u"\u00A0x\u3000", Strip::All), u"\u00A0x\u3000");
 }
 
 TEST(TrimAndMid, ClampToTheText) {
-  Text t = u"abcdef";
-  TrimLeft(t, 2);
-  EXPECT_EQ(t, u"cdef");
-  TrimLeft(t, -1);
-  EXPECT_EQ(t, u"cdef");
-  TrimLeft(t, 99);
-  EXPECT_EQ(t, u"");
-
-  t = u"C:\\Users\\\\\\";
+  EXPECT_EQ(TrimmedLeft(u"abcdef", 2), u"cdef");
+  EXPECT_EQ(TrimmedLeft(u"abcdef", -1), u"abcdef");
+  EXPECT_EQ(TrimmedLeft(u"abcdef", 99), u"");
+  Text t = u"C:\\Users\\\\\\";
   TrimTrailingBackslashes(t);
   EXPECT_EQ(t, u"C:\\Users");
   t = u"\\\\";
@@ -167,32 +161,19 @@ TEST(Split, KeepsInnerEmptyPartsButNoTrailingOne) {
 }
 
 TEST(Replace, EveryOrOnlyTheNthOccurrence) {
-  Text t = u"a.b.c";
-  Replace(t, u".", u"::");
-  EXPECT_EQ(t, u"a::b::c");
-  t = u"a.b.c";
-  Replace(t, u".", u"", 2);
-  EXPECT_EQ(t, u"a.bc");
-  t = u"a.b.c";
-  Replace(t, u".", u"-", -1);
-  EXPECT_EQ(t, u"a.b-c");
-  t = u"aXbxc";
-  Replace(t, u"x", u"+", 0, false);
-  EXPECT_EQ(t, u"a+b+c");
-  t = u"aXbxc";
-  Replace(t, u"x", u"+");
-  EXPECT_EQ(t, u"aXb+c");
-  t = u"aa";  // the replacement is not searched again
-  Replace(t, u"a", u"aa");
-  EXPECT_EQ(t, u"aaaa");
-  t = u"abc";
-  Replace(t, u"", u"x");
-  EXPECT_EQ(t, u"abc");
+  EXPECT_EQ(Replaced(u"a.b.c", u".", u"::"), u"a::b::c");
+  EXPECT_EQ(Replaced(u"a::b::::c", u"::", u"."), u"a.b..c");
+  EXPECT_EQ(Replaced(u"a.b.c", u".", u"", 2), u"a.bc");
+  EXPECT_EQ(Replaced(u"a.b.c", u".", u"-", -1), u"a.b-c");
+  EXPECT_EQ(Replaced(u"aXbxc", u"x", u"+", 0, false), u"a+b+c");
+  EXPECT_EQ(Replaced(u"aXbxc", u"x", u"+"), u"aXb+c");
+  EXPECT_EQ(Replaced(u"aa", u"a", u"aa"), u"aaaa");  // the replacement is not searched again
+  EXPECT_EQ(Replaced(u"abc", u"", u"x"), u"abc");
 }
 
 // ---- numbers ----------------------------------------------------------------
 
-TEST(ToInteger, ReadsTheLeadingDecimalInteger) {
+TEST(ToInteger, ReadsTheLeadingDecimalIntegerAndSaturates) {
   EXPECT_EQ(ToInteger(u" 12abc"), 12);
   EXPECT_EQ(ToInteger(u"\t\r\n-3"), -3);
   EXPECT_EQ(ToInteger(u"+8"), 8);
@@ -203,9 +184,7 @@ TEST(ToInteger, ReadsTheLeadingDecimalInteger) {
   EXPECT_EQ(ToInteger(u"- 5"), 0);
   EXPECT_EQ(ToInteger(u"16.9"), 16);
   EXPECT_EQ(ToInteger(u"\uFF15"), 0);  // fullwidth digits are not decimal digits here
-}
-
-TEST(ToInteger, SaturatesOutsideTheSigned32BitRange) {
+  // Saturated outside the signed 32-bit range.
   EXPECT_EQ(ToInteger(u"2147483647"), 2147483647);
   EXPECT_EQ(ToInteger(u"2147483648"), 2147483647);
   EXPECT_EQ(ToInteger(u"-2147483648"), -2147483647 - 1);

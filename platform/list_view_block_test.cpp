@@ -21,9 +21,9 @@ TEST(ListViewBlockTest, ItemRecordInBothWidths) {
   ListViewBlock block;
   block.fill(0xAB);  // every byte not named must come back zero
   FillItemRecord(block, ItemRecordLayout::Narrow, 0x00A10000, 7);
-  EXPECT_EQ(At32(block, 0), 1u);   // LVIF_TEXT
-  EXPECT_EQ(At32(block, 4), 7u);   // iItem
-  EXPECT_EQ(At32(block, 8), 0u);   // iSubItem
+  EXPECT_EQ(At32(block, 0), 1u);  // LVIF_TEXT
+  EXPECT_EQ(At32(block, 4), 7u);  // iItem
+  EXPECT_EQ(At32(block, 8), 0u);  // iSubItem
   EXPECT_EQ(At32(block, 20), 0x00A10080u);
   EXPECT_EQ(At32(block, 24), 512u);
   std::size_t nonZero = 0;
@@ -54,14 +54,11 @@ TEST(ListViewBlockTest, TextStopsAtItsTerminatorOrOneShortOfTheArea) {
 
 TEST(ListViewBlockTest, PointsRoundTripAsLittleEndianPairs) {
   const auto bytes = PointBytes(-75, 0x01020304);
-  EXPECT_EQ(bytes[0], 0xB5);
-  EXPECT_EQ(bytes[3], 0xFF);
-  EXPECT_EQ(bytes[4], 0x04);
-  EXPECT_EQ(bytes[7], 0x01);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
+            (std::vector<std::uint8_t>{0xB5, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1}));
   std::int32_t x = 0, y = 0;
   PointFromBytes(bytes, x, y);
-  EXPECT_EQ(x, -75);
-  EXPECT_EQ(y, 0x01020304);
+  EXPECT_EQ(std::pair(x, y), std::pair(-75, 0x01020304));
 }
 
 }  // namespace

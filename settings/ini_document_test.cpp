@@ -12,16 +12,9 @@ namespace {
 
 using platform::FakeFileSystem;
 
-std::string Utf16LE(const Text& text) {
-  std::string bytes;
-  for (char16_t c : text) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
+std::string SettingsBytes(const Text& text) {
+  return "\xFF\xFE" + ToUtf16(text, ByteOrder::LittleEndian);
 }
-
-std::string SettingsBytes(const Text& text) { return "\xFF\xFE" + Utf16LE(text); }
 
 class SettingsFileTest : public ::testing::Test {
  protected:
@@ -50,16 +43,6 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 // ---- reading ----------------------------------------------------------------
-
-TEST_F(SettingsFileTest, ReadsAValueAndWritesTheSameLinesBack) {
-  ASSERT_TRUE(LoadText(u"[Setup]\r\nTimesToReboot = 7\r\n"));
-  EXPECT_EQ(Value(u"Setup", u"TimesToReboot"), "7");
-  EXPECT_EQ(doc.GetValueText(u"Setup", u"TimesToReboot"), u"7");
-  EXPECT_EQ(doc.filePath(), path);
-  ASSERT_TRUE(doc.Save());
-  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot = 7\r\n"));
-  EXPECT_FALSE(fs.FileExists(temp));
-}
 
 TEST_F(SettingsFileTest, FirstCharacterOfANameIsExactTheRestIgnoresCase) {
   ASSERT_TRUE(
@@ -141,24 +124,23 @@ TEST_F(SettingsFileTest, WithoutAUsablePatternHeadersFollowTheSameRule) {
   EXPECT_EQ(ruleOnly.SectionEnd(0), 3u);
 }
 
-TEST_F(SettingsFileTest, LoadDropsBlankLinesAndStripsTheRest) {
-  ASSERT_TRUE(LoadText(u"\r\n  [Setup]  \r\n\r\n \t \r\n\tNoReport=1 \r\n\r\n"));
-  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1"}));
-  ASSERT_TRUE(doc.Save());
-  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nNoReport=1\r\n"));
-}
-
-TEST_F(SettingsFileTest, LineFeedOnlyFilesAreSplitAtLineFeeds) {
-  ASSERT_TRUE(LoadText(u"[Setup]\nNoReport=1\n\nRebootDelay=2\n"));
-  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1", u"RebootDelay=2"}));
-  ASSERT_TRUE(doc.Save());
-  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nNoReport=1\r\nRebootDelay=2\r\n"));
-}
-
-TEST_F(SettingsFileTest, ALineStartingWithCarriageReturnKeepsItsText) {
-  // "\r\r\n" ends a line with a stray CR; the next line must not be lost.
-  ASSERT_TRUE(LoadText(u"[Setup]\r\n\rNoReport=1\r\n\r\r\nA=2\r\n"));
-  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"NoReport=1", u"A=2"}));
+// Lines are split at CR LF, or at LF in a file without a single CR LF, then
+// stripped; blank ones are dropped. Saving writes them back with CR LF.
+TEST_F(SettingsFileTest, LoadSplitsStripsAndDropsBlankLines) {
+  const std::pair<Text, std::vector<Text>> cases[] = {
+      {u"\r\n  [Setup]  \r\n\r\n \t \r\n\tNoReport=1 \r\n\r\n", {u"[Setup]", u"NoReport=1"}},
+      {u"[Setup]\nNoReport=1\n\nRebootDelay=2\n", {u"[Setup]", u"NoReport=1", u"RebootDelay=2"}},
+      // "\r\r\n" ends a line with a stray CR; the next line must not be lost.
+      {u"[Setup]\r\n\rNoReport=1\r\n\r\r\nA=2\r\n", {u"[Setup]", u"NoReport=1", u"A=2"}},
+  };
+  for (const auto& [text, lines] : cases) {
+    ASSERT_TRUE(LoadText(text));
+    EXPECT_EQ(Lines(), lines) << ToUtf8(text);
+    ASSERT_TRUE(doc.Save());
+    Text saved;
+    for (const Text& line : lines) saved += line + u"\r\n";
+    EXPECT_EQ(Disk(), SettingsBytes(saved)) << ToUtf8(text);
+  }
 }
 
 TEST_F(SettingsFileTest, MissingOrEmptyFileGivesAnEmptyDocumentNamedByThePath) {
@@ -182,20 +164,6 @@ TEST_F(SettingsFileTest, LoadSavesTheDocumentItReplaces) {
   ASSERT_TRUE(doc.Load(other));
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=2\r\n"));
   EXPECT_EQ(Lines(), (std::vector<Text>{u"[X]", u"Y=1"}));
-}
-
-TEST_F(SettingsFileTest, OtherEncodingsAreReadThroughTheirMark) {
-  std::string be = "\xFE\xFF";
-  for (char16_t c : Text(u"[Setup]\r\nA=\u0416\r\n")) {
-    be += static_cast<char>(c >> 8);
-    be += static_cast<char>(c & 0xFF);
-  }
-  ASSERT_TRUE(LoadBytes(be));
-  EXPECT_EQ(doc.GetValueText(u"Setup", u"A"), u"\u0416");
-  ASSERT_TRUE(LoadBytes("\xEF\xBB\xBF[Setup]\nA=\xD0\x96\n"));
-  EXPECT_EQ(doc.GetValueText(u"Setup", u"A"), u"\u0416");
-  ASSERT_TRUE(doc.Save());  // always written back as UTF-16 LE
-  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=\u0416\r\n"));
 }
 
 // ---- editing ----------------------------------------------------------------
@@ -231,11 +199,9 @@ TEST_F(SettingsFileTest, ValuesStayValidAcrossLookupsUntilTheNextEdit) {
   ASSERT_TRUE(LoadText(u"[S]\r\nA=1\r\nB=2\r\n"));
   const Text* a = doc.GetValue(u"S", u"A");
   const Text* b = doc.GetValue(u"S", u"B");
-  const Text* a2 = doc.GetValue(u"S", u"A");
-  ASSERT_TRUE(a && b && a2);
-  EXPECT_EQ(*a, u"1");
-  EXPECT_EQ(*b, u"2");
-  EXPECT_EQ(a, a2);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(doc.GetValue(u"S", u"A"), a);
+  EXPECT_EQ(*a + *b, u"12");
   ASSERT_NE(doc.SetValue(u"S", u"A", u"3"), 0u);
   EXPECT_EQ(doc.GetValueText(u"S", u"A"), u"3");
 }
@@ -300,14 +266,6 @@ TEST_F(SettingsFileTest, SaveWithoutAPathWritesNothing) {
   ASSERT_NE(doc.SetValue(u"Setup", u"A", u"1"), 0u);
   EXPECT_FALSE(doc.Save());
   EXPECT_TRUE(fs.openCalls().empty());
-}
-
-TEST_F(SettingsFileTest, SaveCreatesTheMissingFolder) {
-  EXPECT_FALSE(doc.Load(path));
-  ASSERT_NE(doc.SetValue(u"Setup", u"A", u"1"), 0u);
-  ASSERT_TRUE(doc.Save());
-  EXPECT_TRUE(fs.FolderExists(u"C:\\Users\\me\\AppData\\Roaming\\Tarnwick"));
-  EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=1\r\n"));
 }
 
 TEST_F(SettingsFileTest, AFailedSaveLeavesTheOldFileByteForByte) {
@@ -401,13 +359,6 @@ TEST_F(SettingsFileTest, AHeaderTooLongForTheMatcherIsStillAHeader) {
   const Text line = u"[a]" + Text(11'000'000, u'x');
   EXPECT_TRUE(doc.IsSectionHeader(line));
   EXPECT_FALSE(doc.IsSectionHeader(Text(1, u'[') + Text(11'000'000, u'x')));
-}
-
-TEST_F(SettingsFileTest, UnpairedSurrogatesSurviveARoundTrip) {
-  const Text odd = Text(u"[S]\r\nK=") + char16_t{0xD800} + u"x" + char16_t{0xDC00} + u"\r\n";
-  ASSERT_TRUE(LoadText(odd));
-  ASSERT_TRUE(doc.Save());
-  EXPECT_EQ(Disk(), SettingsBytes(odd));
 }
 
 }  // namespace

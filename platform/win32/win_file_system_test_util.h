@@ -5,39 +5,14 @@
 // the build puts beside the test program.
 #include <windows.h>
 
-#include "platform/win32/wide_text.h"
-
 #include <cstdio>
 #include <string>
+
+#include "platform/win32/wide_text.h"
 
 namespace twk::platform::win32::test {
 
 using platform::win32::Wide;
-
-// For failure messages: ASCII as it is, anything else as \uXXXX.
-inline std::string Narrow(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c >= 0x20 && c < 0x7F) {
-      out += static_cast<char>(c);
-    } else {
-      char buffer[8];
-      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
-      out += buffer;
-    }
-  }
-  return out;
-}
-
-inline std::string Hex(const std::string& bytes) {
-  std::string out;
-  for (unsigned char b : bytes) {
-    char buffer[4];
-    std::snprintf(buffer, sizeof buffer, "%02X ", b);
-    out += buffer;
-  }
-  return out;
-}
 
 // A file beside the test program, where the build puts the product and the
 // tests' helper programs.

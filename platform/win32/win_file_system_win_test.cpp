@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/strings.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_file_system_test_util.h"
@@ -25,14 +26,14 @@ class WinFileSystemTest : public ::testing::Test {
   WinFileSystem fs;
 };
 
-TEST_F(WinFileSystemTest, OpenOfAMissingFileForReadingFailsWithFileNotFound) {
+// A missing file is not found; an exclusive open shuts out every other,
+// readers that share reading shut out only a writer.
+TEST_F(WinFileSystemTest, OpensFailWithTheSystemsReasonAndShareAsAsked) {
   SetLastError(kSentinel);
   EXPECT_EQ(fs.Open(temp.Path(u"missing.ini"), false, true, Disposition::OpenExisting), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << GetLastError();
   EXPECT_EQ(fs.openFileCount(), 0u);
-}
 
-TEST_F(WinFileSystemTest, ExclusiveOpenMakesASecondOpenFailWithSharingViolation) {
   const auto path = temp.Path(u"locked.ini");
   FileHandle first = fs.Open(path, true, false, Disposition::CreateAlways);
   ASSERT_NE(first, 0);
@@ -41,14 +42,7 @@ TEST_F(WinFileSystemTest, ExclusiveOpenMakesASecondOpenFailWithSharingViolation)
   EXPECT_EQ(fs.Open(path, false, true, Disposition::OpenExisting), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << GetLastError();
   fs.Close(first);
-  FileHandle again = fs.Open(path, false, true, Disposition::OpenExisting);
-  EXPECT_NE(again, 0);
-  fs.Close(again);
-}
 
-TEST_F(WinFileSystemTest, ReadersThatShareReadingMayOpenTogether) {
-  const auto path = temp.Path(u"shared.ini");
-  ASSERT_TRUE(test::WriteBytes(path, "abc"));
   FileHandle a = fs.Open(path, false, true, Disposition::OpenExisting);
   FileHandle b = fs.Open(path, false, true, Disposition::OpenExisting);
   EXPECT_NE(a, 0);
@@ -61,6 +55,8 @@ TEST_F(WinFileSystemTest, ReadersThatShareReadingMayOpenTogether) {
 }
 
 TEST_F(WinFileSystemTest, WriteSeekReadAndSizeFollowThePosition) {
+  // The old content goes: the size after the write is only what was written.
+  ASSERT_TRUE(test::WriteBytes(temp.Path(u"data.bin"), "old content"));
   FileHandle h = fs.Open(temp.Path(u"data.bin"), true, false, Disposition::CreateAlways);
   ASSERT_NE(h, 0);
   std::uint32_t n = 0xCCCC;
@@ -102,17 +98,6 @@ TEST_F(WinFileSystemTest, FileOpenedForReadingCanBeNeitherWrittenNorFlushed) {
   EXPECT_EQ(test::ReadBytes(path), "abc");
 }
 
-TEST_F(WinFileSystemTest, CreateAlwaysEmptiesAnExistingFile) {
-  const auto path = temp.Path(u"old.ini");
-  ASSERT_TRUE(test::WriteBytes(path, "old content"));
-  FileHandle h = fs.Open(path, true, false, Disposition::CreateAlways);
-  ASSERT_NE(h, 0);
-  std::uint64_t size = 0xCCCC;
-  ASSERT_TRUE(fs.Size(h, size));
-  EXPECT_EQ(size, 0u);
-  fs.Close(h);
-}
-
 TEST_F(WinFileSystemTest, HandlesItDidNotHandOutAreRefused) {
   std::uint32_t n = 0xCCCC;
   char byte = 0;
@@ -136,7 +121,7 @@ TEST_F(WinFileSystemTest, FilesStillOpenAreClosedWithTheAdapter) {
   fs.Close(h);
 }
 
-TEST_F(WinFileSystemTest, CreateDirectoryReportsCreatedAlreadyExistsAndFailed) {
+TEST_F(WinFileSystemTest, FoldersAreCreatedOnceAndToldFromFiles) {
   const auto folder = temp.Path(u"made");
   EXPECT_EQ(fs.CreateDirectory(folder), CreateDirResult::Created);
   EXPECT_TRUE(fs.IsDirectory(folder));
@@ -144,35 +129,28 @@ TEST_F(WinFileSystemTest, CreateDirectoryReportsCreatedAlreadyExistsAndFailed) {
   SetLastError(kSentinel);
   EXPECT_EQ(fs.CreateDirectory(temp.Path(u"missing\\child")), CreateDirResult::Failed);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND)) << GetLastError();
-}
 
-TEST_F(WinFileSystemTest, ExistsAndIsDirectoryTellFilesFromFolders) {
   const auto file = temp.Path(u"plain.txt");
   ASSERT_TRUE(test::WriteBytes(file, "x"));
   EXPECT_TRUE(fs.Exists(file));
   EXPECT_FALSE(fs.IsDirectory(file));
-  EXPECT_TRUE(fs.IsDirectory(temp.Path(u"")));
   EXPECT_FALSE(fs.Exists(temp.Path(u"nothing")));
   EXPECT_TRUE(fs.IsDirectory(u"\\\\?\\" + temp.Path(u"")));
 }
 
-TEST_F(WinFileSystemTest, ReplaceWithReplacesAnExistingFile) {
+TEST_F(WinFileSystemTest, ReplaceWithReplacesAnExistingFileOrKeepsIt) {
   const auto source = temp.Path(u"TWK.ini.tmp");
   const auto target = temp.Path(u"TWK.ini");
   ASSERT_TRUE(test::WriteBytes(source, "new"));
   ASSERT_TRUE(test::WriteBytes(target, "old and longer"));
   ASSERT_TRUE(fs.ReplaceWith(source, target));
   EXPECT_EQ(test::ReadBytes(target), "new");
-  EXPECT_EQ(GetFileAttributesW(test::Wide(source)), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(WinFileSystemTest, ReplaceWithAMissingSourceFailsAndKeepsTheTarget) {
-  const auto target = temp.Path(u"TWK.ini");
-  ASSERT_TRUE(test::WriteBytes(target, "old"));
+  EXPECT_EQ(test::ReadBytes(source), "<missing>");
+  // A missing source fails and leaves the target.
   SetLastError(kSentinel);
-  EXPECT_FALSE(fs.ReplaceWith(temp.Path(u"none.tmp"), target));
+  EXPECT_FALSE(fs.ReplaceWith(source, target));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << GetLastError();
-  EXPECT_EQ(test::ReadBytes(target), "old");
+  EXPECT_EQ(test::ReadBytes(target), "new");
 }
 
 TEST_F(WinFileSystemTest, DeleteRemovesFilesOnly) {
@@ -192,7 +170,7 @@ TEST_F(WinFileSystemTest, PathIsRootAnswersAsTheFakeModelsIt) {
   for (const char16_t* path :
        {u"C:\\", u"Q:\\", u"C:", u"\\", u"\\\\server\\share", u"\\\\server",
         u"\\\\server\\share\\dir", u"\\\\?\\C:\\", u"\\\\?\\C:", u"C:\\Windows", u""}) {
-    EXPECT_EQ(fs.IsRoot(path), fake.IsRoot(path)) << test::Narrow(path);
+    EXPECT_EQ(fs.IsRoot(path), fake.IsRoot(path)) << ToUtf8(path);
   }
 }
 

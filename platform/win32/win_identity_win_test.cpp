@@ -8,7 +8,6 @@
 #include <winternl.h>
 
 #include <algorithm>
-
 #include <string>
 #include <vector>
 
@@ -17,10 +16,6 @@
 
 namespace twk::platform::win32 {
 namespace {
-
-std::u16string FromWide(const wchar_t* text) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
 
 // The number of handles the process holds, from the system's handle list
 // (Wine's GetProcessHandleCount always answers 0).
@@ -47,12 +42,6 @@ DWORD HandleCount() {
   return count;
 }
 
-DWORD OwnSession() {
-  DWORD session = 0;
-  EXPECT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
-  return session;
-}
-
 // The token's TokenUser SID, copied.
 std::vector<BYTE> UserSidOf(HANDLE token) {
   alignas(TOKEN_USER) BYTE buffer[1024];
@@ -61,12 +50,6 @@ std::vector<BYTE> UserSidOf(HANDLE token) {
   const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid;
   const BYTE* bytes = static_cast<const BYTE*>(sid);
   return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
-}
-
-std::vector<BYTE> OwnUserSid() {
-  KernelHandle token;
-  EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Receive()));
-  return UserSidOf(token.get());
 }
 
 // Identifies the token object itself, whichever handle refers to it.
@@ -99,7 +82,7 @@ TEST(WinIdentityTest, ConsoleUserIsTheProcessUserWithItsOwnToken) {
   wchar_t user[257] = {};
   DWORD userSize = 257;
   ASSERT_TRUE(GetUserNameW(user, &userSize));
-  EXPECT_EQ(name, FromWide(user));
+  EXPECT_EQ(name, reinterpret_cast<const char16_t*>(user));
   EXPECT_EQ(sid, u"S-1-5-21-0-0-0-1000");
 
   // The process runs as the console user, so the token is its own: the same
@@ -126,34 +109,33 @@ TEST(WinIdentityTest, ConsoleUserIsTheProcessUserWithItsOwnToken) {
   EXPECT_EQ(HandleCount(), handlesBefore);
 }
 
-TEST(WinIdentityTest, ProcessWalkFindsATokenOfTheUserInTheSession) {
-  const std::vector<BYTE> user = OwnUserSid();
+// The walk over the processes, and the shortcut of the process's own token:
+// both only for the user in the session; tokens not chosen are closed.
+TEST(WinIdentityTest, ProcessWalkAndOwnTokenFindOnlyTheUserInTheSession) {
+  KernelHandle own;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, own.Receive()));
+  std::vector<BYTE> user = UserSidOf(own.get());
+  own.Reset();
   ASSERT_FALSE(user.empty());
-  const DWORD session = OwnSession();
+  std::vector<BYTE> stranger = SidFromText(L"S-1-5-21-1-2-3-4242");
+  DWORD session = 0;
+  ASSERT_TRUE(ProcessIdToSessionId(GetCurrentProcessId(), &session));
   const DWORD handlesBefore = HandleCount();
 
-  KernelHandle found(FindProcessTokenOf(session, const_cast<BYTE*>(user.data())));
+  KernelHandle found(FindProcessTokenOf(session, user.data()));
   ASSERT_TRUE(found);
   EXPECT_EQ(UserSidOf(found.get()), user);
   found.Reset();
+  own.Reset(OwnTokenOf(session, user.data()));
+  EXPECT_EQ(UserSidOf(own.get()), user);
+  own.Reset();
 
   // Nobody runs as this user; nothing runs in that session.
-  std::vector<BYTE> stranger = SidFromText(L"S-1-5-21-1-2-3-4242");
   EXPECT_EQ(FindProcessTokenOf(session, stranger.data()), nullptr);
-  EXPECT_EQ(FindProcessTokenOf(session + 77, const_cast<BYTE*>(user.data())), nullptr);
-  EXPECT_EQ(HandleCount(), handlesBefore) << "tokens not chosen are closed during the walk";
-}
-
-TEST(WinIdentityTest, OwnTokenOnlyForTheSameSessionAndUser) {
-  const std::vector<BYTE> user = OwnUserSid();
-  const DWORD session = OwnSession();
-  std::vector<BYTE> stranger = SidFromText(L"S-1-5-21-1-2-3-4242");
-  const DWORD handlesBefore = HandleCount();
-  EXPECT_EQ(OwnTokenOf(session + 1, const_cast<BYTE*>(user.data())), nullptr);
+  EXPECT_EQ(FindProcessTokenOf(session + 77, user.data()), nullptr);
   EXPECT_EQ(OwnTokenOf(session, stranger.data()), nullptr);
+  EXPECT_EQ(OwnTokenOf(session + 1, user.data()), nullptr);
   EXPECT_EQ(HandleCount(), handlesBefore);
-  KernelHandle own(OwnTokenOf(session, const_cast<BYTE*>(user.data())));
-  EXPECT_TRUE(own);
 }
 
 TEST(WinIdentityTest, SessionUserNameStaysWithinItsBytesAndLimit) {
@@ -231,14 +213,7 @@ void SwitchOff(const char* privilege) {
   ASSERT_TRUE(AdjustTokenPrivileges(token.get(), FALSE, &off, 0, nullptr, nullptr));
 }
 
-TEST(WinIdentityTest, AdministratorMembership) {
-  WinIdentity identity;
-  const DWORD handlesBefore = HandleCount();
-  EXPECT_TRUE(identity.IsAdministrator()) << "Wine runs every program as an administrator";
-  EXPECT_EQ(HandleCount(), handlesBefore);
-}
-
-TEST(WinIdentityTest, EnablePrivilegesSwitchesOnWhatTheAccountHolds) {
+TEST(WinIdentityTest, AnAdministratorsPrivilegesAreSwitchedOnWhereHeld) {
   const char* const someOfTheList[] = {"SeRestorePrivilege", "SeShutdownPrivilege",
                                        "SeDebugPrivilege", "SeTakeOwnershipPrivilege",
                                        "SeTrustedCredManAccessPrivilege"};
@@ -253,13 +228,12 @@ TEST(WinIdentityTest, EnablePrivilegesSwitchesOnWhatTheAccountHolds) {
 
   WinIdentity identity;
   const DWORD handlesBefore = HandleCount();
+  EXPECT_TRUE(identity.IsAdministrator()) << "Wine runs every program as an administrator";
   identity.EnablePrivileges();
   EXPECT_EQ(HandleCount(), handlesBefore);
   for (const char* privilege : someOfTheList) {
     const PrivilegeState state = StateOf(privilege);
-    if (state.held) {
-      EXPECT_TRUE(state.enabled) << privilege;
-    }
+    EXPECT_TRUE(!state.held || state.enabled) << privilege;
   }
   identity.EnablePrivileges();  // again: nothing changes, nothing fails
   EXPECT_TRUE(StateOf("SeShutdownPrivilege").enabled);

@@ -33,7 +33,6 @@ TEST(WinSystemInfoTest, VersionAnswersAgreeWithEachOther) {
   WinSystemInfo info;
   const VersionRecord version = info.GetVersion();
   ASSERT_TRUE(version.ok);
-  std::printf("GetVersionExW: %u.%u build %u\n", version.major, version.minor, version.build);
   EXPECT_GE(version.major, 5u);
   EXPECT_GT(version.build, 0u);
 
@@ -92,8 +91,6 @@ TEST(WinSystemInfoTest, AppDataFollowsTheToken) {
 
   // The default user's profile (Wine has none and answers with the user's own).
   const std::u16string fallback = Lower(info.RoamingAppData(kDefaultUserToken));
-  std::printf("default user's application data: %s\n",
-              std::string(fallback.begin(), fallback.end()).c_str());
   EXPECT_EQ(fallback.substr(0, 9), u"c:\\users\\");
   EXPECT_TRUE(EndsWith(fallback, u"\\appdata\\roaming"));
 

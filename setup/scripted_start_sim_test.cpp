@@ -1,8 +1,8 @@
 // "/Start" on the simulated machine against the setup window's own button:
 // the same choices leave the same file, byte for byte, the same Run value,
 // the same pre-operations and the same restart request, with no window
-// shown; a line that is refused or a start that fails changes nothing and
-// ends with 1 and the reason.
+// shown; a refused restart ends with 1 and the reason. (Refused lines and
+// the elevated start are the application's tests.)
 #include <gtest/gtest.h>
 
 #include "settings/text_file.h"
@@ -52,6 +52,11 @@ class Machine : public SetupMachine {
 
   std::optional<std::string> File() const {
     return machine.files.FileBytes(app::apptest::kSettingsPath);
+  }
+  std::vector<Text> Launched() const {
+    std::vector<Text> lines;
+    for (const auto& launch : machine.processes.launches()) lines.push_back(launch.commandLine);
+    return lines;
   }
 
   // The choices made at the window: typed, each box clicked into place,
@@ -111,53 +116,12 @@ TEST(ScriptedStartSimTest, EachChoiceWritesWhatTheSetupsButtonWrites) {
     EXPECT_EQ(scripted.runValueAfter, clicked.runValueAfter) << name;
     EXPECT_EQ(scripted.measurements, clicked.measurements) << name;
     EXPECT_EQ(script.calls, window.calls) << name;
-    ASSERT_EQ(script.machine.processes.launches().size(),
-              window.machine.processes.launches().size())
-        << name;
-    for (std::size_t i = 0; i < script.machine.processes.launches().size(); ++i) {
-      EXPECT_EQ(script.machine.processes.launches()[i].commandLine,
-                window.machine.processes.launches()[i].commandLine)
-          << name;
-    }
+    EXPECT_EQ(script.Launched(), window.Launched()) << name;
     // Nothing shown, nothing said.
     EXPECT_FALSE(shown) << name;
     EXPECT_EQ(scripted.title, u"Tarnwick") << name;
     EXPECT_TRUE(scripted.messages.empty()) << name;
     EXPECT_EQ(script.machine.console.attachCalls, 0) << name;
-  }
-}
-
-TEST(ScriptedStartSimTest, TheStartedSequenceRunsToTheReport) {
-  Machine m;
-  bool shown = true;
-  ASSERT_TRUE(m.ByTheLine(u"/Start /TotalReboots:2 /Delay:1", shown).restartRequested);
-  m.user = [](ui::HeadlessBackend&, int) {};
-  m.RunSequence({30, 40});
-  ASSERT_EQ(m.starts.size(), 3u);
-  EXPECT_EQ(m.starts[1].title, u"Tarnwick - Reboot 2 of 2");
-  EXPECT_EQ(m.starts[2].title, u"Tarnwick - Result");
-  EXPECT_EQ(m.starts[2].measurements.at("History/Reboot 1"), "30");
-  EXPECT_EQ(m.starts[2].measurements.at("History/Reboot 2"), "40");
-  // No auto-logon switch was chosen, so none happens at the end.
-  EXPECT_EQ(m.Stored(u"PostOperation", u"DisableAutoLogon"), u"");
-}
-
-TEST(ScriptedStartSimTest, ABadLineChangesNothing) {
-  for (const Text line : {u"/Start /TotalReboots:3", u"/Start /TotalReboots:3 /Delay:1 /Password:x",
-                          u"/Start /TotalReboots:3 /TotalReboots:4 /Delay:1"}) {
-    Machine m;
-    const auto before = m.File();
-    bool shown = true;
-    const auto& record = m.ByTheLine(line, shown);
-    EXPECT_EQ(record.exitCode, 1) << ToUtf8(line);
-    EXPECT_EQ(m.File(), before) << ToUtf8(line);
-    EXPECT_EQ(record.runValueAfter, std::nullopt);
-    EXPECT_FALSE(record.restartRequested);
-    EXPECT_TRUE(m.calls.empty());
-    EXPECT_TRUE(m.machine.processes.launches().empty());
-    ASSERT_EQ(record.messages.size(), 1u) << ToUtf8(line);
-    EXPECT_NE(record.messages[0].find(u"Usage: Tarnwick.exe /Start /TotalReboots:N /Delay:M"),
-              Text::npos);
   }
 }
 
@@ -174,41 +138,6 @@ TEST(ScriptedStartSimTest, ARefusedRestartEndsWithOneAndTheSystemsReason) {
             u"required privilege is not held by the client)\r\n");
   EXPECT_TRUE(record.messages.empty());
   EXPECT_FALSE(shown);
-}
-
-TEST(ScriptedStartSimTest, AStepThatCannotBeRegisteredIsNotStarted) {
-  Machine m;
-  ASSERT_TRUE(m.machine.registry.RemoveKey(platform::RegistryRoot::Users, m.runKey()));
-  bool shown = true;
-  const auto& record = m.ByTheLine(u"/Start /TotalReboots:2 /Delay:1 /Defrag", shown);
-  EXPECT_EQ(record.exitCode, 1);
-  EXPECT_FALSE(record.restartRequested);
-  EXPECT_TRUE(m.calls.empty());  // the pre-operations come after the Run value
-  ASSERT_EQ(record.messages.size(), 1u);
-  EXPECT_EQ(record.messages[0],
-            u"Tarnwick did not start the sequence: The next start could not be registered; the "
-            u"computer was not restarted.");
-}
-
-TEST(ScriptedStartSimTest, WithoutRightsTheScriptHearsTheElevatedStartsAnswer) {
-  for (const bool restartAllowed : {true, false}) {
-    Machine m;
-    m.machine.identity.administrator = false;
-    m.machine.power.SetRestartAllowed(restartAllowed);
-    m.machine.shell.elevatedInstance = [&m](const platform::FakeShell::Relaunch& r) {
-      m.machine.identity.administrator = true;
-      bool shown = true;
-      const int code = m.ByTheLine(r.parameters, shown).exitCode;
-      m.machine.identity.administrator = false;
-      return static_cast<std::uint32_t>(code);
-    };
-    bool shown = true;
-    const int code = m.ByTheLine(u"/Start /TotalReboots:2 /Delay:1", shown).exitCode;
-    ASSERT_EQ(m.starts.size(), 2u);  // the elevated start, then this one
-    EXPECT_EQ(code, restartAllowed ? 0 : 1);
-    EXPECT_EQ(m.starts[0].exitCode, code);
-    EXPECT_EQ(m.RunValue().has_value(), restartAllowed);
-  }
 }
 
 }  // namespace

@@ -12,36 +12,25 @@ ControlRecord Label() {
   return r;
 }
 
-TEST(ControlTable, IdsStartAtOneAndFollowTheHighestLiveId) {
+TEST(ControlTable, IdsFollowTheHighestLiveIdAndDeletingTheTopIdsHandsThemOutAgain) {
   ControlTable table;
   EXPECT_EQ(table.Find(0), nullptr);
   for (int expected = 1; expected <= 5; ++expected) EXPECT_EQ(table.Add(Label()), expected);
-
+  EXPECT_FALSE(table.Remove(0));
+  EXPECT_FALSE(table.Remove(6));
   // A hole below a live control stays a hole.
   EXPECT_TRUE(table.Remove(3));
+  EXPECT_FALSE(table.Remove(3));
   EXPECT_EQ(table.Find(3), nullptr);
   EXPECT_EQ(table.Add(Label()), 6);
-}
-
-TEST(ControlTable, DeletingTheTopIdsHandsThemOutAgain) {
-  ControlTable table;
-  for (int i = 0; i < 5; ++i) table.Add(Label());
-  EXPECT_TRUE(table.Remove(3));
+  EXPECT_TRUE(table.Remove(6));
   EXPECT_TRUE(table.Remove(5));
   EXPECT_EQ(table.count(), 4);
   EXPECT_TRUE(table.Remove(4));
   // The count falls past the free entries 4 and 3 down to the live 2.
   EXPECT_EQ(table.count(), 2);
   EXPECT_EQ(table.Add(Label()), 3);
-}
-
-TEST(ControlTable, RemovingWhatIsNotThereFails) {
-  ControlTable table;
-  table.Add(Label());
-  EXPECT_FALSE(table.Remove(0));
-  EXPECT_FALSE(table.Remove(2));
-  EXPECT_TRUE(table.Remove(1));
-  EXPECT_FALSE(table.Remove(1));
+  for (int id : {1, 2, 3}) EXPECT_TRUE(table.Remove(id));
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.Add(Label()), 1);
 }
@@ -60,14 +49,10 @@ TEST(ControlTable, RecordsSurviveTheTableGrowing) {
 }
 
 TEST(FontHeight, PointsAt96DotsPerInchTruncatedTowardZero) {
-  EXPECT_EQ(FontHeight(9.0), -12);
-  EXPECT_EQ(FontHeight(14.0), -18);  // -18.67
-  EXPECT_EQ(FontHeight(11.0), -14);  // -14.67
-  EXPECT_EQ(FontHeight(32.0), -42);  // -42.67
-  // Below one point the size counts as 8.5 (-11.33).
-  EXPECT_EQ(FontHeight(0.5), -11);
-  EXPECT_EQ(FontHeight(0.99), -11);
-  EXPECT_EQ(FontHeight(1.0), -1);
+  // 14 points are -18.67; below one point the size counts as 8.5 (-11.33).
+  const std::pair<double, int> cases[] = {{9.0, -12}, {14.0, -18}, {11.0, -14}, {32.0, -42},
+                                          {0.5, -11}, {0.99, -11}, {1.0, -1}};
+  for (auto [points, height] : cases) EXPECT_EQ(FontHeight(points), height) << points;
 }
 
 TEST(StateFlags, TheFirstBitOfEachPairWins) {

@@ -70,23 +70,5 @@ TEST_F(HeadlessTest, ARunawayLoopIsAskedToCloseThenStopped) {
   EXPECT_TRUE(ui.wakeLimitReached());
 }
 
-TEST_F(HeadlessTest, HiddenOrDisabledControlsTakeNoInput) {
-  const int button = window.CreateButton(u"  Setup", 430, 420, 150, 36);
-  const int edit = window.CreateEdit(u"5", 465, 102, 70, 26);
-  const Handle b = window.Control(button)->window;
-  const Handle e = window.Control(edit)->window;
-  EXPECT_EQ(ui.FindByText(u"  Setup"), b);
-  window.SetControlState(button, state::Hide);
-  EXPECT_EQ(ui.FindByText(u"  Setup"), 0u);
-  EXPECT_FALSE(ui.Click(b));
-  window.SetControlState(edit, state::Disable);
-  EXPECT_FALSE(ui.Type(e, u"7"));
-  EXPECT_EQ(window.GetControlText(edit), u"5");
-  window.SetControlState(edit, state::Enable);
-  EXPECT_TRUE(ui.Type(e, u"7"));
-  EXPECT_EQ(window.GetControlText(edit), u"7");
-  EXPECT_EQ(ui.focus(), e);
-}
-
 }  // namespace
 }  // namespace twk::ui

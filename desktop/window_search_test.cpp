@@ -117,29 +117,26 @@ TEST_F(WindowSearchTest, UnreadablePropertiesFailOnlyTheTestsThatNeedThem) {
   EXPECT_EQ(Find(u"Group"), group);
 }
 
+// The criteria a descriptor parses into, or "none".
+std::string Parsed(const Text& descriptor) {
+  const auto s = ParseDescriptor(descriptor);
+  if (!s) return "none";
+  return (s->advanced  ? "advanced"
+          : s->numeric ? "numeric"
+                       : "plain") +
+         std::string(" class ") + ToUtf8(s->className) + " nn " + ToUtf8(s->classNN) + " text " +
+         ToUtf8(s->text) + " instance " + std::to_string(s->instance) + " id " +
+         std::to_string(s->id);
+}
+
 TEST(ControlDescriptorTest, ParsesTheFormsIntoCriteria) {
-  auto search = ParseDescriptor(u"[CLASS:SysListView32;TEXT:'&Folder View';INSTANCE:7;ID:5]");
-  ASSERT_TRUE(search);
-  EXPECT_TRUE(search->advanced);
-  EXPECT_EQ(search->className, u"SysListView32");
-  EXPECT_EQ(search->text, u"Folder View");
-  EXPECT_EQ(search->instance, 7);
-  EXPECT_EQ(search->id, 5);
-
-  search = ParseDescriptor(u" Edit3 ");
-  ASSERT_TRUE(search);
-  EXPECT_FALSE(search->advanced);
-  EXPECT_EQ(search->classNN, u" Edit3 ");  // the plain form is taken as given
-  EXPECT_EQ(search->text, u" Edit3 ");
-
-  search = ParseDescriptor(u"-12.5");
-  ASSERT_TRUE(search);
-  EXPECT_TRUE(search->numeric);
-  EXPECT_EQ(search->id, -12);
+  EXPECT_EQ(Parsed(u"[CLASS:SysListView32;TEXT:'&Folder View';INSTANCE:7;ID:5]"),
+            "advanced class SysListView32 nn  text Folder View instance 7 id 5");
+  // The plain form is taken as given.
+  EXPECT_EQ(Parsed(u" Edit3 "), "plain class  nn  Edit3  text  Edit3  instance 0 id 0");
+  EXPECT_EQ(Parsed(u"-12.5"), "numeric class  nn  text  instance 0 id -12");
   for (const char16_t* notNumber : {u".5", u"5.", u"1-2", u"+", u"12a"}) {
-    search = ParseDescriptor(notNumber);
-    ASSERT_TRUE(search);
-    EXPECT_FALSE(search->numeric) << ToUtf8(Text(notNumber));
+    EXPECT_EQ(Parsed(notNumber).substr(0, 6), "plain ") << ToUtf8(Text(notNumber));
   }
 }
 

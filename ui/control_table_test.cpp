@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace twk::ui {
 namespace {
 
@@ -56,24 +58,19 @@ TEST(FontHeight, PointsAt96DotsPerInchTruncatedTowardZero) {
 }
 
 TEST(StateFlags, TheFirstBitOfEachPairWins) {
-  StateRequest r = ResolveStateFlags(state::Hide | state::Show);
-  EXPECT_EQ(r.visible, 0);
-  r = ResolveStateFlags(state::Unchecked | state::Checked | state::Indeterminate);
-  EXPECT_EQ(r.check, 1);
-  r = ResolveStateFlags(state::Unchecked | state::Indeterminate);
-  EXPECT_EQ(r.check, 0);
-  r = ResolveStateFlags(state::Indeterminate);
-  EXPECT_EQ(r.check, 2);
-  r = ResolveStateFlags(state::Disable | state::Enable);
-  EXPECT_EQ(r.enabled, 1);
-  r = ResolveStateFlags(state::Disable | state::FocusControl);
-  EXPECT_EQ(r.enabled, 0);
-  EXPECT_TRUE(r.focusControl);
-  EXPECT_FALSE(r.focusWindow);
-  r = ResolveStateFlags(0);
-  EXPECT_EQ(r.visible, -1);
-  EXPECT_EQ(r.check, -1);
-  EXPECT_EQ(r.enabled, -1);
+  // visible, check, enabled, focus control, focus window
+  const auto resolved = [](std::uint32_t flags) {
+    const StateRequest r = ResolveStateFlags(flags);
+    return std::vector<int>{r.visible, r.check, r.enabled, r.focusControl, r.focusWindow};
+  };
+  EXPECT_EQ(resolved(0), (std::vector<int>{-1, -1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Hide | state::Show), (std::vector<int>{0, -1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Unchecked | state::Checked | state::Indeterminate),
+            (std::vector<int>{-1, 1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Unchecked | state::Indeterminate), (std::vector<int>{-1, 0, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Indeterminate), (std::vector<int>{-1, 2, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Disable | state::Enable), (std::vector<int>{-1, -1, 1, 0, 0}));
+  EXPECT_EQ(resolved(state::Disable | state::FocusControl), (std::vector<int>{-1, -1, 0, 1, 0}));
 }
 
 TEST(ControlKinds, EnterClicksOnlyButtonsAndCheckBoxesOfTheToolkit) {

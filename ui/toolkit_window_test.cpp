@@ -341,15 +341,6 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
   }
 }
 
-TEST_F(ToolkitTest, MinimisingTheFrameDeactivatesItAndRestoringActivatesIt) {
-  window.Show(show::Minimize);
-  EXPECT_EQ(slot.eventId, event::Deactivated);
-  EXPECT_EQ(HighWord(slot.details.idOrCode), 1);  // what Windows sends for a minimised frame
-  slot = EventSlot{};
-  window.Show(show::Restore);
-  EXPECT_EQ(slot.eventId, event::Activated);
-}
-
 TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {
   const int link = window.CreateLink(u"<a>Online help</a>", 500, 50, 100, 18);
   ASSERT_TRUE(ui.Click(WindowOf(link)));

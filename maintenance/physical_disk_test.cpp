@@ -29,10 +29,6 @@ struct Identify {
     block[435] = rate >> 8;
     return *this;
   }
-  Identify& Trim() {
-    block[338] |= 1;
-    return *this;
-  }
   Identify& Text(std::size_t word, const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) block[2 * word + (i ^ 1)] = text[i];
     return *this;
@@ -46,10 +42,9 @@ struct Identify {
 };
 
 // The failure-prediction answer with a SMART table of (id, raw) entries.
-Bytes PredictAnswer(std::initializer_list<std::pair<std::uint8_t, std::uint32_t>> entries,
-                    std::uint32_t predicted = 0) {
+// No failure is predicted.
+Bytes PredictAnswer(std::initializer_list<std::pair<std::uint8_t, std::uint32_t>> entries) {
   Bytes bytes(516, 0);
-  PutU32(bytes, 0, predicted);
   std::size_t entry = 4 + 2;
   for (auto [id, raw] : entries) {
     bytes[entry] = id;
@@ -67,14 +62,14 @@ Bytes PropertyByte8(std::uint8_t value) {
   return bytes;
 }
 
-Bytes HealthLog(std::uint64_t reads, std::uint16_t temperature = 0) {
+// An NVMe health log with nothing read and the given temperature.
+Bytes HealthLog(std::uint16_t temperature) {
   Bytes bytes(560, 0);
   PutU32(bytes, 0, 48);
   PutU32(bytes, 4, 48);
   PutU32(bytes, 8, 3);    // NVMe
   PutU32(bytes, 12, 2);   // log page
   PutU32(bytes, 24, 40);  // the page, from byte 8
-  PutU32(bytes, 48 + 64, static_cast<std::uint32_t>(reads));
   bytes[48 + 1] = temperature & 0xFF;
   bytes[48 + 2] = temperature >> 8;
   return bytes;
@@ -144,8 +139,8 @@ TEST_F(PhysicalDiskTest, TrimWithoutIdentifyDataIsSolidStateAndAnActiveHealthLog
   FakeDevices nvme;
   nvme.AddDevice(kDrive0);
   nvme.Answer(Query::Property, 8, PropertyByte8(1));
-  nvme.Answer(Query::NvmeHealthLog, HealthLog(0, 0));      // idle: reopen, ask again
-  nvme.Answer(Query::NvmeHealthLog, HealthLog(0, 0x140));  // a temperature: active
+  nvme.Answer(Query::NvmeHealthLog, HealthLog(0));      // idle: reopen, ask again
+  nvme.Answer(Query::NvmeHealthLog, HealthLog(0x140));  // a temperature: active
   EXPECT_EQ(Classify(nvme), DiskKind::NvmeDisk);
   EXPECT_EQ(nvme.CountCalls(Query::NvmeHealthLog), 2);
   EXPECT_EQ(nvme.opens().size(), 2u);

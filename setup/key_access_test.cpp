@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/fake/fake_accounts.h"
@@ -43,15 +42,6 @@ std::vector<std::uint8_t> EntrySidTags(const AccessList& list) {
     offset += b[offset + 2] | (b[offset + 3] << 8);
   }
   return tags;
-}
-
-TEST(AccessListTest, AFreshListIsAZeroedBufferWithARevision2Header) {
-  AccessList list;
-  const auto b = list.bytes();
-  ASSERT_EQ(b.size(), 2048u);
-  EXPECT_EQ(Bytes(b.begin(), b.begin() + 8), (Bytes{2, 0, 0x00, 0x08, 0, 0, 0, 0}));
-  EXPECT_TRUE(std::all_of(b.begin() + 8, b.end(), [](std::uint8_t v) { return v == 0; }));
-  EXPECT_EQ(list.EntryCount(), 0u);
 }
 
 TEST(AccessListTest, ANewEntryFollowsTheLastExplicitReadableEntry) {

@@ -17,10 +17,8 @@ const Text kSection = settings::section::DesktopIconLayout;
 const Text kPath = u"C:\\Users\\alice\\AppData\\Roaming\\Tarnwick\\TWK.ini";
 
 TEST(IconPositionTest, ValuesSplitAtTheFirstXOfEitherCase) {
+  for (const char16_t* bad : {u"x5", u"55", u""}) EXPECT_EQ(ParseIconPosition(bad), std::nullopt);
   EXPECT_EQ(ParseIconPosition(u"5x"), (IconPoint{5, 0}));
-  EXPECT_EQ(ParseIconPosition(u"x5"), std::nullopt);
-  EXPECT_EQ(ParseIconPosition(u"55"), std::nullopt);
-  EXPECT_EQ(ParseIconPosition(u""), std::nullopt);
   EXPECT_EQ(ParseIconPosition(u"12X34"), (IconPoint{12, 34}));
   EXPECT_EQ(ParseIconPosition(u"-10x-20"), (IconPoint{-10, -20}));
   EXPECT_EQ(ParseIconPosition(u"ax7x8"), (IconPoint{0, 7}));
@@ -52,6 +50,19 @@ class IconLayoutTest : public ::testing::Test {
     (void)reread.Load(kPath);
     return reread.GetValueText(kSection, key);
   }
+  // Where the icons are, and what the view was asked for.
+  std::string Positions() {
+    std::string all;
+    for (const auto& item : views.items) all += " " + ToUtf8(FormatIconPosition(item.position));
+    return all;
+  }
+  std::string Counts() {
+    std::string redraws;
+    for (bool on : views.redraws) redraws += on ? "1" : "0";
+    return "opens " + std::to_string(views.opens) + " moves " + std::to_string(views.moves) +
+           " refreshes " + std::to_string(views.refreshes) + " redraws " + redraws + " open " +
+           std::to_string(views.openNow);
+  }
   void MoveAll(IconPoint by) {
     for (auto& item : views.items) item.position = {item.position.x + by.x, item.position.y + by.y};
   }
@@ -64,18 +75,13 @@ class IconLayoutTest : public ::testing::Test {
   platform::FakeRemoteListViews views;
 };
 
-TEST_F(IconLayoutTest, BackupWritesEveryIconAndSavesTheFile) {
+TEST_F(IconLayoutTest, BackupWritesEveryIconAndASecondDropsDeletedIconsAndKeepsOtherSections) {
+  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
   EXPECT_EQ(Backup(), 3);
   EXPECT_EQ(OnDisk(u"Recycle Bin"), u"10x20");
   EXPECT_EQ(OnDisk(u"Notes.txt"), u"10x120");
   EXPECT_EQ(OnDisk(u"Game"), u"-75x2");
-  EXPECT_EQ(views.openNow, 0);
-  EXPECT_EQ(views.moves, 0);
-}
-
-TEST_F(IconLayoutTest, SecondBackupDropsDeletedIconsAndKeepsOtherSections) {
-  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
-  ASSERT_EQ(Backup(), 3);
+  EXPECT_EQ(Counts(), "opens 1 moves 0 refreshes 0 redraws  open 0");
   views.items.erase(views.items.begin() + 1);
   ASSERT_EQ(Backup(), 2);
   EXPECT_EQ(OnDisk(u"Notes.txt"), u"");
@@ -116,7 +122,8 @@ TEST_F(IconLayoutTest, BackupFailsWhenTheFileCannotBeSaved) {
   EXPECT_EQ(views.openNow, 0);
 }
 
-TEST_F(IconLayoutTest, NothingHappensWithoutAViewItemsOrAnOpenedOwner) {
+TEST_F(IconLayoutTest, NothingHappensWithoutASectionAViewItemsOrAnOpenedOwner) {
+  EXPECT_EQ(Restore(), 0);
   ASSERT_EQ(Backup(), 3);
   MoveAll({5, 5});
   const auto items = views.items;
@@ -134,15 +141,7 @@ TEST_F(IconLayoutTest, NothingHappensWithoutAViewItemsOrAnOpenedOwner) {
   tree.windows[tree.Parent(views.window)].text = u"Desktop";  // no desktop view any more
   EXPECT_EQ(Backup(), 0);
   EXPECT_EQ(Restore(), 0);
-  EXPECT_EQ(views.opens, 1);  // the first backup only
-  EXPECT_EQ(views.moves, 0);
-  EXPECT_TRUE(views.redraws.empty());
-}
-
-TEST_F(IconLayoutTest, RestoreWithoutASectionTouchesNothing) {
-  EXPECT_EQ(Restore(), 0);
-  EXPECT_EQ(views.opens, 0);
-  EXPECT_EQ(views.moves, 0);
+  EXPECT_EQ(Counts(), "opens 1 moves 0 refreshes 0 redraws  open 0");  // the first backup only
 }
 
 TEST_F(IconLayoutTest, RestoreMovesIconsBackAndRefreshesTheView) {
@@ -152,25 +151,16 @@ TEST_F(IconLayoutTest, RestoreMovesIconsBackAndRefreshesTheView) {
   views.items.push_back({u"New icon", {7, 7}});  // no entry: keeps its place
   // 2 moved in the first pass, 0 in the second, plus 1 already in place.
   EXPECT_EQ(Restore(), 3);
-  EXPECT_EQ(views.items[0].position, (IconPoint{10, 20}));
-  EXPECT_EQ(views.items[2].position, (IconPoint{-75, 2}));
-  EXPECT_EQ(views.items[3].position, (IconPoint{7, 7}));
-  EXPECT_EQ(views.moves, 2);
-  EXPECT_EQ(views.opens, 3);  // the backup, then two passes
-  EXPECT_EQ(views.redraws, (std::vector<bool>{false, true}));
-  EXPECT_EQ(views.refreshes, 1);
-  EXPECT_EQ(views.openNow, 0);
+  EXPECT_EQ(Positions(), " 10x20 10x120 -75x2 7x7");
+  // The backup's open, then two passes.
+  EXPECT_EQ(Counts(), "opens 3 moves 2 refreshes 1 redraws 01 open 0");
   EXPECT_EQ(Saved(u"Game"), u"-75x2");  // a restore does not change the section
 }
 
 TEST_F(IconLayoutTest, RestoreWithEverythingInPlaceCountsAndDoesNotRepeatOrRefresh) {
   ASSERT_EQ(Backup(), 3);
-  views.opens = 0;
   EXPECT_EQ(Restore(), 3);
-  EXPECT_EQ(views.moves, 0);
-  EXPECT_EQ(views.opens, 1);
-  EXPECT_EQ(views.refreshes, 0);
-  EXPECT_EQ(views.redraws, (std::vector<bool>{false, true}));
+  EXPECT_EQ(Counts(), "opens 2 moves 0 refreshes 0 redraws 01 open 0");
 }
 
 TEST_F(IconLayoutTest, RestoreSkipsUnreadableItemsAndUnusableValues) {
@@ -183,7 +173,7 @@ TEST_F(IconLayoutTest, RestoreSkipsUnreadableItemsAndUnusableValues) {
   EXPECT_EQ(views.moves, 0);
   views.textReadFails.clear();
   EXPECT_EQ(Restore(), 1);  // Notes.txt only: Recycle Bin's position is still unreadable
-  EXPECT_EQ(views.items[1].position, (IconPoint{10, 120}));
+  EXPECT_EQ(Positions(), " 11x20 10x120 -74x2");
 }
 
 TEST_F(IconLayoutTest, IconsWithEqualTextsGoToTheOneStoredPosition) {
@@ -191,8 +181,7 @@ TEST_F(IconLayoutTest, IconsWithEqualTextsGoToTheOneStoredPosition) {
   ASSERT_EQ(Backup(), 4);
   views.items[1].position = {0, 0};
   EXPECT_EQ(Restore(), 4);  // one moved, three in place
-  EXPECT_EQ(views.items[1].position, (IconPoint{300, 400}));
-  EXPECT_EQ(views.items[3].position, (IconPoint{300, 400}));
+  EXPECT_EQ(Positions(), " 10x20 300x400 -75x2 300x400");
 }
 
 TEST_F(IconLayoutTest, PassesRepeatWhileIconsShiftAndStopAtTheBound) {

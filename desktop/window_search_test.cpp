@@ -59,20 +59,23 @@ TEST_F(WindowSearchTest, TextIgnoresAmpersandsQuotesAndCaseAndKeepsLiteralSemico
   EXPECT_EQ(Find(u"[TEXT:Save]"), kNoWindow);  // the whole text must match
   // An untitled window is never selected by text.
   EXPECT_EQ(Find(u"[CLASS:Edit;TEXT:'']"), edit1);
-}
-
-TEST_F(WindowSearchTest, LiteralSemicolonSurvivesAtTheEdgesOfAValue) {
+  // A literal semicolon survives at the edges of a value.
   const WindowHandle edged = tree.Add(dialog, u"Static", u";x;");
   EXPECT_EQ(Find(u"[TEXT: ;;x;; ]"), edged);
 }
 
-TEST_F(WindowSearchTest, ClassWithRunningNumberInBothForms) {
+TEST_F(WindowSearchTest, ClassWithRunningNumberInBothFormsNeverMatchingAPrefixClass) {
   EXPECT_EQ(Find(u"[CLASSNN:Button2]"), ok);
   EXPECT_EQ(Find(u"Button2"), ok);
   EXPECT_EQ(Find(u"[CLASSNN:Edit3]"), edit3);
   EXPECT_EQ(Find(u"[CLASSNN:Button0]"), kNoWindow);
   EXPECT_EQ(Find(u"[CLASSNN:Button]"), kNoWindow);  // no running number
   EXPECT_EQ(Find(u"[CLASSNN:Button3]"), kNoWindow);
+  // Once the instance is known from "Button", a class named "B" must not
+  // pass as well: "utton2" is no running number.
+  tree.Add(dialog, u"B", u"");
+  EXPECT_EQ(Find(u"[CLASSNN:Button3]"), kNoWindow);
+  EXPECT_EQ(Find(u"[CLASSNN:Button2]"), ok);
 }
 
 TEST_F(WindowSearchTest, PlainFormCountsClassAndTextMatchesTogether) {
@@ -85,15 +88,7 @@ TEST_F(WindowSearchTest, PlainFormCountsClassAndTextMatchesTogether) {
   EXPECT_EQ(Find(u"&OK"), ok);
 }
 
-TEST_F(WindowSearchTest, ClassNameThatIsOnlyAPrefixNeverPassesAsClassWithNumber) {
-  // Once the instance is known from "Button", a class named "B" must not
-  // pass as well: "utton2" is no running number.
-  tree.Add(dialog, u"B", u"");
-  EXPECT_EQ(Find(u"[CLASSNN:Button3]"), kNoWindow);
-  EXPECT_EQ(Find(u"[CLASSNN:Button2]"), ok);
-}
-
-TEST_F(WindowSearchTest, EmptyDescriptorsSelectNothing) {
+TEST_F(WindowSearchTest, EmptyDescriptorsSelectNothingAndNumbersAreControlIdentifiers) {
   EXPECT_EQ(Find(u"[]"), kNoWindow);
   EXPECT_EQ(Find(u""), kNoWindow);
   EXPECT_EQ(Find(u"   "), kNoWindow);
@@ -101,9 +96,7 @@ TEST_F(WindowSearchTest, EmptyDescriptorsSelectNothing) {
   EXPECT_EQ(Find(u"[NAME:Edit]"), kNoWindow);   // no known key
   EXPECT_EQ(Find(u"[CLASS:]"), kNoWindow);      // a key needs a value
   EXPECT_EQ(Find(u"[CLASS:   ]"), kNoWindow);
-}
-
-TEST_F(WindowSearchTest, ControlIdentifiers) {
+  // Control identifiers.
   EXPECT_EQ(Find(u"1001"), label);
   EXPECT_EQ(Find(u" 1001 "), label);
   EXPECT_EQ(Find(u"[ID:1001]"), label);
@@ -124,29 +117,26 @@ TEST_F(WindowSearchTest, UnreadablePropertiesFailOnlyTheTestsThatNeedThem) {
   EXPECT_EQ(Find(u"Group"), group);
 }
 
+// The criteria a descriptor parses into, or "none".
+std::string Parsed(const Text& descriptor) {
+  const auto s = ParseDescriptor(descriptor);
+  if (!s) return "none";
+  return (s->advanced  ? "advanced"
+          : s->numeric ? "numeric"
+                       : "plain") +
+         std::string(" class ") + ToUtf8(s->className) + " nn " + ToUtf8(s->classNN) + " text " +
+         ToUtf8(s->text) + " instance " + std::to_string(s->instance) + " id " +
+         std::to_string(s->id);
+}
+
 TEST(ControlDescriptorTest, ParsesTheFormsIntoCriteria) {
-  auto search = ParseDescriptor(u"[CLASS:SysListView32;TEXT:'&Folder View';INSTANCE:7;ID:5]");
-  ASSERT_TRUE(search);
-  EXPECT_TRUE(search->advanced);
-  EXPECT_EQ(search->className, u"SysListView32");
-  EXPECT_EQ(search->text, u"Folder View");
-  EXPECT_EQ(search->instance, 7);
-  EXPECT_EQ(search->id, 5);
-
-  search = ParseDescriptor(u" Edit3 ");
-  ASSERT_TRUE(search);
-  EXPECT_FALSE(search->advanced);
-  EXPECT_EQ(search->classNN, u" Edit3 ");  // the plain form is taken as given
-  EXPECT_EQ(search->text, u" Edit3 ");
-
-  search = ParseDescriptor(u"-12.5");
-  ASSERT_TRUE(search);
-  EXPECT_TRUE(search->numeric);
-  EXPECT_EQ(search->id, -12);
+  EXPECT_EQ(Parsed(u"[CLASS:SysListView32;TEXT:'&Folder View';INSTANCE:7;ID:5]"),
+            "advanced class SysListView32 nn  text Folder View instance 7 id 5");
+  // The plain form is taken as given.
+  EXPECT_EQ(Parsed(u" Edit3 "), "plain class  nn  Edit3  text  Edit3  instance 0 id 0");
+  EXPECT_EQ(Parsed(u"-12.5"), "numeric class  nn  text  instance 0 id -12");
   for (const char16_t* notNumber : {u".5", u"5.", u"1-2", u"+", u"12a"}) {
-    search = ParseDescriptor(notNumber);
-    ASSERT_TRUE(search);
-    EXPECT_FALSE(search->numeric) << ToUtf8(Text(notNumber));
+    EXPECT_EQ(Parsed(notNumber).substr(0, 6), "plain ") << ToUtf8(Text(notNumber));
   }
 }
 
@@ -161,28 +151,19 @@ class DesktopListViewTest : public ::testing::Test {
   FakeWindowTree tree;
 };
 
-TEST_F(DesktopListViewTest, SkipsTitledParentsAndOtherClasses) {
+TEST_F(DesktopListViewTest, SkipsTitledParentsAndOtherClassesAndIsNoneWhenTheyRunOut) {
+  EXPECT_EQ(FindDesktopListView(tree), kNoWindow);
   const WindowHandle explorer = tree.Add(tree.desktop(), u"CabinetWClass", u"Documents");
   AddView(explorer, u"SHELLDLL_DefView", u"Documents");  // titled parent
   AddView(explorer, u"DirectUIHWND", u"");               // other class
   tree.Add(tree.desktop(), u"SysListView32", u"Other");  // other text
+  const WindowHandle titled = AddView(tree.desktop(), u"SHELLDLL_DefView", u"");
+  tree.windows[tree.Parent(titled)].text = u"x";
+  EXPECT_EQ(FindDesktopListView(tree), kNoWindow);
   const WindowHandle progman = tree.Add(tree.desktop(), u"Progman", u"Program Manager");
   const WindowHandle desktopView = AddView(progman, u"shelldll_defview", u"");
   AddView(progman, u"SHELLDLL_DefView", u"");  // a later one is not taken
   EXPECT_EQ(FindDesktopListView(tree), desktopView);
-}
-
-TEST_F(DesktopListViewTest, NoneWhenTheCandidatesRunOut) {
-  EXPECT_EQ(FindDesktopListView(tree), kNoWindow);
-  const WindowHandle explorer = tree.Add(tree.desktop(), u"CabinetWClass", u"Documents");
-  AddView(explorer, u"SHELLDLL_DefView", u"Documents");
-  EXPECT_EQ(FindDesktopListView(tree), kNoWindow);
-  const WindowHandle titled = AddView(tree.desktop(), u"SHELLDLL_DefView", u"");
-  tree.windows[tree.Parent(titled)].text = u"x";
-  AddView(tree.desktop(), u"Shelf", u"");
-  EXPECT_EQ(FindDesktopListView(tree), kNoWindow);
-  const WindowHandle last = AddView(tree.desktop(), u"SHELLDLL_DefView", u"");
-  EXPECT_EQ(FindDesktopListView(tree), last);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/fake/fake_devices.h"
 #include "platform/fake/fake_platform.h"
 #include "sequence/launch.h"
@@ -16,7 +18,7 @@ constexpr char16_t kDefrag[] = u"C:\\Windows\\System32\\defrag.exe";
 
 bool Everything(const Text&) { return true; }
 
-TEST(PlanOptimization, SwitchesFollowTheVersionAndTheDiskKind) {
+TEST(PlanOptimization, SwitchesFollowTheVersionAndTheDiskKindAndMissingProgramsSysNative) {
   struct Case {
     double version;
     bool solidState;
@@ -43,9 +45,8 @@ TEST(PlanOptimization, SwitchesFollowTheVersionAndTheDiskKind) {
     }
   }
   EXPECT_TRUE(PlanOptimization(5.1, kSystem, u"C:", true, Everything).runsNothing);
-}
 
-TEST(PlanOptimization, AProgramMissingFromTheSystemFolderIsReachedThroughSysNative) {
+  // A program missing from the system folder is reached through SysNative.
   OptimizePlan plan =
       PlanOptimization(10.0, u"C:\\WINDOWS\\system32", u"D:", false,
                        [](const Text& path) { return path.find(u"dfrgui") != Text::npos; });
@@ -96,10 +97,9 @@ TEST_F(OptimizeSystemPartitionTest, TheWindowOpensFirstThenTheCommandRunsHidden)
   EXPECT_EQ(waitFolder, kSystem);
   ASSERT_EQ(launchesBeforeWait, 1u);
   const auto& window = machine.processes.launches()[0];
-  EXPECT_EQ(window.commandLine, u"C:\\Windows\\System32\\dfrgui.exe");
-  EXPECT_EQ(window.workingDirectory, Text(kSystem));
-  EXPECT_EQ(window.showCommand, 5);
-  EXPECT_TRUE(window.redirectionOff);
+  EXPECT_EQ(std::tie(window.commandLine, window.workingDirectory, window.showCommand,
+                     window.redirectionOff),
+            std::make_tuple(Text(u"C:\\Windows\\System32\\dfrgui.exe"), Text(kSystem), 5, true));
   EXPECT_EQ(machine.processes.openHandleCount(), 0u);  // not kept, not waited for
   EXPECT_EQ(devices.openHandleCount(), 0u);
 }
@@ -129,17 +129,13 @@ TEST_F(OptimizeSystemPartitionTest, ARunningDefragmenterIsStoppedFirst) {
 }
 
 TEST_F(OptimizeSystemPartitionTest, AMissingDefragmenterStillGoesToTheWait) {
-  platform::FakePlatform bare;
-  int result =
-      OptimizeSystemPartition(10.0, kSystem, u"C:", {bare.processes, devices, bare.files},
-                              [](const Text& commandLine, int, const Text&) {
-                                EXPECT_EQ(commandLine, u"C:\\Windows\\SysNative\\defrag.exe C: /H");
-                                return sequence::WaitResult::NotStarted;
-                              });
-  EXPECT_EQ(result, sequence::WaitResult::NotStarted);
+  machine.files = platform::FakeFileSystem();
+  waitResult = sequence::WaitResult::NotStarted;
+  EXPECT_EQ(Run(10.0), sequence::WaitResult::NotStarted);
+  EXPECT_EQ(waits, std::vector<Text>{u"C:\\Windows\\SysNative\\defrag.exe C: /H"});
   // The window could not be started either; that changes nothing.
-  ASSERT_EQ(bare.processes.launches().size(), 1u);
-  EXPECT_EQ(bare.processes.launches()[0].commandLine, u"C:\\Windows\\SysNative\\dfrgui.exe");
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  EXPECT_EQ(machine.processes.launches()[0].commandLine, u"C:\\Windows\\SysNative\\dfrgui.exe");
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "base/strings.h"
 #include "platform/fake/fake_devices.h"
 
 namespace twk::maintenance {
@@ -26,10 +29,6 @@ struct Identify {
     block[435] = rate >> 8;
     return *this;
   }
-  Identify& Trim() {
-    block[338] |= 1;
-    return *this;
-  }
   Identify& Text(std::size_t word, const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) block[2 * word + (i ^ 1)] = text[i];
     return *this;
@@ -43,10 +42,9 @@ struct Identify {
 };
 
 // The failure-prediction answer with a SMART table of (id, raw) entries.
-Bytes PredictAnswer(std::initializer_list<std::pair<std::uint8_t, std::uint32_t>> entries,
-                    std::uint32_t predicted = 0) {
+// No failure is predicted.
+Bytes PredictAnswer(std::initializer_list<std::pair<std::uint8_t, std::uint32_t>> entries) {
   Bytes bytes(516, 0);
-  PutU32(bytes, 0, predicted);
   std::size_t entry = 4 + 2;
   for (auto [id, raw] : entries) {
     bytes[entry] = id;
@@ -64,14 +62,14 @@ Bytes PropertyByte8(std::uint8_t value) {
   return bytes;
 }
 
-Bytes HealthLog(std::uint64_t reads, std::uint16_t temperature = 0) {
+// An NVMe health log with nothing read and the given temperature.
+Bytes HealthLog(std::uint16_t temperature) {
   Bytes bytes(560, 0);
   PutU32(bytes, 0, 48);
   PutU32(bytes, 4, 48);
   PutU32(bytes, 8, 3);    // NVMe
   PutU32(bytes, 12, 2);   // log page
   PutU32(bytes, 24, 40);  // the page, from byte 8
-  PutU32(bytes, 48 + 64, static_cast<std::uint32_t>(reads));
   bytes[48 + 1] = temperature & 0xFF;
   bytes[48 + 2] = temperature >> 8;
   return bytes;
@@ -91,22 +89,30 @@ Bytes Descriptor(std::uint32_t busType, bool removable,
   return bytes;
 }
 
+// vendor|product|revision|serial|bus type, and whether removable.
+std::string Described(const DiskIdentity& id) {
+  return ToUtf8(id.vendor + u"|" + id.product + u"|" + id.revision + u"|" + id.serial + u"|") +
+         std::to_string(id.busType) + (id.removable ? " removable" : "");
+}
+
 class PhysicalDiskTest : public ::testing::Test {
  protected:
   PhysicalDiskTest() { devices.AddDevice(kDrive0); }
-  int Classify() {
-    PhysicalDisk disk(devices);
+  // Classifies drive 0 of `on`, whose handles must all be closed after.
+  int Classify(FakeDevices& on) {
+    PhysicalDisk disk(on);
     EXPECT_TRUE(disk.OpenByNumber(0));
     const int kind = disk.ClassifyDisk(&rate);
     disk.Close();
-    EXPECT_EQ(devices.openHandleCount(), 0u);
+    EXPECT_EQ(on.openHandleCount(), 0u);
     return kind;
   }
+  int Classify() { return Classify(devices); }
   FakeDevices devices;
   std::uint32_t rate = 12345;
 };
 
-TEST_F(PhysicalDiskTest, ARotationRateInTheIdentifyDataSettlesItAtOnce) {
+TEST_F(PhysicalDiskTest, ARotationRateSettlesItAtOnceAndTheSeekPenaltyOverridesANonRotatingOne) {
   devices.Answer(Query::SmartIdentify, Identify().Rotation(7200).SmartAnswer());
   devices.Answer(Query::Property, 7, PropertyByte8(0));
   EXPECT_EQ(Classify(), DiskKind::HardDisk);
@@ -114,21 +120,15 @@ TEST_F(PhysicalDiskTest, ARotationRateInTheIdentifyDataSettlesItAtOnce) {
   EXPECT_EQ(devices.CountCalls(Query::Property, 7), 0);
   EXPECT_EQ(devices.CountCalls(Query::Property, 8), 0);
   EXPECT_EQ(devices.CountCalls(Query::NvmeHealthLog), 0);
-}
 
-TEST_F(PhysicalDiskTest, TheSeekPenaltyOverridesANonRotatingIdentify) {
-  devices.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
-  devices.Answer(Query::Property, 7, PropertyByte8(1));
-  EXPECT_EQ(Classify(), DiskKind::HardDisk);
-  EXPECT_EQ(rate, 0u);
-
-  FakeDevices noPenalty;
-  noPenalty.AddDevice(kDrive0);
-  noPenalty.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
-  noPenalty.Answer(Query::Property, 7, PropertyByte8(0));
-  PhysicalDisk disk(noPenalty);
-  ASSERT_TRUE(disk.OpenByNumber(0));
-  EXPECT_EQ(disk.ClassifyDisk(), DiskKind::SolidStateDisk);
+  for (const std::uint8_t penalty : {1, 0}) {
+    FakeDevices machine;
+    machine.AddDevice(kDrive0);
+    machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
+    machine.Answer(Query::Property, 7, PropertyByte8(penalty));
+    EXPECT_EQ(Classify(machine), penalty ? DiskKind::HardDisk : DiskKind::SolidStateDisk);
+    EXPECT_EQ(rate, 0u);
+  }
 }
 
 TEST_F(PhysicalDiskTest, TrimWithoutIdentifyDataIsSolidStateAndAnActiveHealthLogMakesItNvme) {
@@ -139,21 +139,19 @@ TEST_F(PhysicalDiskTest, TrimWithoutIdentifyDataIsSolidStateAndAnActiveHealthLog
   FakeDevices nvme;
   nvme.AddDevice(kDrive0);
   nvme.Answer(Query::Property, 8, PropertyByte8(1));
-  nvme.Answer(Query::NvmeHealthLog, HealthLog(0, 0));      // idle: reopen, ask again
-  nvme.Answer(Query::NvmeHealthLog, HealthLog(0, 0x140));  // a temperature: active
-  PhysicalDisk disk(nvme);
-  ASSERT_TRUE(disk.OpenByNumber(0));
-  EXPECT_EQ(disk.ClassifyDisk(), DiskKind::NvmeDisk);
+  nvme.Answer(Query::NvmeHealthLog, HealthLog(0));      // idle: reopen, ask again
+  nvme.Answer(Query::NvmeHealthLog, HealthLog(0x140));  // a temperature: active
+  EXPECT_EQ(Classify(nvme), DiskKind::NvmeDisk);
   EXPECT_EQ(nvme.CountCalls(Query::NvmeHealthLog), 2);
   EXPECT_EQ(nvme.opens().size(), 2u);
-  EXPECT_EQ(nvme.openHandleCount(), 1u);
-}
 
-TEST_F(PhysicalDiskTest, AHealthLogThatStaysIdleIsAskedFiveTimes) {
-  devices.Answer(Query::Property, 8, PropertyByte8(1));
-  devices.Answer(Query::NvmeHealthLog, HealthLog(0));
-  EXPECT_EQ(Classify(), DiskKind::SolidStateDisk);
-  EXPECT_EQ(devices.CountCalls(Query::NvmeHealthLog), 5);
+  // A health log that stays idle is asked five times.
+  FakeDevices idle;
+  idle.AddDevice(kDrive0);
+  idle.Answer(Query::Property, 8, PropertyByte8(1));
+  idle.Answer(Query::NvmeHealthLog, HealthLog(0));
+  EXPECT_EQ(Classify(idle), DiskKind::SolidStateDisk);
+  EXPECT_EQ(idle.CountCalls(Query::NvmeHealthLog), 5);
 }
 
 TEST_F(PhysicalDiskTest, TheSmartTableDecidesWhenThePropertiesSayNothing) {
@@ -207,13 +205,8 @@ TEST_F(PhysicalDiskTest, IdentityComesFromIdentifyWordsOrElseFromTheDescriptor) 
   devices.Answer(Query::Property, 0, Descriptor(11, true, {{12, "Vendor"}, {16, "Other"}}));
   PhysicalDisk disk(devices);
   ASSERT_TRUE(disk.OpenByNumber(0));
-  DiskIdentity identity = disk.ReadIdentity();
-  EXPECT_EQ(identity.product, u"ACME Spinner 2000");
-  EXPECT_EQ(identity.revision, u"FW01");
-  EXPECT_EQ(identity.serial, u"SN12345");
-  EXPECT_EQ(identity.vendor, u"");  // identify data name no vendor
-  EXPECT_TRUE(identity.removable);
-  EXPECT_EQ(identity.busType, 11u);
+  // Identify data name no vendor.
+  EXPECT_EQ(Described(disk.ReadIdentity()), "|ACME Spinner 2000|FW01|SN12345|11 removable");
 
   FakeDevices described;
   described.AddDevice(kDrive0);
@@ -222,11 +215,7 @@ TEST_F(PhysicalDiskTest, IdentityComesFromIdentifyWordsOrElseFromTheDescriptor) 
   described.Answer(Query::Property, 0, descriptor);
   PhysicalDisk other(described);
   ASSERT_TRUE(other.OpenByNumber(0));
-  identity = other.ReadIdentity();
-  EXPECT_EQ(identity.vendor, u"Vend");
-  EXPECT_EQ(identity.product, u"Prod\u00e9");
-  EXPECT_EQ(identity.revision, u"1.0");
-  EXPECT_EQ(identity.serial, u"");
+  EXPECT_EQ(Described(other.ReadIdentity()), "Vend|Prod\u00e9|1.0||7");
   EXPECT_EQ(described.CountCalls(Query::Property, 0), 1);  // read once per open
 }
 
@@ -306,12 +295,12 @@ TEST_F(PhysicalDiskTest, AVolumePathFindsItsDiskNumberFromTheExtents) {
   ASSERT_TRUE(disk.OpenByPath(u"D:"));
   EXPECT_EQ(disk.diskNumber(), 3u);
   // The identify command goes to drive 3.
-  EXPECT_EQ(devices.calls()[1].query, Query::Property);
-  bool askedDrive3 = false;
-  for (const auto& call : devices.calls()) {
-    if (call.query == Query::SmartIdentify) askedDrive3 = call.driveNumber == 3;
-  }
-  EXPECT_TRUE(askedDrive3);
+  const auto& calls = devices.calls();
+  const auto identify = std::find_if(calls.begin(), calls.end(), [](const FakeDevices::Call& c) {
+    return c.query == Query::SmartIdentify;
+  });
+  ASSERT_NE(identify, calls.end());
+  EXPECT_EQ(identify->driveNumber, 3u);
 }
 
 class SolidStateDriveTest : public ::testing::Test {

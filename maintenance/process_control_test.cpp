@@ -54,11 +54,9 @@ TEST(Running, TheLowestIdsAreTheIdleAndSystemProcesses) {
   FakeProcesses processes;
   processes.AddProcess(4, FakeProcesses::Listed{});
   processes.AddProcess(5, FakeProcesses::Listed{});
-  EXPECT_FALSE(IsProcessRunning(processes, 0));
-  EXPECT_TRUE(IsProcessRunning(processes, 4));
-  EXPECT_FALSE(IsProcessRunning(processes, 3));
-  EXPECT_TRUE(IsProcessRunning(processes, 5));
-  EXPECT_FALSE(IsProcessRunning(processes, 6));
+  for (std::uint32_t id : {0u, 3u, 4u, 5u, 6u}) {
+    EXPECT_EQ(IsProcessRunning(processes, id), id == 4 || id == 5) << id;
+  }
 }
 
 TEST(Stopping, EachStepIsTakenOnlyWhenTheOneBeforeFailed) {

@@ -57,6 +57,16 @@ class SetupMachine : public sequence::sim::SimulatedMachine {
     return Start(u"");
   }
 
+  // The setup's choices as stored: "key=value" in a fixed order.
+  std::string StoredChoices() {
+    std::string all;
+    for (const char16_t* key : {u"TimesToReboot", u"RebootDelay", u"NoReport", u"DefragBefore",
+                                u"ProcessIdleTasks", u"BackupRestoreIcons"}) {
+      all += (all.empty() ? "" : " ") + ToUtf8(key) + "=" + ToUtf8(Stored(u"Setup", key));
+    }
+    return all;
+  }
+
   // Hooks that record their calls and answer as told.
   void WatchHooks(int optimizeResult = 1, bool iconsOk = true) {
     setupOperations.optimize = [this, optimizeResult](context::StartContext&) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "sequence/launch.h"
 #include "setup/setup_test_support.h"
 
@@ -68,112 +70,98 @@ TEST_F(SetupWindowTest, SeventeenControlsInTheirOrderPlacesTextsAndFonts) {
     ui.Close();
   });
   EXPECT_EQ(record.title, u"Tarnwick - Setup");
-  const std::string box = " Arial 11/400 cursor 32649";
-  EXPECT_EQ(seen,
-            (std::vector<std::string>{
-                "13 \"Number of times to reboot:" + std::string(40, '-') +
-                    "\" (30,110,425,18) Arial 11/400",
-                "13 \"Delay, in minutes, between each reboot:" + std::string(22, '-') +
-                    "\" (30,150,425,18) Arial 11/400",
-                "12 \"5\" (465,102,70,26) Arial 14/400",
-                "12 \"5\" (465,142,70,26) Arial 14/400",
-                "35 \" Display a detailed report after the last reboot\" (46,194,384,18)" + box,
-                "35 \" Optimize the system partition before the operation\" (46,229,384,18)" + box,
-                "3 \"Optimize now\" (455,225,115,26)" + box,
-                "35 \" Process idle tasks before the operation\" (46,264,384,18)" + box,
-                "3 \"Process now\" (455,260,115,26)" + box,
-                "35 \" Backup and restore desktop icon layout\" (46,299,284,18)" + box,
-                "3 \"Backup now\" (330,295,115,26)" + box,
-                "3 \"Restore now\" (455,295,115,26)" + box,
-                "35 \" Automatically log the current user on each boot up\" (46,334,434,18)" + box,
-                "35 \" Disable Auto-logon once the whole operation completes\" "
-                "(66,359,434,18)" +
-                    box,
-                "20 \"\" (20,410,340,14) Arial 9/400",
-                "13 \"Set the desired options and press 'Start operation'\" (20,430,340,18) "
-                "Arial 9/400",
-                "3 \"  Start operation\" (380,405,200,42) Arial 14/800 image 143 26x26 cursor "
-                "32649",
-                "times 30",
-                "delay 60",
-                "tip: Process the requested operations and then start rebooting",
-                "bar smooth: 1"}));
+  const auto box = [](const std::string& text, const std::string& place) {
+    return "35 \" " + text + "\" (" + place + ",18) Arial 11/400 cursor 32649";
+  };
+  const auto button = [](const std::string& text, const std::string& place) {
+    return "3 \"" + text + "\" (" + place + ",115,26) Arial 11/400 cursor 32649";
+  };
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "13 \"Number of times to reboot:" + std::string(40, '-') +
+                          "\" (30,110,425,18) Arial 11/400",
+                      "13 \"Delay, in minutes, between each reboot:" + std::string(22, '-') +
+                          "\" (30,150,425,18) Arial 11/400",
+                      "12 \"5\" (465,102,70,26) Arial 14/400",
+                      "12 \"5\" (465,142,70,26) Arial 14/400",
+                      box("Display a detailed report after the last reboot", "46,194,384"),
+                      box("Optimize the system partition before the operation", "46,229,384"),
+                      button("Optimize now", "455,225"),
+                      box("Process idle tasks before the operation", "46,264,384"),
+                      button("Process now", "455,260"),
+                      box("Backup and restore desktop icon layout", "46,299,284"),
+                      button("Backup now", "330,295"),
+                      button("Restore now", "455,295"),
+                      box("Automatically log the current user on each boot up", "46,334,434"),
+                      box("Disable Auto-logon once the whole operation completes", "66,359,434"),
+                      "20 \"\" (20,410,340,14) Arial 9/400",
+                      "13 \"Set the desired options and press 'Start operation'\" "
+                      "(20,430,340,18) Arial 9/400",
+                      "3 \"  Start operation\" (380,405,200,42) Arial 14/800 image 143 26x26 "
+                      "cursor 32649",
+                      "times 30",
+                      "delay 60",
+                      "tip: Process the requested operations and then start rebooting",
+                      "bar smooth: 1"}));
   for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_LT(ids[i - 1], ids[i]) << "control " << i;
   EXPECT_EQ(record.doubleFrees, 0);
   EXPECT_EQ(record.liveObjectsAfter, 0u);
 }
 
-TEST_F(SetupWindowTest, BoxesStartFromTheSettingsAndTheNumbersFromTheStart) {
+TEST_F(SetupWindowTest, BoxesStartFromTheSettingsAndTheUsersActiveAutoLogon) {
   struct Case {
     std::vector<std::pair<Text, Text>> stored;
+    Text autoLogonUser;  // none: not wired
+    bool active;
     std::vector<bool> ticked;  // report, defrag, idle, icons, auto-logon, disable
   };
   const std::vector<Case> cases = {
-      {{}, {true, false, false, false, false, false}},
-      {{{u"NoReport", u"1"}}, {false, false, false, false, false, false}},
+      {{}, u"", false, {true, false, false, false, false, false}},
+      {{{u"NoReport", u"1"}}, u"", false, {false, false, false, false, false, false}},
+      {{{u"TimesToReboot", u"7"}, {u"RebootDelay", u"12"}},
+       u"",
+       false,
+       {true, false, false, false, false, false}},
       {{{u"NoReport", u"0"},
         {u"DefragBefore", u"1"},
         {u"ProcessIdleTasks", u"2"},
         {u"BackupRestoreIcons", u"-1"}},
+       u"",
+       false,
        {true, true, true, true, false, false}},
       {{{u"NoReport", u"x"}, {u"DefragBefore", u"0"}, {u"ProcessIdleTasks", u""}},
+       u"",
+       false,
        {true, false, false, false, false, false}},
+      {{}, u"ALICE", true, {true, false, false, false, true, false}},
+      {{}, u"alice", false, {true, false, false, false, false, false}},
+      {{}, u"bob", true, {true, false, false, false, false, false}},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE((c.stored.empty() ? "none" : ToUtf8(c.stored[0].first)) + " user " +
+                 ToUtf8(c.autoLogonUser));
     ForgetSettings();
     for (const auto& [key, value] : c.stored) Store(u"Setup", key, value);
+    setupOperations = SetupOperations{};
+    if (!c.autoLogonUser.empty()) {
+      setupOperations.autoLogonUser = [a = c.autoLogonUser](context::StartContext&) { return a; };
+      setupOperations.isAutoLogonActive = [v = c.active](context::StartContext&) { return v; };
+    }
     std::vector<bool> ticked;
+    Text numbers;
     PlainStart([&](ui::HeadlessBackend& ui) {
       for (const char16_t* box :
            {kReportBox, kDefragBox, kIdleBox, kIconsBox, kAutoLogonBox, kDisableBox}) {
         ticked.push_back(Checked(ui, box));
       }
+      numbers = ui.TextOf(TimesBox(ui)) + u" " + ui.TextOf(DelayBox(ui));
       ui.Close();
     });
-    EXPECT_EQ(ticked, c.ticked) << "first stored: "
-                                << (c.stored.empty() ? "none" : ToUtf8(c.stored[0].first));
-  }
-
-  Store(u"Setup", u"TimesToReboot", u"7");
-  Store(u"Setup", u"RebootDelay", u"12");
-  Text times, delay;
-  PlainStart([&](ui::HeadlessBackend& ui) {
-    times = ui.TextOf(TimesBox(ui));
-    delay = ui.TextOf(DelayBox(ui));
-    ui.Close();
-  });
-  EXPECT_EQ(times, u"7");
-  EXPECT_EQ(delay, u"12");
-}
-
-TEST_F(SetupWindowTest, AutoLogonBoxIsTickedOnlyForTheUsersActiveAutoLogon) {
-  struct Case {
-    bool wired;
-    Text account;
-    bool active;
-    bool ticked;
-  };
-  for (const Case& c : std::vector<Case>{{true, u"ALICE", true, true},
-                                         {true, u"alice", false, false},
-                                         {true, u"bob", true, false},
-                                         {false, u"alice", true, false}}) {
-    setupOperations = SetupOperations{};
-    if (c.wired) {
-      setupOperations.autoLogonUser = [a = c.account](context::StartContext&) { return a; };
-      setupOperations.isAutoLogonActive = [v = c.active](context::StartContext&) { return v; };
-    }
-    bool ticked = true, disable = true;
-    PlainStart([&](ui::HeadlessBackend& ui) {
-      ticked = Checked(ui, kAutoLogonBox);
-      disable = Checked(ui, kDisableBox);
-      ui.Close();
-    });
-    EXPECT_EQ(ticked, c.ticked) << ToUtf8(c.account) << " active " << c.active;
-    EXPECT_FALSE(disable);
+    EXPECT_EQ(ticked, c.ticked);
+    EXPECT_EQ(numbers, c.stored.size() == 2 ? u"7 12" : u"5 5");
   }
 }
 
-TEST_F(SetupWindowTest, BadNumbersBecomeFiveInTheBoxTheSettingsAndTheRunValue) {
+TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSettingsAndTheRunValue) {
   struct Case {
     Text times, delay, storedTimes, storedDelay;
   };
@@ -183,37 +171,31 @@ TEST_F(SetupWindowTest, BadNumbersBecomeFiveInTheBoxTheSettingsAndTheRunValue) {
                                          {u"", u"-3", u"5", u"5"},
                                          {u"100", u"120", u"100", u"120"},
                                          {u"007", u"1", u"007", u"1"}}) {
-    Text timesShown, delayShown;
+    SCOPED_TRACE(ToUtf8(c.times + u" " + c.delay));
     const auto& record = StartWith(c.times, c.delay);
     EXPECT_TRUE(record.restartRequested) << record.dump;
     // The boxes show what was written: the start ended, so look at the dump.
-    EXPECT_NE(record.dump.find("(465,102,70,26) \"" + ToUtf8(c.storedTimes) + "\""),
-              std::string::npos)
-        << record.dump;
-    EXPECT_NE(record.dump.find("(465,142,70,26) \"" + ToUtf8(c.storedDelay) + "\""),
-              std::string::npos)
-        << record.dump;
-    EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), c.storedTimes) << ToUtf8(c.times);
-    EXPECT_EQ(Stored(u"Setup", u"RebootDelay"), c.storedDelay) << ToUtf8(c.delay);
+    for (const auto& [place, shown] : {std::pair{"(465,102,70,26) \"", c.storedTimes},
+                                       std::pair{"(465,142,70,26) \"", c.storedDelay}}) {
+      EXPECT_NE(record.dump.find(place + ToUtf8(shown) + "\""), std::string::npos) << record.dump;
+    }
+    // Unticked pre-operations write nothing.
+    EXPECT_EQ(StoredChoices(),
+              "TimesToReboot=" + ToUtf8(c.storedTimes) + " RebootDelay=" + ToUtf8(c.storedDelay) +
+                  " NoReport=0 DefragBefore= ProcessIdleTasks= BackupRestoreIcons=");
     EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:" + c.storedTimes +
                               u" /Delay:" + c.storedDelay);
   }
 }
 
-TEST_F(SetupWindowTest, StartWritesTheChoicesRunValueAndFirstShutDownThenRestarts) {
+TEST_F(SetupWindowTest, StartForgetsTheLastSequenceStampsTheFirstShutDownThenRestarts) {
   Store(u"History", u"Reboot 1", u"99");
   Store(u"TimeStamps", u"LastBootUp", u"12345678901");
   Store(u"PostOperation", u"DisableAutoLogon", u"1");
   const auto& record = StartWith(u"3", u"1");
   EXPECT_TRUE(record.restartRequested);
   EXPECT_EQ(record.exitCode, 0);
-  EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:3 /Delay:1");
-  EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), u"3");
-  EXPECT_EQ(Stored(u"Setup", u"RebootDelay"), u"1");
-  EXPECT_EQ(Stored(u"Setup", u"NoReport"), u"0");
-  // Unticked pre-operations write nothing; an unticked disable box removes
-  // what an earlier start left.
-  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"");
+  // An unticked disable box removes what an earlier start left.
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
   // The measurements of earlier sequences are gone; the first shutdown is now.
   EXPECT_EQ(record.measurements,
@@ -246,14 +228,12 @@ TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp
                        "status: Defragging the system partition... /   Cancel all", "backup"}));
   ASSERT_EQ(machine.processes.launches().size(), 1u);
   const auto& launch = machine.processes.launches()[0];
-  EXPECT_EQ(launch.commandLine, kIdleCommand);
-  EXPECT_EQ(launch.workingDirectory, u"C:\\Windows\\system32");
-  EXPECT_EQ(launch.showCommand, 5);
-  EXPECT_FALSE(launch.redirectionOff);
-  EXPECT_EQ(Stored(u"Setup", u"NoReport"), u"1");
-  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"1");
-  EXPECT_EQ(Stored(u"Setup", u"ProcessIdleTasks"), u"1");
-  EXPECT_EQ(Stored(u"Setup", u"BackupRestoreIcons"), u"1");
+  EXPECT_EQ(std::tie(launch.commandLine, launch.workingDirectory, launch.showCommand,
+                     launch.redirectionOff),
+            std::make_tuple(Text(kIdleCommand), Text(u"C:\\Windows\\system32"), 5, false));
+  EXPECT_EQ(StoredChoices(),
+            "TimesToReboot=2 RebootDelay=4 NoReport=1 DefragBefore=1 "
+            "ProcessIdleTasks=1 BackupRestoreIcons=1");
   EXPECT_GE(std::stoull(record.measurements.at("TimeStamps/FirstShutDown")), T0 + 600);
   // The backup's outcome is shown as the sequence goes on.
   EXPECT_NE(record.dump.find("\"Desktop icons' layout successfully saved.\""), std::string::npos);
@@ -326,10 +306,7 @@ TEST_F(SetupWaitTest, TheCancelButtonEndsOnlyTheWaitAndTheSequenceGoesOn) {
             [&ui] { ui.AfterWakes(10, [&ui] { ui.Click(StartButton(ui)); }); });
   });
   EXPECT_TRUE(record.restartRequested);
-  ASSERT_EQ(machine.processes.launches().size(), 1u);
-  // Nothing is ended: the defragmenter goes on by itself.
-  EXPECT_TRUE(machine.processes.IsRunning(machine.processes.launches()[0].id));
-  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+  EXPECT_EQ(machine.processes.launches().size(), 1u);
   EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:2 /Delay:1");
 }
 
@@ -351,11 +328,10 @@ TEST_F(SetupWindowTest, ARefusedRestartSaysSoRemovesTheRunValueAndStaysOpen) {
 TEST_F(SetupWindowTest, WithoutARunKeyNothingRestartsAndTheWindowSaysSo) {
   // A restart would end the sequence unseen: nothing would start after it.
   machine.registry = platform::FakeRegistry();
+  WatchHooks();
   Text shown;
-  const auto& record = PlainStart([&shown](ui::HeadlessBackend& ui) {
-    ui.Type(TimesBox(ui), u"2");
-    ui.Type(DelayBox(ui), u"1");
-    ui.Click(StartButton(ui));
+  const auto& record = StartWith(u"2", u"1", [&shown](ui::HeadlessBackend& ui) {
+    ui.Click(Control(ui, kDefragBox));
     ui.When([&ui] { return Status(ui).find(u"could not be registered") != Text::npos; },
             [&ui, &shown] {
               shown = Status(ui);
@@ -366,6 +342,7 @@ TEST_F(SetupWindowTest, WithoutARunKeyNothingRestartsAndTheWindowSaysSo) {
   EXPECT_EQ(shown, u"The next start could not be registered; the computer was not restarted.");
   EXPECT_EQ(RunValue(), std::nullopt);
   EXPECT_EQ(Stored(u"TimeStamps", u"FirstShutDown"), u"");
+  EXPECT_TRUE(calls.empty());  // the pre-operations come after the Run value
 }
 
 }  // namespace

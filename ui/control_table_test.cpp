@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace twk::ui {
 namespace {
 
@@ -12,36 +14,25 @@ ControlRecord Label() {
   return r;
 }
 
-TEST(ControlTable, IdsStartAtOneAndFollowTheHighestLiveId) {
+TEST(ControlTable, IdsFollowTheHighestLiveIdAndDeletingTheTopIdsHandsThemOutAgain) {
   ControlTable table;
   EXPECT_EQ(table.Find(0), nullptr);
   for (int expected = 1; expected <= 5; ++expected) EXPECT_EQ(table.Add(Label()), expected);
-
+  EXPECT_FALSE(table.Remove(0));
+  EXPECT_FALSE(table.Remove(6));
   // A hole below a live control stays a hole.
   EXPECT_TRUE(table.Remove(3));
+  EXPECT_FALSE(table.Remove(3));
   EXPECT_EQ(table.Find(3), nullptr);
   EXPECT_EQ(table.Add(Label()), 6);
-}
-
-TEST(ControlTable, DeletingTheTopIdsHandsThemOutAgain) {
-  ControlTable table;
-  for (int i = 0; i < 5; ++i) table.Add(Label());
-  EXPECT_TRUE(table.Remove(3));
+  EXPECT_TRUE(table.Remove(6));
   EXPECT_TRUE(table.Remove(5));
   EXPECT_EQ(table.count(), 4);
   EXPECT_TRUE(table.Remove(4));
   // The count falls past the free entries 4 and 3 down to the live 2.
   EXPECT_EQ(table.count(), 2);
   EXPECT_EQ(table.Add(Label()), 3);
-}
-
-TEST(ControlTable, RemovingWhatIsNotThereFails) {
-  ControlTable table;
-  table.Add(Label());
-  EXPECT_FALSE(table.Remove(0));
-  EXPECT_FALSE(table.Remove(2));
-  EXPECT_TRUE(table.Remove(1));
-  EXPECT_FALSE(table.Remove(1));
+  for (int id : {1, 2, 3}) EXPECT_TRUE(table.Remove(id));
   EXPECT_EQ(table.count(), 0);
   EXPECT_EQ(table.Add(Label()), 1);
 }
@@ -60,35 +51,26 @@ TEST(ControlTable, RecordsSurviveTheTableGrowing) {
 }
 
 TEST(FontHeight, PointsAt96DotsPerInchTruncatedTowardZero) {
-  EXPECT_EQ(FontHeight(9.0), -12);
-  EXPECT_EQ(FontHeight(14.0), -18);  // -18.67
-  EXPECT_EQ(FontHeight(11.0), -14);  // -14.67
-  EXPECT_EQ(FontHeight(32.0), -42);  // -42.67
-  // Below one point the size counts as 8.5 (-11.33).
-  EXPECT_EQ(FontHeight(0.5), -11);
-  EXPECT_EQ(FontHeight(0.99), -11);
-  EXPECT_EQ(FontHeight(1.0), -1);
+  // 14 points are -18.67; below one point the size counts as 8.5 (-11.33).
+  const std::pair<double, int> cases[] = {{9.0, -12}, {14.0, -18}, {11.0, -14}, {32.0, -42},
+                                          {0.5, -11}, {0.99, -11}, {1.0, -1}};
+  for (auto [points, height] : cases) EXPECT_EQ(FontHeight(points), height) << points;
 }
 
 TEST(StateFlags, TheFirstBitOfEachPairWins) {
-  StateRequest r = ResolveStateFlags(state::Hide | state::Show);
-  EXPECT_EQ(r.visible, 0);
-  r = ResolveStateFlags(state::Unchecked | state::Checked | state::Indeterminate);
-  EXPECT_EQ(r.check, 1);
-  r = ResolveStateFlags(state::Unchecked | state::Indeterminate);
-  EXPECT_EQ(r.check, 0);
-  r = ResolveStateFlags(state::Indeterminate);
-  EXPECT_EQ(r.check, 2);
-  r = ResolveStateFlags(state::Disable | state::Enable);
-  EXPECT_EQ(r.enabled, 1);
-  r = ResolveStateFlags(state::Disable | state::FocusControl);
-  EXPECT_EQ(r.enabled, 0);
-  EXPECT_TRUE(r.focusControl);
-  EXPECT_FALSE(r.focusWindow);
-  r = ResolveStateFlags(0);
-  EXPECT_EQ(r.visible, -1);
-  EXPECT_EQ(r.check, -1);
-  EXPECT_EQ(r.enabled, -1);
+  // visible, check, enabled, focus control, focus window
+  const auto resolved = [](std::uint32_t flags) {
+    const StateRequest r = ResolveStateFlags(flags);
+    return std::vector<int>{r.visible, r.check, r.enabled, r.focusControl, r.focusWindow};
+  };
+  EXPECT_EQ(resolved(0), (std::vector<int>{-1, -1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Hide | state::Show), (std::vector<int>{0, -1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Unchecked | state::Checked | state::Indeterminate),
+            (std::vector<int>{-1, 1, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Unchecked | state::Indeterminate), (std::vector<int>{-1, 0, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Indeterminate), (std::vector<int>{-1, 2, -1, 0, 0}));
+  EXPECT_EQ(resolved(state::Disable | state::Enable), (std::vector<int>{-1, -1, 1, 0, 0}));
+  EXPECT_EQ(resolved(state::Disable | state::FocusControl), (std::vector<int>{-1, -1, 0, 1, 0}));
 }
 
 TEST(ControlKinds, EnterClicksOnlyButtonsAndCheckBoxesOfTheToolkit) {

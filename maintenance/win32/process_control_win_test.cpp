@@ -20,13 +20,8 @@ Text SystemFolder() {
   return Text(buffer, buffer + length);
 }
 
-Text Swapped(Text text) {
-  for (char16_t& c : text) {
-    if (c >= u'a' && c <= u'z')
-      c = static_cast<char16_t>(c - 32);
-    else if (c >= u'A' && c <= u'Z')
-      c = static_cast<char16_t>(c + 32);
-  }
+Text Upper(Text text) {
+  for (char16_t& c : text) c = static_cast<char16_t>(towupper(c));
   return text;
 }
 
@@ -66,7 +61,7 @@ TEST_F(HelperProcessTest, FoundByItsPathInAnotherCaseAndTerminated) {
   std::optional<Text> image = GetProcessImagePath(processes, id);
   ASSERT_TRUE(image.has_value());
   EXPECT_TRUE(EqualsIgnoreCase(*image, helper)) << ToUtf8(*image);
-  EXPECT_EQ(FindProcessByImagePath(processes, Swapped(helper)), id);
+  EXPECT_EQ(FindProcessByImagePath(processes, Upper(helper)), id);
   EXPECT_TRUE(StopProcess(processes, id));
   EXPECT_EQ(ExitCode(), 0u);  // terminated with code 0, not its own 1
   EXPECT_FALSE(IsProcessRunning(processes, id));

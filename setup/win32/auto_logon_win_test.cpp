@@ -8,8 +8,8 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "base/strings.h"
 #include "platform/win32/win_accounts.h"
 #include "platform/win32/win_key_security.h"
 #include "platform/win32/win_lsa_secrets.h"
@@ -19,78 +19,50 @@
 namespace twk::setup {
 namespace {
 
-constexpr wchar_t kWinlogon[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-constexpr const wchar_t* kTouched[] = {L"DefaultUserName", L"DefaultDomainName", L"AutoAdminLogon",
-                                       L"DefaultPassword"};
+constexpr char16_t kWinlogon[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+constexpr const char16_t* kTouched[] = {u"DefaultUserName", u"DefaultDomainName", u"AutoAdminLogon",
+                                        u"DefaultPassword"};
 
 bool RunsUnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-struct Stored {
-  DWORD type;
-  std::vector<BYTE> data;
-};
-
-HKEY OpenWinlogon(REGSAM access) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kWinlogon, 0, access | KEY_WOW64_64KEY, &key) !=
-      ERROR_SUCCESS) {
-    return nullptr;
-  }
-  return key;
-}
-
-std::optional<Stored> Read(const wchar_t* name) {
-  HKEY key = OpenWinlogon(KEY_READ);
-  if (key == nullptr) return std::nullopt;
-  Stored value{REG_NONE, std::vector<BYTE>(512, 0)};
-  DWORD size = static_cast<DWORD>(value.data.size());
-  const LONG result = RegQueryValueExW(key, name, nullptr, &value.type, value.data.data(), &size);
-  RegCloseKey(key);
-  if (result != ERROR_SUCCESS) return std::nullopt;
-  value.data.resize(size);
-  return value;
-}
-
-void Write(const wchar_t* name, const std::optional<Stored>& value) {
-  HKEY key = OpenWinlogon(KEY_WRITE);
-  ASSERT_NE(key, nullptr);
-  if (value) {
-    RegSetValueExW(key, name, 0, value->type, value->data.data(),
-                   static_cast<DWORD>(value->data.size()));
-  } else {
-    RegDeleteValueW(key, name);
-  }
-  RegCloseKey(key);
-}
-
-void WriteText(const wchar_t* name, const std::wstring& text) {
-  const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
-  Write(name, Stored{REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * 2)});
-}
-
-// The text of a REG_SZ value; "<none>" when missing, "<type n>" otherwise.
-std::string TextOf(const wchar_t* name) {
-  const auto value = Read(name);
-  if (!value) return "<none>";
-  if (value->type != REG_SZ) return "<type " + std::to_string(value->type) + ">";
-  std::string text;
-  for (std::size_t i = 0; i + 1 < value->data.size() && value->data[i] != 0; i += 2) {
-    text.push_back(static_cast<char>(value->data[i]));
-  }
-  return text;
-}
-
+// The test reads and restores the Winlogon values through the registry
+// adapter, in the 64-bit view the operations use.
 class AutoLogonWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!RunsUnderWine()) GTEST_SKIP() << "changes the machine's auto-logon: Wine only";
-    for (const wchar_t* name : kTouched) saved_[name] = Read(name);
+    key_ = registry
+               .OpenKey(platform::RegistryRoot::LocalMachine, kWinlogon,
+                        platform::KeyAccess::ReadWrite | platform::KeyAccess::View64)
+               .value;
+    ASSERT_NE(key_, platform::kNoKey);
+    for (const char16_t* name : kTouched) saved_[name] = registry.QueryValue(key_, name);
   }
   void TearDown() override {
-    for (const auto& [name, value] : saved_) Write(name.c_str(), value);
+    for (const auto& [name, value] : saved_) Write(name, value);
+    registry.CloseKey(key_);
+  }
+
+  void Write(const Text& name, const std::optional<platform::RegistryValue>& value) {
+    if (!value) {
+      (void)registry.DeleteValue(key_, name);
+    } else {
+      (void)registry.SetValue(key_, name, value->type, value->data.data(),
+                              static_cast<std::uint32_t>(value->data.size()));
+    }
+  }
+  void WriteText(const Text& name, const Text& text) { (void)registry.SetString(key_, name, text); }
+  // The text of a REG_SZ value; "<none>" when missing, "<type n>" otherwise.
+  std::string TextOf(const Text& name) {
+    const auto value = registry.QueryValue(key_, name);
+    if (!value) return "<none>";
+    if (value->type != platform::ValueType::String)
+      return "<type " + std::to_string(value->type) + ">";
+    const Text text(reinterpret_cast<const char16_t*>(value->data.data()), value->data.size() / 2);
+    return ToUtf8(text.substr(0, text.find(u'\0')));
   }
 
   AutoLogonPorts Ports() { return {{registry, accounts, security, 10.0}, secrets}; }
@@ -101,49 +73,48 @@ class AutoLogonWinTest : public ::testing::Test {
   platform::win32::WinLsaSecrets secrets;
 
  private:
-  std::map<std::wstring, std::optional<Stored>> saved_;
+  platform::RegistryKey key_ = platform::kNoKey;
+  std::map<Text, std::optional<platform::RegistryValue>> saved_;
 };
 
 TEST_F(AutoLogonWinTest, SwitchingOnFailsWithoutASecretAndLeavesAutoAdminLogonOff) {
-  WriteText(L"AutoAdminLogon", L"0");
+  WriteText(u"AutoAdminLogon", u"0");
   const Text account = u"tarnwick-test";
   Text password = u"secret";
   EXPECT_EQ(SetAutoLogon(Ports(), &account, &password), AutoLogonResult::Failed);
   EXPECT_TRUE(password.empty());
-  EXPECT_EQ(TextOf(L"AutoAdminLogon"), "0");
-  EXPECT_EQ(TextOf(L"DefaultUserName"), "tarnwick-test");
+  EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");
+  EXPECT_EQ(TextOf(u"DefaultUserName"), "tarnwick-test");
   // Nobody of that name: the domain is this computer.
   wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
   ASSERT_TRUE(GetComputerNameW(computer, &size));
-  std::string expected;
-  for (DWORD i = 0; i < size; ++i) expected.push_back(static_cast<char>(computer[i]));
-  EXPECT_EQ(TextOf(L"DefaultDomainName"), expected);
+  EXPECT_EQ(TextOf(u"DefaultDomainName"), ToUtf8(Text(computer, computer + size)));
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
   EXPECT_EQ(GetAutoLogonUser(Ports()), u"tarnwick-test");
 }
 
 TEST_F(AutoLogonWinTest, SwitchingOffClearsAStrayAutoAdminLogon) {
-  WriteText(L"DefaultUserName", L"someone");
-  WriteText(L"AutoAdminLogon", L"1");
-  Write(L"DefaultPassword", std::nullopt);
+  WriteText(u"DefaultUserName", u"someone");
+  WriteText(u"AutoAdminLogon", u"1");
+  Write(u"DefaultPassword", std::nullopt);
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
   EXPECT_EQ(SetAutoLogon(Ports(), nullptr, nullptr), AutoLogonResult::WasNotActive);
-  EXPECT_EQ(TextOf(L"AutoAdminLogon"), "0");
-  EXPECT_EQ(TextOf(L"DefaultUserName"), "");
+  EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");
+  EXPECT_EQ(TextOf(u"DefaultUserName"), "");
 }
 
 TEST_F(AutoLogonWinTest, APlainTextPasswordCountsAndSwitchingOffRemovesIt) {
-  WriteText(L"AutoAdminLogon", L"1");
-  WriteText(L"DefaultPassword", L"plain");
+  WriteText(u"AutoAdminLogon", u"1");
+  WriteText(u"DefaultPassword", u"plain");
   EXPECT_TRUE(IsAutoLogonActive(Ports()));
   // The secret cannot be removed where it cannot be stored: that part fails,
   // the rest is done.
   const AutoLogonResult off = SetAutoLogon(Ports(), nullptr, nullptr);
   std::printf("switch-off answered %d\n", static_cast<int>(off));
   EXPECT_NE(off, AutoLogonResult::WasNotActive);
-  EXPECT_EQ(TextOf(L"AutoAdminLogon"), "0");
-  EXPECT_EQ(TextOf(L"DefaultPassword"), "<none>");
+  EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");
+  EXPECT_EQ(TextOf(u"DefaultPassword"), "<none>");
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
 }
 

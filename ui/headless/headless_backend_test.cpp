@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "base/strings.h"
 
 namespace twk::ui {
@@ -54,38 +52,6 @@ TEST_F(HeadlessTest, RulesRunBeforeTimePassesAndFireOnce) {
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(elapsed, 2000u);
   EXPECT_EQ(ui.wakes(), 2u);
-}
-
-TEST_F(HeadlessTest, ARunawayLoopIsAskedToCloseThenStopped) {
-  ui.SetWakeLimit(10);
-  bool askedToClose = false;
-  EXPECT_THROW(
-      {
-        for (;;) {
-          if (Wait().message == msg::CloseRequest) askedToClose = true;  // and ignore it
-        }
-      },
-      std::runtime_error);
-  EXPECT_TRUE(askedToClose);
-  EXPECT_TRUE(ui.wakeLimitReached());
-}
-
-TEST_F(HeadlessTest, HiddenOrDisabledControlsTakeNoInput) {
-  const int button = window.CreateButton(u"  Setup", 430, 420, 150, 36);
-  const int edit = window.CreateEdit(u"5", 465, 102, 70, 26);
-  const Handle b = window.Control(button)->window;
-  const Handle e = window.Control(edit)->window;
-  EXPECT_EQ(ui.FindByText(u"  Setup"), b);
-  window.SetControlState(button, state::Hide);
-  EXPECT_EQ(ui.FindByText(u"  Setup"), 0u);
-  EXPECT_FALSE(ui.Click(b));
-  window.SetControlState(edit, state::Disable);
-  EXPECT_FALSE(ui.Type(e, u"7"));
-  EXPECT_EQ(window.GetControlText(edit), u"5");
-  window.SetControlState(edit, state::Enable);
-  EXPECT_TRUE(ui.Type(e, u"7"));
-  EXPECT_EQ(window.GetControlText(edit), u"7");
-  EXPECT_EQ(ui.focus(), e);
 }
 
 }  // namespace

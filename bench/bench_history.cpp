@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_fixture.h"
+#include "base/text_codec.h"
 #include "settings/catalogue.h"
 
 namespace {
@@ -37,13 +38,10 @@ std::string SettingsBytes() {
   for (int r = 1; r <= 100; ++r) {
     lines.push_back(u"Reboot " + twk::FormatUnsigned(r) + u"=" + twk::FormatUnsigned(40 + r % 25));
   }
-  std::string bytes = "\xFF\xFE";
-  for (const Text& line : lines) {
-    for (char16_t c : line + u"\r\n") {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-  }
+  Text text;
+  for (const Text& line : lines) text += line + u"\r\n";
+  std::string bytes = "\xFF\xFE";  // the byte-order mark
+  bytes += twk::ToUtf16(text, twk::ByteOrder::LittleEndian);
   return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "ui/headless/headless_backend.h"
 
 namespace twk::sequence::testing {
@@ -38,13 +39,10 @@ inline std::string DescribeAt(const ui::HeadlessBackend& ui, int x, int y) {
 
 // A settings file as UTF-16LE with a byte-order mark and CR LF line ends.
 inline std::string Utf16File(const std::vector<Text>& lines) {
-  std::string bytes = "\xFF\xFE";
-  for (const Text& line : lines) {
-    for (char16_t c : line + u"\r\n") {
-      bytes += static_cast<char>(c & 0xFF);
-      bytes += static_cast<char>(c >> 8);
-    }
-  }
+  Text text;
+  for (const Text& line : lines) text += line + u"\r\n";
+  std::string bytes = "\xFF\xFE";  // the byte-order mark
+  bytes += ToUtf16(text, ByteOrder::LittleEndian);
   return bytes;
 }
 

@@ -115,6 +115,18 @@ struct Pixels {
   }
 };
 
+// The header of a 32-bit top-down bitmap of the pixels' size.
+inline BITMAPINFO TopDown32(const Pixels& p) {
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = p.width;
+  bi.bmiHeader.biHeight = -p.height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
 // A bitmap's pixels as 32-bit values 0xAARRGGBB, top row first.
 inline Pixels ReadPixels(Handle bitmapHandle) {
   Pixels p;
@@ -124,13 +136,7 @@ inline Pixels ReadPixels(Handle bitmapHandle) {
   p.width = info.bmWidth;
   p.height = info.bmHeight;
   p.argb.assign(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height), 0);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = p.width;
-  bi.bmiHeader.biHeight = -p.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = TopDown32(p);
   HDC dc = GetDC(nullptr);
   GetDIBits(dc, bitmap, 0, static_cast<UINT>(p.height), p.argb.data(), &bi, DIB_RGB_COLORS);
   ReleaseDC(nullptr, dc);
@@ -144,13 +150,7 @@ inline Pixels ReadShown(HWND window, const RECT& area) {
   p.width = area.right - area.left;
   p.height = area.bottom - area.top;
   p.argb.assign(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height), 0);
-  BITMAPINFO bi = {};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = p.width;
-  bi.bmiHeader.biHeight = -p.height;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  bi.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO bi = TopDown32(p);
   HDC shown = GetDC(window);
   HDC memory = CreateCompatibleDC(shown);
   void* bits = nullptr;

@@ -1,11 +1,14 @@
 #include "app/application.h"
 
+#include <algorithm>
+
 #include "context/command_line.h"
 #include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "sequence/csv_export.h"
+#include "sequence/reboot_step.h"
 
 namespace twk::app {
 namespace {
@@ -84,8 +87,8 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   if (const auto path = context::FindExportPath(argumentText)) {
     return ExportHistory(module, argumentText, *path);
   }
-  const context::ScriptedStartRequest scripted =
-      context::ReadScriptedStart(context::SplitArguments(argumentText));
+  const std::vector<Text> arguments = context::SplitArguments(argumentText);
+  const context::ScriptedStartRequest scripted = context::ReadScriptedStart(arguments);
   if (context_.HandOverToRunningInstance()) {
     if (!scripted.asked) return 0;
     // Brought forward is not started.
@@ -95,7 +98,10 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   if (scripted.asked)
     return RunScripted(scripted, module, argumentText, showCommand, beforeWindows);
 
+  const bool finishing = std::find(arguments.begin(), arguments.end(),
+                                   Text(sequence::kFinishSequenceSwitch)) != arguments.end();
   context_.Prepare(module, argumentText);
+  if (finishing) return modes_.finishSequence ? modes_.finishSequence(context_) : 0;
   if (beforeWindows) beforeWindows();
   context_.CreateFrame();
 

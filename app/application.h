@@ -21,6 +21,9 @@ struct ModeRunners {
   // A sequence started by a script's "/Start": 0 when the restart was
   // requested, 1 when it was not (the caller has been told why).
   std::function<int(context::StartContext&, const context::ScriptedStart&)> scriptedStart;
+  // The elevated start that finishes a sequence ended early by a step
+  // without administrator rights: the post-operations only, no window.
+  std::function<int(context::StartContext&)> finishSequence;
 };
 
 // The set the program runs with: the entry point and the whole-sequence

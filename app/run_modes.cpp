@@ -55,6 +55,10 @@ setup::SetupOperations ProductSetupOperations() {
     WipeText(secret);
     return result;
   };
+  operations.limitAutoLogons = [](context::StartContext& start, std::uint32_t logons) {
+    const auto ports = setup::AutoLogonPortsOf(start);
+    return ports && setup::LimitAutoLogons(*ports, logons);
+  };
   return operations;
 }
 
@@ -81,6 +85,9 @@ ModeRunners ProductModes(sequence::ReportPostOperations postOperations,
   };
   modes.rebootStep = [postOperations](context::StartContext& start) {
     return sequence::RunRebootStep(start, postOperations);
+  };
+  modes.finishSequence = [postOperations](context::StartContext& start) {
+    return sequence::FinishSequence(start, postOperations);
   };
   modes.scriptedStart = [setupOperations](context::StartContext& start,
                                           const context::ScriptedStart& choices) {

@@ -61,11 +61,11 @@ class RebootStep {
   Outcome CountDown();
   void Tick();
   void TogglePause();
-  enum class Registration { Registered, NotNeeded, Failed };
-
   void Restart();
-  Registration RegisterNextStart();
+  // False when it could not be registered (and the user was told).
+  bool RegisterNextStart();
   void UndoRegistration();
+  void EndSequenceEarly();
 
   context::StartContext& start_;
   const platform::Ports& ports_;
@@ -104,7 +104,15 @@ void RebootStep::Run() {
   // Unsigned: a negative /CurrentReboot: is above every total and goes
   // straight to the report.
   if (start_.run().currentReboot > start_.run().totalReboots) {
-    ShowResultReport(start_, postOperations_);
+    if (settings::ReadInteger(settings_, section::Setup, key::NoReport) != 0) {
+      // No report asked for, but the sequence still ends here: the last
+      // restart is measured and the machine left as the setup asked, without
+      // a window.
+      (void)CompleteSequence(start_, postOperations_);
+      (void)settings_.SaveNow();
+    } else {
+      ShowResultReport(start_, postOperations_);
+    }
     return;
   }
 
@@ -118,9 +126,20 @@ void RebootStep::Run() {
       HandOverToSetup(start_);  // saves as Close does
       break;
     case Outcome::Close:
-      (void)settings_.SaveNow();
+      EndSequenceEarly();
       break;
   }
+}
+
+void RebootStep::EndSequenceEarly() {
+  // The user, or a refused restart, ended the sequence: the machine is left
+  // as the setup asked for the end of it, not logging on by itself for good.
+  // Hidden first: an elevated instance that finds this frame visible would
+  // only bring it forward and end.
+  frame_.Show(ui::show::Hide);
+  pump_.DispatchPending();
+  (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
+  (void)settings_.SaveNow();
 }
 
 void RebootStep::RecordBootUp() {
@@ -236,14 +255,10 @@ RebootStep::Outcome RebootStep::CountDown() {
   }
 }
 
-RebootStep::Registration RebootStep::RegisterNextStart() {
+bool RebootStep::RegisterNextStart() {
   const context::RunNumbers& run = start_.run();
-  // After the last restart the report start is registered unless the user
-  // asked for no report; then the program does not start again at all.
-  const bool furtherRestart = run.currentReboot <= run.totalReboots;
-  if (!furtherRestart && settings::ReadInteger(settings_, section::Setup, key::NoReport) != 0) {
-    return Registration::NotNeeded;
-  }
+  // After the last restart the result start is registered even without a
+  // report: it measures that restart and finishes the sequence silently.
   platform::Registry& registry = *ports_.registry;
   const platform::Answer<platform::RegistryKey> opened = OpenRunKey(registry, start_.user().sid);
   const OwnedKey key(registry, opened.value);
@@ -257,7 +272,7 @@ RebootStep::Registration RebootStep::RegisterNextStart() {
         registry.SetString(key.get(), kRunValueName,
                            RebootCommandLine(start_.paths().programPath, run.currentReboot,
                                              run.totalReboots, run.delayMinutes));
-    if (written == platform::Status::Ok) return Registration::Registered;
+    if (written == platform::Status::Ok) return true;
     problem = written == platform::Status::Denied ? u"writing the Run value was denied"
                                                   : u"the Run value could not be written";
   }
@@ -267,7 +282,7 @@ RebootStep::Registration RebootStep::RegisterNextStart() {
                           u"Tarnwick cannot register its next start (" + problem +
                               u"). The sequence cannot go on, so the computer is not restarted. "
                               u"The restarts measured so far are kept.");
-  return Registration::Failed;
+  return false;
 }
 
 void RebootStep::UndoRegistration() {
@@ -278,9 +293,8 @@ void RebootStep::UndoRegistration() {
 
 void RebootStep::Restart() {
   start_.AdvanceToNextReboot();
-  const Registration registration = RegisterNextStart();
-  if (registration == Registration::Failed) {
-    (void)settings_.SaveNow();
+  if (!RegisterNextStart()) {
+    EndSequenceEarly();
     return;
   }
   const Text* stamped = settings_.GetValue(section::TimeStamps, key::LastShutDown);
@@ -298,7 +312,7 @@ void RebootStep::Restart() {
   // Refused (no shutdown privilege, a policy): left as it is, the next
   // manual restart, hours later, would be measured as one very long restart.
   // The sequence stops here instead, and says so.
-  if (registration == Registration::Registered) UndoRegistration();
+  UndoRegistration();
   if (previousShutDown) {
     settings_.SetValue(section::TimeStamps, key::LastShutDown, *previousShutDown);
   } else {
@@ -309,6 +323,7 @@ void RebootStep::Restart() {
                           u"Windows did not restart (" + reason +
                               u"). The sequence stops here; the restarts measured so far are "
                               u"kept.");
+  EndSequenceEarly();
 }
 
 }  // namespace
@@ -322,11 +337,24 @@ Text RunKeyPath(const Text& userSid) {
   return u"HKU\\" + userSid + u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 }
 
+Text RebootArguments(std::uint32_t currentReboot, std::uint32_t totalReboots,
+                     std::uint32_t delayMinutes) {
+  return u"/CurrentReboot:" + FormatUnsigned(currentReboot) + u" /TotalReboots:" +
+         FormatSigned(static_cast<std::int32_t>(totalReboots)) + u" /Delay:" +
+         FormatUnsigned(delayMinutes);
+}
+
 Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
                        std::uint32_t totalReboots, std::uint32_t delayMinutes) {
-  return u"\"" + programPath + u"\" /CurrentReboot:" + FormatUnsigned(currentReboot) +
-         u" /TotalReboots:" + FormatSigned(static_cast<std::int32_t>(totalReboots)) + u" /Delay:" +
-         FormatUnsigned(delayMinutes);
+  return u"\"" + programPath + u"\" " + RebootArguments(currentReboot, totalReboots, delayMinutes);
+}
+
+int FinishSequence(context::StartContext& start, const ReportPostOperations& postOperations) {
+  // Elevated already, or refused: asking again would only repeat the
+  // prompt, in a loop if the rights never come.
+  (void)RunPostOperations(start, postOperations, Text(), false);
+  (void)start.settings().SaveNow();
+  return 0;
 }
 
 int RunRebootStep(context::StartContext& start, const ReportPostOperations& postOperations) {

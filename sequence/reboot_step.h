@@ -36,9 +36,23 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 // The Run value's command line: the quoted program path, then
 // " /CurrentReboot:" c " /TotalReboots:" t " /Delay:" d. The total is written
 // as a signed number, the other two unsigned; this is the one shape both the
-// setup and the steps register and the start-up parses.
+// setup and the steps register and the start-up parses. Always formatted
+// from the numbers, never from text as typed: a typed "2 /CurrentReboot:3"
+// must not become a switch of the next start.
 [[nodiscard]] Text RebootCommandLine(const Text& programPath, std::uint32_t currentReboot,
                                      std::uint32_t totalReboots, std::uint32_t delayMinutes);
+// The same without the program: the arguments of a start of that step.
+[[nodiscard]] Text RebootArguments(std::uint32_t currentReboot, std::uint32_t totalReboots,
+                                   std::uint32_t delayMinutes);
+
+// The argument of an elevated start that only finishes a sequence ended
+// early by a step without the rights to switch auto-logon off: it runs the
+// post-operations and ends, without a window.
+inline constexpr char16_t kFinishSequenceSwitch[] = u"/FinishSequence";
+
+// That start's work: the post-operations the setup asked for, never handed
+// on again. Returns 0.
+int FinishSequence(context::StartContext& start, const ReportPostOperations& postOperations);
 
 // Performs the step for the start's current restart (parsed from the command
 // line). Returns when the step is over: after the restart request, the

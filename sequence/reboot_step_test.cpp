@@ -109,19 +109,6 @@ TEST_F(RebootStepTest, ARunKeyThatIsMissingOrRefusesWritingStopsTheStepAndIsSaid
   EXPECT_FALSE(machine.registry.KeyExists(RegistryRoot::Users, runKey()));
 }
 
-TEST_F(RebootStepTest, WithoutAReportTheLastStepRegistersNothingAndNeedsNoRunKey) {
-  SetupStartsSequence(3, 1, {{settings::key::NoReport, u"1"}});
-  RunSequence({40, 35, 30});  // restarts 2 and 3; nothing starts after 3
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_EQ(starts[0].runValueAfter, RebootCommandLine(kProgram, 3, 3, 1));
-  EXPECT_TRUE(starts[1].restartRequested);
-  EXPECT_EQ(starts[1].runValueAfter, std::nullopt);
-  ASSERT_TRUE(machine.registry.RemoveKey(RegistryRoot::Users, runKey()));
-  const sim::StartRecord& again = Start(Text(starts[1].arguments));
-  EXPECT_TRUE(again.restartRequested);
-  EXPECT_TRUE(again.messages.empty());
-}
-
 TEST_F(RebootStepTest, ANumberOutsideTheSequenceMeasuresNothing) {
   // Typed by hand or damaged: -1 is stored as the top of the unsigned range
   // and goes to the report, but must not write a bogus duration or stamp.

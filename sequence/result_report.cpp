@@ -56,47 +56,61 @@ std::vector<Text> ReportLines(std::uint32_t t, double first, double last) {
   return lines;
 }
 
-int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations) {
+PostOutcome RunPostOperations(context::StartContext& start,
+                              const ReportPostOperations& postOperations,
+                              const Text& elevatedArguments, bool mayRelaunch) {
   const platform::Ports& ports = start.ports();
   settings::SettingsFile& settings = start.settings();
-  context::MainFrame& frame = start.frame();
-  const std::uint32_t t = start.run().totalReboots;
   const bool disableAutoLogon =
       settings::ReadInteger(settings, section::PostOperation, key::DisableAutoLogon) != 0;
-
-  // Only the first time: a repeated result start keeps the first reading. A
-  // start that does not stand for the last restart measures nothing.
-  if (t > 1 && start.MeasuresARestart()) {
-    const std::vector<Text> before = settings.lines();
-    RecordTimeStamp(settings, *ports.clock, start.run().currentReboot, TimeStampKind::LastBootUp);
-    // On the disk at once, not only when the report is closed.
-    if (settings.lines() != before) (void)settings.Save();
-  }
-
-  if (disableAutoLogon && !ports.identity->IsAdministrator()) {
-    // Switching auto-logon off needs administrator rights: the elevated
-    // instance (the same result start again) does the rest. It reads the
-    // file when it starts, so the measurements go there now.
+  if (disableAutoLogon && mayRelaunch && !ports.identity->IsAdministrator()) {
+    // The elevated instance does the rest. It reads the file when it
+    // starts, so the measurements go there now.
     (void)settings.SaveNow();
     const context::StartPaths& paths = start.paths();
-    (void)ports.shell->RelaunchElevated(paths.programPath, paths.commandLine, paths.ProgramFolder(),
+    (void)ports.shell->RelaunchElevated(paths.programPath, elevatedArguments, paths.ProgramFolder(),
                                         platform::ShowCommand::Show, nullptr);
-    return 0;
+    return PostOutcome::HandedToElevated;
   }
-
-  frame.ShowTitle(Text(context::kProductTitle) + u" - Result");
-
   if (settings::ReadInteger(settings, section::Setup, key::BackupRestoreIcons) != 0 &&
       postOperations.restoreIconLayout) {
     postOperations.restoreIconLayout(start);
   }
-  // Done once: a repeated report must not switch it again. A switch that did
+  // Done once: a repeated end must not switch it again. A switch that did
   // not run (the Winlogon key refused it) stays asked for, so that the
   // program started again with the same arguments tries once more.
   if (disableAutoLogon && postOperations.switchOffAutoLogon &&
       postOperations.switchOffAutoLogon(start)) {
     settings.DeleteKey(section::PostOperation, key::DisableAutoLogon);
   }
+  return PostOutcome::Done;
+}
+
+PostOutcome CompleteSequence(context::StartContext& start,
+                             const ReportPostOperations& postOperations) {
+  settings::SettingsFile& settings = start.settings();
+  const context::RunNumbers& run = start.run();
+  // Only the first time: a repeated result start keeps the first reading. A
+  // start that does not stand for the last restart measures nothing.
+  if (run.totalReboots > 1 && start.MeasuresARestart()) {
+    const std::vector<Text> before = settings.lines();
+    RecordTimeStamp(settings, *start.ports().clock, run.currentReboot, TimeStampKind::LastBootUp);
+    // On the disk at once, not only when the start ends.
+    if (settings.lines() != before) (void)settings.Save();
+  }
+  // The elevated instance is this result start again, its numbers written
+  // afresh rather than passed on as they came.
+  return RunPostOperations(start, postOperations,
+                           RebootArguments(run.currentReboot, run.totalReboots, run.delayMinutes));
+}
+
+int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations) {
+  settings::SettingsFile& settings = start.settings();
+  context::MainFrame& frame = start.frame();
+  const std::uint32_t t = start.run().totalReboots;
+  if (CompleteSequence(start, postOperations) == PostOutcome::HandedToElevated) return 0;
+
+  frame.ShowTitle(Text(context::kProductTitle) + u" - Result");
 
   const double first = Stamp(settings, key::FirstBootUp) - Stamp(settings, key::FirstShutDown);
   const double last = Stamp(settings, key::LastBootUp) - Stamp(settings, key::LastShutDown);

@@ -31,8 +31,31 @@ struct ReportPostOperations {
   std::function<bool(context::StartContext&)> switchOffAutoLogon;
 };
 
-// Runs the report in the main frame until Close, Setup or the close request.
-// Returns 0.
+// What the post-operations came to in this start.
+enum class PostOutcome {
+  Done,              // run here (each as far as it could)
+  HandedToElevated,  // left to an elevated instance of the program
+};
+
+// The post-operations the setup asked for (icon restore, auto-logon
+// switch-off), for every way a sequence ends. Switching auto-logon off
+// needs administrator rights: without them, and when relaunching is
+// allowed, the program is started again elevated with elevatedArguments
+// (after the settings are saved, for it to read) and nothing is done here.
+// A switch-off that ran clears its request, so that it is not repeated.
+PostOutcome RunPostOperations(context::StartContext& start,
+                              const ReportPostOperations& postOperations,
+                              const Text& elevatedArguments, bool mayRelaunch = true);
+
+// The end of a complete sequence, as the result start does it with or
+// without a report: the boot-up of the last restart stamped (only the first
+// time), then the post-operations; an elevated relaunch is the same result
+// start again.
+PostOutcome CompleteSequence(context::StartContext& start,
+                             const ReportPostOperations& postOperations);
+
+// Completes the sequence, then runs the report in the main frame until
+// Close, Setup or the close request. Returns 0.
 int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations);
 
 }  // namespace twk::sequence

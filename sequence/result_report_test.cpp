@@ -84,12 +84,12 @@ TEST_F(ResultReportTest, WindowIsLaidOutAsDesigned) {
   EXPECT_TRUE(done.empty());
 }
 
-TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithTheSameArguments) {
+TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithItsNumbersWrittenAfresh) {
   SequenceBeforeReport();
   machine.identity.administrator = false;
-  // The argument text goes on exactly as received. Refused elevation keeps
-  // the post-operation for later.
-  const Text arguments = u"/CurrentReboot:3  /TotalReboots:2 /Delay:1";
+  // The numbers go on as read, not the text as received. Refused elevation
+  // keeps the post-operation for later.
+  const Text arguments = u"/CurrentReboot:3  /TotalReboots:9 /Delay:1 x";
   machine.shell.relaunchSucceeds = false;
   const sim::StartRecord& refused = Start(arguments);
   EXPECT_FALSE(refused.windowShown);
@@ -100,7 +100,7 @@ TEST_F(ResultReportTest, NonAdministratorRelaunchesElevatedWithTheSameArguments)
   EXPECT_TRUE(first.reportLines.empty());
   ASSERT_EQ(machine.shell.relaunches.size(), 2u);
   EXPECT_EQ(machine.shell.relaunches[0].program, kProgram);
-  EXPECT_EQ(machine.shell.relaunches[0].parameters, arguments);
+  EXPECT_EQ(machine.shell.relaunches[0].parameters, u"/CurrentReboot:3 /TotalReboots:2 /Delay:1");
   EXPECT_EQ(machine.shell.relaunches[0].directory, kProgramFolder);
   EXPECT_EQ(machine.shell.relaunches[0].showCommand, 5);
   EXPECT_TRUE(done.empty());

@@ -23,6 +23,7 @@ constexpr char16_t kUserName[] = u"DefaultUserName";
 constexpr char16_t kDomainName[] = u"DefaultDomainName";
 constexpr char16_t kAutoAdminLogon[] = u"AutoAdminLogon";
 constexpr char16_t kPlainPassword[] = u"DefaultPassword";
+constexpr char16_t kLogonCount[] = u"AutoLogonCount";
 
 // The secret is counted as at least this many characters, a shorter
 // password padded with NULs; Winlogon takes the text up to its first NUL.
@@ -120,6 +121,8 @@ Status StorePassword(platform::LsaSecrets& secrets, platform::LsaPolicy policy,
 
 AutoLogonResult SwitchOff(const AutoLogonPorts& ports, platform::RegistryKey key) {
   platform::Registry& registry = ports.keys.registry;
+  // A limit left behind would cut short an auto-logon switched on later.
+  (void)registry.DeleteValue(key, kLogonCount);
   if (!IsAutoLogonActive(ports)) {
     // An AutoAdminLogon of "1" without a usable password (left by another
     // tool or a failed switch-on) would keep Windows trying to log on with
@@ -209,6 +212,22 @@ AutoLogonResult SetAutoLogon(const AutoLogonPorts& ports, const Text* account, T
   }
 
   return on ? SwitchOn(ports, key.get(), *password) : SwitchOff(ports, key.get());
+}
+
+bool LimitAutoLogons(const AutoLogonPorts& ports, std::uint32_t logons) {
+  platform::Registry& registry = ports.keys.registry;
+  OwnedKey key = OpenWinlogon(ports, platform::KeyAccess::Write);
+  if (!key) return false;
+  if (logons == 0) {
+    const Status removed = registry.DeleteValue(key.get(), kLogonCount);
+    return removed == Status::Ok || removed == Status::NotFound;
+  }
+  // Little-endian, as a REG_DWORD is stored.
+  const unsigned char bytes[4] = {
+      static_cast<unsigned char>(logons), static_cast<unsigned char>(logons >> 8),
+      static_cast<unsigned char>(logons >> 16), static_cast<unsigned char>(logons >> 24)};
+  return registry.SetValue(key.get(), kLogonCount, ValueType::Dword, bytes, sizeof bytes) ==
+         Status::Ok;
 }
 
 }  // namespace twk::setup

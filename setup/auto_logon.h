@@ -34,10 +34,19 @@ enum class AutoLogonResult : std::uint8_t {
 // empty DefaultUserName). AutoAdminLogon becomes "1" only when the password
 // was stored. The password is wiped (zeroed and emptied) before the call
 // returns, on every path.
-// With neither: switches it off. DefaultUserName is emptied and a stored
-// AutoAdminLogon of "1" always becomes "0", even when auto-logon was not
-// active; then the answer is WasNotActive and nothing else is changed.
+// With neither: switches it off. DefaultUserName is emptied, a logon limit
+// (AutoLogonCount) removed and a stored AutoAdminLogon of "1" always becomes
+// "0", even when auto-logon was not active; then the answer is WasNotActive
+// and nothing else is changed.
 [[nodiscard]] AutoLogonResult SetAutoLogon(const AutoLogonPorts& ports, const Text* account,
                                            Text* password);
+
+// Lets Windows itself switch auto-logon off after this many automatic
+// logons (AutoLogonCount, a REG_DWORD that Winlogon counts down at each one
+// and at 0 clears the password and AutoAdminLogon). A sequence that dies
+// half-way, killed or deleted, then cannot leave the machine logging on by
+// itself for good. 0 removes the limit. True when the value was written or
+// removed (or there was none to remove).
+[[nodiscard]] bool LimitAutoLogons(const AutoLogonPorts& ports, std::uint32_t logons);
 
 }  // namespace twk::setup

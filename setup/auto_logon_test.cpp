@@ -95,6 +95,28 @@ TEST_F(AutoLogonTest, SwitchOffWhenActiveRemovesTheSecretAndEveryPasswordValue) 
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
 }
 
+TEST_F(AutoLogonTest, ALogonLimitIsADwordThatEverySwitchOffRemoves) {
+  ASSERT_TRUE(LimitAutoLogons(Ports(), 0x01020304));
+  const auto count = registry.Value(kLm, kWinlogon, u"AutoLogonCount");
+  ASSERT_TRUE(count);
+  EXPECT_EQ(count->type, ValueType::Dword);
+  EXPECT_EQ(count->data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
+  ASSERT_TRUE(LimitAutoLogons(Ports(), 0));
+  EXPECT_FALSE(registry.Value(kLm, kWinlogon, u"AutoLogonCount"));
+  EXPECT_TRUE(LimitAutoLogons(Ports(), 0));  // none to remove is no failure
+  // Switched off while active, and while not active.
+  for (bool active : {true, false}) {
+    SCOPED_TRACE(active);
+    if (active) StoreSecret();
+    registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
+    ASSERT_TRUE(LimitAutoLogons(Ports(), 3));
+    EXPECT_EQ(Off(), active ? AutoLogonResult::Done : AutoLogonResult::WasNotActive);
+    EXPECT_FALSE(registry.Value(kLm, kWinlogon, u"AutoLogonCount"));
+  }
+  registry.DenyOpen(kLm, kWinlogon);
+  EXPECT_FALSE(LimitAutoLogons(Ports(), 3));
+}
+
 TEST_F(AutoLogonTest, SwitchOnStoresTheSecretAsACountedStringOfAtLeastTen) {
   Text password = u"abc";
   const Text account = u"alice";

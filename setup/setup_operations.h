@@ -32,6 +32,9 @@ struct SetupOperations {
   // after the call.
   std::function<AutoLogonResult(context::StartContext&, const Text* account, const Text* password)>
       setAutoLogon;
+  // At most this many more automatic logons, then Windows switches
+  // auto-logon off by itself; 0 lifts the limit. True when it was set.
+  std::function<bool(context::StartContext&, std::uint32_t logons)> limitAutoLogons;
 };
 
 }  // namespace twk::setup

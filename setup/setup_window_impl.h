@@ -63,10 +63,10 @@ class SetupWindow {
   int ProcessIdleTasks();
   Text IdleTaskCommandLine() const;
 
-  // The start's validated entries: the text written to the settings and the
-  // Run value, after any correction shown in its box.
-  Text CheckedTimes();
-  Text CheckedDelay();
+  // The start's validated entries: the numbers written to the settings and
+  // the Run value, after any correction, shown in their boxes.
+  std::uint32_t CheckedTimes();
+  std::uint32_t CheckedDelay();
 
   context::StartContext& start_;
   const SetupOperations& operations_;

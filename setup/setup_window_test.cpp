@@ -170,7 +170,8 @@ TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSetting
                                          {u"-1", u"abc", u"5", u"5"},
                                          {u"", u"-3", u"5", u"5"},
                                          {u"100", u"120", u"100", u"120"},
-                                         {u"007", u"1", u"007", u"1"}}) {
+                                         // The numbers as read, never the typed text.
+                                         {u"007", u" 1 /x", u"7", u"1"}}) {
     SCOPED_TRACE(ToUtf8(c.times + u" " + c.delay));
     const auto& record = StartWith(c.times, c.delay);
     EXPECT_TRUE(record.restartRequested) << record.dump;

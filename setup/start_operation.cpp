@@ -23,25 +23,25 @@ using platform::OwnedKey;
 
 }  // namespace
 
-Text SetupWindow::CheckedTimes() {
-  Text text = frame_.GetControlText(timesId_);
-  const std::int32_t times = ToInteger(text);
+// The boxes' numbers as read, never their text: "2 /CurrentReboot:3" reads
+// as 2, and only the 2 may reach the settings and the next start's command
+// line. The box then shows what is used.
+std::uint32_t SetupWindow::CheckedTimes() {
+  std::int32_t times = ToInteger(frame_.GetControlText(timesId_));
   if (times < settings::MinTimesToReboot || times > settings::MaxTimesToReboot) {
-    text = settings::DefaultNumberText;
-    frame_.SetControlText(timesId_, text);
+    times = ToInteger(settings::DefaultNumberText);
   }
-  return text;
+  frame_.SetControlText(timesId_, FormatSigned(times));
+  return static_cast<std::uint32_t>(times);
 }
 
-Text SetupWindow::CheckedDelay() {
-  Text text = frame_.GetControlText(delayId_);
+std::uint32_t SetupWindow::CheckedDelay() {
+  std::int32_t delay = ToInteger(frame_.GetControlText(delayId_));
   // Below one minute there is nothing to count down; a negative number
   // would become a countdown of decades once read as unsigned.
-  if (ToInteger(text) < 1) {
-    text = settings::DefaultNumberText;
-    frame_.SetControlText(delayId_, text);
-  }
-  return text;
+  if (delay < 1) delay = ToInteger(settings::DefaultNumberText);
+  frame_.SetControlText(delayId_, FormatSigned(delay));
+  return static_cast<std::uint32_t>(delay);
 }
 
 SetupWindow::Next SetupWindow::OnStartOperation() {
@@ -49,19 +49,18 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   EnableOptions(false);
   SetBusyState(u"Preparing for first reboot...", Text(u"  Cancel all"), true);
 
-  const Text timesText = CheckedTimes();
-  start_.ChooseSequence(static_cast<std::uint32_t>(ToInteger(timesText)));
-  settings_.SetValue(section::Setup, key::TimesToReboot, timesText);
-  const Text delayText = CheckedDelay();
-  settings_.SetValue(section::Setup, key::RebootDelay, delayText);
+  const std::uint32_t times = CheckedTimes();
+  start_.ChooseSequence(times);
+  settings::WriteUnsigned(settings_, section::Setup, key::TimesToReboot, times);
+  const std::uint32_t delay = CheckedDelay();
+  settings::WriteUnsigned(settings_, section::Setup, key::RebootDelay, delay);
   settings_.SetValue(
       section::Setup, key::NoReport,
       frame_.IsControlChecked(reportBoxId_) ? settings::SwitchOff : settings::SwitchOn);
 
-  // The numbers as typed (and checked): the start-up reads them back.
-  const Text commandLine = u"\"" + start_.paths().programPath +
-                           u"\" /CurrentReboot:2 /TotalReboots:" + timesText + u" /Delay:" +
-                           delayText;
+  // Restart 1 is this start's; the first step performs restart 2.
+  const Text commandLine =
+      sequence::RebootCommandLine(start_.paths().programPath, 2, times, delay);
   platform::Registry& registry = *ports.registry;
   OwnedKey runKey(registry, sequence::OpenRunKey(registry, start_.user().sid).value);
   // Without the value nothing would start after the restart: the sequence
@@ -102,7 +101,8 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
                                : u"Desktop icons' layout could not be saved.",
                  std::nullopt, false);
   }
-  if (frame_.IsControlChecked(disableBoxId_)) {
+  const bool switchOffAtEnd = frame_.IsControlChecked(disableBoxId_);
+  if (switchOffAtEnd) {
     settings_.SetValue(section::PostOperation, key::DisableAutoLogon, settings::SwitchOn);
   } else {
     settings_.DeleteKey(section::PostOperation, key::DisableAutoLogon);
@@ -113,9 +113,16 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // Complete now: nothing may be written while the system shuts down.
   (void)settings_.SaveNow();
 
+  // A safety net under the switch-off at the end: one automatic logon after
+  // each of the restarts, and then Windows stops by itself, even if the
+  // sequence is killed or the program deleted half-way.
+  const bool limited = switchOffAtEnd && operations_.limitAutoLogons &&
+                       operations_.limitAutoLogons(start_, times);
+
   Text refusal;
   if (ports.power->RequestRestart(refusal)) return Next::End;
   restartRefusal_ = refusal;
+  if (limited) (void)operations_.limitAutoLogons(start_, 0);
 
   // Refused: nothing restarts, so the registered step must not start at the
   // next logon, when the user has long forgotten it.

@@ -1,0 +1,188 @@
+// However a sequence ends, the machine is left as the user asked at the
+// setup: after the last restart with or without a report, closed in a
+// countdown, or with Windows refusing to restart; and only numbers travel
+// on the next start's command line. Auto-logon here is the real switch on
+// the simulated Winlogon key and LSA.
+#include <gtest/gtest.h>
+
+#include "app/run_modes.h"
+#include "sequence/reboot_step.h"
+#include "setup/setup_test_support.h"
+
+namespace twk::setup {
+namespace {
+
+using namespace testing;
+using platform::RegistryRoot;
+
+constexpr RegistryRoot kLm = RegistryRoot::LocalMachine;
+constexpr char16_t kWinlogon[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+
+class SequenceEndingsSimTest : public ::testing::Test, public SetupMachine {
+ protected:
+  SequenceEndingsSimTest() {
+    WatchHooks();
+    postOperations = app::PostOperationsOf(setupOperations);
+    // Auto-logon on for the console user, with the password as a secret.
+    machine.registry.PutString(kLm, kWinlogon, u"DefaultUserName", u"alice");
+    machine.registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
+    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+  }
+
+  // "AutoAdminLogon=... count=... secret=yes|no": what decides whether
+  // Windows logs on by itself.
+  std::string AutoLogon() {
+    const auto count = machine.registry.Value(kLm, kWinlogon, u"AutoLogonCount");
+    std::string countText = "none";
+    if (count) {
+      countText = "type " + std::to_string(count->type) + ":";
+      for (std::uint8_t b : count->data) countText += " " + std::to_string(b);
+    }
+    return "AutoAdminLogon=" +
+           ToUtf8(machine.registry.StringValue(kLm, kWinlogon, u"AutoAdminLogon").value_or(u"?")) +
+           " count=" + countText +
+           " secret=" + (machine.secrets.secrets.contains(u"DefaultPassword") ? "yes" : "no");
+  }
+
+  // A sequence the setup started with the switch-off asked for.
+  void SequenceWithSwitchOff(std::uint32_t total) {
+    SetupStartsSequence(total, 1, {{settings::key::BackupRestoreIcons, u"1"}});
+    Store(u"PostOperation", u"DisableAutoLogon", u"1");
+  }
+};
+
+TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffSilently) {
+  const auto& setup = PlainStart([](ui::HeadlessBackend& ui) {
+    ui.Type(TimesBox(ui), u"3");
+    ui.Type(DelayBox(ui), u"1");
+    ui.Click(Control(ui, kReportBox));  // no report
+    ui.Click(Control(ui, kIconsBox));
+    ui.Click(Control(ui, kDisableBox));
+    ui.Click(StartButton(ui));
+  });
+  ASSERT_TRUE(setup.restartRequested) << setup.dump;
+  // Three restarts, one automatic logon after each, then Windows stops.
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=type 4: 3 0 0 0 secret=yes");
+
+  RunSequence({40, 50, 45});
+  ASSERT_EQ(starts.size(), 4u);
+  const auto& last = starts[3];
+  EXPECT_EQ(last.arguments, u"/CurrentReboot:4 /TotalReboots:3 /Delay:1");
+  EXPECT_FALSE(last.windowShown);
+  EXPECT_TRUE(last.reportLines.empty());
+  EXPECT_TRUE(last.messages.empty());
+  EXPECT_FALSE(last.restartRequested);
+  EXPECT_EQ(last.runValueAfter, std::nullopt);
+  EXPECT_EQ(last.measurements.at("History/Reboot 3"), "45");
+  EXPECT_EQ(last.measurements.count("TimeStamps/LastBootUp"), 1u);
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
+  EXPECT_EQ(calls, (std::vector<std::string>{"backup", "restore"}));
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+  EXPECT_EQ(machine.shell.relaunches.size(), 0u);
+}
+
+TEST_F(SequenceEndingsSimTest, ClosingTheCountdownOrARefusedRestartSwitchesOffAndRestores) {
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "refused restart" : "closed countdown");
+    calls.clear();
+    starts.clear();
+    machine.registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
+    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+    machine.power.SetRestartAllowed(!refused);
+    user = [refused](ui::HeadlessBackend& ui, int) {
+      if (!refused) {
+        ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; }, [&ui] { ui.Close(); });
+      }
+    };
+    SequenceWithSwitchOff(3);
+    RunSequence({60});
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].restartRequested, refused);  // asked for, and refused
+    EXPECT_FALSE(starts[0].windowShown);
+    EXPECT_EQ(starts[0].runValueAfter, std::nullopt);
+    EXPECT_EQ(starts[0].messages.size(), refused ? 1u : 0u);
+    EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
+    EXPECT_EQ(calls, (std::vector<std::string>{"restore"}));
+    EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+    EXPECT_EQ(starts[0].measurements.at("History/Reboot 1"), "60");
+  }
+}
+
+TEST_F(SequenceEndingsSimTest, ASetupHandOverLeavesAutoLogonForTheUserAtTheSetup) {
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
+            [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
+  };
+  SequenceWithSwitchOff(3);
+  RunSequence({60});
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=none secret=yes");
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
+}
+
+TEST_F(SequenceEndingsSimTest, AStepWithoutRightsLeavesTheEndToAnElevatedStart) {
+  machine.identity.administrator = false;
+  user = [](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; }, [&ui] { ui.Close(); });
+  };
+  SequenceWithSwitchOff(3);
+  RunSequence({60});
+  ASSERT_EQ(machine.shell.relaunches.size(), 1u);
+  EXPECT_EQ(machine.shell.relaunches[0].parameters, sequence::kFinishSequenceSwitch);
+  // Hidden before the relaunch: the elevated start must not find a visible
+  // frame to hand over to.
+  EXPECT_FALSE(starts[0].windowShown);
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=none secret=yes");
+
+  // The elevated start: the post-operations and nothing else. One that
+  // still has no rights does what it can and asks no further.
+  for (const bool elevated : {false, true}) {
+    machine.identity.administrator = elevated;
+    const auto& finish = Start(sequence::kFinishSequenceSwitch);
+    EXPECT_EQ(finish.exitCode, 0);
+    EXPECT_FALSE(finish.windowShown);
+    EXPECT_FALSE(finish.restartRequested);
+  }
+  EXPECT_EQ(machine.shell.relaunches.size(), 1u);
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+  EXPECT_EQ(Stored(u"History", u"Reboot 1"), u"60");
+}
+
+TEST_F(SequenceEndingsSimTest, OnlyTheNumbersReadTravelOnTheNextStartsLine) {
+  const Text expected =
+      u"\"" + Text(sequence::sim::kProgram) + u"\" /CurrentReboot:2 /TotalReboots:2 /Delay:1";
+  const auto typed = PlainStart([](ui::HeadlessBackend& ui) {
+    ui.Type(TimesBox(ui), u"2 /CurrentReboot:3");
+    ui.Type(DelayBox(ui), u"01 /TotalReboots:9");
+    ui.Click(StartButton(ui));
+  });
+  EXPECT_EQ(typed.runValueAfter, expected);
+  EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), u"2");
+  EXPECT_EQ(Stored(u"Setup", u"RebootDelay"), u"1");
+  RunSequence({40});
+  ASSERT_EQ(starts.size(), 2u);
+  EXPECT_EQ(starts[1].title, u"Tarnwick - Reboot 2 of 2");
+
+  machine.registry.PutString(RegistryRoot::Users, runKey(), sequence::kRunValueName, u"");
+  const auto& scripted = Start(u"/Start \"/TotalReboots:2 /CurrentReboot:3\" /Delay:1");
+  EXPECT_EQ(scripted.exitCode, 0);
+  EXPECT_EQ(scripted.runValueAfter, expected);
+}
+
+TEST_F(SequenceEndingsSimTest, ARefusedFirstRestartLiftsTheLogonLimitAgain) {
+  machine.power.SetRestartAllowed(false);
+  const auto& setup = PlainStart([](ui::HeadlessBackend& ui) {
+    ui.Click(Control(ui, kDisableBox));
+    ui.Click(StartButton(ui));
+    ui.When([&ui] { return Status(ui) == u"The computer could not be restarted."; },
+            [&ui] { ui.Close(); });
+  });
+  EXPECT_TRUE(setup.restartRequested);  // and refused
+  EXPECT_EQ(setup.runValueAfter, std::nullopt);
+  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=none secret=yes");
+}
+
+}  // namespace
+}  // namespace twk::setup

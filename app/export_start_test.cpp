@@ -41,6 +41,16 @@ TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
 }
 
+TEST_F(ExportStartTest, TheSwitchIsReadInAnyLetterCase) {
+  for (const char16_t* name : {u"/export:", u"/EXPORT:"}) {
+    (void)machine.files.Delete(kCsv);
+    EXPECT_EQ(Start(name + (u"\"" + Text(kCsv) + u"\"")), 0) << ToUtf8(name);
+    EXPECT_TRUE(machine.files.FileExists(kCsv));
+    EXPECT_EQ(setupRuns + stepRuns + scriptedRuns, 0);
+    EXPECT_EQ(ui.frame(), 0u);
+  }
+}
+
 TEST_F(ExportStartTest, AFolderThatDoesNotExistEndsWithOneAndWritesNothing) {
   const Text missing = u"C:\\Users\\alice\\Nowhere\\h.csv";
   EXPECT_EQ(Start(u"/Export:" + missing), 1);

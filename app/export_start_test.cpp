@@ -51,12 +51,17 @@ TEST_F(ExportStartTest, TheSwitchIsReadInAnyLetterCase) {
   }
 }
 
-TEST_F(ExportStartTest, AFolderThatDoesNotExistEndsWithOneAndWritesNothing) {
+TEST_F(ExportStartTest, AFailureEndsWithOneWritesNothingAndTellsTheCallerWhy) {
   const Text missing = u"C:\\Users\\alice\\Nowhere\\h.csv";
   EXPECT_EQ(Start(u"/Export:" + missing), 1);
   EXPECT_FALSE(machine.files.FolderExists(u"C:\\Users\\alice\\Nowhere"));
-  EXPECT_FALSE(machine.files.FileExists(missing + u".tmp"));
+  EXPECT_EQ(ui.messages(), std::vector<Text>{u"Tarnwick did not export the history: The file "
+                                             u"could not be created there."});
+  machine.console.parentHasConsole = true;
   EXPECT_EQ(Start(u"/Export:"), 1);
+  EXPECT_EQ(machine.console.written,
+            u"Tarnwick did not export the history: No file was named.\r\n");
+  EXPECT_EQ(ui.messages().size(), 1u);
   app.reset();
   EXPECT_EQ(machine.files.FileBytes(kSettingsPath), std::optional<std::string>(settingsBefore));
 }

@@ -36,11 +36,12 @@ int Application::RelaunchElevated(int showCommand) {
 
 int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
   context_.PrepareToRead(module, argumentText);
-  return sequence::ExportHistory(context_.settings(), *context_.ports().files,
-                                 *context_.ports().ansi, path)
-                 .ok
-             ? 0
-             : 1;
+  const sequence::CsvWriteResult result = sequence::ExportHistory(
+      context_.settings(), *context_.ports().files, *context_.ports().ansi, path);
+  if (result.ok) return 0;
+  // The script that asked for the file learns why there is none.
+  context_.TellCaller(u"Tarnwick did not export the history: " + result.reason);
+  return 1;
 }
 
 int Application::RelaunchElevatedAndWait(const Text& argumentText, int showCommand) {

@@ -55,7 +55,7 @@ class Application {
  private:
   int RelaunchElevated(int showCommand);
   // The history into a file, without any window: 0 when it was written, 1
-  // when not (nothing is written then).
+  // when not (nothing is written then, and the caller is told why).
   int ExportHistory(ui::Handle module, const Text& argumentText, const Text& path);
   int RelaunchElevatedAndWait(const Text& argumentText, int showCommand);
   int RunScripted(const context::ScriptedStartRequest& request, ui::Handle module,

@@ -41,12 +41,27 @@ TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
 }
 
-TEST_F(ExportStartTest, AFolderThatDoesNotExistEndsWithOneAndWritesNothing) {
+TEST_F(ExportStartTest, TheSwitchIsReadInAnyLetterCase) {
+  for (const char16_t* name : {u"/export:", u"/EXPORT:"}) {
+    (void)machine.files.Delete(kCsv);
+    EXPECT_EQ(Start(name + (u"\"" + Text(kCsv) + u"\"")), 0) << ToUtf8(name);
+    EXPECT_TRUE(machine.files.FileExists(kCsv));
+    EXPECT_EQ(setupRuns + stepRuns + scriptedRuns, 0);
+    EXPECT_EQ(ui.frame(), 0u);
+  }
+}
+
+TEST_F(ExportStartTest, AFailureEndsWithOneWritesNothingAndTellsTheCallerWhy) {
   const Text missing = u"C:\\Users\\alice\\Nowhere\\h.csv";
   EXPECT_EQ(Start(u"/Export:" + missing), 1);
   EXPECT_FALSE(machine.files.FolderExists(u"C:\\Users\\alice\\Nowhere"));
-  EXPECT_FALSE(machine.files.FileExists(missing + u".tmp"));
+  EXPECT_EQ(ui.messages(), std::vector<Text>{u"Tarnwick did not export the history: The file "
+                                             u"could not be created there."});
+  machine.console.parentHasConsole = true;
   EXPECT_EQ(Start(u"/Export:"), 1);
+  EXPECT_EQ(machine.console.written,
+            u"Tarnwick did not export the history: No file was named.\r\n");
+  EXPECT_EQ(ui.messages().size(), 1u);
   app.reset();
   EXPECT_EQ(machine.files.FileBytes(kSettingsPath), std::optional<std::string>(settingsBefore));
 }

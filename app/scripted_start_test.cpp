@@ -52,6 +52,17 @@ TEST_F(ScriptedStartAppTest, WithoutAConsoleOrWhenItCannotBeWrittenAMessageBoxSa
   EXPECT_NE(ui.messages()[1].find(u"Unknown argument: /Bogus"), Text::npos);
 }
 
+TEST_F(ScriptedStartAppTest, InASessionNobodySeesNoMessageBoxIsShownButTheConsoleIsStillTold) {
+  machine.console.desktopVisible = false;
+  EXPECT_EQ(Start(u"/Start /Delay:1"), 1);
+  EXPECT_EQ(Start(u"/Export:"), 1);
+  ExpectUntouched();
+  EXPECT_TRUE(ui.messages().empty());
+  machine.console.parentHasConsole = true;
+  EXPECT_EQ(Start(u"/Start /Delay:1"), 1);
+  EXPECT_NE(machine.console.written.find(u"Missing /TotalReboots:N."), Text::npos);
+}
+
 TEST_F(ScriptedStartAppTest, ARunningInstanceIsNotAStartedSequence) {
   ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
   machine.console.parentHasConsole = true;

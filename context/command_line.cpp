@@ -126,7 +126,13 @@ std::optional<Text> FindExportPath(const Text& argumentText) {
   const std::vector<Text> arguments = SplitArguments(u"\"\" " + argumentText);
   std::optional<Text> path;
   for (std::size_t i = 1; i < arguments.size(); ++i) {
-    if (arguments[i].starts_with(kExport)) path = arguments[i].substr(kExport.size());
+    // In any letter case, as /Start is read: a script that spells it
+    // "/export:" would otherwise open the setup window and wait there.
+    const Text& argument = arguments[i];
+    if (argument.size() >= kExport.size() &&
+        EqualsIgnoreCase(argument.substr(0, kExport.size()), kExport)) {
+      path = argument.substr(kExport.size());
+    }
   }
   return path;
 }

@@ -34,9 +34,10 @@ struct RebootSwitches {
 // number is kept as the unsigned value of the same bits.
 RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
 
-// "/Export:" followed by a path (quoted when it has blanks) in the argument
-// text a start receives: a start that only writes the history to that file.
-// The last such switch counts; none when there is none. The path may be empty.
+// "/Export:" (in any letter case) followed by a path (quoted when it has
+// blanks) in the argument text a start receives: a start that only writes the
+// history to that file. The last such switch counts; none when there is none.
+// The path may be empty.
 std::optional<Text> FindExportPath(const Text& argumentText);
 
 }  // namespace twk::context

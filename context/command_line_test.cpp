@@ -75,7 +75,7 @@ TEST(ParseRebootSwitches, CaseMattersAndOddValuesAreKeptAsRead) {
   EXPECT_EQ(s.delayMinutes, 0u);
 }
 
-TEST(FindExportPath, TakesThePathOfTheLastExportSwitchQuotedOrNot) {
+TEST(FindExportPath, TakesThePathOfTheLastExportSwitchInAnyCaseQuotedOrNot) {
   EXPECT_EQ(FindExportPath(u"/Export:\"C:\\My files\\history.csv\""),
             std::optional<Text>(u"C:\\My files\\history.csv"));
   EXPECT_EQ(FindExportPath(u"/CurrentReboot:2 /Export:C:\\h.csv"),
@@ -83,7 +83,9 @@ TEST(FindExportPath, TakesThePathOfTheLastExportSwitchQuotedOrNot) {
   EXPECT_EQ(FindExportPath(u"/Export:a.csv /Export:\"b c.csv\""), std::optional<Text>(u"b c.csv"));
   EXPECT_EQ(FindExportPath(u"/Export:"), std::optional<Text>(u""));
   EXPECT_EQ(FindExportPath(u""), std::nullopt);
-  EXPECT_EQ(FindExportPath(u"/export:x.csv \"/Export\" x/Export:y"), std::nullopt);
+  EXPECT_EQ(FindExportPath(u"/export:x.csv"), std::optional<Text>(u"x.csv"));
+  EXPECT_EQ(FindExportPath(u"/EXPORT:\"y z.csv\" /Exportx"), std::optional<Text>(u"y z.csv"));
+  EXPECT_EQ(FindExportPath(u"\"/Export\" x/Export:y /Expor"), std::nullopt);
 }
 
 }  // namespace

@@ -98,6 +98,9 @@ void StartContext::CreateFrame() {
 void StartContext::TellCaller(const Text& text) {
   platform::Console* console = ports_.console;
   if (console != nullptr && console->AttachToParent() && console->Write(text + u"\r\n")) return;
+  // A box nobody can see is never closed: the tool that started the program
+  // would wait for ever instead of reading the exit code.
+  if (console != nullptr && !console->DesktopIsVisible()) return;
   ui_.ShowMessage(frame_.handle(), Text(kProductTitle), text);
 }
 

@@ -91,9 +91,9 @@ class StartContext {
   }
 
   // Says something to whoever started the program: on the console of the
-  // calling script when there is one, otherwise in a message box. A script
-  // must never wait on a dialog it cannot see while a console is there to
-  // read.
+  // calling script when there is one, otherwise in a message box, unless the
+  // desktop is one nobody sees; then nothing is said and only the exit code
+  // tells. A script must never wait on a dialog it cannot see.
   void TellCaller(const Text& text);
 
   // The program again, in its own folder, with the given arguments: the

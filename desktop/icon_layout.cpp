@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "base/strings.h"
 #include "desktop/window_search.h"
@@ -68,6 +70,16 @@ std::int32_t FurtherPass(const settings::SettingsFile& settings, platform::Windo
   return MoveIcons(settings, views, pass).moved;
 }
 
+// Whether an icon's text can be written as a key and read back as that key.
+// One that begins with "[" (blanks aside) would be taken for a section
+// header, one with "=" would be cut there, one with a line break would split
+// into lines of its own: such icons are left out of the backup.
+bool CanBeKey(const Text& text) {
+  Text stripped = text;
+  StripWhiteSpace(stripped, Strip::Leading);
+  return (stripped.empty() || stripped[0] != u'[') && text.find_first_of(u"=\r\n") == Text::npos;
+}
+
 std::int32_t Saturated(std::int64_t value) {
   return static_cast<std::int32_t>(
       std::min<std::int64_t>(value, std::numeric_limits<std::int32_t>::max()));
@@ -89,18 +101,24 @@ std::int32_t BackupIconLayout(settings::SettingsFile& settings, platform::Window
                               RemoteListViews& views) {
   Pass pass;
   if (!OpenPass(windows, views, pass)) return 0;
-  settings.RemoveSection(kSection);
-  std::int32_t i = 0;
-  for (; i < pass.itemCount; ++i) {
-    // Without a position nothing later can be trusted to line up: stop.
+  // Every icon is read before the old layout is touched: a read that fails
+  // part-way leaves the previous backup whole instead of replacing it by a
+  // part, or by nothing.
+  std::vector<std::pair<Text, IconPoint>> icons;
+  icons.reserve(static_cast<std::size_t>(pass.itemCount));
+  for (std::int32_t i = 0; i < pass.itemCount; ++i) {
     IconPoint point;
-    if (!views.ReadPosition(pass.view.get(), i, point)) break;
     Text text;
-    if (!views.ReadText(pass.view.get(), i, text)) continue;
-    // Equal texts share one key; the later item wins.
-    settings.SetValue(kSection, text, FormatIconPosition(point));
+    if (!views.ReadPosition(pass.view.get(), i, point)) return 0;
+    if (!views.ReadText(pass.view.get(), i, text)) return 0;
+    if (CanBeKey(text)) icons.emplace_back(std::move(text), point);
   }
-  return settings.Save() ? i : 0;
+  settings.RemoveSection(kSection);
+  // Equal texts share one key; the later item wins.
+  for (const auto& [text, point] : icons) {
+    (void)settings.SetValue(kSection, text, FormatIconPosition(point));
+  }
+  return settings.Save() ? pass.itemCount : 0;
 }
 
 std::int32_t RestoreIconLayout(settings::SettingsFile& settings, platform::WindowTree& windows,

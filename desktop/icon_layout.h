@@ -26,9 +26,11 @@ Text FormatIconPosition(platform::IconPoint point);
 std::optional<platform::IconPoint> ParseIconPosition(const Text& value);
 
 // Replaces the saved layout by the icons' current positions and saves the
-// settings file. The number of items visited (all of them unless a position
-// could not be read: the backup stops there), or 0 when there is no desktop
-// view, no icon, the view could not be opened or the file not saved.
+// settings file; icons whose text cannot be a key (one beginning with "[",
+// or holding "=" or a line break) are left out. The number of items, or 0
+// when there is no desktop view, no icon, the view could not be opened, a
+// position or text could not be read (the saved layout is then left as it
+// was and nothing is saved) or the file not saved.
 std::int32_t BackupIconLayout(settings::SettingsFile& settings, platform::WindowTree& windows,
                               platform::RemoteListViews& views);
 

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_remote_list_view.h"
@@ -89,30 +94,43 @@ TEST_F(IconLayoutTest, BackupWritesEveryIconAndASecondDropsDeletedIconsAndKeepsO
   EXPECT_EQ(settings.GetValueText(settings::section::Setup, settings::key::TimesToReboot), u"3");
 }
 
-TEST_F(IconLayoutTest, BackupStopsWhereAPositionCannotBeRead) {
+TEST_F(IconLayoutTest, BackupFailingAtAnyIconLeavesTheOldLayoutInMemoryAndOnDisk) {
   ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::NoReport, u"1"), 0u);
   ASSERT_EQ(Backup(), 3);
+  const std::vector<Text> lines = settings.lines();
+  const std::optional<std::string> bytes = fs.FileBytes(kPath);
+  ASSERT_TRUE(bytes);
   MoveAll({1, 1});
-  views.positionReadFailsAt = 2;
-  EXPECT_EQ(Backup(), 2);
-  EXPECT_EQ(OnDisk(u"Recycle Bin"), u"11x21");
-  EXPECT_EQ(OnDisk(u"Game"), u"");  // the old entry went with the old section
-
-  // At item 0: nothing is visited, the old section is gone from the file.
-  views.positionReadFailsAt = 0;
-  EXPECT_EQ(Backup(), 0);
-  settings::SettingsFile reread(fs, ansi);
-  ASSERT_TRUE(reread.Load(kPath));
-  EXPECT_FALSE(reread.FindSection(kSection));
-  EXPECT_EQ(views.openNow, 0);
+  struct Case {
+    std::optional<std::int32_t> positionFailsAt;
+    std::set<std::int32_t> textFails;
+  };
+  for (const Case& c : {Case{0, {}}, Case{2, {}}, Case{{}, {2}}}) {
+    SCOPED_TRACE(c.positionFailsAt.value_or(-1));
+    views.positionReadFailsAt = c.positionFailsAt;
+    views.textReadFails = c.textFails;
+    const std::size_t opens = fs.openCalls().size();
+    EXPECT_EQ(Backup(), 0);
+    EXPECT_EQ(settings.lines(), lines);
+    EXPECT_EQ(fs.FileBytes(kPath), bytes);
+    EXPECT_EQ(fs.openCalls().size(), opens);  // nothing saved
+    EXPECT_EQ(views.openNow, 0);
+  }
 }
 
-TEST_F(IconLayoutTest, BackupSkipsUnreadableTextsAndLetsTheLaterOfEqualTextsWin) {
+TEST_F(IconLayoutTest, BackupLeavesOutTextsThatCannotBeKeysAndLetsTheLaterOfEqualTextsWin) {
+  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
   views.items.push_back({u"Notes.txt", {300, 400}});
-  views.textReadFails = {0};
-  EXPECT_EQ(Backup(), 4);
-  EXPECT_EQ(Saved(u"Recycle Bin"), u"");
-  EXPECT_EQ(Saved(u"Notes.txt"), u"300x400");
+  views.items.push_back({u"[Setup] x", {1, 1}});
+  views.items.push_back({u" [Setup]", {2, 2}});
+  views.items.push_back({u"a=b", {3, 3}});
+  views.items.push_back({u"two\r\nlines", {4, 4}});
+  EXPECT_EQ(Backup(), 8);
+  settings::SettingsFile reread(fs, ansi);
+  ASSERT_TRUE(reread.Load(kPath));
+  EXPECT_EQ(reread.lines(),
+            (std::vector<Text>{u"[Setup]", u"TimesToReboot=3", u"[DesktopIconLayout]",
+                               u"Recycle Bin=10x20", u"Notes.txt=300x400", u"Game=-75x2"}));
 }
 
 TEST_F(IconLayoutTest, BackupFailsWhenTheFileCannotBeSaved) {

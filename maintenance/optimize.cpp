@@ -57,8 +57,12 @@ int OptimizeSystemPartition(double windowsVersion, const Text& systemDirectory, 
                        [&ports](const Text& path) { return ports.files.Exists(path); });
   if (plan.runsNothing) return sequence::WaitResult::Ended;
 
-  // One that cannot be stopped does not hold the new run back.
-  if (std::uint32_t running = FindProcessByImagePath(ports.processes, plan.defragPath)) {
+  // Looked for by its path in the system folder even when it is started
+  // through "\SysNative\": that alias exists only in a 32-bit program's view
+  // of the files, and no running process reports it as its image path. One
+  // that cannot be stopped does not hold the new run back.
+  const Text runningImage = systemDirectory + u"\\defrag.exe";
+  if (std::uint32_t running = FindProcessByImagePath(ports.processes, runningImage)) {
     (void)StopProcess(ports.processes, running);
   }
   if (plan.interfacePath) {

@@ -23,7 +23,7 @@ namespace twk::maintenance {
 
 struct OptimizePlan {
   bool runsNothing = false;  // solid-state disk on a system before 6.0
-  Text defragPath;           // also the image of a defragmenter to stop first
+  Text defragPath;           // the program started (maybe by "\SysNative\")
   Text commandLine;          // defragPath, a blank, the drive, the switches
   int showCommand = platform::ShowCommand::Show;
   // The defragmenter's window, started first (and not waited for) above 6.1.
@@ -49,7 +49,7 @@ struct OptimizePorts {
 };
 
 // Classifies the disk of `drive`, stops a defragmenter already running from
-// the same path, opens the defragmenter's window where the system has one,
+// the system folder, opens the defragmenter's window where the system has one,
 // and runs the defragmenter through launchAndWait in the system folder.
 // Returns launchAndWait's result, or 1 when nothing is to be run.
 [[nodiscard]] int OptimizeSystemPartition(double windowsVersion, const Text& systemDirectory,

@@ -125,7 +125,16 @@ TEST_F(OptimizeSystemPartitionTest, ARunningDefragmenterIsStoppedFirst) {
   EXPECT_EQ(Run(6.0), sequence::WaitResult::Ended);
   EXPECT_FALSE(machine.processes.IsRunning(700));
   EXPECT_TRUE(machine.processes.IsRunning(800));
-  EXPECT_EQ(waits.size(), 1u);
+  EXPECT_EQ(waits, std::vector<Text>{Text(kDefrag) + u" C: /f"});
+
+  // Started through SysNative, it still runs, and is found, as the system folder's.
+  machine.files = platform::FakeFileSystem();
+  running.imagePath = kDefrag;
+  machine.processes.AddProcess(900, running);
+  EXPECT_EQ(Run(6.0), sequence::WaitResult::Ended);
+  EXPECT_FALSE(machine.processes.IsRunning(900));
+  EXPECT_TRUE(machine.processes.IsRunning(800));
+  EXPECT_EQ(waits.back(), u"C:\\Windows\\SysNative\\defrag.exe C: /f");
 }
 
 TEST_F(OptimizeSystemPartitionTest, AMissingDefragmenterStillGoesToTheWait) {

@@ -19,6 +19,13 @@ class Console {
   // Writes the text as it is to the attached console. False when nothing
   // is attached or the write failed.
   [[nodiscard]] virtual bool Write(const std::u16string& text) = 0;
+
+  // Whether a window this process shows can be seen by anyone. False in a
+  // window station that is not shown (a service's, or a task's that runs
+  // whether a user is logged on or not) and in the services' session of
+  // Vista and later; a message box there is never closed and its caller
+  // waits for ever. True when it cannot be told.
+  [[nodiscard]] virtual bool DesktopIsVisible() = 0;
 };
 
 }  // namespace twk::platform

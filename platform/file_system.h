@@ -17,7 +17,14 @@ namespace twk::platform {
 
 using FileHandle = std::intptr_t;  // 0 = no file (the adapters never hand out 0 or -1)
 
-enum class Disposition : std::uint32_t { CreateAlways = 2, OpenExisting = 3, OpenAlways = 4 };
+// The CreateFileW dispositions, by their values. CreateNew fails when the
+// file already exists.
+enum class Disposition : std::uint32_t {
+  CreateNew = 1,
+  CreateAlways = 2,
+  OpenExisting = 3,
+  OpenAlways = 4
+};
 enum class SeekOrigin : std::uint32_t { Begin = 0, Current = 1, End = 2 };
 enum class CreateDirResult { Created, AlreadyExists, Failed };
 

@@ -1,13 +1,36 @@
 #include "sequence/csv_export.h"
 
+#include <optional>
+
 #include "settings/text_file.h"
 
 namespace twk::sequence {
 namespace {
 
-constexpr char16_t kTempSuffix[] = u".tmp";
-constexpr std::uint32_t kCsvMode =
-    settings::TextMode::Overwrite | settings::TextMode::Exclusive | settings::TextMode::Utf8;
+// The temporary file is opened as bytes, so that the open itself writes
+// nothing: once it succeeded the file is this write's own, and removing it
+// on failure can never remove anything else. The byte-order mark goes in
+// with the text.
+constexpr std::uint32_t kTempMode = settings::TextMode::CreateNew | settings::TextMode::Exclusive |
+                                    settings::TextMode::Binary | settings::TextMode::Utf8;
+constexpr char16_t kByteOrderMark = u'\uFEFF';
+// Names tried for the temporary file before giving up.
+constexpr std::uint32_t kTempNames = 100;
+
+// Creates a file that did not exist beside path: "<path>.1.tmp",
+// "<path>.2.tmp" and so on, the first name no file has, so that no file of
+// the user's is overwritten. Its name, or nothing when none could be made.
+std::optional<Text> CreateTemp(settings::TextFile& file, platform::FileSystem& fs,
+                               const Text& path) {
+  for (std::uint32_t n = 1; n <= kTempNames; ++n) {
+    Text temp = path + u"." + FormatUnsigned(n) + u".tmp";
+    if (file.Open(temp, kTempMode) != 0) return temp;
+    // Any refusal but a taken name (no such folder, no access) would meet
+    // every further name alike.
+    if (!fs.Exists(temp)) return std::nullopt;
+  }
+  return std::nullopt;
+}
 
 bool NeedsQuotes(const Text& field) {
   if (field.empty()) return false;
@@ -72,13 +95,12 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences) {
 CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi, const Text& path,
                             const Text& text) {
   if (path.empty()) return {false, u"No file was named."};
-  const Text temp = path + kTempSuffix;
   settings::TextFile file(fs, ansi);
-  if (file.Open(temp, kCsvMode) == 0) {
-    fs.Delete(temp);
-    return {false, u"The file could not be created there."};
-  }
-  const bool whole = file.WriteText(text) == Utf8Length(text);
+  const std::optional<Text> created = CreateTemp(file, fs, path);
+  if (!created) return {false, u"The file could not be created there."};
+  const Text& temp = *created;
+  const Text marked = kByteOrderMark + text;
+  const bool whole = file.WriteText(marked) == Utf8Length(marked);
   const bool flushed = whole && file.Flush();
   file.Close();
   if (!flushed) {

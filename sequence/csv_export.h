@@ -29,9 +29,10 @@ struct CsvWriteResult {
   Text reason;
 };
 
-// Writes text to a file beside path, flushes it and moves it over path, so
-// that path holds either its old content or the whole new file, never a
-// part. Nothing is left behind on failure. The folder must exist.
+// Writes text to a new file beside path (named after it, a name no file has
+// yet), flushes it and moves it over path, so that path holds either its old
+// content or the whole new file, never a part. Nothing is left behind on
+// failure, and no other file is changed. The folder must exist.
 [[nodiscard]] CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi,
                                           const Text& path,
                                           const Text& text);

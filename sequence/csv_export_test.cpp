@@ -12,7 +12,7 @@ namespace {
 
 using platform::FakeFileSystem;
 constexpr char16_t kPath[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv";
-constexpr char16_t kTemp[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv.tmp";
+constexpr char16_t kTemp[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv.1.tmp";
 
 TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
   EXPECT_EQ(CsvField(u"45"), u"45");
@@ -69,6 +69,24 @@ TEST_F(CsvFileTest, AMissingFolderIsNotCreatedAndNothingIsWritten) {
   EXPECT_FALSE(result.reason.empty());
   EXPECT_FALSE(fs.FolderExists(u"C:\\Users\\alice\\Nowhere"));
   EXPECT_FALSE(fs.FileExists(path));
+  EXPECT_EQ(fs.openCalls().size(), 1u);  // no further temporary names tried in vain
+}
+
+// Files of the user's that carry the temporary names are left alone: the
+// write takes the first name no file has, and removes only that one.
+TEST_F(CsvFileTest, TheUsersFilesOfTemporaryNamesAreLeftAsTheyWere) {
+  const Text taken[] = {Text(kPath) + u".tmp", kTemp};
+  for (const Text& name : taken) ASSERT_TRUE(fs.SetFile(name, "mine"));
+  EXPECT_TRUE(WriteCsvFile(fs, ansi, kPath, u"new\r\n").ok);
+  EXPECT_EQ(fs.FileBytes(kPath), std::optional<std::string>("\xEF\xBB\xBFnew\r\n"));
+  for (const Text& name : taken) EXPECT_EQ(fs.FileBytes(name), std::optional<std::string>("mine"));
+  EXPECT_FALSE(fs.FileExists(Text(kPath) + u".2.tmp"));
+
+  fs.FailOn(FakeFileSystem::Op::Write, Text(kPath) + u".2.tmp");
+  EXPECT_FALSE(WriteCsvFile(fs, ansi, kPath, u"newer\r\n").ok);
+  for (const Text& name : taken) EXPECT_EQ(fs.FileBytes(name), std::optional<std::string>("mine"));
+  EXPECT_FALSE(fs.FileExists(Text(kPath) + u".2.tmp"));
+  EXPECT_EQ(fs.openHandleCount(), 0u);
 }
 
 TEST_F(CsvFileTest, AFailureOnTheWayLeavesTheOldFileAndNoTemporaryOne) {

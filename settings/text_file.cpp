@@ -56,10 +56,11 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
     if (folder.size() > 2 && !CreateFolderTree(fs_, folder)) return 0;
   }
 
-  const bool write = (mode & (TextMode::Append | TextMode::Overwrite)) != 0;
-  const Disposition disposition = (mode & TextMode::Overwrite) ? Disposition::CreateAlways
-                                  : (mode & TextMode::Append)  ? Disposition::OpenAlways
-                                                               : Disposition::OpenExisting;
+  const bool write = (mode & (TextMode::Append | TextMode::Overwrite | TextMode::CreateNew)) != 0;
+  const Disposition disposition = (mode & TextMode::CreateNew)   ? Disposition::CreateNew
+                                  : (mode & TextMode::Overwrite) ? Disposition::CreateAlways
+                                  : (mode & TextMode::Append)    ? Disposition::OpenAlways
+                                                                 : Disposition::OpenExisting;
   FileHandle handle = fs_.Open(path, write, (mode & TextMode::Exclusive) == 0, disposition);
   if (IsNone(handle)) return 0;
   handle_ = handle;

@@ -20,6 +20,8 @@ inline constexpr std::uint32_t Utf16LE = 0x20;
 inline constexpr std::uint32_t Utf16BE = 0x40;
 inline constexpr std::uint32_t Utf8 = 0x80;
 inline constexpr std::uint32_t Utf8NoBom = 0x100;
+// Writes a file that must not exist yet: the open fails when it does.
+inline constexpr std::uint32_t CreateNew = 0x200;
 inline constexpr std::uint32_t EncodingMask = Utf16LE | Utf16BE | Utf8 | Utf8NoBom;
 }  // namespace TextMode
 

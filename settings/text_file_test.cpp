@@ -158,6 +158,19 @@ TEST_F(TextFileTest, ModeFlagsChooseAccessShareAndDisposition) {
     EXPECT_EQ(call.disposition, c.disposition) << std::hex << c.mode;
   }
   EXPECT_EQ(fs.openHandleCount(), 0u);  // each file closed when it went away
+
+  // A file that must be new: refused where one exists, which stays as it was.
+  ASSERT_TRUE(fs.SetFile(kPath, "text"));
+  TextFile file(fs, ansi);
+  EXPECT_EQ(file.Open(kPath, TextMode::CreateNew | TextMode::Append | TextMode::Utf8), 0);
+  EXPECT_EQ(fs.openCalls().back().disposition, Disposition::CreateNew);
+  EXPECT_TRUE(fs.openCalls().back().write);
+  EXPECT_EQ(fs.FileBytes(kPath), "text");
+  const std::u16string fresh = kPath + std::u16string(u".new");
+  ASSERT_NE(file.Open(fresh, TextMode::CreateNew | TextMode::Utf8), 0);
+  EXPECT_EQ(file.WriteText(u"A"), 1u);
+  file.Close();
+  EXPECT_EQ(fs.FileBytes(fresh), kU8 + "A");
 }
 
 TEST_F(TextFileTest, SaveModeOnAnExistingFileLeavesExactlyTheLittleEndianMark) {

@@ -12,6 +12,7 @@ class FakeConsole final : public Console {
   // ---- test controls -------------------------------------------------------
   bool parentHasConsole = false;  // false: started from the desktop
   bool writeSucceeds = true;
+  bool desktopVisible = true;  // false: a session nobody looks at
 
   int attachCalls = 0;
   std::u16string written;  // everything written, in order
@@ -27,6 +28,7 @@ class FakeConsole final : public Console {
     written += text;
     return true;
   }
+  [[nodiscard]] bool DesktopIsVisible() override { return desktopVisible; }
 
  private:
   bool attached_ = false;

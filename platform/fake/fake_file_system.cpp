@@ -141,7 +141,7 @@ FileHandle FakeFileSystem::Open(const std::u16string& path, bool write, bool sha
     const auto parent = ParentKey(key);
     if (disposition == Disposition::OpenExisting || !parent || !IsFolderKey(*parent)) return 0;
     it = entries_.emplace(key, Entry{}).first;
-  } else if (it->second.folder) {
+  } else if (it->second.folder || disposition == Disposition::CreateNew) {
     return 0;
   } else if (disposition == Disposition::CreateAlways) {
     it->second = Entry{};

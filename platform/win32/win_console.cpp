@@ -35,4 +35,28 @@ bool WinConsole::Write(const std::u16string& text) {
   return true;
 }
 
+bool WinConsole::DesktopIsVisible() {
+  // Session 0 holds only services from Vista on; before, it is also the
+  // console user's own session, whose desktop is seen.
+  OSVERSIONINFOEXW vista{};
+  vista.dwOSVersionInfoSize = sizeof(vista);
+  vista.dwMajorVersion = 6;
+  const DWORDLONG atLeast = VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL);
+  DWORD session = 0;
+  if (ProcessIdToSessionId(GetCurrentProcessId(), &session) && session == 0 &&
+      VerifyVersionInfoW(&vista, VER_MAJORVERSION, atLeast)) {
+    return false;
+  }
+  // The station's handle belongs to the process and is not closed.
+  USEROBJECTFLAGS flags{};
+  DWORD needed = 0;
+  HWINSTA station = GetProcessWindowStation();
+  if (station != nullptr &&
+      GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof(flags), &needed) &&
+      (flags.dwFlags & WSF_VISIBLE) == 0) {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace twk::platform::win32

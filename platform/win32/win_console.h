@@ -10,6 +10,9 @@ class WinConsole final : public Console {
  public:
   [[nodiscard]] bool AttachToParent() override;
   [[nodiscard]] bool Write(const std::u16string& text) override;
+  // The process's window station without WSF_VISIBLE, or session 0 on Vista
+  // and later: not visible.
+  [[nodiscard]] bool DesktopIsVisible() override;
 
  private:
   bool attached_ = false;

@@ -100,6 +100,6 @@ code=0
 "$WINE" 'C:\Tarnwick\Tarnwick.exe' '/export:C:\h.csv' >/dev/null 2>&1 || code=$?
 [ "$code" = 0 ] || fail "/export: ended with $code"
 head -c 3 "$WINEPREFIX/drive_c/h.csv" | od -An -tx1 | grep -q 'ef bb bf' || fail "no CSV written"
-grep -q '^sequence,' "$WINEPREFIX/drive_c/h.csv" || fail "no header row in the CSV"
+tail -c +4 "$WINEPREFIX/drive_c/h.csv" | head -1 | grep -q '^sequence,' || fail "no header row in the CSV"
 probe title $CLASS >/dev/null 2>&1 && fail "/export: opened a window"
 echo "ending_e2e: all passed in $SECONDS s"

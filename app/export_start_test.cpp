@@ -28,10 +28,10 @@ TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
   EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
   EXPECT_EQ(machine.files.FileBytes(kCsv),
             std::optional<std::string>("\xEF\xBB\xBF"
-                                       "sequence,started,restart,seconds\r\n"
-                                       "4,2024-02-01 08:30,1,40\r\n"
-                                       "4,2024-02-01 08:30,2,42\r\n"
-                                       "5,2024-03-01 12:00,1,30\r\n"));
+                                       "sequence,started,restart,seconds,exact_s\r\n"
+                                       "4,2024-02-01 08:30,1,40,\r\n"
+                                       "4,2024-02-01 08:30,2,42,\r\n"
+                                       "5,2024-03-01 12:00,1,30,\r\n"));
   EXPECT_EQ(ui.instanceLookups(), 0);
   EXPECT_EQ(setupRuns + stepRuns, 0);
   EXPECT_EQ(ui.frame(), 0u);
@@ -71,7 +71,7 @@ TEST_F(ExportStartTest, WithoutASettingsFileOnlyTheHeaderIsWrittenAndNoneIsMade)
   EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
   EXPECT_EQ(machine.files.FileBytes(kCsv),
             std::optional<std::string>("\xEF\xBB\xBF"
-                                       "sequence,started,restart,seconds\r\n"));
+                                       "sequence,started,restart,seconds,exact_s\r\n"));
   app.reset();
   EXPECT_FALSE(machine.files.FileExists(kSettingsPath));
 }

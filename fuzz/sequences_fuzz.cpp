@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The input may bring a History section of its own before ours.
-  const bool hasCurrent = seq::CurrentSequence(doc, 1).has_value();
+  const bool hasCurrent = seq::CurrentSequence(seq::Measurements::Load(doc), 1).has_value();
   const auto all = seq::AllSequences(doc);
   Require(all.size() == kept.sequences.size() + (hasCurrent ? 1 : 0));
   const twk::ui::ChartData chart = seq::HistoryChart(all);
@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)seq::HistoryCsv(all);
 
   const std::vector<Text> before = doc.lines();
-  const bool keptOne = seq::KeepFinishedSequence(doc);
+  const bool keptOne = seq::KeepFinishedSequence(doc, seq::Measurements::Load(doc));
   Require(keptOne == (hasCurrent && kept.highestNumber < seq::kLargestSequenceNumber));
   const Text newLine =
       twk::settings::SequenceKeyPrefix + twk::FormatUnsigned(kept.highestNumber + 1) + u"=";

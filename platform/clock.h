@@ -1,11 +1,18 @@
 #pragma once
-// The one clock of the reboot measurements: local wall-clock time in whole
-// seconds. Local rather than UTC because that is what the stored stamps have
-// always meant; a clock or daylight-saving change between two readings
-// therefore enters a measured duration.
+// The clocks of the reboot measurements. The stored stamps have always been
+// local wall-clock seconds, and still are (other readers of the file rely on
+// them); beside each the UTC moment is kept in milliseconds, so that a clock,
+// time-zone or daylight-saving change between two stamps does not enter a
+// measured duration.
 #include <cstdint>
 
 namespace twk::platform {
+
+// One moment in both clocks, taken from a single reading.
+struct ClockReading {
+  std::uint64_t localSecond = 0;     // as CurrentSecond; 0 = none
+  std::int64_t utcMilliseconds = 0;  // since 1601-01-01 00:00 UTC; 0 = none
+};
 
 class Clock {
  public:
@@ -18,6 +25,14 @@ class Clock {
   // that tells a loop when the wall clock's second can have changed, so that
   // the costly local-time reading is only taken then.
   [[nodiscard]] virtual std::uint64_t TickMilliseconds() = 0;
+
+  // Now, in both clocks (the local second derived from the same UTC reading).
+  // Zeros when the time could not be converted.
+  [[nodiscard]] virtual ClockReading Now() = 0;
+  // When Windows created this process: the moment a restart really ends is
+  // when the logon started the program, not when it got round to reading the
+  // clock after its own start-up. Zeros when it cannot be learnt.
+  [[nodiscard]] virtual ClockReading ProcessCreated() = 0;
 };
 
 }  // namespace twk::platform

@@ -86,7 +86,9 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences) {
   Text text = Text(kCsvHeader) + u"\r\n";
   for (const SequenceSummary& s : sequences) {
     for (std::size_t i = 0; i < s.durations.size(); ++i) {
-      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i]});
+      const bool exact = i < s.exactMs.size() && s.exactMs[i];
+      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
+                      exact ? FormatMilliseconds(*s.exactMs[i]) : Text()});
     }
   }
   return text;

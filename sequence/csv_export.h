@@ -13,7 +13,9 @@
 
 namespace twk::sequence {
 
-inline constexpr char16_t kCsvHeader[] = u"sequence,started,restart,seconds";
+// exact_s: the duration to the millisecond, in seconds with up to three
+// decimals; empty where only whole seconds were measured.
+inline constexpr char16_t kCsvHeader[] = u"sequence,started,restart,seconds,exact_s";
 
 // A field as it goes into the file: quoted when it holds a comma, a quote, a
 // CR or an LF (or begins or ends with a blank, which some readers drop),

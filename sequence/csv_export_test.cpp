@@ -30,15 +30,17 @@ TEST(CsvTest, OneRowPerRestartOldestSequenceFirst) {
                              .key = {},
                              .started = u"2024-03-01 12:00",
                              .average = 0,
-                             .durations = {u"60", u"45"}};
+                             .durations = {u"60", u"45"},
+                             .exactMs = {std::nullopt, 45120}};
   const SequenceSummary current{
       .number = 4, .key = {}, .started = {}, .average = 0, .durations = {u"12.5"}, .current = true};
+  // The exact column is empty where only whole seconds were measured.
   EXPECT_EQ(HistoryCsv({kept, current}),
-            u"sequence,started,restart,seconds\r\n"
-            u"3,2024-03-01 12:00,1,60\r\n"
-            u"3,2024-03-01 12:00,2,45\r\n"
-            u"4,,1,12.5\r\n");
-  EXPECT_EQ(HistoryCsv({}), u"sequence,started,restart,seconds\r\n");
+            u"sequence,started,restart,seconds,exact_s\r\n"
+            u"3,2024-03-01 12:00,1,60,\r\n"
+            u"3,2024-03-01 12:00,2,45,45.12\r\n"
+            u"4,,1,12.5,\r\n");
+  EXPECT_EQ(HistoryCsv({}), u"sequence,started,restart,seconds,exact_s\r\n");
 }
 
 class CsvFileTest : public ::testing::Test {

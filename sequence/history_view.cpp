@@ -1,10 +1,8 @@
 #include "sequence/history_view.h"
 
-#include <limits>
 #include <vector>
 
 #include "ui/toolkit_window.h"
-#include "settings/catalogue.h"
 
 namespace twk::sequence {
 namespace {
@@ -19,18 +17,7 @@ constexpr int kAppend = 100000;  // an index beyond any row: insert after the la
 
 }  // namespace
 
-std::optional<std::int32_t> HistoryAverage(std::int64_t sum, std::int32_t count) {
-  if (count == 0 || sum == 0) return std::nullopt;
-  const std::int64_t average = sum / count;  // truncates toward zero
-  // The values are 32-bit, but rows whose time column could not be set are
-  // summed without being counted, so the quotient can leave the range.
-  constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
-  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  return static_cast<std::int32_t>(average < kMin ? kMin : average > kMax ? kMax : average);
-}
-
-int ShowRebootHistory(ui::ToolkitWindow& frame, const settings::SettingsFile& settings) {
-
+int ShowRebootHistory(ui::ToolkitWindow& frame, const Measurements& measurements) {
   frame.SetFont(u"Lucida console", 10, 400);
   const int list = frame.CreateListView(20, 180, 560, 230, kListStyle, kClientEdge);
   if (list == 0) return 0;
@@ -42,22 +29,13 @@ int ShowRebootHistory(ui::ToolkitWindow& frame, const settings::SettingsFile& se
     (void)frame.InsertListColumn(list, static_cast<int>(i), headers[i], width);
   }
 
-  const auto header = settings.FindSection(settings::section::History);
-  if (!header) return 0;
-  const std::size_t end = settings.SectionEnd(*header);
-
   std::int64_t sum = 0;
   std::int32_t count = 0;
-  // NextKeyLine takes a 0-based start and answers a 1-based line number, so
-  // the answer is also where the search for the next key line begins.
-  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
-       line = settings.NextKeyLine(line, end)) {
-    Text key, value;
-    if (!settings.KeyValueAt(line, key, value)) continue;
-    const int row = frame.InsertListItem(list, kAppend, key);
+  for (const RestartFigure& figure : measurements.restarts()) {
+    const int row = frame.InsertListItem(list, kAppend, figure.key);
     if (row < 0) break;
-    sum += ToInteger(value);
-    if (frame.SetListItemText(list, row, 1, value + u" seconds")) ++count;
+    sum += figure.wholeSeconds;
+    if (frame.SetListItemText(list, row, 1, figure.seconds + u" seconds")) ++count;
   }
 
   if (const auto average = HistoryAverage(sum, count)) {

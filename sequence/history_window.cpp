@@ -113,9 +113,14 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
     if (!s.started.empty()) name += u"  " + s.started;
     const std::optional<std::int32_t> previous =
         i > 0 ? std::optional<std::int32_t>(sequences[i - 1].average) : std::nullopt;
+    // To the millisecond where that was measured, else as stored.
+    const auto shown = [&s](std::size_t i) {
+      return (i < s.exactMs.size() && s.exactMs[i] ? FormatMilliseconds(*s.exactMs[i])
+                                                   : s.durations[i]) +
+             kSeconds;
+    };
     rows.push_back({name, FormatUnsigned(s.durations.size()), FormatSigned(s.average) + kSeconds,
-                    s.durations.front() + kSeconds, s.durations.back() + kSeconds,
-                    ChangeText(previous, s.average)});
+                    shown(0), shown(s.durations.size() - 1), ChangeText(previous, s.average)});
   }
   return rows;
 }

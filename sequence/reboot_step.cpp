@@ -15,7 +15,7 @@
 #include "sequence/history_view.h"
 #include "sequence/launch.h"
 #include "sequence/result_report.h"
-#include "sequence/time_stamps.h"
+#include "sequence/measurements.h"
 #include "settings/catalogue.h"
 #include "ui/resource_ids.h"
 
@@ -74,6 +74,7 @@ class RebootStep {
   settings::SettingsFile& settings_;
   const ReportPostOperations& postOperations_;
   OwnedKey runKey_;
+  Measurements measurements_;
 
   int countdownId_ = 0;
   int rightLabelId_ = 0;
@@ -99,6 +100,7 @@ void RebootStep::Run() {
   runKey_ = OwnedKey(*ports_.registry, OpenRunKey(*ports_.registry, start_.user().sid).value);
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
+  measurements_ = Measurements::Load(settings_);
   RecordBootUp();
 
   // Unsigned: a negative /CurrentReboot: is above every total and goes
@@ -111,7 +113,7 @@ void RebootStep::Run() {
       (void)CompleteSequence(start_, postOperations_);
       (void)settings_.SaveNow();
     } else {
-      ShowResultReport(start_, postOperations_);
+      ShowResultReport(start_, postOperations_, measurements_);
     }
     return;
   }
@@ -147,17 +149,24 @@ void RebootStep::RecordBootUp() {
   // damaged) measures nothing: its "duration" would poison the history and
   // its average.
   if (!start_.MeasuresARestart()) return;
-  // First thing, before anything is shown: the measurement ends here.
+  // The restart ended when the logon started this program, not when it got
+  // round to reading the clock after parsing its command line, finding its
+  // user and loading its settings. One reading for everything this start
+  // records.
+  platform::ClockReading bootUp = ports_.clock->ProcessCreated();
+  if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
-  const std::vector<Text> before = settings_.lines();
-  if (current == 2) {
-    RecordTimeStamp(settings_, *ports_.clock, current, TimeStampKind::FirstBootUp);
-  } else {
-    RecordRebootDuration(settings_, *ports_.clock, current, 0);
+  bool written = current == 2 ? measurements_.RecordTimeStamp(
+                                    settings_, TimeStampKind::FirstBootUp, bootUp, current)
+                              : measurements_.RecordRebootDuration(settings_, current, bootUp);
+  // The result start stamps the last boot-up with the same reading, so the
+  // report's last figure and the list's last row are one measurement.
+  if (current == start_.run().totalReboots + 1 && start_.run().totalReboots > 1) {
+    written = measurements_.RecordTimeStamp(settings_, TimeStampKind::LastBootUp, bootUp) || written;
   }
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
-  if (settings_.lines() != before) (void)settings_.Save();
+  if (written) (void)settings_.Save();
 }
 
 void RebootStep::CreateCountdownWindow() {
@@ -179,7 +188,7 @@ void RebootStep::CreateCountdownWindow() {
       u" Play a sound each of the last 10 seconds before rebooting.", 30, 150, 450, soundChecked,
       frame_.checkedImage(), frame_.uncheckedImage());
 
-  ShowRebootHistory(frame_, settings_);
+  ShowRebootHistory(frame_, measurements_);
 
   frame_.SetFont(u"Arial", 12, 800);
   pauseId_ = frame_.CreateButton(kPauseCaption, 260, 420, 150, 36, ui::style::TabStop);
@@ -297,10 +306,8 @@ void RebootStep::Restart() {
     EndSequenceEarly();
     return;
   }
-  const Text* stamped = settings_.GetValue(section::TimeStamps, key::LastShutDown);
-  const std::optional<Text> previousShutDown =
-      stamped != nullptr ? std::optional<Text>(*stamped) : std::nullopt;
-  StoreTimeStamp(settings_, *ports_.clock);  // LastShutDown := now
+  const Stamp previousShutDown = measurements_.stamp(StampName::LastShutDown);
+  (void)measurements_.RecordTimeStamp(settings_, TimeStampKind::LastShutDown, ports_.clock->Now());
 
   // Nothing may be written while the system shuts down: the file is
   // complete now, and a write cut short by the shutdown would lose it.
@@ -313,11 +320,7 @@ void RebootStep::Restart() {
   // manual restart, hours later, would be measured as one very long restart.
   // The sequence stops here instead, and says so.
   UndoRegistration();
-  if (previousShutDown) {
-    settings_.SetValue(section::TimeStamps, key::LastShutDown, *previousShutDown);
-  } else {
-    settings_.DeleteKey(section::TimeStamps, key::LastShutDown);
-  }
+  measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
   (void)settings_.SaveNow();
   start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
                           u"Windows did not restart (" + reason +

@@ -25,14 +25,9 @@ Text Shown(double value) {
   return text;
 }
 
-double Stamp(const settings::SettingsFile& settings, const Text& name) {
-  const Text* text = settings.GetValue(section::TimeStamps, name);
-  return text != nullptr ? ParseStamp(*text) : 0;
-}
-
 }  // namespace
 
-std::vector<Text> ReportLines(std::uint32_t t, double first, double last) {
+std::vector<Text> ReportLines(std::uint32_t t, double first, std::optional<double> last) {
   std::vector<Text> lines;
   lines.push_back(u"Tarnwick performed " + FormatUnsigned(t) + u" sequential reboot" +
                   (t == 1 ? u" " : u"s ") + u"successfully.");
@@ -42,15 +37,21 @@ std::vector<Text> ReportLines(std::uint32_t t, double first, double last) {
 
   if (t < 2) {
     lines.push_back(u"The computer was rebooted only once.");
+  } else if (!last) {
+    // A figure that cannot be known is not made up (a missing stamp would
+    // otherwise make it the other stamp's whole clock reading).
+    lines.push_back(u"The last reboot in the sequence could not be measured.");
+    lines.push_back(u"Without it the improvement cannot be calculated.");
+    return lines;
   } else {
-    lines.push_back(u"The last reboot in the sequence took " + Shown(last) + u" seconds.");
+    lines.push_back(u"The last reboot in the sequence took " + Shown(*last) + u" seconds.");
   }
   if (t == 1) {
     lines.push_back(u"You need to reboot more than once to calculate improvement.");
-  } else if (last >= first) {
+  } else if (*last >= first) {
     lines.push_back(u"The reboot time was not improved this time.");
   } else {
-    const double improvement = 100 - last * 100 / first;
+    const double improvement = 100 - *last * 100 / first;
     lines.push_back(u"The reboot time was improved by " + Shown(improvement) + u"%.");
   }
   return lines;
@@ -88,33 +89,31 @@ PostOutcome RunPostOperations(context::StartContext& start,
 
 PostOutcome CompleteSequence(context::StartContext& start,
                              const ReportPostOperations& postOperations) {
-  settings::SettingsFile& settings = start.settings();
   const context::RunNumbers& run = start.run();
-  // Only the first time: a repeated result start keeps the first reading. A
-  // start that does not stand for the last restart measures nothing.
-  if (run.totalReboots > 1 && start.MeasuresARestart()) {
-    const std::vector<Text> before = settings.lines();
-    RecordTimeStamp(settings, *start.ports().clock, run.currentReboot, TimeStampKind::LastBootUp);
-    // On the disk at once, not only when the start ends.
-    if (settings.lines() != before) (void)settings.Save();
-  }
   // The elevated instance is this result start again, its numbers written
   // afresh rather than passed on as they came.
   return RunPostOperations(start, postOperations,
                            RebootArguments(run.currentReboot, run.totalReboots, run.delayMinutes));
 }
 
-int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations) {
-  settings::SettingsFile& settings = start.settings();
+int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
+                     const Measurements& measurements) {
   context::MainFrame& frame = start.frame();
   const std::uint32_t t = start.run().totalReboots;
   if (CompleteSequence(start, postOperations) == PostOutcome::HandedToElevated) return 0;
 
   frame.ShowTitle(Text(context::kProductTitle) + u" - Result");
 
-  const double first = Stamp(settings, key::FirstBootUp) - Stamp(settings, key::FirstShutDown);
-  const double last = Stamp(settings, key::LastBootUp) - Stamp(settings, key::LastShutDown);
-  const std::vector<Text> lines = ReportLines(t, first, last);
+  // The same figures the list shows: restart 1, and restart t measured by
+  // the one reading that stamped LastBootUp.
+  const auto firstDuration = DurationBetween(measurements.stamp(StampName::FirstShutDown),
+                                             measurements.stamp(StampName::FirstBootUp));
+  const auto lastDuration = DurationBetween(measurements.stamp(StampName::LastShutDown),
+                                            measurements.stamp(StampName::LastBootUp));
+  const double first = firstDuration ? firstDuration->seconds : 0;
+  const std::vector<Text> lines =
+      ReportLines(t, first,
+                  lastDuration ? std::optional<double>(lastDuration->seconds) : std::nullopt);
 
   frame.SetFont(u"Arial", 10, 400);
   const int firstReportId = frame.count() + 1;
@@ -123,7 +122,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   }
   if (first == 0) return 0;
 
-  ShowRebootHistory(frame, settings);
+  ShowRebootHistory(frame, measurements);
 
   frame.SetFont(u"Arial", 12, 800);
   const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, ui::style::TabStop);

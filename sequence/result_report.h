@@ -5,9 +5,11 @@
 // restart's duration, the improvement between them and the history list.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "base/strings.h"
+#include "sequence/measurements.h"
 
 namespace twk::context {
 class StartContext;
@@ -16,10 +18,12 @@ class StartContext;
 namespace twk::sequence {
 
 // The report's text lines for t restarts, with first = FirstBootUp -
-// FirstShutDown and last = LastBootUp - LastShutDown in seconds. Only the
-// first two lines when first is 0: no improvement can be computed, and the
-// report then shows nothing.
-[[nodiscard]] std::vector<Text> ReportLines(std::uint32_t totalReboots, double first, double last);
+// FirstShutDown and last = LastBootUp - LastShutDown in seconds (none when
+// the last restart could not be measured). Only the first two lines when
+// first is 0: no improvement can be computed, and the report then shows
+// nothing.
+[[nodiscard]] std::vector<Text> ReportLines(std::uint32_t totalReboots, double first,
+                                            std::optional<double> last);
 
 // Work that other subsystems asked to be done once the sequence is complete:
 // restoring the desktop icons' positions and switching automatic logon off
@@ -48,14 +52,14 @@ PostOutcome RunPostOperations(context::StartContext& start,
                               const Text& elevatedArguments, bool mayRelaunch = true);
 
 // The end of a complete sequence, as the result start does it with or
-// without a report: the boot-up of the last restart stamped (only the first
-// time), then the post-operations; an elevated relaunch is the same result
-// start again.
+// without a report (the step has recorded the last restart): the
+// post-operations; an elevated relaunch is the same result start again.
 PostOutcome CompleteSequence(context::StartContext& start,
                              const ReportPostOperations& postOperations);
 
-// Completes the sequence, then runs the report in the main frame until
-// Close, Setup or the close request. Returns 0.
-int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations);
+// Completes the sequence, then runs the report of its measurements in the
+// main frame until Close, Setup or the close request. Returns 0.
+int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
+                     const Measurements& measurements);
 
 }  // namespace twk::sequence

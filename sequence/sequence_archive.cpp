@@ -5,14 +5,11 @@
 #include <limits>
 #include <set>
 
-#include "sequence/history_view.h"
-#include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
 
 namespace twk::sequence {
 namespace {
 
-namespace key = settings::key;
 namespace section = settings::section;
 
 constexpr std::uint64_t kSecondsPerDay = 86400;
@@ -158,6 +155,38 @@ Text FormatSequenceValue(const SequenceSummary& summary) {
   return value;
 }
 
+Text FormatExactValue(const SequenceSummary& summary) {
+  bool known = false;
+  Text value;
+  for (std::size_t i = 0; i < summary.exactMs.size(); ++i) {
+    if (i != 0) value += u' ';
+    if (summary.exactMs[i]) {
+      value += FormatWhole(*summary.exactMs[i]);
+      known = true;
+    } else {
+      value += u'?';
+    }
+  }
+  return known && summary.exactMs.size() == summary.durations.size() ? value : Text();
+}
+
+std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value, std::size_t count) {
+  std::vector<std::optional<std::int64_t>> exact;
+  if (value.size() > kLongestSummary) return {};
+  for (const Text& token : Split(value, u" ")) {
+    if (token.empty()) continue;
+    if (exact.size() == count) return {};
+    if (token == u"?") {
+      exact.emplace_back();
+      continue;
+    }
+    const auto ms = ParseWhole(token);
+    if (!ms || *ms < 0) return {};
+    exact.push_back(ms);
+  }
+  return exact.size() == count ? exact : std::vector<std::optional<std::int64_t>>{};
+}
+
 KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   KeptSequences kept;
   const auto header = settings.FindSection(section::Sequences);
@@ -181,6 +210,9 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
       continue;
     }
     if (auto summary = ParseSequence(keyText, value)) {
+      if (const Text* exact = settings.GetValue(section::SequencesMilliseconds, keyText)) {
+        summary->exactMs = ParseExactValue(*exact, summary->durations.size());
+      }
       kept.sequences.push_back(std::move(*summary));
     } else {
       ++kept.damaged;
@@ -192,53 +224,48 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   return kept;
 }
 
-std::optional<SequenceSummary> CurrentSequence(const settings::SettingsFile& settings,
+std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
                                                std::uint64_t number) {
-  const auto header = settings.FindSection(section::History);
-  if (!header) return std::nullopt;
-  const std::size_t end = settings.SectionEnd(*header);
+  if (measurements.restarts().empty()) return std::nullopt;
   SequenceSummary summary;
   summary.number = number;
   summary.current = true;
-  std::int64_t sum = 0;
-  std::int32_t count = 0;
-  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
-       line = settings.NextKeyLine(line, end)) {
-    Text keyText, value;
-    if (!settings.KeyValueAt(line, keyText, value)) continue;
+  bool anyExact = false;
+  for (const RestartFigure& figure : measurements.restarts()) {
     // The list adds every row's leading digits; a value it cannot read as a
     // number is kept as what it added, so that the summary reads back.
-    const std::int32_t whole = ToInteger(value);
-    sum += whole;
-    ++count;
-    summary.durations.push_back(IsDuration(value, 0, value.size()) ? value : FormatSigned(whole));
+    const bool asStored = IsDuration(figure.seconds, 0, figure.seconds.size());
+    summary.durations.push_back(asStored ? figure.seconds : FormatSigned(figure.wholeSeconds));
+    summary.exactMs.push_back(asStored ? figure.exactMs : std::nullopt);
+    anyExact = anyExact || summary.exactMs.back().has_value();
   }
-  if (summary.durations.empty()) return std::nullopt;
-  summary.average = HistoryAverage(sum, count).value_or(0);
-  if (const Text* stamp = settings.GetValue(section::TimeStamps, key::FirstShutDown)) {
-    const double second = ParseStamp(*stamp);
-    // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
-    // date the summary can show.
-    if (std::isfinite(second) && second >= 1 && second < 9.0e15) {
-      summary.started = StartedText(static_cast<std::uint64_t>(second));
-    }
+  if (!anyExact) summary.exactMs.clear();
+  summary.average = measurements.Average().value_or(0);
+  const double second = measurements.stamp(StampName::FirstShutDown).local;
+  // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
+  // date the summary can show.
+  if (std::isfinite(second) && second >= 1 && second < 9.0e15) {
+    summary.started = StartedText(static_cast<std::uint64_t>(second));
   }
   return summary;
 }
 
-bool KeepFinishedSequence(settings::SettingsFile& settings) {
+bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& measurements) {
   const KeptSequences kept = ReadKeptSequences(settings);
   if (kept.highestNumber >= kLargestSequenceNumber) return false;
-  const auto current = CurrentSequence(settings, kept.highestNumber + 1);
+  const auto current = CurrentSequence(measurements, kept.highestNumber + 1);
   if (!current) return false;
   const Text newKey = settings::SequenceKeyPrefix + FormatUnsigned(current->number);
   if (settings.SetValue(section::Sequences, newKey, FormatSequenceValue(*current)) == 0) {
     return false;
   }
+  const Text exact = FormatExactValue(*current);
+  if (!exact.empty()) (void)settings.SetValue(section::SequencesMilliseconds, newKey, exact);
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   std::size_t count = kept.sequences.size() + 1;
   for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
     (void)settings.DeleteKey(section::Sequences, kept.sequences[i].key);
+    (void)settings.DeleteKey(section::SequencesMilliseconds, kept.sequences[i].key);
     --count;
   }
   return true;
@@ -247,7 +274,7 @@ bool KeepFinishedSequence(settings::SettingsFile& settings) {
 std::vector<SequenceSummary> AllSequences(const settings::SettingsFile& settings) {
   KeptSequences kept = ReadKeptSequences(settings);
   std::vector<SequenceSummary> all = std::move(kept.sequences);
-  if (auto current = CurrentSequence(settings, kept.highestNumber + 1)) {
+  if (auto current = CurrentSequence(Measurements::Load(settings), kept.highestNumber + 1)) {
     all.push_back(std::move(*current));
   }
   return all;

@@ -5,11 +5,15 @@
 // the history list computes it and every restart's duration as stored. Only
 // the newest kept summaries stay. A line that does not read as a summary
 // (edited by hand, cut short) is skipped when read and left exactly as it is.
+// The restarts' exact durations, where they were known, are kept under the
+// same key in a section of their own (SequencesMilliseconds): one token per
+// restart, whole milliseconds or "?" for one measured to the second only.
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "base/strings.h"
+#include "sequence/measurements.h"
 #include "settings/ini_document.h"
 
 namespace twk::sequence {
@@ -22,6 +26,8 @@ struct SequenceSummary {
   Text started;  // "yyyy-mm-dd hh:mm", empty when the first shutdown was not stamped
   std::int32_t average = 0;
   std::vector<Text> durations;  // seconds, as stored, in restart order
+  // Beside each duration, the milliseconds when known; empty when none is.
+  std::vector<std::optional<std::int64_t>> exactMs;
   bool current = false;         // the sequence in History, not (yet) kept
 };
 
@@ -45,6 +51,12 @@ inline constexpr std::size_t kMostDurations = 1000;
 // One kept line read back; none when it is damaged.
 [[nodiscard]] std::optional<SequenceSummary> ParseSequence(const Text& key, const Text& value);
 [[nodiscard]] Text FormatSequenceValue(const SequenceSummary& summary);
+// The exact durations as kept ("61234 ? 50120"); empty when none is known.
+[[nodiscard]] Text FormatExactValue(const SequenceSummary& summary);
+// Read back for a summary of `count` restarts: empty when the text does not
+// hold exactly that many tokens of the kept shape.
+[[nodiscard]] std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value,
+                                                                       std::size_t count);
 
 struct KeptSequences {
   std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first
@@ -53,15 +65,14 @@ struct KeptSequences {
 };
 [[nodiscard]] KeptSequences ReadKeptSequences(const settings::SettingsFile& settings);
 
-// The sequence in History as it would be kept now; none when History holds
-// no value.
-[[nodiscard]] std::optional<SequenceSummary> CurrentSequence(const settings::SettingsFile& settings,
+// The current sequence as it would be kept now; none when it has no figure.
+[[nodiscard]] std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
                                                              std::uint64_t number);
 
-// Appends the sequence in History to Sequences (when it holds a value) and
+// Appends the current sequence to Sequences (when it has a figure) and
 // drops the oldest readable summaries beyond the newest 50. True when a
 // summary was appended. Called before History is cleared; saves nothing.
-bool KeepFinishedSequence(settings::SettingsFile& settings);
+bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& measurements);
 
 // Kept sequences and then the current one, oldest first: what the history
 // window and the export show.

@@ -6,6 +6,7 @@
 
 #include "sequence/sequence_sim.h"
 #include "sequence/sequence_test_support.h"
+#include "sequence/time_stamps.h"
 
 namespace twk::sequence {
 namespace {
@@ -130,7 +131,7 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
                   u"2024-01-01 10:00;" + FormatUnsigned(n) + u";" + FormatUnsigned(n));
   }
   file.SetValue(section::History, u"Reboot 1", u"44");
-  ASSERT_TRUE(KeepFinishedSequence(file));
+  ASSERT_TRUE(KeepFinishedSequence(file, Measurements::Load(file)));
   const KeptSequences kept = ReadKeptSequences(file);
   ASSERT_EQ(kept.sequences.size(), 50u);
   EXPECT_EQ(kept.sequences.front().number, 2u);

@@ -17,7 +17,7 @@
 #include "app/run_modes.h"
 #include "platform/fake/fake_platform.h"
 #include "sequence/reboot_step.h"
-#include "sequence/time_stamps.h"
+#include "sequence/measurements.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
 #include "settings/text_file.h"
@@ -70,6 +70,9 @@ class SimulatedMachine {
   // test puts its own in place.
   setup::SetupOperations setupOperations = app::ProductSetupOperations();
   std::vector<StartRecord> starts;
+  // How long the program's own start-up takes before it first reads the
+  // clock: time that is not part of the restart.
+  std::uint64_t startUpMs = 0;
 
   SimulatedMachine() {
     runKey_ =
@@ -92,7 +95,8 @@ class SimulatedMachine {
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
     for (const auto& [key, value] : moreSetup) file.SetValue(settings::section::Setup, key, value);
-    RecordTimeStamp(file, machine.clock, 0, TimeStampKind::SequenceStart);
+    Measurements::Load(file).RecordTimeStamp(file, TimeStampKind::SequenceStart,
+                                             machine.clock.Now());
     (void)file.Save();
     machine.registry.PutString(platform::RegistryRoot::Users, runKey_, kRunValueName,
                                RebootCommandLine(kProgram, 2, total, delay));
@@ -124,6 +128,7 @@ class SimulatedMachine {
 
   // Shutdown, firmware, boot and logon take this long.
   void Boot(std::uint64_t seconds) { machine.clock.AdvanceSeconds(seconds); }
+  void BootMs(std::uint64_t milliseconds) { machine.clock.AdvanceMilliseconds(milliseconds); }
 
   // One start of the program with this argument text.
   StartRecord& Start(const Text& arguments) {
@@ -150,6 +155,10 @@ class SimulatedMachine {
               });
             });
     user(ui, static_cast<int>(starts.size()));
+    // Windows creates the process now; whatever the start does before it
+    // reads the clock is the program's own time.
+    machine.clock.CreateProcess();
+    machine.clock.AdvanceMilliseconds(startUpMs);
 
     {
       app::Application application(machine.ports(), ui,
@@ -207,7 +216,8 @@ class SimulatedMachine {
       for (std::size_t line = file.NextKeyLine(*header + 1, end); line != 0;
            line = file.NextKeyLine(line, end)) {
         Text key, value;
-        if (file.KeyValueAt(line, key, value)) {
+        // The UTC moments beside the stamps are checked where they matter.
+        if (file.KeyValueAt(line, key, value) && !key.ends_with(settings::key::UtcSuffix)) {
           out[ToUtf8(section) + "/" + ToUtf8(key)] = ToUtf8(value);
         }
       }

@@ -104,6 +104,31 @@ TEST_F(SequenceSimTest, FiveRestartsRegisterEachNextStepAndMeasureEveryRestart) 
   }
 }
 
+TEST_F(SequenceSimTest, ARestartEndsWhenWindowsStartedTheProgramAndOneReadingServesReportAndList) {
+  // The program takes 1.2 s to start before it reads the clock, and in the
+  // result start every reading is 0.7 s later than the one before: neither
+  // may enter a figure.
+  startUpMs = 1200;
+  SetupStartsSequence(2, 1);
+  BootMs(60400);
+  ASSERT_TRUE(Start(*RunArguments()).restartRequested);
+  const std::string lastShutDown = ToUtf8(Stored(u"TimeStamps", u"LastShutDownUtcMs"));
+  BootMs(45700);
+  machine.clock.AdvanceOnEachReading(700);
+  const StartRecord& report = Start(*RunArguments());
+  EXPECT_EQ(Stored(u"History", u"Reboot 1"), u"60");
+  EXPECT_EQ(Stored(u"HistoryMilliseconds", u"Reboot 1"), u"60400");
+  EXPECT_EQ(Stored(u"History", u"Reboot 2"), u"45");
+  EXPECT_EQ(Stored(u"HistoryMilliseconds", u"Reboot 2"), u"45700");
+  // LastBootUp is the same moment the last figure ends at.
+  EXPECT_EQ(std::stoll(ToUtf8(Stored(u"TimeStamps", u"LastBootUpUtcMs"))) -
+                std::stoll(lastShutDown),
+            45700);
+  EXPECT_EQ(report.reportLines.at(2), u"The last reboot in the sequence took 45 seconds.");
+  ASSERT_FALSE(report.historyRows.empty());
+  EXPECT_EQ(report.historyRows.back(), Row(u"Reboot 2", u"45 seconds"));
+}
+
 TEST_F(SequenceSimTest, PauseDoesNotCountThePausedMinute) {
   Text pausedRight, pausedCaption;
   int pausedImage = 0;

@@ -6,13 +6,9 @@
 #include <limits>
 #include <string>
 
-#include "sequence/sequence_archive.h"
 
 namespace twk::sequence {
 namespace {
-
-namespace key = settings::key;
-namespace section = settings::section;
 
 // A fraction within this of a whole number counts as none: the stamps are
 // whole seconds, and the differences and ratios of doubles carry noise.
@@ -124,66 +120,6 @@ double ParseStamp(const Text& text) {
   }
   if (error != std::errc() || end != last) return 0;
   return value;
-}
-
-bool StoreTimeStamp(settings::SettingsFile& settings, platform::Clock& clock, const Text& key,
-                    const Text& section, double seconds) {
-  if (seconds == 0) seconds = static_cast<double>(clock.CurrentSecond());
-  return settings.SetValue(section, key, FormatNumber(seconds)) != 0;
-}
-
-bool RecordRebootDuration(settings::SettingsFile& settings, platform::Clock& clock,
-                          std::uint32_t currentReboot, std::uint64_t bootSecond) {
-  if (bootSecond == 0) bootSecond = clock.CurrentSecond();
-
-  // Restart 1 was requested by the setup, every later one by a reboot step.
-  const Text shutdownKey = currentReboot == 2 ? key::FirstShutDown : key::LastShutDown;
-  const Text* stored = settings.GetValue(section::TimeStamps, shutdownKey);
-  const double shutdown = stored != nullptr ? ParseStamp(*stored) : 0;
-  // Without a shutdown stamp (a damaged file, a step started by hand, a clock
-  // that could not be read) the difference would be the whole clock reading,
-  // some four centuries: such a figure would stay in the list and swamp its
-  // average. The restart goes unmeasured instead.
-  if (!(shutdown > 0)) return false;
-  const Text duration = FormatNumber(static_cast<double>(bootSecond) - shutdown);
-
-  const Text historyKey = settings::HistoryKey(currentReboot - 1);
-  const Text* existing = settings.GetValue(section::History, historyKey);
-  if (existing != nullptr && !existing->empty()) return false;
-  return settings.SetValue(section::History, historyKey, duration) != 0;
-}
-
-bool RecordTimeStamp(settings::SettingsFile& settings, platform::Clock& clock,
-                     std::uint32_t currentReboot, TimeStampKind kind) {
-  switch (kind) {
-    case TimeStampKind::SequenceStart:
-      // A new sequence: nothing of the previous one may be mistaken for it,
-      // but its summary is kept, so that it can be compared with the next.
-      (void)KeepFinishedSequence(settings);
-      settings.RemoveSection(section::TimeStamps);
-      settings.RemoveSection(section::History);
-      return StoreTimeStamp(settings, clock, key::FirstShutDown, section::TimeStamps, 0);
-    case TimeStampKind::FirstBootUp: {
-      // One reading for both, so that FirstBootUp and the duration of
-      // restart 1 agree to the second.
-      const std::uint64_t now = clock.CurrentSecond();
-      StoreTimeStamp(settings, clock, key::FirstBootUp, section::TimeStamps,
-                     static_cast<double>(now));
-      return RecordRebootDuration(settings, clock, currentReboot, now);
-    }
-    case TimeStampKind::LastShutDown:
-      return StoreTimeStamp(settings, clock, key::LastShutDown, section::TimeStamps,
-                            static_cast<double>(clock.CurrentSecond()));
-    case TimeStampKind::LastBootUp: {
-      // A stamp is already there when the result start runs a second time
-      // (e.g. relaunched elevated): the first reading is the measurement.
-      const Text* existing = settings.GetValue(section::TimeStamps, key::LastBootUp);
-      if (existing != nullptr && existing->size() > 5) return true;
-      return StoreTimeStamp(settings, clock, key::LastBootUp, section::TimeStamps,
-                            static_cast<double>(clock.CurrentSecond()));
-    }
-  }
-  return false;
 }
 
 }  // namespace twk::sequence

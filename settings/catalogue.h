@@ -16,6 +16,10 @@ inline constexpr char16_t TimeStamps[] = u"TimeStamps";              // clock re
 inline constexpr char16_t History[] = u"History";                    // one duration per restart
 inline constexpr char16_t DesktopIconLayout[] = u"DesktopIconLayout";  // icon text = position
 inline constexpr char16_t Sequences[] = u"Sequences";  // finished sequences, one summary each
+// Beside History and Sequences, under the same keys: the durations in whole
+// milliseconds, where both of a restart's stamps had the UTC moment.
+inline constexpr char16_t HistoryMilliseconds[] = u"HistoryMilliseconds";
+inline constexpr char16_t SequencesMilliseconds[] = u"SequencesMilliseconds";
 }  // namespace section
 
 namespace key {
@@ -34,6 +38,9 @@ inline constexpr char16_t FirstShutDown[] = u"FirstShutDown";
 inline constexpr char16_t FirstBootUp[] = u"FirstBootUp";
 inline constexpr char16_t LastShutDown[] = u"LastShutDown";
 inline constexpr char16_t LastBootUp[] = u"LastBootUp";
+// Beside each stamp, the same moment in UTC milliseconds since 1601: the
+// stamp's key followed by this ("FirstShutDownUtcMs").
+inline constexpr char16_t UtcSuffix[] = u"UtcMs";
 }  // namespace key
 
 // Section History names its keys "Reboot " + the restart's number.

@@ -9,7 +9,7 @@
 #include "platform/registry_path.h"
 #include "sequence/launch.h"
 #include "sequence/reboot_step.h"
-#include "sequence/time_stamps.h"
+#include "sequence/measurements.h"
 #include "settings/catalogue.h"
 #include "setup/setup_window_impl.h"
 
@@ -108,8 +108,8 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
     settings_.DeleteKey(section::PostOperation, key::DisableAutoLogon);
   }
 
-  sequence::RecordTimeStamp(settings_, *ports.clock, start_.run().currentReboot,
-                            sequence::TimeStampKind::SequenceStart);
+  sequence::Measurements::Load(settings_).RecordTimeStamp(
+      settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
   // Complete now: nothing may be written while the system shuts down.
   (void)settings_.SaveNow();
 

@@ -3,6 +3,7 @@
 // heartbeat of 20 ms can advance it and the whole seconds tick over exactly
 // as often as on a real machine.
 #include <cstdint>
+#include <optional>
 
 #include "platform/clock.h"
 
@@ -20,7 +21,19 @@ class FakeClock final : public Clock {
   void SetSecond(std::uint64_t second) { milliseconds_ = second * 1000; }
   void AdvanceSeconds(std::uint64_t seconds) { milliseconds_ += seconds * 1000; }
   void AdvanceMilliseconds(std::uint64_t milliseconds) { milliseconds_ += milliseconds; }
-  // Sets the clock back (or forward) as a user or a daylight-saving change does.
+  // The local time's distance from UTC (local - UTC). Changing it moves the
+  // local clock as summer time or a new time zone does; UTC goes on.
+  void SetUtcOffset(std::int64_t seconds) {
+    milliseconds_ = static_cast<std::uint64_t>(static_cast<std::int64_t>(milliseconds_) +
+                                               (seconds * 1000 - offsetMs_));
+    jumped_ += static_cast<std::uint64_t>(seconds * 1000 - offsetMs_);
+    offsetMs_ = seconds * 1000;
+  }
+  // The program's process is created now: ProcessCreated answers this moment
+  // until the next call. Before any, it answers zeros (not learnt).
+  void CreateProcess() { created_ = milliseconds_; }
+  // Sets the clock back (or forward), as a user or a time service does: both
+  // clocks move.
   void Jump(std::int64_t seconds) {
     jumped_ += static_cast<std::uint64_t>(seconds * 1000);
     milliseconds_ =
@@ -45,9 +58,24 @@ class FakeClock final : public Clock {
   // The counter runs with the clock, but a jump of the wall clock does not
   // move it.
   [[nodiscard]] std::uint64_t TickMilliseconds() override { return milliseconds_ - jumped_; }
+  [[nodiscard]] ClockReading Now() override {
+    ++readings_;
+    const ClockReading reading = ReadingAt(milliseconds_);
+    milliseconds_ += perReading_;
+    return failing_ ? ClockReading{} : reading;
+  }
+  [[nodiscard]] ClockReading ProcessCreated() override {
+    return created_ && !failing_ ? ReadingAt(*created_) : ClockReading{};
+  }
 
  private:
-  std::uint64_t milliseconds_ = 0;
+  ClockReading ReadingAt(std::uint64_t localMs) const {
+    return {localMs / 1000, static_cast<std::int64_t>(localMs) - offsetMs_};
+  }
+
+  std::uint64_t milliseconds_ = 0;  // local time
+  std::int64_t offsetMs_ = 0;       // local - UTC
+  std::optional<std::uint64_t> created_;
   std::uint64_t readings_ = 0;
   std::uint64_t perReading_ = 0;
   std::uint64_t jumped_ = 0;  // wrapping: a jump back subtracts

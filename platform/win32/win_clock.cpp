@@ -3,6 +3,27 @@
 #include <windows.h>
 
 namespace twk::platform::win32 {
+namespace {
+
+std::uint64_t Ticks(const FILETIME& time) {
+  ULARGE_INTEGER ticks{};
+  ticks.LowPart = time.dwLowDateTime;
+  ticks.HighPart = time.dwHighDateTime;
+  return ticks.QuadPart;
+}
+
+// A UTC file time in both clocks. The local second goes through the same
+// conversion GetLocalTime uses (the bias in force now), so that it matches
+// CurrentSecond for the same moment.
+ClockReading ReadingOf(const FILETIME& utc) {
+  ClockReading reading;
+  reading.utcMilliseconds = static_cast<std::int64_t>(Ticks(utc) / 10000ULL);
+  FILETIME local{};
+  if (FileTimeToLocalFileTime(&utc, &local)) reading.localSecond = Ticks(local) / 10000000ULL;
+  return reading;
+}
+
+}  // namespace
 
 std::uint64_t WinClock::CurrentSecond() {
   SYSTEMTIME local{};
@@ -13,6 +34,18 @@ std::uint64_t WinClock::CurrentSecond() {
   ticks.LowPart = asFileTime.dwLowDateTime;
   ticks.HighPart = asFileTime.dwHighDateTime;
   return ticks.QuadPart / 10000000ULL;  // 100-ns units to whole seconds, truncated
+}
+
+ClockReading WinClock::Now() {
+  FILETIME utc{};
+  GetSystemTimeAsFileTime(&utc);
+  return ReadingOf(utc);
+}
+
+ClockReading WinClock::ProcessCreated() {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return {};
+  return ReadingOf(created);
 }
 
 std::uint64_t WinClock::TickMilliseconds() {

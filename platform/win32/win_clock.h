@@ -9,6 +9,8 @@ class WinClock final : public Clock {
  public:
   std::uint64_t CurrentSecond() override;
   std::uint64_t TickMilliseconds() override;
+  ClockReading Now() override;
+  ClockReading ProcessCreated() override;
 
  private:
   std::uint32_t lastTick_ = 0;

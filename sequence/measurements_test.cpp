@@ -1,0 +1,241 @@
+#include "sequence/measurements.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_code_page.h"
+#include "platform/fake/fake_file_system.h"
+#include "sequence/sequence_test_support.h"
+#include "sequence/time_stamps.h"
+#include "settings/catalogue.h"
+
+namespace twk::sequence {
+namespace {
+
+using platform::FakeClock;
+using settings::SettingsFile;
+
+TEST(MeasurementNumbersTest, MillisecondsAsSecondsAndWholeNumbersBothWays) {
+  EXPECT_EQ(FormatMilliseconds(61234), u"61.234");
+  EXPECT_EQ(FormatMilliseconds(61200), u"61.2");
+  EXPECT_EQ(FormatMilliseconds(61000), u"61");
+  EXPECT_EQ(FormatMilliseconds(5), u"0.005");
+  EXPECT_EQ(FormatMilliseconds(-1500), u"-1.5");
+  EXPECT_EQ(FormatWhole(-9223372036854775807 - 1), u"-9223372036854775808");
+  EXPECT_EQ(ParseWhole(u"13353768000123"), 13353768000123);
+  EXPECT_EQ(ParseWhole(u"-7"), -7);
+  EXPECT_EQ(ParseWhole(u"9223372036854775807"), 9223372036854775807);
+  for (const char16_t* bad : {u"", u"-", u"1.5", u" 1", u"1x", u"9223372036854775808"}) {
+    EXPECT_EQ(ParseWhole(bad), std::nullopt) << ToUtf8(bad);
+  }
+}
+
+class MeasurementsTest : public ::testing::Test {
+ protected:
+  static constexpr std::uint64_t kStart = FakeClock::kDefaultSecond;
+
+  MeasurementsTest() {
+    fs.AddDrive(u'C');
+    Load({});
+  }
+
+  void Load(const std::vector<Text>& lines) {
+    settings.Close();  // Load would first save the document held so far over the file
+    ASSERT_TRUE(fs.SetFile(path, testing::Utf16File(lines)));
+    // An empty file loads as an empty document, which Load reports as such.
+    EXPECT_EQ(settings.Load(path), !lines.empty());
+    m = Measurements::Load(settings);
+  }
+  Text Value(const Text& section, const Text& key) const {
+    const Text* value = settings.GetValue(section, key);
+    return value != nullptr ? *value : u"<none>";
+  }
+  Text Stamp(const Text& key) const { return Value(settings::section::TimeStamps, key); }
+  Text History(std::uint32_t restart) const {
+    return Value(settings::section::History, settings::HistoryKey(restart));
+  }
+  Text Exact(std::uint32_t restart) const {
+    return Value(settings::section::HistoryMilliseconds, settings::HistoryKey(restart));
+  }
+  static Text Number(std::uint64_t n) { return FormatNumber(static_cast<double>(n)); }
+
+  // A sequence whose restart 1 shut down now and which boots after `ms`.
+  void ShutDownThenBoot(std::uint64_t ms) {
+    ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+    clock.AdvanceMilliseconds(ms);
+  }
+
+  platform::FakeFileSystem fs;
+  platform::FakeAnsiCodePage ansi;
+  SettingsFile settings{fs, ansi};
+  FakeClock clock;
+  Measurements m;
+  const Text path = u"C:\\Tarnwick\\TWK.ini";
+};
+
+TEST_F(MeasurementsTest, EachStampKeepsItsLocalSecondAndTheUtcMomentBesideIt) {
+  clock.AdvanceMilliseconds(250);
+  clock.SetUtcOffset(3600);
+  ShutDownThenBoot(61234);
+  // The clock moves on between readings: one reading must serve both values.
+  clock.AdvanceOnEachReading(1500);
+  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_EQ(Stamp(u"FirstShutDown"), Number(kStart + 3600));
+  EXPECT_EQ(Stamp(u"FirstShutDownUtcMs"), FormatWhole(kStart * 1000 + 250));
+  EXPECT_EQ(Stamp(u"FirstBootUp"), Number(kStart + 3600 + 61));
+  EXPECT_EQ(History(1), u"61");
+  EXPECT_EQ(Exact(1), u"61234");
+  // The model holds what the document holds, and reads back the same.
+  const Measurements again = Measurements::Load(settings);
+  ASSERT_EQ(again.restarts().size(), 1u);
+  EXPECT_EQ(again.restarts()[0].exactMs, 61234);
+  EXPECT_EQ(m.restarts()[0].exactMs, 61234);
+  EXPECT_EQ(again.stamp(StampName::FirstBootUp).utcMs, m.stamp(StampName::FirstBootUp).utcMs);
+  EXPECT_EQ(Stamp(u"LastShutDown"), u"<none>");
+}
+
+TEST_F(MeasurementsTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
+  for (const std::int64_t change : {3600, -3600}) {
+    SCOPED_TRACE(change);
+    Load({});
+    clock.SetUtcOffset(0);
+    ShutDownThenBoot(30000);
+    clock.SetUtcOffset(change);  // local clock jumps an hour, UTC goes on
+    clock.AdvanceMilliseconds(15500);
+    ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+    EXPECT_EQ(History(1), u"45");
+    EXPECT_EQ(Exact(1), u"45500");
+    // The local stamps still say what the local clock said (whole seconds
+    // each, so within one of the local difference).
+    EXPECT_NEAR(ParseStamp(Stamp(u"FirstBootUp")) - ParseStamp(Stamp(u"FirstShutDown")),
+                45.5 + static_cast<double>(change), 1.0);
+  }
+}
+
+TEST_F(MeasurementsTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
+  // Local keys only: durations by the local rule, no exact figure, and a
+  // file nothing is recorded in is saved exactly as it was read.
+  const std::vector<Text> lines = {u"[Setup]",          u"TimesToReboot=3",
+                                   u"[TimeStamps]",     u"FirstShutDown=13353768000",
+                                   u"FirstBootUp=13353768060", u"LastShutDown=13353768400",
+                                   u"[History]",        u"Reboot 1=60",
+                                   u"reboot 2 = 12.5",  u"Reboot 3=x"};
+  Load(lines);
+  const std::string bytes = *fs.FileBytes(path);
+  ASSERT_EQ(m.restarts().size(), 3u);
+  EXPECT_EQ(m.restarts()[1].key, u"reboot 2");
+  EXPECT_EQ(m.restarts()[1].seconds, u"12.5");
+  EXPECT_EQ(m.restarts()[1].wholeSeconds, 12);
+  EXPECT_EQ(m.restarts()[2].wholeSeconds, 0);
+  EXPECT_EQ(m.restarts()[0].exactMs, std::nullopt);
+  EXPECT_EQ(m.Average(), 24);  // (60 + 12 + 0) / 3, as the list adds them
+  const auto first = DurationBetween(m.stamp(StampName::FirstShutDown),
+                                     m.stamp(StampName::FirstBootUp));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->seconds, 60);
+  EXPECT_EQ(first->milliseconds, std::nullopt);
+  ASSERT_TRUE(settings.Save());
+  EXPECT_EQ(*fs.FileBytes(path), bytes);
+
+  // A boot-up with the UTC moment against a shutdown without one: still
+  // the local rule, and no exact figure made up.
+  clock.SetSecond(13353768445);
+  EXPECT_TRUE(m.RecordRebootDuration(settings, 5, clock.Now()));
+  EXPECT_EQ(History(4), u"45");
+  EXPECT_EQ(Exact(4), u"<none>");
+}
+
+TEST_F(MeasurementsTest, LaterRestartsAreMeasuredAgainstLastShutDownAndRestoredWhenRefused) {
+  ShutDownThenBoot(60000);
+  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  clock.AdvanceSeconds(300);  // countdown
+  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastShutDown, clock.Now()));
+  clock.AdvanceMilliseconds(45100);
+  EXPECT_TRUE(m.RecordRebootDuration(settings, 3, clock.Now()));
+  EXPECT_EQ(History(1), u"60");
+  EXPECT_EQ(History(2), u"45");
+  EXPECT_EQ(Exact(2), u"45100");
+  EXPECT_EQ(m.restarts().size(), 2u);
+
+  // A refused restart puts the stamp back as it was, UTC moment included.
+  const Text lastShutDown = Stamp(u"LastShutDown"), lastUtc = Stamp(u"LastShutDownUtcMs");
+  const sequence::Stamp previous = m.stamp(StampName::LastShutDown);
+  clock.AdvanceSeconds(300);
+  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastShutDown, clock.Now()));
+  m.RestoreStamp(settings, StampName::LastShutDown, previous);
+  EXPECT_EQ(Stamp(u"LastShutDown"), lastShutDown);
+  EXPECT_EQ(Stamp(u"LastShutDownUtcMs"), lastUtc);
+  m.RestoreStamp(settings, StampName::LastBootUp, sequence::Stamp{});
+  EXPECT_EQ(Stamp(u"LastBootUp"), u"<none>");
+}
+
+TEST_F(MeasurementsTest, ANegativeOrUnmeasurableDurationIsNotRecorded) {
+  // The clock set back between the two stamps, with and without the UTC
+  // moment; no shutdown stamp at all.
+  ShutDownThenBoot(10000);
+  clock.Jump(-60);
+  // The stamp itself is written (the boot did happen), the figure is not.
+  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_EQ(History(1), u"<none>");
+  EXPECT_EQ(Exact(1), u"<none>");
+  EXPECT_TRUE(m.restarts().empty());
+  EXPECT_EQ(Stamp(u"FirstBootUp"), Number(kStart - 50));
+  for (const std::vector<Text>& lines :
+       {std::vector<Text>{u"[TimeStamps]", u"LastShutDown=13353768100"},
+        std::vector<Text>{u"[History]", u"Reboot 1=", u"[TimeStamps]", u"FirstShutDown=-5"},
+        std::vector<Text>{u"[TimeStamps]", u"FirstShutDown="}}) {
+    Load(lines);
+    const std::vector<Text> before = settings.lines();
+    const std::uint32_t current = lines.back().starts_with(u"Last") ? 3 : 2;
+    EXPECT_FALSE(m.RecordRebootDuration(settings, current, clock.Now())) << ToUtf8(lines.back());
+    EXPECT_EQ(settings.lines(), before);
+    EXPECT_TRUE(m.restarts().size() <= 1u);
+  }
+  // An empty value is filled in place.
+  Load({u"[History]", u"Reboot 4=", u"[TimeStamps]", u"LastShutDown=  13353767900.5"});
+  EXPECT_TRUE(m.RecordRebootDuration(settings, 5, clock.Now()));
+  EXPECT_EQ(History(4), u"49.5");
+  ASSERT_EQ(m.restarts().size(), 1u);
+  EXPECT_EQ(m.restarts()[0].seconds, u"49.5");
+}
+
+TEST_F(MeasurementsTest, ARepeatedStartKeepsTheFirstFiguresAndAnEditedOneLosesItsExactValue) {
+  Load({u"[TimeStamps]", u"LastShutDown=13353767900", u"LastBootUp=12345", u"[History]",
+        u"Reboot 3=42", u"Reboot 1=7", u"[HistoryMilliseconds]", u"Reboot 3=42900",
+        u"Reboot 1=8100"});
+  EXPECT_EQ(m.restarts()[0].exactMs, 42900);
+  EXPECT_EQ(m.restarts()[1].exactMs, std::nullopt) << "7 s by hand, 8.1 s exact: unknown";
+  EXPECT_FALSE(m.RecordRebootDuration(settings, 4, clock.Now()));
+  EXPECT_EQ(History(3), u"42");
+  // Five characters are no stamp; six are, and stay.
+  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastBootUp, clock.Now()));
+  EXPECT_EQ(Stamp(u"LastBootUp"), Number(kStart));
+  clock.AdvanceSeconds(30);
+  EXPECT_FALSE(m.RecordTimeStamp(settings, TimeStampKind::LastBootUp, clock.Now()));
+  EXPECT_EQ(Stamp(u"LastBootUp"), Number(kStart));
+}
+
+TEST_F(MeasurementsTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsItsSummary) {
+  Load({u"[Setup]", u"TimesToReboot=3", u"[TimeStamps]", u"FirstShutDown=13353768000",
+        u"FirstShutDownUtcMs=13353768000000", u"LastBootUp=4", u"[History]", u"Reboot 1=61",
+        u"Reboot 2=9", u"[HistoryMilliseconds]", u"Reboot 1=61500", u"[PostOperation]",
+        u"DisableAutoLogon=1"});
+  clock.SetSecond(kStart + 1000);
+  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_FALSE(settings.FindSection(u"History"));
+  EXPECT_FALSE(settings.FindSection(u"HistoryMilliseconds"));
+  EXPECT_EQ(Stamp(u"FirstShutDown"), Number(kStart + 1000));
+  EXPECT_EQ(Stamp(u"LastBootUp"), u"<none>");
+  EXPECT_TRUE(m.restarts().empty());
+  EXPECT_EQ(Value(u"Sequences", u"Sequence 1"), u"2024-03-01 12:00;35;61 9");
+  EXPECT_EQ(Value(u"SequencesMilliseconds", u"Sequence 1"), u"61500 ?");
+  EXPECT_EQ(Value(u"PostOperation", u"DisableAutoLogon"), u"1");
+  // An unknown kind does nothing.
+  const std::vector<Text> before = settings.lines();
+  EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(0), clock.Now()));
+  EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(5), clock.Now()));
+  EXPECT_EQ(settings.lines(), before);
+}
+
+}  // namespace
+}  // namespace twk::sequence

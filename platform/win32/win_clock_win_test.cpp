@@ -52,6 +52,32 @@ TEST(WinClockTest, CurrentSecondIsLocalTimeInSecondsSince1601) {
   EXPECT_LE(after, reading + 3);
 }
 
+// Both clocks of one reading: the local second as CurrentSecond has it, the
+// UTC milliseconds as the Unix clock has them (1601 to 1970 is 11644473600
+// seconds); and the process was created before now, not long ago.
+TEST(WinClockTest, NowAndTheProcessCreationReadBothClocks) {
+  WinClock clock;
+  const ClockReading now = clock.Now();
+  const std::uint64_t second = clock.CurrentSecond();
+  EXPECT_LE(second - now.localSecond, 1u) << now.localSecond << " vs " << second;
+  const std::int64_t unixMs =
+      (static_cast<std::int64_t>(std::time(nullptr)) + 11644473600LL) * 1000;
+  const std::int64_t apart = now.utcMilliseconds - unixMs;
+  EXPECT_LE(apart < 0 ? -apart : apart, 2000) << now.utcMilliseconds << " vs " << unixMs;
+  // Local minus UTC is the zone's offset: whole quarter hours within a day.
+  const std::int64_t offset = static_cast<std::int64_t>(now.localSecond) - now.utcMilliseconds / 1000;
+  EXPECT_LE(offset < 0 ? -offset : offset, 14 * 3600) << offset;
+  EXPECT_EQ(offset % 900, 0) << "offset " << offset;
+
+  const ClockReading created = clock.ProcessCreated();
+  ASSERT_GT(created.utcMilliseconds, 0);
+  EXPECT_LE(created.utcMilliseconds, now.utcMilliseconds);
+  EXPECT_LT(now.utcMilliseconds - created.utcMilliseconds, 10 * 60 * 1000);
+  EXPECT_EQ(static_cast<std::int64_t>(created.localSecond) - created.utcMilliseconds / 1000,
+            offset)
+      << "the creation moment converts with the same offset";
+}
+
 TEST(WinPowerTest, KeepSystemAwakeLeavesTheSystemRequiredStateSet) {
   WinPower power;
   power.KeepSystemAwake();

@@ -19,6 +19,7 @@
 
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
+#include "sequence/measurements.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
 
@@ -118,6 +119,7 @@ Text MakeDocument(std::size_t lines) {
   line(Text(key::NoReport) + u"=0");
   line(u"[" + Text(section::TimeStamps) + u"]");
   line(Text(key::FirstShutDown) + u"=13370000000");
+  line(Text(key::LastShutDown) + u"=13370000010");
   line(u"[" + Text(section::History) + u"]");
   for (std::uint32_t i = 1; i <= 100; ++i)
     line(HistoryKey(i) + u"=" + twk::FormatUnsigned(40 + i % 7));
@@ -187,6 +189,35 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
       where, lineCount, Median(load), load[0], Median(reads), Median(save), save[0]);
 }
 
+// The measurements' model beside the document alone: each round loads the
+// file and writes it back; the model's rounds also read the sequence into
+// typed records and record one restart through them, as a reboot step does.
+void MeasureModel(platform::FileSystem& fs, const Text& path, int repetitions) {
+  std::vector<double> alone, model;
+  for (int r = 0; r < 2 * repetitions; ++r) {
+    const bool withModel = r % 2 == 1;  // in turn, so that drift hits both
+    const platform::FakeAnsiCodePage ansi;
+    twk::settings::SettingsFile doc(fs, ansi);
+    const auto t0 = std::chrono::steady_clock::now();
+    if (!doc.Load(path)) std::exit(1);
+    if (withModel) {
+      auto measurements = twk::sequence::Measurements::Load(doc);
+      (void)measurements.RecordRebootDuration(doc, 102, {13370000060, 13370000060000});
+    }
+    if (!doc.Save()) std::exit(1);
+    const auto t1 = std::chrono::steady_clock::now();
+    if (withModel) {
+      doc.DeleteKey(twk::settings::section::History, twk::settings::HistoryKey(101));
+      doc.DeleteKey(twk::settings::section::HistoryMilliseconds, twk::settings::HistoryKey(101));
+      (void)doc.Save();
+    }
+    (withModel ? model : alone).push_back(Ms(t1 - t0));
+  }
+  std::printf("measurements model: load+save %7.3f ms with the model, %7.3f ms the document alone "
+              "(ratio %.3f)\n",
+              Median(model), Median(alone), Median(model) / Median(alone));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,6 +230,7 @@ int main(int argc, char** argv) {
   memory.AddDrive(u'C');
   if (!memory.SetFile(path, bytes)) return 1;
   Measure("memory", memory, path, repetitions);
+  MeasureModel(memory, path, repetitions);
 
   char folder[] = "/tmp/twk-bench-XXXXXX";
   if (::mkdtemp(folder) == nullptr) return 1;

@@ -45,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = seq::ParseSequence(s.key, seq::FormatSequenceValue(s));
     Require(again && again->durations == s.durations && again->average == s.average &&
             again->started == s.started);
+    // Exact figures, when kept, stand beside every duration and read back.
+    Require(s.exactMs.empty() || s.exactMs.size() == s.durations.size());
+    const twk::Text exact = seq::FormatExactValue(s);
+    Require(exact.empty() || seq::ParseExactValue(exact, s.durations.size()) == s.exactMs);
   }
 
   // The input may bring a History section of its own before ours.

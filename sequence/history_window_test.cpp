@@ -81,6 +81,11 @@ TEST(HistoryFiguresTest, RowsAreNewestFirstWithTheChangeAgainstTheOneBefore) {
   EXPECT_EQ(rows, (Rows{{u"3  2024-03-03 09:30", u"3", u"60 s", u"61 s", u"59 s", u"33.33%"},
                         {u"2", u"1", u"45 s", u"45 s", u"45 s", u"-25%"},
                         {u"1  2024-03-01 12:00", u"2", u"60 s", u"70 s", u"50 s", u"\u2013"}}));
+  // First and last to the millisecond where that was measured.
+  SequenceSummary exact = Summary(4, u"", 60, {u"61", u"12", u"59"});
+  exact.exactMs = {61250, std::nullopt, std::nullopt};
+  EXPECT_EQ(HistoryRows({exact}).at(0),
+            (std::vector<Text>{u"4", u"3", u"60 s", u"61.25 s", u"59 s", u"\u2013"}));
 }
 
 class HistoryWindowTest : public ::testing::Test, public sim::SimulatedMachine {

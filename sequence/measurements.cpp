@@ -1,6 +1,8 @@
 #include "sequence/measurements.h"
 
 #include <limits>
+#include <map>
+#include <utility>
 
 #include "sequence/sequence_archive.h"
 #include "sequence/time_stamps.h"
@@ -26,6 +28,21 @@ std::optional<std::int64_t> UtcMoment(const Text* text) {
   return value;
 }
 
+// A section's key lines in file order, as key and value.
+std::vector<std::pair<Text, Text>> SectionEntries(const settings::SettingsFile& settings,
+                                                  const Text& name) {
+  std::vector<std::pair<Text, Text>> entries;
+  const auto header = settings.FindSection(name);
+  if (!header) return entries;
+  const std::size_t end = settings.SectionEnd(*header);
+  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
+       line = settings.NextKeyLine(line, end)) {
+    Text key, value;
+    if (settings.KeyValueAt(line, key, value)) entries.emplace_back(std::move(key), std::move(value));
+  }
+  return entries;
+}
+
 Stamp StampOf(const platform::ClockReading& reading) {
   Stamp stamp;
   stamp.local = static_cast<double>(reading.localSecond);
@@ -35,6 +52,21 @@ Stamp StampOf(const platform::ClockReading& reading) {
 }
 
 }  // namespace
+
+Text FoldedKey(const Text& key) {
+  Text folded = key;
+  for (char16_t& c : folded) c = FoldCase(c);
+  return folded;
+}
+
+std::map<Text, Text> SectionValuesByKey(const settings::SettingsFile& settings,
+                                        const Text& name) {
+  std::map<Text, Text> values;
+  for (auto& [key, value] : SectionEntries(settings, name)) {
+    values.try_emplace(FoldedKey(key), std::move(value));
+  }
+  return values;
+}
 
 std::optional<Duration> DurationBetween(const Stamp& shutdown, const Stamp& bootUp) {
   if (!shutdown.present() || !bootUp.present()) return std::nullopt;
@@ -86,30 +118,32 @@ Text FormatMilliseconds(std::int64_t milliseconds) {
 }
 
 Measurements Measurements::Load(const settings::SettingsFile& settings) {
+  // Each section walked once: a lookup per key would search the whole
+  // document for the section every time.
   Measurements m;
+  const std::map<Text, Text> stamps = SectionValuesByKey(settings, section::TimeStamps);
+  const auto find = [&stamps](const Text& key) {
+    const auto found = stamps.find(FoldedKey(key));
+    return found != stamps.end() ? &found->second : nullptr;
+  };
   for (std::size_t i = 0; i < m.stamps_.size(); ++i) {
     const auto name = static_cast<StampName>(i);
     Stamp& stamp = m.stamps_[i];
-    if (const Text* text = settings.GetValue(section::TimeStamps, StampKey(name))) {
+    if (const Text* text = find(StampKey(name))) {
       stamp.text = *text;
       stamp.local = ParseStamp(*text);
     }
-    stamp.utcMs = UtcMoment(settings.GetValue(section::TimeStamps, UtcKey(name)));
+    stamp.utcMs = UtcMoment(find(UtcKey(name)));
   }
-  const auto header = settings.FindSection(section::History);
-  if (!header) return m;
-  const std::size_t end = settings.SectionEnd(*header);
-  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
-       line = settings.NextKeyLine(line, end)) {
-    RestartFigure figure;
-    if (!settings.KeyValueAt(line, figure.key, figure.seconds)) continue;
+  const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
+  for (auto& [key, seconds] : SectionEntries(settings, section::History)) {
+    RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt};
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
     // by hand leaves the exact figure unknown rather than contradicting it.
-    if (const Text* exact = settings.GetValue(section::HistoryMilliseconds, figure.key)) {
-      const auto ms = ParseWhole(*exact);
-      if (ms && *ms >= 0 && *ms / 1000 == figure.wholeSeconds &&
-          ParseStamp(figure.seconds) == static_cast<double>(*ms / 1000)) {
+    if (const auto found = exact.find(FoldedKey(figure.key)); found != exact.end()) {
+      const auto ms = ParseWhole(found->second);
+      if (ms && *ms >= 0 && ParseStamp(figure.seconds) == static_cast<double>(*ms / 1000)) {
         figure.exactMs = ms;
       }
     }

@@ -14,6 +14,7 @@
 // milliseconds, where known, go to a section of their own.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -70,6 +71,14 @@ struct Duration {
 [[nodiscard]] Text FormatWhole(std::int64_t value);
 // Digits with an optional minus sign, within 64 bits; none otherwise.
 [[nodiscard]] std::optional<std::int64_t> ParseWhole(const Text& text);
+
+// A section of the measurements walked once, its key lines by key (letter
+// case folded; the first line of a key counts, as in every lookup of the
+// document). For the model's own files: a lookup per key would search the
+// whole document for the section every time.
+[[nodiscard]] std::map<Text, Text> SectionValuesByKey(const settings::SettingsFile& settings,
+                                                      const Text& section);
+[[nodiscard]] Text FoldedKey(const Text& key);
 
 class Measurements {
  public:

@@ -5,6 +5,7 @@
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
+#include "sequence/sequence_archive.h"
 #include "sequence/sequence_test_support.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
@@ -229,6 +230,10 @@ TEST_F(MeasurementsTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsIts
   EXPECT_TRUE(m.restarts().empty());
   EXPECT_EQ(Value(u"Sequences", u"Sequence 1"), u"2024-03-01 12:00;35;61 9");
   EXPECT_EQ(Value(u"SequencesMilliseconds", u"Sequence 1"), u"61500 ?");
+  const KeptSequences kept = ReadKeptSequences(settings);
+  ASSERT_EQ(kept.sequences.size(), 1u);
+  EXPECT_EQ(kept.sequences[0].exactMs,
+            (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
   EXPECT_EQ(Value(u"PostOperation", u"DisableAutoLogon"), u"1");
   // An unknown kind does nothing.
   const std::vector<Text> before = settings.lines();

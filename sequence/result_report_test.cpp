@@ -25,6 +25,12 @@ TEST(ReportLinesTest, FiguresAreCutToTwoDecimalsAndTheLastLineComparesFirstAndLa
   EXPECT_EQ(ReportLines(2, 60, 50).at(3), u"The reboot time was improved by 16.66%.");
   EXPECT_EQ(ReportLines(2, 45, 45).at(3), u"The reboot time was not improved this time.");
   EXPECT_EQ(ReportLines(2, 45, 50).at(3), u"The reboot time was not improved this time.");
+  // A last restart that could not be measured is said to be so, not made up.
+  EXPECT_EQ(ReportLines(2, 60, std::nullopt),
+            (Lines{u"Tarnwick performed 2 sequential reboots successfully.",
+                   u"The first reboot in the sequence took 60 seconds.",
+                   u"The last reboot in the sequence could not be measured.",
+                   u"Without it the improvement cannot be calculated."}));
   // No first duration: the report stops after the second line.
   EXPECT_EQ(ReportLines(4, 0, 30), (Lines{u"Tarnwick performed 4 sequential reboots successfully.",
                                           u"The first reboot in the sequence took 0 seconds."}));

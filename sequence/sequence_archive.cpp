@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <set>
 
 #include "settings/catalogue.h"
@@ -56,12 +57,6 @@ bool IsStartedText(const Text& text, std::size_t from, std::size_t to) {
 Text TwoDigits(unsigned value) {
   Text t = FormatUnsigned(value);
   return value < 10 ? u"0" + t : t;
-}
-
-Text FoldedKey(const Text& key) {
-  Text folded = key;
-  for (char16_t& c : folded) c = FoldCase(c);
-  return folded;
 }
 
 }  // namespace
@@ -192,6 +187,7 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   const auto header = settings.FindSection(section::Sequences);
   if (!header) return kept;
   const std::size_t end = settings.SectionEnd(*header);
+  const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
@@ -210,8 +206,8 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
       continue;
     }
     if (auto summary = ParseSequence(keyText, value)) {
-      if (const Text* exact = settings.GetValue(section::SequencesMilliseconds, keyText)) {
-        summary->exactMs = ParseExactValue(*exact, summary->durations.size());
+      if (const auto found = exact.find(FoldedKey(keyText)); found != exact.end()) {
+        summary->exactMs = ParseExactValue(found->second, summary->durations.size());
       }
       kept.sequences.push_back(std::move(*summary));
     } else {

@@ -62,7 +62,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   const Text commandLine =
       sequence::RebootCommandLine(start_.paths().programPath, 2, times, delay);
   platform::Registry& registry = *ports.registry;
-  OwnedKey runKey(registry, sequence::OpenRunKey(registry, start_.user().sid).value);
+  OwnedKey runKey(registry, sequence::OpenRunKey(registry, start_.user().sid).value_or(platform::kNoKey));
   // Without the value nothing would start after the restart: the sequence
   // would end unseen, and the next restart, whenever it came, would count
   // as one. Nothing is restarted then.

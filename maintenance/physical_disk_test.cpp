@@ -121,12 +121,26 @@ TEST_F(PhysicalDiskTest, ARotationRateSettlesItAtOnceAndTheSeekPenaltyOverridesA
   EXPECT_EQ(devices.CountCalls(Query::Property, 8), 0);
   EXPECT_EQ(devices.CountCalls(Query::NvmeHealthLog), 0);
 
-  for (const std::uint8_t penalty : {1, 0}) {
+  // The penalty byte is byte 8, read only when the driver wrote it: an
+  // answer of just the 8-byte header says nothing, whatever the buffer holds.
+  struct Penalty {
+    bool nonRotating;  // identify data with rotation rate 1
+    platform::DeviceAnswer answer;
+    int kind;
+  };
+  const Penalty penalties[] = {
+      {true, {platform::Status::Ok, 12, PropertyByte8(1)}, DiskKind::HardDisk},
+      {true, {platform::Status::Ok, 12, PropertyByte8(0)}, DiskKind::SolidStateDisk},
+      {true, {platform::Status::Ok, 8, PropertyByte8(1)}, DiskKind::SolidStateDisk},
+      {false, {platform::Status::Ok, 8, PropertyByte8(0)}, DiskKind::HardDisk},
+      {false, {platform::Status::Ok, 9, PropertyByte8(0)}, DiskKind::SolidStateDisk},
+  };
+  for (const Penalty& p : penalties) {
     FakeDevices machine;
     machine.AddDevice(kDrive0);
-    machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
-    machine.Answer(Query::Property, 7, PropertyByte8(penalty));
-    EXPECT_EQ(Classify(machine), penalty ? DiskKind::HardDisk : DiskKind::SolidStateDisk);
+    if (p.nonRotating) machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
+    machine.Answer(Query::Property, 7, p.answer);
+    EXPECT_EQ(Classify(machine), p.kind) << p.answer.returned << " bytes, " << p.nonRotating;
     EXPECT_EQ(rate, 0u);
   }
 }

@@ -239,6 +239,11 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
     seen.emplace_back(key, value);
   }
   EXPECT_EQ(seen, (std::vector<std::pair<Text, Text>>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
+  // The typed walk gives the same pairs, bounded by the section.
+  EXPECT_EQ(doc.Entries(u"HISTORY"),
+            (std::vector<KeyValue>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
+  EXPECT_EQ(doc.Entries(u"Setup"), (std::vector<KeyValue>{{u"A", u"1"}}));
+  EXPECT_TRUE(doc.Entries(u"note").empty());  // "[note" is no header
   EXPECT_EQ(doc.NextKeyLine(1, 2), 2u);
   EXPECT_EQ(doc.NextKeyLine(2, 6), 0u);  // the end bounds the walk
   EXPECT_EQ(doc.NextKeyLine(8, 0), 9u);
@@ -250,6 +255,24 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
   EXPECT_FALSE(doc.KeyValueAt(4, key, value));
   EXPECT_FALSE(doc.KeyValueAt(0, key, value));
   EXPECT_FALSE(doc.KeyValueAt(10, key, value));
+
+  // The shortest lines: the walk takes a line of three characters or more,
+  // while a line named by its number reads from two ("k=": key "k", empty).
+  struct Shortest {
+    Text line;
+    bool walked;
+    bool reads;
+  };
+  const Shortest shortest[] = {
+      {u"k=v", true, true}, {u"k=", false, true}, {u"=", false, false}, {u"k", false, false}};
+  for (const Shortest& s : shortest) {
+    ASSERT_TRUE(LoadText(u"[S]\r\n" + s.line + u"\r\n"));
+    EXPECT_EQ(doc.NextKeyLine(1, 0), s.walked ? 2u : 0u) << ToUtf8(s.line);
+    EXPECT_EQ(doc.Entries(u"S").size(), s.walked ? 1u : 0u) << ToUtf8(s.line);
+    key = value = u"untouched";
+    ASSERT_EQ(doc.KeyValueAt(2, key, value), s.reads) << ToUtf8(s.line);
+    if (s.reads) EXPECT_EQ(key + u"|" + value, s.line.substr(0, 1) + u"|" + s.line.substr(2));
+  }
 }
 
 // ---- saving -----------------------------------------------------------------

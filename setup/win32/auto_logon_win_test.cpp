@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <string>
 
 #include "base/strings.h"
@@ -99,7 +98,7 @@ TEST_F(AutoLogonWinTest, SwitchingOnFailsWithoutASecretAndLeavesAutoAdminLogonOf
 TEST_F(AutoLogonWinTest, SwitchingOffClearsAStrayAutoAdminLogon) {
   WriteText(u"DefaultUserName", u"someone");
   WriteText(u"AutoAdminLogon", u"1");
-  Write(u"DefaultPassword", std::nullopt);
+  Write(u"DefaultPassword", platform::Status::NotFound);  // none: deleted
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
   EXPECT_EQ(SetAutoLogon(Ports(), nullptr, nullptr), AutoLogonResult::WasNotActive);
   EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");

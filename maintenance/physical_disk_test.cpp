@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "base/strings.h"
 #include "platform/fake/fake_devices.h"
@@ -123,24 +124,17 @@ TEST_F(PhysicalDiskTest, ARotationRateSettlesItAtOnceAndTheSeekPenaltyOverridesA
 
   // The penalty byte is byte 8, read only when the driver wrote it: an
   // answer of just the 8-byte header says nothing, whatever the buffer holds.
-  struct Penalty {
-    bool nonRotating;  // identify data with rotation rate 1
-    platform::DeviceAnswer answer;
-    int kind;
-  };
-  const Penalty penalties[] = {
-      {true, {platform::Status::Ok, 12, PropertyByte8(1)}, DiskKind::HardDisk},
-      {true, {platform::Status::Ok, 12, PropertyByte8(0)}, DiskKind::SolidStateDisk},
-      {true, {platform::Status::Ok, 8, PropertyByte8(1)}, DiskKind::SolidStateDisk},
-      {false, {platform::Status::Ok, 8, PropertyByte8(0)}, DiskKind::HardDisk},
-      {false, {platform::Status::Ok, 9, PropertyByte8(0)}, DiskKind::SolidStateDisk},
-  };
-  for (const Penalty& p : penalties) {
+  // (Rotation rate 1 in the identify data, or no identify data.)
+  const std::tuple<bool, std::uint32_t, std::uint8_t, int> penalties[] = {
+      {true, 12, 1, DiskKind::HardDisk},  {true, 12, 0, DiskKind::SolidStateDisk},
+      {true, 8, 1, DiskKind::SolidStateDisk}, {false, 8, 0, DiskKind::HardDisk},
+      {false, 9, 0, DiskKind::SolidStateDisk}};
+  for (const auto& [nonRotating, returned, penalty, kind] : penalties) {
     FakeDevices machine;
     machine.AddDevice(kDrive0);
-    if (p.nonRotating) machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
-    machine.Answer(Query::Property, 7, p.answer);
-    EXPECT_EQ(Classify(machine), p.kind) << p.answer.returned << " bytes, " << p.nonRotating;
+    if (nonRotating) machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
+    machine.Answer(Query::Property, 7, {platform::Status::Ok, returned, PropertyByte8(penalty)});
+    EXPECT_EQ(Classify(machine), kind) << returned << " bytes, " << nonRotating;
     EXPECT_EQ(rate, 0u);
   }
 }

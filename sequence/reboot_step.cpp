@@ -95,7 +95,8 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(*ports_.registry, OpenRunKey(*ports_.registry, start_.user().sid).value_or(platform::kNoKey));
+  runKey_ = OwnedKey(*ports_.registry,
+                     OpenRunKey(*ports_.registry, start_.user().sid).value_or(platform::kNoKey));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   measurements_ = Measurements::Load(settings_);

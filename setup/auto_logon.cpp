@@ -30,10 +30,14 @@ constexpr std::size_t kMinimumSecretLength = 10;
 
 OwnedKey OpenWinlogon(const AutoLogonPorts& ports, std::uint32_t access) {
   platform::Registry& registry = ports.keys.registry;
-  OwnedKey key(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access).value_or(platform::kNoKey));
+  const auto open = [&] {
+    return OwnedKey(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access)
+                                  .value_or(platform::kNoKey));
+  };
+  OwnedKey key = open();
   if (!key) {
     (void)GrantWinlogonKeyAccess(ports.keys);
-    key = OwnedKey(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access).value_or(platform::kNoKey));
+    key = open();
   }
   return key;
 }

@@ -4,7 +4,6 @@
 #include "context/windows_version.h"
 #include "platform/console.h"
 #include "platform/identity.h"
-#include "platform/port_handle.h"
 #include "platform/system_info.h"
 #include "settings/catalogue.h"
 #include "settings/text_file.h"
@@ -12,8 +11,7 @@
 namespace twk::context {
 namespace {
 
-using OwnedToken = platform::PortHandle<platform::Identity, platform::TokenHandle,
-                                        &platform::Identity::CloseToken>;
+using platform::OwnedToken;
 
 }  // namespace
 

@@ -116,7 +116,7 @@ std::int32_t BackupIconLayout(settings::SettingsFile& settings, platform::Window
   settings.RemoveSection(kSection);
   // Equal texts share one key; the later item wins.
   for (const auto& [text, point] : icons) {
-    (void)settings.SetValue(kSection, text, FormatIconPosition(point));
+    (void)settings.Set(kSection, text, FormatIconPosition(point));
   }
   return settings.Save() ? pass.itemCount : 0;
 }

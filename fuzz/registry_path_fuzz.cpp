@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       Require(StartsWith(name, u"MACHINE") || StartsWith(name, u"USERS") ||
               StartsWith(name, u"CURRENT_USER") || StartsWith(name, u"CLASSES_ROOT"));
     }
-    registry.CloseKey(twk::platform::OpenRegistryPath(registry, path, 0x20019).value);
+    registry.CloseKey(twk::platform::OpenRegistryPath(registry, path, 0x20019)
+                                   .value_or(twk::platform::kNoKey));
     Require(registry.openHandleCount() == 0 && registry.badCloses() == 0);
   }
   return 0;

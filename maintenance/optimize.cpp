@@ -5,14 +5,13 @@
 #include "base/strings.h"
 #include "maintenance/physical_disk.h"
 #include "maintenance/process_control.h"
-#include "platform/port_handle.h"
+#include "platform/processes.h"
 #include "sequence/launch.h"
 
 namespace twk::maintenance {
 namespace {
 
-using OwnedProcess =
-    platform::PortHandle<platform::Processes, platform::ProcessHandle, &platform::Processes::Close>;
+using platform::OwnedProcess;
 
 // The version compared in tenths: 6.1 computed as 6 + 1/10 need not be the
 // same double as the literal 6.1.

@@ -51,8 +51,8 @@ bool PhysicalDisk::OpenDevice() {
       {platform::DeviceAccess::None, DeviceFlags::None}};
   for (const auto& [access, flags] : attempts) {
     platform::Answer<platform::DeviceHandle> opened = devices_.Open(path_, access, flags);
-    if (opened.ok() && opened.value != 0) {
-      device_ = OwnedDevice(devices_, opened.value);
+    if (opened.ok() && opened.value() != 0) {
+      device_ = OwnedDevice(devices_, opened.value());
       return true;
     }
   }
@@ -270,8 +270,8 @@ std::uint32_t DiskNumberOfDrive(platform::Devices& devices, const Text& drive) {
   const Text path = DevicePath(drive).substr(0, 6);
   platform::Answer<platform::DeviceHandle> opened =
       devices.Open(path, ReadWrite, DeviceFlags::BackupSemanticsSystem);
-  if (!opened.ok() || opened.value == 0) return kUnknownDiskNumber;
-  OwnedDevice volume(devices, opened.value);
+  if (!opened.ok() || opened.value() == 0) return kUnknownDiskNumber;
+  OwnedDevice volume(devices, opened.value());
   // STORAGE_DEVICE_NUMBER: type, device number, partition number.
   platform::DeviceAnswer answer = devices.DeviceNumber(volume.get());
   if (!answer.ok() || answer.bytes.size() < 8) return kUnknownDiskNumber;

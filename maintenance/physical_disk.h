@@ -13,7 +13,6 @@
 #include "base/text.h"
 #include "maintenance/disk_answers.h"
 #include "platform/devices.h"
-#include "platform/port_handle.h"
 
 namespace twk::maintenance {
 
@@ -40,8 +39,7 @@ inline constexpr int QueryFailed = 2;
 inline constexpr int NotAsked = 255;
 }  // namespace FailurePrediction
 
-using OwnedDevice =
-    platform::PortHandle<platform::Devices, platform::DeviceHandle, &platform::Devices::Close>;
+using platform::OwnedDevice;
 
 class PhysicalDisk {
  public:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "base/strings.h"
 #include "platform/fake/fake_devices.h"
@@ -121,12 +122,19 @@ TEST_F(PhysicalDiskTest, ARotationRateSettlesItAtOnceAndTheSeekPenaltyOverridesA
   EXPECT_EQ(devices.CountCalls(Query::Property, 8), 0);
   EXPECT_EQ(devices.CountCalls(Query::NvmeHealthLog), 0);
 
-  for (const std::uint8_t penalty : {1, 0}) {
+  // The penalty byte is byte 8, read only when the driver wrote it: an
+  // answer of just the 8-byte header says nothing, whatever the buffer holds.
+  // (Rotation rate 1 in the identify data, or no identify data.)
+  const std::tuple<bool, std::uint32_t, std::uint8_t, int> penalties[] = {
+      {true, 12, 1, DiskKind::HardDisk},  {true, 12, 0, DiskKind::SolidStateDisk},
+      {true, 8, 1, DiskKind::SolidStateDisk}, {false, 8, 0, DiskKind::HardDisk},
+      {false, 9, 0, DiskKind::SolidStateDisk}};
+  for (const auto& [nonRotating, returned, penalty, kind] : penalties) {
     FakeDevices machine;
     machine.AddDevice(kDrive0);
-    machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
-    machine.Answer(Query::Property, 7, PropertyByte8(penalty));
-    EXPECT_EQ(Classify(machine), penalty ? DiskKind::HardDisk : DiskKind::SolidStateDisk);
+    if (nonRotating) machine.Answer(Query::SmartIdentify, Identify().Rotation(1).SmartAnswer());
+    machine.Answer(Query::Property, 7, {platform::Status::Ok, returned, PropertyByte8(penalty)});
+    EXPECT_EQ(Classify(machine), kind) << returned << " bytes, " << nonRotating;
     EXPECT_EQ(rate, 0u);
   }
 }

@@ -38,10 +38,11 @@ Text NormalizeImagePath(Text path, const Text& windowsFolder) {
 std::optional<Text> GetProcessImagePath(platform::Processes& processes, std::uint32_t id) {
   platform::Answer<Text> read = processes.ImagePath(id);
   if (!read.ok()) return std::nullopt;
-  if (read.value.size() >= 2 && read.value[0] == u'\\' && read.value[1] != u'\\') {
-    return NormalizeImagePath(read.value, processes.SystemRootFolder());
+  const Text& path = read.value();
+  if (path.size() >= 2 && path[0] == u'\\' && path[1] != u'\\') {
+    return NormalizeImagePath(path, processes.SystemRootFolder());
   }
-  return read.value;
+  return path;
 }
 
 std::uint32_t FindProcessByImagePath(platform::Processes& processes, const Text& path) {

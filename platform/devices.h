@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/port_handle.h"
 #include "platform/status.h"
 
 namespace twk::platform {
@@ -86,5 +87,8 @@ class Devices {
   // system's ANSI code page (MultiByteToWideChar, CP_ACP).
   [[nodiscard]] virtual Text FromAnsi(const std::string& bytes) = 0;
 };
+
+// Closes the device it holds when it goes out of scope.
+using OwnedDevice = PortHandle<Devices, DeviceHandle, &Devices::Close>;
 
 }  // namespace twk::platform

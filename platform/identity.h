@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/port_handle.h"
+
 namespace twk::platform {
 
 // An access token, opaque to the logic. It is only handed back to the
@@ -62,5 +64,8 @@ class Identity {
   // account does not hold stays off; nothing is reported.
   virtual void EnablePrivileges() = 0;
 };
+
+// Closes the token it holds when it goes out of scope.
+using OwnedToken = PortHandle<Identity, TokenHandle, &Identity::CloseToken>;
 
 }  // namespace twk::platform

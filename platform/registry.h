@@ -3,7 +3,6 @@
 // the predefined roots (never create it), read, write and delete values, and
 // know whether registry views matter (a 32-bit process on 64-bit Windows).
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,9 +64,11 @@ class Registry {
                                         std::uint32_t size) = 0;
   // RegDeleteValueW: NotFound when there is no such value, Denied as above.
   [[nodiscard]] virtual Status DeleteValue(RegistryKey key, const std::u16string& name) = 0;
-  // The value's type and bytes; none when it is missing or cannot be read.
-  [[nodiscard]] virtual std::optional<RegistryValue> QueryValue(RegistryKey key,
-                                                                const std::u16string& name) = 0;
+  // The value's type and bytes. NotFound when there is no such value,
+  // Denied when the key was not opened with KeyAccess::QueryValue, Failed
+  // for anything else (no key, a value that keeps changing its size).
+  [[nodiscard]] virtual Answer<RegistryValue> QueryValue(RegistryKey key,
+                                                         const std::u16string& name) = 0;
 
   // True when this is a 32-bit process on 64-bit Windows, so that the
   // 32-bit and 64-bit registry views differ for it. No answer counts as no.

@@ -28,21 +28,6 @@ std::optional<std::int64_t> UtcMoment(const Text* text) {
   return value;
 }
 
-// A section's key lines in file order, as key and value.
-std::vector<std::pair<Text, Text>> SectionEntries(const settings::SettingsFile& settings,
-                                                  const Text& name) {
-  std::vector<std::pair<Text, Text>> entries;
-  const auto header = settings.FindSection(name);
-  if (!header) return entries;
-  const std::size_t end = settings.SectionEnd(*header);
-  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
-       line = settings.NextKeyLine(line, end)) {
-    Text key, value;
-    if (settings.KeyValueAt(line, key, value)) entries.emplace_back(std::move(key), std::move(value));
-  }
-  return entries;
-}
-
 Stamp StampOf(const platform::ClockReading& reading) {
   Stamp stamp;
   stamp.local = static_cast<double>(reading.localSecond);
@@ -62,7 +47,7 @@ Text FoldedKey(const Text& key) {
 std::map<Text, Text> SectionValuesByKey(const settings::SettingsFile& settings,
                                         const Text& name) {
   std::map<Text, Text> values;
-  for (auto& [key, value] : SectionEntries(settings, name)) {
+  for (auto& [key, value] : settings.Entries(name)) {
     values.try_emplace(FoldedKey(key), std::move(value));
   }
   return values;
@@ -136,7 +121,7 @@ Measurements Measurements::Load(const settings::SettingsFile& settings) {
     stamp.utcMs = UtcMoment(find(UtcKey(name)));
   }
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
-  for (auto& [key, seconds] : SectionEntries(settings, section::History)) {
+  for (auto& [key, seconds] : settings.Entries(section::History)) {
     RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt};
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
@@ -161,13 +146,12 @@ std::optional<std::int32_t> Measurements::Average() const {
 bool Measurements::Store(settings::SettingsFile& settings, StampName name,
                          const platform::ClockReading& reading) {
   Stamp stamp = StampOf(reading);
-  bool written = settings.SetValue(section::TimeStamps, StampKey(name), stamp.text) != 0;
+  bool written = settings.Set(section::TimeStamps, StampKey(name), stamp.text);
   if (stamp.utcMs) {
-    written = settings.SetValue(section::TimeStamps, UtcKey(name), FormatWhole(*stamp.utcMs)) != 0 ||
-              written;
+    written = settings.Set(section::TimeStamps, UtcKey(name), FormatWhole(*stamp.utcMs)) || written;
   } else {
     // A moment of an earlier stamp must not pair with this one.
-    (void)settings.DeleteKey(section::TimeStamps, UtcKey(name));
+    (void)settings.Remove(section::TimeStamps, UtcKey(name));
   }
   stamps_[static_cast<std::size_t>(name)] = std::move(stamp);
   return written;
@@ -222,11 +206,11 @@ bool Measurements::RecordRebootDuration(settings::SettingsFile& settings,
   if (existing != nullptr && !existing->empty()) return false;
   RestartFigure figure{historyKey, FormatNumber(duration->seconds), 0, duration->milliseconds};
   figure.wholeSeconds = ToInteger(figure.seconds);
-  if (settings.SetValue(section::History, historyKey, figure.seconds) == 0) return false;
+  if (!settings.Set(section::History, historyKey, figure.seconds)) return false;
   if (figure.exactMs) {
-    (void)settings.SetValue(section::HistoryMilliseconds, historyKey, FormatWhole(*figure.exactMs));
+    (void)settings.Set(section::HistoryMilliseconds, historyKey, FormatWhole(*figure.exactMs));
   } else {
-    (void)settings.DeleteKey(section::HistoryMilliseconds, historyKey);
+    (void)settings.Remove(section::HistoryMilliseconds, historyKey);
   }
   // An empty value of the same key was filled in place; otherwise the key
   // is new and comes last.
@@ -243,14 +227,14 @@ bool Measurements::RecordRebootDuration(settings::SettingsFile& settings,
 void Measurements::RestoreStamp(settings::SettingsFile& settings, StampName name,
                                 const Stamp& previous) {
   if (previous.text.empty()) {
-    (void)settings.DeleteKey(section::TimeStamps, StampKey(name));
+    (void)settings.Remove(section::TimeStamps, StampKey(name));
   } else {
-    (void)settings.SetValue(section::TimeStamps, StampKey(name), previous.text);
+    (void)settings.Set(section::TimeStamps, StampKey(name), previous.text);
   }
   if (previous.utcMs) {
-    (void)settings.SetValue(section::TimeStamps, UtcKey(name), FormatWhole(*previous.utcMs));
+    (void)settings.Set(section::TimeStamps, UtcKey(name), FormatWhole(*previous.utcMs));
   } else {
-    (void)settings.DeleteKey(section::TimeStamps, UtcKey(name));
+    (void)settings.Remove(section::TimeStamps, UtcKey(name));
   }
   stamps_[static_cast<std::size_t>(name)] = previous;
 }

@@ -25,10 +25,8 @@ namespace {
 namespace key = settings::key;
 namespace section = settings::section;
 
-using OwnedKey =
-    platform::PortHandle<platform::Registry, platform::RegistryKey, &platform::Registry::CloseKey>;
-using OwnedProcess =
-    platform::PortHandle<platform::Processes, platform::ProcessHandle, &platform::Processes::Close>;
+using platform::OwnedKey;
+using platform::OwnedProcess;
 
 // After the wall clock's second has changed, the next change is a second
 // away: until shortly before it, a wake-up of the countdown reads only the
@@ -97,7 +95,8 @@ void RebootStep::Run() {
 
   // From here on no further start is registered unless the restart below
   // writes one: closing the window abandons the sequence.
-  runKey_ = OwnedKey(*ports_.registry, OpenRunKey(*ports_.registry, start_.user().sid).value);
+  runKey_ = OwnedKey(*ports_.registry,
+                     OpenRunKey(*ports_.registry, start_.user().sid).value_or(platform::kNoKey));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
   measurements_ = Measurements::Load(settings_);
@@ -270,11 +269,11 @@ bool RebootStep::RegisterNextStart() {
   // report: it measures that restart and finishes the sequence silently.
   platform::Registry& registry = *ports_.registry;
   const platform::Answer<platform::RegistryKey> opened = OpenRunKey(registry, start_.user().sid);
-  const OwnedKey key(registry, opened.value);
+  const OwnedKey key(registry, opened.value_or(platform::kNoKey));
   Text problem;
   if (!opened.ok()) {
-    problem = opened.status == platform::Status::NotFound ? u"this user's Run key does not exist"
-              : opened.status == platform::Status::Denied ? u"access to the Run key was denied"
+    problem = opened.status() == platform::Status::NotFound ? u"this user's Run key does not exist"
+              : opened.status() == platform::Status::Denied ? u"access to the Run key was denied"
                                                           : u"the Run key could not be opened";
   } else {
     const platform::Status written =
@@ -296,7 +295,7 @@ bool RebootStep::RegisterNextStart() {
 
 void RebootStep::UndoRegistration() {
   platform::Registry& registry = *ports_.registry;
-  const OwnedKey key(registry, OpenRunKey(registry, start_.user().sid).value);
+  const OwnedKey key(registry, OpenRunKey(registry, start_.user().sid).value_or(platform::kNoKey));
   if (key) (void)registry.DeleteValue(key.get(), kRunValueName);
 }
 

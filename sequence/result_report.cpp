@@ -82,7 +82,7 @@ PostOutcome RunPostOperations(context::StartContext& start,
   // program started again with the same arguments tries once more.
   if (disableAutoLogon && postOperations.switchOffAutoLogon &&
       postOperations.switchOffAutoLogon(start)) {
-    settings.DeleteKey(section::PostOperation, key::DisableAutoLogon);
+    (void)settings.Remove(section::PostOperation, key::DisableAutoLogon);
   }
   return PostOutcome::Done;
 }

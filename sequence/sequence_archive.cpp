@@ -184,17 +184,13 @@ std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value, std:
 
 KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   KeptSequences kept;
-  const auto header = settings.FindSection(section::Sequences);
-  if (!header) return kept;
-  const std::size_t end = settings.SectionEnd(*header);
+  const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
+  if (lines.empty()) return kept;
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
-  for (std::size_t line = settings.NextKeyLine(*header + 1, end); line != 0;
-       line = settings.NextKeyLine(line, end)) {
-    Text keyText, value;
-    if (!settings.KeyValueAt(line, keyText, value)) continue;
+  for (const auto& [keyText, value] : lines) {
     const auto number = SequenceKeyNumber(keyText);
     if (!number) {
       ++kept.damaged;
@@ -252,16 +248,14 @@ bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& 
   const auto current = CurrentSequence(measurements, kept.highestNumber + 1);
   if (!current) return false;
   const Text newKey = settings::SequenceKeyPrefix + FormatUnsigned(current->number);
-  if (settings.SetValue(section::Sequences, newKey, FormatSequenceValue(*current)) == 0) {
-    return false;
-  }
+  if (!settings.Set(section::Sequences, newKey, FormatSequenceValue(*current))) return false;
   const Text exact = FormatExactValue(*current);
-  if (!exact.empty()) (void)settings.SetValue(section::SequencesMilliseconds, newKey, exact);
+  if (!exact.empty()) (void)settings.Set(section::SequencesMilliseconds, newKey, exact);
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   std::size_t count = kept.sequences.size() + 1;
   for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
-    (void)settings.DeleteKey(section::Sequences, kept.sequences[i].key);
-    (void)settings.DeleteKey(section::SequencesMilliseconds, kept.sequences[i].key);
+    (void)settings.Remove(section::Sequences, kept.sequences[i].key);
+    (void)settings.Remove(section::SequencesMilliseconds, kept.sequences[i].key);
     --count;
   }
   return true;

@@ -210,14 +210,9 @@ class SimulatedMachine {
     (void)file.Load(app::apptest::kSettingsPath);
     std::map<std::string, std::string> out;
     for (const Text section : {settings::section::TimeStamps, settings::section::History}) {
-      const auto header = file.FindSection(section);
-      if (!header) continue;
-      const std::size_t end = file.SectionEnd(*header);
-      for (std::size_t line = file.NextKeyLine(*header + 1, end); line != 0;
-           line = file.NextKeyLine(line, end)) {
-        Text key, value;
+      for (const auto& [key, value] : file.Entries(section)) {
         // The UTC moments beside the stamps are checked where they matter.
-        if (file.KeyValueAt(line, key, value) && !key.ends_with(settings::key::UtcSuffix)) {
+        if (!key.ends_with(settings::key::UtcSuffix)) {
           out[ToUtf8(section) + "/" + ToUtf8(key)] = ToUtf8(value);
         }
       }

@@ -252,6 +252,18 @@ bool SettingsFile::KeyValueAt(std::size_t lineNumber, Text& key, Text& value) co
   return true;
 }
 
+std::vector<KeyValue> SettingsFile::Entries(const Text& section) const {
+  std::vector<KeyValue> entries;
+  const auto header = FindSection(section);
+  if (!header) return entries;
+  const std::size_t end = SectionEnd(*header);
+  for (std::size_t line = NextKeyLine(*header + 1, end); line != 0; line = NextKeyLine(line, end)) {
+    KeyValue entry;
+    if (KeyValueAt(line, entry.key, entry.value)) entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
 bool SettingsFile::Load(const Text& path) {
   (void)Save();
   Edited();

@@ -19,6 +19,13 @@ namespace twk::settings {
 // or run it.
 enum class HeaderCheck { Pattern, RuleOnly };
 
+// One key line of a section, as KeyValueAt reads it.
+struct KeyValue {
+  Text key;
+  Text value;
+  bool operator==(const KeyValue&) const = default;
+};
+
 class SettingsFile {
  public:
   SettingsFile(platform::FileSystem& fs, const platform::AnsiCodePage& ansi,
@@ -63,10 +70,23 @@ class SettingsFile {
   std::size_t SetValue(const Text& section, const Text& key, const Text& value);
   // 1 when removed, 2 when the section or key was not found.
   int DeleteKey(const Text& section, const Text& key);
+  // The same edits, answering only whether they happened: Set is false when
+  // no line was written (a name that could not be found again), Remove is
+  // false when there was no such key.
+  [[nodiscard]] bool Set(const Text& section, const Text& key, const Text& value) {
+    return SetValue(section, key, value) != 0;
+  }
+  [[nodiscard]] bool Remove(const Text& section, const Text& key) {
+    return DeleteKey(section, key) == 1;
+  }
   void RemoveSection(const Text& section);
   // 1-based number of the next key line in [first, end), 0 when none. end 0 = to the end.
   std::size_t NextKeyLine(std::size_t first, std::size_t end) const;
   bool KeyValueAt(std::size_t lineNumber, Text& key, Text& value) const;
+  // The key lines of the section named (found as FindSection finds it), in
+  // file order, walked as NextKeyLine and KeyValueAt walk them. Empty when
+  // the section is absent; a key that appears twice is listed twice.
+  std::vector<KeyValue> Entries(const Text& section) const;
 
   // 0-based index of the header line of section (the first line that names
   // it: first character exact, the rest ignoring case), or nothing.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
@@ -232,15 +233,13 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
       LoadText(u"[History]\r\nReboot 1 = 45\r\n;Reboot 0=1\r\nx\r\n=ab\r\n[note\r\n"
                u"Reboot 2=38\r\n[Setup]\r\nA=1\r\n"));
   // Lines: 0 [History], 1 Reboot 1, 2 comment, 3 x, 4 =ab, 5 [note, 6 Reboot 2, 7 [Setup], 8 A=1
-  std::vector<std::pair<Text, Text>> seen;
-  for (std::size_t n = doc.NextKeyLine(1, 0); n != 0; n = doc.NextKeyLine(n, 0)) {
-    Text key, value;
-    ASSERT_TRUE(doc.KeyValueAt(n, key, value));
-    seen.emplace_back(key, value);
-  }
-  EXPECT_EQ(seen, (std::vector<std::pair<Text, Text>>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
+  EXPECT_EQ(doc.Entries(u"HISTORY"),
+            (std::vector<KeyValue>{{u"Reboot 1", u"45"}, {u"Reboot 2", u"38"}}));
+  EXPECT_EQ(doc.Entries(u"Setup"), (std::vector<KeyValue>{{u"A", u"1"}}));
+  EXPECT_TRUE(doc.Entries(u"note").empty());  // "[note" is no header
   EXPECT_EQ(doc.NextKeyLine(1, 2), 2u);
   EXPECT_EQ(doc.NextKeyLine(2, 6), 0u);  // the end bounds the walk
+  EXPECT_EQ(doc.NextKeyLine(7, 0), 0u);  // and so does the next header
   EXPECT_EQ(doc.NextKeyLine(8, 0), 9u);
   EXPECT_EQ(doc.NextKeyLine(9, 0), 0u);
   EXPECT_EQ(doc.NextKeyLine(10, 0), 0u);  // beyond the line count
@@ -250,6 +249,21 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
   EXPECT_FALSE(doc.KeyValueAt(4, key, value));
   EXPECT_FALSE(doc.KeyValueAt(0, key, value));
   EXPECT_FALSE(doc.KeyValueAt(10, key, value));
+
+  // The shortest lines: the walk takes a line of three characters or more,
+  // while a line named by its number reads from two ("k=": key "k", empty).
+  const std::tuple<Text, bool, bool> shortest[] = {  // line, walked, read
+      {u"k=v", true, true}, {u"k=", false, true}, {u"=", false, false}, {u"k", false, false}};
+  for (const auto& [line, walked, reads] : shortest) {
+    ASSERT_TRUE(LoadText(u"[S]\r\n" + line + u"\r\n"));
+    EXPECT_EQ(doc.NextKeyLine(1, 0), walked ? 2u : 0u) << ToUtf8(line);
+    EXPECT_EQ(doc.Entries(u"S").size(), walked ? 1u : 0u) << ToUtf8(line);
+    key = value = u"?";
+    ASSERT_EQ(doc.KeyValueAt(2, key, value), reads) << ToUtf8(line);
+    if (reads) {
+      EXPECT_EQ(key + u"|" + value, line.substr(0, 1) + u"|" + line.substr(2));
+    }
+  }
 }
 
 // ---- saving -----------------------------------------------------------------

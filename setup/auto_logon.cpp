@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/wipe.h"
-#include "platform/port_handle.h"
+#include "platform/registry.h"
 #include "platform/registry_path.h"
 
 namespace twk::setup {
@@ -15,8 +15,7 @@ using platform::RegistryValue;
 using platform::Status;
 namespace ValueType = platform::ValueType;
 
-using OwnedKey =
-    platform::PortHandle<platform::Registry, platform::RegistryKey, &platform::Registry::CloseKey>;
+using platform::OwnedKey;
 
 constexpr char16_t kSecretName[] = u"DefaultPassword";
 constexpr char16_t kUserName[] = u"DefaultUserName";
@@ -31,10 +30,14 @@ constexpr std::size_t kMinimumSecretLength = 10;
 
 OwnedKey OpenWinlogon(const AutoLogonPorts& ports, std::uint32_t access) {
   platform::Registry& registry = ports.keys.registry;
-  OwnedKey key(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access).value);
+  const auto open = [&] {
+    return OwnedKey(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access)
+                                  .value_or(platform::kNoKey));
+  };
+  OwnedKey key = open();
   if (!key) {
     (void)GrantWinlogonKeyAccess(ports.keys);
-    key = OwnedKey(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access).value);
+    key = open();
   }
   return key;
 }
@@ -67,9 +70,9 @@ Text DecodeText(const RegistryValue& value) {
 
 std::optional<Text> ReadText(platform::Registry& registry, platform::RegistryKey key,
                              const Text& name) {
-  auto value = registry.QueryValue(key, name);
-  if (!value || !IsTextType(value->type)) return std::nullopt;
-  return DecodeText(*value);
+  const auto value = registry.QueryValue(key, name);
+  if (!value.ok() || !IsTextType(value.value().type)) return std::nullopt;
+  return DecodeText(value.value());
 }
 
 bool ReadsAsOne(platform::Registry& registry, platform::RegistryKey key) {
@@ -81,9 +84,10 @@ bool ReadsAsOne(platform::Registry& registry, platform::RegistryKey key) {
 // wiped at once: only its presence matters.
 bool PlainPasswordStored(platform::Registry& registry, platform::RegistryKey key) {
   auto value = registry.QueryValue(key, kPlainPassword);
-  if (!value) return false;
-  WipeBytes(value->data.data(), value->data.size());
-  return IsTextType(value->type);
+  if (!value.ok()) return false;
+  platform::RegistryValue& stored = value.value();
+  WipeBytes(stored.data.data(), stored.data.size());
+  return IsTextType(stored.type);
 }
 
 bool AutoAdminLogonIsOne(const AutoLogonPorts& ports) {
@@ -96,9 +100,9 @@ bool AutoAdminLogonIsOne(const AutoLogonPorts& ports) {
 // that cannot answer, a name typed by hand).
 Text DomainOf(platform::Accounts& accounts, const Text& account) {
   auto found = accounts.LookupAccount(account);
-  if (found.ok()) return found.value.domain;
+  if (found.ok()) return found.value().domain;
   auto computer = accounts.ComputerName();
-  return computer.ok() ? computer.value : Text();
+  return std::move(computer).value_or(Text());
 }
 
 // Stores the password as a counted string of at least kMinimumSecretLength
@@ -164,9 +168,9 @@ Text GetAutoLogonUser(const AutoLogonPorts& ports) {
   platform::Registry& registry = ports.keys.registry;
   OwnedKey key = OpenWinlogon(ports, platform::KeyAccess::Read);
   if (!key) return {};
-  auto value = registry.QueryValue(key.get(), kUserName);
-  if (!value || value->type != ValueType::String) return {};
-  return DecodeText(*value);
+  const auto value = registry.QueryValue(key.get(), kUserName);
+  if (!value.ok() || value.value().type != ValueType::String) return {};
+  return DecodeText(value.value());
 }
 
 bool IsAutoLogonActive(const AutoLogonPorts& ports) {

@@ -1,6 +1,6 @@
 #include "setup/key_access.h"
 
-#include "platform/port_handle.h"
+#include "platform/registry.h"
 #include "platform/registry_path.h"
 
 namespace twk::setup {
@@ -12,25 +12,24 @@ using platform::WellKnownSid;
 using platform::KeyAccess::WriteDac;
 using platform::KeyAccess::WriteOwner;
 
-using OwnedKey =
-    platform::PortHandle<platform::Registry, platform::RegistryKey, &platform::Registry::CloseKey>;
+using platform::OwnedKey;
 
 // A SID given as text: "S-1-..." is converted, anything else is an account
 // name looked up on this machine.
 std::optional<SidBytes> SidOf(platform::Accounts& accounts, const Text& text) {
   if (text.starts_with(u"S-1-")) {
     auto sid = accounts.SidFromText(text);
-    if (sid.ok()) return std::move(sid.value);
+    if (sid.ok()) return std::move(sid).value();
     return std::nullopt;
   }
   auto account = accounts.LookupAccount(text);
-  if (account.ok()) return std::move(account.value.sid);
+  if (account.ok()) return std::move(account).value().sid;
   return std::nullopt;
 }
 
 std::optional<SidBytes> WellKnown(platform::Accounts& accounts, WellKnownSid kind) {
   auto sid = accounts.MakeWellKnownSid(kind);
-  if (sid.ok()) return std::move(sid.value);
+  if (sid.ok()) return std::move(sid).value();
   return std::nullopt;
 }
 
@@ -90,7 +89,8 @@ bool GrantKeyAccess(const KeyAccessPorts& ports, const Text& keyPath) {
   // the change by name decides the answer.
   {
     OwnedKey key(ports.registry,
-                 platform::OpenRegistryPath(ports.registry, keyPath, WriteDac | WriteOwner).value);
+                 platform::OpenRegistryPath(ports.registry, keyPath, WriteDac | WriteOwner)
+                     .value_or(platform::kNoKey));
     if (key) (void)ports.security.SetKeyOwnerAndAccess(key.get(), *owner, list->bytes());
   }
 

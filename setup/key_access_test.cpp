@@ -150,7 +150,7 @@ TEST_F(GrantKeyAccessTest, AppliesOwnerAndListThroughTheNativeKeyThenByName) {
   // The key was opened in the 64-bit view with WRITE_DAC | WRITE_OWNER only.
   ASSERT_EQ(registry.openCalls().size(), 1u);
   EXPECT_EQ(registry.openCalls()[0].access, 0xC0000u | 0x100u);
-  EXPECT_EQ(security.calls[0].key, registry.openCalls()[0].result.value);
+  EXPECT_EQ(security.calls[0].key, registry.openCalls()[0].result.value());
   EXPECT_NE(security.calls[0].key, platform::kNoKey);
   EXPECT_EQ(security.calls[1].objectName, kWinlogonObject);
   for (const auto& call : security.calls) {

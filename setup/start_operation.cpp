@@ -54,7 +54,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   settings::WriteUnsigned(settings_, section::Setup, key::TimesToReboot, times);
   const std::uint32_t delay = CheckedDelay();
   settings::WriteUnsigned(settings_, section::Setup, key::RebootDelay, delay);
-  settings_.SetValue(
+  (void)settings_.Set(
       section::Setup, key::NoReport,
       frame_.IsControlChecked(reportBoxId_) ? settings::SwitchOff : settings::SwitchOn);
 
@@ -62,7 +62,8 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   const Text commandLine =
       sequence::RebootCommandLine(start_.paths().programPath, 2, times, delay);
   platform::Registry& registry = *ports.registry;
-  OwnedKey runKey(registry, sequence::OpenRunKey(registry, start_.user().sid).value);
+  OwnedKey runKey(registry,
+                  sequence::OpenRunKey(registry, start_.user().sid).value_or(platform::kNoKey));
   // Without the value nothing would start after the restart: the sequence
   // would end unseen, and the next restart, whenever it came, would count
   // as one. Nothing is restarted then.
@@ -86,26 +87,26 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // running) and the sequence goes on with its next step.
   if (frame_.IsControlChecked(defragBoxId_)) {
     SetStatus(u"Defragging the system partition...");
-    settings_.SetValue(section::Setup, key::DefragBefore, settings::SwitchOn);
+    (void)settings_.Set(section::Setup, key::DefragBefore, settings::SwitchOn);
     if (Optimize() == sequence::WaitResult::Closing) return cancel();
   }
   if (frame_.IsControlChecked(idleBoxId_)) {
     SetStatus(u"Processing idle tasks...");
-    settings_.SetValue(section::Setup, key::ProcessIdleTasks, settings::SwitchOn);
+    (void)settings_.Set(section::Setup, key::ProcessIdleTasks, settings::SwitchOn);
     if (ProcessIdleTasks() == sequence::WaitResult::Closing) return cancel();
   }
   if (frame_.IsControlChecked(iconsBoxId_)) {
     SetStatus(u"Backing up the current desktop icons' layout...");
-    settings_.SetValue(section::Setup, key::BackupRestoreIcons, settings::SwitchOn);
+    (void)settings_.Set(section::Setup, key::BackupRestoreIcons, settings::SwitchOn);
     SetBusyState(BackupIcons() ? u"Desktop icons' layout successfully saved."
                                : u"Desktop icons' layout could not be saved.",
                  std::nullopt, false);
   }
   const bool switchOffAtEnd = frame_.IsControlChecked(disableBoxId_);
   if (switchOffAtEnd) {
-    settings_.SetValue(section::PostOperation, key::DisableAutoLogon, settings::SwitchOn);
+    (void)settings_.Set(section::PostOperation, key::DisableAutoLogon, settings::SwitchOn);
   } else {
-    settings_.DeleteKey(section::PostOperation, key::DisableAutoLogon);
+    (void)settings_.Remove(section::PostOperation, key::DisableAutoLogon);
   }
 
   sequence::Measurements::Load(settings_).RecordTimeStamp(

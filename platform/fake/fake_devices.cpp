@@ -47,13 +47,13 @@ platform::Answer<DeviceHandle> FakeDevices::Open(const Text& path, std::uint32_t
                                                  std::uint32_t flags) {
   OpenAttempt attempt{path, access, flags, false};
   auto device = refusals_.find(Folded(path));
-  platform::Answer<DeviceHandle> result{Status::NotFound, 0};
+  platform::Answer<DeviceHandle> result = Status::NotFound;
   if (device != refusals_.end()) {
     if (device->second > 0) {
       --device->second;
-      result.status = Status::Denied;
+      result = Status::Denied;
     } else {
-      result = {Status::Ok, nextHandle_};
+      result = nextHandle_;
       handles_[nextHandle_] = path;
       nextHandle_ += 4;
       attempt.opened = true;

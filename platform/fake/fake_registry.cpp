@@ -187,22 +187,22 @@ Answer<RegistryKey> FakeRegistry::OpenKey(RegistryRoot root, const std::u16strin
       view32 = wow64_;
     }
   }
-  Answer<RegistryKey> result{Status::Ok, kNoKey};
+  Answer<RegistryKey> result;
   auto id = KeyId(root, subkey, view32);
   const bool exists = id && (id->find(u'\\') == std::u16string::npos || keys_.count(*id) != 0);
   const auto denial = id ? denied_.find(*id) : denied_.end();
   const bool denied = denial != denied_.end() &&
                       (denial->second == kAnyAccess || (SpecificRights(access) & denial->second));
   if (Failing(Op::Open)) {
-    result.status = Status::Failed;
+    result = Status::Failed;
   } else if (!exists) {
-    result.status = Status::NotFound;
+    result = Status::NotFound;
   } else if (denied) {
-    result.status = Status::Denied;
+    result = Status::Denied;
   } else {
-    result.value = nextHandle_;
+    result = nextHandle_;
+    handles_[nextHandle_] = Handle{*id, SpecificRights(access)};
     nextHandle_ += 4;
-    handles_[result.value] = Handle{*id, SpecificRights(access)};
   }
   openCalls_.push_back({root, subkey, access, result});
   return result;
@@ -252,13 +252,13 @@ Status FakeRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
   return target->values.erase(Folded(name)) != 0 ? Status::Ok : Status::NotFound;
 }
 
-std::optional<RegistryValue> FakeRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
-  if (Failing(Op::QueryValue)) return std::nullopt;
+Answer<RegistryValue> FakeRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
+  if (Failing(Op::QueryValue)) return Status::Failed;
   Status status = Status::Failed;
   Key* target = KeyOf(key, KeyAccess::QueryValue, status);
-  if (target == nullptr) return std::nullopt;
+  if (target == nullptr) return status;
   auto value = target->values.find(Folded(name));
-  if (value == target->values.end()) return std::nullopt;
+  if (value == target->values.end()) return Status::NotFound;
   return value->second.value;
 }
 

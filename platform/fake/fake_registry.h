@@ -77,8 +77,8 @@ class FakeRegistry final : public Registry {
   [[nodiscard]] Status SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type,
                                 const void* data, std::uint32_t size) override;
   [[nodiscard]] Status DeleteValue(RegistryKey key, const std::u16string& name) override;
-  [[nodiscard]] std::optional<RegistryValue> QueryValue(RegistryKey key,
-                                                        const std::u16string& name) override;
+  [[nodiscard]] Answer<RegistryValue> QueryValue(RegistryKey key,
+                                                 const std::u16string& name) override;
   [[nodiscard]] bool IsWow64Process() override;
 
  private:

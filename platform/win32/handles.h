@@ -85,10 +85,12 @@ inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 inline void FreeWtsMemory(wchar_t* memory) { WTSFreeMemory(memory); }
 inline void FreeLocalMemory(wchar_t* memory) { LocalFree(memory); }
 inline void FreeBuiltSid(PSID sid) { FreeSid(sid); }
+// (Not FreeModule: winbase.h defines that name as a macro.)
+inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
 }  // namespace detail
 
 // A process, thread or token handle from the functions that report failure
-// with null (OpenProcess, OpenProcessToken, CreateThread, ...).
+// with null (OpenProcess, OpenThread, OpenProcessToken, CreateThread, ...).
 using KernelHandle = UniqueHandle<NullIsNone<HANDLE, detail::CloseKernelHandle>>;
 // A key from RegOpenKeyExW or RegCreateKeyExW.
 using UniqueRegistryKey = UniqueHandle<NullIsNone<HKEY, detail::CloseRegistryKey>>;
@@ -108,6 +110,8 @@ using WtsText = UniqueHandle<NullIsNone<wchar_t*, detail::FreeWtsMemory>>;
 using LocalText = UniqueHandle<NullIsNone<wchar_t*, detail::FreeLocalMemory>>;
 // A SID from AllocateAndInitializeSid.
 using BuiltSid = UniqueHandle<NullIsNone<PSID, detail::FreeBuiltSid>>;
+// A module from LoadLibraryW.
+using UniqueModule = UniqueHandle<NullIsNone<HMODULE, detail::ReleaseModule>>;
 
 // The device context of a window's client area (GetDC) or of the whole
 // window (GetWindowDC), given back with ReleaseDC, which needs the window.

@@ -54,7 +54,8 @@ class RegistryPathWinTest : public platform::win32::test::ScratchKeyTest {
   }
 
   platform::OwnedKey Open(const Text& path, std::uint32_t access) {
-    return platform::OwnedKey(registry, OpenRegistryPath(registry, path, access).value);
+    return platform::OwnedKey(registry,
+                              OpenRegistryPath(registry, path, access).value_or(platform::kNoKey));
   }
 
   WinRegistry registry;
@@ -78,10 +79,11 @@ TEST_F(RegistryPathWinTest, TheNativeWinlogonKeyOpensForReading) {
       Open(u"HKLM64\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon", Read);
   ASSERT_TRUE(winlogon);
   auto shell = registry.QueryValue(winlogon.get(), u"Shell");
-  ASSERT_TRUE(shell.has_value());
-  EXPECT_EQ(shell->type, static_cast<std::uint32_t>(REG_SZ));
-  EXPECT_GT(shell->data.size(), 2u);
-  EXPECT_FALSE(registry.QueryValue(winlogon.get(), u"NoSuchValueOfTarnwick").has_value());
+  ASSERT_TRUE(shell.ok());
+  EXPECT_EQ(shell.value().type, static_cast<std::uint32_t>(REG_SZ));
+  EXPECT_GT(shell.value().data.size(), 2u);
+  EXPECT_EQ(registry.QueryValue(winlogon.get(), u"NoSuchValueOfTarnwick").status(),
+            Status::NotFound);
   EXPECT_EQ(registry.IsWow64Process(), RunsUnderWow64());
 }
 
@@ -97,9 +99,9 @@ TEST_F(RegistryPathWinTest, AStringIsWrittenWithItsTerminatorAndDeleted) {
   EXPECT_EQ(bytes, ToUtf16(command, ByteOrder::LittleEndian) + std::string(2, '\0'));
 
   auto read = registry.QueryValue(key.get(), u"tarnwick");  // names ignore case
-  ASSERT_TRUE(read.has_value());
-  EXPECT_EQ(read->type, static_cast<std::uint32_t>(REG_SZ));
-  EXPECT_EQ(std::string(read->data.begin(), read->data.end()), bytes);
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(read.value().type, static_cast<std::uint32_t>(REG_SZ));
+  EXPECT_EQ(std::string(read.value().data.begin(), read.value().data.end()), bytes);
 
   EXPECT_EQ(registry.DeleteValue(key.get(), u"Tarnwick"), Status::Ok);
   EXPECT_EQ(RawValue(u"Tarnwick"), "<missing>");
@@ -117,15 +119,15 @@ TEST_F(RegistryPathWinTest, ValuesReadExactlyThroughAKeyThatRefusesWrites) {
   platform::OwnedKey key = Open(u"HKCU\\" + subkey, Read);
   ASSERT_TRUE(key);
   auto value = registry.QueryValue(key.get(), u"Number");
-  ASSERT_TRUE(value.has_value());
-  EXPECT_EQ(value->type, static_cast<std::uint32_t>(REG_DWORD));
-  EXPECT_EQ(value->data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
+  ASSERT_TRUE(value.ok());
+  EXPECT_EQ(value.value().type, static_cast<std::uint32_t>(REG_DWORD));
+  EXPECT_EQ(value.value().data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
   value = registry.QueryValue(key.get(), u"Bare");
-  ASSERT_TRUE(value.has_value());
-  EXPECT_EQ(value->data, (std::vector<std::uint8_t>{'a', 0, 'b', 0}));
+  ASSERT_TRUE(value.ok());
+  EXPECT_EQ(value.value().data, (std::vector<std::uint8_t>{'a', 0, 'b', 0}));
   value = registry.QueryValue(key.get(), u"Empty");
-  ASSERT_TRUE(value.has_value());
-  EXPECT_TRUE(value->data.empty());
+  ASSERT_TRUE(value.ok());
+  EXPECT_TRUE(value.value().data.empty());
 
   EXPECT_EQ(registry.SetString(key.get(), u"Tarnwick", u"x"), Status::Denied);
   EXPECT_EQ(registry.DeleteValue(key.get(), u"Bare"), Status::Denied);
@@ -134,11 +136,10 @@ TEST_F(RegistryPathWinTest, ValuesReadExactlyThroughAKeyThatRefusesWrites) {
 }
 
 TEST_F(RegistryPathWinTest, AMissingKeyIsNotFoundAndNotCreated) {
-  // A sentinel: a failed open must overwrite it with "no key".
-  Answer<RegistryKey> answer{Status::Ok, 0x5EED};
-  answer = OpenRegistryPath(registry, u"HKCU\\" + subkey + u"\\Missing", ReadWrite);
-  EXPECT_EQ(answer.status, Status::NotFound);
-  EXPECT_EQ(answer.value, platform::kNoKey);
+  // (A failed answer holds no key: Answer drops it.)
+  const Answer<RegistryKey> answer =
+      OpenRegistryPath(registry, u"HKCU\\" + subkey + u"\\Missing", ReadWrite);
+  EXPECT_EQ(answer.status(), Status::NotFound);
   HKEY probe = nullptr;
   EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, Wide(subkey + u"\\Missing"), 0, KEY_READ, &probe),
             ERROR_FILE_NOT_FOUND);
@@ -169,8 +170,7 @@ TEST_F(RegistryPathWinTest, AKeyWithoutWriteRightsIsDeniedForWriting) {
     GTEST_SKIP() << "this system does not enforce the security of registry keys";
   }
   const Answer<RegistryKey> answer = OpenRegistryPath(registry, u"HKCU\\" + locked, ReadWrite);
-  EXPECT_EQ(answer.status, Status::Denied);
-  EXPECT_EQ(answer.value, platform::kNoKey);
+  EXPECT_EQ(answer.status(), Status::Denied);
   EXPECT_TRUE(Open(u"HKCU\\" + locked, Read));
   RegDeleteKeyW(HKEY_CURRENT_USER, Wide(locked));
 }
@@ -212,8 +212,9 @@ TEST_F(RegistryPathWinTest, The32BitViewIsTheWow6432NodeCopy) {
     platform::OwnedKey key = Open(root + u"\\" + native, Read);
     if (!key) return "<not opened>";
     auto value = registry.QueryValue(key.get(), u"View");
-    if (!value || value->data.size() < 4) return "<no value>";
-    return std::string{static_cast<char>(value->data[0]), static_cast<char>(value->data[2])};
+    if (!value.ok() || value.value().data.size() < 4) return "<no value>";
+    const std::vector<std::uint8_t>& data = value.value().data;
+    return std::string{static_cast<char>(data[0]), static_cast<char>(data[2])};
   };
   EXPECT_EQ(viewOf(u"HKLM64"), "64");
   EXPECT_EQ(viewOf(u"HKLM32"), "32");

@@ -16,9 +16,6 @@ namespace {
 using TreeResetFn = DWORD(WINAPI*)(LPWSTR, SE_OBJECT_TYPE, SECURITY_INFORMATION, PSID, PSID, PACL,
                                    PACL, BOOL, FN_PROGRESS, PROG_INVOKE_SETTING, PVOID);
 
-void ReleaseLibrary(HMODULE module) { FreeLibrary(module); }
-using AdvapiModule = UniqueHandle<NullIsNone<HMODULE, ReleaseLibrary>>;
-
 // Shortest SID (no sub-authority) and shortest ACL (the header alone).
 constexpr std::size_t kMinimumBytes = 8;
 
@@ -74,7 +71,7 @@ Status WinKeySecurity::ResetTreeSecurity(const std::u16string& objectName,
   Aligned list(acl);
   if (!IsValidSid(ownerSid.get()) || !IsValidAcl(list.acl())) return Status::Failed;
   // Not there before Windows Vista: looked up, so the program starts on XP.
-  AdvapiModule advapi(LoadLibraryW(L"advapi32.dll"));
+  UniqueModule advapi(LoadLibraryW(L"advapi32.dll"));
   if (!advapi) return Status::Failed;
   auto reset = reinterpret_cast<TreeResetFn>(
       reinterpret_cast<void (*)()>(GetProcAddress(advapi.get(), "TreeResetNamedSecurityInfoW")));

@@ -30,11 +30,6 @@ bool IsHandle(ProcessHandle process) {
   return process != kNoProcess && process != ~ProcessHandle{0};
 }
 
-// Handles from OpenProcess, OpenThread: null when they fail.
-namespace detail {
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
-}  // namespace detail
-using UniqueKernelHandle = UniqueHandle<NullIsNone<HANDLE, detail::CloseKernelHandle>>;
 // CreateToolhelp32Snapshot fails with INVALID_HANDLE_VALUE, like CreateFileW.
 using UniqueSnapshot = UniqueFile;
 
@@ -115,7 +110,7 @@ Answer<Text> WinProcesses::ImagePath(std::uint32_t id) {
   auto queryFullName = kernel32.Find<QueryFullProcessImageNameFn>("QueryFullProcessImageNameW");
   std::vector<wchar_t> buffer(kImagePathRoom + 1, L'\0');
 
-  UniqueKernelHandle process(
+  KernelHandle process(
       OpenProcess(queryFullName != nullptr ? kLimitedQuery : kQueryAndRead, FALSE, id));
   DWORD length = 0;
   if (!process) {
@@ -141,7 +136,7 @@ Text WinProcesses::SystemRootFolder() {
 }
 
 bool WinProcesses::ProcessRuns(std::uint32_t id) {
-  UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  KernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
   return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 }
 
@@ -155,7 +150,7 @@ void WinProcesses::PostDestroyToWindows(std::uint32_t id) {
 }
 
 Status WinProcesses::Terminate(std::uint32_t id) {
-  UniqueKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
+  KernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, id));
   if (!process) return OpenStatus(LastError());
   ::TerminateProcess(process.get(), 0);
   SleepEx(20, FALSE);
@@ -170,7 +165,7 @@ bool WinProcesses::TerminateThreads(std::uint32_t id) {
   for (BOOL more = Thread32First(snapshot.get(), &entry); more;
        more = Thread32Next(snapshot.get(), &entry)) {
     if (entry.th32OwnerProcessID != id) continue;
-    UniqueKernelHandle thread(
+    KernelHandle thread(
         OpenThread(THREAD_TERMINATE | THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
     if (thread) ::TerminateThread(thread.get(), 0);
   }

@@ -62,17 +62,15 @@ Status WinRegistry::DeleteValue(RegistryKey key, const std::u16string& name) {
   return StatusFromError(static_cast<DWORD>(RegDeleteValueW(ToHkey(key), Wide(name))));
 }
 
-std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
-  if (key == kNoKey) return std::nullopt;
+Answer<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std::u16string& name) {
+  if (key == kNoKey) return Status::Failed;
   // Size first, then the data; a value that grows in between is asked for
   // again a few times rather than read cut short.
   for (int attempt = 0; attempt < 4; ++attempt) {
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExW(ToHkey(key), Wide(name), nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS) {
-      return std::nullopt;
-    }
+    const LSTATUS sized = RegQueryValueExW(ToHkey(key), Wide(name), nullptr, &type, nullptr, &size);
+    if (sized != ERROR_SUCCESS) return StatusFromError(static_cast<DWORD>(sized));
     RegistryValue value;
     value.type = type;
     if (size == 0) return value;
@@ -81,12 +79,12 @@ std::optional<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std:
     LSTATUS status =
         RegQueryValueExW(ToHkey(key), Wide(name), nullptr, &type, value.data.data(), &read);
     if (status == ERROR_MORE_DATA) continue;
-    if (status != ERROR_SUCCESS) return std::nullopt;
+    if (status != ERROR_SUCCESS) return StatusFromError(static_cast<DWORD>(status));
     value.type = type;
     value.data.resize(read);
     return value;
   }
-  return std::nullopt;
+  return Status::Failed;
 }
 
 bool WinRegistry::IsWow64Process() { return CurrentProcessIsWow64(); }

@@ -11,7 +11,7 @@ class WinRegistry final : public Registry {
   Status SetValue(RegistryKey key, const std::u16string& name, std::uint32_t type, const void* data,
                   std::uint32_t size) override;
   Status DeleteValue(RegistryKey key, const std::u16string& name) override;
-  std::optional<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override;
+  Answer<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override;
   bool IsWow64Process() override;
 };
 

@@ -22,12 +22,6 @@ constexpr UINT kGetItemW = 0x104B;           // LVM_GETITEMW
 constexpr DWORD kProcessAccess = PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE;
 static_assert(kProcessAccess == 0x0038);
 
-namespace detail {
-inline void CloseProcess(HANDLE process) { CloseHandle(process); }
-}  // namespace detail
-// OpenProcess reports failure with null.
-using UniqueProcess = UniqueHandle<NullIsNone<HANDLE, detail::CloseProcess>>;
-
 // A block allocated inside another process: released there, so the owner
 // must know the process as well as the address.
 struct RemoteMemory {
@@ -66,7 +60,7 @@ struct WinRemoteListViews::View {
   HWND window = nullptr;
   ItemRecordLayout layout = ItemRecordLayout::Narrow;
   // Declared before the block that lives in it, so the block goes first.
-  UniqueProcess process;
+  KernelHandle process;
   UniqueRemoteMemory block;
   ListViewBlock local{};
 };

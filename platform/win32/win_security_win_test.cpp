@@ -19,19 +19,19 @@ using Bytes = std::vector<std::uint8_t>;
 TEST(WinAccountsTest, WellKnownAndTextSidsComeOutInTheirBinaryLayout) {
   WinAccounts accounts;
   auto admins = accounts.MakeWellKnownSid(WellKnownSid::BuiltinAdministrators);
-  ASSERT_EQ(admins.status, Status::Ok);
-  EXPECT_EQ(admins.value, (Bytes{1, 2, 0, 0, 0, 0, 0, 5, 0x20, 0, 0, 0, 0x20, 2, 0, 0}));
+  ASSERT_EQ(admins.status(), Status::Ok);
+  EXPECT_EQ(admins.value(), (Bytes{1, 2, 0, 0, 0, 0, 0, 5, 0x20, 0, 0, 0, 0x20, 2, 0, 0}));
   auto world = accounts.MakeWellKnownSid(WellKnownSid::World);
-  ASSERT_EQ(world.status, Status::Ok);
-  EXPECT_EQ(world.value, (Bytes{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
+  ASSERT_EQ(world.status(), Status::Ok);
+  EXPECT_EQ(world.value(), (Bytes{1, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}));
   auto system = accounts.MakeWellKnownSid(WellKnownSid::LocalSystem);
-  ASSERT_EQ(system.status, Status::Ok);
-  EXPECT_EQ(system.value, (Bytes{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0}));
+  ASSERT_EQ(system.status(), Status::Ok);
+  EXPECT_EQ(system.value(), (Bytes{1, 1, 0, 0, 0, 0, 0, 5, 18, 0, 0, 0}));
 
   auto restricted = accounts.SidFromText(u"S-1-5-12");
-  ASSERT_EQ(restricted.status, Status::Ok);
-  EXPECT_EQ(restricted.value, (Bytes{1, 1, 0, 0, 0, 0, 0, 5, 12, 0, 0, 0}));
-  EXPECT_NE(accounts.SidFromText(u"not a SID").status, Status::Ok);
+  ASSERT_EQ(restricted.status(), Status::Ok);
+  EXPECT_EQ(restricted.value(), (Bytes{1, 1, 0, 0, 0, 0, 0, 5, 12, 0, 0, 0}));
+  EXPECT_NE(accounts.SidFromText(u"not a SID").status(), Status::Ok);
 }
 
 TEST(WinAccountsTest, TheProcessUserIsFoundAndAnInventedNameIsNot) {
@@ -40,14 +40,13 @@ TEST(WinAccountsTest, TheProcessUserIsFoundAndAnInventedNameIsNot) {
   ASSERT_TRUE(GetUserNameW(user, &size));
   WinAccounts accounts;
   auto found = accounts.LookupAccount(reinterpret_cast<const char16_t*>(user));
-  ASSERT_EQ(found.status, Status::Ok) << ToUtf8(reinterpret_cast<const char16_t*>(user));
-  EXPECT_FALSE(found.value.domain.empty());
-  EXPECT_TRUE(IsValidSid(found.value.sid.data()));
-  EXPECT_EQ(found.value.sid.size(), GetLengthSid(found.value.sid.data()));
+  ASSERT_EQ(found.status(), Status::Ok) << ToUtf8(reinterpret_cast<const char16_t*>(user));
+  EXPECT_FALSE(found.value().domain.empty());
+  EXPECT_TRUE(IsValidSid(found.value().sid.data()));
+  EXPECT_EQ(found.value().sid.size(), GetLengthSid(found.value().sid.data()));
 
   auto missing = accounts.LookupAccount(u"TarnwickNoSuchAccount-7b1e");
-  EXPECT_EQ(missing.status, Status::NotFound) << static_cast<int>(missing.status);
-  EXPECT_TRUE(missing.value.sid.empty());
+  EXPECT_EQ(missing.status(), Status::NotFound) << static_cast<int>(missing.status());
 }
 
 TEST(WinAccountsTest, ComputerNameIsTheSystemsAnswer) {
@@ -56,9 +55,9 @@ TEST(WinAccountsTest, ComputerNameIsTheSystemsAnswer) {
   ASSERT_TRUE(GetComputerNameW(name, &size));
   WinAccounts accounts;
   auto answer = accounts.ComputerName();
-  ASSERT_EQ(answer.status, Status::Ok);
-  EXPECT_EQ(answer.value, reinterpret_cast<const char16_t*>(name));
-  EXPECT_FALSE(answer.value.empty());
+  ASSERT_EQ(answer.status(), Status::Ok);
+  EXPECT_EQ(answer.value(), reinterpret_cast<const char16_t*>(name));
+  EXPECT_FALSE(answer.value().empty());
 }
 
 // A secret of the test's own, so that a real machine's auto-logon password

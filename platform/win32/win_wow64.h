@@ -8,14 +8,6 @@
 
 namespace twk::platform::win32 {
 
-// (Not FreeModule: winbase.h defines that name as a macro.)
-namespace detail {
-inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
-}  // namespace detail
-
-// A module from LoadLibraryW.
-using UniqueModule = UniqueHandle<NullIsNone<HMODULE, detail::ReleaseModule>>;
-
 // Loads Kernel32.dll for the lifetime of one lookup and frees it afterwards
 // (the load only adds a reference; the module stays mapped).
 class Kernel32Module {

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <optional>
 #include <string>
 
 #include "base/strings.h"
@@ -37,7 +36,7 @@ class AutoLogonWinTest : public ::testing::Test {
     key_ = registry
                .OpenKey(platform::RegistryRoot::LocalMachine, kWinlogon,
                         platform::KeyAccess::ReadWrite | platform::KeyAccess::View64)
-               .value;
+               .value_or(platform::kNoKey);
     ASSERT_NE(key_, platform::kNoKey);
     for (const char16_t* name : kTouched) saved_[name] = registry.QueryValue(key_, name);
   }
@@ -46,22 +45,24 @@ class AutoLogonWinTest : public ::testing::Test {
     registry.CloseKey(key_);
   }
 
-  void Write(const Text& name, const std::optional<platform::RegistryValue>& value) {
-    if (!value) {
+  void Write(const Text& name, const platform::Answer<platform::RegistryValue>& value) {
+    if (!value.ok()) {
       (void)registry.DeleteValue(key_, name);
     } else {
-      (void)registry.SetValue(key_, name, value->type, value->data.data(),
-                              static_cast<std::uint32_t>(value->data.size()));
+      const platform::RegistryValue& saved = value.value();
+      (void)registry.SetValue(key_, name, saved.type, saved.data.data(),
+                              static_cast<std::uint32_t>(saved.data.size()));
     }
   }
   void WriteText(const Text& name, const Text& text) { (void)registry.SetString(key_, name, text); }
   // The text of a REG_SZ value; "<none>" when missing, "<type n>" otherwise.
   std::string TextOf(const Text& name) {
-    const auto value = registry.QueryValue(key_, name);
-    if (!value) return "<none>";
-    if (value->type != platform::ValueType::String)
-      return "<type " + std::to_string(value->type) + ">";
-    const Text text(reinterpret_cast<const char16_t*>(value->data.data()), value->data.size() / 2);
+    const auto answer = registry.QueryValue(key_, name);
+    if (!answer.ok()) return "<none>";
+    const platform::RegistryValue& value = answer.value();
+    if (value.type != platform::ValueType::String)
+      return "<type " + std::to_string(value.type) + ">";
+    const Text text(reinterpret_cast<const char16_t*>(value.data.data()), value.data.size() / 2);
     return ToUtf8(text.substr(0, text.find(u'\0')));
   }
 
@@ -74,7 +75,7 @@ class AutoLogonWinTest : public ::testing::Test {
 
  private:
   platform::RegistryKey key_ = platform::kNoKey;
-  std::map<Text, std::optional<platform::RegistryValue>> saved_;
+  std::map<Text, platform::Answer<platform::RegistryValue>> saved_;
 };
 
 TEST_F(AutoLogonWinTest, SwitchingOnFailsWithoutASecretAndLeavesAutoAdminLogonOff) {
@@ -97,7 +98,7 @@ TEST_F(AutoLogonWinTest, SwitchingOnFailsWithoutASecretAndLeavesAutoAdminLogonOf
 TEST_F(AutoLogonWinTest, SwitchingOffClearsAStrayAutoAdminLogon) {
   WriteText(u"DefaultUserName", u"someone");
   WriteText(u"AutoAdminLogon", u"1");
-  Write(u"DefaultPassword", std::nullopt);
+  Write(u"DefaultPassword", platform::Status::NotFound);  // none: deleted
   EXPECT_FALSE(IsAutoLogonActive(Ports()));
   EXPECT_EQ(SetAutoLogon(Ports(), nullptr, nullptr), AutoLogonResult::WasNotActive);
   EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");

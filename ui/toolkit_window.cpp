@@ -11,8 +11,10 @@ constexpr std::uint32_t kVisible = 0x10000000;
 constexpr std::uint32_t kTabStop = 0x00010000;
 constexpr std::uint32_t kGroup = 0x00020000;
 constexpr std::uint32_t kClientEdge = 0x00000200;  // extended
-constexpr std::uint32_t kEditReadOnly = 0x0800;
-constexpr std::uint32_t kEditDefault = 0x10000080;  // visible, auto horizontal scroll
+constexpr std::uint32_t kEditAutoScroll = 0x0080;  // ES_AUTOHSCROLL
+constexpr std::uint32_t kEditPassword = 0x0020;    // ES_PASSWORD
+constexpr std::uint32_t kReportList = 0x0001 | 0x0004 | 0x0008;  // report, single, always shown
+constexpr std::uint32_t kSmoothBar = 0x01;                      // PBS_SMOOTH
 constexpr std::uint32_t kIconStyle = 0x143;         // SS_ICON, real size, notify
 constexpr std::uint32_t kBitmapStyle = 0x14E;       // SS_BITMAP, real size, notify
 constexpr std::uint32_t kCheckTextStyle = 0x10300;  // tab stop, notify, centred vertically
@@ -186,9 +188,9 @@ int ToolkitWindow::CreateLabel(const Text& text, int x, int y, int width, int he
 }
 
 int ToolkitWindow::CreateEdit(const Text& text, int x, int y, int width, int height,
-                              std::uint32_t style) {
-  std::uint32_t s = style == 0 ? kEditDefault : style;
-  if ((s & kEditReadOnly) == 0) s |= kTabStop;
+                              EditKind kind) {
+  const std::uint32_t s =
+      kVisible | kEditAutoScroll | kTabStop | (kind == EditKind::Password ? kEditPassword : 0);
   return CreateSimple(ControlKind::Edit, u"Edit", text, x, y, width, height, s, kClientEdge);
 }
 
@@ -222,9 +224,14 @@ int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
   return id;
 }
 
-int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, std::uint32_t style) {
+int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, bool smooth) {
   return CreateSimple(ControlKind::ProgressBar, u"msctls_progress32", Text(), x, y, width, height,
-                      style, 0);
+                      smooth ? kSmoothBar : 0, 0);
+}
+
+bool ToolkitWindow::SetMarquee(int id, bool on) {
+  const ControlRecord* r = table_.Find(id);
+  return r != nullptr && r->kind == ControlKind::ProgressBar && backend_.SetMarquee(r->window, on);
 }
 
 int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height,
@@ -232,10 +239,11 @@ int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int hei
   return CreateSimple(ControlKind::Link, u"SysLink", text, x, y, width, height, style, 0);
 }
 
-int ToolkitWindow::CreateListView(int x, int y, int width, int height, std::uint32_t style,
-                                  std::uint32_t exStyle) {
-  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height, style,
-                      exStyle);
+int ToolkitWindow::CreateReportList(int x, int y, int width, int height) {
+  // Full-row selection is an extended list-view style the backend sets once
+  // the list exists.
+  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height,
+                      kReportList, kClientEdge);
 }
 
 int ToolkitWindow::CreateListBox(int x, int y, int width, int height, std::uint32_t style) {
@@ -475,20 +483,6 @@ bool ToolkitWindow::SetControlBrush(int id, Handle brush, Colour backColour) {
   r->brush = brush;
   r->backColour = backColour;
   return true;
-}
-
-bool ToolkitWindow::ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove) {
-  const ControlRecord* r = table_.Find(id);
-  if (r == nullptr) return false;
-  backend_.ChangeStyle(r->window, add, remove);
-  return true;
-}
-
-std::intptr_t ToolkitWindow::SendControlMessage(int id, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
-  const ControlRecord* r = table_.Find(id);
-  if (r == nullptr) return 0;
-  return backend_.SendPlainMessage(r->window, message, wParam, lParam);
 }
 
 const ControlRecord* ToolkitWindow::ListView(int id) const {

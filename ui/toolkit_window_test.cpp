@@ -114,11 +114,11 @@ TEST_F(ToolkitTest, UpDownNeedsAnEditFieldCreatedLastAndEditsGetTheirStyles) {
   EXPECT_EQ(Shown(upDown).style, 0x500001A6u);
   EXPECT_EQ(Shown(upDown).buddy, WindowOf(edit));
   EXPECT_EQ(Shown(upDown).upDownMaximum, 30);
-  // Edit fields get a client edge and a tab stop unless read-only.
+  // Edit fields scroll sideways and get a client edge and a tab stop.
   EXPECT_EQ(Shown(edit).style, 0x10000080u | 0x40000000u | 0x10000u);
   EXPECT_EQ(Shown(edit).exStyle, 0x200u);
-  const int readOnly = window.CreateEdit(u"x", 0, 30, 70, 26, 0x800);
-  EXPECT_EQ(Shown(readOnly).style & 0x10000u, 0u);
+  const int password = window.CreateEdit(u"x", 0, 30, 70, 26, EditKind::Password);
+  EXPECT_EQ(Shown(password).style, 0x100000A0u | 0x40000000u | 0x10000u);
   // The group flag goes on the next control only.
   window.StartGroup();
   const int first = window.CreateButton(u"a", 0, 60, 10, 10);

@@ -86,7 +86,13 @@ namespace style {
 inline constexpr std::uint32_t Centred = 0x0001;           // SS_CENTER
 inline constexpr std::uint32_t TabStop = 0x00010000;       // WS_TABSTOP
 inline constexpr std::uint32_t ControlParent = 0x00010000;  // WS_EX_CONTROLPARENT (extended)
+// The push button that Enter presses in a dialog.
+inline constexpr std::uint32_t DefaultButton = 0x0001;  // BS_DEFPUSHBUTTON
 }  // namespace style
+
+// What an edit field takes: any text scrolling sideways, or a password
+// shown as dots (which scrolls too).
+enum class EditKind { AutoScroll, Password };
 
 // System cursors by their resource ids.
 namespace cursor {

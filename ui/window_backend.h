@@ -96,11 +96,9 @@ class WindowBackend : public BackendObjects {
   virtual void SetCheck(Handle button, int check) = 0;  // BM_SETCHECK 0, 1, 2
   [[nodiscard]] virtual int GetCheck(Handle button) = 0;
   virtual void SetFocus(Handle window) = 0;
-  virtual void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) = 0;
-  // Plain messages without pointer parameters (progress bar, list view
-  // column widths and the like).
-  virtual std::intptr_t SendPlainMessage(Handle window, std::uint32_t message,
-                                         std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // Progress bars: the marquee on or off (style and animation together);
+  // false when the bar refused.
+  [[nodiscard]] virtual bool SetMarquee(Handle progressBar, bool on) = 0;
   // STM_SETIMAGE for pictures, BM_SETIMAGE for buttons; the control's area of
   // its parent is redrawn.
   virtual void SetControlImage(Handle control, ImageType type, Handle image) = 0;
@@ -114,8 +112,8 @@ class WindowBackend : public BackendObjects {
   virtual void PrepareLink(Handle link) = 0;
   // Background erasing of a control with this brush (the header links).
   virtual void SetEraseBrush(Handle control, Handle brush) = 0;
-  // Report-style list views (LVM_INSERTCOLUMNW, LVM_INSERTITEMW,
-  // LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
+  // Report-style list views, created with full-row selection
+  // (LVM_INSERTCOLUMNW, LVM_INSERTITEMW, LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
   // refused; an index beyond the end appends.
   [[nodiscard]] virtual int InsertListColumn(Handle listView, int column, const Text& text,
                                              int width) = 0;

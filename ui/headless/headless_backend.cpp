@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint32_t kVisibleStyle = 0x10000000;
 constexpr std::uint32_t kDisabledStyle = 0x08000000;
 constexpr std::uint32_t kStaticNotify = 0x0100;
-constexpr std::uint32_t kSetMarquee = 0x040A;  // PBM_SETMARQUEE
+constexpr std::uint32_t kMarqueeStyle = 0x08;  // PBS_MARQUEE
 
 bool ClassIs(const HeadlessBackend::Window& w, const char16_t* name) {
   return EqualsIgnoreCase(w.className, name);
@@ -439,6 +439,7 @@ Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams&
   w.width = params.width;
   w.height = params.height;
   w.id = params.id;
+  w.fullRowSelect = params.kind == ControlKind::ListView;
   w.visible = (params.style & kVisibleStyle) != 0;
   w.enabled = (params.style & kDisabledStyle) == 0;
   windows_[w.handle] = w;
@@ -504,16 +505,12 @@ void HeadlessBackend::SetFocus(Handle window) {
   if (Live(window) != nullptr) focus_ = window;
 }
 
-void HeadlessBackend::ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) {
-  if (Window* w = Live(window)) w->style = (w->style & ~remove) | add;
-}
-
-std::intptr_t HeadlessBackend::SendPlainMessage(Handle window, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
-  Window* w = Live(window);
-  if (w == nullptr) return 0;
-  w->sent.push_back(SentMessage{message, wParam, lParam});
-  return message == kSetMarquee && ClassIs(*w, u"msctls_progress32") ? 1 : 0;
+bool HeadlessBackend::SetMarquee(Handle progressBar, bool on) {
+  Window* w = Live(progressBar);
+  if (w == nullptr || !ClassIs(*w, u"msctls_progress32")) return false;
+  w->style = on ? w->style | kMarqueeStyle : w->style & ~kMarqueeStyle;
+  w->marquee = on ? 1 : 0;
+  return true;
 }
 
 void HeadlessBackend::SetControlImage(Handle control, ImageType type, Handle image) {

@@ -28,12 +28,6 @@ namespace twk::ui {
 
 class HeadlessBackend final : public WindowBackend {
  public:
-  struct SentMessage {
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-  };
-
   struct Window {
     Handle handle = 0;
     Handle parent = 0;
@@ -63,7 +57,8 @@ class HeadlessBackend final : public WindowBackend {
     bool skinned = false;
     bool linkPrepared = false;
     bool destroyed = false;
-    std::vector<SentMessage> sent;  // SendPlainMessage calls, in order
+    bool fullRowSelect = false;  // list views
+    int marquee = -1;            // progress bars: the last SetMarquee (0 off, 1 on), -1 none
     // List views: column headers with their widths, and the rows' cell texts.
     std::vector<Text> columns;
     std::vector<int> columnWidths;
@@ -186,9 +181,7 @@ class HeadlessBackend final : public WindowBackend {
   void SetCheck(Handle button, int check) override;
   int GetCheck(Handle button) override;
   void SetFocus(Handle window) override;
-  void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) override;
-  std::intptr_t SendPlainMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                 std::intptr_t lParam) override;
+  bool SetMarquee(Handle progressBar, bool on) override;
   void SetControlImage(Handle control, ImageType type, Handle image) override;
   void Repaint(Handle) override {}
   bool AddTooltip(Handle window, Handle control, const Text& text) override;

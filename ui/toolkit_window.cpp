@@ -24,6 +24,7 @@ constexpr std::uint32_t kUpDownStyle = 0x500001A6;
 constexpr std::uint32_t kFlagBufferedPaint = 0x800;
 constexpr std::uint32_t kFlagKeepClientSize = 0x63EE;
 constexpr std::uint32_t kFlagProgressMask = 0xC00;
+constexpr std::uint32_t kFlagMovesWindow = 0x1000;
 
 constexpr int kColourButtonText = 18;  // COLOR_BTNTEXT
 constexpr int kHandCursor = 32649;     // IDC_HAND
@@ -510,6 +511,45 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   if (r == nullptr || r->kind != ControlKind::Chart) return false;
   backend_.SetChartData(r->window, data);
   return true;
+}
+
+void ToolkitWindow::PostEvent(std::int32_t id, Handle from, std::uintptr_t idOrCode,
+                              std::uintptr_t extra) {
+  slot_.eventId = id;
+  slot_.details = EventDetails{from, idOrCode, extra};
+  slot_.sourceWindow = this;
+  slot_.pending = id != 0;
+  if (id == event::CloseRequest) {
+    slot_.closeRequested = true;
+  } else if (id > 0) {
+    slot_.closeRequested = false;
+  }
+}
+
+bool ToolkitWindow::MovesWindow(const ControlRecord& control) const {
+  return (control.styleFlags & kFlagMovesWindow) != 0;
+}
+
+void ToolkitWindow::ActivateControl(int id, Handle from, std::uintptr_t code) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return;
+  if (r->kind == ControlKind::ImageCheckBox && r->checkBox) {
+    const std::shared_ptr<ImageCheckBoxData> box = r->checkBox;
+    const std::uint32_t next = box->state == state::Checked ? state::Unchecked : state::Checked;
+    SetControlState(box->textId, next);
+    const ControlRecord* text = table_.Find(box->textId);
+    PostEvent(box->textId, text ? text->window : from, code, 0);
+    return;
+  }
+  if (MovesWindow(*r)) {
+    backend_.BeginCaptionDrag(handle_);
+    return;
+  }
+  PostEvent(id, from, code, 0);
+}
+
+void ToolkitWindow::MarkDialogWindow() {
+  if (handle_ != 0 && backend_.IsForeground(handle_)) slot_.dialogWindow = this;
 }
 
 }  // namespace twk::ui

@@ -115,15 +115,17 @@ class ToolkitWindow {
   int count() const { return table_.count(); }
   int capacity() const { return table_.capacity(); }
 
-  // ---- events --------------------------------------------------------------
-  void PostEvent(std::int32_t id, std::uint32_t message, Handle window, std::uintptr_t idOrCode,
-                 std::uintptr_t extra);
-  // The portable part of the window procedure: turns one message into an
-  // event. A value when the message is answered here, none when the default
-  // processing must follow. Called by the backends while they dispatch.
-  std::optional<std::intptr_t> HandleMessage(const Message& message);
-  // WM_NOTIFY, unpacked by the backend: control id, code.
-  std::optional<std::intptr_t> HandleNotify(Handle from, int id, int code);
+  // ---- events ----------------------------------------------------------------
+  // Places an event in the slot, from this window.
+  void PostEvent(std::int32_t id, Handle from, std::uintptr_t idOrCode, std::uintptr_t extra);
+  // The user activated control id (a click, Enter, an accelerator): an image
+  // check box switches and reports its text part, a control that moves the
+  // window starts dragging it, any other reports its own id.
+  void ActivateControl(int id, Handle from, std::uintptr_t code);
+  bool MovesWindow(const ControlRecord& control) const;
+  // Becomes the window whose dialog keys the backend handles, when it is in
+  // the foreground.
+  void MarkDialogWindow();
 
  private:
   int Register(ControlKind kind, Handle window, const ControlParams& params);
@@ -136,8 +138,6 @@ class ToolkitWindow {
   // other owner is empty) and frees the one it replaces.
   void ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, OwnedIcon icon);
   void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
-  std::optional<std::intptr_t> HandleCommand(const Message& message);
-  void MarkDialogWindow();
 
   WindowBackend& backend_;
   EventSlot& slot_;

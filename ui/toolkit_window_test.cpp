@@ -32,13 +32,13 @@ class ToolkitTest : public ::testing::Test {
   Handle WindowOf(int id) { return window.Control(id)->window; }
   const HeadlessBackend::Window& Shown(int id) { return *ui.Find(WindowOf(id)); }
 
-  void Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+  Translation Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
     Message m;
     m.window = window.handle();
     m.message = message;
     m.wParam = wParam;
     m.lParam = lParam;
-    window.HandleMessage(m);
+    return TranslateMessage(window, m);
   }
 
   HeadlessBackend ui;
@@ -214,16 +214,12 @@ TEST_F(ToolkitTest, DestroyReleasesThePictureAndBrushOfTheFirstControl) {
 }
 
 TEST_F(ToolkitTest, CloseBecomesARequestNotClosing) {
-  Send(msg::Close);
-  Message m;
-  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
-  EXPECT_EQ(m.message, msg::CloseRequest);
-  EXPECT_EQ(m.window, window.handle());
+  for (const Translation t : {Send(msg::Close), Send(msg::SysCommand, msg::ScClose)}) {
+    EXPECT_TRUE(t.postCloseRequest);
+    EXPECT_EQ(t.answer, 0);  // answered: the default processing would destroy the window
+    EXPECT_EQ(slot.eventId, 0);
+  }
   EXPECT_FALSE(ui.Find(window.handle())->destroyed);
-
-  Send(msg::SysCommand, msg::ScClose);
-  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
-  EXPECT_EQ(m.message, msg::CloseRequest);
 }
 
 TEST_F(ToolkitTest, WindowMessagesGiveTheirEvents) {
@@ -321,7 +317,7 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
     SCOPED_TRACE(testing::Message() << c.id << " code " << c.code);
     slot = EventSlot{};
     slot.eventId = 42;
-    slot.details = EventDetails{0x777, msg::Command, 42, 0};
+    slot.details = EventDetails{0x777, 42, 0};
     slot.closeRequested = true;
     ui.SendCommand(window.handle(), c.id, c.code, WindowOf(c.id));
     if (c.event == 0) {
@@ -334,7 +330,6 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
     EXPECT_TRUE(slot.pending);
     EXPECT_EQ(slot.sourceWindow, &window);
     EXPECT_EQ(slot.details.window, WindowOf(c.id));
-    EXPECT_EQ(slot.details.message, msg::Command);
     EXPECT_EQ(slot.details.idOrCode, static_cast<std::uintptr_t>(c.id));
     EXPECT_EQ(slot.details.extra, static_cast<std::uintptr_t>(c.code));
     EXPECT_TRUE(slot.closeRequested);  // a notification is no activation
@@ -347,10 +342,10 @@ TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {
   Pump();
   EXPECT_EQ(slot.eventId, link);
   // A tooltip's notification in the same dispatch leaves the click in place.
-  window.HandleNotify(0x999, 0, -521);
+  TranslateNotify(window, 0x999, 0, -521);
   EXPECT_EQ(slot.eventId, link);
   slot = EventSlot{};
-  window.HandleNotify(0x999, 0, -521);
+  TranslateNotify(window, 0x999, 0, -521);
   EXPECT_EQ(slot.eventId, event::Notification);
 }
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/message_translation.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
 
@@ -166,8 +167,6 @@ class HeadlessBackend final : public WindowBackend {
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
   bool IsForeground(Handle window) override { return window != 0 && window == foreground_; }
-  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                    std::intptr_t lParam) override;
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -249,6 +248,9 @@ class HeadlessBackend final : public WindowBackend {
   // forwards its controls' messages to the frame.
   void SendToParent(const Window& control, std::uint32_t message, int code);
   void DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow);
+  // Runs the translation for a message to a top-level window and posts the
+  // close request it may ask for; the answer, if any.
+  std::optional<std::intptr_t> Translate(ToolkitWindow& owner, const Message& m);
 
   std::map<Handle, Window> windows_;
   std::map<Handle, Object> objects_;

@@ -1,5 +1,7 @@
 #include "ui/win32/win32_backend.h"
 
+#include "ui/message_translation.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <uxtheme.h>
@@ -327,11 +329,6 @@ void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
 }
 
 bool Win32Backend::IsForeground(Handle window) { return GetForegroundWindow() == ToHwnd(window); }
-
-void Win32Backend::PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam) {
-  PostMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
-}
 
 void Win32Backend::BeginCaptionDrag(Handle window) {
   POINT pt = {};

@@ -82,8 +82,6 @@ class Win32Backend final : public WindowBackend {
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
   bool IsForeground(Handle window) override;
-  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                    std::intptr_t lParam) override;
   void BeginCaptionDrag(Handle window) override;
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "ui/message_translation.h"
 #include "ui/win32/win32_test_support.h"
 
 namespace twk::ui {

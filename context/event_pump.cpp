@@ -1,6 +1,8 @@
 // The event pump shared by every mode window: one message in, one event out.
 #include "context/event_pump.h"
 
+#include "ui/message_translation.h"
+
 namespace twk::context {
 namespace {
 

@@ -7,11 +7,6 @@
 namespace twk::sequence {
 namespace {
 
-// Report view, single selection, selection always shown.
-constexpr std::uint32_t kListStyle = 0x0001 | 0x0004 | 0x0008;
-constexpr std::uint32_t kClientEdge = 0x00000200;      // WS_EX_CLIENTEDGE
-constexpr std::uint32_t kSetExtendedStyle = 0x1036;    // LVM_SETEXTENDEDLISTVIEWSTYLE
-constexpr std::uintptr_t kFullRowSelect = 0x00000020;  // LVS_EX_FULLROWSELECT
 constexpr int kColumnsWidth = 540;
 constexpr int kAppend = 100000;  // an index beyond any row: insert after the last
 
@@ -19,9 +14,8 @@ constexpr int kAppend = 100000;  // an index beyond any row: insert after the la
 
 int ShowRebootHistory(ui::ToolkitWindow& frame, const Measurements& measurements) {
   frame.SetFont(u"Lucida console", 10, 400);
-  const int list = frame.CreateListView(20, 180, 560, 230, kListStyle, kClientEdge);
+  const int list = frame.CreateReportList(20, 180, 560, 230);
   if (list == 0) return 0;
-  frame.SendControlMessage(list, kSetExtendedStyle, kFullRowSelect, kFullRowSelect);
 
   const std::vector<Text> headers = Split(u"Reboot history\nReboot time", u"\n");
   const int width = kColumnsWidth / static_cast<int>(headers.size());

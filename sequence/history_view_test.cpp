@@ -42,9 +42,7 @@ TEST_F(HistoryViewTest, ListHasTwoEqualColumnsInTheListFont) {
   EXPECT_EQ(testing::DescribeAt(ui, 20, 180), "15 \"\" (20,180,560,230) Lucida console 10/400");
   // Report view, single selection, selection always shown.
   EXPECT_EQ(list.style & 0xFFFF, 0x000Du);
-  ASSERT_FALSE(list.sent.empty());
-  EXPECT_EQ(list.sent[0].message, 0x1036u);     // LVM_SETEXTENDEDLISTVIEWSTYLE
-  EXPECT_EQ(list.sent[0].lParam & 0x20, 0x20);  // LVS_EX_FULLROWSELECT
+  EXPECT_TRUE(list.fullRowSelect);
   EXPECT_EQ(list.columns, (std::vector<Text>{u"Reboot history", u"Reboot time"}));
   EXPECT_EQ(list.columnWidths, (std::vector<int>{270, 270}));
   // No History section: the columns only.

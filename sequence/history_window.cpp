@@ -32,12 +32,6 @@ struct Column {
 constexpr Column kColumns[] = {{u"Sequence", 170}, {u"Restarts", 70}, {u"Average", 75},
                                {u"First", 75},     {u"Last", 75},     {u"Change", 75}};
 
-// The history list's look: report view, single selection always shown,
-// full-row selection, sunken edge.
-constexpr std::uint32_t kListStyle = 0x0001 | 0x0004 | 0x0008;
-constexpr std::uint32_t kClientEdge = 0x00000200;
-constexpr std::uint32_t kSetExtendedStyle = 0x1036;
-constexpr std::uintptr_t kFullRowSelect = 0x00000020;
 constexpr int kAppend = 100000;
 
 // "mm-dd" of "yyyy-mm-dd hh:mm": the day is what tells the bars apart.
@@ -139,9 +133,8 @@ HistoryExit RunHistoryWindow(context::StartContext& start, int firstHidden, int 
   frame.SetChartData(chart, HistoryChart(sequences));
 
   frame.SetFont(u"Lucida console", 10, 400);
-  const int list = frame.CreateListView(20, 230, 560, 180, kListStyle, kClientEdge);
+  const int list = frame.CreateReportList(20, 230, 560, 180);
   if (list != 0) {
-    frame.SendControlMessage(list, kSetExtendedStyle, kFullRowSelect, kFullRowSelect);
     int column = 0;
     for (const Column& c : kColumns)
       (void)frame.InsertListColumn(list, column++, c.header, c.width);

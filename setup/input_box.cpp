@@ -21,11 +21,6 @@ constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr float kFramePen = 4.0f;
 constexpr ui::Colour kWhiteText = 0xFFFFFF;
 
-// Win32 styles (the toolkit adds child and tab stop).
-constexpr std::uint32_t kVisible = 0x10000000;
-constexpr std::uint32_t kAutoHScroll = 0x0080;    // ES_AUTOHSCROLL
-constexpr std::uint32_t kPassword = 0x0020;       // ES_PASSWORD
-constexpr std::uint32_t kDefaultButton = 0x0001;  // BS_DEFPUSHBUTTON
 
 class InputBox {
  public:
@@ -67,8 +62,8 @@ bool InputBox::Open(const Text& prompt, const Text& initial) {
   box_.SetColours(kWhiteText, -1);
   box_.CreateLabel(prompt, 20, 20, 410, 68);
   box_.SetColours(-1, -1);
-  editId_ = box_.CreateEdit(initial, 20, 89, 230, 24, kVisible | kAutoHScroll | kPassword);
-  okId_ = box_.CreateButton(u"OK", 260, 88, 80, 26, kDefaultButton | ui::style::TabStop);
+  editId_ = box_.CreateEdit(initial, 20, 89, 230, 24, ui::EditKind::Password);
+  okId_ = box_.CreateButton(u"OK", 260, 88, 80, 26, ui::style::DefaultButton | ui::style::TabStop);
   cancelId_ = box_.CreateButton(u"Cancel", 350, 88, 80, 26, ui::style::TabStop);
   return editId_ != 0 && okId_ != 0 && cancelId_ != 0;
 }

@@ -32,7 +32,7 @@ class SetupButtonsTest : public ::testing::Test, public SetupMachine {
     std::string look = ToUtf8(Status(ui)) + " | " + ToUtf8(start->text) + " | image " +
                        std::to_string(ui.ResourceIdOf(start->image)) + " | marquee " +
                        std::to_string((bar->style & 0x08) != 0) + "/" +
-                       std::to_string(bar->sent.empty() ? -1 : bar->sent.back().wParam) + " |";
+                       std::to_string(bar->marquee) + " |";
     for (const Text& c : {Text(u"Optimize now"), Text(kReportBox), Text(kDisableBox)}) {
       look += Enabled(ui, c) ? " on" : " off";
     }

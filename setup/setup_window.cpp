@@ -20,9 +20,6 @@ using ui::OwnedImage;
 using ui::OwnedObject;
 
 constexpr int kStartPictureSize = 26;
-constexpr std::uint32_t kSmoothBar = 0x01;     // PBS_SMOOTH
-constexpr std::uint32_t kMarqueeStyle = 0x08;  // PBS_MARQUEE
-constexpr std::uint32_t kSetMarquee = 0x040A;  // PBM_SETMARQUEE
 
 const Text kCancelCaption = u"   Cancel";
 const Text kCancelOperationCaption = u"   Cancel operation";
@@ -112,7 +109,7 @@ void SetupWindow::CreateControls() {
   if (AutoLogonIsTheUsers()) frame_.SetControlState(autoLogonBoxId_, ui::state::Checked);
 
   frame_.SetFont(u"Arial", 9, 400);
-  progressId_ = frame_.CreateProgressBar(20, 410, 340, 14, kSmoothBar);
+  progressId_ = frame_.CreateProgressBar(20, 410, 340, 14, /*smooth=*/true);
   statusId_ =
       frame_.CreateLabel(u"Set the desired options and press 'Start operation'", 20, 430, 340, 18);
   CreateStartButton();
@@ -149,13 +146,7 @@ bool SetupWindow::SetBusyState(const Text& status, std::optional<Text> caption, 
       frame_.SetControlBitmap(startId_, bitmap.get(), kStartPictureSize, kStartPictureSize);
   }
 
-  if (busy) {
-    frame_.ChangeControlStyle(progressId_, kMarqueeStyle, 0);
-    return frame_.SendControlMessage(progressId_, kSetMarquee, 1, 0) != 0;
-  }
-  const bool accepted = frame_.SendControlMessage(progressId_, kSetMarquee, 0, 0) != 0;
-  frame_.ChangeControlStyle(progressId_, 0, kMarqueeStyle);
-  return accepted;
+  return frame_.SetMarquee(progressId_, busy);
 }
 
 void SetupWindow::SetStatus(const Text& status) { frame_.SetControlText(statusId_, status); }

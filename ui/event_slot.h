@@ -44,8 +44,7 @@ inline constexpr std::int32_t LoopEnded = -300;
 
 // What PostEvent records beside the event id, cleared before every fetch.
 struct EventDetails {
-  Handle window = 0;          // the control or window the message came from
-  std::uint32_t message = 0;  // the window message that gave the event
+  Handle window = 0;  // the control or window the event came from
   // The control id or the notification code for control events, else the
   // message's first parameter.
   std::uintptr_t idOrCode = 0;

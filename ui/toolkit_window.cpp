@@ -11,8 +11,10 @@ constexpr std::uint32_t kVisible = 0x10000000;
 constexpr std::uint32_t kTabStop = 0x00010000;
 constexpr std::uint32_t kGroup = 0x00020000;
 constexpr std::uint32_t kClientEdge = 0x00000200;  // extended
-constexpr std::uint32_t kEditReadOnly = 0x0800;
-constexpr std::uint32_t kEditDefault = 0x10000080;  // visible, auto horizontal scroll
+constexpr std::uint32_t kEditAutoScroll = 0x0080;  // ES_AUTOHSCROLL
+constexpr std::uint32_t kEditPassword = 0x0020;    // ES_PASSWORD
+constexpr std::uint32_t kReportList = 0x0001 | 0x0004 | 0x0008;  // report, single, always shown
+constexpr std::uint32_t kSmoothBar = 0x01;                      // PBS_SMOOTH
 constexpr std::uint32_t kIconStyle = 0x143;         // SS_ICON, real size, notify
 constexpr std::uint32_t kBitmapStyle = 0x14E;       // SS_BITMAP, real size, notify
 constexpr std::uint32_t kCheckTextStyle = 0x10300;  // tab stop, notify, centred vertically
@@ -22,6 +24,7 @@ constexpr std::uint32_t kUpDownStyle = 0x500001A6;
 constexpr std::uint32_t kFlagBufferedPaint = 0x800;
 constexpr std::uint32_t kFlagKeepClientSize = 0x63EE;
 constexpr std::uint32_t kFlagProgressMask = 0xC00;
+constexpr std::uint32_t kFlagMovesWindow = 0x1000;
 
 constexpr int kColourButtonText = 18;  // COLOR_BTNTEXT
 constexpr int kHandCursor = 32649;     // IDC_HAND
@@ -186,9 +189,9 @@ int ToolkitWindow::CreateLabel(const Text& text, int x, int y, int width, int he
 }
 
 int ToolkitWindow::CreateEdit(const Text& text, int x, int y, int width, int height,
-                              std::uint32_t style) {
-  std::uint32_t s = style == 0 ? kEditDefault : style;
-  if ((s & kEditReadOnly) == 0) s |= kTabStop;
+                              EditKind kind) {
+  const std::uint32_t s =
+      kVisible | kEditAutoScroll | kTabStop | (kind == EditKind::Password ? kEditPassword : 0);
   return CreateSimple(ControlKind::Edit, u"Edit", text, x, y, width, height, s, kClientEdge);
 }
 
@@ -222,9 +225,14 @@ int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
   return id;
 }
 
-int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, std::uint32_t style) {
+int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, bool smooth) {
   return CreateSimple(ControlKind::ProgressBar, u"msctls_progress32", Text(), x, y, width, height,
-                      style, 0);
+                      smooth ? kSmoothBar : 0, 0);
+}
+
+bool ToolkitWindow::SetMarquee(int id, bool on) {
+  const ControlRecord* r = table_.Find(id);
+  return r != nullptr && r->kind == ControlKind::ProgressBar && backend_.SetMarquee(r->window, on);
 }
 
 int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height,
@@ -232,10 +240,11 @@ int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int hei
   return CreateSimple(ControlKind::Link, u"SysLink", text, x, y, width, height, style, 0);
 }
 
-int ToolkitWindow::CreateListView(int x, int y, int width, int height, std::uint32_t style,
-                                  std::uint32_t exStyle) {
-  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height, style,
-                      exStyle);
+int ToolkitWindow::CreateReportList(int x, int y, int width, int height) {
+  // Full-row selection is an extended list-view style the backend sets once
+  // the list exists.
+  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height,
+                      kReportList, kClientEdge);
 }
 
 int ToolkitWindow::CreateListBox(int x, int y, int width, int height, std::uint32_t style) {
@@ -477,20 +486,6 @@ bool ToolkitWindow::SetControlBrush(int id, Handle brush, Colour backColour) {
   return true;
 }
 
-bool ToolkitWindow::ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove) {
-  const ControlRecord* r = table_.Find(id);
-  if (r == nullptr) return false;
-  backend_.ChangeStyle(r->window, add, remove);
-  return true;
-}
-
-std::intptr_t ToolkitWindow::SendControlMessage(int id, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
-  const ControlRecord* r = table_.Find(id);
-  if (r == nullptr) return 0;
-  return backend_.SendPlainMessage(r->window, message, wParam, lParam);
-}
-
 const ControlRecord* ToolkitWindow::ListView(int id) const {
   const ControlRecord* r = table_.Find(id);
   return r != nullptr && r->kind == ControlKind::ListView ? r : nullptr;
@@ -516,6 +511,45 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   if (r == nullptr || r->kind != ControlKind::Chart) return false;
   backend_.SetChartData(r->window, data);
   return true;
+}
+
+void ToolkitWindow::PostEvent(std::int32_t id, Handle from, std::uintptr_t idOrCode,
+                              std::uintptr_t extra) {
+  slot_.eventId = id;
+  slot_.details = EventDetails{from, idOrCode, extra};
+  slot_.sourceWindow = this;
+  slot_.pending = id != 0;
+  if (id == event::CloseRequest) {
+    slot_.closeRequested = true;
+  } else if (id > 0) {
+    slot_.closeRequested = false;
+  }
+}
+
+bool ToolkitWindow::MovesWindow(const ControlRecord& control) const {
+  return (control.styleFlags & kFlagMovesWindow) != 0;
+}
+
+void ToolkitWindow::ActivateControl(int id, Handle from, std::uintptr_t code) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr) return;
+  if (r->kind == ControlKind::ImageCheckBox && r->checkBox) {
+    const std::shared_ptr<ImageCheckBoxData> box = r->checkBox;
+    const std::uint32_t next = box->state == state::Checked ? state::Unchecked : state::Checked;
+    SetControlState(box->textId, next);
+    const ControlRecord* text = table_.Find(box->textId);
+    PostEvent(box->textId, text ? text->window : from, code, 0);
+    return;
+  }
+  if (MovesWindow(*r)) {
+    backend_.BeginCaptionDrag(handle_);
+    return;
+  }
+  PostEvent(id, from, code, 0);
+}
+
+void ToolkitWindow::MarkDialogWindow() {
+  if (handle_ != 0 && backend_.IsForeground(handle_)) slot_.dialogWindow = this;
 }
 
 }  // namespace twk::ui

@@ -52,17 +52,23 @@ class ToolkitWindow {
   // ---- creators: each returns the new id, or 0 --------------------------
   int CreateButton(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
   int CreateLabel(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
-  // style 0 gives an auto-scrolling edit field.
-  int CreateEdit(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateEdit(const Text& text, int x, int y, int width, int height,
+                 EditKind kind = EditKind::AutoScroll);
   // For the edit field created last; range 1..maximum.
   int CreateUpDown(int maximum);
   int CreateIconPicture(Handle icon, int x = 6, int y = 6);
   // A 24 x 24 picture at (x, 5) made from an image.
   int CreateSmallPicture(Handle image, int x);
-  int CreateProgressBar(int x, int y, int width, int height, std::uint32_t style = 0);
+  // A smooth bar fills continuously instead of in blocks.
+  int CreateProgressBar(int x, int y, int width, int height, bool smooth = false);
+  // Switches a progress bar to the endless marquee (while the length of the
+  // work is unknown) and back; false when the bar refused.
+  bool SetMarquee(int id, bool on);
   int CreateLink(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
-  int CreateListView(int x, int y, int width, int height, std::uint32_t style,
-                     std::uint32_t exStyle = 0);
+  // A report-style list with a sunken edge: one selected row at a time,
+  // selected across all its columns and still shown when the list loses the
+  // focus.
+  int CreateReportList(int x, int y, int width, int height);
   // List and combo boxes report their notifications as events (-65 .. -70).
   int CreateListBox(int x, int y, int width, int height, std::uint32_t style = 0);
   int CreateComboBox(int x, int y, int width, int height, std::uint32_t style = 0);
@@ -95,9 +101,6 @@ class ToolkitWindow {
   bool SetControlIcon(int id, Handle icon);
   bool SetControlCursor(int id, int systemCursor);
   bool SetControlBrush(int id, Handle brush, Colour backColour);
-  bool ChangeControlStyle(int id, std::uint32_t add, std::uint32_t remove);
-  std::intptr_t SendControlMessage(int id, std::uint32_t message, std::uintptr_t wParam = 0,
-                                   std::intptr_t lParam = 0);
   // Report-style list views: the index of the new column or row, -1 when the
   // id names no list view or the control refused; an index beyond the end
   // appends.
@@ -112,15 +115,17 @@ class ToolkitWindow {
   int count() const { return table_.count(); }
   int capacity() const { return table_.capacity(); }
 
-  // ---- events --------------------------------------------------------------
-  void PostEvent(std::int32_t id, std::uint32_t message, Handle window, std::uintptr_t idOrCode,
-                 std::uintptr_t extra);
-  // The portable part of the window procedure: turns one message into an
-  // event. A value when the message is answered here, none when the default
-  // processing must follow. Called by the backends while they dispatch.
-  std::optional<std::intptr_t> HandleMessage(const Message& message);
-  // WM_NOTIFY, unpacked by the backend: control id, code.
-  std::optional<std::intptr_t> HandleNotify(Handle from, int id, int code);
+  // ---- events ----------------------------------------------------------------
+  // Places an event in the slot, from this window.
+  void PostEvent(std::int32_t id, Handle from, std::uintptr_t idOrCode, std::uintptr_t extra);
+  // The user activated control id (a click, Enter, an accelerator): an image
+  // check box switches and reports its text part, a control that moves the
+  // window starts dragging it, any other reports its own id.
+  void ActivateControl(int id, Handle from, std::uintptr_t code);
+  bool MovesWindow(const ControlRecord& control) const;
+  // Becomes the window whose dialog keys the backend handles, when it is in
+  // the foreground.
+  void MarkDialogWindow();
 
  private:
   int Register(ControlKind kind, Handle window, const ControlParams& params);
@@ -133,8 +138,6 @@ class ToolkitWindow {
   // other owner is empty) and frees the one it replaces.
   void ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, OwnedIcon icon);
   void ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t state);
-  std::optional<std::intptr_t> HandleCommand(const Message& message);
-  void MarkDialogWindow();
 
   WindowBackend& backend_;
   EventSlot& slot_;

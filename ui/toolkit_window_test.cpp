@@ -32,13 +32,13 @@ class ToolkitTest : public ::testing::Test {
   Handle WindowOf(int id) { return window.Control(id)->window; }
   const HeadlessBackend::Window& Shown(int id) { return *ui.Find(WindowOf(id)); }
 
-  void Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
+  Translation Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0) {
     Message m;
     m.window = window.handle();
     m.message = message;
     m.wParam = wParam;
     m.lParam = lParam;
-    window.HandleMessage(m);
+    return TranslateMessage(window, m);
   }
 
   HeadlessBackend ui;
@@ -114,11 +114,11 @@ TEST_F(ToolkitTest, UpDownNeedsAnEditFieldCreatedLastAndEditsGetTheirStyles) {
   EXPECT_EQ(Shown(upDown).style, 0x500001A6u);
   EXPECT_EQ(Shown(upDown).buddy, WindowOf(edit));
   EXPECT_EQ(Shown(upDown).upDownMaximum, 30);
-  // Edit fields get a client edge and a tab stop unless read-only.
+  // Edit fields scroll sideways and get a client edge and a tab stop.
   EXPECT_EQ(Shown(edit).style, 0x10000080u | 0x40000000u | 0x10000u);
   EXPECT_EQ(Shown(edit).exStyle, 0x200u);
-  const int readOnly = window.CreateEdit(u"x", 0, 30, 70, 26, 0x800);
-  EXPECT_EQ(Shown(readOnly).style & 0x10000u, 0u);
+  const int password = window.CreateEdit(u"x", 0, 30, 70, 26, EditKind::Password);
+  EXPECT_EQ(Shown(password).style, 0x100000A0u | 0x40000000u | 0x10000u);
   // The group flag goes on the next control only.
   window.StartGroup();
   const int first = window.CreateButton(u"a", 0, 60, 10, 10);
@@ -214,16 +214,12 @@ TEST_F(ToolkitTest, DestroyReleasesThePictureAndBrushOfTheFirstControl) {
 }
 
 TEST_F(ToolkitTest, CloseBecomesARequestNotClosing) {
-  Send(msg::Close);
-  Message m;
-  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
-  EXPECT_EQ(m.message, msg::CloseRequest);
-  EXPECT_EQ(m.window, window.handle());
+  for (const Translation t : {Send(msg::Close), Send(msg::SysCommand, msg::ScClose)}) {
+    EXPECT_TRUE(t.postCloseRequest);
+    EXPECT_EQ(t.answer, 0);  // answered: the default processing would destroy the window
+    EXPECT_EQ(slot.eventId, 0);
+  }
   EXPECT_FALSE(ui.Find(window.handle())->destroyed);
-
-  Send(msg::SysCommand, msg::ScClose);
-  ASSERT_EQ(ui.FetchMessage(FetchMode::Peek, m), FetchResult::Message);
-  EXPECT_EQ(m.message, msg::CloseRequest);
 }
 
 TEST_F(ToolkitTest, WindowMessagesGiveTheirEvents) {
@@ -321,7 +317,7 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
     SCOPED_TRACE(testing::Message() << c.id << " code " << c.code);
     slot = EventSlot{};
     slot.eventId = 42;
-    slot.details = EventDetails{0x777, msg::Command, 42, 0};
+    slot.details = EventDetails{0x777, 42, 0};
     slot.closeRequested = true;
     ui.SendCommand(window.handle(), c.id, c.code, WindowOf(c.id));
     if (c.event == 0) {
@@ -334,7 +330,6 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
     EXPECT_TRUE(slot.pending);
     EXPECT_EQ(slot.sourceWindow, &window);
     EXPECT_EQ(slot.details.window, WindowOf(c.id));
-    EXPECT_EQ(slot.details.message, msg::Command);
     EXPECT_EQ(slot.details.idOrCode, static_cast<std::uintptr_t>(c.id));
     EXPECT_EQ(slot.details.extra, static_cast<std::uintptr_t>(c.code));
     EXPECT_TRUE(slot.closeRequested);  // a notification is no activation
@@ -347,10 +342,10 @@ TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {
   Pump();
   EXPECT_EQ(slot.eventId, link);
   // A tooltip's notification in the same dispatch leaves the click in place.
-  window.HandleNotify(0x999, 0, -521);
+  TranslateNotify(window, 0x999, 0, -521);
   EXPECT_EQ(slot.eventId, link);
   slot = EventSlot{};
-  window.HandleNotify(0x999, 0, -521);
+  TranslateNotify(window, 0x999, 0, -521);
   EXPECT_EQ(slot.eventId, event::Notification);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // What differs between real windows and recorded ones. The shared toolkit
-// (ToolkitWindow: control table, ids, records, state rules, event posting,
-// message-to-event translation) and the event pump talk only to this
-// interface. ui/win32 implements it with real windows, GDI and GDI+;
+// (ToolkitWindow: control table, ids, records, state rules, event posting)
+// and the event pump talk only to this interface; the backends turn window
+// messages into toolkit events through ui/message_translation. ui/win32 implements it with real windows, GDI and GDI+;
 // ui/headless records every object and plays a simulated user.
 #include <cstdint>
 #include <optional>
@@ -62,7 +62,7 @@ class WindowBackend : public BackendObjects {
 
   // ---- top-level windows -----------------------------------------------
   // Registers the class when needed, creates the window with its client size
-  // at (-1, -1), hooks it to owner.HandleMessage, centres it on its parent or
+  // at (-1, -1), hands its messages to the translation for owner, centres it on its parent or
   // on the work area, and gives it the program's (or the parent's) icons.
   [[nodiscard]] virtual Handle CreateTopWindow(ToolkitWindow& owner, const Text& className,
                                                const Text& title, int clientWidth, int clientHeight,
@@ -76,8 +76,6 @@ class WindowBackend : public BackendObjects {
   virtual void SetWindowBackground(Handle window, Handle brush) = 0;
   virtual void ShowTopWindow(Handle window, int showCommand) = 0;  // and update it
   [[nodiscard]] virtual bool IsForeground(Handle window) = 0;
-  virtual void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                            std::intptr_t lParam) = 0;
   // A click on a control with style flag 0x1000 drags the window by it.
   virtual void BeginCaptionDrag(Handle window) = 0;
 
@@ -96,11 +94,9 @@ class WindowBackend : public BackendObjects {
   virtual void SetCheck(Handle button, int check) = 0;  // BM_SETCHECK 0, 1, 2
   [[nodiscard]] virtual int GetCheck(Handle button) = 0;
   virtual void SetFocus(Handle window) = 0;
-  virtual void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) = 0;
-  // Plain messages without pointer parameters (progress bar, list view
-  // column widths and the like).
-  virtual std::intptr_t SendPlainMessage(Handle window, std::uint32_t message,
-                                         std::uintptr_t wParam, std::intptr_t lParam) = 0;
+  // Progress bars: the marquee on or off (style and animation together);
+  // false when the bar refused.
+  [[nodiscard]] virtual bool SetMarquee(Handle progressBar, bool on) = 0;
   // STM_SETIMAGE for pictures, BM_SETIMAGE for buttons; the control's area of
   // its parent is redrawn.
   virtual void SetControlImage(Handle control, ImageType type, Handle image) = 0;
@@ -114,8 +110,8 @@ class WindowBackend : public BackendObjects {
   virtual void PrepareLink(Handle link) = 0;
   // Background erasing of a control with this brush (the header links).
   virtual void SetEraseBrush(Handle control, Handle brush) = 0;
-  // Report-style list views (LVM_INSERTCOLUMNW, LVM_INSERTITEMW,
-  // LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
+  // Report-style list views, created with full-row selection
+  // (LVM_INSERTCOLUMNW, LVM_INSERTITEMW, LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
   // refused; an index beyond the end appends.
   [[nodiscard]] virtual int InsertListColumn(Handle listView, int column, const Text& text,
                                              int width) = 0;

@@ -12,7 +12,7 @@ namespace {
 constexpr std::uint32_t kVisibleStyle = 0x10000000;
 constexpr std::uint32_t kDisabledStyle = 0x08000000;
 constexpr std::uint32_t kStaticNotify = 0x0100;
-constexpr std::uint32_t kSetMarquee = 0x040A;  // PBM_SETMARQUEE
+constexpr std::uint32_t kMarqueeStyle = 0x08;  // PBS_MARQUEE
 
 bool ClassIs(const HeadlessBackend::Window& w, const char16_t* name) {
   return EqualsIgnoreCase(w.className, name);
@@ -275,7 +275,7 @@ FetchResult HeadlessBackend::FetchMessage(FetchMode mode, Message& out) {
 void HeadlessBackend::SendToParent(const Window& control, std::uint32_t message, int code) {
   if (control.owner == nullptr) return;
   if (message == msg::Notify) {
-    control.owner->HandleNotify(control.handle, control.id, code);
+    TranslateNotify(*control.owner, control.handle, control.id, code);
     return;
   }
   Message m;
@@ -285,7 +285,13 @@ void HeadlessBackend::SendToParent(const Window& control, std::uint32_t message,
   m.lParam = static_cast<std::intptr_t>(control.handle);
   // The frame and the header band both hand their controls' messages to the
   // toolkit's window procedure of the top-level window.
-  control.owner->HandleMessage(m);
+  Translate(*control.owner, m);
+}
+
+std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, const Message& m) {
+  const Translation t = TranslateMessage(owner, m);
+  if (t.postCloseRequest) Post(owner.handle(), msg::CloseRequest);
+  return t.answer;
 }
 
 void HeadlessBackend::DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow) {
@@ -328,7 +334,7 @@ void HeadlessBackend::DispatchFetched(const Message& m, ToolkitWindow* dialogWin
     return;
   }
   std::optional<std::intptr_t> handled;
-  if (w->owner != nullptr) handled = w->owner->HandleMessage(m);
+  if (w->owner != nullptr) handled = Translate(*w->owner, m);
   if (handled) return;
   // Default processing of the few messages whose effect a test can see.
   w = Live(m.window);
@@ -395,7 +401,7 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
     m.window = window;
     m.message = msg::Activate;
     m.wParam = MakeWParam(msg::WaInactive, w->minimized ? 1 : 0);
-    if (w->owner != nullptr) w->owner->HandleMessage(m);
+    if (w->owner != nullptr) Translate(*w->owner, m);
     w = Live(window);
     if (w == nullptr) return;
   }
@@ -406,13 +412,8 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
     m.window = window;
     m.message = msg::Activate;
     m.wParam = 1;  // WA_ACTIVE
-    if (w->owner != nullptr) w->owner->HandleMessage(m);
+    if (w->owner != nullptr) Translate(*w->owner, m);
   }
-}
-
-void HeadlessBackend::PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                   std::intptr_t lParam) {
-  Post(window, message, wParam, lParam);
 }
 
 Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams& params) {
@@ -439,6 +440,7 @@ Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams&
   w.width = params.width;
   w.height = params.height;
   w.id = params.id;
+  w.fullRowSelect = params.kind == ControlKind::ListView;
   w.visible = (params.style & kVisibleStyle) != 0;
   w.enabled = (params.style & kDisabledStyle) == 0;
   windows_[w.handle] = w;
@@ -504,16 +506,12 @@ void HeadlessBackend::SetFocus(Handle window) {
   if (Live(window) != nullptr) focus_ = window;
 }
 
-void HeadlessBackend::ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) {
-  if (Window* w = Live(window)) w->style = (w->style & ~remove) | add;
-}
-
-std::intptr_t HeadlessBackend::SendPlainMessage(Handle window, std::uint32_t message,
-                                                std::uintptr_t wParam, std::intptr_t lParam) {
-  Window* w = Live(window);
-  if (w == nullptr) return 0;
-  w->sent.push_back(SentMessage{message, wParam, lParam});
-  return message == kSetMarquee && ClassIs(*w, u"msctls_progress32") ? 1 : 0;
+bool HeadlessBackend::SetMarquee(Handle progressBar, bool on) {
+  Window* w = Live(progressBar);
+  if (w == nullptr || !ClassIs(*w, u"msctls_progress32")) return false;
+  w->style = on ? w->style | kMarqueeStyle : w->style & ~kMarqueeStyle;
+  w->marquee = on ? 1 : 0;
+  return true;
 }
 
 void HeadlessBackend::SetControlImage(Handle control, ImageType type, Handle image) {

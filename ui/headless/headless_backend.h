@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/message_translation.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
 
@@ -28,12 +29,6 @@ namespace twk::ui {
 
 class HeadlessBackend final : public WindowBackend {
  public:
-  struct SentMessage {
-    std::uint32_t message;
-    std::uintptr_t wParam;
-    std::intptr_t lParam;
-  };
-
   struct Window {
     Handle handle = 0;
     Handle parent = 0;
@@ -63,7 +58,8 @@ class HeadlessBackend final : public WindowBackend {
     bool skinned = false;
     bool linkPrepared = false;
     bool destroyed = false;
-    std::vector<SentMessage> sent;  // SendPlainMessage calls, in order
+    bool fullRowSelect = false;  // list views
+    int marquee = -1;            // progress bars: the last SetMarquee (0 off, 1 on), -1 none
     // List views: column headers with their widths, and the rows' cell texts.
     std::vector<Text> columns;
     std::vector<int> columnWidths;
@@ -171,8 +167,6 @@ class HeadlessBackend final : public WindowBackend {
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
   bool IsForeground(Handle window) override { return window != 0 && window == foreground_; }
-  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                    std::intptr_t lParam) override;
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -186,9 +180,7 @@ class HeadlessBackend final : public WindowBackend {
   void SetCheck(Handle button, int check) override;
   int GetCheck(Handle button) override;
   void SetFocus(Handle window) override;
-  void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) override;
-  std::intptr_t SendPlainMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                 std::intptr_t lParam) override;
+  bool SetMarquee(Handle progressBar, bool on) override;
   void SetControlImage(Handle control, ImageType type, Handle image) override;
   void Repaint(Handle) override {}
   bool AddTooltip(Handle window, Handle control, const Text& text) override;
@@ -256,6 +248,9 @@ class HeadlessBackend final : public WindowBackend {
   // forwards its controls' messages to the frame.
   void SendToParent(const Window& control, std::uint32_t message, int code);
   void DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow);
+  // Runs the translation for a message to a top-level window and posts the
+  // close request it may ask for; the answer, if any.
+  std::optional<std::intptr_t> Translate(ToolkitWindow& owner, const Message& m);
 
   std::map<Handle, Window> windows_;
   std::map<Handle, Object> objects_;

@@ -1,5 +1,7 @@
 #include "ui/win32/win32_backend.h"
 
+#include "ui/message_translation.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <uxtheme.h>
@@ -328,11 +330,6 @@ void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
 
 bool Win32Backend::IsForeground(Handle window) { return GetForegroundWindow() == ToHwnd(window); }
 
-void Win32Backend::PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                std::intptr_t lParam) {
-  PostMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
-}
-
 void Win32Backend::BeginCaptionDrag(Handle window) {
   POINT pt = {};
   GetCursorPos(&pt);
@@ -351,6 +348,9 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
       p.exStyle, Wide(p.className), Wide(p.text), p.style, p.x, p.y, p.width, p.height,
       ToHwnd(p.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), module_, nullptr);
   if (window == nullptr) return 0;
+  if (p.kind == ControlKind::ListView) {
+    SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  }
   ControlInfo& info = controls_[window];
   info.backend = this;
   info.owner = &owner;
@@ -465,18 +465,21 @@ int Win32Backend::GetCheck(Handle button) {
 
 void Win32Backend::SetFocus(Handle window) { ::SetFocus(ToHwnd(window)); }
 
-void Win32Backend::ChangeStyle(Handle handle, std::uint32_t add, std::uint32_t remove) {
-  const HWND window = ToHwnd(handle);
-  const LONG style = GetWindowLongW(window, GWL_STYLE);
-  SetWindowLongW(window, GWL_STYLE, static_cast<LONG>((static_cast<DWORD>(style) & ~remove) | add));
-  SetWindowPos(window, nullptr, 0, 0, 0, 0,
-               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-std::intptr_t Win32Backend::SendPlainMessage(Handle window, std::uint32_t message,
-                                             std::uintptr_t wParam, std::intptr_t lParam) {
-  return SendMessageW(ToHwnd(window), message, static_cast<WPARAM>(wParam),
-                      static_cast<LPARAM>(lParam));
+bool Win32Backend::SetMarquee(Handle handle, bool on) {
+  const HWND bar = ToHwnd(handle);
+  // The style first when switching on, last when switching off: the bar
+  // animates only while it has the marquee style.
+  const auto setStyle = [bar](bool marquee) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(bar, GWL_STYLE));
+    SetWindowLongW(bar, GWL_STYLE,
+                   static_cast<LONG>(marquee ? style | PBS_MARQUEE : style & ~DWORD{PBS_MARQUEE}));
+    SetWindowPos(bar, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  if (on) setStyle(true);
+  const bool accepted = SendMessageW(bar, PBM_SETMARQUEE, on ? TRUE : FALSE, 0) != 0;
+  if (!on) setStyle(false);
+  return accepted;
 }
 
 void Win32Backend::SetControlImage(Handle control, ImageType type, Handle image) {

@@ -82,8 +82,6 @@ class Win32Backend final : public WindowBackend {
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
   bool IsForeground(Handle window) override;
-  void PostToWindow(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                    std::intptr_t lParam) override;
   void BeginCaptionDrag(Handle window) override;
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -97,9 +95,7 @@ class Win32Backend final : public WindowBackend {
   void SetCheck(Handle button, int check) override;
   int GetCheck(Handle button) override;
   void SetFocus(Handle window) override;
-  void ChangeStyle(Handle window, std::uint32_t add, std::uint32_t remove) override;
-  std::intptr_t SendPlainMessage(Handle window, std::uint32_t message, std::uintptr_t wParam,
-                                 std::intptr_t lParam) override;
+  bool SetMarquee(Handle progressBar, bool on) override;
   void SetControlImage(Handle control, ImageType type, Handle image) override;
   void Repaint(Handle control) override;
   bool AddTooltip(Handle window, Handle control, const Text& text) override;

@@ -1,7 +1,9 @@
 // The subclass procedures of the real backend. They take care of what only
 // real windows have (painting, colours, the skinned frame, cursors) and hand
-// every message that can become an event to ToolkitWindow::HandleMessage.
+// every message that can become an event to the translation (ui/message_translation).
 #include "ui/win32/win32_backend.h"
+
+#include "ui/message_translation.h"
 // after windows.h
 #include <commctrl.h>
 #include <shellapi.h>
@@ -80,8 +82,18 @@ std::optional<LRESULT> ColourReply(Win32Backend& backend, ToolkitWindow* owner, 
 std::optional<LRESULT> NotifyReply(ToolkitWindow* owner, LPARAM lParam) {
   const auto* header = reinterpret_cast<const NMHDR*>(lParam);
   if (owner == nullptr || header == nullptr) return std::nullopt;
-  return owner->HandleNotify(ToHandle(header->hwndFrom), static_cast<int>(header->idFrom),
-                             static_cast<int>(header->code));
+  return TranslateNotify(*owner, ToHandle(header->hwndFrom), static_cast<int>(header->idFrom),
+                         static_cast<int>(header->code));
+}
+
+// The events of a message; the close request goes to the toolkit window
+// through the queue, so that the mode loop sees it as a fetched message.
+std::optional<LRESULT> Translate(ToolkitWindow* owner, HWND window, UINT message, WPARAM wParam,
+                                 LPARAM lParam) {
+  if (owner == nullptr) return std::nullopt;
+  const Translation t = TranslateMessage(*owner, ToMessage(window, message, wParam, lParam));
+  if (t.postCloseRequest) PostMessageW(ToHwnd(owner->handle()), msg::CloseRequest, 0, 0);
+  return t.answer;
 }
 
 }  // namespace
@@ -147,11 +159,7 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       DragFinish(reinterpret_cast<HDROP>(wParam));
       return 0;
     default:
-      if (owner != nullptr) {
-        if (auto reply = owner->HandleMessage(ToMessage(window, message, wParam, lParam))) {
-          return *reply;
-        }
-      }
+      if (auto reply = Translate(owner, window, message, wParam, lParam)) return *reply;
       break;
   }
   return DefSubclassProc(window, message, wParam, lParam);
@@ -174,11 +182,7 @@ LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_HSCROLL:
     case WM_VSCROLL:
       // Its controls report to the frame's toolkit window like the frame's own.
-      if (owner != nullptr) {
-        if (auto reply = owner->HandleMessage(ToMessage(window, message, wParam, lParam))) {
-          return *reply;
-        }
-      }
+      if (auto reply = Translate(owner, window, message, wParam, lParam)) return *reply;
       break;
     case WM_NOTIFY:
       if (auto reply = NotifyReply(owner, lParam)) return *reply;

@@ -103,18 +103,9 @@ echo "an export into a folder that does not exist says why, ends with 1 and writ
 # No console here: a message box tells the reason, and the exit code follows
 # once it is closed.
 "$WINE" 'C:\Tarnwick\Tarnwick.exe' '/Export:C:\no such folder\h.csv' </dev/null >/dev/null 2>&1 &
-pid=$!
-probe wait '#32770' 20000 >/dev/null || fail "no message box for the failed export"
-sleep 1
-BOX=$(probe tree '#32770')
+message_box $! history-export-failed.png
 grep -q 'Tarnwick did not export the history: ' <<<"$BOX" || fail "message box: $BOX"
-shot history-export-failed.png
-probe post '#32770' close || fail "cannot close the message box"
-set +e
-timeout 20 tail --pid=$pid -f /dev/null
-wait $pid
-code=$?
-set -e
+code=$BOX_RC
 [ "$code" = 1 ] || fail "/Export: into a missing folder ended with $code"
 [ ! -e "$WINEPREFIX/drive_c/no such folder" ] || fail "the missing folder was created"
 

@@ -71,19 +71,10 @@ echo "  $(head -1 <<<"$out")"
 
 echo "the same without a console: a message box says it, exit 1 once it is closed"
 "$WINE" "$PROGRAM" /Start /TotalReboots:2 /Delay:1 /Delay:3 </dev/null >/dev/null 2>&1 &
-pid=$!
-probe wait "$BOX_CLASS" 20000 >/dev/null || fail "no message box"
-sleep 1
-BOX=$(probe tree "$BOX_CLASS")
+message_box $! script-bad-line.png
 grep -q 'Tarnwick did not start: /Delay is given twice.' <<<"$BOX" || fail "message box: $BOX"
 grep -qF 'Usage: Tarnwick.exe /Start /TotalReboots:N /Delay:M' <<<"$BOX" || fail "message box: $BOX"
-shot script-bad-line.png
-probe post "$BOX_CLASS" close || fail "cannot close the message box"
-set +e
-timeout 20 tail --pid=$pid -f /dev/null
-wait $pid
-rc=$?
-set -e
+rc=$BOX_RC
 [ "$rc" = 1 ] || fail "exit code $rc for a line with /Delay twice"
 [ -e "$FOLDER" ] && fail "a bad line made the settings folder"
 [ -z "$(run_key_value)" ] || fail "a bad line wrote a Run value: $(run_key_value)"
@@ -115,8 +106,8 @@ sleep 1
 for key in FirstShutDown FirstBootUp; do
   [[ "$(value TimeStamps $key)" =~ ^[0-9]{11}$ ]] || fail "TimeStamps/$key is '$(value TimeStamps $key)'"
 done
-d1=$(($(value TimeStamps FirstBootUp) - $(value TimeStamps FirstShutDown)))
-[ "$d1" = "$first" ] || fail "History/Reboot 1 $first is not FirstBootUp - FirstShutDown = $d1"
+d1=$(seconds_between FirstShutDown FirstBootUp)
+[ "$d1" = "$first" ] || fail "History/Reboot 1 $first is not the $d1 s between FirstShutDown and FirstBootUp"
 echo "  History/Reboot 1 = $first s after the kill"
 
 echo "a second scripted start runs through the last restart to the report"

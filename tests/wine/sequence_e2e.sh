@@ -115,8 +115,8 @@ done
 for n in 2 3; do
   [[ "$(value History "Reboot $n")" =~ ^[0-9]+$ ]] || fail "History/Reboot $n is '$(value History "Reboot $n")'"
 done
-d1=$(($(value TimeStamps FirstBootUp) - $(value TimeStamps FirstShutDown)))
-d2=$(($(value TimeStamps LastBootUp) - $(value TimeStamps LastShutDown)))
+d1=$(seconds_between FirstShutDown FirstBootUp)
+d2=$(seconds_between LastShutDown LastBootUp)
 [ "$d1" = "$first" ] || fail "the report's first duration $first is not FirstBootUp - FirstShutDown = $d1"
 [ "$d2" = "$last" ] || fail "the report's last duration $last is not LastBootUp - LastShutDown = $d2"
 [ "$(value Setup PlayWarningSound)" = 1 ] || fail "Setup/PlayWarningSound lost"

@@ -15,6 +15,12 @@
 #   control_at X Y, id_at X Y  a control of $TREE (a `probe tree`) by its place
 #   wait_status TEXT           until the setup's status label says TEXT
 #   close_report               the report's Close button, then the program's end
+#   message_box PID SHOT       the program's message box (process PID): waits for
+#                              it, its controls into BOX, a screenshot, closes it,
+#                              and the process's exit code into BOX_RC
+#   seconds_between A B        whole seconds from stamp A to stamp B of TEXT, as
+#                              the program measures them: by the UTC moments
+#                              when both have one, else by the local stamps
 #   read_settings, value S K   the settings file (UTF-16LE with its mark and CR LF
 #                              line ends, else fail) into TEXT; one value of it
 
@@ -100,6 +106,20 @@ close_report() {
   timeout 60 "${WINESERVER:-wineserver}" -w || true
 }
 
+message_box() {
+  local pid=$1
+  probe wait '#32770' 20000 >/dev/null || fail "no message box"
+  sleep 1
+  BOX=$(probe tree '#32770')
+  shot "$2"
+  probe post '#32770' close || fail "cannot close the message box"
+  set +e
+  timeout 20 tail --pid="$pid" -f /dev/null
+  wait "$pid"
+  BOX_RC=$?
+  set -e
+}
+
 read_settings() {
   local lines crlf
   [ "$(head -c 2 "$INI" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "no UTF-16LE byte-order mark"
@@ -107,6 +127,17 @@ read_settings() {
   lines=$(printf '%s' "$TEXT" | grep -c '' || true)
   crlf=$(printf '%s' "$TEXT" | grep -c $'\r$' || true)
   [ "$lines" -gt 0 ] && [ "$lines" = "$crlf" ] || fail "line ends: $crlf of $lines lines end in CR LF"
+}
+
+seconds_between() {
+  local a b
+  a=$(value TimeStamps "$1UtcMs")
+  b=$(value TimeStamps "$2UtcMs")
+  if [ -n "$a" ] && [ -n "$b" ]; then
+    echo $(((b - a) / 1000))
+  else
+    echo $(($(value TimeStamps "$2") - $(value TimeStamps "$1")))
+  fi
 }
 
 value() {

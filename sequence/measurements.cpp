@@ -172,6 +172,12 @@ bool Measurements::RecordTimeStamp(settings::SettingsFile& settings, TimeStampKi
       restarts_.clear();
       return Store(settings, StampName::FirstShutDown, reading);
     case TimeStampKind::FirstBootUp: {
+      // A start repeated after restart 1 was measured (started again by
+      // hand) keeps the first stamp, as it keeps the figure: a new stamp
+      // would make the report's first duration disagree with the list.
+      const Text* measured =
+          settings.GetValue(section::History, settings::HistoryKey(currentReboot - 1));
+      if (measured != nullptr && !measured->empty()) return false;
       // One reading for both, so that FirstBootUp and the duration of
       // restart 1 agree.
       const bool stamped = Store(settings, StampName::FirstBootUp, reading);

@@ -208,6 +208,14 @@ TEST_F(MeasurementsTest, ARepeatedStartKeepsTheFirstFiguresAndAnEditedOneLosesIt
   EXPECT_EQ(m.restarts()[1].exactMs, std::nullopt) << "7 s by hand, 8.1 s exact: unknown";
   EXPECT_FALSE(m.RecordRebootDuration(settings, 4, clock.Now()));
   EXPECT_EQ(History(3), u"42");
+  // Restart 1 measured already: its boot-up stamp stays with its figure.
+  Load({u"[TimeStamps]", u"FirstShutDown=13353767900", u"FirstBootUp=13353767940", u"[History]",
+        u"Reboot 1=40"});
+  EXPECT_FALSE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_EQ(Stamp(u"FirstBootUp"), u"13353767940");
+  EXPECT_EQ(Stamp(u"FirstBootUpUtcMs"), u"<none>");
+  Load({u"[TimeStamps]", u"LastShutDown=13353767900", u"LastBootUp=12345", u"[History]",
+        u"Reboot 3=42"});
   // Five characters are no stamp; six are, and stay.
   EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastBootUp, clock.Now()));
   EXPECT_EQ(Stamp(u"LastBootUp"), Number(kStart));

@@ -45,7 +45,7 @@ cp "$EXE" "$WINEPREFIX/drive_c/Tarnwick/Tarnwick.exe"
 } >"$WINEPREFIX/drive_c/windows/media/ding.wav"
 NOW=$(seconds_1601)
 printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\nPlayWarningSound=1\r\n[TimeStamps]\r\nFirstShutDown=%s\r\nFirstBootUp=%s\r\n[History]\r\nReboot 1=35\r\n' \
-  $((NOW - 35)) $((NOW - 5)) | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$INI"
+  $((NOW - 40)) $((NOW - 5)) | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$INI"
 "$WINE" reg add "$RUN_KEY" /v Tarnwick /t REG_SZ \
   /d '"C:\Tarnwick\Tarnwick.exe" /CurrentReboot:2 /TotalReboots:3 /Delay:1' /f >/dev/null 2>&1
 registered=$("$WINE" reg query "$RUN_KEY" /v Tarnwick 2>/dev/null | tr -d '\r' | grep Tarnwick || true)

@@ -222,7 +222,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const auto& help = at(a.frame().header().helpLink);
     EXPECT_EQ(help.className, u"SysLink");
     EXPECT_EQ(help.font.points, 11.0);
-    EXPECT_TRUE(help.linkPrepared);
     EXPECT_EQ(help.eraseBrush, band.eraseBrush);
     EXPECT_EQ(a.frame().Control(a.frame().header().helpLink)->backColour, 0);
     for (const auto& [id, text, tip] : std::vector<std::tuple<int, Text, Text>>{

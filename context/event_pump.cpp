@@ -1,7 +1,5 @@
-// The event pump shared by every mode window: one message in, one event out.
+// The event pump shared by every mode window: one input in, one event out.
 #include "context/event_pump.h"
-
-#include "ui/message_translation.h"
 
 namespace twk::context {
 namespace {
@@ -9,18 +7,6 @@ namespace {
 int LowByte(std::int32_t id) { return static_cast<std::uint8_t>(id & 0xFF); }
 
 }  // namespace
-
-bool EventPump::EnterActivatesControl(const ui::Message& m) {
-  ui::ToolkitWindow* source = slot_.sourceWindow;
-  if (source == nullptr || m.message != ui::msg::KeyDown || m.wParam != ui::msg::VkReturn) {
-    return false;
-  }
-  const int id = ui_.ControlIdOf(m.window);
-  const ui::ControlRecord* r = source->Control(id);
-  if (r == nullptr || r->window != m.window || !ui::IsClickableKind(r->kind)) return false;
-  ui_.SendCommand(ui_.ParentOf(m.window), id, 0, m.window);
-  return true;
-}
 
 void EventPump::HeaderActions() {
   if (slot_.sourceWindow != &frame_ || slot_.eventId <= 0) return;
@@ -55,42 +41,48 @@ int EventPump::NextEvent(PumpMode mode) {
   int result = 1;
   if (s.pending) {
     // An event the toolkit placed outside a fetch: delivered without reading
-    // a message.
+    // the queue.
     s.pending = false;
+    s.input = ui::Input::Nothing;
     result = mode == PumpMode::Wait ? 1 : LowByte(s.eventId);
   } else {
     s.eventId = 0;
     s.details = ui::EventDetails{};
-    s.message = ui::Message{};
-
-    ui::Message m;
-    const ui::FetchResult fetched =
-        ui_.FetchMessage(mode == PumpMode::Wait ? ui::FetchMode::Wait : ui::FetchMode::Peek, m);
-    if (fetched == ui::FetchResult::Message ||
-        (fetched == ui::FetchResult::Quit && mode != PumpMode::Wait)) {
-      s.message = m;
-      if (m.message == ui::msg::Null) {
-        result = 1;  // the heartbeat: nothing to dispatch
-      } else if (EnterActivatesControl(m)) {
+    const ui::Input in =
+        ui_.NextInput(mode == PumpMode::Wait ? ui::FetchMode::Wait : ui::FetchMode::Peek,
+                      ui::InputRouting{s.dialogWindow, s.sourceWindow});
+    s.input = in;
+    switch (in) {
+      case ui::Input::Heartbeat:
+      case ui::Input::EnterActivated:
         result = 1;
-      } else {
-        const bool closeRequest = m.message == ui::msg::CloseRequest;
-        if (closeRequest) {
-          s.eventId = ui::event::CloseRequest;
-          s.closeRequested = true;
+        break;
+      case ui::Input::CloseRequest:
+        s.eventId = ui::event::CloseRequest;
+        s.closeRequested = true;
+        result = 1;
+        break;
+      case ui::Input::Quit:
+        if (mode == PumpMode::Wait) {
+          s.eventId = ui::event::LoopEnded;
+          break;
         }
-        ui_.DispatchFetched(m, s.dialogWindow);
-        result = closeRequest || mode != PumpMode::Poll ? 1 : LowByte(s.eventId);
-      }
-      // Whatever the dispatch placed in the slot is delivered by this call;
-      // left pending it would reach the loop a second time.
-      s.pending = false;
-    } else if (mode == PumpMode::Wait) {
-      s.eventId = ui::event::LoopEnded;  // quit message or failed fetch
-      s.pending = false;
-    } else {
-      return 0;  // nothing waiting
+        // Polling, a quit message counts as one that made no event.
+        result = mode == PumpMode::Poll ? 0 : 1;
+        break;
+      case ui::Input::Dispatched:
+      case ui::Input::Nothing:
+        result = mode != PumpMode::Poll ? 1 : LowByte(s.eventId);
+        break;
+      case ui::Input::None:
+      case ui::Input::Failed:
+        if (mode != PumpMode::Wait) return 0;  // nothing waiting
+        s.eventId = ui::event::LoopEnded;
+        break;
     }
+    // Whatever the dispatch placed in the slot is delivered by this call;
+    // left pending it would reach the loop a second time.
+    s.pending = false;
   }
 
   if (s.eventId == ui::event::SessionEnds) {
@@ -121,12 +113,10 @@ EventPump::EventPump(ui::WindowBackend& ui, platform::Shell& shell, MainFrame& f
     : ui_(ui), shell_(shell), frame_(frame), slot_(slot) {}
 
 void EventPump::DispatchPending() {
-  // PeekMessageW with PM_REMOVE and DispatchMessageW: no dialog manager.
-  ui::Message m;
+  // Plain dispatch: no dialog manager, no Enter rule.
   for (;;) {
-    const ui::FetchResult fetched = ui_.FetchMessage(ui::FetchMode::Peek, m);
-    if (fetched != ui::FetchResult::Message && fetched != ui::FetchResult::Quit) return;
-    ui_.DispatchFetched(m, nullptr);
+    const ui::Input in = ui_.NextInput(ui::FetchMode::Peek, ui::InputRouting{});
+    if (in == ui::Input::None || in == ui::Input::Failed) return;
   }
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The event pump shared by every mode window: one message in, one event out.
+// The event pump shared by every mode window: one input in, one event out.
 // It also carries out what the frame's header asks for (close, minimise, the
 // web links) and lets Enter activate the focused push button or check box.
 #include <cstdint>
@@ -12,7 +12,7 @@
 namespace twk::context {
 
 enum class PumpMode {
-  Wait,       // waits for the next message; always answers 1
+  Wait,       // waits for the next input; always answers 1
   Poll,       // does not wait; 0 when nothing was waiting, else the low byte of the event id
   PollCount,  // does not wait; 0 when nothing was waiting, else 1
 };
@@ -23,7 +23,7 @@ class EventPump {
  public:
   EventPump(ui::WindowBackend& ui, platform::Shell& shell, MainFrame& frame, ui::EventSlot& slot);
 
-  // Fetches one message and turns it into the event in slot().
+  // Fetches one input and turns it into the event in slot().
   int NextEvent(PumpMode mode);
   // The event of the last fetch; a mode may clear it once it has acted on it.
   ui::EventSlot& slot() { return slot_; }
@@ -49,7 +49,6 @@ class EventPump {
   static Text HelpPage();
 
  private:
-  bool EnterActivatesControl(const ui::Message& message);
   void HeaderActions();
 
   ui::WindowBackend& ui_;

@@ -23,10 +23,11 @@ bool MainFrame::CreateDecorated() {
   // bitmap, so both live as long as the window.
   const auto gradientBrush = [&](int width, int height, std::uint32_t from, std::uint32_t to,
                                  int direction, OwnedObject& bitmap, OwnedObject& brush) {
-    const OwnedImage image(ui_, ui_.GradientImage(width, height, from, to, direction));
+    const OwnedImage image(
+        ui_, ui_.MakeObject(ui::draw::GradientImage(width, height, from, to, direction)));
     if (!image) return;
-    bitmap = OwnedObject(ui_, ui_.ImageToBitmap(image.get(), 0, 0));
-    if (bitmap) brush = OwnedObject(ui_, ui_.CreatePatternBrush(bitmap.get()));
+    bitmap = OwnedObject(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(image.get(), 0, 0)));
+    if (bitmap) brush = OwnedObject(ui_, ui_.MakeObject(ui::draw::PatternBrush(bitmap.get())));
   };
   // Background: a light diagonal gradient over the whole client area.
   gradientBrush(kWidth, kHeight, 0xFFDFDFDF, 0xFFFFFFFF, 2, frameBitmap_, frameBrush_);
@@ -35,10 +36,13 @@ bool MainFrame::CreateDecorated() {
   gradientBrush(10, 78, 0xFF101010, 0xFF606060, 1, bandBitmap_, bandBrush_);
 
   const int band = CreateChildWindow(2, 2, 596, 78, 0, ui::style::ControlParent);
-  if (band != 0 && bandBrush_) ui_.SetEraseBrush(Control(band)->window, bandBrush_.get());
+  if (band != 0 && bandBrush_) {
+    (void)ui_.ChangeState(Control(band)->window, {.eraseBrush = bandBrush_.get()});
+  }
   {
     // The picture keeps a copy of its own.
-    const OwnedIcon icon(ui_, ui_.LoadIconResource(ui::resource::ProgramIcon, 64));
+    const OwnedIcon icon(ui_,
+                         ui_.MakeObject(ui::draw::IconResource(ui::resource::ProgramIcon, 64)));
     if (icon) CreateIconPicture(icon.get(), 6, 6);
   }
 
@@ -48,7 +52,7 @@ bool MainFrame::CreateDecorated() {
   SetFont(u"Arial", 11, 400);
 
   const auto picture = [&](ui::TitleButton button, int x, const char16_t* tip) {
-    const OwnedImage image(ui_, ui_.TitleButtonImage(button));
+    const OwnedImage image(ui_, ui_.MakeObject(ui::draw::TitleButtonImage(button)));
     const int id = CreateSmallPicture(image.get(), x);
     SetControlTip(id, tip);
     SetControlCursor(id, ui::cursor::Hand);
@@ -60,11 +64,10 @@ bool MainFrame::CreateDecorated() {
   const auto link = [&](const Text& text, int x, int width, const char16_t* tip) {
     const int id = CreateLink(text, x, 50, width, 18);
     if (const ui::ControlRecord* r = Control(id)) {
-      ui_.PrepareLink(r->window);
       if (bandBrush_) {
         // The link shows the band's background: it erases with the band's
         // brush and answers the colour messages with it.
-        ui_.SetEraseBrush(r->window, bandBrush_.get());
+        (void)ui_.ChangeState(r->window, {.eraseBrush = bandBrush_.get()});
         SetControlBrush(id, bandBrush_.get(), 0);
       }
     }
@@ -79,8 +82,8 @@ bool MainFrame::CreateDecorated() {
   CloseChildWindow();
   SetColours(-1, -1);
 
-  checkedImage_ = OwnedObject(ui_, ui_.DrawCheckBoxImage(1));
-  uncheckedImage_ = OwnedObject(ui_, ui_.DrawCheckBoxImage(0));
+  checkedImage_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::CheckBoxBitmap(1)));
+  uncheckedImage_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::CheckBoxBitmap(0)));
   return true;
 }
 
@@ -101,16 +104,17 @@ void MainFrame::DestroyFrame() {
 }
 
 void MainFrame::SetButtonImage(int buttonId, int imageResource) {
-  const OwnedImage image(ui_,
-                         ui_.LoadImageResource(imageResource, kButtonImageSize, kButtonImageSize));
+  const OwnedImage image(ui_, ui_.MakeObject(ui::draw::ImageResource(
+                                  imageResource, kButtonImageSize, kButtonImageSize)));
   if (!image) return;
-  const OwnedObject bitmap(ui_, ui_.ImageToBitmap(image.get(), kButtonImageSize, kButtonImageSize));
+  const OwnedObject bitmap(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(
+                                    image.get(), kButtonImageSize, kButtonImageSize)));
   // The button keeps a copy of its own.
   if (bitmap) SetControlBitmap(buttonId, bitmap.get(), kButtonImageSize, kButtonImageSize);
 }
 
 void MainFrame::SetButtonIcon(int buttonId, int iconResource) {
-  const OwnedIcon icon(ui_, ui_.LoadIconResource(iconResource, kButtonImageSize));
+  const OwnedIcon icon(ui_, ui_.MakeObject(ui::draw::IconResource(iconResource, kButtonImageSize)));
   if (icon) SetControlIcon(buttonId, icon.get());
 }
 

@@ -1,8 +1,8 @@
 #include "setup/input_box.h"
 
+#include "base/wipe.h"
 #include "context/start_context.h"
 #include "platform/port_handle.h"
-#include "base/wipe.h"
 #include "ui/toolkit_window.h"
 
 namespace twk::setup {
@@ -20,7 +20,6 @@ constexpr std::uint32_t kOpaqueBlack = 0xFF000000;
 constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFF;
 constexpr float kFramePen = 4.0f;
 constexpr ui::Colour kWhiteText = 0xFFFFFF;
-
 
 class InputBox {
  public:
@@ -51,10 +50,14 @@ bool InputBox::Open(const Text& prompt, const Text& initial) {
   }
   box_.ApplySkin();
   {
-    const OwnedImage image(ui_, ui_.FramedImage(kBackgroundSize, kBackgroundSize, kOpaqueBlack,
-                                                kOpaqueWhite, kFramePen));
-    if (image) background_ = OwnedObject(ui_, ui_.ImageToBitmap(image.get(), kWidth, kHeight));
-    if (background_) brush_ = OwnedObject(ui_, ui_.CreatePatternBrush(background_.get()));
+    const OwnedImage image(
+        ui_, ui_.MakeObject(ui::draw::FramedImage(kBackgroundSize, kBackgroundSize, kOpaqueBlack,
+                                                  kOpaqueWhite, kFramePen)));
+    if (image)
+      background_ =
+          OwnedObject(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(image.get(), kWidth, kHeight)));
+    if (background_)
+      brush_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::PatternBrush(background_.get())));
     if (brush_) box_.SetBackground(brush_.get());
   }
 

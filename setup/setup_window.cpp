@@ -137,10 +137,11 @@ bool SetupWindow::SetBusyState(const Text& status, std::optional<Text> caption, 
 
   ui::WindowBackend& ui = start_.ui();
   const int picture = busy ? ui::resource::BusyImage : ui::resource::StartImage;
-  const OwnedImage image(ui, ui.LoadImageResource(picture, kStartPictureSize, kStartPictureSize));
+  const OwnedImage image(
+      ui, ui.MakeObject(ui::draw::ImageResource(picture, kStartPictureSize, kStartPictureSize)));
   if (image) {
-    const OwnedObject bitmap(ui,
-                             ui.ImageToBitmap(image.get(), kStartPictureSize, kStartPictureSize));
+    const OwnedObject bitmap(ui, ui.MakeObject(ui::draw::BitmapOfImage(
+                                     image.get(), kStartPictureSize, kStartPictureSize)));
     // The button keeps a copy of its own.
     if (bitmap)
       frame_.SetControlBitmap(startId_, bitmap.get(), kStartPictureSize, kStartPictureSize);

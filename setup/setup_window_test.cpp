@@ -59,9 +59,9 @@ TEST_F(SetupWindowTest, SeventeenControlsInTheirOrderPlacesTextsAndFonts) {
     // The up-downs belong to the edit boxes with their ranges.
     for (const auto* w : ui.ControlsOf(ui.frame())) {
       if (w->className != u"msctls_updown32") continue;
-      seen.push_back((w->buddy == TimesBox(ui)   ? "times "
-                      : w->buddy == DelayBox(ui) ? "delay "
-                                                 : "? ") +
+      seen.push_back((w->upDownBuddy == TimesBox(ui)   ? "times "
+                      : w->upDownBuddy == DelayBox(ui) ? "delay "
+                                                       : "? ") +
                      std::to_string(w->upDownMaximum));
     }
     const auto* start = ui.Find(StartButton(ui));

@@ -57,7 +57,8 @@ struct EventDetails {
 struct EventSlot {
   std::int32_t eventId = 0;
   EventDetails details;
-  Message message;
+  // What the fetch that delivered this event brought.
+  Input input = Input::Nothing;
   ToolkitWindow* sourceWindow = nullptr;
   ToolkitWindow* dialogWindow = nullptr;
   bool pending = false;

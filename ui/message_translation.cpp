@@ -32,10 +32,7 @@ std::int32_t ListEvent(int code) {
 // WM_COMMAND: notifications of list, combo and edit boxes, double clicks on
 // pictures and labels, and the activations (a button's click, a notifying
 // static's click, an accelerator).
-std::optional<std::intptr_t> Command(ToolkitWindow& w, const Message& m) {
-  const int id = LowWord(m.wParam);
-  const int code = static_cast<std::int16_t>(HighWord(m.wParam));
-  const Handle control = static_cast<Handle>(m.lParam);
+std::optional<std::intptr_t> Command(ToolkitWindow& w, int id, int code, Handle control) {
   const ControlRecord* r = w.Control(id);
   if (r == nullptr) return std::nullopt;
   // A control of another window that happens to carry the same id.
@@ -73,14 +70,14 @@ std::optional<std::intptr_t> Command(ToolkitWindow& w, const Message& m) {
 
 }  // namespace
 
-
 Translation TranslateMessage(ToolkitWindow& w, const Message& m) {
   if (w.handle() == 0) return {};
   w.MarkDialogWindow();
   const Handle from = m.window;
   switch (m.message) {
     case msg::Command:
-      return {Command(w, m)};
+      return {Command(w, LowWord(m.wParam), static_cast<std::int16_t>(HighWord(m.wParam)),
+                      static_cast<Handle>(m.lParam))};
 
     case msg::Close:
       // Never close at once: the mode loop decides what closing means.
@@ -188,6 +185,19 @@ Translation TranslateMessage(ToolkitWindow& w, const Message& m) {
   return {};
 }
 
+std::optional<std::intptr_t> TranslateCommand(ToolkitWindow& w, int id, int code, Handle control) {
+  if (w.handle() == 0) return std::nullopt;
+  w.MarkDialogWindow();
+  return Command(w, id, code, control);
+}
+
+bool TranslateEnter(ToolkitWindow& w, Handle control, int id) {
+  const ControlRecord* r = w.Control(id);
+  if (r == nullptr || r->window != control || !IsClickableKind(r->kind)) return false;
+  w.ActivateControl(id, control, 0);
+  return true;
+}
+
 std::optional<std::intptr_t> TranslateNotify(ToolkitWindow& w, Handle from, int id, int code) {
   if (w.handle() == 0) return std::nullopt;
   const ControlRecord* r = w.Control(id);
@@ -201,7 +211,7 @@ std::optional<std::intptr_t> TranslateNotify(ToolkitWindow& w, Handle from, int 
   const EventSlot& slot = w.slot();
   if (!(slot.pending && slot.eventId > 0)) {
     w.PostEvent(event::Notification, from, static_cast<std::uintptr_t>(id),
-              static_cast<std::uintptr_t>(code));
+                static_cast<std::uintptr_t>(code));
   }
   return std::nullopt;
 }

@@ -12,6 +12,22 @@ namespace twk::ui {
 
 class ToolkitWindow;
 
+// One window message as the backends hand it over: the portable twin of MSG.
+struct Message {
+  Handle window = 0;
+  std::uint32_t message = 0;
+  std::uintptr_t wParam = 0;
+  std::intptr_t lParam = 0;
+};
+
+inline std::uint16_t LowWord(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
+inline std::uint16_t HighWord(std::uintptr_t v) {
+  return static_cast<std::uint16_t>((v >> 16) & 0xFFFF);
+}
+inline std::uintptr_t MakeWParam(std::uint16_t low, std::uint16_t high) {
+  return static_cast<std::uintptr_t>(low) | (static_cast<std::uintptr_t>(high) << 16);
+}
+
 // The window message numbers and codes the portable code reads. They are the
 // Win32 values; ui/win32 checks them against <windows.h> at compile time.
 namespace msg {
@@ -79,7 +95,15 @@ struct Translation {
 };
 
 Translation TranslateMessage(ToolkitWindow& window, const Message& message);
+// WM_COMMAND, unpacked: the control's id, its notification code, its window
+// (0 for an accelerator).
+std::optional<std::intptr_t> TranslateCommand(ToolkitWindow& window, int id, int code,
+                                              Handle control);
 // WM_NOTIFY, unpacked by the backend: control window, control id, code.
 std::optional<std::intptr_t> TranslateNotify(ToolkitWindow& window, Handle from, int id, int code);
+// Enter pressed on window `control` whose child id is `id`: when that is a
+// clickable control (buttons, check boxes) of `window`, it is activated as a
+// click would, and the key goes no further. True when it was.
+bool TranslateEnter(ToolkitWindow& window, Handle control, int id);
 
 }  // namespace twk::ui

@@ -10,13 +10,13 @@ constexpr std::uint32_t kChild = 0x40000000;
 constexpr std::uint32_t kVisible = 0x10000000;
 constexpr std::uint32_t kTabStop = 0x00010000;
 constexpr std::uint32_t kGroup = 0x00020000;
-constexpr std::uint32_t kClientEdge = 0x00000200;  // extended
-constexpr std::uint32_t kEditAutoScroll = 0x0080;  // ES_AUTOHSCROLL
-constexpr std::uint32_t kEditPassword = 0x0020;    // ES_PASSWORD
+constexpr std::uint32_t kClientEdge = 0x00000200;                // extended
+constexpr std::uint32_t kEditAutoScroll = 0x0080;                // ES_AUTOHSCROLL
+constexpr std::uint32_t kEditPassword = 0x0020;                  // ES_PASSWORD
 constexpr std::uint32_t kReportList = 0x0001 | 0x0004 | 0x0008;  // report, single, always shown
-constexpr std::uint32_t kSmoothBar = 0x01;                      // PBS_SMOOTH
-constexpr std::uint32_t kIconStyle = 0x143;         // SS_ICON, real size, notify
-constexpr std::uint32_t kBitmapStyle = 0x14E;       // SS_BITMAP, real size, notify
+constexpr std::uint32_t kSmoothBar = 0x01;                       // PBS_SMOOTH
+constexpr std::uint32_t kIconStyle = 0x143;                      // SS_ICON, real size, notify
+constexpr std::uint32_t kBitmapStyle = 0x14E;                    // SS_BITMAP, real size, notify
 constexpr std::uint32_t kCheckTextStyle = 0x10300;  // tab stop, notify, centred vertically
 constexpr std::uint32_t kUpDownStyle = 0x500001A6;
 
@@ -63,7 +63,7 @@ Handle ToolkitWindow::Create(const Text& className, const Text& title, int clien
 
 bool ToolkitWindow::Destroy() {
   if (handle_ == 0) return false;
-  if (backend_.IsVisible(handle_)) backend_.SetVisible(handle_, false);
+  if (backend_.QueryState(handle_).visible) (void)backend_.ChangeState(handle_, {.visible = false});
   for (int id = table_.count(); id >= 1; --id) DeleteControl(id);
   backend_.DestroyTopWindow(handle_);
   handle_ = 0;
@@ -134,9 +134,14 @@ int ToolkitWindow::CreateSimple(ControlKind kind, const Text& className, const T
   params.height = height;
   params.parent = CurrentParent();
   params.id = table_.count() + 1;
+  params.bufferedPaint = (styleFlags_ & kFlagBufferedPaint) != 0;
+  return CreateWithParams(params);
+}
+
+int ToolkitWindow::CreateWithParams(const ControlParams& params) {
   const Handle window = backend_.CreateControl(*this, params);
   if (window == 0) return 0;
-  return Register(kind, window, params);
+  return Register(params.kind, window, params);
 }
 
 int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams& params) {
@@ -152,18 +157,16 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
-    r.ownBrush = OwnedObject(backend_, backend_.CreateSolidBrush(backColour_));
+    r.ownBrush = OwnedObject(backend_, backend_.MakeObject(draw::SolidBrush(backColour_)));
     r.brush = r.ownBrush.get();
   }
   if (r.styleFlags & kFlagKeepClientSize) {
     r.clientWidth = clientWidth_;
     r.clientHeight = clientHeight_;
   }
-  const std::uint32_t flags = r.styleFlags;
   const int id = table_.Add(std::move(r));
 
   if (font_.points != 0.0) backend_.SetControlFont(window, font_);
-  if (flags & kFlagBufferedPaint) backend_.EnableBufferedPaint(window, *this, id);
   startGroup_ = false;
 
   if (kind == ControlKind::ChildWindow) {
@@ -200,10 +203,18 @@ int ToolkitWindow::CreateUpDown(int maximum) {
   if (edit == nullptr || edit->kind != ControlKind::Edit) return 0;
   const Handle editWindow = edit->window;
   const int editId = edit->id;
-  const int id =
-      CreateSimple(ControlKind::UpDown, u"msctls_updown32", Text(), 0, 0, 0, 0, kUpDownStyle, 0);
+  if (handle_ == 0) return 0;
+  ControlParams params;
+  params.kind = ControlKind::UpDown;
+  params.className = u"msctls_updown32";
+  params.style = kUpDownStyle | kChild | kVisible | (startGroup_ ? kGroup : 0);
+  params.parent = CurrentParent();
+  params.id = table_.count() + 1;
+  params.bufferedPaint = (styleFlags_ & kFlagBufferedPaint) != 0;
+  params.upDownBuddy = editWindow;
+  params.upDownMaximum = maximum;
+  const int id = CreateWithParams(params);
   if (id == 0) return 0;
-  backend_.AttachUpDown(table_.Find(id)->window, editWindow, maximum);
   table_.Find(editId)->upDownId = id;
   return id;
 }
@@ -219,7 +230,7 @@ int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
   const int id =
       CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24, kBitmapStyle, 0);
   if (id != 0 && image != 0) {
-    const OwnedObject bitmap(backend_, backend_.ImageToBitmap(image, 24, 24));
+    const OwnedObject bitmap(backend_, backend_.MakeObject(draw::BitmapOfImage(image, 24, 24)));
     if (bitmap) SetControlBitmap(id, bitmap.get(), 24, 24);
   }
   return id;
@@ -232,7 +243,8 @@ int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, bool s
 
 bool ToolkitWindow::SetMarquee(int id, bool on) {
   const ControlRecord* r = table_.Find(id);
-  return r != nullptr && r->kind == ControlKind::ProgressBar && backend_.SetMarquee(r->window, on);
+  return r != nullptr && r->kind == ControlKind::ProgressBar &&
+         backend_.ChangeState(r->window, {.marquee = on});
 }
 
 int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height,
@@ -271,7 +283,7 @@ int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width
   box->textId = textId;
   box->checkedBitmap = checkedBitmap;
   box->uncheckedBitmap = uncheckedBitmap;
-  const Handle hand = backend_.LoadSystemCursor(kHandCursor);
+  const Handle hand = backend_.MakeObject(draw::SystemCursor(kHandCursor));
   for (int id : {imageId, textId}) {
     ControlRecord* r = table_.Find(id);
     r->checkBox = box;
@@ -370,36 +382,37 @@ bool ToolkitWindow::SetControlState(int id, std::uint32_t flags) {
     if (const ControlRecord* p = table_.Find(partner)) parts.push_back(p->window);
   }
   if (req.visible >= 0) {
-    for (Handle h : parts) backend_.SetVisible(h, req.visible == 1);
+    for (Handle h : parts) (void)backend_.ChangeState(h, {.visible = req.visible == 1});
   }
   if (req.check >= 0) {
     if (box) {
       if (req.check != 2)
         ApplyCheckBoxState(*box, req.check == 1 ? state::Checked : state::Unchecked);
     } else if (r->kind == ControlKind::PushButton || r->kind == ControlKind::RadioButton) {
-      backend_.SetCheck(r->window, req.check);
+      (void)backend_.ChangeState(r->window, {.check = req.check});
     }
   }
   if (req.enabled >= 0) {
-    for (Handle h : parts) backend_.SetEnabled(h, req.enabled == 1);
+    for (Handle h : parts) (void)backend_.ChangeState(h, {.enabled = req.enabled == 1});
   }
   if (req.focusControl) {
     const ControlRecord* target = box ? table_.Find(box->textId) : r;
-    if (target != nullptr) backend_.SetFocus(target->window);
+    if (target != nullptr) (void)backend_.ChangeState(target->window, {.focus = true});
   }
-  if (req.focusWindow) backend_.SetFocus(handle_);
+  if (req.focusWindow) (void)backend_.ChangeState(handle_, {.focus = true});
   return true;
 }
 
 std::uint32_t ToolkitWindow::GetControlState(int id) {
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr) return 0;
-  std::uint32_t flags = backend_.IsVisible(r->window) ? state::Show : state::Hide;
-  flags |= backend_.IsEnabled(r->window) ? state::Enable : state::Disable;
+  const WindowState now = backend_.QueryState(r->window);
+  std::uint32_t flags = now.visible ? state::Show : state::Hide;
+  flags |= now.enabled ? state::Enable : state::Disable;
   if (r->checkBox) {
     flags |= r->checkBox->state;
   } else if (r->kind == ControlKind::PushButton || r->kind == ControlKind::RadioButton) {
-    const int check = backend_.GetCheck(r->window);
+    const int check = now.check;
     flags |= check == 1 ? state::Checked : check == 2 ? state::Indeterminate : state::Unchecked;
   }
   return flags;
@@ -435,7 +448,7 @@ bool ToolkitWindow::SetControlTextColour(int id, Colour colour) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
   r->textColour = colour;
-  backend_.Repaint(r->window);
+  (void)backend_.ChangeState(r->window, {.repaint = true});
   return true;
 }
 
@@ -443,9 +456,11 @@ bool ToolkitWindow::SetControlBitmap(int id, Handle bitmap, int width, int heigh
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
   if (r->kind != ControlKind::SmallPicture && r->kind != ControlKind::PushButton) return false;
-  const OwnedObject blank(backend_, bitmap == 0 ? backend_.BlankBitmap(width, height) : 0);
+  const OwnedObject blank(backend_,
+                          bitmap == 0 ? backend_.MakeObject(draw::BlankBitmap(width, height)) : 0);
   // The control shows a copy that it owns, so callers may release theirs.
-  OwnedObject copy(backend_, backend_.CopyBitmap(bitmap != 0 ? bitmap : blank.get()));
+  OwnedObject copy(backend_,
+                   backend_.MakeObject(draw::BitmapCopy(bitmap != 0 ? bitmap : blank.get())));
   if (!copy) return false;
   ShowOwnedPicture(*r, std::move(copy), OwnedIcon());
   return true;
@@ -455,7 +470,7 @@ bool ToolkitWindow::SetControlIcon(int id, Handle icon) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr || icon == 0) return false;
   if (r->kind != ControlKind::IconPicture && r->kind != ControlKind::PushButton) return false;
-  OwnedIcon copy(backend_, backend_.CopyIcon(icon));
+  OwnedIcon copy(backend_, backend_.MakeObject(draw::IconCopy(icon)));
   if (!copy) return false;
   ShowOwnedPicture(*r, OwnedObject(), std::move(copy));
   return true;
@@ -473,7 +488,7 @@ void ToolkitWindow::ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, 
 bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
-  r->cursor = systemCursor == 0 ? 0 : backend_.LoadSystemCursor(systemCursor);
+  r->cursor = systemCursor == 0 ? 0 : backend_.MakeObject(draw::SystemCursor(systemCursor));
   return true;
 }
 
@@ -549,7 +564,7 @@ void ToolkitWindow::ActivateControl(int id, Handle from, std::uintptr_t code) {
 }
 
 void ToolkitWindow::MarkDialogWindow() {
-  if (handle_ != 0 && backend_.IsForeground(handle_)) slot_.dialogWindow = this;
+  if (handle_ != 0 && backend_.QueryState(handle_).foreground) slot_.dialogWindow = this;
 }
 
 }  // namespace twk::ui

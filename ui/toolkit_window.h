@@ -129,6 +129,7 @@ class ToolkitWindow {
 
  private:
   int Register(ControlKind kind, Handle window, const ControlParams& params);
+  int CreateWithParams(const ControlParams& params);
   int CreateSimple(ControlKind kind, const Text& className, const Text& text, int x, int y,
                    int width, int height, std::uint32_t style, std::uint32_t exStyle);
   Handle CurrentParent() const;

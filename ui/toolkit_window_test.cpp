@@ -18,15 +18,14 @@ class ToolkitTest : public ::testing::Test {
     window.Show(show::Normal);
     slot = EventSlot{};  // forget the activation
     baseline = ui.LiveObjects();
-    checked = ui.DrawCheckBoxImage(1);
-    unchecked = ui.DrawCheckBoxImage(0);
+    checked = ui.MakeObject(ui::draw::CheckBoxBitmap(1));
+    unchecked = ui.MakeObject(ui::draw::CheckBoxBitmap(0));
   }
 
   // Dispatches everything queued, as a pump that never waits would.
   void Pump() {
-    Message m;
-    while (ui.FetchMessage(FetchMode::Peek, m) == FetchResult::Message)
-      ui.DispatchFetched(m, nullptr);
+    while (ui.NextInput(FetchMode::Peek, InputRouting{}) != Input::None) {
+    }
   }
 
   Handle WindowOf(int id) { return window.Control(id)->window; }
@@ -112,7 +111,7 @@ TEST_F(ToolkitTest, UpDownNeedsAnEditFieldCreatedLastAndEditsGetTheirStyles) {
   ASSERT_NE(upDown, 0);
   EXPECT_EQ(window.Control(edit)->upDownId, upDown);
   EXPECT_EQ(Shown(upDown).style, 0x500001A6u);
-  EXPECT_EQ(Shown(upDown).buddy, WindowOf(edit));
+  EXPECT_EQ(Shown(upDown).upDownBuddy, WindowOf(edit));
   EXPECT_EQ(Shown(upDown).upDownMaximum, 30);
   // Edit fields scroll sideways and get a client edge and a tab stop.
   EXPECT_EQ(Shown(edit).style, 0x10000080u | 0x40000000u | 0x10000u);
@@ -177,10 +176,11 @@ TEST_F(ToolkitTest, EachControlOwnsItsBrushAndDestroyReleasesEveryControlAndObje
   EXPECT_EQ(ui.LiveObjects(), baseline + 2);  // only the two check-box images
 
   window.CreateImageCheckBox(u" Box", 10, 10, 200, true, checked, unchecked);
-  const int picture = window.CreateSmallPicture(ui.LoadImageResource(142, 0, 0), 535);
+  const int picture =
+      window.CreateSmallPicture(ui.MakeObject(ui::draw::ImageResource(142, 0, 0)), 535);
   window.SetControlBitmap(picture, 0, 24, 24);  // blank bitmap, replaces the first
   const int button = window.CreateButton(u"  Pause", 260, 420, 150, 36);
-  window.SetControlIcon(button, ui.LoadIconResource(107, 24));
+  window.SetControlIcon(button, ui.MakeObject(ui::draw::IconResource(107, 24)));
   const Handle top = window.handle();
   ASSERT_TRUE(window.Destroy());
   EXPECT_EQ(ui.Find(top)->destroyed, true);
@@ -193,8 +193,8 @@ TEST_F(ToolkitTest, EachControlOwnsItsBrushAndDestroyReleasesEveryControlAndObje
 }
 
 TEST_F(ToolkitTest, DestroyReleasesThePictureAndBrushOfTheFirstControl) {
-  const OwnedIcon icon(ui, ui.LoadIconResource(107, 64));
-  const OwnedImage image(ui, ui.LoadImageResource(142, 0, 0));
+  const OwnedIcon icon(ui, ui.MakeObject(ui::draw::IconResource(107, 64)));
+  const OwnedImage image(ui, ui.MakeObject(ui::draw::ImageResource(142, 0, 0)));
   ASSERT_TRUE(icon);
   ASSERT_TRUE(image);
   for (const bool isIcon : {true, false}) {
@@ -319,7 +319,7 @@ TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesN
     slot.eventId = 42;
     slot.details = EventDetails{0x777, 42, 0};
     slot.closeRequested = true;
-    ui.SendCommand(window.handle(), c.id, c.code, WindowOf(c.id));
+    TranslateCommand(window, c.id, c.code, WindowOf(c.id));
     if (c.event == 0) {
       EXPECT_EQ(slot.eventId, 42);
       EXPECT_EQ(slot.details.window, 0x777u);

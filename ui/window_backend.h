@@ -1,9 +1,11 @@
 #pragma once
 // What differs between real windows and recorded ones. The shared toolkit
 // (ToolkitWindow: control table, ids, records, state rules, event posting)
-// and the event pump talk only to this interface; the backends turn window
-// messages into toolkit events through ui/message_translation. ui/win32 implements it with real windows, GDI and GDI+;
-// ui/headless records every object and plays a simulated user.
+// and the event pump talk only to this interface, which speaks in controls,
+// drawing objects and inputs, never in window messages. ui/win32 implements it
+// with real windows, GDI and GDI+, and turns window messages into toolkit
+// events through ui/message_translation; ui/headless records every object and
+// injects what a simulated user does.
 #include <cstdint>
 #include <optional>
 
@@ -35,13 +37,44 @@ struct ControlParams {
   int x = 0, y = 0, width = 0, height = 0;
   Handle parent = 0;
   int id = 0;  // becomes the child id of the control window
+  // Paints through a memory bitmap, so that a repaint never flickers.
+  bool bufferedPaint = false;
+  // Up-down controls: the edit field they step, from 1 to upDownMaximum.
+  Handle upDownBuddy = 0;
+  int upDownMaximum = 0;
+};
+
+// A change of a window's or control's state; what is left empty stays.
+struct StateChange {
+  std::optional<bool> visible;
+  std::optional<bool> enabled;
+  std::optional<int> check;  // push buttons: 0, 1 or 2 (indeterminate)
+  bool focus = false;
+  // Progress bars: the endless marquee on or off (style and animation
+  // together).
+  std::optional<bool> marquee;
+  // Its look changed (the text colour): paint it again.
+  bool repaint = false;
+  // Background erasing with this brush (the header band and its links).
+  std::optional<Handle> eraseBrush;
+};
+
+struct WindowState {
+  bool visible = false;
+  bool enabled = false;
+  int check = 0;  // push buttons
+  bool foreground = false;
 };
 
 enum class ImageType { Bitmap, Icon };
-// Wait: GetMessageW; Peek: PeekMessageW with PM_REMOVE, NoMessage when the
-// queue is empty.
+// Wait: until something comes; Peek: only what is already there.
 enum class FetchMode { Wait, Peek };
-enum class FetchResult { Message, NoMessage, Quit, Failed };
+// Where a fetched input goes besides its window: the window whose dialog keys
+// apply, and the window whose clickable controls Enter activates.
+struct InputRouting {
+  ToolkitWindow* dialogWindow = nullptr;
+  ToolkitWindow* enterWindow = nullptr;
+};
 // The two pictures of the header's title buttons.
 enum class TitleButton { Minimize, Close };
 enum class InstanceLookup { NotFound, WasHidden, BroughtToFront };
@@ -54,16 +87,102 @@ struct SaveFileRequest {
   Text defaultExtension;  // added when the user types a name without one
 };
 
-// The release calls (DeleteObject, DestroyIcon, ReleaseImage) come from
-// BackendObjects, so that OwnedObject, OwnedIcon and OwnedImage take a backend.
+// The drawing objects a backend makes (MakeObject), each released by the
+// call its owner alias names (OwnedObject, OwnedIcon, OwnedImage).
+enum class ObjectKind {
+  SolidBrush,      // colour
+  PatternBrush,    // source: a bitmap
+  SystemCursor,    // id (shared: never released)
+  BitmapCopy,      // source: a bitmap
+  BlankBitmap,     // width x height, 32-bit top-down, every pixel 0x01000000
+  IconCopy,        // source: an icon
+  IconResource,    // id, width (= height)
+  ImageResource,   // id, width, height (0: the image's own); images are GDI+ bitmaps
+  GradientImage,   // width, height, argb -> argb2, flags: 0 horizontal, 1 vertical, 2 diagonal
+  FramedImage,     // width, height filled with argb, framed with argb2 by a pen penWidth wide
+  TitleButton,     // flags: 0 minimise, 1 close; 24 x 24
+  BitmapOfImage,   // source: an image, scaled to width x height (0: its own)
+  CheckBoxBitmap,  // 16 x 16; flags: 1 tick, 2 filled square, 4 rounded box
+};
+
+struct ObjectRequest {
+  ObjectKind kind = ObjectKind::SolidBrush;
+  Handle source = 0;
+  int id = 0;
+  int width = 0, height = 0;
+  Colour colour = 0;
+  std::uint32_t argb = 0, argb2 = 0;
+  float penWidth = 0;
+  std::uint32_t flags = 0;
+};
+
+// The requests by name, for readable call sites.
+namespace draw {
+inline ObjectRequest SolidBrush(Colour colour) {
+  return {.kind = ObjectKind::SolidBrush, .colour = colour};
+}
+inline ObjectRequest PatternBrush(Handle bitmap) {
+  return {.kind = ObjectKind::PatternBrush, .source = bitmap};
+}
+inline ObjectRequest SystemCursor(int id) { return {.kind = ObjectKind::SystemCursor, .id = id}; }
+inline ObjectRequest BitmapCopy(Handle bitmap) {
+  return {.kind = ObjectKind::BitmapCopy, .source = bitmap};
+}
+inline ObjectRequest BlankBitmap(int width, int height) {
+  return {.kind = ObjectKind::BlankBitmap, .width = width, .height = height};
+}
+inline ObjectRequest IconCopy(Handle icon) {
+  return {.kind = ObjectKind::IconCopy, .source = icon};
+}
+inline ObjectRequest IconResource(int id, int size) {
+  return {.kind = ObjectKind::IconResource, .id = id, .width = size, .height = size};
+}
+inline ObjectRequest ImageResource(int id, int width, int height) {
+  return {.kind = ObjectKind::ImageResource, .id = id, .width = width, .height = height};
+}
+inline ObjectRequest GradientImage(int width, int height, std::uint32_t argbFrom,
+                                   std::uint32_t argbTo, int direction) {
+  return {.kind = ObjectKind::GradientImage,
+          .width = width,
+          .height = height,
+          .argb = argbFrom,
+          .argb2 = argbTo,
+          .flags = static_cast<std::uint32_t>(direction)};
+}
+inline ObjectRequest FramedImage(int width, int height, std::uint32_t argbFill,
+                                 std::uint32_t argbFrame, float penWidth) {
+  return {.kind = ObjectKind::FramedImage,
+          .width = width,
+          .height = height,
+          .argb = argbFill,
+          .argb2 = argbFrame,
+          .penWidth = penWidth};
+}
+inline ObjectRequest TitleButtonImage(TitleButton button) {
+  return {.kind = ObjectKind::TitleButton,
+          .width = 24,
+          .height = 24,
+          .flags = button == TitleButton::Close ? 1u : 0u};
+}
+inline ObjectRequest BitmapOfImage(Handle image, int width, int height) {
+  return {.kind = ObjectKind::BitmapOfImage, .source = image, .width = width, .height = height};
+}
+inline ObjectRequest CheckBoxBitmap(std::uint32_t flags) {
+  return {.kind = ObjectKind::CheckBoxBitmap, .width = 16, .height = 16, .flags = flags};
+}
+}  // namespace draw
+
+// The release call (ReleaseObject) comes from BackendObjects, so that the
+// owner aliases take a backend.
 class WindowBackend : public BackendObjects {
  public:
   ~WindowBackend() override = default;
 
   // ---- top-level windows -----------------------------------------------
   // Registers the class when needed, creates the window with its client size
-  // at (-1, -1), hands its messages to the translation for owner, centres it on its parent or
-  // on the work area, and gives it the program's (or the parent's) icons.
+  // at (-1, -1), hands its input to the translation for owner, centres it on
+  // its parent or on the work area, and gives it the program's (or the
+  // parent's) icons.
   [[nodiscard]] virtual Handle CreateTopWindow(ToolkitWindow& owner, const Text& className,
                                                const Text& title, int clientWidth, int clientHeight,
                                                std::uint32_t style, Handle parent) = 0;
@@ -75,11 +194,12 @@ class WindowBackend : public BackendObjects {
   virtual void ApplySkin(Handle window) = 0;
   virtual void SetWindowBackground(Handle window, Handle brush) = 0;
   virtual void ShowTopWindow(Handle window, int showCommand) = 0;  // and update it
-  [[nodiscard]] virtual bool IsForeground(Handle window) = 0;
   // A click on a control with style flag 0x1000 drags the window by it.
   virtual void BeginCaptionDrag(Handle window) = 0;
 
-  // ---- controls ------------------------------------------------------------
+  // ---- windows and controls ---------------------------------------------
+  // Links are prepared so that their text takes the colour the toolkit
+  // answers; report lists get full-row selection.
   [[nodiscard]] virtual Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) = 0;
   virtual void DestroyControl(Handle control) = 0;
   // Creates the font by the toolkit's font rule and hands it to the control;
@@ -87,80 +207,35 @@ class WindowBackend : public BackendObjects {
   virtual void SetControlFont(Handle control, const FontParams& font) = 0;
   virtual void SetText(Handle window, const Text& text) = 0;
   [[nodiscard]] virtual Text GetText(Handle window) = 0;
-  virtual void SetVisible(Handle window, bool visible) = 0;
-  [[nodiscard]] virtual bool IsVisible(Handle window) = 0;
-  virtual void SetEnabled(Handle window, bool enabled) = 0;
-  [[nodiscard]] virtual bool IsEnabled(Handle window) = 0;
-  virtual void SetCheck(Handle button, int check) = 0;  // BM_SETCHECK 0, 1, 2
-  [[nodiscard]] virtual int GetCheck(Handle button) = 0;
-  virtual void SetFocus(Handle window) = 0;
-  // Progress bars: the marquee on or off (style and animation together);
-  // false when the bar refused.
-  [[nodiscard]] virtual bool SetMarquee(Handle progressBar, bool on) = 0;
-  // STM_SETIMAGE for pictures, BM_SETIMAGE for buttons; the control's area of
-  // its parent is redrawn.
+  // False when a part of the change was refused (a bar without a marquee).
+  virtual bool ChangeState(Handle window, const StateChange& change) = 0;
+  [[nodiscard]] virtual WindowState QueryState(Handle window) = 0;
+  // Pictures and buttons show the image; the control's area of its parent
+  // is redrawn.
   virtual void SetControlImage(Handle control, ImageType type, Handle image) = 0;
-  // The control's look changed (its text colour): repaint it.
-  virtual void Repaint(Handle control) = 0;
   // Adds a tool for the control to the window's tooltip, creating the
   // tooltip window on first use. True when the tool was added.
   [[nodiscard]] virtual bool AddTooltip(Handle window, Handle control, const Text& text) = 0;
-  virtual void AttachUpDown(Handle upDown, Handle edit, int maximum) = 0;
-  // Link texts: the item state that lets the link take the text colour.
-  virtual void PrepareLink(Handle link) = 0;
-  // Background erasing of a control with this brush (the header links).
-  virtual void SetEraseBrush(Handle control, Handle brush) = 0;
-  // Report-style list views, created with full-row selection
-  // (LVM_INSERTCOLUMNW, LVM_INSERTITEMW, LVM_SETITEMTEXTW): the column or row index the control gave, -1 when it
+  // Report lists: the column or row index the control gave, -1 when it
   // refused; an index beyond the end appends.
   [[nodiscard]] virtual int InsertListColumn(Handle listView, int column, const Text& text,
                                              int width) = 0;
   [[nodiscard]] virtual int InsertListItem(Handle listView, int index, const Text& text) = 0;
   [[nodiscard]] virtual bool SetListItemText(Handle listView, int item, int subItem,
                                              const Text& text) = 0;
-  // Controls created while the window's style flags hold 0x800 paint through
-  // a memory bitmap.
-  virtual void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) = 0;
   // Bar charts (kind 41): what the control shows from now on. It paints
   // through a memory bitmap, so a repaint never flickers.
   virtual void SetChartData(Handle chart, const ChartData& data) = 0;
-  [[nodiscard]] virtual int ControlIdOf(Handle window) = 0;  // the child id
-  [[nodiscard]] virtual Handle ParentOf(Handle window) = 0;
-  // Sends WM_COMMAND (id, code) from control to parent.
-  virtual void SendCommand(Handle parent, int id, int code, Handle control) = 0;
 
-  // ---- GDI objects and images ------------------------------------------
-  [[nodiscard]] virtual Handle CreateSolidBrush(Colour colour) = 0;
-  [[nodiscard]] virtual Handle CreatePatternBrush(Handle bitmap) = 0;
-  [[nodiscard]] virtual Handle LoadSystemCursor(int id) = 0;
+  // ---- drawing objects -----------------------------------------------------
+  // 0 when it cannot be made.
+  [[nodiscard]] virtual Handle MakeObject(const ObjectRequest& request) = 0;
   [[nodiscard]] virtual Colour SystemColour(int index) = 0;
-  [[nodiscard]] virtual Handle CopyBitmap(Handle bitmap) = 0;
-  // A 32-bit top-down bitmap whose pixels are all 0x01000000.
-  [[nodiscard]] virtual Handle BlankBitmap(int width, int height) = 0;
-  [[nodiscard]] virtual Handle CopyIcon(Handle icon) = 0;
-  [[nodiscard]] virtual Handle LoadIconResource(int id, int size) = 0;
-  // Images are drawing surfaces (GDI+ bitmaps in the real backend).
-  [[nodiscard]] virtual Handle LoadImageResource(int id, int width, int height) = 0;
-  // direction: 0 horizontal, 1 vertical, 2 diagonal.
-  [[nodiscard]] virtual Handle GradientImage(int width, int height, std::uint32_t argbFrom,
-                                             std::uint32_t argbTo, int direction) = 0;
-  // An image filled with one colour and framed with a rectangle of another
-  // drawn over its whole area with a pen penWidth wide (the input box's
-  // background).
-  [[nodiscard]] virtual Handle FramedImage(int width, int height, std::uint32_t argbFill,
-                                           std::uint32_t argbFrame, float penWidth) = 0;
-  // A title button's picture, 24 x 24.
-  [[nodiscard]] virtual Handle TitleButtonImage(TitleButton button) = 0;
-  // A GDI bitmap of the image scaled to width x height (0 = its own size).
-  [[nodiscard]] virtual Handle ImageToBitmap(Handle image, int width, int height) = 0;
-  // The 16 x 16 check-box box: flags 1 tick, 2 filled square, 4 rounded box.
-  [[nodiscard]] virtual Handle DrawCheckBoxImage(std::uint32_t flags) = 0;
 
-  // ---- the message queue -----------------------------------------------
-  [[nodiscard]] virtual FetchResult FetchMessage(FetchMode mode, Message& out) = 0;
-  // Dialog navigation and accelerators of dialogWindow when given, otherwise
-  // translate and dispatch to the window procedures.
-  virtual void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) = 0;
+  // ---- input -----------------------------------------------------------------
+  // Fetches one input and hands it to its window: the translation turns what
+  // it means into an event in the toolkit's slot.
+  [[nodiscard]] virtual Input NextInput(FetchMode mode, const InputRouting& routing) = 0;
   // Lets the user-interface thread rest (Sleep), e.g. so that a destroyed
   // window's last messages settle before another instance starts.
   virtual void Sleep(std::uint32_t milliseconds) = 0;

@@ -99,7 +99,7 @@ TEST_F(ApplicationWinTest, WithoutInputTheLoopWakesAboutEvery20Milliseconds) {
     const DWORD start = GetTickCount();
     for (int i = 0; i < 25; ++i) {
       EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
-      if (a.pump().slot().message.message == 0 && a.pump().slot().eventId == 0) ++nulls;
+      if (a.pump().slot().input == ui::Input::Heartbeat) ++nulls;
     }
     const DWORD elapsed = GetTickCount() - start;
     std::printf("25 wake-ups in %lu ms, %d of them the heartbeat\n", elapsed, nulls);

@@ -106,7 +106,7 @@ int HeadlessBackend::ResourceIdOf(Handle object) const {
 std::size_t HeadlessBackend::LiveObjects() const {
   return static_cast<std::size_t>(std::count_if(
       objects_.begin(), objects_.end(),
-      [](const auto& kv) { return kv.second.alive && kv.second.kind != ObjectKind::Cursor; }));
+      [](const auto& kv) { return kv.second.alive && kv.second.kind != Kind::Cursor; }));
 }
 
 bool HeadlessBackend::CanTakeInput(const Window& w) const {
@@ -152,27 +152,22 @@ std::string HeadlessBackend::Dump() const {
 
 // ---- the simulated user ----------------------------------------------------
 
-bool HeadlessBackend::Click(Handle control) {
+bool HeadlessBackend::Queue(Action action, Handle control) {
   const Window* w = Live(control);
   if (w == nullptr || w->topLevel || !CanTakeInput(*w)) return false;
-  Post(control, msg::LButtonDown, 1, 0);
-  Post(control, msg::LButtonUp, 0, 0);
+  queue_.push_back(Queued{action, control, {}});
   return true;
 }
 
+bool HeadlessBackend::Click(Handle control) { return Queue(Action::Click, control); }
+
 bool HeadlessBackend::DoubleClick(Handle control) {
-  if (!Click(control)) return false;
-  Post(control, msg::LButtonDblClk, 1, 0);
-  Post(control, msg::LButtonUp, 0, 0);
-  return true;
+  return Queue(Action::Click, control) && Queue(Action::DoubleClick, control);
 }
 
 bool HeadlessBackend::PressEnter(Handle control) {
-  const Window* w = Live(control);
-  if (w == nullptr || !CanTakeInput(*w)) return false;
+  if (!Queue(Action::Enter, control)) return false;
   focus_ = control;
-  Post(control, msg::KeyDown, msg::VkReturn, 1);
-  Post(control, msg::KeyUp, msg::VkReturn, 1);
   return true;
 }
 
@@ -196,13 +191,11 @@ void HeadlessBackend::EndSession(Handle window) {
 
 void HeadlessBackend::Post(Handle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) {
-  Message m;
-  m.window = window;
-  m.message = message;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = time_;
-  queue_.push_back(m);
+  Action action = Action::WindowMessage;
+  if (message == msg::Null) action = Action::Heartbeat;
+  if (message == msg::Quit) action = Action::Quit;
+  if (message == msg::CloseRequest) action = Action::CloseRequest;
+  queue_.push_back(Queued{action, window, Message{window, message, wParam, lParam}});
 }
 
 void HeadlessBackend::When(std::function<bool()> condition, std::function<void()> action) {
@@ -236,7 +229,6 @@ void HeadlessBackend::RunRules() {
 
 void HeadlessBackend::Wake() {
   ++wakes_;
-  time_ += heartbeatStepMs_;
   if (advanceClock_) advanceClock_(heartbeatStepMs_);
   for (auto& f : everyWake_) f();
   Post(heartbeatWindow_, msg::Null);
@@ -251,41 +243,25 @@ void HeadlessBackend::Wake() {
 
 // ---- message queue -----------------------------------------------------------
 
-FetchResult HeadlessBackend::FetchMessage(FetchMode mode, Message& out) {
+Input HeadlessBackend::NextInput(FetchMode mode, const InputRouting& routing) {
   for (;;) {
     if (!queue_.empty()) {
-      out = queue_.front();
+      const Queued q = queue_.front();
       queue_.pop_front();
-      return out.message == msg::Quit ? FetchResult::Quit : FetchResult::Message;
+      return Deliver(q, routing);
     }
-    if (mode == FetchMode::Peek) return FetchResult::NoMessage;
+    if (mode == FetchMode::Peek) return Input::None;
     // The program waits: the user acts first, then time passes.
     RunRules();
     if (!queue_.empty()) continue;
     if (!heartbeatRunning()) {
       throw std::runtime_error(
-          "headless: the program waits for a message that can never come (no heartbeat, "
+          "headless: the program waits for input that can never come (no heartbeat, "
           "nothing queued)\n" +
           Dump());
     }
     Wake();
   }
-}
-
-void HeadlessBackend::SendToParent(const Window& control, std::uint32_t message, int code) {
-  if (control.owner == nullptr) return;
-  if (message == msg::Notify) {
-    TranslateNotify(*control.owner, control.handle, control.id, code);
-    return;
-  }
-  Message m;
-  m.window = control.parent;
-  m.message = message;
-  m.wParam = MakeWParam(static_cast<std::uint16_t>(control.id), static_cast<std::uint16_t>(code));
-  m.lParam = static_cast<std::intptr_t>(control.handle);
-  // The frame and the header band both hand their controls' messages to the
-  // toolkit's window procedure of the top-level window.
-  Translate(*control.owner, m);
 }
 
 std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, const Message& m) {
@@ -294,56 +270,55 @@ std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, co
   return t.answer;
 }
 
-void HeadlessBackend::DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow) {
-  const bool isStatic = ClassIs(w, u"Static");
-  const bool isButton = ClassIs(w, u"Button");
-  const bool isLink = ClassIs(w, u"SysLink");
-  const bool notifies = isStatic && (w.style & kStaticNotify) != 0;
-  switch (m.message) {
-    case msg::KeyDown:
-      // The dialog manager presses the focused push button on Enter.
-      if (m.wParam == msg::VkReturn && dialogWindow != nullptr && isButton && CanTakeInput(w)) {
-        SendToParent(w, msg::Command, 0);
+// What the user did, as the control tells its window: buttons and notifying
+// statics report a click (and statics a double click) as a command, links as
+// a notification; other statics say nothing.
+Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
+  switch (q.action) {
+    case Action::Heartbeat:
+      return Input::Heartbeat;
+    case Action::Quit:
+      return Input::Quit;
+    case Action::CloseRequest:
+      return Input::CloseRequest;
+    case Action::WindowMessage: {
+      Window* w = Live(q.window);
+      if (w == nullptr || !w->topLevel || w->owner == nullptr) return Input::Dispatched;
+      if (Translate(*w->owner, q.message)) return Input::Dispatched;
+      // Default processing of the few messages whose effect a test can see.
+      w = Live(q.window);
+      if (w != nullptr && q.message.message == msg::SysCommand) {
+        const std::uint32_t cmd = static_cast<std::uint32_t>(q.message.wParam) & 0xFFF0;
+        if (cmd == msg::ScMinimize) w->minimized = true;
+        if (cmd == msg::ScRestore) w->minimized = false;
       }
-      return;
-    case msg::LButtonDown:
-      if (!CanTakeInput(w)) return;
-      if (isButton || ClassIs(w, u"Edit")) focus_ = w.handle;
-      if (notifies) SendToParent(w, msg::Command, msg::StnClicked);
-      return;
-    case msg::LButtonUp:
-      if (!CanTakeInput(w)) return;
-      if (isButton) SendToParent(w, msg::Command, 0);
-      if (isLink) SendToParent(w, msg::Notify, msg::NmClick);
-      return;
-    case msg::LButtonDblClk:
-      if (!CanTakeInput(w)) return;
-      if (notifies) SendToParent(w, msg::Command, msg::StnDblClk);
-      return;
+      return Input::Dispatched;
+    }
     default:
-      return;
+      break;
   }
-}
-
-void HeadlessBackend::DispatchFetched(const Message& m, ToolkitWindow* dialogWindow) {
-  Window* w = Live(m.window);
-  if (w == nullptr) return;
-  if (m.message == msg::Null || m.message == msg::CloseRequest) return;
-  if (!w->topLevel) {
-    DispatchToControl(*w, m, dialogWindow);
-    return;
+  Window* w = Live(q.window);
+  if (w == nullptr || w->owner == nullptr || !CanTakeInput(*w)) return Input::Dispatched;
+  ToolkitWindow& owner = *w->owner;
+  const bool isButton = ClassIs(*w, u"Button");
+  if (q.action == Action::Enter) {
+    if (routing.enterWindow != nullptr && TranslateEnter(*routing.enterWindow, w->handle, w->id)) {
+      return Input::EnterActivated;
+    }
+    // The dialog manager presses the focused push button.
+    if (routing.dialogWindow != nullptr && isButton) TranslateCommand(owner, w->id, 0, w->handle);
+    return Input::Dispatched;
   }
-  std::optional<std::intptr_t> handled;
-  if (w->owner != nullptr) handled = Translate(*w->owner, m);
-  if (handled) return;
-  // Default processing of the few messages whose effect a test can see.
-  w = Live(m.window);
-  if (w == nullptr) return;
-  if (m.message == msg::SysCommand) {
-    const std::uint32_t cmd = static_cast<std::uint32_t>(m.wParam) & 0xFFF0;
-    if (cmd == msg::ScMinimize) w->minimized = true;
-    if (cmd == msg::ScRestore) w->minimized = false;
+  if (isButton || ClassIs(*w, u"Edit")) focus_ = w->handle;
+  if (ClassIs(*w, u"SysLink")) {
+    TranslateNotify(owner, w->handle, w->id, msg::NmClick);
+  } else if (isButton) {
+    TranslateCommand(owner, w->id, 0, w->handle);
+  } else if (ClassIs(*w, u"Static") && (w->style & kStaticNotify) != 0) {
+    TranslateCommand(owner, w->id, q.action == Action::Click ? msg::StnClicked : msg::StnDblClk,
+                     w->handle);
   }
+  return Input::Dispatched;
 }
 
 // ---- windows -----------------------------------------------------------------
@@ -377,7 +352,7 @@ void HeadlessBackend::DestroyTopWindow(Handle window) {
   w->visible = false;
   if (foreground_ == window) foreground_ = 0;
   if (focus_ == window) focus_ = 0;
-  std::erase_if(queue_, [&](const Message& m) { return m.window == window; });
+  std::erase_if(queue_, [&](const Queued& q) { return q.window == window; });
 }
 
 void HeadlessBackend::ApplySkin(Handle window) {
@@ -393,27 +368,14 @@ void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
   if (w == nullptr) return;
   w->visible = showCommand != show::Hide;
   w->minimized = showCommand == 2 || showCommand == show::Minimize || showCommand == 7;
-  if ((!w->visible || w->minimized) && foreground_ == window) {
-    // Losing the foreground tells the window at once, as on Windows, with
-    // the minimised state in the high word.
-    foreground_ = 0;
-    Message m;
-    m.window = window;
-    m.message = msg::Activate;
-    m.wParam = MakeWParam(msg::WaInactive, w->minimized ? 1 : 0);
-    if (w->owner != nullptr) Translate(*w->owner, m);
-    w = Live(window);
-    if (w == nullptr) return;
-  }
-  if (w->visible && !w->minimized && foreground_ != window) {
-    // Showing activates the window, which tells it so at once.
-    foreground_ = window;
-    Message m;
-    m.window = window;
-    m.message = msg::Activate;
-    m.wParam = 1;  // WA_ACTIVE
-    if (w->owner != nullptr) Translate(*w->owner, m);
-  }
+  // Showing activates the window and losing the foreground deactivates it,
+  // which tells it so at once, as on Windows (with the minimised state in
+  // the high word).
+  const bool active = w->visible && !w->minimized;
+  if (active == (foreground_ == window)) return;
+  foreground_ = active ? window : 0;
+  const Message m{window, msg::Activate, active ? 1u : MakeWParam(msg::WaInactive, w->minimized)};
+  if (w->owner != nullptr) Translate(*w->owner, m);
 }
 
 Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams& params) {
@@ -427,19 +389,9 @@ Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams&
     }
   }
   Window w;
+  static_cast<ControlParams&>(w) = params;
   w.handle = NewHandle();
-  w.parent = params.parent;
   w.owner = &owner;
-  w.kind = params.kind;
-  w.className = params.className;
-  w.text = params.text;
-  w.style = params.style;
-  w.exStyle = params.exStyle;
-  w.x = params.x;
-  w.y = params.y;
-  w.width = params.width;
-  w.height = params.height;
-  w.id = params.id;
   w.fullRowSelect = params.kind == ControlKind::ListView;
   w.visible = (params.style & kVisibleStyle) != 0;
   w.enabled = (params.style & kDisabledStyle) == 0;
@@ -457,7 +409,7 @@ void HeadlessBackend::DestroyControl(Handle control) {
     const Window* c = Live(h);
     if (c != nullptr && !c->topLevel && c->parent == control) DestroyControl(h);
   }
-  std::erase_if(queue_, [&](const Message& m) { return m.window == control; });
+  std::erase_if(queue_, [&](const Queued& q) { return q.window == control; });
 }
 
 void HeadlessBackend::SetControlFont(Handle control, const FontParams& font) {
@@ -472,46 +424,29 @@ void HeadlessBackend::SetText(Handle window, const Text& text) {
   if (Window* w = Live(window)) w->text = text;
 }
 
-void HeadlessBackend::SetVisible(Handle window, bool visible) {
+bool HeadlessBackend::ChangeState(Handle window, const StateChange& change) {
   Window* w = Live(window);
-  if (w == nullptr) return;
-  w->visible = visible;
-  if (!visible && foreground_ == window) foreground_ = 0;
-}
-
-bool HeadlessBackend::IsVisible(Handle window) {
-  const Window* w = Live(window);
-  return w != nullptr && w->visible;
-}
-
-void HeadlessBackend::SetEnabled(Handle window, bool enabled) {
-  if (Window* w = Live(window)) w->enabled = enabled;
-}
-
-bool HeadlessBackend::IsEnabled(Handle window) {
-  const Window* w = Live(window);
-  return w != nullptr && w->enabled;
-}
-
-void HeadlessBackend::SetCheck(Handle button, int check) {
-  if (Window* w = Live(button)) w->check = check;
-}
-
-int HeadlessBackend::GetCheck(Handle button) {
-  const Window* w = Live(button);
-  return w == nullptr ? 0 : w->check;
-}
-
-void HeadlessBackend::SetFocus(Handle window) {
-  if (Live(window) != nullptr) focus_ = window;
-}
-
-bool HeadlessBackend::SetMarquee(Handle progressBar, bool on) {
-  Window* w = Live(progressBar);
-  if (w == nullptr || !ClassIs(*w, u"msctls_progress32")) return false;
-  w->style = on ? w->style | kMarqueeStyle : w->style & ~kMarqueeStyle;
-  w->marquee = on ? 1 : 0;
+  if (w == nullptr) return false;
+  if (change.visible) {
+    w->visible = *change.visible;
+    if (!w->visible && foreground_ == window) foreground_ = 0;
+  }
+  if (change.enabled) w->enabled = *change.enabled;
+  if (change.check) w->check = *change.check;
+  if (change.focus) focus_ = window;
+  if (change.eraseBrush) w->eraseBrush = *change.eraseBrush;
+  if (change.marquee) {
+    if (!ClassIs(*w, u"msctls_progress32")) return false;
+    w->style = *change.marquee ? w->style | kMarqueeStyle : w->style & ~kMarqueeStyle;
+    w->marquee = *change.marquee ? 1 : 0;
+  }
   return true;
+}
+
+WindowState HeadlessBackend::QueryState(Handle window) {
+  const Window* w = Live(window);
+  if (w == nullptr) return {};
+  return {w->visible, w->enabled, w->check, window == foreground_};
 }
 
 void HeadlessBackend::SetControlImage(Handle control, ImageType type, Handle image) {
@@ -528,37 +463,6 @@ bool HeadlessBackend::AddTooltip(Handle window, Handle control, const Text& text
   return true;
 }
 
-void HeadlessBackend::AttachUpDown(Handle upDown, Handle edit, int maximum) {
-  if (Window* w = Live(upDown)) {
-    w->buddy = edit;
-    w->upDownMaximum = maximum;
-  }
-}
-
-void HeadlessBackend::PrepareLink(Handle link) {
-  if (Window* w = Live(link)) w->linkPrepared = true;
-}
-
-void HeadlessBackend::SetEraseBrush(Handle control, Handle brush) {
-  if (Window* w = Live(control)) w->eraseBrush = brush;
-}
-
-int HeadlessBackend::ControlIdOf(Handle window) {
-  const Window* w = Live(window);
-  return w == nullptr ? 0 : w->id;
-}
-
-Handle HeadlessBackend::ParentOf(Handle window) {
-  const Window* w = Live(window);
-  return w == nullptr ? 0 : w->parent;
-}
-
-void HeadlessBackend::SendCommand(Handle parent, int id, int code, Handle control) {
-  const Window* c = Live(control);
-  if (c == nullptr || c->parent != parent || c->id != id) return;
-  SendToParent(*c, msg::Command, code);
-}
-
 InstanceLookup HeadlessBackend::BringExistingToFront(const Text&, const Text&) {
   ++instanceLookups_;
   return existingInstance_;
@@ -566,8 +470,8 @@ InstanceLookup HeadlessBackend::BringExistingToFront(const Text&, const Text&) {
 
 // ---- drawing objects -----------------------------------------------------
 
-Handle HeadlessBackend::NewObject(ObjectKind kind, int width, int height, Handle source,
-                                  int resourceId, std::uint32_t flags) {
+Handle HeadlessBackend::NewObject(Kind kind, int width, int height, Handle source, int resourceId,
+                                  std::uint32_t flags) {
   Object o;
   o.kind = kind;
   o.width = width;
@@ -581,96 +485,72 @@ Handle HeadlessBackend::NewObject(ObjectKind kind, int width, int height, Handle
 }
 
 // A copy or conversion of a live object of this kind, or 0.
-Handle HeadlessBackend::Derive(Handle from, ObjectKind fromKind, ObjectKind kind, int width,
-                               int height) {
+Handle HeadlessBackend::Derive(Handle from, Kind fromKind, Kind kind, int width, int height) {
   const Object* o = FindObject(from);
   if (o == nullptr || !o->alive || o->kind != fromKind) return 0;
   return NewObject(kind, width != 0 ? width : o->width, height != 0 ? height : o->height, from, 0,
                    o->flags);
 }
 
-void HeadlessBackend::Free(Handle object, ObjectKind expected) {
+void HeadlessBackend::Free(Handle object, Kind expected) {
   auto it = objects_.find(object);
   if (it == objects_.end() || !it->second.alive) {
     ++doubleFrees_;
     return;
   }
   // Released with the wrong call (DeleteObject on an icon, and the like).
-  const ObjectKind kind = it->second.kind;
-  const bool gdiObject = kind == ObjectKind::Bitmap || kind == ObjectKind::SolidBrush ||
-                         kind == ObjectKind::PatternBrush;
-  if (expected == ObjectKind::Bitmap ? !gdiObject : kind != expected) ++doubleFrees_;
+  const Kind kind = it->second.kind;
+  const bool gdiObject =
+      kind == Kind::Bitmap || kind == Kind::SolidBrush || kind == Kind::PatternBrush;
+  if (expected == Kind::Bitmap ? !gdiObject : kind != expected) ++doubleFrees_;
   it->second.alive = false;
 }
 
-Handle HeadlessBackend::CreateSolidBrush(Colour colour) {
-  const Handle h = NewObject(ObjectKind::SolidBrush);
-  objects_[h].colour = colour;
-  return h;
+Handle HeadlessBackend::MakeObject(const ObjectRequest& r) {
+  switch (r.kind) {
+    case ObjectKind::SolidBrush: {
+      const Handle h = NewObject(Kind::SolidBrush);
+      objects_[h].colour = r.colour;
+      return h;
+    }
+    case ObjectKind::PatternBrush:
+      return Derive(r.source, Kind::Bitmap, Kind::PatternBrush);
+    case ObjectKind::SystemCursor:
+      return NewObject(Kind::Cursor, 0, 0, 0, r.id);
+    case ObjectKind::BitmapCopy:
+      return Derive(r.source, Kind::Bitmap, Kind::Bitmap);
+    case ObjectKind::IconCopy:
+      return Derive(r.source, Kind::Icon, Kind::Icon);
+    case ObjectKind::BitmapOfImage:
+      return Derive(r.source, Kind::Image, Kind::Bitmap, r.width, r.height);
+    case ObjectKind::BlankBitmap:
+    case ObjectKind::CheckBoxBitmap:
+      return NewObject(Kind::Bitmap, r.width, r.height, 0, 0, r.flags);
+    case ObjectKind::IconResource:
+      return NewObject(Kind::Icon, r.width, r.height, 0, r.id);
+    case ObjectKind::ImageResource:
+    case ObjectKind::GradientImage:
+    case ObjectKind::TitleButton:
+      return NewObject(Kind::Image, r.width, r.height, 0, r.id, r.flags);
+    case ObjectKind::FramedImage: {
+      const Handle h =
+          NewObject(Kind::Image, r.width, r.height, 0, 0, static_cast<std::uint32_t>(r.penWidth));
+      objects_[h].argbFill = r.argb;
+      objects_[h].argbFrame = r.argb2;
+      return h;
+    }
+  }
+  return 0;
 }
 
-Handle HeadlessBackend::CreatePatternBrush(Handle bitmap) {
-  return Derive(bitmap, ObjectKind::Bitmap, ObjectKind::PatternBrush);
-}
-
-void HeadlessBackend::DeleteObject(Handle object) { Free(object, ObjectKind::Bitmap); }
-
-Handle HeadlessBackend::LoadSystemCursor(int id) {
-  return NewObject(ObjectKind::Cursor, 0, 0, 0, id);
+void HeadlessBackend::ReleaseObject(ReleaseBy how, Handle object) {
+  Free(object, how == ReleaseBy::Icon    ? Kind::Icon
+               : how == ReleaseBy::Image ? Kind::Image
+                                         : Kind::Bitmap);
 }
 
 Colour HeadlessBackend::SystemColour(int index) {
   return index == 5 ? 0xFFFFFF : 0;  // COLOR_WINDOW white, the text colours black
-}
-
-Handle HeadlessBackend::CopyBitmap(Handle bitmap) {
-  return Derive(bitmap, ObjectKind::Bitmap, ObjectKind::Bitmap);
-}
-
-Handle HeadlessBackend::BlankBitmap(int width, int height) {
-  return NewObject(ObjectKind::Bitmap, width, height);
-}
-
-Handle HeadlessBackend::CopyIcon(Handle icon) {
-  return Derive(icon, ObjectKind::Icon, ObjectKind::Icon);
-}
-
-void HeadlessBackend::DestroyIcon(Handle icon) { Free(icon, ObjectKind::Icon); }
-
-Handle HeadlessBackend::LoadIconResource(int id, int size) {
-  return NewObject(ObjectKind::Icon, size, size, 0, id);
-}
-
-Handle HeadlessBackend::LoadImageResource(int id, int width, int height) {
-  return NewObject(ObjectKind::Image, width, height, 0, id);
-}
-
-Handle HeadlessBackend::GradientImage(int width, int height, std::uint32_t, std::uint32_t,
-                                      int direction) {
-  return NewObject(ObjectKind::Image, width, height, 0, 0, static_cast<std::uint32_t>(direction));
-}
-
-Handle HeadlessBackend::FramedImage(int width, int height, std::uint32_t argbFill,
-                                    std::uint32_t argbFrame, float penWidth) {
-  const Handle image =
-      NewObject(ObjectKind::Image, width, height, 0, 0, static_cast<std::uint32_t>(penWidth));
-  objects_[image].argbFill = argbFill;
-  objects_[image].argbFrame = argbFrame;
-  return image;
-}
-
-Handle HeadlessBackend::TitleButtonImage(TitleButton button) {
-  return NewObject(ObjectKind::Image, 24, 24, 0, 0, button == TitleButton::Close ? 1 : 0);
-}
-
-Handle HeadlessBackend::ImageToBitmap(Handle image, int width, int height) {
-  return Derive(image, ObjectKind::Image, ObjectKind::Bitmap, width, height);
-}
-
-void HeadlessBackend::ReleaseImage(Handle image) { Free(image, ObjectKind::Image); }
-
-Handle HeadlessBackend::DrawCheckBoxImage(std::uint32_t flags) {
-  return NewObject(ObjectKind::Bitmap, 16, 16, 0, 0, flags);
 }
 
 }  // namespace twk::ui

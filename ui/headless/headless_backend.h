@@ -1,12 +1,13 @@
 #pragma once
 // A window system in memory. Every window, control and drawing object the
 // toolkit asks for is recorded (kind, class, text, position, font, state,
-// image), messages go through a queue and are dispatched to the same portable
-// window procedure as on Windows, and a simulated user acts on the controls.
+// image), and a simulated user acts on the controls: what the user does is
+// queued and handed, when the program fetches it, to the same portable
+// translation the real backend uses, as the notification the control sends.
 //
 // Time: when the program waits for a message and nothing is queued, the
 // simulated user's rules run first; when they queue nothing, the heartbeat
-// wakes the program with a null message, as the real heartbeat thread does
+// wakes the program, as the real heartbeat thread does
 // every 20 ms, after advancing the test's clock by the heartbeat step.
 //
 //   ui.SetHeartbeat(20, [&](std::uint32_t ms) { clock.AdvanceMilliseconds(ms); });
@@ -29,18 +30,12 @@ namespace twk::ui {
 
 class HeadlessBackend final : public WindowBackend {
  public:
-  struct Window {
+  // What it was created with (for a top-level window the client size is its
+  // width and height), and what happened to it since.
+  struct Window : ControlParams {
     Handle handle = 0;
-    Handle parent = 0;
     ToolkitWindow* owner = nullptr;  // the toolkit window whose table holds it
     bool topLevel = false;
-    ControlKind kind = ControlKind::None;
-    Text className;
-    Text text;
-    std::uint32_t style = 0;
-    std::uint32_t exStyle = 0;
-    int x = 0, y = 0, width = 0, height = 0;  // client size for top-level windows
-    int id = 0;
     bool hasFont = false;
     FontParams font;
     int fontHeight = 0;
@@ -53,10 +48,7 @@ class HeadlessBackend final : public WindowBackend {
     Text tip;
     Handle background = 0;
     Handle eraseBrush = 0;
-    Handle buddy = 0;  // up-down: its edit field
-    int upDownMaximum = 0;
     bool skinned = false;
-    bool linkPrepared = false;
     bool destroyed = false;
     bool fullRowSelect = false;  // list views
     int marquee = -1;            // progress bars: the last SetMarquee (0 off, 1 on), -1 none
@@ -69,9 +61,9 @@ class HeadlessBackend final : public WindowBackend {
     int chartUpdates = 0;
   };
 
-  enum class ObjectKind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
+  enum class Kind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
   struct Object {
-    ObjectKind kind = ObjectKind::Bitmap;
+    Kind kind = Kind::Bitmap;
     bool alive = true;
     Handle source = 0;   // what it was copied or made from
     int resourceId = 0;  // resource it was loaded from
@@ -117,6 +109,8 @@ class HeadlessBackend final : public WindowBackend {
   void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
   void AltF4(Handle window = 0);             // the system menu's close command
   void EndSession(Handle window = 0);        // the system shuts down
+  // A message to a top-level window, translated when the program fetches
+  // it; the null message is a heartbeat, the quit message ends a wait.
   void Post(Handle window, std::uint32_t message, std::uintptr_t wParam = 0,
             std::intptr_t lParam = 0);
 
@@ -166,58 +160,26 @@ class HeadlessBackend final : public WindowBackend {
   void ApplySkin(Handle window) override;
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
-  bool IsForeground(Handle window) override { return window != 0 && window == foreground_; }
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
   void SetControlFont(Handle control, const FontParams& font) override;
   void SetText(Handle window, const Text& text) override;
   Text GetText(Handle window) override { return TextOf(window); }
-  void SetVisible(Handle window, bool visible) override;
-  bool IsVisible(Handle window) override;
-  void SetEnabled(Handle window, bool enabled) override;
-  bool IsEnabled(Handle window) override;
-  void SetCheck(Handle button, int check) override;
-  int GetCheck(Handle button) override;
-  void SetFocus(Handle window) override;
-  bool SetMarquee(Handle progressBar, bool on) override;
+  bool ChangeState(Handle window, const StateChange& change) override;
+  WindowState QueryState(Handle window) override;
   void SetControlImage(Handle control, ImageType type, Handle image) override;
-  void Repaint(Handle) override {}
   bool AddTooltip(Handle window, Handle control, const Text& text) override;
-  void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
-  void PrepareLink(Handle link) override;
-  void SetEraseBrush(Handle control, Handle brush) override;
   int InsertListColumn(Handle listView, int column, const Text& text, int width) override;
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
-  void EnableBufferedPaint(Handle, ToolkitWindow&, int) override {}
   void SetChartData(Handle chart, const ChartData& data) override;
-  int ControlIdOf(Handle window) override;
-  Handle ParentOf(Handle window) override;
-  void SendCommand(Handle parent, int id, int code, Handle control) override;
 
-  Handle CreateSolidBrush(Colour colour) override;
-  Handle CreatePatternBrush(Handle bitmap) override;
-  void DeleteObject(Handle object) override;
-  Handle LoadSystemCursor(int id) override;
+  Handle MakeObject(const ObjectRequest& request) override;
+  void ReleaseObject(ReleaseBy how, Handle object) override;
   Colour SystemColour(int index) override;
-  Handle CopyBitmap(Handle bitmap) override;
-  Handle BlankBitmap(int width, int height) override;
-  Handle CopyIcon(Handle icon) override;
-  void DestroyIcon(Handle icon) override;
-  Handle LoadIconResource(int id, int size) override;
-  Handle LoadImageResource(int id, int width, int height) override;
-  Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
-                       int direction) override;
-  Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
-                     float penWidth) override;
-  Handle TitleButtonImage(TitleButton button) override;
-  Handle ImageToBitmap(Handle image, int width, int height) override;
-  void ReleaseImage(Handle image) override;
-  Handle DrawCheckBoxImage(std::uint32_t flags) override;
 
-  FetchResult FetchMessage(FetchMode mode, Message& out) override;
-  void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+  Input NextInput(FetchMode mode, const InputRouting& routing) override;
   // Time passes as it would for a sleeping thread: the test's clock advances.
   void Sleep(std::uint32_t milliseconds) override;
   void ShowMessage(Handle owner, const Text& title, const Text& text) override;
@@ -238,16 +200,23 @@ class HeadlessBackend final : public WindowBackend {
   const Window* Live(Handle window) const;
   bool CanTakeInput(const Window& w) const;
   Window* TopLevelOf(Handle window);
-  Handle NewObject(ObjectKind kind, int width = 0, int height = 0, Handle source = 0,
-                   int resourceId = 0, std::uint32_t flags = 0);
-  Handle Derive(Handle from, ObjectKind fromKind, ObjectKind kind, int width = 0, int height = 0);
-  void Free(Handle object, ObjectKind expected);
+  // What the user did, waiting to be fetched.
+  enum class Action { Heartbeat, Quit, CloseRequest, WindowMessage, Click, DoubleClick, Enter };
+  struct Queued {
+    Action action = Action::Heartbeat;
+    Handle window = 0;
+    Message message;  // WindowMessage only
+  };
+
+  Handle NewObject(Kind kind, int width = 0, int height = 0, Handle source = 0, int resourceId = 0,
+                   std::uint32_t flags = 0);
+  Handle Derive(Handle from, Kind fromKind, Kind kind, int width = 0, int height = 0);
+  void Free(Handle object, Kind expected);
   void RunRules();
   void Wake();
-  // Delivers a message from a control to its parent the way the header band
-  // forwards its controls' messages to the frame.
-  void SendToParent(const Window& control, std::uint32_t message, int code);
-  void DispatchToControl(Window& w, const Message& m, ToolkitWindow* dialogWindow);
+  // Queues an action on a control that can take input.
+  bool Queue(Action action, Handle control);
+  Input Deliver(const Queued& q, const InputRouting& routing);
   // Runs the translation for a message to a top-level window and posts the
   // close request it may ask for; the answer, if any.
   std::optional<std::intptr_t> Translate(ToolkitWindow& owner, const Message& m);
@@ -255,7 +224,7 @@ class HeadlessBackend final : public WindowBackend {
   std::map<Handle, Window> windows_;
   std::map<Handle, Object> objects_;
   std::vector<Handle> order_;  // windows in creation order
-  std::deque<Message> queue_;
+  std::deque<Queued> queue_;
   Handle next_ = 0x1000;
   Handle foreground_ = 0;
   Handle focus_ = 0;
@@ -267,7 +236,6 @@ class HeadlessBackend final : public WindowBackend {
   std::uint64_t wakes_ = 0;
   std::uint64_t wakeLimit_ = 5'000'000;
   bool wakeLimitReached_ = false;
-  std::uint32_t time_ = 0;
   int doubleFrees_ = 0;
   InstanceLookup existingInstance_ = InstanceLookup::NotFound;
   int instanceLookups_ = 0;

@@ -17,12 +17,7 @@ class HeadlessTest : public ::testing::Test {
   }
 
   // One pass of a mode loop: wait, dispatch.
-  Message Wait() {
-    Message m;
-    EXPECT_EQ(ui.FetchMessage(FetchMode::Wait, m), FetchResult::Message);
-    ui.DispatchFetched(m, nullptr);
-    return m;
-  }
+  Input Wait() { return ui.NextInput(FetchMode::Wait, InputRouting{}); }
 
   HeadlessBackend ui;
   EventSlot slot;
@@ -43,9 +38,9 @@ TEST_F(HeadlessTest, RulesRunBeforeTimePassesAndFireOnce) {
   // The program counts down one per wake, as a countdown loop would.
   int remaining = 14;
   while (true) {
-    const Message m = Wait();
-    if (m.message == msg::CloseRequest) break;
-    if (m.message == msg::Null)
+    const Input in = Wait();
+    if (in == Input::CloseRequest) break;
+    if (in == Input::Heartbeat)
       window.SetControlText(label, FormatUnsigned(static_cast<std::uint32_t>(--remaining)));
   }
   EXPECT_EQ(remaining, 12);  // the user acted while 12 was shown, before the next second

@@ -59,7 +59,6 @@ void HeadlessBackend::SetChartData(Handle chart, const ChartData& data) {
 
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) {
   sleeps_.push_back(milliseconds);
-  time_ += milliseconds;
   if (advanceClock_) advanceClock_(milliseconds);
 }
 

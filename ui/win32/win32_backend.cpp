@@ -1,12 +1,12 @@
 #include "ui/win32/win32_backend.h"
 
-#include "ui/message_translation.h"
-
 #include <commctrl.h>
 #include <shellapi.h>
 #include <uxtheme.h>
 
 #include <vector>
+
+#include "ui/message_translation.h"
 
 namespace twk::ui {
 
@@ -328,8 +328,6 @@ void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
   UpdateWindow(ToHwnd(window));
 }
 
-bool Win32Backend::IsForeground(Handle window) { return GetForegroundWindow() == ToHwnd(window); }
-
 void Win32Backend::BeginCaptionDrag(Handle window) {
   POINT pt = {};
   GetCursorPos(&pt);
@@ -350,6 +348,11 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
   if (window == nullptr) return 0;
   if (p.kind == ControlKind::ListView) {
     SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  } else if (p.kind == ControlKind::Link) {
+    PrepareLink(window);
+  } else if (p.kind == ControlKind::UpDown && p.upDownBuddy != 0) {
+    SendMessageW(window, UDM_SETBUDDY, static_cast<WPARAM>(p.upDownBuddy), 0);
+    SendMessageW(window, UDM_SETRANGE32, 1, p.upDownMaximum);
   }
   ControlInfo& info = controls_[window];
   info.backend = this;
@@ -364,6 +367,7 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
   } else if (p.kind == ControlKind::Chart) {
     SetWindowSubclass(window, ChartProc, kChartSubclass, ref);
   }
+  if (p.bufferedPaint) SetWindowSubclass(window, BufferedPaintProc, kPaintSubclass, ref);
   return ToHandle(window);
 }
 
@@ -441,32 +445,32 @@ Text Win32Backend::GetText(Handle handle) {
   return text;
 }
 
-void Win32Backend::SetVisible(Handle window, bool visible) {
-  ShowWindow(ToHwnd(window), visible ? SW_SHOW : SW_HIDE);
+bool Win32Backend::ChangeState(Handle handle, const StateChange& change) {
+  const HWND window = ToHwnd(handle);
+  bool accepted = true;
+  if (change.visible) ShowWindow(window, *change.visible ? SW_SHOW : SW_HIDE);
+  if (change.check) SendMessageW(window, BM_SETCHECK, static_cast<WPARAM>(*change.check), 0);
+  if (change.enabled) EnableWindow(window, *change.enabled);
+  if (change.marquee) accepted = SetMarquee(window, *change.marquee);
+  if (change.eraseBrush) SetEraseBrush(window, reinterpret_cast<HBRUSH>(*change.eraseBrush));
+  if (change.repaint) RedrawUnder(window);
+  if (change.focus) ::SetFocus(window);
+  return accepted;
 }
 
-bool Win32Backend::IsVisible(Handle window) {
-  return (GetWindowLongW(ToHwnd(window), GWL_STYLE) & WS_VISIBLE) != 0;
+WindowState Win32Backend::QueryState(Handle handle) {
+  const HWND window = ToHwnd(handle);
+  WindowState state;
+  state.visible = (GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  state.enabled = IsWindowEnabled(window) != FALSE;
+  state.check = FindTop(window) == nullptr && ClassNameOf(window) == u"Button"
+                    ? static_cast<int>(SendMessageW(window, BM_GETCHECK, 0, 0))
+                    : 0;
+  state.foreground = GetForegroundWindow() == window;
+  return state;
 }
 
-void Win32Backend::SetEnabled(Handle window, bool enabled) {
-  EnableWindow(ToHwnd(window), enabled);
-}
-
-bool Win32Backend::IsEnabled(Handle window) { return IsWindowEnabled(ToHwnd(window)) != FALSE; }
-
-void Win32Backend::SetCheck(Handle button, int check) {
-  SendMessageW(ToHwnd(button), BM_SETCHECK, static_cast<WPARAM>(check), 0);
-}
-
-int Win32Backend::GetCheck(Handle button) {
-  return static_cast<int>(SendMessageW(ToHwnd(button), BM_GETCHECK, 0, 0));
-}
-
-void Win32Backend::SetFocus(Handle window) { ::SetFocus(ToHwnd(window)); }
-
-bool Win32Backend::SetMarquee(Handle handle, bool on) {
-  const HWND bar = ToHwnd(handle);
+bool Win32Backend::SetMarquee(HWND bar, bool on) {
   // The style first when switching on, last when switching off: the bar
   // animates only while it has the marquee style.
   const auto setStyle = [bar](bool marquee) {
@@ -501,8 +505,6 @@ void Win32Backend::SetControlImage(Handle control, ImageType type, Handle image)
   }
 }
 
-void Win32Backend::Repaint(Handle control) { RedrawUnder(ToHwnd(control)); }
-
 bool Win32Backend::AddTooltip(Handle handle, Handle control, const Text& text) {
   TopWindow* top = FindTop(ToHwnd(handle));
   if (top == nullptr) return false;
@@ -525,12 +527,7 @@ bool Win32Backend::AddTooltip(Handle handle, Handle control, const Text& text) {
   return SendMessageW(top->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) == 1;
 }
 
-void Win32Backend::AttachUpDown(Handle upDown, Handle edit, int maximum) {
-  SendMessageW(ToHwnd(upDown), UDM_SETBUDDY, static_cast<WPARAM>(edit), 0);
-  SendMessageW(ToHwnd(upDown), UDM_SETRANGE32, 1, maximum);
-}
-
-void Win32Backend::PrepareLink(Handle link) {
+void Win32Backend::PrepareLink(HWND link) {
   // The link part takes the text colour its parent answers, like the rest
   // of the text, instead of the system's link blue.
   LITEM item = {};
@@ -538,68 +535,76 @@ void Win32Backend::PrepareLink(Handle link) {
   item.iLink = 0;
   item.state = LIS_ENABLED | LIS_DEFAULTCOLORS;
   item.stateMask = LIS_ENABLED | LIS_DEFAULTCOLORS;
-  SendMessageW(ToHwnd(link), LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageW(link, LM_SETITEM, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void Win32Backend::SetEraseBrush(Handle control, Handle brush) {
-  ControlInfo* info = FindControl(ToHwnd(control));
+void Win32Backend::SetEraseBrush(HWND control, HBRUSH brush) {
+  ControlInfo* info = FindControl(control);
   if (info == nullptr) return;
-  info->eraseBrush = reinterpret_cast<HBRUSH>(brush);
+  info->eraseBrush = brush;
   // A child window erases in its own procedure; other controls get one.
   if (info->kind != ControlKind::ChildWindow) {
-    SetWindowSubclass(ToHwnd(control), EraseProc, kEraseSubclass,
-                      reinterpret_cast<DWORD_PTR>(info));
+    SetWindowSubclass(control, EraseProc, kEraseSubclass, reinterpret_cast<DWORD_PTR>(info));
   }
-  InvalidateRect(ToHwnd(control), nullptr, TRUE);
-}
-
-void Win32Backend::EnableBufferedPaint(Handle control, ToolkitWindow&, int) {
-  if (ControlInfo* info = FindControl(ToHwnd(control))) {
-    SetWindowSubclass(ToHwnd(control), BufferedPaintProc, kPaintSubclass,
-                      reinterpret_cast<DWORD_PTR>(info));
-  }
-}
-
-int Win32Backend::ControlIdOf(Handle window) {
-  return static_cast<int>(GetWindowLongW(ToHwnd(window), GWL_ID));
-}
-
-Handle Win32Backend::ParentOf(Handle window) { return ToHandle(GetParent(ToHwnd(window))); }
-
-void Win32Backend::SendCommand(Handle parent, int id, int code, Handle control) {
-  SendMessageW(ToHwnd(parent), WM_COMMAND,
-               MAKEWPARAM(static_cast<WORD>(id), static_cast<WORD>(code)),
-               static_cast<LPARAM>(control));
+  InvalidateRect(control, nullptr, TRUE);
 }
 
 // ---- GDI objects ---------------------------------------------------------------
 
-Handle Win32Backend::CreateSolidBrush(Colour colour) {
-  return ToHandle(::CreateSolidBrush(static_cast<COLORREF>(colour)));
+Handle Win32Backend::MakeObject(const ObjectRequest& r) {
+  switch (r.kind) {
+    case ObjectKind::SolidBrush:
+      return ToHandle(::CreateSolidBrush(static_cast<COLORREF>(r.colour)));
+    case ObjectKind::PatternBrush:
+      return ToHandle(::CreatePatternBrush(reinterpret_cast<HBITMAP>(r.source)));
+    case ObjectKind::SystemCursor:
+      // Shared system cursors: never destroyed.
+      return ToHandle(LoadCursorW(nullptr, MAKEINTRESOURCEW(r.id)));
+    case ObjectKind::BitmapCopy:
+      if (r.source == 0) return 0;
+      return ToHandle(
+          CopyImage(reinterpret_cast<HANDLE>(r.source), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    case ObjectKind::BlankBitmap:
+      return ToHandle(BlankBitmap(r.width, r.height));
+    case ObjectKind::IconCopy:
+      return r.source == 0 ? 0 : ToHandle(::CopyIcon(reinterpret_cast<HICON>(r.source)));
+    case ObjectKind::IconResource:
+      return ToHandle(
+          LoadImageW(resources_, MAKEINTRESOURCEW(r.id), IMAGE_ICON, r.width, r.width, 0));
+    case ObjectKind::ImageResource:
+      return LoadImageResource(r.id, r.width, r.height);
+    case ObjectKind::GradientImage:
+      return GradientImage(r.width, r.height, r.argb, r.argb2, static_cast<int>(r.flags));
+    case ObjectKind::FramedImage:
+      return FramedImage(r.width, r.height, r.argb, r.argb2, r.penWidth);
+    case ObjectKind::TitleButton:
+      return TitleButtonImage(r.flags == 1 ? TitleButton::Close : TitleButton::Minimize);
+    case ObjectKind::BitmapOfImage:
+      return ImageToBitmap(r.source, r.width, r.height);
+    case ObjectKind::CheckBoxBitmap:
+      return DrawCheckBoxImage(r.flags);
+  }
+  return 0;
 }
 
-Handle Win32Backend::CreatePatternBrush(Handle bitmap) {
-  return ToHandle(::CreatePatternBrush(reinterpret_cast<HBITMAP>(bitmap)));
-}
-
-void Win32Backend::DeleteObject(Handle object) {
-  if (object != 0) ::DeleteObject(reinterpret_cast<HGDIOBJ>(object));
-}
-
-Handle Win32Backend::LoadSystemCursor(int id) {
-  // Shared system cursors: never destroyed.
-  return ToHandle(LoadCursorW(nullptr, MAKEINTRESOURCEW(id)));
+void Win32Backend::ReleaseObject(ReleaseBy how, Handle object) {
+  if (object == 0) return;
+  switch (how) {
+    case ReleaseBy::GdiObject:
+      ::DeleteObject(reinterpret_cast<HGDIOBJ>(object));
+      break;
+    case ReleaseBy::Icon:
+      ::DestroyIcon(reinterpret_cast<HICON>(object));
+      break;
+    case ReleaseBy::Image:
+      DisposeImage(object);
+      break;
+  }
 }
 
 Colour Win32Backend::SystemColour(int index) { return static_cast<Colour>(GetSysColor(index)); }
 
-Handle Win32Backend::CopyBitmap(Handle bitmap) {
-  if (bitmap == 0) return 0;
-  return ToHandle(
-      CopyImage(reinterpret_cast<HANDLE>(bitmap), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-}
-
-Handle Win32Backend::BlankBitmap(int width, int height) {
+HBITMAP Win32Backend::BlankBitmap(int width, int height) {
   BITMAPINFO bi = {};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = width;
@@ -609,58 +614,42 @@ Handle Win32Backend::BlankBitmap(int width, int height) {
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap == nullptr || bits == nullptr) return ToHandle(bitmap);
+  if (bitmap == nullptr || bits == nullptr) return bitmap;
   auto* pixels = static_cast<DWORD*>(bits);
   for (long i = 0, n = static_cast<long>(width) * height; i < n; ++i) pixels[i] = 0x01000000;
   GdiFlush();
-  return ToHandle(bitmap);
-}
-
-Handle Win32Backend::CopyIcon(Handle icon) {
-  return icon == 0 ? 0 : ToHandle(::CopyIcon(reinterpret_cast<HICON>(icon)));
-}
-
-void Win32Backend::DestroyIcon(Handle icon) {
-  if (icon != 0) ::DestroyIcon(reinterpret_cast<HICON>(icon));
-}
-
-Handle Win32Backend::LoadIconResource(int id, int size) {
-  return ToHandle(LoadImageW(resources_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+  return bitmap;
 }
 
 // ---- the message queue ---------------------------------------------------------
 
-FetchResult Win32Backend::FetchMessage(FetchMode mode, Message& out) {
+Input Win32Backend::NextInput(FetchMode mode, const InputRouting& routing) {
   MSG m = {};
   if (mode == FetchMode::Wait) {
     const BOOL got = GetMessageW(&m, nullptr, 0, 0);
-    if (got == -1) return FetchResult::Failed;
-    out =
-        Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
-                m.pt.x,           m.pt.y};
-    return got == 0 ? FetchResult::Quit : FetchResult::Message;
+    if (got == -1) return Input::Failed;
+    if (got == 0) return Input::Quit;
+  } else {
+    if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return Input::None;
+    if (m.message == WM_QUIT) return Input::Quit;
   }
-  if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) return FetchResult::NoMessage;
-  out = Message{ToHandle(m.hwnd), m.message, m.wParam, m.lParam, static_cast<std::uint32_t>(m.time),
-                m.pt.x,           m.pt.y};
-  return m.message == WM_QUIT ? FetchResult::Quit : FetchResult::Message;
-}
-
-void Win32Backend::DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) {
-  MSG m = {};
-  m.hwnd = ToHwnd(message.window);
-  m.message = message.message;
-  m.wParam = static_cast<WPARAM>(message.wParam);
-  m.lParam = static_cast<LPARAM>(message.lParam);
-  m.time = message.time;
-  m.pt = POINT{message.x, message.y};
+  if (m.message == WM_NULL) return Input::Heartbeat;  // nothing to dispatch
+  // Enter activates the focused button or check box of the enter window, and
+  // goes no further.
+  if (m.message == WM_KEYDOWN && m.wParam == VK_RETURN && routing.enterWindow != nullptr &&
+      TranslateEnter(*routing.enterWindow, ToHandle(m.hwnd),
+                     static_cast<int>(GetWindowLongW(m.hwnd, GWL_ID)))) {
+    return Input::EnterActivated;
+  }
+  const bool closeRequest = m.message == msg::CloseRequest;
   // The toolkit keeps no accelerator tables, so the dialog manager alone.
-  if (dialogWindow != nullptr && dialogWindow->handle() != 0 &&
-      IsDialogMessageW(ToHwnd(dialogWindow->handle()), &m)) {
-    return;
+  ToolkitWindow* dialog = routing.dialogWindow;
+  if (dialog == nullptr || dialog->handle() == 0 ||
+      !IsDialogMessageW(ToHwnd(dialog->handle()), &m)) {
+    ::TranslateMessage(&m);
+    DispatchMessageW(&m);
   }
-  TranslateMessage(&m);
-  DispatchMessageW(&m);
+  return closeRequest ? Input::CloseRequest : Input::Dispatched;
 }
 
 // ---- process-wide ------------------------------------------------------------------

@@ -81,60 +81,28 @@ class Win32Backend final : public WindowBackend {
   void ApplySkin(Handle window) override;
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, int showCommand) override;
-  bool IsForeground(Handle window) override;
   void BeginCaptionDrag(Handle window) override;
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
   void SetControlFont(Handle control, const FontParams& font) override;
   void SetText(Handle window, const Text& text) override;
   Text GetText(Handle window) override;
-  void SetVisible(Handle window, bool visible) override;
-  bool IsVisible(Handle window) override;
-  void SetEnabled(Handle window, bool enabled) override;
-  bool IsEnabled(Handle window) override;
-  void SetCheck(Handle button, int check) override;
-  int GetCheck(Handle button) override;
-  void SetFocus(Handle window) override;
-  bool SetMarquee(Handle progressBar, bool on) override;
+  bool ChangeState(Handle window, const StateChange& change) override;
+  WindowState QueryState(Handle window) override;
   void SetControlImage(Handle control, ImageType type, Handle image) override;
-  void Repaint(Handle control) override;
   bool AddTooltip(Handle window, Handle control, const Text& text) override;
-  void AttachUpDown(Handle upDown, Handle edit, int maximum) override;
-  void PrepareLink(Handle link) override;
-  void SetEraseBrush(Handle control, Handle brush) override;
   // win32_list_view.cpp
   int InsertListColumn(Handle listView, int column, const Text& text, int width) override;
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
-  void EnableBufferedPaint(Handle control, ToolkitWindow& owner, int id) override;
   // win32_chart.cpp
   void SetChartData(Handle chart, const ChartData& data) override;
-  int ControlIdOf(Handle window) override;
-  Handle ParentOf(Handle window) override;
-  void SendCommand(Handle parent, int id, int code, Handle control) override;
 
-  Handle CreateSolidBrush(Colour colour) override;
-  Handle CreatePatternBrush(Handle bitmap) override;
-  void DeleteObject(Handle object) override;
-  Handle LoadSystemCursor(int id) override;
+  Handle MakeObject(const ObjectRequest& request) override;
+  void ReleaseObject(ReleaseBy how, Handle object) override;
   Colour SystemColour(int index) override;
-  Handle CopyBitmap(Handle bitmap) override;
-  Handle BlankBitmap(int width, int height) override;
-  Handle CopyIcon(Handle icon) override;
-  void DestroyIcon(Handle icon) override;
-  Handle LoadIconResource(int id, int size) override;
-  Handle LoadImageResource(int id, int width, int height) override;
-  Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
-                       int direction) override;
-  Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
-                     float penWidth) override;
-  Handle TitleButtonImage(TitleButton button) override;
-  Handle ImageToBitmap(Handle image, int width, int height) override;
-  void ReleaseImage(Handle image) override;
-  Handle DrawCheckBoxImage(std::uint32_t flags) override;
 
-  FetchResult FetchMessage(FetchMode mode, Message& out) override;
-  void DispatchFetched(const Message& message, ToolkitWindow* dialogWindow) override;
+  Input NextInput(FetchMode mode, const InputRouting& routing) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp
   void ShowMessage(Handle owner, const Text& title, const Text& text) override;
   // win32_save_dialog.cpp
@@ -144,6 +112,21 @@ class Win32Backend final : public WindowBackend {
   void StartHeartbeat(Handle window) override;
 
  private:
+  bool SetMarquee(HWND bar, bool on);
+  void PrepareLink(HWND link);
+  void SetEraseBrush(HWND control, HBRUSH brush);
+  // Drawing objects (win32_images.cpp for the GDI+ images).
+  HBITMAP BlankBitmap(int width, int height);
+  Handle LoadImageResource(int id, int width, int height);
+  static Handle GradientImage(int width, int height, std::uint32_t argbFrom, std::uint32_t argbTo,
+                              int direction);
+  static Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
+                            float penWidth);
+  static Handle TitleButtonImage(TitleButton button);
+  static Handle ImageToBitmap(Handle image, int width, int height);
+  static void DisposeImage(Handle image);
+  static Handle DrawCheckBoxImage(std::uint32_t flags);
+
   void ForgetControl(HWND window);
   // Paints the top window's background brush into its memory DC (nothing
   // when it has none or the copy cannot be made: erasing then fills).

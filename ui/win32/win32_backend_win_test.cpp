@@ -62,8 +62,8 @@ class Win32BackendTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(window.Create(u"TWK_TEST_CLASS", u"Toolkit test", 600, 465), 0u);
     window.Show(show::Normal);
-    checked = ui.DrawCheckBoxImage(1);
-    unchecked = ui.DrawCheckBoxImage(0);
+    checked = ui.MakeObject(draw::CheckBoxBitmap(1));
+    unchecked = ui.MakeObject(draw::CheckBoxBitmap(0));
   }
   void TearDown() override {
     window.Destroy();
@@ -73,18 +73,17 @@ class Win32BackendTest : public ::testing::Test {
 
   HWND Hwnd(int id) { return ToHwnd(window.Control(id)->window); }
 
-  // Dispatches what is queued; true when a message with this number came
-  // by. Every event id the dispatching placed in the slot goes to `events`.
-  bool Pump(UINT wanted = 0) {
+  // Dispatches what is queued; true when this input came by. Every event id
+  // the dispatching placed in the slot goes to `events`.
+  bool Pump(Input wanted = Input::None) {
     bool seen = false;
-    Message m;
-    while (ui.FetchMessage(FetchMode::Peek, m) == FetchResult::Message) {
-      if (m.message == wanted) seen = true;
+    for (;;) {
       slot.eventId = 0;
-      ui.DispatchFetched(m, nullptr);
+      const Input in = ui.NextInput(FetchMode::Peek, InputRouting{});
+      if (in == Input::None || in == Input::Failed) return seen;
+      if (in == wanted) seen = true;
       if (slot.eventId != 0) events.push_back(slot.eventId);
     }
-    return seen;
   }
   std::vector<std::int32_t> events;
 
@@ -169,10 +168,10 @@ TEST_F(Win32BackendTest, TheSkinLeavesOnlyTheClientAreaWithRoundCorners) {
 TEST_F(Win32BackendTest, CloseAndTheSystemMenusCloseArePostedAsRequests) {
   const HWND frame = ToHwnd(window.handle());
   PostMessageW(frame, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(Pump(msg::CloseRequest));
+  EXPECT_TRUE(Pump(Input::CloseRequest));
   EXPECT_TRUE(IsWindow(frame));
   PostMessageW(frame, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_TRUE(Pump(msg::CloseRequest));
+  EXPECT_TRUE(Pump(Input::CloseRequest));
   EXPECT_TRUE(IsWindow(frame));
 }
 
@@ -245,8 +244,8 @@ TEST_F(Win32BackendTest, AMinimisedFrameIsActivatedAndDeactivatedByTheLowWord) {
 }
 
 TEST_F(Win32BackendTest, TheCheckBoxPicturesAreDrawnBoxesWithATickOrASquare) {
-  const Handle square = ui.DrawCheckBoxImage(2);
-  const Handle rounded = ui.DrawCheckBoxImage(4);
+  const Handle square = ui.MakeObject(draw::CheckBoxBitmap(2));
+  const Handle rounded = ui.MakeObject(draw::CheckBoxBitmap(4));
   for (Handle b : {checked, unchecked, square, rounded}) {
     const test::Pixels p = test::ReadPixels(b);
     ASSERT_EQ(p.width, 16);
@@ -268,9 +267,9 @@ TEST_F(Win32BackendTest, TheCheckBoxPicturesAreDrawnBoxesWithATickOrASquare) {
 }
 
 TEST_F(Win32BackendTest, GradientsRunFromTheFirstColourToTheSecond) {
-  const Handle image = ui.GradientImage(10, 78, 0xFF101010, 0xFF606060, 1);
+  const Handle image = ui.MakeObject(draw::GradientImage(10, 78, 0xFF101010, 0xFF606060, 1));
   ASSERT_NE(image, 0u);
-  const Handle bitmap = ui.ImageToBitmap(image, 0, 0);
+  const Handle bitmap = ui.MakeObject(draw::BitmapOfImage(image, 0, 0));
   ui.ReleaseImage(image);
   const test::Pixels p = test::ReadPixels(bitmap);
   ui.DeleteObject(bitmap);
@@ -283,11 +282,11 @@ TEST_F(Win32BackendTest, GradientsRunFromTheFirstColourToTheSecond) {
 
 TEST_F(Win32BackendTest, ALabelsNewTextShowsOverTheBackgroundWithoutTheOldText) {
   // The frame's kind of background: a diagonal gradient as a pattern brush.
-  const Handle image = ui.GradientImage(600, 465, 0xFF303030, 0xFFF0F0F0, 2);
+  const Handle image = ui.MakeObject(draw::GradientImage(600, 465, 0xFF303030, 0xFFF0F0F0, 2));
   ASSERT_NE(image, 0u);
-  const Handle bitmap = ui.ImageToBitmap(image, 0, 0);
+  const Handle bitmap = ui.MakeObject(draw::BitmapOfImage(image, 0, 0));
   ui.ReleaseImage(image);
-  const Handle brush = ui.CreatePatternBrush(bitmap);
+  const Handle brush = ui.MakeObject(draw::PatternBrush(bitmap));
   window.SetBackground(brush);
   window.SetFont(u"Arial", 32, 800);
   const int label = window.CreateLabel(u"888", 180, 90, 230, 50, style::Centred);
@@ -337,21 +336,21 @@ TEST_F(Win32BackendTest, ALabelsNewTextShowsOverTheBackgroundWithoutTheOldText) 
 
 TEST_F(Win32BackendTest, ImagesAreLoadedFromTheProgramsResources) {
   ASSERT_NE(product.module(), nullptr);
-  const Handle own = ui.LoadImageResource(143, 0, 0);
-  const Handle scaled = ui.LoadImageResource(142, 24, 24);
+  const Handle own = ui.MakeObject(draw::ImageResource(143, 0, 0));
+  const Handle scaled = ui.MakeObject(draw::ImageResource(142, 24, 24));
   ASSERT_NE(own, 0u);
   ASSERT_NE(scaled, 0u);
-  EXPECT_EQ(ui.LoadImageResource(999, 0, 0), 0u);
-  const Handle a = ui.ImageToBitmap(own, 0, 0);
-  const Handle b = ui.ImageToBitmap(scaled, 0, 0);
-  const Handle c = ui.ImageToBitmap(own, 26, 26);
+  EXPECT_EQ(ui.MakeObject(draw::ImageResource(999, 0, 0)), 0u);
+  const Handle a = ui.MakeObject(draw::BitmapOfImage(own, 0, 0));
+  const Handle b = ui.MakeObject(draw::BitmapOfImage(scaled, 0, 0));
+  const Handle c = ui.MakeObject(draw::BitmapOfImage(own, 26, 26));
   EXPECT_EQ(test::ReadPixels(a).width, 44);
   EXPECT_EQ(test::ReadPixels(b).width, 24);
   EXPECT_EQ(test::ReadPixels(c).height, 26);
   for (Handle h : {a, b, c}) ui.DeleteObject(h);
   ui.ReleaseImage(own);
   ui.ReleaseImage(scaled);
-  const Handle icon = ui.LoadIconResource(107, 64);
+  const Handle icon = ui.MakeObject(draw::IconResource(107, 64));
   ICONINFO info = {};
   ASSERT_TRUE(GetIconInfo(reinterpret_cast<HICON>(icon), &info));
   BITMAP mask = {};

@@ -202,7 +202,7 @@ Handle Win32Backend::ImageToBitmap(Handle handle, int width, int height) {
   return ToHandle(ToGdiBitmap(scaled.get()));
 }
 
-void Win32Backend::ReleaseImage(Handle image) {
+void Win32Backend::DisposeImage(Handle image) {
   if (image != 0) gp::GdipDisposeImage(reinterpret_cast<GpImage*>(image));
 }
 

@@ -56,6 +56,13 @@ class FakeClock final : public Clock {
     SettleCpuTimes();
     cpuBusy_ = busy;
   }
+  // Windows started `ms` ago, as after a restart: the counter (the uptime)
+  // starts from there; the clocks and the processor times go on.
+  void SetUptime(std::uint64_t ms) {
+    SettleCpuTimes();
+    jumped_ = milliseconds_ - ms;
+    cpuSettledAt_ = TickMilliseconds();
+  }
   // While failing, SystemCpuTimes answers none; the counters go on.
   void SetCpuTimesFailing(bool failing) { cpuFailing_ = failing; }
 

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(chart.bars.size() <= seq::kChartBars && !chart.ticks.empty());
   for (const auto& bar : chart.bars) Require(bar.value <= chart.ticks.back().value);
   Require(seq::HistoryRows(all).size() == all.size());
-  (void)seq::HistoryCsv(all);
+  (void)seq::HistoryCsv(all, {});
 
   const std::vector<Text> before = doc.lines();
   const bool keptOne = seq::KeepFinishedSequence(doc, seq::Measurements::Load(doc));

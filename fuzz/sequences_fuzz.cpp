@@ -49,6 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(s.exactMs.empty() || s.exactMs.size() == s.durations.size());
     const twk::Text exact = seq::FormatExactValue(s);
     Require(exact.empty() || seq::ParseExactValue(exact, s.durations.size()) == s.exactMs);
+    // So do the phases (the input may bring a SequencesPhases section).
+    Require(s.phases.empty() || s.phases.size() == s.durations.size());
+    const twk::Text phases = seq::FormatPhasesValue(s);
+    Require(phases.empty() || seq::ParsePhasesValue(phases, s.durations.size()) == s.phases);
   }
 
   // The input may bring a History section of its own before ours.
@@ -59,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(chart.bars.size() <= seq::kChartBars && !chart.ticks.empty());
   for (const auto& bar : chart.bars) Require(bar.value <= chart.ticks.back().value);
   Require(seq::HistoryRows(all).size() == all.size());
-  (void)seq::HistoryCsv(all);
+  (void)seq::HistoryCsv(all, {});
 
   const std::vector<Text> before = doc.lines();
   const bool keptOne = seq::KeepFinishedSequence(doc, seq::Measurements::Load(doc));

@@ -278,6 +278,25 @@ std::uint32_t DiskNumberOfDrive(platform::Devices& devices, const Text& drive) {
   return ReadU32(answer.bytes, 4);
 }
 
+Text DiskKindName(platform::Devices& devices, const Text& drive) {
+  const std::uint32_t number = DiskNumberOfDrive(devices, drive);
+  if (number >= 0x80000000) return Text();
+  PhysicalDisk disk(devices);
+  if (!disk.OpenByNumber(number)) return Text();
+  switch (disk.ClassifyDisk()) {
+    case DiskKind::HardDisk:
+      return u"hdd";
+    case DiskKind::UsbDisk:
+      return u"usb";
+    case DiskKind::SolidStateDisk:
+      return u"ssd";
+    case DiskKind::NvmeDisk:
+      return u"nvme";
+    default:
+      return Text();
+  }
+}
+
 bool IsSolidStateDrive(platform::Devices& devices, const Text& drive) {
   const std::uint32_t number = DiskNumberOfDrive(devices, drive);
   if (number >= 0x80000000) return false;  // includes kUnknownDiskNumber

@@ -101,4 +101,9 @@ class PhysicalDisk {
 // every failure.
 [[nodiscard]] bool IsSolidStateDrive(platform::Devices& devices, const Text& drive);
 
+// The kind of the disk behind the drive as a word for files that are read
+// by people and spreadsheets alike: "hdd", "ssd", "nvme" or "usb"; empty
+// when it cannot be told.
+[[nodiscard]] Text DiskKindName(platform::Devices& devices, const Text& drive);
+
 }  // namespace twk::maintenance

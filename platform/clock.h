@@ -5,8 +5,19 @@
 // time-zone or daylight-saving change between two stamps does not enter a
 // measured duration.
 #include <cstdint>
+#include <optional>
 
 namespace twk::platform {
+
+// The processor time the whole system has spent since it started, summed
+// over every processor, in 100-ns units: how much of it was idle, in kernel
+// mode and in user mode. Kernel time includes the idle time (the idle loop
+// runs in kernel mode), so kernel + user is all the time there was.
+struct CpuTimes {
+  std::uint64_t idle = 0;
+  std::uint64_t kernel = 0;
+  std::uint64_t user = 0;
+};
 
 // One moment in both clocks, taken from a single reading.
 struct ClockReading {
@@ -33,6 +44,10 @@ class Clock {
   // when the logon started the program, not when it got round to reading the
   // clock after its own start-up. Zeros when it cannot be learnt.
   [[nodiscard]] virtual ClockReading ProcessCreated() = 0;
+  // The system's processor times now: how busy the machine is over an
+  // interval is the difference of two readings. None when they cannot be
+  // read.
+  [[nodiscard]] virtual std::optional<CpuTimes> SystemCpuTimes() = 0;
 };
 
 }  // namespace twk::platform

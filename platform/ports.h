@@ -21,6 +21,7 @@ class LsaSecrets;      // platform/lsa_secrets.h: the auto-logon password as LSA
 class Accounts;        // platform/accounts.h: SIDs, account lookup, computer name
 class KeySecurity;     // platform/key_security.h: owner and access list of registry keys
 class Console;         // platform/console.h: the console of the calling script
+class BootEventLog;    // platform/boot_events.h: Windows' records of its boots, as XML
 
 struct Ports {
   FileSystem* files = nullptr;
@@ -39,6 +40,7 @@ struct Ports {
   Accounts* accounts = nullptr;
   KeySecurity* keySecurity = nullptr;
   Console* console = nullptr;
+  BootEventLog* bootEvents = nullptr;  // none: Windows' own boot figures stay unknown
 };
 
 }  // namespace twk::platform

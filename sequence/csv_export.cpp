@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "settings/catalogue.h"
 #include "settings/text_file.h"
 
 namespace twk::sequence {
@@ -82,13 +83,29 @@ Text CsvRow(const std::vector<Text>& fields) {
   return row;
 }
 
-Text HistoryCsv(const std::vector<SequenceSummary>& sequences) {
+MachineIdentity RecordedMachine(const settings::SettingsFile& settings) {
+  const auto value = [&](const char16_t* key) {
+    const Text* v = settings.GetValue(settings::section::Machine, key);
+    return v != nullptr ? *v : Text();
+  };
+  return {value(settings::key::ComputerName), value(settings::key::DiskKind)};
+}
+
+Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIdentity& machine) {
   Text text = Text(kCsvHeader) + u"\r\n";
+  const auto seconds = [](const std::optional<std::int64_t>& ms) {
+    return ms ? FormatMilliseconds(*ms) : Text();
+  };
   for (const SequenceSummary& s : sequences) {
     for (std::size_t i = 0; i < s.durations.size(); ++i) {
       const bool exact = i < s.exactMs.size() && s.exactMs[i];
+      const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
       text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-                      exact ? FormatMilliseconds(*s.exactMs[i]) : Text()});
+                      exact ? FormatMilliseconds(*s.exactMs[i]) : Text(),
+                      seconds(p[Phase::ShutdownFirmware]), seconds(p[Phase::WindowsStart]),
+                      seconds(p[Phase::DesktopReady]), seconds(p[Phase::WindowsBoot]),
+                      seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
+                      machine.computer, machine.disk});
     }
   }
   return text;
@@ -118,7 +135,8 @@ CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& an
 
 CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::FileSystem& fs,
                              platform::AnsiCodePage& ansi, const Text& path) {
-  return WriteCsvFile(fs, ansi, path, HistoryCsv(AllSequences(settings)));
+  return WriteCsvFile(fs, ansi, path,
+                      HistoryCsv(AllSequences(settings), RecordedMachine(settings)));
 }
 
 }  // namespace twk::sequence

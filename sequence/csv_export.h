@@ -14,8 +14,22 @@
 namespace twk::sequence {
 
 // exact_s: the duration to the millisecond, in seconds with up to three
-// decimals; empty where only whole seconds were measured.
-inline constexpr char16_t kCsvHeader[] = u"sequence,started,restart,seconds,exact_s";
+// decimals; empty where only whole seconds were measured. Then where the
+// restart's time went, in seconds the same way and empty where unknown, and
+// the machine in every row, so that the files of many machines can be
+// joined into one table.
+inline constexpr char16_t kCsvHeader[] =
+    u"sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
+    u"desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk";
+
+// The machine the rows come from: its name and its system disk's kind
+// ("hdd", "ssd", "nvme", "usb"), as recorded when the newest sequence
+// started; empty when unknown.
+struct MachineIdentity {
+  Text computer;
+  Text disk;
+};
+[[nodiscard]] MachineIdentity RecordedMachine(const settings::SettingsFile& settings);
 
 // A field as it goes into the file: quoted when it holds a comma, a quote, a
 // CR or an LF (or begins or ends with a blank, which some readers drop),
@@ -23,7 +37,8 @@ inline constexpr char16_t kCsvHeader[] = u"sequence,started,restart,seconds,exac
 [[nodiscard]] Text CsvField(const Text& field);
 // The fields joined by commas, with CR LF.
 [[nodiscard]] Text CsvRow(const std::vector<Text>& fields);
-[[nodiscard]] Text HistoryCsv(const std::vector<SequenceSummary>& sequences);
+[[nodiscard]] Text HistoryCsv(const std::vector<SequenceSummary>& sequences,
+                              const MachineIdentity& machine);
 
 // Why a file could not be written, in words for the user; empty on success.
 struct CsvWriteResult {

@@ -25,22 +25,33 @@ TEST(CsvTest, FieldsAreQuotedOnlyWhenTheyMustBe) {
   EXPECT_EQ(CsvRow({u"1", u"a,\"b\"\nc", u""}), u"1,\"a,\"\"b\"\"\nc\",\r\n");
 }
 
-TEST(CsvTest, OneRowPerRestartOldestSequenceFirst) {
+TEST(CsvTest, OneRowPerRestartOldestSequenceFirstWithItsPhasesAndTheMachine) {
+  RestartPhases split;
+  split[Phase::ShutdownFirmware] = 21500;
+  split[Phase::WindowsStart] = 23620;
+  split[Phase::WindowsBoot] = 40001;  // Windows' own figure, beside ours
+  split[Phase::Firmware] = 7000;      // kept, but no column of its own
   const SequenceSummary kept{.number = 3,
                              .key = {},
                              .started = u"2024-03-01 12:00",
                              .average = 0,
                              .durations = {u"60", u"45"},
-                             .exactMs = {std::nullopt, 45120}};
+                             .exactMs = {std::nullopt, 45120},
+                             .phases = {RestartPhases{}, split}};
   const SequenceSummary current{
       .number = 4, .key = {}, .started = {}, .average = 0, .durations = {u"12.5"}, .current = true};
-  // The exact column is empty where only whole seconds were measured.
-  EXPECT_EQ(HistoryCsv({kept, current}),
-            u"sequence,started,restart,seconds,exact_s\r\n"
-            u"3,2024-03-01 12:00,1,60,\r\n"
-            u"3,2024-03-01 12:00,2,45,45.12\r\n"
-            u"4,,1,12.5,\r\n");
-  EXPECT_EQ(HistoryCsv({}), u"sequence,started,restart,seconds,exact_s\r\n");
+  // Unknown figures are empty fields; the machine is in every row (quoted
+  // when its name needs it).
+  const MachineIdentity machine{u"LAB,7", u"nvme"};
+  EXPECT_EQ(HistoryCsv({kept, current}, machine),
+            Text(kCsvHeader) + u"\r\n"
+            u"3,2024-03-01 12:00,1,60,,,,,,,,\"LAB,7\",nvme\r\n"
+            u"3,2024-03-01 12:00,2,45,45.12,21.5,23.62,,40.001,,,\"LAB,7\",nvme\r\n"
+            u"4,,1,12.5,,,,,,,,\"LAB,7\",nvme\r\n");
+  EXPECT_EQ(HistoryCsv({}, {}), Text(kCsvHeader) + u"\r\n");
+  EXPECT_EQ(Text(kCsvHeader),
+            u"sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
+            u"desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk");
 }
 
 class CsvFileTest : public ::testing::Test {

@@ -121,8 +121,12 @@ Measurements Measurements::Load(const settings::SettingsFile& settings) {
     stamp.utcMs = UtcMoment(find(UtcKey(name)));
   }
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
+  const std::map<Text, Text> phases = SectionValuesByKey(settings, section::RestartPhases);
   for (auto& [key, seconds] : settings.Entries(section::History)) {
-    RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt};
+    RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt, {}};
+    if (const auto found = phases.find(FoldedKey(figure.key)); found != phases.end()) {
+      figure.phases = ParsePhases(found->second).value_or(RestartPhases{});
+    }
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
     // by hand leaves the exact figure unknown rather than contradicting it.
@@ -168,6 +172,7 @@ bool Measurements::RecordTimeStamp(settings::SettingsFile& settings, TimeStampKi
       settings.RemoveSection(section::TimeStamps);
       settings.RemoveSection(section::History);
       settings.RemoveSection(section::HistoryMilliseconds);
+      settings.RemoveSection(section::RestartPhases);
       stamps_ = {};
       restarts_.clear();
       return Store(settings, StampName::FirstShutDown, reading);
@@ -210,7 +215,7 @@ bool Measurements::RecordRebootDuration(settings::SettingsFile& settings,
   const Text historyKey = settings::HistoryKey(currentReboot - 1);
   const Text* existing = settings.GetValue(section::History, historyKey);
   if (existing != nullptr && !existing->empty()) return false;
-  RestartFigure figure{historyKey, FormatNumber(duration->seconds), 0, duration->milliseconds};
+  RestartFigure figure{historyKey, FormatNumber(duration->seconds), 0, duration->milliseconds, {}};
   figure.wholeSeconds = ToInteger(figure.seconds);
   if (!settings.Set(section::History, historyKey, figure.seconds)) return false;
   if (figure.exactMs) {
@@ -228,6 +233,16 @@ bool Measurements::RecordRebootDuration(settings::SettingsFile& settings,
   }
   restarts_.push_back(std::move(figure));
   return true;
+}
+
+bool Measurements::RecordPhases(settings::SettingsFile& settings, const Text& restartKey,
+                                const RestartPhases& known) {
+  for (RestartFigure& figure : restarts_) {
+    if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
+    if (!figure.phases.Merge(known)) return false;
+    return settings.Set(section::RestartPhases, figure.key, FormatPhases(figure.phases));
+  }
+  return false;
 }
 
 void Measurements::RestoreStamp(settings::SettingsFile& settings, StampName name,

@@ -20,6 +20,7 @@
 
 #include "base/strings.h"
 #include "platform/clock.h"
+#include "sequence/restart_phases.h"
 #include "settings/ini_document.h"
 
 namespace twk::sequence {
@@ -47,6 +48,7 @@ struct RestartFigure {
   Text seconds;                         // the value as stored
   std::int32_t wholeSeconds = 0;        // its leading integer, as the list adds it up
   std::optional<std::int64_t> exactMs;  // the duration to the millisecond, when known
+  RestartPhases phases;                 // where its time went, as far as known
 };
 
 struct Duration {
@@ -106,6 +108,11 @@ class Measurements {
   // shutdown was never stamped, or when the duration cannot be right.
   bool RecordRebootDuration(settings::SettingsFile& settings, std::uint32_t currentReboot,
                             const platform::ClockReading& bootUp);
+  // Adds what is now known of where the time of the restart kept under
+  // `restartKey` ("Reboot 3") went; figures already kept stay unless `known`
+  // has them too. Nothing is written for a restart without a History figure.
+  bool RecordPhases(settings::SettingsFile& settings, const Text& restartKey,
+                    const RestartPhases& known);
   // Puts a stamp back as it was before (absent included): a restart that
   // was refused took no shutdown.
   void RestoreStamp(settings::SettingsFile& settings, StampName name, const Stamp& previous);

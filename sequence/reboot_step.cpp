@@ -16,6 +16,7 @@
 #include "sequence/launch.h"
 #include "sequence/result_report.h"
 #include "sequence/measurements.h"
+#include "sequence/phase_recorder.h"
 #include "settings/catalogue.h"
 #include "ui/resource_ids.h"
 
@@ -73,6 +74,8 @@ class RebootStep {
   const ReportPostOperations& postOperations_;
   OwnedKey runKey_;
   Measurements measurements_;
+  // Where the restart's time went; made once the restart is recorded.
+  std::optional<PhaseRecorder> phases_;
 
   int countdownId_ = 0;
   int rightLabelId_ = 0;
@@ -101,6 +104,7 @@ void RebootStep::Run() {
 
   measurements_ = Measurements::Load(settings_);
   RecordBootUp();
+  if (phases_->RecordAtStart()) (void)settings_.Save();
 
   // Unsigned: a negative /CurrentReboot: is above every total and goes
   // straight to the report.
@@ -111,8 +115,14 @@ void RebootStep::Run() {
       // a window.
       (void)CompleteSequence(start_, postOperations_);
       (void)settings_.SaveNow();
+      // No window, so no wake-ups: the desktop's readiness is sampled here,
+      // for as long as it may take.
+      while (!phases_->done()) {
+        start_.ui().Sleep(static_cast<std::uint32_t>(kDesktopSampleMs));
+        if (phases_->OnWake()) (void)settings_.SaveNow();
+      }
     } else {
-      ShowResultReport(start_, postOperations_, measurements_);
+      ShowResultReport(start_, postOperations_, measurements_, &*phases_);
     }
     return;
   }
@@ -147,7 +157,10 @@ void RebootStep::RecordBootUp() {
   // A number that names no restart of this sequence (typed by hand, or
   // damaged) measures nothing: its "duration" would poison the history and
   // its average.
-  if (!start_.MeasuresARestart()) return;
+  if (!start_.MeasuresARestart()) {
+    phases_.emplace(ports_, settings_, measurements_, 0, platform::ClockReading{});
+    return;
+  }
   // The restart ended when the logon started this program, not when it got
   // round to reading the clock after parsing its command line, finding its
   // user and loading its settings. One reading for everything this start
@@ -155,6 +168,7 @@ void RebootStep::RecordBootUp() {
   platform::ClockReading bootUp = ports_.clock->ProcessCreated();
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
+  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp);
   bool written = current == 2 ? measurements_.RecordTimeStamp(
                                     settings_, TimeStampKind::FirstBootUp, bootUp, current)
                               : measurements_.RecordRebootDuration(settings_, current, bootUp);
@@ -248,6 +262,7 @@ RebootStep::Outcome RebootStep::CountDown() {
   // No timer of its own: the heartbeat wakes the pump at least every 20 ms.
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
+    if (phases_->OnWake()) (void)settings_.Save();
     Tick();
     if (remaining_ == 0) return Outcome::Restart;
 

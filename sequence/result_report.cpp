@@ -1,5 +1,7 @@
 #include "sequence/result_report.h"
 
+#include "sequence/phase_recorder.h"
+
 #include "context/start_context.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
@@ -97,7 +99,7 @@ PostOutcome CompleteSequence(context::StartContext& start,
 }
 
 int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
-                     const Measurements& measurements) {
+                     const Measurements& measurements, PhaseRecorder* phases) {
   context::MainFrame& frame = start.frame();
   const std::uint32_t t = start.run().totalReboots;
   if (CompleteSequence(start, postOperations) == PostOutcome::HandedToElevated) return 0;
@@ -141,6 +143,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   context::EventPump& pump = start.pump();
   for (;;) {
     pump.NextEvent(context::PumpMode::Wait);
+    if (phases != nullptr && phases->OnWake()) (void)start.settings().Save();
     if (pump.event().eventId == ui::event::CloseRequest) break;
     if (pump.IsFrameControl(closeId)) break;
     if (pump.IsFrameControl(historyId)) {

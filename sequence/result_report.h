@@ -17,6 +17,8 @@ class StartContext;
 
 namespace twk::sequence {
 
+class PhaseRecorder;
+
 // The report's text lines for t restarts, with first = FirstBootUp -
 // FirstShutDown and last = LastBootUp - LastShutDown in seconds (none when
 // the last restart could not be measured). Only the first two lines when
@@ -59,7 +61,9 @@ PostOutcome CompleteSequence(context::StartContext& start,
 
 // Completes the sequence, then runs the report of its measurements in the
 // main frame until Close, Setup or the close request. Returns 0.
+// While it is shown, `phases` (when given) samples the desktop's readiness
+// after the last restart.
 int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
-                     const Measurements& measurements);
+                     const Measurements& measurements, PhaseRecorder* phases = nullptr);
 
 }  // namespace twk::sequence

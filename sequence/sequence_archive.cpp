@@ -182,11 +182,40 @@ std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value, std:
   return exact.size() == count ? exact : std::vector<std::optional<std::int64_t>>{};
 }
 
+Text FormatPhasesValue(const SequenceSummary& summary) {
+  bool known = false;
+  Text value;
+  for (std::size_t i = 0; i < summary.phases.size(); ++i) {
+    if (i != 0) value += u' ';
+    Text group = FormatPhases(summary.phases[i]);
+    std::replace(group.begin(), group.end(), u' ', u'/');
+    value += group;
+    known = known || summary.phases[i].Any();
+  }
+  return known && summary.phases.size() == summary.durations.size() ? value : Text();
+}
+
+std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count) {
+  std::vector<RestartPhases> phases;
+  if (value.size() > kLongestSummary * 4) return {};
+  for (const Text& token : Split(value, u" ")) {
+    if (token.empty()) continue;
+    if (phases.size() == count || token.find(u' ') != Text::npos) return {};
+    Text group = token;
+    std::replace(group.begin(), group.end(), u'/', u' ');
+    const auto parsed = ParsePhases(group);
+    if (!parsed) return {};
+    phases.push_back(*parsed);
+  }
+  return phases.size() == count ? phases : std::vector<RestartPhases>{};
+}
+
 KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   KeptSequences kept;
   const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
   if (lines.empty()) return kept;
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
+  const std::map<Text, Text> phases = SectionValuesByKey(settings, section::SequencesPhases);
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
@@ -204,6 +233,9 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
     if (auto summary = ParseSequence(keyText, value)) {
       if (const auto found = exact.find(FoldedKey(keyText)); found != exact.end()) {
         summary->exactMs = ParseExactValue(found->second, summary->durations.size());
+      }
+      if (const auto found = phases.find(FoldedKey(keyText)); found != phases.end()) {
+        summary->phases = ParsePhasesValue(found->second, summary->durations.size());
       }
       kept.sequences.push_back(std::move(*summary));
     } else {
@@ -223,7 +255,10 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
   summary.number = number;
   summary.current = true;
   bool anyExact = false;
+  bool anyPhase = false;
   for (const RestartFigure& figure : measurements.restarts()) {
+    summary.phases.push_back(figure.phases);
+    anyPhase = anyPhase || figure.phases.Any();
     // The list adds every row's leading digits; a value it cannot read as a
     // number is kept as what it added, so that the summary reads back.
     const bool asStored = IsDuration(figure.seconds, 0, figure.seconds.size());
@@ -232,6 +267,7 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
     anyExact = anyExact || summary.exactMs.back().has_value();
   }
   if (!anyExact) summary.exactMs.clear();
+  if (!anyPhase) summary.phases.clear();
   summary.average = measurements.Average().value_or(0);
   const double second = measurements.stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
@@ -251,11 +287,14 @@ bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& 
   if (!settings.Set(section::Sequences, newKey, FormatSequenceValue(*current))) return false;
   const Text exact = FormatExactValue(*current);
   if (!exact.empty()) (void)settings.Set(section::SequencesMilliseconds, newKey, exact);
+  const Text phases = FormatPhasesValue(*current);
+  if (!phases.empty()) (void)settings.Set(section::SequencesPhases, newKey, phases);
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   std::size_t count = kept.sequences.size() + 1;
   for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
     (void)settings.Remove(section::Sequences, kept.sequences[i].key);
     (void)settings.Remove(section::SequencesMilliseconds, kept.sequences[i].key);
+    (void)settings.Remove(section::SequencesPhases, kept.sequences[i].key);
     --count;
   }
   return true;

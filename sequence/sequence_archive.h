@@ -8,6 +8,8 @@
 // The restarts' exact durations, where they were known, are kept under the
 // same key in a section of their own (SequencesMilliseconds): one token per
 // restart, whole milliseconds or "?" for one measured to the second only.
+// Where each restart's time went is kept the same way (SequencesPhases): one
+// group of the nine figures of RestartPhases per restart, joined by "/".
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -28,7 +30,9 @@ struct SequenceSummary {
   std::vector<Text> durations;  // seconds, as stored, in restart order
   // Beside each duration, the milliseconds when known; empty when none is.
   std::vector<std::optional<std::int64_t>> exactMs;
-  bool current = false;         // the sequence in History, not (yet) kept
+  // Beside each duration, its phases; empty when none is known.
+  std::vector<RestartPhases> phases;
+  bool current = false;  // the sequence in History, not (yet) kept
 };
 
 // Key numbers beyond this are not given out: the next one could not be told
@@ -57,6 +61,13 @@ inline constexpr std::size_t kMostDurations = 1000;
 // hold exactly that many tokens of the kept shape.
 [[nodiscard]] std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value,
                                                                        std::size_t count);
+
+// The phases as kept ("61200/3100/?/.. ?/?/?/.."); empty when no
+// restart has one.
+[[nodiscard]] Text FormatPhasesValue(const SequenceSummary& summary);
+// Read back for a summary of `count` restarts: empty unless the text holds
+// exactly that many groups of the kept shape.
+[[nodiscard]] std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count);
 
 struct KeptSequences {
   std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first

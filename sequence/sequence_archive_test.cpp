@@ -57,6 +57,26 @@ TEST(ParseSequenceTest, ReadsWhatItWrites) {
   EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
 }
 
+TEST(ParseSequenceTest, PhasesAreKeptPerRestartAndReadBackOnlyWhole) {
+  RestartPhases known;
+  known[Phase::ShutdownFirmware] = 21500;
+  known[Phase::DesktopReady] = 8400;
+  SequenceSummary s{.number = 3, .durations = {u"60", u"45"}, .phases = {RestartPhases{}, known}};
+  const Text value = FormatPhasesValue(s);
+  EXPECT_EQ(value, u"?/?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/?");
+  EXPECT_EQ(ParsePhasesValue(value, 2), s.phases);
+  // One group too few or too many, a damaged group, a blank inside one: none.
+  EXPECT_TRUE(ParsePhasesValue(value, 3).empty());
+  EXPECT_TRUE(ParsePhasesValue(value, 1).empty());
+  EXPECT_TRUE(ParsePhasesValue(u"?/?/?/?/?/?/?/?/? 21500/?/x/?/?/?/?/?/?", 2).empty());
+  EXPECT_TRUE(ParsePhasesValue(u"?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/?", 2).empty());
+  // Nothing known, or a group for every restart missing: not kept at all.
+  s.phases = {RestartPhases{}, RestartPhases{}};
+  EXPECT_EQ(FormatPhasesValue(s), u"");
+  s.phases = {known};
+  EXPECT_EQ(FormatPhasesValue(s), u"");
+}
+
 TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
   for (const char16_t* value : {
            u"2024-03-01 12:00",                 // no ";"

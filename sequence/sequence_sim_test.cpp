@@ -4,6 +4,8 @@
 // value and the measurements in the file are checked.
 #include "sequence/sequence_sim.h"
 
+#include "sequence/restart_phases.h"
+
 #include <gtest/gtest.h>
 
 namespace twk::sequence::sim {
@@ -127,6 +129,63 @@ TEST_F(SequenceSimTest, ARestartEndsWhenWindowsStartedTheProgramAndOneReadingSer
   EXPECT_EQ(report.reportLines.at(2), u"The last reboot in the sequence took 45 seconds.");
   ASSERT_FALSE(report.historyRows.empty());
   EXPECT_EQ(report.historyRows.back(), Row(u"Reboot 2", u"45 seconds"));
+}
+
+TEST_F(SequenceSimTest, EachRestartIsSplitIntoItsPhasesAsFarAsTheyCanBeKnown) {
+  // Restart 1: Windows starts 21.5 s after the shutdown stamp (the firmware
+  // took 7 s of that, as Windows records), the logon starts the program
+  // 38.9 s later, and the desktop stays busy for 15 s of the countdown.
+  machine.registry.PutValue(platform::RegistryRoot::LocalMachine,
+                            u"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
+                            u"FwPOSTTime", platform::ValueType::Dword, {0x58, 0x1B, 0, 0});
+  SetupStartsSequence(2, 1);
+  BootMs(60400);
+  machine.clock.SetUptime(38900);
+  machine.clock.SetCpuBusy(true);
+  user = [this](ui::HeadlessBackend& ui, int start) {
+    if (start == 0) ui.AfterWakes(750, [this] { machine.clock.SetCpuBusy(false); });
+  };
+  ASSERT_TRUE(Start(*RunArguments()).restartRequested);
+  // Windows writes its record of a boot minutes after the logon: the next
+  // start finds the one of restart 1 (begun 21.5 s after its shutdown).
+  machine.bootEvents.SetRecords({
+      u"<Event xmlns='http://schemas.microsoft.com/win/2004/08/events/event'><System>"
+      u"<Provider Name='Microsoft-Windows-Diagnostics-Performance'/><EventID>100</EventID>"
+      u"</System><EventData><Data Name='BootStartTime'>2024-03-01T12:00:21.5000000Z</Data>"
+      u"<Data Name='BootTime'>41234</Data><Data Name='MainPathBootTime'>18000</Data>"
+      u"<Data Name='BootPostBootTime'>23234</Data></EventData></Event>"});
+  // Restart 2: an uptime older than the shutdown (as under Wine) tells
+  // nothing of this boot; the report is closed before the desktop has been
+  // idle for 10 s.
+  BootMs(45700);
+  machine.clock.SetUptime(3'600'000);
+  Start(*RunArguments());
+
+  const auto figures = [this](const char16_t* restart) {
+    const auto phases = ParsePhases(Stored(u"RestartPhases", restart));
+    EXPECT_TRUE(phases.has_value()) << ToUtf8(Stored(u"RestartPhases", restart));
+    return phases.value_or(RestartPhases{});
+  };
+  const RestartPhases first = figures(u"Reboot 1");
+  EXPECT_EQ(first[Phase::ShutdownFirmware], 21500);
+  EXPECT_EQ(first[Phase::WindowsStart], 38900);
+  EXPECT_EQ(first[Phase::Firmware], 7000);
+  ASSERT_TRUE(first[Phase::DesktopReady].has_value());
+  // Busy until 15 s after the window was up; one sample of 100 ms is the
+  // resolution.
+  EXPECT_GE(*first[Phase::DesktopReady], 15000);
+  EXPECT_LE(*first[Phase::DesktopReady], 15200);
+  EXPECT_EQ(*first[Phase::CreatedAt] - *first[Phase::ShutdownAt], 60400);
+  EXPECT_EQ(first[Phase::WindowsBoot], 41234);
+  EXPECT_EQ(first[Phase::WindowsMainPath], 18000);
+  EXPECT_EQ(first[Phase::WindowsPostBoot], 23234);
+
+  const RestartPhases second = figures(u"Reboot 2");
+  EXPECT_EQ(second[Phase::ShutdownFirmware], std::nullopt);
+  EXPECT_EQ(second[Phase::WindowsStart], std::nullopt);
+  EXPECT_EQ(second[Phase::DesktopReady], std::nullopt);
+  EXPECT_EQ(*second[Phase::CreatedAt] - *second[Phase::ShutdownAt], 45700);
+  EXPECT_EQ(second[Phase::WindowsBoot], std::nullopt);  // not written yet
 }
 
 TEST_F(SequenceSimTest, PauseDoesNotCountThePausedMinute) {

@@ -20,9 +20,19 @@ inline constexpr char16_t Sequences[] = u"Sequences";  // finished sequences, on
 // milliseconds, where both of a restart's stamps had the UTC moment.
 inline constexpr char16_t HistoryMilliseconds[] = u"HistoryMilliseconds";
 inline constexpr char16_t SequencesMilliseconds[] = u"SequencesMilliseconds";
+// Beside History and Sequences, under the same keys: where each restart's
+// time went (seven figures in whole milliseconds, "?" where unknown).
+inline constexpr char16_t RestartPhases[] = u"RestartPhases";
+inline constexpr char16_t SequencesPhases[] = u"SequencesPhases";
+// The machine as seen when the newest sequence started, for files that
+// are joined with other machines' files.
+inline constexpr char16_t Machine[] = u"Machine";
 }  // namespace section
 
 namespace key {
+// Section Machine.
+inline constexpr char16_t ComputerName[] = u"ComputerName";
+inline constexpr char16_t DiskKind[] = u"DiskKind";  // hdd, ssd, nvme, usb; absent when unknown
 // Section Setup.
 inline constexpr char16_t TimesToReboot[] = u"TimesToReboot";        // integer 1..100
 inline constexpr char16_t RebootDelay[] = u"RebootDelay";            // integer, minutes

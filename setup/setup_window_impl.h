@@ -62,6 +62,8 @@ class SetupWindow {
   AutoLogonResult SetAutoLogon(const Text* account, const Text* password);
   int ProcessIdleTasks();
   Text IdleTaskCommandLine() const;
+  // The computer's name and the system disk's kind, for the export's rows.
+  void RecordMachine();
 
   // The start's validated entries: the numbers written to the settings and
   // the Run value, after any correction, shown in their boxes.

@@ -2,6 +2,7 @@
 // first reboot step registered at logon, the first shutdown stamped, the
 // settings saved and the computer restarted.
 #include "context/start_context.h"
+#include "platform/accounts.h"
 #include "platform/clock.h"
 #include "platform/port_handle.h"
 #include "platform/power.h"
@@ -10,6 +11,7 @@
 #include "sequence/launch.h"
 #include "sequence/reboot_step.h"
 #include "sequence/measurements.h"
+#include "maintenance/physical_disk.h"
 #include "settings/catalogue.h"
 #include "setup/setup_window_impl.h"
 
@@ -109,6 +111,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
     (void)settings_.Remove(section::PostOperation, key::DisableAutoLogon);
   }
 
+  RecordMachine();
   sequence::Measurements::Load(settings_).RecordTimeStamp(
       settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
   // Complete now: nothing may be written while the system shuts down.
@@ -133,6 +136,22 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // The setup goes on: what it changes from here is saved as it ends.
   settings_.SaveWhenClosed();
   return Next::Stay;
+}
+
+void SetupWindow::RecordMachine() {
+  const platform::Ports& ports = start_.ports();
+  const auto name = ports.accounts->ComputerName();
+  const Text computer = name.ok() ? name.value() : Text();
+  const Text disk = maintenance::DiskKindName(*ports.devices, start_.paths().systemDrive);
+  // Unknown stays absent rather than keeping what another machine said.
+  for (const auto& [key, value] : {std::pair{settings::key::ComputerName, computer},
+                                   std::pair{settings::key::DiskKind, disk}}) {
+    if (value.empty()) {
+      (void)settings_.Remove(settings::section::Machine, key);
+    } else {
+      (void)settings_.Set(settings::section::Machine, key, value);
+    }
+  }
 }
 
 }  // namespace twk::setup

@@ -12,6 +12,7 @@ using std::min;
 
 #include "app/application.h"
 #include "platform/win32/win_accounts.h"
+#include "platform/win32/win_boot_events.h"
 #include "platform/win32/win_clock.h"
 #include "platform/win32/win_code_page.h"
 #include "platform/win32/win_console.h"
@@ -73,6 +74,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   WinAccounts accounts;
   WinKeySecurity keySecurity;
   WinConsole console;
+  WinBootEventLog bootEvents;
   twk::platform::Ports ports;
   ports.files = &files;
   ports.ansi = &ansi;
@@ -90,6 +92,7 @@ int RunApplication(HINSTANCE instance, PWSTR arguments, int show, WindowingRunti
   ports.accounts = &accounts;
   ports.keySecurity = &keySecurity;
   ports.console = &console;
+  ports.bootEvents = &bootEvents;
 
   twk::ui::Win32Backend windows(instance);
   twk::app::Application application(ports, windows);

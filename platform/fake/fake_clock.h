@@ -15,7 +15,10 @@ class FakeClock final : public Clock {
   // every present-day one.
   static constexpr std::uint64_t kDefaultSecond = 13353768000ULL;
 
-  explicit FakeClock(std::uint64_t second = kDefaultSecond) { SetSecond(second); }
+  explicit FakeClock(std::uint64_t second = kDefaultSecond) {
+    SetSecond(second);
+    cpuSettledAt_ = TickMilliseconds();
+  }
 
   // ---- test controls -------------------------------------------------------
   void SetSecond(std::uint64_t second) { milliseconds_ = second * 1000; }
@@ -45,6 +48,24 @@ class FakeClock final : public Clock {
   // the clock twice where once was meant gets two different answers.
   void AdvanceOnEachReading(std::uint64_t milliseconds) { perReading_ = milliseconds; }
 
+  // The system's processor times follow the monotonic counter: while busy
+  // every elapsed millisecond is user time, otherwise it is idle (and so
+  // kernel) time. One processor; the counters start at zero when the clock
+  // is made, and a later SetSecond forward counts as time that passed.
+  void SetCpuBusy(bool busy) {
+    SettleCpuTimes();
+    cpuBusy_ = busy;
+  }
+  // Windows started `ms` ago, as after a restart: the counter (the uptime)
+  // starts from there; the clocks and the processor times go on.
+  void SetUptime(std::uint64_t ms) {
+    SettleCpuTimes();
+    jumped_ = milliseconds_ - ms;
+    cpuSettledAt_ = TickMilliseconds();
+  }
+  // While failing, SystemCpuTimes answers none; the counters go on.
+  void SetCpuTimesFailing(bool failing) { cpuFailing_ = failing; }
+
   std::uint64_t milliseconds() const { return milliseconds_; }
   std::uint64_t readings() const { return readings_; }
 
@@ -67,10 +88,31 @@ class FakeClock final : public Clock {
   [[nodiscard]] ClockReading ProcessCreated() override {
     return created_ && !failing_ ? ReadingAt(*created_) : ClockReading{};
   }
+  [[nodiscard]] std::optional<CpuTimes> SystemCpuTimes() override {
+    SettleCpuTimes();
+    if (cpuFailing_) return std::nullopt;
+    return cpu_;
+  }
 
  private:
   ClockReading ReadingAt(std::uint64_t localMs) const {
     return {localMs / 1000, static_cast<std::int64_t>(localMs) - offsetMs_};
+  }
+  // Brings the processor times up to the counter's present. SetSecond moves
+  // the counter with the clock; after a move back the times stand still
+  // until it passes the moment they were settled at, as real ones never run
+  // back.
+  void SettleCpuTimes() {
+    const std::uint64_t tick = TickMilliseconds();
+    if (tick <= cpuSettledAt_) return;
+    const std::uint64_t elapsed = (tick - cpuSettledAt_) * 10000;  // ms to 100 ns
+    if (cpuBusy_) {
+      cpu_.user += elapsed;
+    } else {
+      cpu_.idle += elapsed;
+      cpu_.kernel += elapsed;
+    }
+    cpuSettledAt_ = tick;
   }
 
   std::uint64_t milliseconds_ = 0;  // local time
@@ -80,6 +122,10 @@ class FakeClock final : public Clock {
   std::uint64_t perReading_ = 0;
   std::uint64_t jumped_ = 0;  // wrapping: a jump back subtracts
   bool failing_ = false;
+  CpuTimes cpu_;
+  std::uint64_t cpuSettledAt_ = 0;  // the counter's reading the times are settled to
+  bool cpuBusy_ = false;
+  bool cpuFailing_ = false;
 };
 
 }  // namespace twk::platform

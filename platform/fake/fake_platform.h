@@ -4,6 +4,7 @@
 // fakes they care about and read them back afterwards. The default machine is
 // Windows 10 with drive C:, user "alice" at the console, an administrator.
 #include "platform/fake/fake_accounts.h"
+#include "platform/fake/fake_boot_events.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_console.h"
@@ -45,6 +46,7 @@ class FakePlatform {
   FakeAccounts accounts;
   FakeKeySecurity keySecurity;
   FakeConsole console;
+  FakeBootEventLog bootEvents;
 
   Ports ports() {
     Ports p;
@@ -64,6 +66,7 @@ class FakePlatform {
     p.accounts = &accounts;
     p.keySecurity = &keySecurity;
     p.console = &console;
+    p.bootEvents = &bootEvents;
     return p;
   }
 };

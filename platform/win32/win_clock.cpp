@@ -48,6 +48,12 @@ ClockReading WinClock::ProcessCreated() {
   return ReadingOf(created);
 }
 
+std::optional<CpuTimes> WinClock::SystemCpuTimes() {
+  FILETIME idle{}, kernel{}, user{};
+  if (!GetSystemTimes(&idle, &kernel, &user)) return std::nullopt;
+  return CpuTimes{Ticks(idle), Ticks(kernel), Ticks(user)};
+}
+
 std::uint64_t WinClock::TickMilliseconds() {
   // GetTickCount64 is missing before Windows Vista; the 32-bit counter wraps
   // after 49.7 days, which this widening carries over.

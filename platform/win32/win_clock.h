@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 
 #include "platform/clock.h"
 
@@ -11,6 +12,7 @@ class WinClock final : public Clock {
   std::uint64_t TickMilliseconds() override;
   ClockReading Now() override;
   ClockReading ProcessCreated() override;
+  std::optional<CpuTimes> SystemCpuTimes() override;
 
  private:
   std::uint32_t lastTick_ = 0;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <optional>
 
 #include "platform/win32/win_clock.h"
 #include "platform/win32/win_power.h"
@@ -65,7 +66,8 @@ TEST(WinClockTest, NowAndTheProcessCreationReadBothClocks) {
   const std::int64_t apart = now.utcMilliseconds - unixMs;
   EXPECT_LE(apart < 0 ? -apart : apart, 2000) << now.utcMilliseconds << " vs " << unixMs;
   // Local minus UTC is the zone's offset: whole quarter hours within a day.
-  const std::int64_t offset = static_cast<std::int64_t>(now.localSecond) - now.utcMilliseconds / 1000;
+  const std::int64_t offset =
+      static_cast<std::int64_t>(now.localSecond) - now.utcMilliseconds / 1000;
   EXPECT_LE(offset < 0 ? -offset : offset, 14 * 3600) << offset;
   EXPECT_EQ(offset % 900, 0) << "offset " << offset;
 
@@ -73,9 +75,39 @@ TEST(WinClockTest, NowAndTheProcessCreationReadBothClocks) {
   ASSERT_GT(created.utcMilliseconds, 0);
   EXPECT_LE(created.utcMilliseconds, now.utcMilliseconds);
   EXPECT_LT(now.utcMilliseconds - created.utcMilliseconds, 10 * 60 * 1000);
-  EXPECT_EQ(static_cast<std::int64_t>(created.localSecond) - created.utcMilliseconds / 1000,
-            offset)
+  EXPECT_EQ(static_cast<std::int64_t>(created.localSecond) - created.utcMilliseconds / 1000, offset)
       << "the creation moment converts with the same offset";
+}
+
+// The system's processor times only grow, the idle time is part of the
+// kernel time, and between two readings all processors together account for
+// about the time that passed.
+TEST(WinClockTest, SystemCpuTimesGrowAndKernelTimeHoldsTheIdleTime) {
+  WinClock clock;
+  const DWORD startTick = GetTickCount();
+  const std::optional<CpuTimes> first = clock.SystemCpuTimes();
+  Sleep(200);
+  const std::optional<CpuTimes> second = clock.SystemCpuTimes();
+  const DWORD elapsedMs = GetTickCount() - startTick;
+  ASSERT_TRUE(first.has_value()) << "GetSystemTimes failed, error " << GetLastError();
+  ASSERT_TRUE(second.has_value()) << "GetSystemTimes failed, error " << GetLastError();
+  ASSERT_GE(second->idle, first->idle) << first->idle << " then " << second->idle;
+  ASSERT_GE(second->kernel, first->kernel) << first->kernel << " then " << second->kernel;
+  ASSERT_GE(second->user, first->user) << first->user << " then " << second->user;
+
+  const std::uint64_t idle = second->idle - first->idle;
+  const std::uint64_t kernel = second->kernel - first->kernel;
+  const std::uint64_t user = second->user - first->user;
+  EXPECT_GE(kernel, idle) << "idle " << idle << " kernel " << kernel;
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const std::uint64_t expected = std::uint64_t{elapsedMs} * 10000 * system.dwNumberOfProcessors;
+  EXPECT_GE((kernel + user) * 2, expected)
+      << "kernel + user " << kernel + user << " over " << elapsedMs << " ms on "
+      << system.dwNumberOfProcessors << " processors";
+  EXPECT_LE(kernel + user, expected * 2)
+      << "kernel + user " << kernel + user << " over " << elapsedMs << " ms on "
+      << system.dwNumberOfProcessors << " processors";
 }
 
 TEST(WinPowerTest, KeepSystemAwakeLeavesTheSystemRequiredStateSet) {

@@ -1,0 +1,126 @@
+#include "sequence/event_xml.h"
+
+#include <gtest/gtest.h>
+
+#include "base/strings.h"
+
+namespace twk::sequence {
+namespace {
+
+constexpr std::int64_t kUnixEpochMs = 11644473600000;  // 1970-01-01 in ms since 1601
+
+TEST(ParseUtcDateTimeTest, CountsFrom1601InTheGregorianCalendar) {
+  EXPECT_EQ(ParseUtcDateTime(u"1601-01-01T00:00:00Z"), 0);
+  EXPECT_EQ(ParseUtcDateTime(u"1970-01-01T00:00:00Z"), kUnixEpochMs);
+  EXPECT_EQ(ParseUtcDateTime(u"2000-02-29T00:00:00Z"), kUnixEpochMs + 951782400000);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01Z"), kUnixEpochMs + 1709294281000);
+  EXPECT_EQ(ParseUtcDateTime(u"9999-12-31T23:59:59.999Z"), kUnixEpochMs + 253402300799999);
+}
+
+TEST(ParseUtcDateTimeTest, FractionDigitsAreTruncatedToMilliseconds) {
+  const std::int64_t second = kUnixEpochMs + 1709294281000;
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.1234567Z"), second + 123);    // the log's seven
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.999999900Z"), second + 999);  // nine
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.5Z"), second + 500);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.05Z"), second + 50);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.0009Z"), second);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.Z"), std::nullopt);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.1234567890Z"), std::nullopt);
+}
+
+TEST(ParseUtcDateTimeTest, AnOffsetNamesTheSameMomentAsZ) {
+  const auto utc = ParseUtcDateTime(u"2024-03-01T11:58:01.123Z");
+  ASSERT_TRUE(utc.has_value());
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T12:58:01.123+01:00"), utc);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T06:28:01.123-05:30"), utc);
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01.123+00:00"), utc);
+  // Across midnight and the end of February of a leap year.
+  EXPECT_EQ(ParseUtcDateTime(u"2024-02-29T23:30:00-01:00"),
+            ParseUtcDateTime(u"2024-03-01T00:30:00Z"));
+  EXPECT_EQ(ParseUtcDateTime(u"2024-03-01T11:58:01+14:00").value() + 14 * 3600000,
+            ParseUtcDateTime(u"2024-03-01T11:58:01Z"));
+}
+
+TEST(ParseUtcDateTimeTest, RefusesWhatIsNoMomentInUtc) {
+  for (const char16_t* bad : {
+           u"2024-03-01T11:58:01",            // no zone: local to an unknown place
+           u"2024-03-01 11:58:01Z",           // the separator is T
+           u"2024-3-01T11:58:01Z",            // fixed digit counts
+           u"24-03-01T11:58:01Z",             // two-digit year
+           u"2023-02-29T00:00:00Z",           // no leap year
+           u"1900-02-29T00:00:00Z",           // centuries are not, but for each 400th
+           u"2024-04-31T00:00:00Z",           // April has 30 days
+           u"2024-13-01T00:00:00Z",           // month 13
+           u"2024-00-10T00:00:00Z",           // month 0
+           u"2024-03-00T00:00:00Z",           // day 0
+           u"2024-03-01T24:00:00Z",           // 24:00 belongs to the next day
+           u"2024-03-01T11:60:00Z",           // minute 60
+           u"2024-03-01T11:58:60Z",           // the log has no leap seconds
+           u"2024-03-01T11:58:01+15:00",      // zones end at 14 hours
+           u"2024-03-01T11:58:01+01:60",      // minute 60 of an offset
+           u"2024-03-01T11:58:01+0100",       // an offset has its colon
+           u"2024-03-01T11:58:01+01",         // and its minutes
+           u"2024-03-01T11:58:01Zjunk",       // nothing after the zone
+           u"2024-03-01T11:58:01.1234567 Z",  // nor before it
+           u"1600-12-31T23:59:59Z",           // before the count begins
+           u"1601-01-01T00:30:00+01:00",      // still 1600 in UTC
+           u"-2024-03-01T11:58:01Z",          // no sign before the year
+           u"",                               // empty
+       }) {
+    EXPECT_EQ(ParseUtcDateTime(bad), std::nullopt) << ToUtf8(bad);
+  }
+}
+
+TEST(ScanRenderedEventTest, ReadsTheIdTheProviderAndEveryDataValueInOrder) {
+  const auto event = ScanRenderedEvent(
+      u"<?xml version='1.0'?><Event><System><Provider Name='P'/><EventID Qualifiers='0'>7"
+      u"</EventID></System><EventData><Data Name='A'>1</Data><Data>x</Data>"
+      u"<Data Name=\"B\"><![CDATA[2<3]]></Data><Data Name='C'>a<!-- c -->b</Data>"
+      u"<Data Name='D'>&amp;</Data></EventData></Event>");
+  ASSERT_TRUE(event.has_value());
+  ASSERT_TRUE(event->eventId.has_value());
+  EXPECT_EQ(event->eventId->text, u"7");
+  EXPECT_EQ(event->provider, u"P");
+  ASSERT_EQ(event->data.size(), 5u);
+  EXPECT_EQ(event->data[0].name, u"A");
+  EXPECT_EQ(event->data[0].value.text, u"1");
+  EXPECT_EQ(event->data[1].name, u"");  // no Name attribute
+  EXPECT_EQ(event->data[2].value.text, u"2<3");
+  EXPECT_EQ(event->data[3].value.text, u"ab");
+  EXPECT_EQ(event->data[4].value.text, u"&amp;");  // not decoded
+  for (const auto& data : event->data) EXPECT_TRUE(data.value.simple) << ToUtf8(data.name);
+}
+
+TEST(ScanRenderedEventTest, RefusesWhatNoRenderedEventLooksLike) {
+  for (const char16_t* bad : {
+           u"<Event>",                           // never closed
+           u"<Event></Even>",                    // names differ
+           u"<Event><System></Event></System>",  // crossed
+           u"<Event/>text",                      // text outside the root
+           u"x<Event/>",
+           u"<Event/><Event/>",                // two roots
+           u"<Record/>",                       // another root
+           u"<Event a='1'b='2'/>",             // no space between attributes
+           u"<Event a=1/>",                    // unquoted
+           u"<Event a='1/>",                   // unterminated value
+           u"<Event a='<'/>",                  // '<' inside a value
+           u"<Event a/>",                      // an attribute without value
+           u"<!DOCTYPE Event><Event/>",        // a rendered event has no DOCTYPE
+           u"<Event><!-- open </Event>",       // a comment never closed
+           u"<Event><![CDATA[ open </Event>",  // CDATA never closed
+           u"<Event><System><EventID>1</EventID><EventID>2</EventID></System></Event>",
+           u"<Event><System><Provider Name='a'/><Provider Name='b'/></System></Event>",
+           u"<Event><></Event>",  // a tag without name
+       }) {
+    EXPECT_EQ(ScanRenderedEvent(bad), std::nullopt) << ToUtf8(bad);
+  }
+  // Deep nesting is refused rather than followed without end.
+  std::u16string deep = u"<Event>";
+  for (int i = 0; i < 40; ++i) deep += u"<a>";
+  for (int i = 0; i < 40; ++i) deep += u"</a>";
+  EXPECT_EQ(ScanRenderedEvent(deep + u"</Event>"), std::nullopt);
+  EXPECT_TRUE(ScanRenderedEvent(u"  <Event/>\r\n").has_value());
+}
+
+}  // namespace
+}  // namespace twk::sequence

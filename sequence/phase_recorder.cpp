@@ -1,0 +1,133 @@
+#include "sequence/phase_recorder.h"
+
+#include <vector>
+
+#include "platform/boot_events.h"
+#include "platform/port_handle.h"
+#include "platform/registry_path.h"
+#include "sequence/boot_event.h"
+#include "settings/catalogue.h"
+
+namespace twk::sequence {
+namespace {
+
+using OwnedKey = platform::OwnedKey;
+
+constexpr char16_t kPowerKey[] = u"HKLM64\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
+constexpr char16_t kFirmwareValue[] = u"FwPOSTTime";
+// Windows keeps one record per boot; a sequence has at most 100 restarts.
+constexpr std::uint32_t kBootRecordsRead = 128;
+
+}  // namespace
+
+std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry) {
+  const auto opened = platform::OpenRegistryPath(registry, kPowerKey, platform::KeyAccess::Read);
+  if (!opened.ok()) return std::nullopt;
+  const OwnedKey key(registry, opened.value());
+  const auto value = registry.QueryValue(key.get(), kFirmwareValue);
+  if (!value.ok() || value.value().type != platform::ValueType::Dword ||
+      value.value().data.size() != 4) {
+    return std::nullopt;
+  }
+  const auto& d = value.value().data;
+  const std::uint32_t ms = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<std::uint32_t>(d[3]) << 24);
+  if (ms == 0) return std::nullopt;
+  return static_cast<std::int64_t>(ms);
+}
+
+PhaseRecorder::PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
+                             Measurements& measurements, std::uint32_t restart,
+                             const platform::ClockReading& created)
+    : ports_(ports),
+      settings_(settings),
+      measurements_(measurements),
+      restart_(restart),
+      tracker_(kDesktopReadyGiveUpMs) {
+  if (created.utcMilliseconds > 0) createdUtcMs_ = created.utcMilliseconds;
+  done_ = restart_ == 0 || !createdUtcMs_;
+  if (done_) return;
+  // Both clocks read together: the counter's value at the creation is now's
+  // minus the time since then.
+  const std::uint64_t tick = ports_.clock->TickMilliseconds();
+  const platform::ClockReading now = ports_.clock->Now();
+  const std::int64_t since = now.utcMilliseconds - *createdUtcMs_;
+  if (now.utcMilliseconds <= 0 || since < 0 || static_cast<std::uint64_t>(since) > tick) {
+    done_ = true;
+    return;
+  }
+  createdTick_ = tick - static_cast<std::uint64_t>(since);
+}
+
+bool PhaseRecorder::RecordAtStart() {
+  bool written = false;
+  if (restart_ != 0 && createdUtcMs_) {
+    RestartMoments moments;
+    const Stamp& shutdown =
+        measurements_.stamp(restart_ == 1 ? StampName::FirstShutDown : StampName::LastShutDown);
+    moments.shutdown = shutdown.utcMs;
+    moments.created = createdUtcMs_;
+    // Windows started "uptime" before now; both read together.
+    const std::uint64_t uptime = ports_.clock->TickMilliseconds();
+    const platform::ClockReading now = ports_.clock->Now();
+    if (now.utcMilliseconds > 0) {
+      moments.windowsStarted = now.utcMilliseconds - static_cast<std::int64_t>(uptime);
+    }
+    moments.firmwareMs = FirmwareMilliseconds(*ports_.registry);
+    written = measurements_.RecordPhases(settings_, settings::HistoryKey(restart_), SplitRestart(moments));
+  }
+  return RecordWindowsFigures() || written;
+}
+
+bool PhaseRecorder::RecordWindowsFigures() {
+  if (ports_.bootEvents == nullptr) return false;
+  // Only restarts whose window is known and whose figures are missing: most
+  // starts find none, and then the log is not read at all.
+  std::vector<std::uint32_t> missing;
+  const auto& restarts = measurements_.restarts();
+  for (std::uint32_t i = 0; i < restarts.size(); ++i) {
+    const RestartPhases& p = restarts[i].phases;
+    if (!p[Phase::WindowsBoot] && p[Phase::ShutdownAt] && p[Phase::CreatedAt]) missing.push_back(i);
+  }
+  if (missing.empty()) return false;
+  const auto read = ReadWindowsBootFigures(*ports_.bootEvents, kBootRecordsRead);
+  // Reading the log needs rights a step started by the Run value lacks:
+  // the figures then stay unknown.
+  if (!read.ok()) return false;
+  const std::vector<WindowsBootFigures>& boots = read.value();
+  bool written = false;
+  for (std::uint32_t i : missing) {
+    const RestartPhases& p = restarts[i].phases;
+    const auto match = MatchBootEvent(boots, *p[Phase::ShutdownAt], *p[Phase::CreatedAt]);
+    if (!match) continue;
+    RestartPhases found;
+    found[Phase::WindowsBoot] = match->bootTimeMs;
+    found[Phase::WindowsMainPath] = match->mainPathBootTimeMs;
+    found[Phase::WindowsPostBoot] = match->postBootTimeMs;
+    written = measurements_.RecordPhases(settings_, restarts[i].key, found) ||
+              written;
+  }
+  return written;
+}
+
+bool PhaseRecorder::OnWake() {
+  if (done_) return false;
+  const std::uint64_t tick = ports_.clock->TickMilliseconds();
+  if (tick < nextSampleTick_) return false;
+  nextSampleTick_ = tick + kDesktopSampleMs;
+  const auto cpu = ports_.clock->SystemCpuTimes();
+  if (!cpu) {
+    // Without the processors' times nothing can be decided: stop asking.
+    done_ = true;
+    return false;
+  }
+  tracker_.Sample(tick - createdTick_, *cpu);
+  if (!tracker_.Decided()) return false;
+  done_ = true;
+  const auto ready = tracker_.ReadyAtMs();
+  if (!ready) return false;
+  RestartPhases found;
+  found[Phase::DesktopReady] = static_cast<std::int64_t>(*ready);
+  return measurements_.RecordPhases(settings_, settings::HistoryKey(restart_), found);
+}
+
+}  // namespace twk::sequence

@@ -1,0 +1,63 @@
+#pragma once
+// What one start learns of where the restarts' time went: at the start, our
+// split of the restart that has just ended and Windows' own figures of the
+// restarts before it (Windows writes them minutes after the logon); then,
+// while a window of ours waits anyway, the moment the desktop became ready.
+//
+// The desktop is ready by the rule of Windows' performance recorder: 10 s of
+// samples with the processors at least 80% idle have accumulated. Samples
+// are taken on the heartbeat's wake-ups, at most one per 100 ms, so between
+// samples a wake-up costs one counter reading: a sampler that used processor
+// time would delay the very moment it measures.
+#include <cstdint>
+#include <optional>
+
+#include "platform/clock.h"
+#include "platform/ports.h"
+#include "sequence/desktop_ready.h"
+#include "sequence/measurements.h"
+
+namespace twk::sequence {
+
+// How long after the program's start the desktop may take to become ready
+// before it counts as unknown.
+inline constexpr std::uint64_t kDesktopReadyGiveUpMs = 120'000;
+inline constexpr std::uint64_t kDesktopSampleMs = 100;
+
+// The firmware's share of the last boot as Windows records it (FwPOSTTime
+// under the power settings' key); none where it does not.
+[[nodiscard]] std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry);
+
+class PhaseRecorder {
+ public:
+  // restart: the one that ended when this program was created (0: none, the
+  // start measures no restart and records nothing).
+  PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
+                Measurements& measurements, std::uint32_t restart,
+                const platform::ClockReading& created);
+
+  // Our split of the restart; Windows' figures of every restart that lacks
+  // them and whose record can be found. True when anything was written.
+  bool RecordAtStart();
+  // Windows' figures only (the report reads them once more).
+  bool RecordWindowsFigures();
+  // On a wake-up: a sample when one is due; the ready moment once it is
+  // decided. True when the decision was written now.
+  bool OnWake();
+  // Decided, or not worth sampling (no restart, or the clocks cannot tell).
+  [[nodiscard]] bool done() const { return done_; }
+
+ private:
+  const platform::Ports& ports_;
+  settings::SettingsFile& settings_;
+  Measurements& measurements_;
+  std::uint32_t restart_;
+  std::optional<std::int64_t> createdUtcMs_;
+  // The monotonic counter at the program's creation, and when to sample next.
+  std::uint64_t createdTick_ = 0;
+  std::uint64_t nextSampleTick_ = 0;
+  DesktopReadyTracker tracker_;
+  bool done_ = false;
+};
+
+}  // namespace twk::sequence

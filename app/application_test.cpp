@@ -186,9 +186,9 @@ TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
 }
 
-// Where the header's parts sit, and their classes, are checked on real
-// windows in application_win_test.cpp; here what only the toolkit's records
-// show.
+// Where the header's parts sit, and their classes, are pinned end to end by
+// tests/wine/app_start.sh, its pictures on real windows in
+// application_win_test.cpp; here what only the toolkit's records show.
 TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
   inMode = [this](context::StartContext& a) {
     const ui::Handle frame = ui.frame();

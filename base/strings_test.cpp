@@ -9,7 +9,7 @@ namespace {
 
 // Inside the blocks it covers, the fold table is held against the system's
 // own lower-case mapping, character for character, in fold_case_win_test.cpp.
-// Outside them nothing folds: Latin Extended-B, Georgian, surrogates.
+// Outside them nothing folds: Latin Extended-B, Georgian, Glagolitic, surrogates.
 TEST(FoldCase, LeavesEveryCharacterOutsideTheCoveredBlocksAlone) {
   for (const char16_t c : {u'\u0181', u'\u01C4', u'\u0245', u'\u10A0', u'\u2C00', char16_t{0xD800},
                            char16_t{0xDFFF}, u'\uFFFF'}) {

@@ -1,6 +1,7 @@
 // A start of the program on a simulated machine: command line, user and
-// settings, defaults, single instance, the frame, the choice of mode, the
-// elevated relaunch and the tear-down.
+// settings, defaults, single instance, the frame, the choice of mode and the
+// elevated relaunch. (That no start leaves a drawing object behind is the
+// whole-sequence simulation's check.)
 #include "app/application.h"
 
 #include <gtest/gtest.h>
@@ -185,14 +186,14 @@ TEST_F(ApplicationTest, SettingsAreWrittenBackWhenTheStartEnds) {
   EXPECT_EQ(Stored(u"Setup", u"PlayWarningSound"), u"0");
 }
 
-// Where the header's parts sit is checked on real windows in
+// Where the header's parts sit, and their classes, are pinned end to end by
+// tests/wine/app_start.sh, its pictures on real windows in
 // application_win_test.cpp; here what only the toolkit's records show.
 TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
   inMode = [this](context::StartContext& a) {
     const ui::Handle frame = ui.frame();
     ASSERT_EQ(frame, a.frame().handle());
     const auto* w = ui.Find(frame);
-    EXPECT_EQ(w->className, u"TWK_GUI_CLASS");
     EXPECT_EQ(w->text, u"Tarnwick");
     EXPECT_EQ(w->style, 0x00CA0000u);
     EXPECT_TRUE(w->skinned);
@@ -201,8 +202,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
 
     const auto at = [&](int id) { return *ui.Find(a.frame().Control(id)->window); };
     const auto& band = at(1);
-    EXPECT_EQ(band.className, u"_WINSUB_ WINDOW");
-    EXPECT_EQ(band.exStyle, 0x10000u);
     EXPECT_NE(band.eraseBrush, 0u);
     const auto& icon = at(2);
     EXPECT_EQ(icon.kind, ui::ControlKind::IconPicture);
@@ -220,7 +219,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
 
     // The links are made alike; their texts and tips differ.
     const auto& help = at(a.frame().header().helpLink);
-    EXPECT_EQ(help.className, u"SysLink");
     EXPECT_EQ(help.font.points, 11.0);
     EXPECT_EQ(help.eraseBrush, band.eraseBrush);
     EXPECT_EQ(a.frame().Control(a.frame().header().helpLink)->backColour, 0);
@@ -245,19 +243,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
   };
   Start(u"");
   EXPECT_EQ(setupRuns, 1);
-}
-
-TEST_F(ApplicationTest, TearDownReleasesEverythingOnce) {
-  inMode = [](context::StartContext& a) {
-    a.frame().CreateImageCheckBox(u" Box", 30, 150, 450, true, a.frame().checkedImage(),
-                                  a.frame().uncheckedImage());
-  };
-  Start(u"");
-  EXPECT_GT(ui.LiveObjects(), 0u);
-  app.reset();
-  EXPECT_EQ(ui.LiveObjects(), 0u);
-  EXPECT_EQ(ui.doubleFrees(), 0);
-  EXPECT_EQ(ui.frame(), 0u);
 }
 
 TEST_F(ApplicationTest, TheProductReportPutsTheDesktopIconsBack) {

@@ -1,5 +1,6 @@
 // A start with /Export: writes the history file and nothing else: no window,
-// no settings written, no hand-over to a running instance.
+// no settings written, no hand-over to a running instance. (How the switch is
+// found, in any letter case, is the command line's test.)
 #include <gtest/gtest.h>
 
 #include "app/app_fixture.h"
@@ -41,16 +42,6 @@ TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
   app.reset();  // the start's tear-down would be where a save happens
   EXPECT_EQ(machine.files.FileBytes(kSettingsPath), std::optional<std::string>(settingsBefore));
   EXPECT_EQ(machine.identity.OpenTokens(), 0);
-}
-
-TEST_F(ExportStartTest, TheSwitchIsReadInAnyLetterCase) {
-  for (const char16_t* name : {u"/export:", u"/EXPORT:"}) {
-    (void)machine.files.Delete(kCsv);
-    EXPECT_EQ(Start(name + (u"\"" + Text(kCsv) + u"\"")), 0) << ToUtf8(name);
-    EXPECT_TRUE(machine.files.FileExists(kCsv));
-    EXPECT_EQ(setupRuns + stepRuns + scriptedRuns, 0);
-    EXPECT_EQ(ui.frame(), 0u);
-  }
 }
 
 TEST_F(ExportStartTest, AFailureEndsWithOneWritesNothingAndTellsTheCallerWhy) {

@@ -32,6 +32,9 @@ TEST(Utf8, EachMaximalBrokenSequenceBecomesOneReplacement) {
        "A",
        u"\uFFFDA"},                 // cut short: the breaking byte starts afresh
       {"\xF0\x9F\x98", u"\uFFFD"},  // cut short by the end
+      {"\xF0"
+       "Abcd",
+       u"\uFFFDAbcd"},  // a four-byte lead with no continuation at all
       {"\x80"
        "b\xFF",
        u"\uFFFDb\uFFFD"},  // stray continuation, impossible byte

@@ -1,6 +1,7 @@
-// The event pump inside a running mode: heartbeat wake-ups, the close
-// request from every source, the frame's own buttons and links, Enter on
-// check boxes, the poll modes, and enabling ranges of controls.
+// The event pump inside a running mode: the close request from every source
+// in every mode, the frame's own buttons and links, the poll modes, and
+// enabling ranges of controls. The heartbeat's pace and Enter on a check box
+// are tested with real windows (app/win32/application_win_test.cpp).
 #include <gtest/gtest.h>
 
 #include "app/app_fixture.h"
@@ -34,20 +35,6 @@ class EventPumpTest : public ::testing::Test, public AppFixture {
 
   ui::Handle Window(StartContext& a, int id) { return a.frame().Control(id)->window; }
 };
-
-TEST_F(EventPumpTest, WithoutInputTheLoopWakesEvery20Milliseconds) {
-  InMode([this](context::StartContext& a) {
-    a.pump().NextEvent(context::PumpMode::Wait);  // the frame's activation
-    const std::uint64_t start = machine.clock.milliseconds();
-    for (int i = 0; i < 50; ++i) {
-      EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
-      EXPECT_EQ(a.pump().slot().eventId, 0);
-      EXPECT_EQ(a.pump().slot().input, ui::Input::Heartbeat);
-    }
-    EXPECT_EQ(machine.clock.milliseconds() - start, 1000u);
-    EXPECT_EQ(ui.wakes(), 50u);
-  });
-}
 
 TEST_F(EventPumpTest, EveryWayOfClosingGivesTheCloseRequestInEveryMode) {
   InMode([this](context::StartContext& a) {
@@ -84,27 +71,6 @@ TEST_F(EventPumpTest, TheHeaderLinksOpenTheirPagesAndMinimiseMinimisesAllReachin
       machine.shell.openedPages,
       (std::vector<Text>{u"http://www.tarnwick.example/twk/about.php?ver=2.6.0.0",
                          u"http://www.tarnwick.example/", u"http://www.tarnwick.example/twk/"}));
-}
-
-TEST_F(EventPumpTest, EnterOnAFocusedCheckBoxTicksItLikeAClick) {
-  InMode([this](context::StartContext& a) {
-    const int box = a.frame().CreateImageCheckBox(
-        u" Sound", 30, 150, 450, false, a.frame().checkedImage(), a.frame().uncheckedImage());
-    const int label = a.frame().CreateLabel(u"label", 30, 200, 100, 18);
-    a.pump().NextEvent(context::PumpMode::Wait);  // activation: the frame becomes the event source
-    ASSERT_TRUE(ui.PressEnter(Window(a, box)));
-    EXPECT_EQ(a.pump().NextEvent(context::PumpMode::Wait), 1);
-    EXPECT_EQ(a.pump().slot().eventId, box);
-    EXPECT_TRUE(a.frame().IsControlChecked(box));
-    EXPECT_EQ(ui.Find(Window(a, box - 1))->image, a.frame().checkedImage());
-    EXPECT_EQ(a.pump().slot().input, ui::Input::EnterActivated);
-
-    // Enter on a label is just a key.
-    ASSERT_TRUE(ui.PressEnter(Window(a, label)));
-    a.pump().NextEvent(context::PumpMode::Wait);
-    EXPECT_EQ(a.pump().slot().eventId, 0);
-    EXPECT_EQ(a.pump().slot().input, ui::Input::Dispatched);
-  });
 }
 
 TEST_F(EventPumpTest, PollModesReportWhatTheyFoundAndAClickComesOnce) {

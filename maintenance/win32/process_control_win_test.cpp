@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "app/app_fixture.h"
 #include "base/strings.h"
 #include "maintenance/process_control.h"
 #include "platform/win32/win_file_system_test_util.h"
@@ -88,26 +87,6 @@ TEST(ProcessesWin, TheSystemAnswersForProcessesThatAreNotThere) {
   EXPECT_NE(processes.Terminate(0x7FFFFFF1), platform::Status::Ok);
   const Text root = processes.SystemRootFolder();
   EXPECT_TRUE(EqualsIgnoreCase(root + u"\\system32", SystemFolder())) << ToUtf8(root);
-}
-
-// The wait of the setup, around a real program: a short one ends it with 1.
-struct LaunchAndWaitWinTest : ::testing::Test, app::apptest::AppFixture {};
-
-TEST_F(LaunchAndWaitWinTest, AShortLivedProgramEndsTheWaitWithOne) {
-  WinProcesses real;
-  int result = -1;
-  ui.SetWakeLimit(5000000);
-  inMode = [&](context::StartContext& a) {
-    a.frame().Show(1);
-    result = sequence::LaunchAndWait(a.pump(), real, SystemFolder() + u"\\cmd.exe /c exit 3", 0,
-                                     SystemFolder());
-  };
-  platform::Ports ports = machine.ports();
-  ports.processes = &real;
-  app.emplace(ports, ui, Recording());
-  (void)app->Run(0x400000, u"", 1);
-  EXPECT_EQ(result, sequence::WaitResult::Ended);
-  EXPECT_FALSE(ui.wakeLimitReached());
 }
 
 }  // namespace

@@ -95,16 +95,6 @@ TEST_F(AutoLogonWinTest, SwitchingOnFailsWithoutASecretAndLeavesAutoAdminLogonOf
   EXPECT_EQ(GetAutoLogonUser(Ports()), u"tarnwick-test");
 }
 
-TEST_F(AutoLogonWinTest, SwitchingOffClearsAStrayAutoAdminLogon) {
-  WriteText(u"DefaultUserName", u"someone");
-  WriteText(u"AutoAdminLogon", u"1");
-  Write(u"DefaultPassword", platform::Status::NotFound);  // none: deleted
-  EXPECT_FALSE(IsAutoLogonActive(Ports()));
-  EXPECT_EQ(SetAutoLogon(Ports(), nullptr, nullptr), AutoLogonResult::WasNotActive);
-  EXPECT_EQ(TextOf(u"AutoAdminLogon"), "0");
-  EXPECT_EQ(TextOf(u"DefaultUserName"), "");
-}
-
 TEST_F(AutoLogonWinTest, APlainTextPasswordCountsAndSwitchingOffRemovesIt) {
   WriteText(u"AutoAdminLogon", u"1");
   WriteText(u"DefaultPassword", u"plain");

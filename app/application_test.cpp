@@ -275,22 +275,5 @@ TEST_F(ApplicationTest, TheProductSetupOptimisesAndBacksTheIconsUp) {
   EXPECT_EQ(Stored(u"DesktopIconLayout", u"Recycle Bin"), u"300x400");
 }
 
-TEST_F(ApplicationTest, TheProductReportSwitchesAutoLogonOffWhenAsked) {
-  const Text winlogon = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-  machine.registry.AddKey(platform::RegistryRoot::LocalMachine, winlogon);
-  machine.registry.PutString(platform::RegistryRoot::LocalMachine, winlogon, u"AutoAdminLogon",
-                             u"1");
-  machine.registry.PutString(platform::RegistryRoot::LocalMachine, winlogon, u"DefaultUserName",
-                             u"alice");
-  StoreOneRestart();
-  Store(u"PostOperation", u"DisableAutoLogon", u"1");
-  EXPECT_EQ(RunProduct(u"/CurrentReboot:2 /TotalReboots:1 /Delay:1"), 0);
-  EXPECT_EQ(machine.registry.StringValue(platform::RegistryRoot::LocalMachine, winlogon,
-                                         u"AutoAdminLogon"),
-            u"0");
-  app.reset();
-  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
-}
-
 }  // namespace
 }  // namespace twk::app

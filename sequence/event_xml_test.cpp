@@ -42,30 +42,20 @@ TEST(ParseUtcDateTimeTest, AnOffsetNamesTheSameMomentAsZ) {
 }
 
 TEST(ParseUtcDateTimeTest, RefusesWhatIsNoMomentInUtc) {
+  // No zone (local to an unknown place), a separator other than T, other
+  // digit counts, days and times that do not exist (no leap seconds in the
+  // log; centuries leap only every 400th), zones beyond 14 hours or without
+  // their colon and minutes, anything around the zone, moments before 1601
+  // (also when only the offset takes them there), a signed year.
   for (const char16_t* bad : {
-           u"2024-03-01T11:58:01",            // no zone: local to an unknown place
-           u"2024-03-01 11:58:01Z",           // the separator is T
-           u"2024-3-01T11:58:01Z",            // fixed digit counts
-           u"24-03-01T11:58:01Z",             // two-digit year
-           u"2023-02-29T00:00:00Z",           // no leap year
-           u"1900-02-29T00:00:00Z",           // centuries are not, but for each 400th
-           u"2024-04-31T00:00:00Z",           // April has 30 days
-           u"2024-13-01T00:00:00Z",           // month 13
-           u"2024-00-10T00:00:00Z",           // month 0
-           u"2024-03-00T00:00:00Z",           // day 0
-           u"2024-03-01T24:00:00Z",           // 24:00 belongs to the next day
-           u"2024-03-01T11:60:00Z",           // minute 60
-           u"2024-03-01T11:58:60Z",           // the log has no leap seconds
-           u"2024-03-01T11:58:01+15:00",      // zones end at 14 hours
-           u"2024-03-01T11:58:01+01:60",      // minute 60 of an offset
-           u"2024-03-01T11:58:01+0100",       // an offset has its colon
-           u"2024-03-01T11:58:01+01",         // and its minutes
-           u"2024-03-01T11:58:01Zjunk",       // nothing after the zone
-           u"2024-03-01T11:58:01.1234567 Z",  // nor before it
-           u"1600-12-31T23:59:59Z",           // before the count begins
-           u"1601-01-01T00:30:00+01:00",      // still 1600 in UTC
-           u"-2024-03-01T11:58:01Z",          // no sign before the year
-           u"",                               // empty
+           u"2024-03-01T11:58:01", u"2024-03-01 11:58:01Z", u"2024-3-01T11:58:01Z",
+           u"24-03-01T11:58:01Z", u"2023-02-29T00:00:00Z", u"1900-02-29T00:00:00Z",
+           u"2024-04-31T00:00:00Z", u"2024-13-01T00:00:00Z", u"2024-00-10T00:00:00Z",
+           u"2024-03-00T00:00:00Z", u"2024-03-01T24:00:00Z", u"2024-03-01T11:60:00Z",
+           u"2024-03-01T11:58:60Z", u"2024-03-01T11:58:01+15:00", u"2024-03-01T11:58:01+01:60",
+           u"2024-03-01T11:58:01+0100", u"2024-03-01T11:58:01+01", u"2024-03-01T11:58:01Zjunk",
+           u"2024-03-01T11:58:01.1234567 Z", u"1600-12-31T23:59:59Z",
+           u"1601-01-01T00:30:00+01:00", u"-2024-03-01T11:58:01Z", u"",
        }) {
     EXPECT_EQ(ParseUtcDateTime(bad), std::nullopt) << ToUtf8(bad);
   }
@@ -92,25 +82,19 @@ TEST(ScanRenderedEventTest, ReadsTheIdTheProviderAndEveryDataValueInOrder) {
 }
 
 TEST(ScanRenderedEventTest, RefusesWhatNoRenderedEventLooksLike) {
+  // Unclosed, mismatched or crossed elements, anything outside the one root
+  // or another root, attributes run together, unquoted, unterminated, with
+  // '<' inside or without value, a DOCTYPE (never rendered), unclosed
+  // comments and CDATA, a second EventID or Provider, a nameless tag.
   for (const char16_t* bad : {
-           u"<Event>",                           // never closed
-           u"<Event></Even>",                    // names differ
-           u"<Event><System></Event></System>",  // crossed
-           u"<Event/>text",                      // text outside the root
-           u"x<Event/>",
-           u"<Event/><Event/>",                // two roots
-           u"<Record/>",                       // another root
-           u"<Event a='1'b='2'/>",             // no space between attributes
-           u"<Event a=1/>",                    // unquoted
-           u"<Event a='1/>",                   // unterminated value
-           u"<Event a='<'/>",                  // '<' inside a value
-           u"<Event a/>",                      // an attribute without value
-           u"<!DOCTYPE Event><Event/>",        // a rendered event has no DOCTYPE
-           u"<Event><!-- open </Event>",       // a comment never closed
-           u"<Event><![CDATA[ open </Event>",  // CDATA never closed
+           u"<Event>", u"<Event></Even>", u"<Event><System></Event></System>", u"<Event/>text",
+           u"x<Event/>", u"<Event/><Event/>", u"<Record/>", u"<Event a='1'b='2'/>",
+           u"<Event a=1/>", u"<Event a='1/>", u"<Event a='<'/>", u"<Event a/>",
+           u"<!DOCTYPE Event><Event/>", u"<Event><!-- open </Event>",
+           u"<Event><![CDATA[ open </Event>",
            u"<Event><System><EventID>1</EventID><EventID>2</EventID></System></Event>",
            u"<Event><System><Provider Name='a'/><Provider Name='b'/></System></Event>",
-           u"<Event><></Event>",  // a tag without name
+           u"<Event><></Event>",
        }) {
     EXPECT_EQ(ScanRenderedEvent(bad), std::nullopt) << ToUtf8(bad);
   }

@@ -14,6 +14,7 @@
 
 #include "base/strings.h"
 #include "sequence/measurements.h"
+#include "sequence/restart_phases.h"
 #include "settings/ini_document.h"
 
 namespace twk::sequence {
@@ -28,7 +29,9 @@ struct SequenceSummary {
   std::vector<Text> durations;  // seconds, as stored, in restart order
   // Beside each duration, the milliseconds when known; empty when none is.
   std::vector<std::optional<std::int64_t>> exactMs;
-  bool current = false;         // the sequence in History, not (yet) kept
+  // Beside each duration, its phases; empty when none is known.
+  std::vector<RestartPhases> phases;
+  bool current = false;  // the sequence in History, not (yet) kept
 };
 
 // Key numbers beyond this are not given out: the next one could not be told

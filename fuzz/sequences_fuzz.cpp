@@ -63,6 +63,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(chart.bars.size() <= seq::kChartBars && !chart.ticks.empty());
   for (const auto& bar : chart.bars) Require(bar.value <= chart.ticks.back().value);
   Require(seq::HistoryRows(all).size() == all.size());
+  // Every sequence's restarts, as choosing it shows them: a bar and a row
+  // each, every bar within the scale.
+  for (const auto& s : all) {
+    const twk::ui::ChartData restarts = seq::RestartsChart(s);
+    Require(restarts.bars.size() == s.durations.size() && !restarts.ticks.empty());
+    for (const auto& bar : restarts.bars) Require(bar.value <= restarts.ticks.back().value);
+    Require(seq::RestartRows(s).size() == s.durations.size());
+    (void)seq::SpreadLine(s);
+  }
   (void)seq::HistoryCsv(all, {});
 
   const std::vector<Text> before = doc.lines();

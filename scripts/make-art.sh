@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Draws the program's images with ImageMagick primitives and writes them to
-# art/: the program icon (art/tarnwick.ico, 16 to 256 pixels) and the three
-# button images (art/busy.png 32x32, art/pause.png 32x32, art/start.png 44x44).
-# The results are committed, so the build never needs ImageMagick; run this
-# only after changing a drawing below.
+# art/: the program icon (art/tarnwick.ico, 16 to 256 pixels) and the four
+# button images (art/busy.png 32x32, art/pause.png 32x32, art/start.png 44x44,
+# art/history.png 32x32). The results are committed, so the build never needs
+# ImageMagick; run this only after changing a drawing below.
+#
+#   scripts/make-art.sh [busy|pause|start|history|icon]...
+#
+# With names, only those images are drawn again: another ImageMagick version
+# can round the others' pixels differently, and they need not change.
 #
 # Every image is drawn at 8 times its size on a 100-unit design grid and then
 # reduced, which gives clean anti-aliased edges. Small icon sizes get thicker
@@ -14,6 +19,15 @@ OUT=art
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 SS=8  # supersampling factor
+WANTED=("$@")
+# wanted NAME: whether this run draws that image.
+wanted() {
+  [ ${#WANTED[@]} -eq 0 ] && return 0
+  local w
+  for w in "${WANTED[@]}"; do [ "$w" = "$1" ] && return 0; done
+  return 1
+}
+WROTE=()
 
 # PNG output without time stamps or other metadata, so that a rerun without
 # changes gives identical files.
@@ -146,33 +160,59 @@ draw_button() {
 
 # 141: the busy and close image, a white cross in a red disc.
 s=$(geo 32 "printf \"%.4f\", s * $SS / 100")
-draw_button 32 "$RED" "$RED_DARK" "$OUT/busy.png" \
-  -fill none -stroke white -strokewidth "$(sw "$s" 11)" -draw "stroke-linecap round" \
-  -draw "line $(px "$s" 33),$(px "$s" 33) $(px "$s" 67),$(px "$s" 67)" \
-  -draw "line $(px "$s" 67),$(px "$s" 33) $(px "$s" 33),$(px "$s" 67)"
+if wanted busy; then
+  draw_button 32 "$RED" "$RED_DARK" "$OUT/busy.png" \
+    -fill none -stroke white -strokewidth "$(sw "$s" 11)" -draw "stroke-linecap round" \
+    -draw "line $(px "$s" 33),$(px "$s" 33) $(px "$s" 67),$(px "$s" 67)" \
+    -draw "line $(px "$s" 67),$(px "$s" 33) $(px "$s" 33),$(px "$s" 67)"
+  WROTE+=("$OUT/busy.png")
+fi
 
 # 142: pause, two white bars in an amber disc.
-draw_button 32 "$AMBER" "$AMBER_DARK" "$OUT/pause.png" \
-  -fill white -stroke none \
-  -draw "roundrectangle $(px "$s" 33),$(px "$s" 28) $(px "$s" 45),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)" \
-  -draw "roundrectangle $(px "$s" 55),$(px "$s" 28) $(px "$s" 67),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)"
+if wanted pause; then
+  draw_button 32 "$AMBER" "$AMBER_DARK" "$OUT/pause.png" \
+    -fill white -stroke none \
+    -draw "roundrectangle $(px "$s" 33),$(px "$s" 28) $(px "$s" 45),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)" \
+    -draw "roundrectangle $(px "$s" 55),$(px "$s" 28) $(px "$s" 67),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)"
+  WROTE+=("$OUT/pause.png")
+fi
+
+# 144: the history, three white bars rising to the right in a blue disc,
+# standing on a base line. As wide as the pause bars; the tallest stays
+# inside the disc's upper curve.
+if wanted history; then
+  draw_button 32 "$BLUE" "$BLUE_DARK" "$OUT/history.png" \
+    -fill white -stroke none \
+    -draw "roundrectangle $(px "$s" 25),$(px "$s" 52) $(px "$s" 37),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
+    -draw "roundrectangle $(px "$s" 44),$(px "$s" 40) $(px "$s" 56),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
+    -draw "roundrectangle $(px "$s" 63),$(px "$s" 27) $(px "$s" 75),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
+    -draw "roundrectangle $(px "$s" 20),$(px "$s" 73) $(px "$s" 80),$(px "$s" 79) $(px "$s" 2),$(px "$s" 2)"
+  WROTE+=("$OUT/history.png")
+fi
 
 # 143: start and resume, a white play triangle in a green disc, shifted right
 # of the centre so that it looks centred.
 s=$(geo 44 "printf \"%.4f\", s * $SS / 100")
-draw_button 44 "$GREEN" "$GREEN_DARK" "$OUT/start.png" \
-  -fill white -stroke white -strokewidth "$(sw "$s" 4)" -draw "stroke-linejoin round" \
-  -draw "polygon $(px "$s" 39),$(px "$s" 29) $(px "$s" 39),$(px "$s" 71) $(px "$s" 73),$(px "$s" 50)"
+if wanted start; then
+  draw_button 44 "$GREEN" "$GREEN_DARK" "$OUT/start.png" \
+    -fill white -stroke white -strokewidth "$(sw "$s" 4)" -draw "stroke-linejoin round" \
+    -draw "polygon $(px "$s" 39),$(px "$s" 29) $(px "$s" 39),$(px "$s" 71) $(px "$s" 73),$(px "$s" 50)"
+  WROTE+=("$OUT/start.png")
+fi
 
 # The icon: one drawing per size, then one .ico (the 256 entry PNG-compressed).
-sizes=(16 24 32 48 64 256)
-frames=()
-for n in "${sizes[@]}"; do
-  draw_icon "$n" "$WORK/icon-$n.png"
-  frames+=("$WORK/icon-$n.png")
-done
-convert "${frames[@]}" "$OUT/tarnwick.ico"
-# A preview of every size side by side, for reviewing the drawing.
-convert "${frames[@]}" -background none -gravity east -splice 8x0 +append "${PNG_OPTS[@]}" "$OUT/icon-preview.png"
+if wanted icon; then
+  sizes=(16 24 32 48 64 256)
+  frames=()
+  for n in "${sizes[@]}"; do
+    draw_icon "$n" "$WORK/icon-$n.png"
+    frames+=("$WORK/icon-$n.png")
+  done
+  convert "${frames[@]}" "$OUT/tarnwick.ico"
+  # A preview of every size side by side, for reviewing the drawing.
+  convert "${frames[@]}" -background none -gravity east -splice 8x0 +append "${PNG_OPTS[@]}" "$OUT/icon-preview.png"
+  WROTE+=("$OUT/tarnwick.ico" "$OUT/icon-preview.png")
+fi
 
-echo "wrote $OUT/tarnwick.ico $OUT/busy.png $OUT/pause.png $OUT/start.png $OUT/icon-preview.png"
+[ ${#WROTE[@]} -gt 0 ] || { echo "nothing drawn: names are busy pause start history icon" >&2; exit 1; }
+echo "wrote ${WROTE[*]}"

@@ -6,6 +6,7 @@
 #include "context/start_context.h"
 #include "platform/file_system.h"
 #include "sequence/csv_export.h"
+#include "sequence/spread.h"
 #include "sequence/time_stamps.h"
 #include "ui/resource_ids.h"
 
@@ -14,6 +15,7 @@ namespace {
 
 // The texts of this window.
 constexpr char16_t kTitleSuffix[] = u" - History";
+constexpr char16_t kRestartsButton[] = u"  Restarts";
 constexpr char16_t kExportButton[] = u"  Export";
 constexpr char16_t kBackButton[] = u"  Back";
 constexpr char16_t kNoChange[] = u"\u2013";
@@ -29,13 +31,74 @@ struct Column {
   const char16_t* header;
   int width;
 };
-constexpr Column kColumns[] = {{u"Sequence", 170}, {u"Restarts", 70}, {u"Average", 75},
-                               {u"First", 75},     {u"Last", 75},     {u"Change", 75}};
+// Both lists are written in 9-point Arial. Eight columns of figures do not
+// fit the list's 560 pixels in the report's Lucida console, whose every
+// character is 8 pixels wide at 10 points, and 6 only at 8 points, where it
+// is hard to read; Arial's digits take 7, its blanks and points 3. Each
+// column holds its widest text (a three-digit sequence number, seconds to
+// the millisecond) with the list's margins, and the columns together take
+// 536 pixels, which leaves room for the vertical scroll bar (a wider total
+// would bring a horizontal one).
+constexpr Column kColumns[] = {{u"Sequence", 138}, {u"Restarts", 58}, {u"Average", 56},
+                               {u"Median", 54},    {u"Spread", 52},   {u"First", 60},
+                               {u"Last", 60},      {u"Change", 58}};
+constexpr Column kRestartColumns[] = {
+    {u"Restart", 56},       {u"Total", 66},         {u"Shutdown+firmware", 126},
+    {u"Windows start", 94}, {u"Desktop ready", 96}, {u"Windows boot", 98}};
 
 constexpr int kAppend = 100000;
 
+// Where the controls go. The sequences' view: the averages' chart, the list
+// and three buttons. The restarts' view in the same place: two lines of text,
+// the phases' chart and the restarts' list above the same Back button.
+constexpr int kLeft = 20;
+constexpr int kWidth = 560;
+constexpr int kButtonsY = 420;
+
 // "mm-dd" of "yyyy-mm-dd hh:mm": the day is what tells the bars apart.
 Text BarLabel(const Text& started) { return started.size() >= 10 ? started.substr(5, 5) : u"?"; }
+
+// A restart's duration as the lists write it: to the millisecond where that
+// was measured, else as stored.
+Text ShownSeconds(const SequenceSummary& s, std::size_t i) {
+  return (i < s.exactMs.size() && s.exactMs[i] ? FormatMilliseconds(*s.exactMs[i])
+                                               : s.durations[i]) +
+         kSeconds;
+}
+
+// The restart's own duration in milliseconds: exact where measured so, else
+// its whole seconds.
+std::int64_t RestartMs(const SequenceSummary& s, std::size_t i) {
+  if (i < s.exactMs.size() && s.exactMs[i]) return *s.exactMs[i];
+  return static_cast<std::int64_t>(ToInteger(s.durations[i])) * 1000;
+}
+
+const RestartPhases* PhasesOf(const SequenceSummary& s, std::size_t i) {
+  return i < s.phases.size() ? &s.phases[i] : nullptr;
+}
+
+Text PhaseCell(const RestartPhases* phases, Phase phase) {
+  if (phases == nullptr || !(*phases)[phase]) return Text();
+  return FormatMilliseconds(*(*phases)[phase]) + kSeconds;
+}
+
+// Seconds rounded to one decimal, "–" for a figure that cannot be written.
+Text Tenths(double milliseconds) {
+  if (!std::isfinite(milliseconds)) return kNoChange;
+  // Whole tenths first, so that 59.96 s becomes 60 and not 59.10.
+  const double tenths = std::round(std::fabs(milliseconds) / 100.0);
+  if (tenths > 9.0e15) return kNoChange;  // beyond any restart, and any exact integer
+  const auto whole = static_cast<std::uint64_t>(tenths);
+  Text text = (milliseconds < 0 && whole != 0 ? u"-" : u"") + FormatUnsigned(whole / 10);
+  if (whole % 10 != 0) text += u"." + FormatUnsigned(whole % 10);
+  return text;
+}
+
+Text MedianAndSpread(const std::optional<Spread>& spread, const Text& median) {
+  if (!spread) return median + u" " + kNoChange + u", spread " + kNoChange;
+  return median + u" " + TenthsText(spread->medianMs) + u", spread " +
+         TenthsText(spread->standardDeviationMs);
+}
 
 void ExportFromWindow(context::StartContext& start) {
   context::MainFrame& frame = start.frame();
@@ -46,12 +109,122 @@ void ExportFromWindow(context::StartContext& start) {
   request.defaultExtension = kCsvExtension;
   const auto path = start.ui().ChooseSaveFile(frame.handle(), request);
   if (!path) return;  // cancelled
-  const CsvWriteResult result = ExportHistory(start.settings(), *start.ports().files, *start.ports().ansi, *path);
+  const CsvWriteResult result =
+      ExportHistory(start.settings(), *start.ports().files, *start.ports().ansi, *path);
   const Text title = Text(context::kProductTitle) + kTitleSuffix;
   start.ui().ShowMessage(
       frame.handle(), title,
       result.ok ? kExportedTo + *path + u"." : kNotExportedTo + *path + u". " + result.reason);
 }
+
+template <std::size_t N>
+int CreateList(context::MainFrame& frame, int y, int height, const Column (&columns)[N],
+               const std::vector<std::vector<Text>>& rows) {
+  frame.SetFont(u"Arial", 9, 400);
+  const int list = frame.CreateReportList(kLeft, y, kWidth, height);
+  if (list == 0) return 0;
+  int column = 0;
+  for (const Column& c : columns) (void)frame.InsertListColumn(list, column++, c.header, c.width);
+  for (const std::vector<Text>& cells : rows) {
+    const int row = frame.InsertListItem(list, kAppend, cells[0]);
+    if (row < 0) break;
+    for (std::size_t k = 1; k < cells.size(); ++k) {
+      (void)frame.SetListItemText(list, row, static_cast<int>(k), cells[k]);
+    }
+  }
+  return list;
+}
+
+// The window's two views over one frame. The sequences' controls stay while
+// a sequence's restarts show, hidden, so that Back finds the list scrolled
+// and selected as it was left.
+class HistoryWindow {
+ public:
+  explicit HistoryWindow(context::StartContext& start)
+      : start_(start), frame_(start.frame()), sequences_(AllSequences(start.settings())) {}
+
+  HistoryExit Run() {
+    ShowSequences();
+    context::EventPump& pump = start_.pump();
+    for (;;) {
+      pump.NextEvent(context::PumpMode::Wait);
+      if (pump.event().eventId == ui::event::CloseRequest) return HistoryExit::CloseRequested;
+      if (pump.IsFrameControl(backId_)) {
+        if (firstRestartId_ == 0) return HistoryExit::Back;
+        CloseRestarts();
+      } else if (firstRestartId_ != 0) {
+        continue;
+      } else if (pump.IsFrameControl(exportId_)) {
+        ExportFromWindow(start_);
+      } else if (pump.IsFrameControl(restartsId_)) {
+        // Nothing chosen yet: the newest, which is the one just measured.
+        const int row = frame_.SelectedListRow(listId_);
+        OpenRestarts(row >= 0 ? row : 0);
+      } else if (pump.IsFrameControl(listId_)) {
+        // A double click opened a row; the first click selected it.
+        const int row = frame_.SelectedListRow(listId_);
+        if (row >= 0) OpenRestarts(row);
+      }
+    }
+  }
+
+ private:
+  void ShowSequences() {
+    // The chart writes its values and dates in 8-point Arial.
+    frame_.SetFont(u"Arial", 8, 400);
+    chartId_ = frame_.CreateChart(kLeft, 80, kWidth, 140);
+    frame_.SetChartData(chartId_, HistoryChart(sequences_));
+    listId_ = CreateList(frame_, 230, 180, kColumns, HistoryRows(sequences_));
+
+    frame_.SetFont(u"Arial", 12, 800);
+    restartsId_ = frame_.CreateButton(kRestartsButton, 90, kButtonsY, 150, 36, ui::style::TabStop);
+    frame_.SetButtonImage(restartsId_, ui::resource::HistoryImage);
+    frame_.SetControlCursor(restartsId_, ui::cursor::Hand);
+    if (sequences_.empty()) frame_.SetControlState(restartsId_, ui::state::Disable);
+    exportId_ = frame_.CreateButton(kExportButton, 260, kButtonsY, 150, 36, ui::style::TabStop);
+    frame_.SetButtonImage(exportId_, ui::resource::StartImage);
+    frame_.SetControlCursor(exportId_, ui::cursor::Hand);
+    backId_ = frame_.CreateButton(kBackButton, 430, kButtonsY, 150, 36, ui::style::TabStop);
+    frame_.SetButtonIcon(backId_, ui::resource::ProgramIcon);
+    frame_.SetControlCursor(backId_, ui::cursor::Hand);
+  }
+
+  // row counts from the top of the list, which shows the newest first.
+  void OpenRestarts(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= sequences_.size()) return;
+    const SequenceSummary& s = sequences_[sequences_.size() - 1 - static_cast<std::size_t>(row)];
+    for (int id : {chartId_, listId_, restartsId_, exportId_}) {
+      frame_.SetControlState(id, ui::state::Hide);
+    }
+    firstRestartId_ = frame_.count() + 1;
+
+    Text heading = u"Sequence " + FormatUnsigned(s.number);
+    if (!s.started.empty()) heading += u", started " + s.started;
+    heading += u": " + FormatUnsigned(s.durations.size()) +
+               (s.durations.size() == 1 ? u" restart" : u" restarts");
+    frame_.SetFont(u"Arial", 10, 400);
+    frame_.CreateLabel(heading, kLeft, 88, kWidth, 18);
+    frame_.CreateLabel(SpreadLine(s), kLeft, 108, kWidth, 18);
+    frame_.SetFont(u"Arial", 8, 400);
+    const int chart = frame_.CreateChart(kLeft, 130, kWidth, 150);
+    frame_.SetChartData(chart, RestartsChart(s));
+    (void)CreateList(frame_, 288, 122, kRestartColumns, RestartRows(s));
+  }
+
+  void CloseRestarts() {
+    for (int id = frame_.count(); id >= firstRestartId_; --id) frame_.DeleteControl(id);
+    firstRestartId_ = 0;
+    for (int id : {chartId_, listId_, restartsId_, exportId_}) {
+      frame_.SetControlState(id, ui::state::Show);
+    }
+  }
+
+  context::StartContext& start_;
+  context::MainFrame& frame_;
+  const std::vector<SequenceSummary> sequences_;
+  int chartId_ = 0, listId_ = 0, restartsId_ = 0, exportId_ = 0, backId_ = 0;
+  int firstRestartId_ = 0;  // the restarts' view's first control; 0 while the list shows
+};
 
 }  // namespace
 
@@ -85,14 +258,34 @@ std::vector<ui::ChartTick> ChartTicks(std::int64_t highest) {
   return ticks;
 }
 
+std::vector<std::optional<std::int64_t>> DurationsForSpread(const SequenceSummary& s) {
+  const bool allExact = !s.durations.empty() && s.exactMs.size() == s.durations.size() &&
+                        std::all_of(s.exactMs.begin(), s.exactMs.end(),
+                                    [](const auto& ms) { return ms.has_value(); });
+  if (allExact) return s.exactMs;
+  std::vector<std::optional<std::int64_t>> ms;
+  for (const Text& seconds : s.durations) {
+    ms.push_back(static_cast<std::int64_t>(ToInteger(seconds)) * 1000);
+  }
+  return ms;
+}
+
+Text TenthsText(double milliseconds) {
+  const Text text = Tenths(milliseconds);
+  return text == kNoChange ? text : text + kSeconds;
+}
+
 ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences) {
   ui::ChartData chart;
   const std::size_t from = sequences.size() > kChartBars ? sequences.size() - kChartBars : 0;
   std::int64_t highest = 0;
   for (std::size_t i = from; i < sequences.size(); ++i) {
     const SequenceSummary& s = sequences[i];
-    chart.bars.push_back(
-        {static_cast<double>(s.average), FormatSigned(s.average), BarLabel(s.started), s.current});
+    chart.bars.push_back({.value = static_cast<double>(s.average),
+                          .valueText = FormatSigned(s.average),
+                          .label = BarLabel(s.started),
+                          .highlighted = s.current,
+                          .segments = {}});
     highest = std::max<std::int64_t>(highest, s.average);
   }
   chart.ticks = ChartTicks(highest);
@@ -107,14 +300,76 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
     if (!s.started.empty()) name += u"  " + s.started;
     const std::optional<std::int32_t> previous =
         i > 0 ? std::optional<std::int32_t>(sequences[i - 1].average) : std::nullopt;
-    // To the millisecond where that was measured, else as stored.
-    const auto shown = [&s](std::size_t i) {
-      return (i < s.exactMs.size() && s.exactMs[i] ? FormatMilliseconds(*s.exactMs[i])
-                                                   : s.durations[i]) +
-             kSeconds;
+    const std::optional<Spread> spread = SpreadOf(DurationsForSpread(s));
+    const std::size_t n = s.durations.size();
+    rows.push_back({name, FormatUnsigned(n), FormatSigned(s.average) + kSeconds,
+                    spread ? TenthsText(spread->medianMs) : Text(kNoChange),
+                    spread ? TenthsText(spread->standardDeviationMs) : Text(kNoChange),
+                    n > 0 ? ShownSeconds(s, 0) : Text(kNoChange),
+                    n > 0 ? ShownSeconds(s, n - 1) : Text(kNoChange),
+                    ChangeText(previous, s.average)});
+  }
+  return rows;
+}
+
+ui::ChartData RestartsChart(const SequenceSummary& s) {
+  ui::ChartData chart;
+  bool split = false, notSplit = false, desktop = false;
+  double highest = 0;
+  for (std::size_t i = 0; i < s.durations.size(); ++i) {
+    ui::ChartBar bar;
+    bar.label = FormatUnsigned(i + 1);
+    const RestartPhases* phases = PhasesOf(s, i);
+    const auto add = [&bar](std::int64_t ms, ui::Colour colour) {
+      bar.segments.push_back({static_cast<double>(ms) / 1000.0, colour});
+      bar.value += static_cast<double>(ms) / 1000.0;
     };
-    rows.push_back({name, FormatUnsigned(s.durations.size()), FormatSigned(s.average) + kSeconds,
-                    shown(0), shown(s.durations.size() - 1), ChangeText(previous, s.average)});
+    // Both parts or neither: one of them alone would leave the other's share
+    // of the measured duration without a colour.
+    if (phases != nullptr && (*phases)[Phase::ShutdownFirmware] && (*phases)[Phase::WindowsStart]) {
+      add(*(*phases)[Phase::ShutdownFirmware], kShutdownFirmwareColour);
+      add(*(*phases)[Phase::WindowsStart], kWindowsStartColour);
+      split = true;
+    } else {
+      add(RestartMs(s, i), kNotSplitColour);
+      notSplit = true;
+    }
+    if (phases != nullptr && (*phases)[Phase::DesktopReady]) {
+      add(*(*phases)[Phase::DesktopReady], kDesktopReadyColour);
+      desktop = true;
+    }
+    // The chart's scale has no unit either.
+    bar.valueText = Tenths(bar.value * 1000.0);
+    highest = std::max(highest, bar.value);
+    chart.bars.push_back(std::move(bar));
+  }
+  chart.ticks = ChartTicks(static_cast<std::int64_t>(std::ceil(highest)));
+  if (split) {
+    chart.legend.push_back({u"Shutdown+firmware", kShutdownFirmwareColour});
+    chart.legend.push_back({u"Windows start", kWindowsStartColour});
+  }
+  if (notSplit) chart.legend.push_back({u"Not split", kNotSplitColour});
+  if (desktop) chart.legend.push_back({u"Desktop ready", kDesktopReadyColour});
+  return chart;
+}
+
+Text SpreadLine(const SequenceSummary& s) {
+  const auto durations = DurationsForSpread(s);
+  Text line = MedianAndSpread(SpreadOf(durations), u"Median");
+  if (const auto rest = SpreadAfterFirst(durations)) {
+    line += u"; without the first restart: " + MedianAndSpread(rest, u"median");
+  }
+  return line;
+}
+
+std::vector<std::vector<Text>> RestartRows(const SequenceSummary& s) {
+  std::vector<std::vector<Text>> rows;
+  for (std::size_t i = 0; i < s.durations.size(); ++i) {
+    const RestartPhases* phases = PhasesOf(s, i);
+    rows.push_back({FormatUnsigned(i + 1), ShownSeconds(s, i),
+                    PhaseCell(phases, Phase::ShutdownFirmware),
+                    PhaseCell(phases, Phase::WindowsStart), PhaseCell(phases, Phase::DesktopReady),
+                    PhaseCell(phases, Phase::WindowsBoot)});
   }
   return rows;
 }
@@ -126,46 +381,7 @@ HistoryExit RunHistoryWindow(context::StartContext& start, int firstHidden, int 
   const int firstOwn = frame.count() + 1;
   frame.ShowTitle(Text(context::kProductTitle) + kTitleSuffix);
 
-  const std::vector<SequenceSummary> sequences = AllSequences(start.settings());
-  // The chart writes its values and dates in 8-point Arial.
-  frame.SetFont(u"Arial", 8, 400);
-  const int chart = frame.CreateChart(20, 80, 560, 140);
-  frame.SetChartData(chart, HistoryChart(sequences));
-
-  frame.SetFont(u"Lucida console", 10, 400);
-  const int list = frame.CreateReportList(20, 230, 560, 180);
-  if (list != 0) {
-    int column = 0;
-    for (const Column& c : kColumns)
-      (void)frame.InsertListColumn(list, column++, c.header, c.width);
-    for (const std::vector<Text>& cells : HistoryRows(sequences)) {
-      const int row = frame.InsertListItem(list, kAppend, cells[0]);
-      if (row < 0) break;
-      for (std::size_t k = 1; k < cells.size(); ++k) {
-        (void)frame.SetListItemText(list, row, static_cast<int>(k), cells[k]);
-      }
-    }
-  }
-
-  frame.SetFont(u"Arial", 12, 800);
-  const int exportId = frame.CreateButton(kExportButton, 260, 420, 150, 36, ui::style::TabStop);
-  frame.SetButtonImage(exportId, ui::resource::StartImage);
-  frame.SetControlCursor(exportId, ui::cursor::Hand);
-  const int backId = frame.CreateButton(kBackButton, 430, 420, 150, 36, ui::style::TabStop);
-  frame.SetButtonIcon(backId, ui::resource::ProgramIcon);
-  frame.SetControlCursor(backId, ui::cursor::Hand);
-
-  HistoryExit exit = HistoryExit::Back;
-  context::EventPump& pump = start.pump();
-  for (;;) {
-    pump.NextEvent(context::PumpMode::Wait);
-    if (pump.event().eventId == ui::event::CloseRequest) {
-      exit = HistoryExit::CloseRequested;
-      break;
-    }
-    if (pump.IsFrameControl(backId)) break;
-    if (pump.IsFrameControl(exportId)) ExportFromWindow(start);
-  }
+  const HistoryExit exit = HistoryWindow(start).Run();
 
   for (int id = frame.count(); id >= firstOwn; --id) frame.DeleteControl(id);
   if (exit == HistoryExit::Back) {

@@ -1,9 +1,15 @@
 #pragma once
 // The history of every kept sequence beside the current one: a bar chart of
 // the averages (the newest twelve, the current one highlighted), a list of
-// every sequence with the change of its average against the one before, and
-// an export of all restarts to a spreadsheet file. Opened from the result
-// report, in the same frame; Back returns to the report as it was.
+// every sequence with its median, spread and the change of its average
+// against the one before, and an export of all restarts to a spreadsheet
+// file. Opened from the result report, in the same frame; Back returns to the
+// report as it was.
+//
+// Choosing a sequence (a double click on its row, or Restarts) shows its
+// restarts in the same frame: where each restart's time went as stacked
+// bars, the median and spread with and without the first restart, and one
+// row per restart; Back returns to the list of sequences.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,12 +36,42 @@ inline constexpr std::size_t kChartBars = 12;
 // a power of ten up to the first at or above highest; at most five steps.
 [[nodiscard]] std::vector<ui::ChartTick> ChartTicks(std::int64_t highest);
 
+// The restarts' durations in milliseconds, in restart order, as the median
+// and spread take them: the exact ones when every restart has one, else
+// every restart's whole seconds. A mix would weigh the restarts measured to
+// the second by a fraction cut off that the others keep.
+[[nodiscard]] std::vector<std::optional<std::int64_t>> DurationsForSpread(
+    const SequenceSummary& summary);
+// Milliseconds as seconds rounded to one decimal, without a trailing ".0":
+// 41250 gives "41.3 s", 52000 "52 s".
+[[nodiscard]] Text TenthsText(double milliseconds);
+
 // sequences oldest first, as AllSequences gives them.
 [[nodiscard]] ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences);
-// One row per sequence, newest first: Sequence, Restarts, Average, First,
-// Last, Change.
+// One row per sequence, newest first: Sequence, Restarts, Average, Median,
+// Spread, First, Last, Change.
 [[nodiscard]] std::vector<std::vector<Text>> HistoryRows(
     const std::vector<SequenceSummary>& sequences);
+
+// The restart view of one sequence. The colours of its phases, for the
+// chart and its legend.
+inline constexpr ui::Colour kShutdownFirmwareColour = ui::Rgb(0x4E, 0x79, 0xA7);
+inline constexpr ui::Colour kWindowsStartColour = ui::Rgb(0x59, 0xA1, 0x4F);
+inline constexpr ui::Colour kDesktopReadyColour = ui::Rgb(0xE8, 0xA2, 0x2C);
+inline constexpr ui::Colour kNotSplitColour = ui::Rgb(0xA8, 0xA8, 0xA8);
+
+// One bar per restart, labelled with its number. A restart split into
+// shutdown and firmware and Windows' start stacks those two; one that is not
+// stacks its measured duration in the neutral colour; the desktop's time
+// goes on top where it is known. Above each bar, its height in seconds. The
+// legend names the colours that occur.
+[[nodiscard]] ui::ChartData RestartsChart(const SequenceSummary& summary);
+// "Median 41.2 s, spread 1.3 s; without the first restart: median 40.9 s,
+// spread 0.8 s" (the second half only when a restart follows the first).
+[[nodiscard]] Text SpreadLine(const SequenceSummary& summary);
+// One row per restart: Restart, Total, Shutdown+firmware, Windows start,
+// Desktop ready, Windows boot; a phase not known is an empty cell.
+[[nodiscard]] std::vector<std::vector<Text>> RestartRows(const SequenceSummary& summary);
 
 enum class HistoryExit { Back, CloseRequested };
 

@@ -1,9 +1,12 @@
-// The history window: its figures (change, scale, bars, rows), and the window
-// itself opened from a real report on the simulated machine, with Back and
-// the export.
+// The history window: its figures (change, scale, bars, rows, median and
+// spread, a sequence's restarts and their phases), and the window itself
+// opened from a real report on the simulated machine, with the restarts'
+// view, Back and the export.
 #include "sequence/history_window.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "sequence/csv_export.h"
 #include "sequence/sequence_sim.h"
@@ -14,6 +17,16 @@ namespace {
 
 using Rows = std::vector<std::vector<Text>>;
 using testing::DescribeAt;
+
+// A list 560 wide, less its sunken edges and a vertical scroll bar: columns
+// wider than this together bring a horizontal scroll bar.
+constexpr int kRoomForColumns = 560 - 2 * 2 - 17;
+
+int TotalWidth(const std::vector<int>& widths) {
+  int total = 0;
+  for (int w : widths) total += w;
+  return total;
+}
 
 std::vector<double> TickValues(const std::vector<ui::ChartTick>& ticks) {
   std::vector<double> values;
@@ -79,14 +92,100 @@ TEST(HistoryFiguresTest, RowsAreNewestFirstWithTheChangeAgainstTheOneBefore) {
   const Rows rows = HistoryRows(
       {Summary(1, u"2024-03-01 12:00", 60, {u"70", u"50"}), Summary(2, u"", 45, {u"45"}),
        Summary(3, u"2024-03-03 09:30", 60, {u"61", u"12.5", u"59"}, true)});
-  EXPECT_EQ(rows, (Rows{{u"3  2024-03-03 09:30", u"3", u"60 s", u"61 s", u"59 s", u"33.33%"},
-                        {u"2", u"1", u"45 s", u"45 s", u"45 s", u"-25%"},
-                        {u"1  2024-03-01 12:00", u"2", u"60 s", u"70 s", u"50 s", u"\u2013"}}));
+  EXPECT_EQ(rows, (Rows{{u"3  2024-03-03 09:30", u"3", u"60 s", u"59 s", u"27.7 s", u"61 s",
+                         u"59 s", u"33.33%"},
+                        {u"2", u"1", u"45 s", u"45 s", u"0 s", u"45 s", u"45 s", u"-25%"},
+                        {u"1  2024-03-01 12:00", u"2", u"60 s", u"60 s", u"14.1 s", u"70 s",
+                         u"50 s", u"\u2013"}}));
   // First and last to the millisecond where that was measured.
   SequenceSummary exact = Summary(4, u"", 60, {u"61", u"12", u"59"});
   exact.exactMs = {61250, std::nullopt, std::nullopt};
-  EXPECT_EQ(HistoryRows({exact}).at(0),
-            (std::vector<Text>{u"4", u"3", u"60 s", u"61.25 s", u"59 s", u"\u2013"}));
+  EXPECT_EQ(HistoryRows({exact}).at(0), (std::vector<Text>{u"4", u"3", u"60 s", u"59 s", u"27.7 s",
+                                                           u"61.25 s", u"59 s", u"\u2013"}));
+}
+
+TEST(HistoryFiguresTest, MedianAndSpreadTakeExactDurationsOnlyWhenEveryRestartHasOne) {
+  const auto exact = [](std::vector<Text> seconds, std::vector<std::optional<std::int64_t>> ms) {
+    SequenceSummary s = Summary(1, u"", 0, std::move(seconds));
+    s.exactMs = std::move(ms);
+    return s;
+  };
+  const struct {
+    const char* what;
+    SequenceSummary summary;
+    Text median, spread;
+  } cases[] = {
+      {"an even count: the mean of the middle two",
+       exact({u"40", u"40", u"40", u"40"}, {40100, 40400, 40900, 40200}), u"40.3 s", u"0.4 s"},
+      {"every restart exact", exact({u"61", u"60", u"61"}, {61250, 60750, 61000}), u"61 s",
+       u"0.3 s"},
+      {"a fraction as stored counts as its whole seconds", Summary(1, u"", 0, {u"12.9", u"13"}),
+       u"12.5 s", u"0.7 s"},
+      {"one restart: nothing to compare", Summary(1, u"", 0, {u"45"}), u"45 s", u"0 s"},
+      {"no restart known", Summary(1, u"", 0, {}), u"\u2013", u"\u2013"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<Text> row = HistoryRows({c.summary}).at(0);
+    ASSERT_EQ(row.size(), 8u);
+    EXPECT_EQ(row[3], c.median);
+    EXPECT_EQ(row[4], c.spread);
+  }
+  EXPECT_EQ(HistoryRows({Summary(1, u"", 0, {})}).at(0)[5], u"\u2013");  // no first either
+  // Rounded to the tenth, never written with a trailing ".0".
+  EXPECT_EQ(TenthsText(59960), u"60 s");
+  EXPECT_EQ(TenthsText(41250), u"41.3 s");
+  EXPECT_EQ(TenthsText(49), u"0 s");
+}
+
+// Three restarts: one split with the desktop's time known, one measured to
+// the millisecond without phases, one whole-second one whose phases only
+// tell the desktop's time.
+SequenceSummary RestartsWithPhases() {
+  SequenceSummary s = Summary(7, u"2024-03-05 10:00", 60, {u"61", u"58", u"62"});
+  s.exactMs = {61250, 58400, std::nullopt};
+  s.phases.resize(3);
+  s.phases[0][Phase::ShutdownFirmware] = 21250;
+  s.phases[0][Phase::WindowsStart] = 40000;
+  s.phases[0][Phase::DesktopReady] = 9500;
+  s.phases[0][Phase::WindowsBoot] = 35120;
+  s.phases[2][Phase::DesktopReady] = 12000;
+  return s;
+}
+
+TEST(HistoryFiguresTest, RestartsStackTheirKnownPhasesAndShowTheRestUnsplit) {
+  const ui::ChartData chart = RestartsChart(RestartsWithPhases());
+  using Segments = std::vector<ui::ChartSegment>;
+  ASSERT_EQ(chart.bars.size(), 3u);
+  EXPECT_EQ(chart.bars[0].segments, (Segments{{21.25, kShutdownFirmwareColour},
+                                              {40.0, kWindowsStartColour},
+                                              {9.5, kDesktopReadyColour}}));
+  EXPECT_EQ(chart.bars[1].segments, (Segments{{58.4, kNotSplitColour}}));
+  EXPECT_EQ(chart.bars[2].segments,
+            (Segments{{62.0, kNotSplitColour}, {12.0, kDesktopReadyColour}}));
+  // Each bar as high as its segments, which its value says.
+  std::vector<Text> values;
+  for (const auto& bar : chart.bars) values.push_back(bar.valueText + u"@" + bar.label);
+  EXPECT_EQ(values, (std::vector<Text>{u"70.8@1", u"58.4@2", u"74@3"}));
+  EXPECT_DOUBLE_EQ(chart.bars[2].value, 74.0);
+  EXPECT_EQ(chart.ticks.back().value, 80);  // the tallest bar is 74 s
+  // Each colour that occurs, bottom to top as the bars stack them.
+  EXPECT_EQ(chart.legend,
+            (std::vector<ui::ChartLegendEntry>{{u"Shutdown+firmware", kShutdownFirmwareColour},
+                                               {u"Windows start", kWindowsStartColour},
+                                               {u"Not split", kNotSplitColour},
+                                               {u"Desktop ready", kDesktopReadyColour}}));
+}
+
+TEST(HistoryFiguresTest, RestartRowsAndSpreadLineOfOneSequence) {
+  EXPECT_EQ(RestartRows(RestartsWithPhases()),
+            (Rows{{u"1", u"61.25 s", u"21.25 s", u"40 s", u"9.5 s", u"35.12 s"},
+                  {u"2", u"58.4 s", u"", u"", u"", u""},
+                  {u"3", u"62 s", u"", u"", u"12 s", u""}}));
+  // Whole seconds for all, as one restart was not measured exactly.
+  EXPECT_EQ(SpreadLine(RestartsWithPhases()),
+            u"Median 61 s, spread 2.1 s; without the first restart: median 60 s, spread 2.8 s");
+  EXPECT_EQ(SpreadLine(Summary(1, u"", 45, {u"45"})), u"Median 45 s, spread 0 s");
 }
 
 class HistoryWindowTest : public ::testing::Test, public sim::SimulatedMachine {
@@ -123,32 +222,34 @@ TEST_F(HistoryWindowTest, HistoryButtonShowsTheChartAndListAndBackShowsTheSameRe
               places.push_back(DescribeAt(ui, 90, 420));
               ui.Click(ui.FindByText(u"  History"));
             });
-    ui.When([&ui] { return ui.FindByText(u"  Back") != 0; },
-            [&] {
-              title = ui.Find(ui.frame())->text;
-              titleLabel = ui.TextAt(78, 12);
-              chart = At(ui, 20, 80)->chart;
-              for (auto [x, y] : {std::pair{20, 80}, {20, 230}, {260, 420}, {430, 420}}) {
-                places.push_back(DescribeAt(ui, x, y));
-              }
-              columns = At(ui, 20, 230)->columns;
-              widths = At(ui, 20, 230)->columnWidths;
-              rows = At(ui, 20, 230)->rows;
-              reportHidden = ui.FindByText(u"  Close") == 0 && !At(ui, 20, 180)->visible &&
-                             !At(ui, 20, 90)->visible;
-              backClicked = ui.Click(ui.FindByText(u"  Back"));
-            });
+    ui.When(
+        [&ui] { return ui.FindByText(u"  Back") != 0; },
+        [&] {
+          title = ui.Find(ui.frame())->text;
+          titleLabel = ui.TextAt(78, 12);
+          chart = At(ui, 20, 80)->chart;
+          for (auto [x, y] : {std::pair{20, 80}, {20, 230}, {90, 420}, {260, 420}, {430, 420}}) {
+            places.push_back(DescribeAt(ui, x, y));
+          }
+          columns = At(ui, 20, 230)->columns;
+          widths = At(ui, 20, 230)->columnWidths;
+          rows = At(ui, 20, 230)->rows;
+          reportHidden = ui.FindByText(u"  Close") == 0 && !At(ui, 20, 180)->visible &&
+                         !At(ui, 20, 90)->visible;
+          backClicked = ui.Click(ui.FindByText(u"  Back"));
+        });
     ui.When([&] { return backClicked && ui.FindByText(u"  Close") != 0; },
             [&ui] { ui.Click(ui.FindByText(u"  Close")); });
   };
   const sim::StartRecord& report = Start(*RunArguments());
 
-  EXPECT_EQ(places, (std::vector<std::string>{
-                        "3 \"  History\" (90,420,150,36) Arial 12/800 image 142 24x24 cursor 32649",
-                        "41 \"\" (20,80,560,140) Arial 8/400",
-                        "15 \"\" (20,230,560,180) Lucida console 10/400",
-                        "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 cursor 32649",
-                        "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+  EXPECT_EQ(places,
+            (std::vector<std::string>{
+                "3 \"  History\" (90,420,150,36) Arial 12/800 image 144 24x24 cursor 32649",
+                "41 \"\" (20,80,560,140) Arial 8/400", "15 \"\" (20,230,560,180) Arial 9/400",
+                "3 \"  Restarts\" (90,420,150,36) Arial 12/800 image 144 24x24 cursor 32649",
+                "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 cursor 32649",
+                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
   EXPECT_EQ(title, u"Tarnwick - History");
   EXPECT_EQ(titleLabel, u"Tarnwick - History");
   EXPECT_TRUE(reportHidden);
@@ -158,15 +259,15 @@ TEST_F(HistoryWindowTest, HistoryButtonShowsTheChartAndListAndBackShowsTheSameRe
   for (const auto& bar : chart.bars) bars.push_back(bar.valueText + (bar.highlighted ? u"*" : u""));
   EXPECT_EQ(bars, (std::vector<Text>{u"52", u"45", u"38*"}));
   EXPECT_EQ(chart.bars[0].label, u"03-01");
-  EXPECT_EQ(columns, (std::vector<Text>{u"Sequence", u"Restarts", u"Average", u"First", u"Last",
-                                        u"Change"}));
-  int total = 0;
-  for (int w : widths) total += w;
-  EXPECT_EQ(total, 540);
+  EXPECT_EQ(columns, (std::vector<Text>{u"Sequence", u"Restarts", u"Average", u"Median", u"Spread",
+                                        u"First", u"Last", u"Change"}));
+  EXPECT_LE(TotalWidth(widths), kRoomForColumns);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows, (Rows{{rows[0][0], u"2", u"38 s", u"40 s", u"36 s", u"-15.55%"},
-                        {rows[1][0], u"2", u"45 s", u"50 s", u"40 s", u"-13.46%"},
-                        {u"1  2024-03-01 12:00", u"2", u"52 s", u"60 s", u"45 s", u"\u2013"}}));
+  EXPECT_EQ(rows,
+            (Rows{{rows[0][0], u"2", u"38 s", u"38 s", u"2.8 s", u"40 s", u"36 s", u"-15.55%"},
+                  {rows[1][0], u"2", u"45 s", u"45 s", u"7.1 s", u"50 s", u"40 s", u"-13.46%"},
+                  {u"1  2024-03-01 12:00", u"2", u"52 s", u"52.5 s", u"10.6 s", u"60 s", u"45 s",
+                   u"\u2013"}}));
   EXPECT_TRUE(rows[0][0].starts_with(u"3  2024-03-01 12:"));
 
   // Back: the same report, its title, and the history's controls gone.
@@ -174,6 +275,130 @@ TEST_F(HistoryWindowTest, HistoryButtonShowsTheChartAndListAndBackShowsTheSameRe
   EXPECT_EQ(report.historyRows, reportRowsBefore);
   EXPECT_EQ(report.title, u"Tarnwick - Result");
   EXPECT_EQ(report.dump.find("Export"), std::string::npos);
+  EXPECT_EQ(report.doubleFrees, 0);
+  EXPECT_EQ(report.exitCode, 0);
+}
+
+// What the restarts' view showed, and what the list showed after Back.
+struct RestartView {
+  Text heading, spreadLine;
+  std::size_t bars = 0;
+  std::vector<ui::ChartLegendEntry> legend;
+  Rows rows;
+  bool sequencesHidden = false;
+  bool listBack = false;  // after Back: the sequences' list and buttons again
+};
+
+TEST_F(HistoryWindowTest, RestartsOpenFromTheButtonOrADoubleClickAndBackReturnsToTheList) {
+  ThreeSequences();
+  // In turn on the same list (newest first: rows 0, 1, 2 are sequences 3, 2, 1).
+  using Open = std::function<void(ui::HeadlessBackend&, ui::Handle list)>;
+  const Open restartsButton = [](ui::HeadlessBackend& ui, ui::Handle) {
+    ui.Click(ui.FindByText(u"  Restarts"));
+  };
+  const struct {
+    const char* way;
+    Open open;
+    Text heading;  // its start; empty: the list stays
+  } ways[] = {
+      {"the button with nothing selected takes the newest", restartsButton,
+       u"Sequence 3, started "},
+      {"the button takes the selected row",
+       [&](ui::HeadlessBackend& ui, ui::Handle list) {
+         ui.ClickRow(list, 2);
+         restartsButton(ui, list);
+       },
+       u"Sequence 1, started 2024-03-01 12:00: 2 restarts"},
+      {"a double click opens its row",
+       [](ui::HeadlessBackend& ui, ui::Handle list) { ui.DoubleClickRow(list, 1); },
+       u"Sequence 2, started "},
+      {"a double click below the rows opens nothing",
+       [](ui::HeadlessBackend& ui, ui::Handle list) { ui.DoubleClickRow(list, 3); }, u""},
+  };
+  std::vector<RestartView> seen(std::size(ways));
+  std::vector<std::string> places;
+  std::vector<Text> columns;  // of the restarts' list
+  std::vector<int> widths;
+  Rows listRows;
+  // Each way: open, look, Back, look again, then the next way.
+  std::function<void(std::size_t)> step;
+  user = [&](ui::HeadlessBackend& ui, int) {
+    step = [&](std::size_t k) {
+      if (k == std::size(ways)) {
+        ui.Click(ui.FindByText(u"  Back"));  // from the list to the report
+        ui.When([&ui] { return ui.FindByText(u"  Close") != 0; },
+                [&ui] { ui.Click(ui.FindByText(u"  Close")); });
+        return;
+      }
+      ways[k].open(ui, ui.FindAt(20, 230));
+      ui.AfterWakes(2, [&, k] {
+        RestartView& v = seen[k];
+        v.sequencesHidden = !At(ui, 20, 230)->visible && ui.FindByText(u"  Restarts") == 0 &&
+                            ui.FindByText(u"  Export") == 0;
+        if (v.sequencesHidden) {
+          v.heading = ui.TextAt(20, 88);
+          v.spreadLine = ui.TextAt(20, 108);
+          v.bars = At(ui, 20, 130)->chart.bars.size();
+          v.legend = At(ui, 20, 130)->chart.legend;
+          v.rows = At(ui, 20, 288)->rows;
+          if (k == 0) {
+            columns = At(ui, 20, 288)->columns;
+            widths = At(ui, 20, 288)->columnWidths;
+            for (auto [x, y] : {std::pair{20, 88}, {20, 130}, {20, 288}, {430, 420}}) {
+              places.push_back(DescribeAt(ui, x, y));
+            }
+          }
+          ui.Click(ui.FindByText(u"  Back"));
+        }
+        ui.AfterWakes(2, [&, k] {
+          seen[k].listBack = At(ui, 20, 230)->visible && At(ui, 20, 230)->rows == listRows &&
+                             ui.FindByText(u"  Restarts") != 0 && ui.FindByText(u"  Export") != 0 &&
+                             !At(ui, 20, 130)->visible;  // the report's line, hidden
+          step(k + 1);
+        });
+      });
+    };
+    ui.When([&ui] { return ui.FindByText(u"  History") != 0; },
+            [&ui] { ui.Click(ui.FindByText(u"  History")); });
+    ui.When([&ui] { return ui.FindByText(u"  Restarts") != 0; },
+            [&] {
+              listRows = At(ui, 20, 230)->rows;
+              step(0);
+            });
+  };
+  const sim::StartRecord& report = Start(*RunArguments());
+
+  EXPECT_EQ(places,
+            (std::vector<std::string>{
+                "13 \"Sequence 3, started " + ToUtf8(listRows.at(0).at(0).substr(3)) +
+                    ": 2 restarts\" (20,88,560,18) Arial 10/400",
+                "41 \"\" (20,130,560,150) Arial 8/400", "15 \"\" (20,288,560,122) Arial 9/400",
+                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+  EXPECT_EQ(columns, (std::vector<Text>{u"Restart", u"Total", u"Shutdown+firmware",
+                                        u"Windows start", u"Desktop ready", u"Windows boot"}));
+  EXPECT_LE(TotalWidth(widths), kRoomForColumns);
+  for (std::size_t k = 0; k < std::size(ways); ++k) {
+    SCOPED_TRACE(ways[k].way);
+    const RestartView& v = seen[k];
+    EXPECT_TRUE(v.listBack);
+    if (ways[k].heading.empty()) {
+      EXPECT_FALSE(v.sequencesHidden);
+      continue;
+    }
+    EXPECT_TRUE(v.sequencesHidden);
+    EXPECT_TRUE(v.heading.starts_with(ways[k].heading)) << ToUtf8(v.heading);
+    EXPECT_EQ(v.bars, 2u);
+    // This machine keeps no phases: every restart is one bar of its duration.
+    EXPECT_EQ(v.legend, (std::vector<ui::ChartLegendEntry>{{u"Not split", kNotSplitColour}}));
+  }
+  EXPECT_EQ(seen[1].spreadLine,
+            u"Median 52.5 s, spread 10.6 s; without the first restart: median 45 s, spread 0 s");
+  EXPECT_EQ(seen[1].rows,
+            (Rows{{u"1", u"60 s", u"", u"", u"", u""}, {u"2", u"45 s", u"", u"", u"", u""}}));
+  EXPECT_EQ(seen[2].spreadLine,
+            u"Median 45 s, spread 7.1 s; without the first restart: median 40 s, spread 0 s");
+  EXPECT_EQ(seen[0].rows.at(1).at(1), u"36 s");
+  EXPECT_EQ(report.title, u"Tarnwick - Result");
   EXPECT_EQ(report.doubleFrees, 0);
   EXPECT_EQ(report.exitCode, 0);
 }

@@ -128,7 +128,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
 
   frame.SetFont(u"Arial", 12, 800);
   const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, ui::style::TabStop);
-  frame.SetButtonImage(historyId, ui::resource::PauseImage);
+  frame.SetButtonImage(historyId, ui::resource::HistoryImage);
   frame.SetControlCursor(historyId, ui::cursor::Hand);
   const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, ui::style::TabStop);
   frame.SetButtonImage(closeId, ui::resource::BusyImage);

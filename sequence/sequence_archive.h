@@ -16,6 +16,7 @@
 
 #include "base/strings.h"
 #include "sequence/measurements.h"
+#include "sequence/restart_phases.h"
 #include "settings/ini_document.h"
 
 namespace twk::sequence {

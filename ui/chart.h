@@ -4,14 +4,28 @@
 #include <vector>
 
 #include "base/text.h"
+#include "ui/types.h"
 
 namespace twk::ui {
+
+// 0x00BBGGRR, the form Colour has everywhere in the toolkit.
+constexpr Colour Rgb(int red, int green, int blue) { return red | green << 8 | blue << 16; }
+
+// One part of a stacked bar, on the same value scale as the bar.
+struct ChartSegment {
+  double value = 0;
+  Colour colour = 0;
+  bool operator==(const ChartSegment&) const = default;
+};
 
 struct ChartBar {
   double value = 0;  // height on the value scale; at most the top tick
   Text valueText;    // written above the bar
   Text label;        // written under the bar
   bool highlighted = false;
+  // Stacked from the baseline up, first segment lowest; when there are any,
+  // they are the bar (value is then their sum) and highlighted is not drawn.
+  std::vector<ChartSegment> segments;
 };
 
 struct ChartTick {
@@ -19,9 +33,17 @@ struct ChartTick {
   Text label;
 };
 
+// A colour swatch and what it stands for, written across the top of the chart.
+struct ChartLegendEntry {
+  Text text;
+  Colour colour = 0;
+  bool operator==(const ChartLegendEntry&) const = default;
+};
+
 struct ChartData {
-  std::vector<ChartBar> bars;    // left to right
-  std::vector<ChartTick> ticks;  // ascending from 0; the last one is the top of the scale
+  std::vector<ChartBar> bars;            // left to right
+  std::vector<ChartTick> ticks;          // ascending from 0; the last one is the top of the scale
+  std::vector<ChartLegendEntry> legend;  // left to right; none: no legend row
 };
 
 }  // namespace twk::ui

@@ -206,6 +206,14 @@ std::optional<std::intptr_t> TranslateNotify(ToolkitWindow& w, Handle from, int 
     w.PostEvent(id, from, static_cast<std::uintptr_t>(code), 0);
     return 0;
   }
+  // A row of a report list opened (a double click on it): the list's own
+  // activation, which the loop reads like a button's click; the row is the
+  // one the first click selected.
+  if (r != nullptr && r->window == from && r->kind == ControlKind::ListView &&
+      code == msg::LvnItemActivate) {
+    w.ActivateControl(id, from, static_cast<std::uintptr_t>(code));
+    return 0;
+  }
   // Tooltips and custom drawing notify during the same dispatch as a click;
   // they must not overwrite the activation the loop is waiting for.
   const EventSlot& slot = w.slot();

@@ -81,6 +81,7 @@ inline constexpr int StnClicked = 0;
 inline constexpr int StnDblClk = 1;
 inline constexpr int NmClick = -2;
 inline constexpr int NmReturn = -4;
+inline constexpr int LvnItemActivate = -114;
 inline constexpr int WaInactive = 0;
 inline constexpr int SizeRestored = 0;
 inline constexpr int SizeMaximized = 2;

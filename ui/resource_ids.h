@@ -7,15 +7,17 @@
 #define IDI_TARNWICK 107
 
 // PNG images of resource type "IMAGE", drawn with GDI+.
-#define IDR_IMAGE_BUSY 141   // 32 x 32: busy, and the close button
-#define IDR_IMAGE_PAUSE 142  // 32 x 32: pause
-#define IDR_IMAGE_START 143  // 44 x 44: start and resume
+#define IDR_IMAGE_BUSY 141     // 32 x 32: busy, and the close button
+#define IDR_IMAGE_PAUSE 142    // 32 x 32: pause
+#define IDR_IMAGE_START 143    // 44 x 44: start and resume
+#define IDR_IMAGE_HISTORY 144  // 32 x 32: the history and a sequence's restarts
 
 #ifndef RC_INVOKED
 namespace twk::ui::resource {
 inline constexpr int ProgramIcon = IDI_TARNWICK;
-inline constexpr int BusyImage = IDR_IMAGE_BUSY;    // also the close button's picture
+inline constexpr int BusyImage = IDR_IMAGE_BUSY;  // also the close button's picture
 inline constexpr int PauseImage = IDR_IMAGE_PAUSE;
-inline constexpr int StartImage = IDR_IMAGE_START;  // also the resume button's picture
+inline constexpr int StartImage = IDR_IMAGE_START;      // also the resume button's picture
+inline constexpr int HistoryImage = IDR_IMAGE_HISTORY;  // also the restarts button's picture
 }  // namespace twk::ui::resource
 #endif

@@ -521,6 +521,11 @@ bool ToolkitWindow::SetListItemText(int id, int item, int subItem, const Text& t
   return r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
 }
 
+int ToolkitWindow::SelectedListRow(int id) {
+  const ControlRecord* r = ListView(id);
+  return r == nullptr ? -1 : backend_.QueryState(r->window).selectedRow;
+}
+
 bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr || r->kind != ControlKind::Chart) return false;

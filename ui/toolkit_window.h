@@ -107,6 +107,8 @@ class ToolkitWindow {
   int InsertListColumn(int id, int column, const Text& text, int width);
   int InsertListItem(int id, int index, const Text& text);
   bool SetListItemText(int id, int item, int subItem, const Text& text);
+  // The row the user selected, -1 when none is (or the id names no list view).
+  int SelectedListRow(int id);
   // False when the id names no chart.
   bool SetChartData(int id, const ChartData& data);
 

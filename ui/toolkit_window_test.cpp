@@ -276,6 +276,40 @@ TEST_F(ToolkitTest, LinksReportTheirIdAndOtherNotificationsDoNotOverwriteIt) {
   EXPECT_EQ(slot.eventId, event::Notification);
 }
 
+TEST_F(ToolkitTest, AReportListRowOpenedByADoubleClickIsTheListsActivation) {
+  const int list = window.CreateReportList(0, 0, 200, 100);
+  const int label = window.CreateLabel(u"l", 0, 110, 50, 10);
+  for (int row = 0; row < 3; ++row) ASSERT_EQ(window.InsertListItem(list, row, u"r"), row);
+  EXPECT_EQ(window.SelectedListRow(list), -1);
+  EXPECT_EQ(window.SelectedListRow(label), -1);
+
+  // A click selects and activates nothing.
+  ASSERT_TRUE(ui.ClickRow(WindowOf(list), 1));
+  Pump();
+  EXPECT_EQ(window.SelectedListRow(list), 1);
+  EXPECT_NE(slot.eventId, list);
+
+  // A double click: the list's id, which a notification after it in the
+  // same dispatch (custom drawing) leaves in place.
+  ASSERT_TRUE(ui.DoubleClickRow(WindowOf(list), 2));
+  Pump();
+  EXPECT_EQ(window.SelectedListRow(list), 2);
+  EXPECT_EQ(slot.eventId, list);
+  EXPECT_EQ(slot.details.window, WindowOf(list));
+  TranslateNotify(window, WindowOf(list), list, -12);
+  EXPECT_EQ(slot.eventId, list);
+
+  // Below the rows: nothing selected, nothing opened; other codes of the
+  // list stay notifications.
+  slot = EventSlot{};
+  ASSERT_TRUE(ui.DoubleClickRow(WindowOf(list), 3));
+  Pump();
+  EXPECT_EQ(window.SelectedListRow(list), -1);
+  EXPECT_EQ(slot.eventId, 0);
+  TranslateNotify(window, WindowOf(list), list, msg::NmClick);
+  EXPECT_EQ(slot.eventId, event::Notification);
+}
+
 TEST_F(ToolkitTest, ControlsThatMoveTheWindowGiveNoClick) {
   window.SetStyleFlags(0x1000);
   const int label = window.CreateLabel(u"drag", 0, 0, 10, 10, 0x100);

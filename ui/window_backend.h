@@ -64,6 +64,7 @@ struct WindowState {
   bool enabled = false;
   int check = 0;  // push buttons
   bool foreground = false;
+  int selectedRow = -1;  // report lists: the selected row, -1 when none is
 };
 
 enum class ImageType { Bitmap, Icon };

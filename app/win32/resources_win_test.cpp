@@ -55,7 +55,7 @@ TEST_F(ResourcesTest, ImagesArePngsOfTheirSizes) {
   const struct {
     int id;
     std::uint32_t size;
-  } images[] = {{IDR_IMAGE_BUSY, 32}, {IDR_IMAGE_PAUSE, 32}, {IDR_IMAGE_START, 44}};
+  } images[] = {{IDR_IMAGE_BUSY, 32}, {IDR_IMAGE_PAUSE, 32}, {IDR_IMAGE_START, 44}, {IDR_IMAGE_HISTORY, 32}};
   for (const auto& image : images) {
     const std::string png = Bytes(L"IMAGE", MAKEINTRESOURCEW(image.id));
     ASSERT_GT(png.size(), 33u) << image.id;

@@ -2,8 +2,11 @@
 # End to end under Wine: the history of kept sequences. A prepared settings
 # file holds three kept sequences and a finished current one (two restarts,
 # every stamp written); the result start shows the report with its History
-# button, which turns the frame into the history window (chart, list, Export
-# and Back); Back shows the report again. Then /Export: writes the CSV file
+# button, which turns the frame into the history window (chart, list,
+# Restarts, Export and Back). Restarts shows the newest sequence's restarts
+# (two lines, the chart of their phases, their list) and a double click on
+# a row of the list shows that sequence's; Back returns to the list each
+# time, and from there to the report. Then /Export: writes the CSV file
 # while the report is still open, Python's csv module reads it back to the
 # expected rows, and an export into a folder that does not exist ends with
 # exit code 1 and writes nothing. Screenshots go to build/screenshots/.
@@ -25,6 +28,45 @@ expect_visible() {
   [[ "$line" == *"\"$3\"" ]] || fail "visible control at $1,$2 is '$line', expected text '$3'"
 }
 id_of() { cut -d' ' -f1 <<<"$1"; }
+# Until the control at x, y shows that text (the view changes after a click).
+wait_visible() {
+  local start=$SECONDS line=
+  while [ $((SECONDS - start)) -lt 10 ]; do
+    TREE=$(probe tree $CLASS)
+    line=$(visible_at "$1" "$2" || true)
+    [[ "$line" == *"\"$3\"" ]] && return 0
+    sleep 0.3
+  done
+  fail "visible control at $1,$2 is '$line' after 10 s, expected text '$3'"
+}
+# The sequences' view: chart, list and the three buttons, nothing of a
+# sequence's restarts.
+expect_sequences_view() {
+  TREE=$(probe tree $CLASS)
+  grep -qE '^[0-9]+ Static 20 80 560 140 1 ""' <<<"$TREE" || fail "no chart at 20,80,560,140"
+  grep -qE '^[0-9]+ SysListView32 20 230 560 180 1 ' <<<"$TREE" || fail "no list at 20,230,560,180"
+  expect_visible 90 420 "  Restarts"
+  expect_visible 260 420 "  Export"
+  expect_visible 430 420 "  Back"
+  [ -z "$(visible_at 20 130)" ] || fail "a restarts' chart is left: $(visible_at 20 130)"
+}
+# A sequence's restarts: its heading and figures, the chart and the list in
+# place of the sequences' controls.
+expect_restarts_view() {
+  wait_visible 20 88 "$1"
+  expect_visible 20 108 "$2"
+  grep -qE '^[0-9]+ Static 20 130 560 150 1 ""' <<<"$TREE" || fail "no restarts' chart at 20,130"
+  grep -qE '^[0-9]+ SysListView32 20 288 560 122 1 ' <<<"$TREE" || fail "no restarts' list at 20,288"
+  [ -z "$(visible_at 20 230)" ] || fail "the sequences' list still shows"
+  [ -z "$(visible_at 90 420)" ] || fail "the Restarts button still shows"
+  [ -z "$(visible_at 260 420)" ] || fail "the Export button still shows"
+  expect_visible 430 420 "  Back"
+}
+back_to_sequences() {
+  probe click $CLASS "$(id_of "$(visible_at 430 420)")" || fail "cannot click Back"
+  wait_visible 90 420 "  Restarts"
+  expect_sequences_view
+}
 
 echo "prepare: three kept sequences and a finished current one"
 mkdir -p "$WINEPREFIX/drive_c/Tarnwick" "$FOLDER" "$OUT_DIR"
@@ -60,14 +102,42 @@ wait_title "Tarnwick - History" 20
 sleep 2
 TREE=$(probe tree $CLASS)
 expect_visible 78 12 "Tarnwick - History"
-grep -qE '^[0-9]+ Static 20 80 560 140 1 ""' <<<"$TREE" || fail "no chart at 20,80,560,140"
-grep -qE '^[0-9]+ SysListView32 20 230 560 180 1 ' <<<"$TREE" || fail "no list at 20,230,560,180"
-expect_visible 260 420 "  Export"
-expect_visible 430 420 "  Back"
+expect_sequences_view
 [ -z "$(visible_at 20 90)" ] || fail "the report's lines still show: $(visible_at 20 90)"
 [ -z "$(visible_at 20 180)" ] || fail "the report's list still shows"
-[ -z "$(visible_at 90 420)" ] || fail "the History button still shows"
+grep -qE ' 90 420 150 36 1 "  History"' <<<"$TREE" && fail "the History button still shows"
 shot history-window.png
+
+echo "Restarts with no row selected shows the newest sequence's restarts"
+probe click $CLASS "$(id_of "$(visible_at 90 420)")" || fail "cannot click Restarts"
+# Measured to the second only: the median and spread of 60 and 45 seconds.
+expect_restarts_view "Sequence 4, started 2024-03-01 12:00: 2 restarts" \
+  "Median 52.5 s, spread 10.6 s; without the first restart: median 45 s, spread 0 s"
+sleep 1
+shot history-restarts.png
+back_to_sequences
+
+echo "a double click on the second row shows sequence 3's restarts"
+# xdotool places the pointer in the frame's X window, which holds Wine's
+# frame around the client area (cut away by the skin): as wide on each side
+# as at the bottom, the caption above. In the client area: the list at
+# 20,230, its 2-pixel edge, its header (as tall as the tree says), then the
+# rows, 16 pixels high in 9-point Arial; the middle of row 1 (sequence 3,
+# the second newest) lies half a row into it.
+window=$(xdotool search --name '^Tarnwick - History$' 2>/dev/null | head -1 || true)
+[ -n "$window" ] || fail "no X window titled Tarnwick - History"
+eval "$(xdotool getwindowgeometry --shell "$window")"
+side=$(((WIDTH - 600) / 2))
+caption=$((HEIGHT - 465 - side))
+header=$(grep -A1 -E '^[0-9]+ SysListView32 20 230 ' <<<"$TREE" | sed -n 's/^0 SysHeader32 0 0 [0-9]* \([0-9]*\) .*/\1/p')
+[ -n "$header" ] || fail "no header in the list"
+xdotool mousemove --window "$window" $((side + 200)) $((caption + 230 + 2 + header + 16 + 8)) \
+  click --repeat 2 --delay 120 1
+expect_restarts_view "Sequence 3, started 2024-02-20 07:05: 3 restarts" \
+  "Median 58 s, spread 1.5 s; without the first restart: median 57.5 s, spread 0.7 s"
+sleep 1
+shot history-restarts-double-click.png
+back_to_sequences
 
 echo "/Export: writes the file while the report's instance runs"
 code=0

@@ -140,11 +140,26 @@ std::string HeadlessBackend::Dump() const {
     }
     if (!w->visible) out << " hidden";
     if (!w->enabled) out << " disabled";
+    if (w->selectedRow >= 0) out << " selected row " << w->selectedRow;
     out << "\n";
+    const std::string indent(static_cast<std::size_t>(depth) * 2 + 2, ' ');
     for (const auto& row : w->rows) {
-      out << std::string(static_cast<std::size_t>(depth) * 2 + 2, ' ') << "row";
+      out << indent << "row";
       for (const Text& cell : row) out << " \"" << ToUtf8(cell) << "\"";
       out << "\n";
+    }
+    for (const ChartBar& bar : w->chart.bars) {
+      out << indent << "bar " << bar.value << " \"" << ToUtf8(bar.valueText) << "\" \""
+          << ToUtf8(bar.label) << "\"";
+      if (bar.highlighted) out << " highlighted";
+      for (const ChartSegment& s : bar.segments) {
+        out << " " << s.value << "/" << std::hex << s.colour << std::dec;
+      }
+      out << "\n";
+    }
+    for (const ChartLegendEntry& entry : w->chart.legend) {
+      out << indent << "legend \"" << ToUtf8(entry.text) << "\" " << std::hex << entry.colour
+          << std::dec << "\n";
     }
   }
   return out.str();
@@ -152,10 +167,10 @@ std::string HeadlessBackend::Dump() const {
 
 // ---- the simulated user ----------------------------------------------------
 
-bool HeadlessBackend::Queue(Action action, Handle control) {
+bool HeadlessBackend::Queue(Action action, Handle control, int row) {
   const Window* w = Live(control);
   if (w == nullptr || w->topLevel || !CanTakeInput(*w)) return false;
-  queue_.push_back(Queued{action, control, {}});
+  queue_.push_back(Queued{action, control, {}, row});
   return true;
 }
 
@@ -163,6 +178,15 @@ bool HeadlessBackend::Click(Handle control) { return Queue(Action::Click, contro
 
 bool HeadlessBackend::DoubleClick(Handle control) {
   return Queue(Action::Click, control) && Queue(Action::DoubleClick, control);
+}
+
+bool HeadlessBackend::ClickRow(Handle listView, int row) {
+  const Window* w = Live(listView);
+  return w != nullptr && w->kind == ControlKind::ListView && Queue(Action::Click, listView, row);
+}
+
+bool HeadlessBackend::DoubleClickRow(Handle listView, int row) {
+  return ClickRow(listView, row) && Queue(Action::DoubleClick, listView, row);
 }
 
 bool HeadlessBackend::PressEnter(Handle control) {
@@ -310,7 +334,15 @@ Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
     return Input::Dispatched;
   }
   if (isButton || ClassIs(*w, u"Edit")) focus_ = w->handle;
-  if (ClassIs(*w, u"SysLink")) {
+  if (w->kind == ControlKind::ListView) {
+    focus_ = w->handle;
+    const bool onRow = q.row >= 0 && static_cast<std::size_t>(q.row) < w->rows.size();
+    if (q.action == Action::Click) w->selectedRow = onRow ? q.row : -1;
+    // Windows opens the row a double click hits, not one merely selected.
+    if (q.action == Action::DoubleClick && onRow) {
+      TranslateNotify(owner, w->handle, w->id, msg::LvnItemActivate);
+    }
+  } else if (ClassIs(*w, u"SysLink")) {
     TranslateNotify(owner, w->handle, w->id, msg::NmClick);
   } else if (isButton) {
     TranslateCommand(owner, w->id, 0, w->handle);
@@ -446,7 +478,7 @@ bool HeadlessBackend::ChangeState(Handle window, const StateChange& change) {
 WindowState HeadlessBackend::QueryState(Handle window) {
   const Window* w = Live(window);
   if (w == nullptr) return {};
-  return {w->visible, w->enabled, w->check, window == foreground_};
+  return {w->visible, w->enabled, w->check, window == foreground_, w->selectedRow};
 }
 
 void HeadlessBackend::SetControlImage(Handle control, ImageType type, Handle image) {

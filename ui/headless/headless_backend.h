@@ -56,6 +56,7 @@ class HeadlessBackend final : public WindowBackend {
     std::vector<Text> columns;
     std::vector<int> columnWidths;
     std::vector<std::vector<Text>> rows;
+    int selectedRow = -1;
     // Charts: what they were last told to show, and how often.
     ChartData chart;
     int chartUpdates = 0;
@@ -104,6 +105,11 @@ class HeadlessBackend final : public WindowBackend {
   // False when the control cannot take the action (gone, hidden, disabled).
   bool Click(Handle control);
   bool DoubleClick(Handle control);
+  // Report lists: a click on a row selects it (a row beyond the last
+  // selects none, as a click below the rows does); a double click on a row
+  // selects and then opens it.
+  bool ClickRow(Handle listView, int row);
+  bool DoubleClickRow(Handle listView, int row);
   bool PressEnter(Handle control);           // focuses the control and presses Enter on it
   bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
   void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
@@ -206,6 +212,7 @@ class HeadlessBackend final : public WindowBackend {
     Action action = Action::Heartbeat;
     Handle window = 0;
     Message message;  // WindowMessage only
+    int row = -1;     // clicks on a report list's row
   };
 
   Handle NewObject(Kind kind, int width = 0, int height = 0, Handle source = 0, int resourceId = 0,
@@ -215,7 +222,7 @@ class HeadlessBackend final : public WindowBackend {
   void RunRules();
   void Wake();
   // Queues an action on a control that can take input.
-  bool Queue(Action action, Handle control);
+  bool Queue(Action action, Handle control, int row = -1);
   Input Deliver(const Queued& q, const InputRouting& routing);
   // Runs the translation for a message to a top-level window and posts the
   // close request it may ask for; the answer, if any.

@@ -29,6 +29,7 @@ static_assert(msg::ScMaximize == SC_MAXIMIZE && msg::ScClose == SC_CLOSE);
 static_assert(msg::ScRestore == SC_RESTORE && msg::VkReturn == VK_RETURN);
 static_assert(msg::StnDblClk == STN_DBLCLK && msg::NmClick == static_cast<int>(NM_CLICK));
 static_assert(msg::NmReturn == static_cast<int>(NM_RETURN));
+static_assert(msg::LvnItemActivate == static_cast<int>(LVN_ITEMACTIVATE));
 static_assert(show::Minimize == SW_MINIMIZE && show::Restore == SW_RESTORE);
 
 namespace {
@@ -467,6 +468,10 @@ WindowState Win32Backend::QueryState(Handle handle) {
                     ? static_cast<int>(SendMessageW(window, BM_GETCHECK, 0, 0))
                     : 0;
   state.foreground = GetForegroundWindow() == window;
+  if (FindTop(window) == nullptr && ClassNameOf(window) == u"SysListView32") {
+    state.selectedRow = static_cast<int>(
+        SendMessageW(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  }
   return state;
 }
 

@@ -1,10 +1,15 @@
 // The bar chart control: a static window whose painting is taken over.
 // Every paint draws the whole chart with GDI+ into a memory bitmap and copies
 // it to the window in one BitBlt, and the background is never erased on its
-// own, so a repaint does not flicker.
+// own, so a repaint does not flicker. Bars are plain or stacked from
+// coloured segments; a legend, when the chart has one, takes a row above
+// the plot.
 #include <objidl.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <utility>
+#include <vector>
 // The GDI+ headers use min and max unqualified.
 using std::max;
 using std::min;
@@ -51,6 +56,15 @@ constexpr float kTop = 18.0f;
 constexpr float kBottom = 20.0f;
 constexpr float kMaxBarWidth = 30.0f;
 constexpr float kTextHeight = 14.0f;
+constexpr float kLegendRow = 18.0f;  // above the values of the tallest bars
+constexpr float kSwatch = 10.0f;
+constexpr float kTextGap = 4.0f;  // the least room between two texts side by side
+
+// The toolkit's 0x00BBGGRR as GDI+'s opaque ARGB.
+Gdiplus::ARGB ArgbOf(Colour colour) {
+  const auto c = static_cast<std::uint32_t>(colour);
+  return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
+}
 
 Brush SolidBrush(Gdiplus::ARGB colour) {
   Gdiplus::GpSolidFill* fill = nullptr;
@@ -82,6 +96,53 @@ void DrawText(Gdiplus::GpGraphics* g, const Text& text, Gdiplus::GpFont* font,
                      font, &box, format, brush);
 }
 
+// The width the text takes in this font; 0 when it cannot be measured.
+float TextWidth(Gdiplus::GpGraphics* g, const Text& text, Gdiplus::GpFont* font,
+                Gdiplus::GpStringFormat* format) {
+  if (text.empty() || font == nullptr || format == nullptr) return 0.0f;
+  const Gdiplus::RectF layout(0.0f, 0.0f, 10000.0f, kTextHeight);
+  Gdiplus::RectF bound;
+  if (gp::GdipMeasureString(g, reinterpret_cast<const WCHAR*>(text.c_str()),
+                            static_cast<INT>(text.size()), font, &layout, format, &bound, nullptr,
+                            nullptr) != Ok) {
+    return 0.0f;
+  }
+  return bound.Width;
+}
+
+// Every how many bars a row of texts is written: 1, 2 or 5 times a power of
+// ten, the fewest that keep the widest text of the row clear of the next.
+// A chart of a hundred restarts then numbers every fifth bar.
+std::size_t TextStep(float widest, float slot) {
+  if (widest <= 0.0f || slot <= 0.0f) return 1;
+  for (std::size_t magnitude = 1;; magnitude *= 10) {
+    for (const std::size_t factor : {1u, 2u, 5u}) {
+      const std::size_t step = magnitude * factor;
+      if (static_cast<float>(step) * slot >= widest + kTextGap || magnitude > 100000) return step;
+    }
+  }
+}
+
+// Which bars get their text: all of them when the texts fit side by side,
+// else every step-th counted from 1 (the 5th, the 10th...), as a scale is read.
+bool Written(std::size_t index, std::size_t step) { return step == 1 || (index + 1) % step == 0; }
+
+void DrawLegend(Gdiplus::GpGraphics* g, const ChartData& chart, Gdiplus::GpFont* font,
+                Gdiplus::GpStringFormat* left, Gdiplus::GpBrush* ink, float x, float right) {
+  const float y = 3.0f;
+  for (const ChartLegendEntry& entry : chart.legend) {
+    const float textWidth = TextWidth(g, entry.text, font, left);
+    if (x + kSwatch + kTextGap + textWidth > right) break;  // no half entries
+    const Brush swatch = SolidBrush(ArgbOf(entry.colour));
+    if (swatch) {
+      gp::GdipFillRectangle(g, swatch.get(), x, y + (kTextHeight - kSwatch) / 2, kSwatch, kSwatch);
+    }
+    x += kSwatch + kTextGap;
+    DrawText(g, entry.text, font, left, ink, x, y, textWidth + 2.0f, kTextHeight);
+    x += textWidth + 3.0f * kTextGap;
+  }
+}
+
 void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width, int height) {
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
   gp::GdipSetTextRenderingHint(g, Gdiplus::TextRenderingHintAntiAliasGridFit);
@@ -105,11 +166,15 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
   }
   const Format centred = AlignedFormat(Gdiplus::StringAlignmentCenter);
   const Format right = AlignedFormat(Gdiplus::StringAlignmentFar);
+  const Format left = AlignedFormat(Gdiplus::StringAlignmentNear);
   const Brush ink = SolidBrush(kText);
 
   const float plotLeft = kLeft;
   const float plotRight = static_cast<float>(width) - kRight;
-  const float plotTop = kTop;
+  const float plotTop = kTop + (chart.legend.empty() ? 0.0f : kLegendRow);
+  if (!chart.legend.empty()) {
+    DrawLegend(g, chart, font.get(), left.get(), ink.get(), plotLeft, plotRight);
+  }
   const float baseline = static_cast<float>(height) - kBottom;
   const double top = chart.ticks.empty() ? 0.0 : chart.ticks.back().value;
   auto yOf = [&](double value) {
@@ -133,18 +198,60 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
   const float barWidth = std::min(kMaxBarWidth, slot * 0.6f);
   const Brush normal = SolidBrush(kBar);
   const Brush highlighted = SolidBrush(kHighlighted);
+  // One brush per colour of the segments, made once for the whole chart.
+  std::vector<std::pair<Colour, Brush>> segmentBrushes;
+  const auto brushOf = [&segmentBrushes](Colour colour) -> Gdiplus::GpBrush* {
+    for (const auto& [c, brush] : segmentBrushes) {
+      if (c == colour) return brush.get();
+    }
+    segmentBrushes.emplace_back(colour, SolidBrush(ArgbOf(colour)));
+    return segmentBrushes.back().second.get();
+  };
+  // Values and labels are measured once per row: a hundred bars leave about
+  // five pixels each, and their texts would run into each other.
+  float widestValue = 0.0f, widestLabel = 0.0f;
+  for (const ChartBar& bar : chart.bars) {
+    widestValue = std::max(widestValue, TextWidth(g, bar.valueText, font.get(), centred.get()));
+    widestLabel = std::max(widestLabel, TextWidth(g, bar.label, font.get(), centred.get()));
+  }
+  const std::size_t valueStep = TextStep(widestValue, slot);
+  const std::size_t labelStep = TextStep(widestLabel, slot);
+  const float valueBox = std::max(slot, widestValue + kTextGap);
+  const float labelBox = std::max(slot, widestLabel + kTextGap);
+
   for (std::size_t i = 0; i < chart.bars.size(); ++i) {
     const ChartBar& bar = chart.bars[i];
     const float centre = plotLeft + slot * (static_cast<float>(i) + 0.5f);
-    const float y = yOf(bar.value);
-    const Brush& fill = bar.highlighted ? highlighted : normal;
-    if (fill && baseline - y >= 1.0f) {
-      gp::GdipFillRectangle(g, fill.get(), centre - barWidth / 2, y, barWidth, baseline - y);
+    float y = yOf(bar.value);
+    if (bar.segments.empty()) {
+      const Brush& fill = bar.highlighted ? highlighted : normal;
+      if (fill && baseline - y >= 1.0f) {
+        gp::GdipFillRectangle(g, fill.get(), centre - barWidth / 2, y, barWidth, baseline - y);
+      }
+    } else {
+      // Each segment from where the one below ended, on the running sum, so
+      // that rounding never leaves a gap between two of them.
+      double sum = 0;
+      float bottom = baseline;
+      for (const ChartSegment& segment : bar.segments) {
+        sum += std::max(0.0, segment.value);
+        const float top = yOf(sum);
+        Gdiplus::GpBrush* fill = brushOf(segment.colour);
+        if (fill != nullptr && bottom - top >= 1.0f) {
+          gp::GdipFillRectangle(g, fill, centre - barWidth / 2, top, barWidth, bottom - top);
+        }
+        bottom = top;
+      }
+      y = bottom;
     }
-    DrawText(g, bar.valueText, font.get(), centred.get(), ink.get(), centre - slot / 2,
-             y - kTextHeight - 1.0f, slot, kTextHeight);
-    DrawText(g, bar.label, font.get(), centred.get(), ink.get(), centre - slot / 2, baseline + 3.0f,
-             slot, kTextHeight);
+    if (Written(i, valueStep)) {
+      DrawText(g, bar.valueText, font.get(), centred.get(), ink.get(), centre - valueBox / 2,
+               y - kTextHeight - 1.0f, valueBox, kTextHeight);
+    }
+    if (Written(i, labelStep)) {
+      DrawText(g, bar.label, font.get(), centred.get(), ink.get(), centre - labelBox / 2,
+               baseline + 3.0f, labelBox, kTextHeight);
+    }
   }
 }
 

@@ -111,8 +111,8 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
   return text;
 }
 
-CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi, const Text& path,
-                            const Text& text) {
+CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi,
+                            const Text& path, const Text& text) {
   if (path.empty()) return {false, u"No file was named."};
   settings::TextFile file(fs, ansi);
   const std::optional<Text> created = CreateTemp(file, fs, path);

@@ -51,11 +51,11 @@ struct CsvWriteResult {
 // content or the whole new file, never a part. Nothing is left behind on
 // failure, and no other file is changed. The folder must exist.
 [[nodiscard]] CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi,
-                                          const Text& path,
-                                          const Text& text);
+                                          const Text& path, const Text& text);
 
 // The history of the settings document into path.
 [[nodiscard]] CsvWriteResult ExportHistory(const settings::SettingsFile& settings,
-                                           platform::FileSystem& fs, platform::AnsiCodePage& ansi, const Text& path);
+                                           platform::FileSystem& fs, platform::AnsiCodePage& ansi,
+                                           const Text& path);
 
 }  // namespace twk::sequence

@@ -13,7 +13,8 @@ namespace {
 
 using OwnedKey = platform::OwnedKey;
 
-constexpr char16_t kPowerKey[] = u"HKLM64\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
+constexpr char16_t kPowerKey[] =
+    u"HKLM64\\SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power";
 constexpr char16_t kFirmwareValue[] = u"FwPOSTTime";
 // Windows keeps one record per boot; a sequence has at most 100 restarts.
 constexpr std::uint32_t kBootRecordsRead = 128;
@@ -30,7 +31,8 @@ std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry) {
     return std::nullopt;
   }
   const auto& d = value.value().data;
-  const std::uint32_t ms = d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<std::uint32_t>(d[3]) << 24);
+  const std::uint32_t ms =
+      d[0] | (d[1] << 8) | (d[2] << 16) | (static_cast<std::uint32_t>(d[3]) << 24);
   if (ms == 0) return std::nullopt;
   return static_cast<std::int64_t>(ms);
 }
@@ -73,7 +75,8 @@ bool PhaseRecorder::RecordAtStart() {
       moments.windowsStarted = now.utcMilliseconds - static_cast<std::int64_t>(uptime);
     }
     moments.firmwareMs = FirmwareMilliseconds(*ports_.registry);
-    written = measurements_.RecordPhases(settings_, settings::HistoryKey(restart_), SplitRestart(moments));
+    written = measurements_.RecordPhases(settings_, settings::HistoryKey(restart_),
+                                         SplitRestart(moments));
   }
   return RecordWindowsFigures() || written;
 }
@@ -103,8 +106,7 @@ bool PhaseRecorder::RecordWindowsFigures() {
     found[Phase::WindowsBoot] = match->bootTimeMs;
     found[Phase::WindowsMainPath] = match->mainPathBootTimeMs;
     found[Phase::WindowsPostBoot] = match->postBootTimeMs;
-    written = measurements_.RecordPhases(settings_, restarts[i].key, found) ||
-              written;
+    written = measurements_.RecordPhases(settings_, restarts[i].key, found) || written;
   }
   return written;
 }

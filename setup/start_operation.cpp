@@ -2,6 +2,7 @@
 // first reboot step registered at logon, the first shutdown stamped, the
 // settings saved and the computer restarted.
 #include "context/start_context.h"
+#include "maintenance/physical_disk.h"
 #include "platform/accounts.h"
 #include "platform/clock.h"
 #include "platform/port_handle.h"
@@ -9,9 +10,8 @@
 #include "platform/registry.h"
 #include "platform/registry_path.h"
 #include "sequence/launch.h"
-#include "sequence/reboot_step.h"
 #include "sequence/measurements.h"
-#include "maintenance/physical_disk.h"
+#include "sequence/reboot_step.h"
 #include "settings/catalogue.h"
 #include "setup/setup_window_impl.h"
 
@@ -61,8 +61,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
       frame_.IsControlChecked(reportBoxId_) ? settings::SwitchOff : settings::SwitchOn);
 
   // Restart 1 is this start's; the first step performs restart 2.
-  const Text commandLine =
-      sequence::RebootCommandLine(start_.paths().programPath, 2, times, delay);
+  const Text commandLine = sequence::RebootCommandLine(start_.paths().programPath, 2, times, delay);
   platform::Registry& registry = *ports.registry;
   OwnedKey runKey(registry,
                   sequence::OpenRunKey(registry, start_.user().sid).value_or(platform::kNoKey));
@@ -120,8 +119,8 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // A safety net under the switch-off at the end: one automatic logon after
   // each of the restarts, and then Windows stops by itself, even if the
   // sequence is killed or the program deleted half-way.
-  const bool limited = switchOffAtEnd && operations_.limitAutoLogons &&
-                       operations_.limitAutoLogons(start_, times);
+  const bool limited =
+      switchOffAtEnd && operations_.limitAutoLogons && operations_.limitAutoLogons(start_, times);
 
   Text refusal;
   if (ports.power->RequestRestart(refusal)) return Next::End;

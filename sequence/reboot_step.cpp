@@ -14,9 +14,9 @@
 #include "platform/system_info.h"
 #include "sequence/history_view.h"
 #include "sequence/launch.h"
-#include "sequence/result_report.h"
 #include "sequence/measurements.h"
 #include "sequence/phase_recorder.h"
+#include "sequence/result_report.h"
 #include "settings/catalogue.h"
 #include "ui/resource_ids.h"
 
@@ -65,6 +65,8 @@ class RebootStep {
   bool RegisterNextStart();
   void UndoRegistration();
   void EndSequenceEarly();
+  // The silent end's sampling decided: the figure into the file on disk.
+  void RecordSilentReadiness();
 
   context::StartContext& start_;
   const platform::Ports& ports_;
@@ -117,9 +119,10 @@ void RebootStep::Run() {
       (void)settings_.SaveNow();
       // No window, so no wake-ups: the desktop's readiness is sampled here,
       // for as long as it may take.
-      while (!phases_->done()) {
+      for (;;) {
+        if (phases_->OnWake()) RecordSilentReadiness();
+        if (phases_->done()) break;
         start_.ui().Sleep(static_cast<std::uint32_t>(kDesktopSampleMs));
-        if (phases_->OnWake()) (void)settings_.SaveNow();
       }
     } else {
       ShowResultReport(start_, postOperations_, measurements_, &*phases_);
@@ -139,6 +142,30 @@ void RebootStep::Run() {
     case Outcome::Close:
       EndSequenceEarly();
       break;
+  }
+}
+
+void RebootStep::RecordSilentReadiness() {
+  // The file was saved minutes ago and the user may have started another
+  // sequence since: the figure goes into the file as it is now, and only
+  // while it still holds this restart (the same moment of its end).
+  const Text key = settings::HistoryKey(start_.run().currentReboot - 1);
+  const RestartFigure* mine = nullptr;
+  for (const RestartFigure& f : measurements_.restarts()) {
+    if (EqualsIgnoreCase(f.key, key)) mine = &f;
+  }
+  if (mine == nullptr || !mine->phases[Phase::CreatedAt]) return;
+  settings::SettingsFile now(*ports_.files, *ports_.ansi);
+  if (!now.Load(start_.paths().SettingsFile())) return;
+  Measurements current = Measurements::Load(now);
+  for (const RestartFigure& f : current.restarts()) {
+    if (!EqualsIgnoreCase(f.key, key) ||
+        f.phases[Phase::CreatedAt] != mine->phases[Phase::CreatedAt]) {
+      continue;
+    }
+    RestartPhases ready;
+    ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
+    if (current.RecordPhases(now, key, ready)) (void)now.SaveNow();
   }
 }
 
@@ -169,13 +196,14 @@ void RebootStep::RecordBootUp() {
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
   phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp);
-  bool written = current == 2 ? measurements_.RecordTimeStamp(
-                                    settings_, TimeStampKind::FirstBootUp, bootUp, current)
+  bool written = current == 2 ? measurements_.RecordTimeStamp(settings_, TimeStampKind::FirstBootUp,
+                                                              bootUp, current)
                               : measurements_.RecordRebootDuration(settings_, current, bootUp);
   // The result start stamps the last boot-up with the same reading, so the
   // report's last figure and the list's last row are one measurement.
   if (current == start_.run().totalReboots + 1 && start_.run().totalReboots > 1) {
-    written = measurements_.RecordTimeStamp(settings_, TimeStampKind::LastBootUp, bootUp) || written;
+    written =
+        measurements_.RecordTimeStamp(settings_, TimeStampKind::LastBootUp, bootUp) || written;
   }
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
@@ -289,7 +317,7 @@ bool RebootStep::RegisterNextStart() {
   if (!opened.ok()) {
     problem = opened.status() == platform::Status::NotFound ? u"this user's Run key does not exist"
               : opened.status() == platform::Status::Denied ? u"access to the Run key was denied"
-                                                          : u"the Run key could not be opened";
+                                                            : u"the Run key could not be opened";
   } else {
     const platform::Status written =
         registry.SetString(key.get(), kRunValueName,

@@ -8,6 +8,7 @@
 
 #include "app/run_modes.h"
 #include "sequence/reboot_step.h"
+#include "sequence/restart_phases.h"
 #include "setup/setup_test_support.h"
 
 namespace twk::setup {
@@ -76,6 +77,11 @@ TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffS
   EXPECT_EQ(last.runValueAfter, std::nullopt);
   EXPECT_EQ(last.measurements.at("History/Reboot 3"), "45");
   EXPECT_EQ(last.measurements.count("TimeStamps/LastBootUp"), 1u);
+  // Without a window the start sampled the (idle) desktop itself: ready at
+  // once, written into the file as it is on disk.
+  const auto phases = sequence::ParsePhases(Stored(u"RestartPhases", u"Reboot 3"));
+  ASSERT_TRUE(phases.has_value());
+  EXPECT_EQ((*phases)[sequence::Phase::DesktopReady], 0);
   EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
   EXPECT_EQ(calls, (std::vector<std::string>{"backup", "restore"}));
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");

@@ -21,6 +21,7 @@
 
 #include "app/app_fixture.h"
 #include "base/text_codec.h"
+#include "bench/bench_common.h"
 #include "sequence/history_window.h"
 #include "sequence/restart_phases.h"
 #include "settings/catalogue.h"
@@ -181,15 +182,10 @@ double TimeFigures() {
   return ms;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+  const int repetitions = twk::bench::Repetitions(argc, argv);
   const std::string bytes = SettingsBytes();
   std::vector<double> report, history, restarts, figures;
   bool phasesShown = false;
@@ -205,9 +201,9 @@ int main(int argc, char** argv) {
     phasesShown = view.phasesShown;
     figures.push_back(TimeFigures());
   }
-  const double r = Median(report);
-  const double h = Median(history);
-  const double v = Median(restarts);
+  const double r = twk::bench::Median(report);
+  const double h = twk::bench::Median(history);
+  const double v = twk::bench::Median(restarts);
   std::printf("result start, report alone:                     %.2f ms (median of %d)\n", r,
               repetitions);
   std::printf("result start, report + history open:            %.2f ms\n", h);
@@ -219,6 +215,6 @@ int main(int argc, char** argv) {
       phasesShown ? "read from the file and stacked" : "not read from the file by this build");
   std::printf(
       "figures of all 51 sequences with phases (rows, chart, every restarts view): %.2f ms\n",
-      Median(figures));
+      twk::bench::Median(figures));
   return 0;
 }

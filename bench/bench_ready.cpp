@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "platform/clock.h"
 #include "sequence/desktop_ready.h"
 
@@ -63,15 +64,10 @@ double NsPerCall(const std::vector<Reading>& trace, std::uint64_t& sink) {
   return std::chrono::duration<double, std::nano>(end - begin).count() / kCalls;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 21;
+  const int repetitions = twk::bench::Repetitions(argc, argv);
   const std::vector<Reading> heartbeat = Trace(20);
   const std::vector<Reading> counted = Trace(100);
   std::uint64_t sink = 0;
@@ -82,10 +78,10 @@ int main(int argc, char** argv) {
   }
   std::printf(
       "desktop-ready reading, 20 ms heartbeat: %.2f ns per call (median of %d x 1,000,000)\n",
-      Median(h), repetitions);
+      twk::bench::Median(h), repetitions);
   std::printf(
       "desktop-ready reading, every one counted: %.2f ns per call (median of %d x 1,000,000)\n",
-      Median(c), repetitions);
+      twk::bench::Median(c), repetitions);
   std::printf("(checksum %llu)\n", static_cast<unsigned long long>(sink));
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_common.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "sequence/measurements.h"
@@ -145,11 +146,6 @@ double Ms(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double, std::milli>(d).count();
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 // Median times of Load, of a start-up's reads and one edit, and of Save.
 void Measure(const char* where, platform::FileSystem& fs, const Text& path, int repetitions) {
   std::vector<double> load, reads, save;
@@ -186,7 +182,8 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
   std::printf(
       "settings %-6s %6zu lines: load %7.3f ms (first %7.3f)  reads+edit %7.3f ms  "
       "save %7.3f ms (first %7.3f)\n",
-      where, lineCount, Median(load), load[0], Median(reads), Median(save), save[0]);
+      where, lineCount, twk::bench::Median(load), load[0], twk::bench::Median(reads),
+      twk::bench::Median(save), save[0]);
 }
 
 // The measurements' model beside the document alone: each round loads the
@@ -213,9 +210,11 @@ void MeasureModel(platform::FileSystem& fs, const Text& path, int repetitions) {
     }
     (withModel ? model : alone).push_back(Ms(t1 - t0));
   }
-  std::printf("measurements model: load+save %7.3f ms with the model, %7.3f ms the document alone "
-              "(ratio %.3f)\n",
-              Median(model), Median(alone), Median(model) / Median(alone));
+  std::printf(
+      "measurements model: load+save %7.3f ms with the model, %7.3f ms the document alone "
+      "(ratio %.3f)\n",
+      twk::bench::Median(model), twk::bench::Median(alone),
+      twk::bench::Median(model) / twk::bench::Median(alone));
 }
 
 }  // namespace

@@ -28,20 +28,21 @@ std::uint32_t Get32(const std::uint8_t* at) {
 
 }  // namespace
 
-void FillItemRecord(ListViewBlock& block, ItemRecordLayout layout, std::uint32_t remoteAddress,
+void FillItemRecord(ListViewBlock& block, ItemRecordLayout layout, std::uint64_t remoteAddress,
                     std::int32_t item) {
   block.fill(0);
   std::uint8_t* record = block.data();
   Put32(record + kMaskAt, kMaskText);
   Put32(record + kItemAt, static_cast<std::uint32_t>(item));
   Put32(record + kSubItemAt, 0);
-  const auto textAddress = static_cast<std::uint32_t>(remoteAddress + kListViewTextOffset);
+  const std::uint64_t textAddress = remoteAddress + kListViewTextOffset;
   const auto capacity = static_cast<std::uint32_t>(kListViewTextCapacity);
   if (layout == ItemRecordLayout::Wide) {
-    Put32(record + kWideTextPointerAt, textAddress);  // the high half stays 0
+    Put32(record + kWideTextPointerAt, static_cast<std::uint32_t>(textAddress));
+    Put32(record + kWideTextPointerAt + 4, static_cast<std::uint32_t>(textAddress >> 32));
     Put32(record + kWideCapacityAt, capacity);
   } else {
-    Put32(record + kNarrowTextPointerAt, textAddress);
+    Put32(record + kNarrowTextPointerAt, static_cast<std::uint32_t>(textAddress));
     Put32(record + kNarrowCapacityAt, capacity);
   }
 }

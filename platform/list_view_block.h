@@ -11,8 +11,9 @@
 
 namespace twk::platform {
 
-// Narrow: the owner's pointers are 32 bits wide like ours. Wide: the owner is
-// a 64-bit process (we run under WOW64), its LVITEMW has 64-bit pointers.
+// Narrow: the owner's pointers are 32 bits wide. Wide: the owner is a 64-bit
+// process (we run under WOW64, or are 64-bit ourselves), its LVITEMW has
+// 64-bit pointers.
 enum class ItemRecordLayout : std::uint8_t { Narrow, Wide };
 
 inline constexpr std::size_t kListViewBlockSize = 1152;
@@ -26,7 +27,7 @@ using ListViewBlock = std::array<std::uint8_t, kListViewBlockSize>;
 // Zeroes block and writes a text request for item: mask LVIF_TEXT, the item
 // index, sub-item 0, the text pointer (remoteAddress + the text offset, the
 // address of the block in the owner) and the capacity.
-void FillItemRecord(ListViewBlock& block, ItemRecordLayout layout, std::uint32_t remoteAddress,
+void FillItemRecord(ListViewBlock& block, ItemRecordLayout layout, std::uint64_t remoteAddress,
                     std::int32_t item);
 
 // The text the view wrote at the text offset: up to its NUL, and never more

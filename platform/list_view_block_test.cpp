@@ -31,12 +31,12 @@ TEST(ListViewBlockTest, ItemRecordInBothWidths) {
   EXPECT_EQ(nonZero, 5u);  // mask 01, item 07, pointer 80 00 A1 00, capacity 00 02
 
   block.fill(0xAB);
-  FillItemRecord(block, ItemRecordLayout::Wide, 0x7FFE0000, 1152);
+  FillItemRecord(block, ItemRecordLayout::Wide, 0x1'7FFE0000, 1152);
   EXPECT_EQ(At32(block, 0), 1u);
   EXPECT_EQ(At32(block, 4), 1152u);
   EXPECT_EQ(At32(block, 20), 0u);
   EXPECT_EQ(At32(block, 24), 0x7FFE0080u);
-  EXPECT_EQ(At32(block, 28), 0u);  // high half of the 64-bit pointer
+  EXPECT_EQ(At32(block, 28), 1u);  // high half of the 64-bit pointer
   EXPECT_EQ(At32(block, 32), 512u);
   for (std::size_t i = 36; i < kListViewBlockSize; ++i) ASSERT_EQ(block[i], 0) << i;
 }

@@ -86,8 +86,9 @@ ListViewHandle WinRemoteListViews::Open(WindowHandle window) {
   view->process.Reset(OpenProcess(kProcessAccess, FALSE, processId));
   if (!view->process) return 0;
   // A 32-bit program under WOW64 talks to a 64-bit shell: its records have
-  // 64-bit pointers.
-  view->layout = CurrentProcessIsWow64() ? ItemRecordLayout::Wide : ItemRecordLayout::Narrow;
+  // 64-bit pointers, as they have when this program is itself 64-bit.
+  view->layout = sizeof(void*) == 8 || CurrentProcessIsWow64() ? ItemRecordLayout::Wide
+                                                               : ItemRecordLayout::Narrow;
   view->block = AllocateIn(view->process.get(), kListViewBlockSize);
   if (!view->block) return 0;
   const ListViewHandle handle = next_++;
@@ -120,10 +121,7 @@ bool WinRemoteListViews::ReadText(ListViewHandle handle, std::int32_t item, Text
   View* view = Find(handle);
   if (view == nullptr) return false;
   void* remote = view->block.get().address;
-  // The program is 32-bit, so the owner's block address fits in 32 bits even
-  // when the owner is a 64-bit process.
-  FillItemRecord(view->local, view->layout,
-                 static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remote)), item);
+  FillItemRecord(view->local, view->layout, reinterpret_cast<std::uintptr_t>(remote), item);
   if (!WriteAll(view->process.get(), remote, view->local.data(), view->local.size())) return false;
   if (SendMessageW(view->window, kGetItemW, 0, reinterpret_cast<LPARAM>(remote)) == 0) {
     return false;

@@ -118,7 +118,11 @@ void RebootStep::Run() {
       (void)CompleteSequence(start_, postOperations_);
       (void)settings_.SaveNow();
       // No window, so no wake-ups: the desktop's readiness is sampled here,
-      // for as long as it may take.
+      // for as long as it may take (up to two minutes). The frame, never
+      // shown, goes first: a window whose messages nobody takes for that long
+      // holds up every program that broadcasts to the top-level windows, and
+      // the end of the session.
+      frame_.DestroyFrame();
       for (;;) {
         if (phases_->OnWake()) RecordSilentReadiness();
         if (phases_->done()) break;

@@ -45,6 +45,7 @@ struct StartRecord {
   std::vector<Text> reportLines;
   std::vector<std::vector<Text>> historyRows;
   std::vector<std::uint32_t> sleeps;  // milliseconds the program slept
+  int sleepsBesideAWindow = 0;        // of those, with a top-level window alive
   std::vector<Text> messages;         // message boxes shown, in order
   std::optional<Text> runValueAfter;  // the Run value as the start left it
   // Drawing objects still alive after the program ended, and objects
@@ -173,6 +174,7 @@ class SimulatedMachine {
       if (const auto* list = ui.Find(ui.FindAt(20, 180))) record.historyRows = list->rows;
       record.dump = ui.Dump();
       record.sleeps = ui.sleeps();
+      record.sleepsBesideAWindow = ui.sleepsBesideAWindow();
       record.messages = ui.messages();
     }
     record.runValueAfter = RunValue();

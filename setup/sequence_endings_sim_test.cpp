@@ -82,6 +82,9 @@ TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffS
   const auto phases = sequence::ParsePhases(Stored(u"RestartPhases", u"Reboot 3"));
   ASSERT_TRUE(phases.has_value());
   EXPECT_EQ((*phases)[sequence::Phase::DesktopReady], 0);
+  // It slept between its samples with no window left to take messages.
+  EXPECT_FALSE(last.sleeps.empty());
+  EXPECT_EQ(last.sleepsBesideAWindow, 0);
   EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
   EXPECT_EQ(calls, (std::vector<std::string>{"backup", "restore"}));
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");

@@ -147,8 +147,10 @@ class HeadlessBackend final : public WindowBackend {
   // After `after` more rows, list views refuse to insert rows, as a list
   // view out of memory does.
   void FailListRowsAfter(int after) { listRowsLeft_ = after; }
-  // Milliseconds the program slept (Sleep), in order.
+  // Milliseconds the program slept (Sleep), in order, and how many of those
+  // sleeps left a top-level window without anyone taking its messages.
   const std::vector<std::uint32_t>& sleeps() const { return sleeps_; }
+  int sleepsBesideAWindow() const { return sleepsBesideAWindow_; }
   // Texts of the message boxes shown, in order; a box is answered at once.
   const std::vector<Text>& messages() const { return messages_; }
   // Titles of the message boxes, in the same order.
@@ -250,6 +252,7 @@ class HeadlessBackend final : public WindowBackend {
   int failAfter_ = 0;
   int listRowsLeft_ = -1;  // -1: no limit
   std::vector<std::uint32_t> sleeps_;
+  int sleepsBesideAWindow_ = 0;
   std::vector<Text> messages_;
   std::vector<Text> messageTitles_;
   std::optional<Text> saveAnswer_;

@@ -59,6 +59,7 @@ void HeadlessBackend::SetChartData(Handle chart, const ChartData& data) {
 
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) {
   sleeps_.push_back(milliseconds);
+  if (frame() != 0) ++sleepsBesideAWindow_;
   if (advanceClock_) advanceClock_(milliseconds);
 }
 

@@ -61,9 +61,12 @@ std::optional<std::uint64_t> ReadyAfter(Tracker& tracker, std::uint64_t everyMs,
   EXPECT_TRUE(tracker.Decided());
   return tracker.ReadyAtMs();
 }
-std::optional<std::uint64_t> ReadyAfter(std::uint64_t everyMs, const IdleShare& share) {
+std::optional<std::uint64_t> ReadyAfter(std::uint64_t everyMs, const Reading& reading) {
   Tracker tracker;
-  return ReadyAfter(tracker, everyMs, OneProcessor(share));
+  return ReadyAfter(tracker, everyMs, reading);
+}
+std::optional<std::uint64_t> ReadyAfter(std::uint64_t everyMs, const IdleShare& share) {
+  return ReadyAfter(everyMs, OneProcessor(share));
 }
 
 TEST(DesktopReadyTest, ReadyIsTheTimeThatWasNotIdle) {
@@ -90,11 +93,9 @@ TEST(DesktopReadyTest, AnIntervalCountsAsIdleFromEightyPerCent) {
   // The share is the interval's: 50 ms busy and 50 ms idle is half idle.
   EXPECT_EQ(ReadyAfter(100, InTurn(50, 50)), std::nullopt);
   // Four processors of five idle: exactly 80 % of the system.
-  Tracker fiveProcessors;
-  EXPECT_EQ(ReadyAfter(fiveProcessors, 100,
+  EXPECT_EQ(ReadyAfter(100,
                        [](std::uint64_t at) {
-                         const std::uint64_t units = at * 10000;
-                         return CpuTimes{4 * units, 4 * units, units};
+                         return CpuTimes{4 * at * 10000, 4 * at * 10000, at * 10000};
                        }),
             0u);
 }
@@ -107,16 +108,14 @@ TEST(DesktopReadyTest, TheHeartbeatsRhythmDoesNotChangeTheAnswer) {
   // wholly idle or wholly busy. A machine at rest whose background work takes
   // one tick in ten is 90 % idle; a 20 ms interval holding that tick would
   // read it as 0 % or 50 % idle.
-  for (const std::uint64_t everyMs : {20, 100}) {
-    Tracker atRest;
-    const auto reading = [](std::uint64_t at) {
-      const std::uint64_t ticks = at / 16;
-      const std::uint64_t busyTicks = (ticks + 9) / 10;
-      const std::uint64_t idle = (ticks - busyTicks) * 16 * 10000;
-      return CpuTimes{idle, idle, busyTicks * 16 * 10000};
-    };
-    EXPECT_EQ(ReadyAfter(atRest, everyMs, reading), 0u) << "sampled every " << everyMs << " ms";
-  }
+  const Reading atRest = [](std::uint64_t at) {
+    const std::uint64_t ticks = at / 16;
+    const std::uint64_t busyTicks = (ticks + 9) / 10;
+    const std::uint64_t idle = (ticks - busyTicks) * 16 * 10000;
+    return CpuTimes{idle, idle, busyTicks * 16 * 10000};
+  };
+  EXPECT_EQ(ReadyAfter(20, atRest), 0u);
+  EXPECT_EQ(ReadyAfter(100, atRest), 0u);
 
   // Intervals of 140 ms (calls every 70 ms) do not divide the 10 s: the
   // last one overshoots, and only the part of it that was needed counts.
@@ -179,16 +178,12 @@ TEST(DesktopReadyTest, ReadingsThatContradictThemselvesAreNotCountedAsIdle) {
   // On an idle machine: a reset of the counters at 5 s loses the interval
   // into it, and the counting goes on from the new base; counters that
   // stand still from 3 s to 4 s lose that second.
-  const Reading idle = OneProcessor(Steady(100));
-  Tracker reset;
-  EXPECT_EQ(ReadyAfter(reset, 100,
-                       [idle](std::uint64_t at) { return at == 5000 ? CpuTimes{} : idle(at); }),
+  EXPECT_EQ(ReadyAfter(100, [idle = OneProcessor(Steady(100))](
+                                std::uint64_t at) { return at == 5000 ? CpuTimes{} : idle(at); }),
             100u);
-  const Reading idleToo = OneProcessor(Steady(100));
-  Tracker frozen;
-  EXPECT_EQ(ReadyAfter(frozen, 100,
-                       [idleToo](std::uint64_t at) {
-                         return idleToo(at <= 3000 ? at : at <= 4000 ? 3000 : at - 1000);
+  EXPECT_EQ(ReadyAfter(100,
+                       [idle = OneProcessor(Steady(100))](std::uint64_t at) {
+                         return idle(at <= 3000 ? at : at <= 4000 ? 3000 : at - 1000);
                        }),
             1000u);
 }

@@ -6,13 +6,11 @@
 
 #include "sequence/sequence_sim.h"
 #include "sequence/sequence_test_support.h"
-#include "sequence/time_stamps.h"
 
 namespace twk::sequence {
 namespace {
 
 namespace section = settings::section;
-namespace key = settings::key;
 constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;  // 2024-03-01 12:00:00
 
 // The lines of one section of a document, header excluded.
@@ -100,11 +98,6 @@ TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
 
 class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine {
  protected:
-  // One sequence of two restarts, through to its report.
-  void RunTwoRestarts(std::uint64_t first, std::uint64_t last) {
-    TwoRestartsBeforeReport(first, last);
-    Start(*RunArguments());
-  }
   settings::SettingsFile& File() {
     file_.emplace(machine.files, machine.ansi);
     (void)file_->Load(app::apptest::kSettingsPath);
@@ -112,26 +105,6 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
   }
   std::optional<settings::SettingsFile> file_;
 };
-
-TEST_F(SequenceArchiveTest, EachNewSequenceKeepsTheOneBefore) {
-  std::vector<Text> started;
-  for (const auto& [first, last] : {std::pair{60, 45}, {50, 41}, {30, 30}}) {
-    RunTwoRestarts(first, last);
-    started.push_back(StartedText(
-        static_cast<std::uint64_t>(ParseStamp(Stored(section::TimeStamps, key::FirstShutDown)))));
-  }
-  EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"30");
-  // The next start keeps the current sequence and clears it as before; the
-  // first start had nothing to keep.
-  SetupStartsSequence(3, 1);
-  EXPECT_EQ(SectionLines(File(), section::Sequences),
-            (std::vector<Text>{u"Sequence 1=" + started[0] + u";52;60 45",
-                               u"Sequence 2=" + started[1] + u";45;50 41",
-                               u"Sequence 3=" + started[2] + u";30;30 30"}));
-  EXPECT_EQ(started[0], u"2024-03-01 12:00");
-  EXPECT_NE(started[1], started[0]);
-  EXPECT_EQ(Stored(section::History, u"Reboot 1"), u"");
-}
 
 TEST_F(SequenceArchiveTest, AnEmptyHistoryKeepsNothingAndAFileWithoutTheSectionIsUnchanged) {
   SetupStartsSequence(2, 1);

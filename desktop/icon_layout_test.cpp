@@ -80,20 +80,6 @@ class IconLayoutTest : public ::testing::Test {
   platform::FakeRemoteListViews views;
 };
 
-TEST_F(IconLayoutTest, BackupWritesEveryIconAndASecondDropsDeletedIconsAndKeepsOtherSections) {
-  ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
-  EXPECT_EQ(Backup(), 3);
-  EXPECT_EQ(OnDisk(u"Recycle Bin"), u"10x20");
-  EXPECT_EQ(OnDisk(u"Notes.txt"), u"10x120");
-  EXPECT_EQ(OnDisk(u"Game"), u"-75x2");
-  EXPECT_EQ(Counts(), "opens 1 moves 0 refreshes 0 redraws  open 0");
-  views.items.erase(views.items.begin() + 1);
-  ASSERT_EQ(Backup(), 2);
-  EXPECT_EQ(OnDisk(u"Notes.txt"), u"");
-  EXPECT_EQ(OnDisk(u"Game"), u"-75x2");
-  EXPECT_EQ(settings.GetValueText(settings::section::Setup, settings::key::TimesToReboot), u"3");
-}
-
 TEST_F(IconLayoutTest, BackupFailingAtAnyIconLeavesTheOldLayoutInMemoryAndOnDisk) {
   ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::NoReport, u"1"), 0u);
   ASSERT_EQ(Backup(), 3);
@@ -118,7 +104,8 @@ TEST_F(IconLayoutTest, BackupFailingAtAnyIconLeavesTheOldLayoutInMemoryAndOnDisk
   }
 }
 
-TEST_F(IconLayoutTest, BackupLeavesOutTextsThatCannotBeKeysAndLetsTheLaterOfEqualTextsWin) {
+TEST_F(IconLayoutTest,
+       BackupWritesEveryIconThatCanBeAKeyTheLaterOfEqualTextsAndKeepsOtherSections) {
   ASSERT_NE(settings.SetValue(settings::section::Setup, settings::key::TimesToReboot, u"3"), 0u);
   views.items.push_back({u"Notes.txt", {300, 400}});
   views.items.push_back({u"[Setup] x", {1, 1}});
@@ -126,11 +113,17 @@ TEST_F(IconLayoutTest, BackupLeavesOutTextsThatCannotBeKeysAndLetsTheLaterOfEqua
   views.items.push_back({u"a=b", {3, 3}});
   views.items.push_back({u"two\r\nlines", {4, 4}});
   EXPECT_EQ(Backup(), 8);
+  EXPECT_EQ(Counts(), "opens 1 moves 0 refreshes 0 redraws  open 0");
   settings::SettingsFile reread(fs, ansi);
   ASSERT_TRUE(reread.Load(kPath));
   EXPECT_EQ(reread.lines(),
             (std::vector<Text>{u"[Setup]", u"TimesToReboot=3", u"[DesktopIconLayout]",
                                u"Recycle Bin=10x20", u"Notes.txt=300x400", u"Game=-75x2"}));
+  // A second backup drops the icons deleted since.
+  views.items.resize(2);
+  ASSERT_EQ(Backup(), 2);
+  EXPECT_EQ(OnDisk(u"Game"), u"");
+  EXPECT_EQ(OnDisk(u"Notes.txt"), u"10x120");
 }
 
 TEST_F(IconLayoutTest, BackupFailsWhenTheFileCannotBeSaved) {
@@ -162,23 +155,19 @@ TEST_F(IconLayoutTest, NothingHappensWithoutASectionAViewItemsOrAnOpenedOwner) {
   EXPECT_EQ(Counts(), "opens 1 moves 0 refreshes 0 redraws  open 0");  // the first backup only
 }
 
-TEST_F(IconLayoutTest, RestoreMovesIconsBackAndRefreshesTheView) {
+TEST_F(IconLayoutTest, RestoreCountsIconsInPlaceAndMovesTheOthersBackAndRefreshesTheView) {
   ASSERT_EQ(Backup(), 3);
+  // Everything in place: counted, one pass, no refresh.
+  EXPECT_EQ(Restore(), 3);
+  EXPECT_EQ(Counts(), "opens 2 moves 0 refreshes 0 redraws 01 open 0");
   views.items[0].position = {500, 500};
   views.items[2].position = {0, 0};
   views.items.push_back({u"New icon", {7, 7}});  // no entry: keeps its place
   // 2 moved in the first pass, 0 in the second, plus 1 already in place.
   EXPECT_EQ(Restore(), 3);
   EXPECT_EQ(Positions(), " 10x20 10x120 -75x2 7x7");
-  // The backup's open, then two passes.
-  EXPECT_EQ(Counts(), "opens 3 moves 2 refreshes 1 redraws 01 open 0");
+  EXPECT_EQ(Counts(), "opens 4 moves 2 refreshes 1 redraws 0101 open 0");
   EXPECT_EQ(Saved(u"Game"), u"-75x2");  // a restore does not change the section
-}
-
-TEST_F(IconLayoutTest, RestoreWithEverythingInPlaceCountsAndDoesNotRepeatOrRefresh) {
-  ASSERT_EQ(Backup(), 3);
-  EXPECT_EQ(Restore(), 3);
-  EXPECT_EQ(Counts(), "opens 2 moves 0 refreshes 0 redraws 01 open 0");
 }
 
 TEST_F(IconLayoutTest, RestoreSkipsUnreadableItemsAndUnusableValues) {

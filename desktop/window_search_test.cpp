@@ -129,9 +129,8 @@ std::string Parsed(const Text& descriptor) {
          std::to_string(s->id);
 }
 
-TEST(ControlDescriptorTest, ParsesTheFormsIntoCriteria) {
-  EXPECT_EQ(Parsed(u"[CLASS:SysListView32;TEXT:'&Folder View';INSTANCE:7;ID:5]"),
-            "advanced class SysListView32 nn  text Folder View instance 7 id 5");
+// The advanced form's keys are the searches' tests.
+TEST(ControlDescriptorTest, ParsesThePlainAndNumericFormsIntoCriteria) {
   // The plain form is taken as given.
   EXPECT_EQ(Parsed(u" Edit3 "), "plain class  nn  Edit3  text  Edit3  instance 0 id 0");
   EXPECT_EQ(Parsed(u"-12.5"), "numeric class  nn  text  instance 0 id -12");

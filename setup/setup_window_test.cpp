@@ -1,7 +1,8 @@
 // The setup window on the simulated machine: its controls as laid out and as
 // the settings and auto-logon leave them, the checks of the two numbers, the
-// start of the operation in its order, its cancellation and a refused
-// restart, and the immediate buttons with their busy and idle states.
+// start of the operation in its order and its cancellation. (A refused first
+// restart is sequence_endings_sim_test.cpp's, the immediate buttons
+// setup_buttons_test.cpp's.)
 #include "setup/setup_window.h"
 
 #include <gtest/gtest.h>
@@ -135,6 +136,10 @@ TEST_F(SetupWindowTest, BoxesStartFromTheSettingsAndTheUsersActiveAutoLogon) {
 }
 
 TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSettingsAndTheRunValue) {
+  // A stored pre-operation stays chosen, its box ticked at the next start,
+  // after runs with the box unticked.
+  WatchHooks();
+  Store(u"Setup", u"DefragBefore", u"1");
   struct Case {
     Text times, delay, storedTimes, storedDelay;
   };
@@ -146,7 +151,9 @@ TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSetting
                                          // The numbers as read, never the typed text.
                                          {u"007", u" 1 /x", u"7", u"1"}}) {
     SCOPED_TRACE(ToUtf8(c.times + u" " + c.delay));
-    const auto& record = StartWith(c.times, c.delay);
+    // Unticks the box; ticked, it would run the defragmenter.
+    const auto& record = StartWith(
+        c.times, c.delay, [](ui::HeadlessBackend& ui) { ui.Click(Control(ui, kDefragBox)); });
     EXPECT_TRUE(record.restartRequested) << record.dump;
     // The boxes show what was written: the start ended, so look at the dump.
     for (const auto& [place, shown] : {std::pair{"(465,102,70,26) \"", c.storedTimes},
@@ -156,28 +163,18 @@ TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSetting
     // Unticked pre-operations write nothing.
     EXPECT_EQ(StoredChoices(),
               "TimesToReboot=" + ToUtf8(c.storedTimes) + " RebootDelay=" + ToUtf8(c.storedDelay) +
-                  " NoReport=0 DefragBefore= ProcessIdleTasks= BackupRestoreIcons=");
+                  " NoReport=0 DefragBefore=1 ProcessIdleTasks= BackupRestoreIcons=");
     EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:" + c.storedTimes +
                               u" /Delay:" + c.storedDelay);
   }
+  EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(SetupWindowTest, StartForgetsTheLastSequenceStampsTheFirstShutDownThenRestarts) {
+TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStampThenRestarts) {
+  // What an earlier sequence left.
   Store(u"History", u"Reboot 1", u"99");
   Store(u"TimeStamps", u"LastBootUp", u"12345678901");
   Store(u"PostOperation", u"DisableAutoLogon", u"1");
-  const auto& record = StartWith(u"3", u"1");
-  EXPECT_TRUE(record.restartRequested);
-  EXPECT_EQ(record.exitCode, 0);
-  // An unticked disable box removes what an earlier start left.
-  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
-  // The measurements of earlier sequences are gone; the first shutdown is now.
-  EXPECT_EQ(record.measurements,
-            (std::map<std::string, std::string>{{"TimeStamps/FirstShutDown", std::to_string(T0)}}));
-  EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
-}
-
-TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp) {
   WatchHooks();
   setupOperations.optimize = [this](context::StartContext&) {
     calls.push_back(RunValue() ? "optimize after Run value" : "optimize without Run value");
@@ -196,7 +193,8 @@ TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp
     ui.Click(Control(ui, kIdleBox));
     ui.Click(Control(ui, kIconsBox));
   });
-  EXPECT_TRUE(record.restartRequested);
+  EXPECT_EQ(record.exitCode, 0);
+  EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "optimize after Run value",
                        "status: Defragging the system partition... /   Cancel all", "backup"}));
@@ -208,23 +206,14 @@ TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp
   EXPECT_EQ(StoredChoices(),
             "TimesToReboot=2 RebootDelay=4 NoReport=1 DefragBefore=1 "
             "ProcessIdleTasks=1 BackupRestoreIcons=1");
+  // The measurements of the earlier sequence are gone; the first shutdown
+  // is now, after the defragmenter.
+  EXPECT_EQ(record.measurements.size(), 1u);
   EXPECT_GE(std::stoull(record.measurements.at("TimeStamps/FirstShutDown")), T0 + 600);
+  // An unticked disable box removes what the earlier start asked for.
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
   // The backup's outcome is shown as the sequence goes on.
   EXPECT_NE(record.dump.find("\"Desktop icons' layout successfully saved.\""), std::string::npos);
-}
-
-TEST_F(SetupWindowTest, AStoredDefragBeforeStaysOnAfterARunWithTheBoxUnticked) {
-  WatchHooks();
-  Store(u"Setup", u"DefragBefore", u"1");
-  StartWith(u"2", u"1", [](ui::HeadlessBackend& ui) { ui.Click(Control(ui, kDefragBox)); });
-  EXPECT_TRUE(calls.empty());
-  EXPECT_EQ(Stored(u"Setup", u"DefragBefore"), u"1");
-  bool ticked = false;
-  PlainStart([&](ui::HeadlessBackend& ui) {
-    ticked = Checked(ui, kDefragBox);
-    ui.Close();
-  });
-  EXPECT_TRUE(ticked);
 }
 
 // The tools keep running until the test ends them: the waits end only by
@@ -242,35 +231,29 @@ class SetupWaitTest : public SetupWindowTest {
   }
 };
 
+// The same during the idle tasks' wait: tests/wine/setup_cancel_e2e.sh.
 TEST_F(SetupWaitTest, ClosingDuringAToolsWaitCancelsAndRemovesTheRunValue) {
-  for (const Text& box : {Text(kDefragBox), Text(kIdleBox)}) {
-    // The cancelled start keeps its choices and saves them as it ends.
-    ForgetSettings();
-    const Text waiting =
-        box == kDefragBox ? u"Defragging the system partition..." : u"Processing idle tasks...";
-    std::vector<Text> seen;
-    bool registeredDuringWait = false;
-    const auto& record = StartWith(u"3", u"2", [&](ui::HeadlessBackend& ui) {
-      ui.Click(Control(ui, box));
-      ui.When([&ui, waiting] { return Status(ui) == waiting; },
-              [&] {
-                registeredDuringWait = RunValue().has_value();
-                ui.Close();
-                ui.When([&ui] { return Status(ui) == u"Operation cancelled."; },
-                        [&] {
-                          seen = {ui.TextOf(StartButton(ui)),
-                                  Enabled(ui, kReportBox) ? u"on" : u"off",
-                                  ui.TextOf(TimesBox(ui))};
-                          ui.Close();
-                        });
-              });
-    });
-    EXPECT_TRUE(registeredDuringWait) << ToUtf8(box);
-    EXPECT_EQ(seen, (std::vector<Text>{Text(kStart), u"on", u"3"})) << record.dump;
-    EXPECT_FALSE(record.restartRequested);
-    EXPECT_EQ(record.runValueAfter, std::nullopt) << ToUtf8(box);
-    EXPECT_EQ(record.measurements.count("TimeStamps/FirstShutDown"), 0u);
-  }
+  std::vector<Text> seen;
+  bool registeredDuringWait = false;
+  const auto& record = StartWith(u"3", u"2", [&](ui::HeadlessBackend& ui) {
+    ui.Click(Control(ui, kDefragBox));
+    ui.When([&ui] { return Status(ui) == u"Defragging the system partition..."; },
+            [&] {
+              registeredDuringWait = RunValue().has_value();
+              ui.Close();
+              ui.When([&ui] { return Status(ui) == u"Operation cancelled."; },
+                      [&] {
+                        seen = {ui.TextOf(StartButton(ui)),
+                                Enabled(ui, kReportBox) ? u"on" : u"off", ui.TextOf(TimesBox(ui))};
+                        ui.Close();
+                      });
+            });
+  });
+  EXPECT_TRUE(registeredDuringWait);
+  EXPECT_EQ(seen, (std::vector<Text>{Text(kStart), u"on", u"3"})) << record.dump;
+  EXPECT_FALSE(record.restartRequested);
+  EXPECT_EQ(record.runValueAfter, std::nullopt);
+  EXPECT_EQ(record.measurements.count("TimeStamps/FirstShutDown"), 0u);
 }
 
 TEST_F(SetupWaitTest, TheCancelButtonEndsOnlyTheWaitAndTheSequenceGoesOn) {
@@ -282,21 +265,6 @@ TEST_F(SetupWaitTest, TheCancelButtonEndsOnlyTheWaitAndTheSequenceGoesOn) {
   EXPECT_TRUE(record.restartRequested);
   EXPECT_EQ(machine.processes.launches().size(), 1u);
   EXPECT_EQ(RunValue(), kProgramQuoted + u" /CurrentReboot:2 /TotalReboots:2 /Delay:1");
-}
-
-TEST_F(SetupWindowTest, ARefusedRestartSaysSoRemovesTheRunValueAndStaysOpen) {
-  machine.power.SetRestartAllowed(false);
-  std::vector<Text> seen;
-  const auto& record = StartWith(u"4", u"2", [&](ui::HeadlessBackend& ui) {
-    ui.When([&ui] { return Status(ui) == u"The computer could not be restarted."; },
-            [&] {
-              seen = {ui.TextOf(StartButton(ui)), Enabled(ui, kReportBox) ? u"on" : u"off"};
-            });
-  });
-  EXPECT_EQ(seen, (std::vector<Text>{Text(kStart), u"on"}));
-  EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
-  EXPECT_EQ(record.runValueAfter, std::nullopt);
-  EXPECT_EQ(Stored(u"Setup", u"TimesToReboot"), u"4");
 }
 
 TEST_F(SetupWindowTest, WithoutARunKeyNothingRestartsAndTheWindowSaysSo) {

@@ -1,9 +1,9 @@
 // However a sequence ends, the machine is left as the user asked at the
-// setup: after the last restart with or without a report, closed in a
-// countdown, or with Windows refusing to restart. (That only the numbers
-// read travel on the next start's command line is the setup window's test
-// of what it writes.) Auto-logon here is the real switch on the simulated
-// Winlogon key and LSA.
+// setup: after the last restart with or without a report, closed or handed
+// over to the setup in a countdown, or with Windows refusing to restart.
+// (That only the numbers read travel on the next start's command line is the
+// setup window's test of what it writes.) Auto-logon here is the real switch
+// on the simulated Winlogon key and LSA.
 #include <gtest/gtest.h>
 
 #include "app/run_modes.h"
@@ -101,13 +101,42 @@ TEST_F(SequenceEndingsSimTest, ARefusedRestartSwitchesOffAndRestores) {
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
 }
 
-TEST_F(SequenceEndingsSimTest, ASetupHandOverLeavesAutoLogonForTheUserAtTheSetup) {
+// The countdown's Setup button abandons the sequence but keeps its
+// measurements and hands over to a plain instance, whose user decides about
+// auto-logon. (Every way of closing reaches the step as the same close
+// request, the pump's tests, and ends the sequence as the refused restart.)
+TEST_F(SequenceEndingsSimTest, ASetupHandOverKeepsTheMeasurementsAndLeavesAutoLogonToTheUser) {
+  // The new instance reads the file as it starts: the measurements must be
+  // there already.
+  std::map<std::string, std::string> atLaunch;
+  machine.processes.onCreate = [&] { atLaunch = FileMeasurements(); };
   user = [](ui::HeadlessBackend& ui, int) {
     ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; },
             [&ui] { ui.Click(ui.FindByText(u"  Setup")); });
   };
   SequenceWithSwitchOff(3);
-  RunSequence({60});
+  RunSequence({60, 50});
+  ASSERT_EQ(starts.size(), 1u);
+  const auto& step = starts[0];
+  EXPECT_EQ(step.exitCode, 0);
+  EXPECT_FALSE(step.restartRequested);
+  EXPECT_EQ(step.countdown.back(), u"30");
+  EXPECT_EQ(step.runValueAfter, std::nullopt);
+  EXPECT_EQ(step.measurements.at("History/Reboot 1"), "60");
+  EXPECT_EQ(step.measurements.count("TimeStamps/LastShutDown"), 0u);
+  EXPECT_FALSE(step.windowShown);
+  EXPECT_EQ(step.sleeps, (std::vector<std::uint32_t>{5, 5, 5, 5, 5}));
+  EXPECT_EQ(atLaunch, step.measurements);
+  ASSERT_EQ(machine.processes.launches().size(), 1u);
+  const auto& launch = machine.processes.launches()[0];
+  // Quoted: a folder such as "C:\Program Files (x86)" unquoted would make
+  // Windows try "C:\Program.exe" first.
+  EXPECT_EQ(launch.commandLine, u"\"" + Text(sequence::sim::kProgram) + u"\"");
+  EXPECT_EQ(launch.workingDirectory, Text(sequence::sim::kProgramFolder));
+  EXPECT_EQ(launch.showCommand, 5);
+  EXPECT_TRUE(launch.redirectionOff);
+  EXPECT_EQ(machine.processes.openHandleCount(), 0u);
+  EXPECT_FALSE(machine.processes.redirectionOff());
   EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=none secret=yes");
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");

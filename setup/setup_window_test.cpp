@@ -136,8 +136,8 @@ TEST_F(SetupWindowTest, BoxesStartFromTheSettingsAndTheUsersActiveAutoLogon) {
 }
 
 TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSettingsAndTheRunValue) {
-  // A stored pre-operation stays chosen, its box ticked at the next start,
-  // after runs with the box unticked.
+  // A stored pre-operation stays chosen, its box ticked at each start: each
+  // run unticks it by a click, and the defragmenter never runs.
   WatchHooks();
   Store(u"Setup", u"DefragBefore", u"1");
   struct Case {
@@ -151,7 +151,6 @@ TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSetting
                                          // The numbers as read, never the typed text.
                                          {u"007", u" 1 /x", u"7", u"1"}}) {
     SCOPED_TRACE(ToUtf8(c.times + u" " + c.delay));
-    // Unticks the box; ticked, it would run the defragmenter.
     const auto& record = StartWith(
         c.times, c.delay, [](ui::HeadlessBackend& ui) { ui.Click(Control(ui, kDefragBox)); });
     EXPECT_TRUE(record.restartRequested) << record.dump;
@@ -171,7 +170,6 @@ TEST_F(SetupWindowTest, StartWritesTheNumbersWithBadOnesAsFiveInTheBoxTheSetting
 }
 
 TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStampThenRestarts) {
-  // What an earlier sequence left.
   Store(u"History", u"Reboot 1", u"99");
   Store(u"TimeStamps", u"LastBootUp", u"12345678901");
   Store(u"PostOperation", u"DisableAutoLogon", u"1");

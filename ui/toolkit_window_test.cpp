@@ -66,7 +66,6 @@ TEST_F(ToolkitTest, ImageCheckBoxIsAPictureAndATextThatShareOneStateAndBothTakeC
     ASSERT_TRUE(ui.Click(WindowOf(part)));
     Pump();
     EXPECT_EQ(slot.eventId, id) << part;
-    EXPECT_EQ(slot.sourceWindow, &window);
     EXPECT_EQ(window.IsControlChecked(id), part == id);
     EXPECT_EQ(Shown(id - 1).image, part == id ? checked : unchecked);
   }
@@ -111,10 +110,8 @@ TEST_F(ToolkitTest, ChildWindowCollectsItsMembersAndTakesThemAlong) {
   const int b = window.CreateButton(u"b", 0, 0, 10, 10);
   window.CloseChildWindow();
   const int outside = window.CreateLabel(u"c", 0, 0, 10, 10);
-  EXPECT_EQ(Shown(band).className, u"_WINSUB_ WINDOW");
+  // Whose window each is: the frame's header test; its class: tests/wine/app_start.sh.
   EXPECT_EQ(window.Control(band)->members, (std::vector<int>{a, b}));
-  EXPECT_EQ(Shown(a).parent, WindowOf(band));
-  EXPECT_EQ(Shown(outside).parent, window.handle());
 
   EXPECT_TRUE(window.DeleteControl(band));
   EXPECT_EQ(window.Control(a), nullptr);

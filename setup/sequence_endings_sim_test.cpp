@@ -67,13 +67,14 @@ TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffS
   EXPECT_EQ(AutoLogon(), "AutoAdminLogon=1 count=type 4: 3 0 0 0 secret=yes");
 
   RunSequence({40, 50, 45});
-  // The fourth start follows the last restart. That it measures it and
-  // leaves no Run value is tests/wine/ending_e2e.sh's too; here its phases.
+  // The fourth start follows the last restart.
   ASSERT_EQ(starts.size(), 4u);
   const auto& last = starts[3];
   EXPECT_FALSE(last.windowShown);
   EXPECT_TRUE(last.messages.empty());
   EXPECT_FALSE(last.restartRequested);
+  EXPECT_EQ(last.runValueAfter, std::nullopt);
+  EXPECT_EQ(last.measurements.at("History/Reboot 3"), "45");
   // Without a window the start sampled the (idle) desktop itself: ready at
   // once, written into the file as it is on disk.
   const auto phases = sequence::ParsePhases(Stored(u"RestartPhases", u"Reboot 3"));
@@ -84,21 +85,32 @@ TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffS
   EXPECT_EQ(last.sleepsBesideAWindow, 0);
   EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
   EXPECT_EQ(calls, (std::vector<std::string>{"backup", "restore"}));
+  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
   EXPECT_EQ(machine.shell.relaunches.size(), 0u);
 }
 
-// A closed countdown ends the same way (the step without rights below, and
-// tests/wine/ending_e2e.sh); what a refused restart keeps and says is the
-// step's test.
-TEST_F(SequenceEndingsSimTest, ARefusedRestartSwitchesOffAndRestores) {
-  machine.power.SetRestartAllowed(false);
-  SequenceWithSwitchOff(3);
-  RunSequence({60});
-  ASSERT_EQ(starts.size(), 1u);
-  EXPECT_FALSE(starts[0].windowShown);
-  EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
-  EXPECT_EQ(calls, (std::vector<std::string>{"restore"}));
-  EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+// Both ends of a step that the program carries out itself, with the rights
+// to do so. (What a refused restart keeps and says is the step's test.)
+TEST_F(SequenceEndingsSimTest, ClosingTheCountdownOrARefusedRestartSwitchesOffAndRestores) {
+  for (const bool refused : {false, true}) {
+    SCOPED_TRACE(refused ? "refused restart" : "closed countdown");
+    calls.clear();
+    starts.clear();
+    machine.registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
+    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+    machine.power.SetRestartAllowed(!refused);
+    user = [refused](ui::HeadlessBackend& ui, int) {
+      if (!refused) ui.When([&ui] { return ui.TextAt(180, 90) == u"30"; }, [&ui] { ui.Close(); });
+    };
+    SequenceWithSwitchOff(3);
+    RunSequence({60});
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_FALSE(starts[0].windowShown);
+    EXPECT_EQ(starts[0].runValueAfter, std::nullopt);
+    EXPECT_EQ(AutoLogon(), "AutoAdminLogon=0 count=none secret=no");
+    EXPECT_EQ(calls, (std::vector<std::string>{"restore"}));
+    EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"");
+  }
 }
 
 // The countdown's Setup button abandons the sequence but keeps its

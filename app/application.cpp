@@ -36,6 +36,13 @@ int Application::RelaunchElevated(int showCommand) {
 
 int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
   context_.PrepareToRead(module, argumentText);
+  // An unreadable file is no empty history: a file with no rows would say
+  // that nothing was ever measured.
+  if (!context_.settingsReadable()) {
+    context_.TellCaller(u"Tarnwick did not export the history: " +
+                        Text(context::kSettingsUnreadable));
+    return 1;
+  }
   const sequence::CsvWriteResult result = sequence::ExportHistory(
       context_.settings(), *context_.ports().files, *context_.ports().ansi, path);
   if (result.ok) return 0;
@@ -90,6 +97,14 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   }
   const std::vector<Text> arguments = context::SplitArguments(argumentText);
   const context::ScriptedStartRequest scripted = context::ReadScriptedStart(arguments);
+  // The elevated finish of a sequence shows nothing and is started by the
+  // very instance whose window may still be open (saying why the sequence
+  // stopped): that window is no reason to leave auto-logon on.
+  if (std::find(arguments.begin(), arguments.end(), Text(sequence::kFinishSequenceSwitch)) !=
+      arguments.end()) {
+    context_.Prepare(module, argumentText);
+    return modes_.finishSequence ? modes_.finishSequence(context_) : 0;
+  }
   if (context_.HandOverToRunningInstance()) {
     if (!scripted.asked) return 0;
     // Brought forward is not started.
@@ -99,10 +114,7 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   if (scripted.asked)
     return RunScripted(scripted, module, argumentText, showCommand, beforeWindows);
 
-  const bool finishing = std::find(arguments.begin(), arguments.end(),
-                                   Text(sequence::kFinishSequenceSwitch)) != arguments.end();
   context_.Prepare(module, argumentText);
-  if (finishing) return modes_.finishSequence ? modes_.finishSequence(context_) : 0;
   if (beforeWindows) beforeWindows();
   context_.CreateFrame();
 

@@ -2,6 +2,7 @@
 
 #include "context/command_line.h"
 #include "context/windows_version.h"
+#include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/system_info.h"
@@ -12,6 +13,12 @@ namespace twk::context {
 namespace {
 
 using platform::OwnedToken;
+
+// A settings file held by another program (a sync tool, a backup, a virus
+// scanner) is usually let go within moments: it is read again for this long
+// before the start gives up on it.
+constexpr std::uint64_t kReadRetryMs = 10'000;
+constexpr std::uint32_t kReadRetryPauseMs = 500;
 
 }  // namespace
 
@@ -72,12 +79,26 @@ void StartContext::FindUserAndSettings(bool willWrite) {
   }
   const platform::TokenHandle folderToken = token ? token.get() : platform::kDefaultUserToken;
   paths_.settingsFolder = ports_.system->RoamingAppData(folderToken) + u"\\Tarnwick";
-  // A missing or unreadable file leaves the document empty; the settings
-  // written later create it.
-  (void)settings_.Load(paths_.SettingsFile());
-  if (!willWrite) return;
+  LoadSettings();
+  // A file that is there but could not be read is never written: the
+  // document, empty, would replace every kept measurement. A missing file
+  // is created by the settings written later.
+  if (!willWrite || !settingsReadable()) return;
   settings_.SaveWhenClosed();
   (void)settings::CreateFolderTree(*ports_.files, paths_.settingsFolder);
+}
+
+void StartContext::LoadSettings() {
+  const std::uint64_t firstTry = ports_.clock->TickMilliseconds();
+  // Bounded by the count too: a clock that does not move must not keep the
+  // start here for ever.
+  for (std::uint64_t tries = 1;; ++tries) {
+    const settings::LoadResult loaded = settings_.Load(paths_.SettingsFile());
+    if (loaded != settings::LoadStatus::Unreadable) break;
+    const std::uint64_t waited = ports_.clock->TickMilliseconds() - firstTry;
+    if (waited >= kReadRetryMs || tries * kReadRetryPauseMs >= kReadRetryMs) break;
+    ui_.Sleep(kReadRetryPauseMs);
+  }
 }
 
 void StartContext::ApplyDefaults() {

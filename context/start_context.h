@@ -17,6 +17,14 @@
 namespace twk::context {
 
 // Where a start stands in a sequence of restarts.
+// What a start says when the settings could not be kept: no restart is
+// asked for without its measurements on the disk, and a settings file that
+// could not be read is never replaced.
+inline constexpr char16_t kMeasurementsUnsaved[] =
+    u"The measurements could not be saved, so the computer was not restarted.";
+inline constexpr char16_t kSettingsUnreadable[] =
+    u"The settings file could not be read, so nothing was written to it.";
+
 struct RunNumbers {
   std::uint32_t totalReboots = 0;
   // The restart this start performs next: 0 on a plain start, 2 in the first
@@ -96,12 +104,18 @@ class StartContext {
   // tells. A script must never wait on a dialog it cannot see.
   void TellCaller(const Text& text);
 
+  // False when the settings file is there but could not be read, even after
+  // waiting for it: the start then writes nothing to it, and the modes say so
+  // (kSettingsUnreadable) instead of starting anything that must be saved.
+  bool settingsReadable() const { return settings_.writable(); }
+
   // The program again, in its own folder, with the given arguments: the
   // path quoted, so that a folder with blanks cannot start another program.
   Text SelfCommandLine(const Text& arguments = Text()) const;
 
  private:
   void FindUserAndSettings(bool willWrite);
+  void LoadSettings();
   void ApplyDefaults();
 
   const platform::Ports ports_;

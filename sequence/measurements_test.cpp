@@ -41,7 +41,7 @@ class MeasurementsTest : public ::testing::Test {
     settings.Close();  // Load would first save the document held so far over the file
     ASSERT_TRUE(fs.SetFile(path, testing::Utf16File(lines)));
     // An empty file loads as an empty document, which Load reports as such.
-    EXPECT_EQ(settings.Load(path), !lines.empty());
+    EXPECT_EQ(static_cast<bool>(settings.Load(path)), !lines.empty());
     m = Measurements::Load(settings);
   }
   Text Value(const Text& section, const Text& key) const {

@@ -65,6 +65,11 @@ class RebootStep {
   bool RegisterNextStart();
   void UndoRegistration();
   void EndSequenceEarly();
+  // The sequence cannot go on for a reason the user must read: the machine
+  // is left as the setup asked, the countdown window says why in place of
+  // its countdown, and the step ends when it is closed.
+  void StopSequence(const Text& reason);
+  void ShowStopped(const Text& reason);
   // The silent end's sampling decided: the figure into the file on disk.
   void RecordSilentReadiness();
 
@@ -79,6 +84,7 @@ class RebootStep {
   // Where the restart's time went; made once the restart is recorded.
   std::optional<PhaseRecorder> phases_;
 
+  int nextLabelId_ = 0;
   int countdownId_ = 0;
   int rightLabelId_ = 0;
   int soundBoxId_ = 0;
@@ -104,9 +110,18 @@ void RebootStep::Run() {
                      OpenRunKey(*ports_.registry, start_.user().sid).value_or(platform::kNoKey));
   if (runKey_) (void)ports_.registry->DeleteValue(runKey_.get(), kRunValueName);
 
+  // Nothing this start measures could be kept, and what the setup asked
+  // for the end is in the file it cannot read: the sequence stops here.
+  if (!start_.settingsReadable()) {
+    phases_.emplace(ports_, settings_, measurements_, 0, platform::ClockReading{});
+    CreateCountdownWindow();
+    StopSequence(context::kSettingsUnreadable);
+    return;
+  }
+
   measurements_ = Measurements::Load(settings_);
   RecordBootUp();
-  if (phases_->RecordAtStart()) (void)settings_.Save();
+  if (phases_->RecordAtStart()) settings_.SaveProgress();
 
   // Unsigned: a negative /CurrentReboot: is above every total and goes
   // straight to the report.
@@ -116,7 +131,10 @@ void RebootStep::Run() {
       // restart is measured and the machine left as the setup asked, without
       // a window.
       (void)CompleteSequence(start_, postOperations_);
-      (void)settings_.SaveNow();
+      // Saved now, before the long wait below: a setup started meanwhile
+      // must find this restart in the file. Failing that, the end of this
+      // start tries again; there is no window to say more in.
+      if (!settings_.SaveNow()) settings_.SaveWhenClosed();
       // No window, so no wake-ups: the desktop's readiness is sampled here,
       // for as long as it may take (up to two minutes). The frame, never
       // shown, goes first: a window whose messages nobody takes for that long
@@ -169,7 +187,7 @@ void RebootStep::RecordSilentReadiness() {
     }
     RestartPhases ready;
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
-    if (current.RecordPhases(now, key, ready)) (void)now.SaveNow();
+    if (current.RecordPhases(now, key, ready)) now.SaveProgress();
   }
 }
 
@@ -181,7 +199,40 @@ void RebootStep::EndSequenceEarly() {
   frame_.Show(ui::show::Hide);
   pump_.DispatchPending();
   (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
-  (void)settings_.SaveNow();
+  if (settings_.SaveNow()) return;
+  // The figures this start took are not on the disk. Said, not hidden: the
+  // user would otherwise find a restart missing from the history.
+  settings_.SaveWhenClosed();
+  start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
+                          u"The measurements of this start could not be saved.");
+}
+
+void RebootStep::StopSequence(const Text& reason) {
+  // The machine first: the window below may wait for hours.
+  (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
+  // Tried again when the window closes; the disk may have room by then.
+  if (!settings_.SaveNow()) settings_.SaveWhenClosed();
+  ShowStopped(reason);
+  for (;;) {
+    pump_.NextEvent(context::PumpMode::Wait);
+    if (phases_->OnWake()) settings_.SaveProgress();
+    const int id = pump_.event().eventId;
+    if (id == ui::event::CloseRequest || id == ui::event::LoopEnded) return;
+    if (pump_.IsFrameControl(setupId_)) {
+      HandOverToSetup(start_);
+      return;
+    }
+  }
+}
+
+void RebootStep::ShowStopped(const Text& reason) {
+  // In the countdown's place: nothing counts down any more.
+  for (const int id : {nextLabelId_, countdownId_, rightLabelId_, soundBoxId_, pauseId_}) {
+    frame_.SetControlState(id, ui::state::Hide);
+  }
+  frame_.SetFont(u"Arial", 12, 800);
+  frame_.CreateLabel(reason, 20, 105, 560, 25, ui::style::Centred);
+  frame_.Show(ui::show::Normal);
 }
 
 void RebootStep::RecordBootUp() {
@@ -211,7 +262,9 @@ void RebootStep::RecordBootUp() {
   }
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
-  if (written) (void)settings_.Save();
+  // A disk that refuses gets the figures again at the restart's save, which
+  // stops the restart if it fails too.
+  if (written) settings_.SaveProgress();
 }
 
 void RebootStep::CreateCountdownWindow() {
@@ -220,7 +273,7 @@ void RebootStep::CreateCountdownWindow() {
                    FormatUnsigned(run.currentReboot) + u" of " + FormatUnsigned(run.totalReboots));
 
   frame_.SetFont(u"Arial", 16, 800);
-  frame_.CreateLabel(u"Next reboot in", 20, 105, 160, 25);
+  nextLabelId_ = frame_.CreateLabel(u"Next reboot in", 20, 105, 160, 25);
   frame_.SetFont(u"Arial", 32, 800);
   countdownId_ = frame_.CreateLabel(Text(), 180, 90, 230, 50, ui::style::Centred);
   frame_.SetFont(u"Arial", 16, 800);
@@ -294,7 +347,7 @@ RebootStep::Outcome RebootStep::CountDown() {
   // No timer of its own: the heartbeat wakes the pump at least every 20 ms.
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
-    if (phases_->OnWake()) (void)settings_.Save();
+    if (phases_->OnWake()) settings_.SaveProgress();
     Tick();
     if (remaining_ == 0) return Outcome::Restart;
 
@@ -327,9 +380,15 @@ bool RebootStep::RegisterNextStart() {
         registry.SetString(key.get(), kRunValueName,
                            RebootCommandLine(start_.paths().programPath, run.currentReboot,
                                              run.totalReboots, run.delayMinutes));
-    if (written == platform::Status::Ok) return true;
-    problem = written == platform::Status::Denied ? u"writing the Run value was denied"
-                                                  : u"the Run value could not be written";
+    if (written == platform::Status::Ok && ClearSwitchedOffMark(registry, start_.user().sid)) {
+      return true;
+    }
+    problem = written != platform::Status::Ok
+                  ? (written == platform::Status::Denied ? u"writing the Run value was denied"
+                                                         : u"the Run value could not be written")
+                  : u"it is switched off in Task Manager's start-up list";
+    // Registered but never run: the value must not wait for a later logon.
+    if (written == platform::Status::Ok) (void)registry.DeleteValue(key.get(), kRunValueName);
   }
   // A restart now would end the sequence unseen: nothing would start after
   // it, and the next restart, whenever it came, would be measured as one.
@@ -356,8 +415,15 @@ void RebootStep::Restart() {
   (void)measurements_.RecordTimeStamp(settings_, TimeStampKind::LastShutDown, ports_.clock->Now());
 
   // Nothing may be written while the system shuts down: the file is
-  // complete now, and a write cut short by the shutdown would lose it.
-  (void)settings_.SaveNow();
+  // complete now, and a write cut short by the shutdown would lose it. A
+  // restart whose shutdown stamp is not on the disk would be measured
+  // against the one before (a countdown too long): it does not happen.
+  if (!settings_.SaveNow()) {
+    UndoRegistration();
+    measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
+    StopSequence(context::kMeasurementsUnsaved);
+    return;
+  }
 
   Text reason;
   if (ports_.power->RequestRestart(reason)) return;
@@ -367,7 +433,6 @@ void RebootStep::Restart() {
   // The sequence stops here instead, and says so.
   UndoRegistration();
   measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
-  (void)settings_.SaveNow();
   start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
                           u"Windows did not restart (" + reason +
                               u"). The sequence stops here; the restarts measured so far are "
@@ -380,6 +445,27 @@ void RebootStep::Restart() {
 platform::Answer<platform::RegistryKey> OpenRunKey(platform::Registry& registry,
                                                    const Text& userSid) {
   return platform::OpenRegistryPath(registry, RunKeyPath(userSid), platform::KeyAccess::ReadWrite);
+}
+
+Text StartupApprovedPath(const Text& userSid) {
+  return u"HKU\\" + userSid +
+         u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+}
+
+bool ClearSwitchedOffMark(platform::Registry& registry, const Text& userSid) {
+  // No key, or no mark in it: Windows runs the value.
+  const auto opened =
+      platform::OpenRegistryPath(registry, StartupApprovedPath(userSid), platform::KeyAccess::ReadWrite);
+  if (opened.status() == platform::Status::NotFound) return true;
+  const OwnedKey key(registry, opened.value_or(platform::kNoKey));
+  if (!key) return false;
+  const auto mark = registry.QueryValue(key.get(), kRunValueName);
+  if (mark.status() == platform::Status::NotFound) return true;
+  if (!mark.ok()) return false;
+  const std::vector<std::uint8_t>& bytes = mark.value().data;
+  if (!bytes.empty() && (bytes[0] & 1u) == 0) return true;
+  // Odd, or a mark with no bytes at all that Windows might read either way.
+  return registry.DeleteValue(key.get(), kRunValueName) == platform::Status::Ok;
 }
 
 Text RunKeyPath(const Text& userSid) {
@@ -402,8 +488,7 @@ int FinishSequence(context::StartContext& start, const ReportPostOperations& pos
   // Elevated already, or refused: asking again would only repeat the
   // prompt, in a loop if the rights never come.
   (void)RunPostOperations(start, postOperations, Text(), false);
-  (void)start.settings().SaveNow();
-  return 0;
+  return start.settings().SaveNow() ? 0 : 1;
 }
 
 int RunRebootStep(context::StartContext& start, const ReportPostOperations& postOperations) {
@@ -425,8 +510,12 @@ void HandOverToSetup(context::StartContext& start) {
   }
   // The new instance reads the file when it starts and writes it when it
   // ends: it must find this start's measurements there, and this start must
-  // not write the file again after it.
-  (void)start.settings().SaveNow();
+  // not write the file again after it. When they cannot be saved, the user
+  // hears of it before the setup opens on a file without them.
+  if (!start.settings().SaveNow() && start.settings().writable()) {
+    ui.ShowMessage(start.frame().handle(), Text(context::kProductTitle),
+                   u"The measurements of this start could not be saved.");
+  }
   platform::Processes& processes = *start.ports().processes;
   // Without arguments: a plain start, which shows the setup. Quoted, so that
   // a folder such as "C:\Program Files" cannot make Windows try

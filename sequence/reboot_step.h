@@ -33,6 +33,19 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 [[nodiscard]] platform::Answer<platform::RegistryKey> OpenRunKey(platform::Registry& registry,
                                                                  const Text& userSid);
 
+// Task Manager's start-up switch for the user's Run values:
+// "HKU\<sid>\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run".
+// A value named like a Run value holds its state: the first byte odd means
+// switched off (03 and the moment it was), even means on (02, 06).
+[[nodiscard]] Text StartupApprovedPath(const Text& userSid);
+// Windows never runs a Run value whose switch is off, so an old mark from a
+// user who once switched Tarnwick off in Task Manager would end every later
+// sequence after its first restart, without a word. The user has just asked
+// for a sequence: a mark that says off is removed, one that says on is left
+// as it is. True when nothing is in the way any more (no mark, a mark that
+// says on, or one removed); false when a mark that says off stays.
+[[nodiscard]] bool ClearSwitchedOffMark(platform::Registry& registry, const Text& userSid);
+
 // The Run value's command line: the quoted program path, then
 // " /CurrentReboot:" c " /TotalReboots:" t " /Delay:" d. The total is written
 // as a signed number, the other two unsigned; this is the one shape both the

@@ -68,8 +68,10 @@ PostOutcome RunPostOperations(context::StartContext& start,
       settings::ReadInteger(settings, section::PostOperation, key::DisableAutoLogon) != 0;
   if (disableAutoLogon && mayRelaunch && !ports.identity->IsAdministrator()) {
     // The elevated instance does the rest. It reads the file when it
-    // starts, so the measurements go there now.
-    (void)settings.SaveNow();
+    // starts, so the measurements go there now. When they cannot, it still
+    // finds the request the setup saved, and this start tries its figures
+    // again as it ends.
+    if (!settings.SaveNow()) settings.SaveWhenClosed();
     const context::StartPaths& paths = start.paths();
     (void)ports.shell->RelaunchElevated(paths.programPath, elevatedArguments, paths.ProgramFolder(),
                                         platform::ShowCommand::Show, nullptr);
@@ -143,7 +145,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   context::EventPump& pump = start.pump();
   for (;;) {
     pump.NextEvent(context::PumpMode::Wait);
-    if (phases != nullptr && phases->OnWake()) (void)start.settings().Save();
+    if (phases != nullptr && phases->OnWake()) start.settings().SaveProgress();
     if (pump.event().eventId == ui::event::CloseRequest) break;
     if (pump.IsFrameControl(closeId)) break;
     if (pump.IsFrameControl(historyId)) {

@@ -87,10 +87,23 @@ void* SettingsFile::HeaderPattern() const {
   return headerPattern_;
 }
 
+// Whether the open file's bytes can be read at all, whatever they hold.
+static bool BytesReadable(platform::FileSystem& fs, platform::FileHandle handle) {
+  std::uint64_t size = 0;
+  if (!fs.Size(handle, size)) return false;
+  if (size == 0) return true;
+  unsigned char first = 0;
+  std::uint32_t got = 0;
+  return fs.Seek(handle, 0, platform::SeekOrigin::Begin) && fs.Read(handle, &first, 1, got);
+}
+
 SettingsFile::~SettingsFile() { Close(); }
 
 void SettingsFile::Close() {
   if (closed_) return;
+  // The end of the document: nobody is left to tell when this fails. Every
+  // figure that matters was saved at a commit point, whose caller acted on
+  // the result.
   if (saveOnClose_) (void)Save();
   closed_ = true;
   lines_.clear();
@@ -264,19 +277,36 @@ std::vector<KeyValue> SettingsFile::Entries(const Text& section) const {
   return entries;
 }
 
-bool SettingsFile::Load(const Text& path) {
-  (void)Save();
+LoadResult SettingsFile::Load(const Text& path) {
+  // The document held so far goes to its file first; when it cannot, it is
+  // kept rather than dropped for the new one.
+  if (!filePath_.empty() && !closed_ && !lines_.empty() && !Save()) {
+    return LoadResult{LoadStatus::Unsaved};
+  }
   Edited();
   lines_.clear();
   filePath_.clear();
   closed_ = false;  // the pattern is compiled again when a line needs it
   patternTried_ = false;
+  writable_ = true;
 
   TextFile file(fs_, ansi_);
   const bool opened = file.Open(path, kReadMode) != 0;
   filePath_ = path;
   Text text;
-  if (!opened || file.ReadAllText(text) == 0 || text.empty()) return false;
+  const std::size_t read = opened ? file.ReadAllText(text) : 0;
+  if (!opened || read == 0 || text.empty()) {
+    // A file held open by another program, or one this account may not
+    // read, is there all the same: it holds settings and measurements that
+    // an empty document saved over it would destroy. So is an open file
+    // whose bytes the disk refuses to hand out. A file whose bytes read but
+    // hold no text (damaged, or really empty) is only empty.
+    if ((!opened && fs_.Exists(path)) || (opened && read == 0 && !BytesReadable(fs_, file.handle()))) {
+      writable_ = false;
+      return LoadResult{LoadStatus::Unreadable};
+    }
+    return LoadResult{opened ? LoadStatus::Empty : LoadStatus::Missing};
+  }
   file.Close();
 
   // Lines end in CR LF; a file without a single CR LF but with LF is split at
@@ -301,12 +331,13 @@ bool SettingsFile::Load(const Text& path) {
     if (stop > begin) lines_.emplace_back(text, begin, stop - begin);
     from = to + delimiter.size();
   }
-  return true;
+  return LoadResult{LoadStatus::Read};
 }
 
 bool SettingsFile::Save() {
-  // After Close the lines are gone: writing now would empty the file.
-  if (filePath_.empty() || closed_) return false;
+  // After Close the lines are gone: writing now would empty the file. A file
+  // that could not be read is never replaced by what this document holds.
+  if (filePath_.empty() || closed_ || !writable_) return false;
 
   // The new content goes to a file beside the real one first; only a fully
   // written and flushed file replaces it. A failure on the way (disk full,

@@ -20,6 +20,20 @@ namespace twk::settings {
 enum class HeaderCheck { Pattern, RuleOnly };
 
 // One key line of a section, as KeyValueAt reads it.
+// What a Load found.
+enum class LoadStatus {
+  Read,        // the file was read and had content
+  Missing,     // there is no such file: the document starts empty and creates it
+  Empty,       // the file is there but holds no text
+  Unreadable,  // the file is there but could not be read (held, denied, broken)
+  Unsaved,     // the document held so far could not be written first: it stays
+};
+struct [[nodiscard]] LoadResult {
+  LoadStatus status = LoadStatus::Missing;
+  explicit operator bool() const { return status == LoadStatus::Read; }
+  bool operator==(LoadStatus other) const { return status == other; }
+};
+
 struct KeyValue {
   Text key;
   Text value;
@@ -34,14 +48,18 @@ class SettingsFile {
   SettingsFile(const SettingsFile&) = delete;
   SettingsFile& operator=(const SettingsFile&) = delete;
 
-  // Saves the document held so far, then reads path. False (and an empty
-  // document named path) when the file is missing, unreadable or empty.
-  bool Load(const Text& path);
+  // Saves the document held so far, then reads path. Anything but Read
+  // leaves an empty document named path, except Unsaved, which keeps the
+  // document held so far (its lines would otherwise be lost). A file that is
+  // there but cannot be read is never written by this document afterwards:
+  // saving the empty document over it would throw away every measurement it
+  // holds. Only a file that does not exist is created.
+  LoadResult Load(const Text& path);
   // Writes a temporary file beside filePath and moves it over filePath, so the
   // file on disk is always either the old or the new document. True when text
   // was written and the move succeeded; an empty document leaves just the
   // byte-order mark and returns false.
-  bool Save();
+  [[nodiscard]] bool Save();
   // Saves when saving at the end was asked for, then drops the lines and the
   // pattern.
   void Close();
@@ -53,10 +71,20 @@ class SettingsFile {
   // and every restart, where a later write would overwrite what the next
   // instance saves or be cut short by the shutdown. True when the save
   // succeeded.
-  bool SaveNow() {
+  [[nodiscard]] bool SaveNow() {
     saveOnClose_ = false;
     return Save();
   }
+  // A save between commit points (a figure worth having on the disk at
+  // once): when it fails, the lines stay in memory and the document is saved
+  // again when it closes, so the figure still reaches the file if the disk
+  // comes back. The commit points use Save or SaveNow and act on their result.
+  void SaveProgress() {
+    if (!Save()) saveOnClose_ = true;
+  }
+  // False after a Load that found the file but could not read it: nothing is
+  // ever written to it then.
+  bool writable() const { return writable_; }
   bool savesWhenClosed() const { return saveOnClose_; }
 
   // The value, or nullptr when the section or key is absent or a name is
@@ -118,6 +146,7 @@ class SettingsFile {
   mutable bool patternTried_ = false;
   bool closed_ = false;
   bool saveOnClose_ = false;
+  bool writable_ = true;
   // Copies of the values handed out by GetValue, by line index.
   mutable std::unordered_map<std::size_t, Text> valueCache_;
 };

@@ -26,7 +26,7 @@ class SettingsFileTest : public ::testing::Test {
   bool LoadBytes(const std::string& bytes) {
     doc.Close();
     EXPECT_TRUE(fs.SetFile(path, bytes));
-    return doc.Load(path);
+    return static_cast<bool>(doc.Load(path));
   }
   bool LoadText(const Text& text) { return LoadBytes(SettingsBytes(text)); }
   std::string Value(const Text& section, const Text& key) {

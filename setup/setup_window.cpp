@@ -38,6 +38,8 @@ int SetupWindow::Run() {
   start_.ports().identity->EnablePrivileges();
   frame_.ShowTitle(Text(context::kProductTitle) + u" - Setup");
   CreateControls();
+  // Said at once: nothing this window starts could be kept.
+  if (!start_.settingsReadable()) SetStatus(context::kSettingsUnreadable);
   frame_.Show(ui::show::Normal);
 
   for (;;) {
@@ -251,6 +253,11 @@ SetupWindow::Next SetupWindow::OnProcessNow() {
 }
 
 SetupWindow::Next SetupWindow::OnIconLayout(bool backup) {
+  // A backup lives in the settings file, which is not written this time.
+  if (backup && !start_.settingsReadable()) {
+    SetBusyState(context::kSettingsUnreadable, std::nullopt, false);
+    return Next::Stay;
+  }
   EnableOptions(false);
   SetBusyState(backup ? u"Backing up the current desktop icons' layout..."
                       : u"Restoring the desktop icons' layout...",

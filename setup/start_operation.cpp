@@ -48,6 +48,12 @@ std::uint32_t SetupWindow::CheckedDelay() {
 
 SetupWindow::Next SetupWindow::OnStartOperation() {
   const platform::Ports& ports = start_.ports();
+  // Without its file a sequence keeps nothing: not the choices, not a
+  // single measurement.
+  if (!start_.settingsReadable()) {
+    SetBusyState(context::kSettingsUnreadable, std::nullopt, false);
+    return Next::Stay;
+  }
   EnableOptions(false);
   SetBusyState(u"Preparing for first reboot...", Text(u"  Cancel all"), true);
 
@@ -68,8 +74,11 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   // Without the value nothing would start after the restart: the sequence
   // would end unseen, and the next restart, whenever it came, would count
   // as one. Nothing is restarted then.
-  if (!runKey || registry.SetString(runKey.get(), sequence::kRunValueName, commandLine) !=
-                     platform::Status::Ok) {
+  if (!runKey ||
+      registry.SetString(runKey.get(), sequence::kRunValueName, commandLine) !=
+          platform::Status::Ok ||
+      !sequence::ClearSwitchedOffMark(registry, start_.user().sid)) {
+    if (runKey) (void)registry.DeleteValue(runKey.get(), sequence::kRunValueName);
     SetBusyState(kNotRegistered, std::nullopt, false);
     EnableOptions(true);
     return Next::Stay;
@@ -113,8 +122,18 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   RecordMachine();
   sequence::Measurements::Load(settings_).RecordTimeStamp(
       settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
-  // Complete now: nothing may be written while the system shuts down.
-  (void)settings_.SaveNow();
+  // Complete now: nothing may be written while the system shuts down. A
+  // restart whose first stamp is not on the disk would be measured against
+  // whatever the file held before (or not at all): it does not happen.
+  if (!settings_.SaveNow()) {
+    if (runKey) (void)registry.DeleteValue(runKey.get(), sequence::kRunValueName);
+    SetBusyState(context::kMeasurementsUnsaved, std::nullopt, false);
+    EnableOptions(true);
+    // What the window changes from here is tried again as it ends; the
+    // disk may have room by then.
+    settings_.SaveWhenClosed();
+    return Next::Stay;
+  }
 
   // A safety net under the switch-off at the end: one automatic logon after
   // each of the restarts, and then Windows stops by itself, even if the

@@ -454,8 +454,8 @@ Text StartupApprovedPath(const Text& userSid) {
 
 bool ClearSwitchedOffMark(platform::Registry& registry, const Text& userSid) {
   // No key, or no mark in it: Windows runs the value.
-  const auto opened =
-      platform::OpenRegistryPath(registry, StartupApprovedPath(userSid), platform::KeyAccess::ReadWrite);
+  const auto opened = platform::OpenRegistryPath(registry, StartupApprovedPath(userSid),
+                                                 platform::KeyAccess::ReadWrite);
   if (opened.status() == platform::Status::NotFound) return true;
   const OwnedKey key(registry, opened.value_or(platform::kNoKey));
   if (!key) return false;

@@ -1,7 +1,5 @@
 #include "sequence/result_report.h"
 
-#include "sequence/phase_recorder.h"
-
 #include "context/start_context.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
@@ -9,6 +7,7 @@
 #include "platform/shell.h"
 #include "sequence/history_view.h"
 #include "sequence/history_window.h"
+#include "sequence/phase_recorder.h"
 #include "sequence/reboot_step.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
@@ -115,9 +114,8 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   const auto lastDuration = DurationBetween(measurements.stamp(StampName::LastShutDown),
                                             measurements.stamp(StampName::LastBootUp));
   const double first = firstDuration ? firstDuration->seconds : 0;
-  const std::vector<Text> lines =
-      ReportLines(t, first,
-                  lastDuration ? std::optional<double>(lastDuration->seconds) : std::nullopt);
+  const std::vector<Text> lines = ReportLines(
+      t, first, lastDuration ? std::optional<double>(lastDuration->seconds) : std::nullopt);
 
   frame.SetFont(u"Arial", 10, 400);
   const int firstReportId = frame.count() + 1;

@@ -153,14 +153,59 @@ TEST_F(SettingsFileTest, MissingOrEmptyFileGivesAnEmptyDocumentNamedByThePath) {
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nTimesToReboot=5\r\n"));
 }
 
-TEST_F(SettingsFileTest, LoadSavesTheDocumentItReplaces) {
+TEST_F(SettingsFileTest, LoadSavesTheDocumentItReplacesAndKeepsItWhenThatFails) {
   ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
   ASSERT_NE(doc.SetValue(u"Setup", u"A", u"2"), 0u);
   const Text other = u"C:\\other.ini";
   ASSERT_TRUE(fs.SetFile(other, SettingsBytes(u"[X]\r\nY=1\r\n")));
+  fs.FailNext(FakeFileSystem::Op::ReplaceWith);
+  EXPECT_EQ(doc.Load(other), LoadStatus::Unsaved);
+  EXPECT_EQ(Lines(), (std::vector<Text>{u"[Setup]", u"A=2"}));
+  EXPECT_EQ(doc.filePath(), path);
   ASSERT_TRUE(doc.Load(other));
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=2\r\n"));
   EXPECT_EQ(Lines(), (std::vector<Text>{u"[X]", u"Y=1"}));
+}
+
+// A file held by another program, or denied, holds what an empty document
+// would destroy: it is told apart from a missing one and never written.
+TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsNeverWritten) {
+  const std::string kept = SettingsBytes(u"[History]\r\nReboot 1=40\r\n");
+  for (const FakeFileSystem::Op op : {FakeFileSystem::Op::Open, FakeFileSystem::Op::Read}) {
+    SCOPED_TRACE(static_cast<int>(op));
+    doc.Close();
+    ASSERT_TRUE(fs.SetFile(path, kept));
+    fs.FailOn(op, path);
+    EXPECT_EQ(doc.Load(path), LoadStatus::Unreadable);
+    fs.ClearFailures();
+    EXPECT_FALSE(doc.writable());
+    EXPECT_TRUE(Lines().empty());
+    ASSERT_TRUE(doc.Set(u"Setup", u"A", u"1"));
+    EXPECT_FALSE(doc.Save());
+    doc.SaveWhenClosed();
+    doc.Close();
+    EXPECT_EQ(Disk(), kept);
+  }
+  // Missing is created; a file that reads but holds no text is only empty.
+  ASSERT_TRUE(fs.Delete(path));
+  EXPECT_EQ(doc.Load(path), LoadStatus::Missing);
+  EXPECT_TRUE(doc.writable());
+  ASSERT_TRUE(fs.SetFile(path, std::string("\xFF\xFE\0\0garbage", 11)));
+  EXPECT_EQ(doc.Load(path), LoadStatus::Empty);
+  EXPECT_TRUE(doc.writable());
+}
+
+// Between commit points a failed save is not the end of the figure: the
+// document saves again when it closes.
+TEST_F(SettingsFileTest, AProgressSaveThatFailsIsTriedAgainWhenTheDocumentCloses) {
+  ASSERT_TRUE(LoadText(u"[A]\r\nx=1\r\n"));
+  ASSERT_TRUE(doc.Set(u"A", u"x", u"2"));
+  fs.FailNext(FakeFileSystem::Op::ReplaceWith);
+  doc.SaveProgress();
+  EXPECT_EQ(Disk(), SettingsBytes(u"[A]\r\nx=1\r\n"));
+  EXPECT_TRUE(doc.savesWhenClosed());
+  doc.Close();
+  EXPECT_EQ(Disk(), SettingsBytes(u"[A]\r\nx=2\r\n"));
 }
 
 // ---- editing ----------------------------------------------------------------
@@ -249,8 +294,11 @@ TEST_F(SettingsFileTest, KeyLinesAreWalkedInFileOrder) {
 
   // The shortest lines: the walk takes a line of three characters or more,
   // while a line named by its number reads from two ("k=": key "k", empty).
-  const std::tuple<Text, bool, bool> shortest[] = {  // line, walked, read
-      {u"k=v", true, true}, {u"k=", false, true}, {u"=", false, false}, {u"k", false, false}};
+  const std::tuple<Text, bool, bool> shortest[] = {// line, walked, read
+                                                   {u"k=v", true, true},
+                                                   {u"k=", false, true},
+                                                   {u"=", false, false},
+                                                   {u"k", false, false}};
   for (const auto& [line, walked, reads] : shortest) {
     ASSERT_TRUE(LoadText(u"[S]\r\n" + line + u"\r\n"));
     EXPECT_EQ(doc.NextKeyLine(1, 0), walked ? 2u : 0u) << ToUtf8(line);

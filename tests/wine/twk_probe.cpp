@@ -9,6 +9,9 @@
 //   twk_probe click <class> <id>       a left click in the middle of control <id>
 //   twk_probe bmclick <class> <id>     a posted BM_CLICK to button <id>
 //   twk_probe settext <class> <id> <text>  WM_SETTEXT to control <id>, as typing does
+//   twk_probe hold <path> <ms>         opens the file without sharing, as a sync tool or a
+//                                      virus scanner may, and keeps it so for <ms>; prints
+//                                      "held" once it holds it
 //
 // Exit code 0 on success, 1 when the window or control is not there.
 #include <windows.h>
@@ -109,6 +112,16 @@ int wmain(int argc, wchar_t** argv) {
       if (GetTickCount() - start > ms) return 1;
       Sleep(50);
     }
+    return 0;
+  }
+
+  if (command == L"hold") {
+    HANDLE file = CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    Print(L"held\n");
+    Sleep(ms);
+    CloseHandle(file);
     return 0;
   }
 

@@ -31,9 +31,7 @@ class HonestRestartSimTest : public ::testing::Test, public SetupMachine {
   HonestRestartSimTest() {
     WatchHooks();
     postOperations = app::PostOperationsOf(setupOperations);
-    machine.registry.PutString(kLm, kWinlogon, u"DefaultUserName", u"alice");
-    machine.registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
-    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+    PresetAutoLogon();
     approvedKey_ =
         machine.identity.consoleUser->sid +
         u"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";

@@ -25,10 +25,7 @@ class SequenceEndingsSimTest : public ::testing::Test, public SetupMachine {
   SequenceEndingsSimTest() {
     WatchHooks();
     postOperations = app::PostOperationsOf(setupOperations);
-    // Auto-logon on for the console user, with the password as a secret.
-    machine.registry.PutString(kLm, kWinlogon, u"DefaultUserName", u"alice");
-    machine.registry.PutString(kLm, kWinlogon, u"AutoAdminLogon", u"1");
-    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+    PresetAutoLogon();
   }
 
   // "AutoAdminLogon=... count=... secret=yes|no": what decides whether

@@ -67,6 +67,15 @@ class SetupMachine : public sequence::sim::SimulatedMachine {
     return all;
   }
 
+  // Auto-logon on for the console user, with the password as a secret, as
+  // the real switch on the simulated Winlogon key and LSA leaves it.
+  void PresetAutoLogon() {
+    const auto lm = platform::RegistryRoot::LocalMachine;
+    const Text winlogon = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    machine.registry.PutString(lm, winlogon, u"DefaultUserName", u"alice");
+    machine.registry.PutString(lm, winlogon, u"AutoAdminLogon", u"1");
+    machine.secrets.secrets[u"DefaultPassword"] = {20, 22, std::vector<char16_t>(11)};
+  }
   // Hooks that record their calls and answer as told.
   void WatchHooks(int optimizeResult = 1, bool iconsOk = true) {
     setupOperations.optimize = [this, optimizeResult](context::StartContext&) {

@@ -231,7 +231,8 @@ void RebootStep::ShowStopped(const Text& reason) {
     frame_.SetControlState(id, ui::state::Hide);
   }
   frame_.SetFont(u"Arial", 12, 800);
-  frame_.CreateLabel(reason, 20, 105, 560, 25, ui::style::Centred);
+  // Two lines of the bold face fit where the countdown stood.
+  frame_.CreateLabel(reason, 20, 95, 560, 45, ui::style::Centred);
   frame_.Show(ui::show::Normal);
 }
 

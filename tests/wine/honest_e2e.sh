@@ -81,7 +81,7 @@ if [ -n "$MOUNTED" ]; then
   sleep 1
   shot honest-unsaved.png
   [ "$(probe title $CLASS)" = "Tarnwick - Reboot 2 of 2" ] || fail "the step's window is gone: a restart?"
-  grep -q ' Static 20 105 560 25 1 ' <<<"$TREE" || fail "the reason is not where the countdown was"
+  grep -q ' Static 20 95 560 45 1 ' <<<"$TREE" || fail "the reason is not where the countdown was"
   [ -z "$(run_value)" ] || fail "a Run value is left: $(run_value)"
   cmp -s "$INI" "$ROOT/build/honest-before.ini" || fail "the settings file changed on the full disk"
   probe post $CLASS close || fail "cannot close the countdown"

@@ -126,6 +126,20 @@ TEST_F(HonestRestartSimTest, ARestartWhoseSaveFailsIsNotRequestedAndTheSequenceE
   }
 }
 
+TEST_F(HonestRestartSimTest, AScriptedStartWhoseSaveFailsExitsWithTheReason) {
+  Store(u"Setup", u"PlayWarningSound", u"0");
+  const std::string before = FileBytes();
+  DiskFails();
+  machine.console.parentHasConsole = true;
+  const auto& script = Start(u"/Start /TotalReboots:2 /Delay:1");
+  EXPECT_EQ(script.exitCode, 1);
+  EXPECT_FALSE(script.restartRequested);
+  EXPECT_EQ(machine.console.written,
+            u"Tarnwick did not start the sequence: " + kUnsaved + u"\r\n");
+  EXPECT_EQ(script.runValueAfter, std::nullopt);
+  EXPECT_EQ(FileBytes(), before);
+}
+
 // The restart's figure never becomes countdown plus restart: nothing at all
 // is measured of a restart that was not requested, and the sequence's
 // figures before it stay.

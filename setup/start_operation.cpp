@@ -12,6 +12,7 @@
 #include "sequence/launch.h"
 #include "sequence/measurements.h"
 #include "sequence/reboot_step.h"
+#include "sequence/restart_marks.h"
 #include "settings/catalogue.h"
 #include "setup/setup_window_impl.h"
 
@@ -113,6 +114,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   RecordMachine();
   sequence::Measurements::Load(settings_).RecordTimeStamp(
       settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
+  (void)sequence::NoteRestartRequest(*ports.registry, settings_);
   // Complete now: nothing may be written while the system shuts down.
   (void)settings_.SaveNow();
 

@@ -53,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(s.phases.empty() || s.phases.size() == s.durations.size());
     const twk::Text phases = seq::FormatPhasesValue(s);
     Require(phases.empty() || seq::ParsePhasesValue(phases, s.durations.size()) == s.phases);
+    // And the marks (a SequencesMarks section).
+    Require(s.marks.empty() || s.marks.size() == s.durations.size());
+    const twk::Text marks = seq::FormatMarksValue(s);
+    Require(marks.empty() || seq::ParseMarksValue(marks, s.durations.size()) == s.marks);
   }
 
   // The input may bring a History section of its own before ours.

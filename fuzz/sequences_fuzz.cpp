@@ -53,6 +53,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(s.phases.empty() || s.phases.size() == s.durations.size());
     const twk::Text phases = seq::FormatPhasesValue(s);
     Require(phases.empty() || seq::ParsePhasesValue(phases, s.durations.size()) == s.phases);
+    // And the marks (a SequencesMarks section).
+    Require(s.marks.empty() || s.marks.size() == s.durations.size());
+    const twk::Text marks = seq::FormatMarksValue(s);
+    Require(marks.empty() || seq::ParseMarksValue(marks, s.durations.size()) == s.marks);
   }
 
   // The input may bring a History section of its own before ours.
@@ -77,13 +81,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Text> before = doc.lines();
   const bool keptOne = seq::KeepFinishedSequence(doc, seq::Measurements::Load(doc));
   Require(keptOne == (hasCurrent && kept.highestNumber < seq::kLargestSequenceNumber));
-  const Text newLine =
-      twk::settings::SequenceKeyPrefix + twk::FormatUnsigned(kept.highestNumber + 1) + u"=";
+  const Text newKey =
+      twk::settings::SequenceKeyPrefix + twk::FormatUnsigned(kept.highestNumber + 1);
+  const Text newLine = newKey + u"=";
+  // A line under the new sequence's key in a section beside Sequences (its
+  // summary removed by hand) is not kept: the new sequence's value takes it.
+  const auto underNewKey = [&](const Text& line) {
+    const std::size_t eq = line.find(u'=');
+    if (eq == Text::npos) return false;
+    Text keyText = line.substr(0, eq);
+    twk::StripWhiteSpace(keyText, twk::Strip::Trailing);
+    return seq::FoldedKey(keyText) == seq::FoldedKey(newKey);
+  };
   // Every line that was there is still there, unless it was a readable
   // summary dropped for room.
   const std::vector<Text>& after = doc.lines();
   std::size_t at = 0;
   for (const Text& line : before) {
+    if (keptOne && underNewKey(line) && at < after.size() && underNewKey(after[at])) {
+      ++at;
+      continue;
+    }
     if (keptOne && at < after.size() && after[at] != line && after[at].starts_with(newLine)) ++at;
     if (at < after.size() && after[at] == line) {
       ++at;

@@ -20,7 +20,7 @@ echo "== fuzz targets (short runs)"
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j "$JOBS"
 for f in build/fuzz/*_fuzz; do
-  [ -x "$f" ] || continue
+  [ -f "$f" ] && [ -x "$f" ] || continue  # not the work-* corpus folders beside them
   echo "-- $(basename "$f")"
   corpus="fuzz/corpus/$(basename "$f")"
   mkdir -p "build/fuzz/work-$(basename "$f")"

@@ -105,7 +105,8 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
                       seconds(p[Phase::ShutdownFirmware]), seconds(p[Phase::WindowsStart]),
                       seconds(p[Phase::DesktopReady]), seconds(p[Phase::WindowsBoot]),
                       seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
-                      machine.computer, machine.disk});
+                      machine.computer, machine.disk,
+                      MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
     }
   }
   return text;

@@ -35,17 +35,24 @@ TEST(CsvTest, OneRowPerRestartOldestSequenceFirstWithItsPhasesAndTheMachine) {
                              .average = 0,
                              .durations = {u"60", u"45"},
                              .exactMs = {std::nullopt, 45120},
-                             .phases = {RestartPhases{}, split}};
-  const SequenceSummary current{
-      .number = 4, .key = {}, .started = {}, .average = 0, .durations = {u"12.5"}, .current = true};
-  // Unknown figures are empty fields; the machine is in every row (quoted
-  // when its name needs it).
+                             .phases = {RestartPhases{}, split},
+                             .marks = {RestartMark::None, RestartMark::ExtraBoots}};
+  const SequenceSummary current{.number = 4,
+                                .key = {},
+                                .started = {},
+                                .average = 0,
+                                .durations = {u"12.5"},
+                                .marks = {RestartMark::Updates},
+                                .current = true};
+  // Unknown figures are empty fields, as is the mark of a plain restart; the
+  // machine is in every row (quoted when its name needs it).
   const MachineIdentity machine{u"LAB,7", u"nvme"};
   EXPECT_EQ(HistoryCsv({kept, current}, machine),
-            Text(kCsvHeader) + u"\r\n"
-            u"3,2024-03-01 12:00,1,60,,,,,,,,\"LAB,7\",nvme\r\n"
-            u"3,2024-03-01 12:00,2,45,45.12,21.5,23.62,,40.001,,,\"LAB,7\",nvme\r\n"
-            u"4,,1,12.5,,,,,,,,\"LAB,7\",nvme\r\n");
+            Text(kCsvHeader) +
+                u"\r\n"
+                u"3,2024-03-01 12:00,1,60,,,,,,,,\"LAB,7\",nvme,\r\n"
+                u"3,2024-03-01 12:00,2,45,45.12,21.5,23.62,,40.001,,,\"LAB,7\",nvme,extra boots\r\n"
+                u"4,,1,12.5,,,,,,,,\"LAB,7\",nvme,updates\r\n");
   EXPECT_EQ(HistoryCsv({}, {}), Text(kCsvHeader) + u"\r\n");
 }
 

@@ -6,6 +6,7 @@
 #include "context/start_context.h"
 #include "platform/file_system.h"
 #include "sequence/csv_export.h"
+#include "sequence/restart_marks.h"
 #include "sequence/spread.h"
 #include "sequence/time_stamps.h"
 #include "ui/resource_ids.h"
@@ -42,9 +43,12 @@ struct Column {
 constexpr Column kColumns[] = {{u"Sequence", 138}, {u"Restarts", 58}, {u"Average", 56},
                                {u"Median", 54},    {u"Spread", 52},   {u"First", 60},
                                {u"Last", 60},      {u"Change", 58}};
+// The note comes last and wide enough for its longer text: the figures stay
+// where they were, and a list with a note scrolls sideways to it.
 constexpr Column kRestartColumns[] = {
     {u"Restart", 56},       {u"Total", 66},         {u"Shutdown+firmware", 126},
-    {u"Windows start", 94}, {u"Desktop ready", 96}, {u"Windows boot", 98}};
+    {u"Windows start", 94}, {u"Desktop ready", 96}, {u"Windows boot", 98},
+    {u"Note", 192}};
 
 constexpr int kAppend = 100000;
 
@@ -259,15 +263,32 @@ std::vector<ui::ChartTick> ChartTicks(std::int64_t highest) {
 }
 
 std::vector<std::optional<std::int64_t>> DurationsForSpread(const SequenceSummary& s) {
-  const bool allExact = !s.durations.empty() && s.exactMs.size() == s.durations.size() &&
-                        std::all_of(s.exactMs.begin(), s.exactMs.end(),
-                                    [](const auto& ms) { return ms.has_value(); });
-  if (allExact) return s.exactMs;
+  bool allExact = !s.durations.empty() && s.exactMs.size() == s.durations.size();
+  for (std::size_t i = 0; allExact && i < s.durations.size(); ++i) {
+    allExact = IsMarked(s, i) || s.exactMs[i].has_value();
+  }
   std::vector<std::optional<std::int64_t>> ms;
-  for (const Text& seconds : s.durations) {
-    ms.push_back(static_cast<std::int64_t>(ToInteger(seconds)) * 1000);
+  for (std::size_t i = 0; i < s.durations.size(); ++i) {
+    if (IsMarked(s, i)) {
+      ms.emplace_back();
+    } else {
+      ms.push_back(allExact ? s.exactMs[i]
+                            : static_cast<std::int64_t>(ToInteger(s.durations[i])) * 1000);
+    }
   }
   return ms;
+}
+
+std::optional<std::int32_t> ComparedAverage(const SequenceSummary& s) {
+  if (s.marks.empty()) return s.average;
+  std::int64_t sum = 0;
+  std::int32_t count = 0;
+  for (std::size_t i = 0; i < s.durations.size(); ++i) {
+    if (IsMarked(s, i)) continue;
+    sum += ToInteger(s.durations[i]);
+    ++count;
+  }
+  return HistoryAverage(sum, count);
 }
 
 Text TenthsText(double milliseconds) {
@@ -281,12 +302,13 @@ ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences) {
   std::int64_t highest = 0;
   for (std::size_t i = from; i < sequences.size(); ++i) {
     const SequenceSummary& s = sequences[i];
-    chart.bars.push_back({.value = static_cast<double>(s.average),
-                          .valueText = FormatSigned(s.average),
+    const std::optional<std::int32_t> average = ComparedAverage(s);
+    chart.bars.push_back({.value = static_cast<double>(average.value_or(0)),
+                          .valueText = average ? FormatSigned(*average) : Text(kNoChange),
                           .label = BarLabel(s.started),
                           .highlighted = s.current,
                           .segments = {}});
-    highest = std::max<std::int64_t>(highest, s.average);
+    highest = std::max<std::int64_t>(highest, average.value_or(0));
   }
   chart.ticks = ChartTicks(highest);
   return chart;
@@ -299,15 +321,24 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
     Text name = FormatUnsigned(s.number);
     if (!s.started.empty()) name += u"  " + s.started;
     const std::optional<std::int32_t> previous =
-        i > 0 ? std::optional<std::int32_t>(sequences[i - 1].average) : std::nullopt;
+        i > 0 ? ComparedAverage(sequences[i - 1]) : std::nullopt;
+    const std::optional<std::int32_t> average = ComparedAverage(s);
     const std::optional<Spread> spread = SpreadOf(DurationsForSpread(s));
     const std::size_t n = s.durations.size();
-    rows.push_back({name, FormatUnsigned(n), FormatSigned(s.average) + kSeconds,
+    // The first and last restart that counts.
+    std::optional<std::size_t> first, last;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (IsMarked(s, k)) continue;
+      if (!first) first = k;
+      last = k;
+    }
+    rows.push_back({name, FormatUnsigned(n),
+                    average ? FormatSigned(*average) + kSeconds : Text(kNoChange),
                     spread ? TenthsText(spread->medianMs) : Text(kNoChange),
                     spread ? TenthsText(spread->standardDeviationMs) : Text(kNoChange),
-                    n > 0 ? ShownSeconds(s, 0) : Text(kNoChange),
-                    n > 0 ? ShownSeconds(s, n - 1) : Text(kNoChange),
-                    ChangeText(previous, s.average)});
+                    first ? ShownSeconds(s, *first) : Text(kNoChange),
+                    last ? ShownSeconds(s, *last) : Text(kNoChange),
+                    average ? ChangeText(previous, *average) : Text(kNoChange)});
   }
   return rows;
 }
@@ -369,7 +400,8 @@ std::vector<std::vector<Text>> RestartRows(const SequenceSummary& s) {
     rows.push_back({FormatUnsigned(i + 1), ShownSeconds(s, i),
                     PhaseCell(phases, Phase::ShutdownFirmware),
                     PhaseCell(phases, Phase::WindowsStart), PhaseCell(phases, Phase::DesktopReady),
-                    PhaseCell(phases, Phase::WindowsBoot)});
+                    PhaseCell(phases, Phase::WindowsBoot),
+                    MarkNote(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
   }
   return rows;
 }

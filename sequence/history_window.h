@@ -37,11 +37,17 @@ inline constexpr std::size_t kChartBars = 12;
 [[nodiscard]] std::vector<ui::ChartTick> ChartTicks(std::int64_t highest);
 
 // The restarts' durations in milliseconds, in restart order, as the median
-// and spread take them: the exact ones when every restart has one, else
-// every restart's whole seconds. A mix would weigh the restarts measured to
-// the second by a fraction cut off that the others keep.
+// and spread take them: the exact ones when every counted restart has one,
+// else every restart's whole seconds. A mix would weigh the restarts
+// measured to the second by a fraction cut off that the others keep. A
+// marked restart (updates, several boots) is unknown here, so that no figure
+// of the window counts it.
 [[nodiscard]] std::vector<std::optional<std::int64_t>> DurationsForSpread(
     const SequenceSummary& summary);
+// The average the window shows and compares: the kept one when no restart
+// is marked, else that of the other restarts (whole seconds, cut as the list
+// of the report cuts it); none when no restart is left to count.
+[[nodiscard]] std::optional<std::int32_t> ComparedAverage(const SequenceSummary& summary);
 // Milliseconds as seconds rounded to one decimal, without a trailing ".0":
 // 41250 gives "41.3 s", 52000 "52 s".
 [[nodiscard]] Text TenthsText(double milliseconds);
@@ -49,7 +55,8 @@ inline constexpr std::size_t kChartBars = 12;
 // sequences oldest first, as AllSequences gives them.
 [[nodiscard]] ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences);
 // One row per sequence, newest first: Sequence, Restarts, Average, Median,
-// Spread, First, Last, Change.
+// Spread, First, Last, Change; First and Last are the first and last restart
+// that is not marked.
 [[nodiscard]] std::vector<std::vector<Text>> HistoryRows(
     const std::vector<SequenceSummary>& sequences);
 
@@ -70,7 +77,8 @@ inline constexpr ui::Colour kNotSplitColour = ui::Rgb(0xA8, 0xA8, 0xA8);
 // spread 0.8 s" (the second half only when a restart follows the first).
 [[nodiscard]] Text SpreadLine(const SequenceSummary& summary);
 // One row per restart: Restart, Total, Shutdown+firmware, Windows start,
-// Desktop ready, Windows boot; a phase not known is an empty cell.
+// Desktop ready, Windows boot, Note; a phase not known is an empty cell, the
+// note says why a restart is left out of the figures.
 [[nodiscard]] std::vector<std::vector<Text>> RestartRows(const SequenceSummary& summary);
 
 enum class HistoryExit { Back, CloseRequested };

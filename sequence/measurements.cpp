@@ -36,7 +36,28 @@ Stamp StampOf(const platform::ClockReading& reading) {
   return stamp;
 }
 
+constexpr char16_t kUpdatesMark[] = u"updates";
+constexpr char16_t kExtraBootsMark[] = u"extra boots";
+
 }  // namespace
+
+Text MarkName(RestartMark mark) {
+  switch (mark) {
+    case RestartMark::Updates:
+      return kUpdatesMark;
+    case RestartMark::ExtraBoots:
+      return kExtraBootsMark;
+    case RestartMark::None:
+      break;
+  }
+  return Text();
+}
+
+std::optional<RestartMark> ParseMark(const Text& text) {
+  if (EqualsIgnoreCase(text, kUpdatesMark)) return RestartMark::Updates;
+  if (EqualsIgnoreCase(text, kExtraBootsMark)) return RestartMark::ExtraBoots;
+  return std::nullopt;
+}
 
 Text FoldedKey(const Text& key) {
   Text folded = key;
@@ -120,12 +141,25 @@ Measurements Measurements::Load(const settings::SettingsFile& settings) {
     }
     stamp.utcMs = UtcMoment(find(UtcKey(name)));
   }
+  if (const Text* waiting = find(key::ShutDownUpdatesWaiting)) {
+    m.request_.updatesWaiting = ToInteger(*waiting) != 0;
+  }
+  if (const Text* bootId = find(key::ShutDownBootId)) {
+    const auto value = ParseWhole(*bootId);
+    if (value && *value >= 0 && *value <= 0xFFFFFFFF) {
+      m.request_.bootId = static_cast<std::uint32_t>(*value);
+    }
+  }
+  const std::map<Text, Text> marks = SectionValuesByKey(settings, section::RestartMarks);
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
   const std::map<Text, Text> phases = SectionValuesByKey(settings, section::RestartPhases);
   for (auto& [key, seconds] : settings.Entries(section::History)) {
     RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt, {}};
     if (const auto found = phases.find(FoldedKey(figure.key)); found != phases.end()) {
       figure.phases = ParsePhases(found->second).value_or(RestartPhases{});
+    }
+    if (const auto found = marks.find(FoldedKey(figure.key)); found != marks.end()) {
+      figure.mark = ParseMark(found->second).value_or(RestartMark::None);
     }
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
@@ -173,8 +207,10 @@ bool Measurements::RecordTimeStamp(settings::SettingsFile& settings, TimeStampKi
       settings.RemoveSection(section::History);
       settings.RemoveSection(section::HistoryMilliseconds);
       settings.RemoveSection(section::RestartPhases);
+      settings.RemoveSection(section::RestartMarks);
       stamps_ = {};
       restarts_.clear();
+      request_ = {};
       return Store(settings, StampName::FirstShutDown, reading);
     case TimeStampKind::FirstBootUp: {
       // A start repeated after restart 1 was measured (started again by
@@ -243,6 +279,40 @@ bool Measurements::RecordPhases(settings::SettingsFile& settings, const Text& re
     return settings.Set(section::RestartPhases, figure.key, FormatPhases(figure.phases));
   }
   return false;
+}
+
+bool Measurements::RecordRestartRequest(settings::SettingsFile& settings,
+                                        const RestartRequest& request) {
+  bool written = false;
+  if (request.updatesWaiting) {
+    written = settings.Set(section::TimeStamps, key::ShutDownUpdatesWaiting, settings::SwitchOn);
+  } else {
+    written = settings.Remove(section::TimeStamps, key::ShutDownUpdatesWaiting);
+  }
+  if (request.bootId) {
+    written =
+        settings.Set(section::TimeStamps, key::ShutDownBootId, FormatUnsigned(*request.bootId)) ||
+        written;
+  } else {
+    // The counter of an earlier request must not pair with this restart.
+    written = settings.Remove(section::TimeStamps, key::ShutDownBootId) || written;
+  }
+  request_ = request;
+  return written;
+}
+
+bool Measurements::RecordMark(settings::SettingsFile& settings, const Text& restartKey,
+                              RestartMark mark) {
+  bool written = settings.Remove(section::TimeStamps, key::ShutDownUpdatesWaiting);
+  written = settings.Remove(section::TimeStamps, key::ShutDownBootId) || written;
+  request_ = {};
+  if (mark == RestartMark::None) return written;
+  for (RestartFigure& figure : restarts_) {
+    if (!EqualsIgnoreCase(figure.key, restartKey) || figure.mark != RestartMark::None) continue;
+    figure.mark = mark;
+    return settings.Set(section::RestartMarks, figure.key, MarkName(mark)) || written;
+  }
+  return written;
 }
 
 void Measurements::RestoreStamp(settings::SettingsFile& settings, StampName name,

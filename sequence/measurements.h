@@ -35,6 +35,28 @@ enum class TimeStampKind : int {
 // The four stamps of a sequence.
 enum class StampName : std::size_t { FirstShutDown, FirstBootUp, LastShutDown, LastBootUp };
 
+// A restart that was not a plain one. Its figure stays in History, but a
+// median, a spread or a comparison that took it would weigh the work of an
+// update, or of several boots, as a restart's.
+enum class RestartMark {
+  None,
+  Updates,     // Windows had updates waiting when the restart was requested
+  ExtraBoots,  // Windows started more than once before the program ran again
+};
+// As the file and the export write them: "updates", "extra boots"; empty for
+// none.
+[[nodiscard]] Text MarkName(RestartMark mark);
+// The name read back, letter case ignored; none for any other text.
+[[nodiscard]] std::optional<RestartMark> ParseMark(const Text& text);
+
+// What was read when a restart was requested, for the start after it to
+// tell the restart's mark.
+struct RestartRequest {
+  bool updatesWaiting = false;
+  std::optional<std::uint32_t> bootId;  // Windows' boot counter; none when unreadable
+  bool operator==(const RestartRequest&) const = default;
+};
+
 struct Stamp {
   Text text;                               // the local key's value as stored; empty when absent
   double local = 0;                        // that text as a number; 0 when absent
@@ -49,6 +71,7 @@ struct RestartFigure {
   std::int32_t wholeSeconds = 0;        // its leading integer, as the list adds it up
   std::optional<std::int64_t> exactMs;  // the duration to the millisecond, when known
   RestartPhases phases;                 // where its time went, as far as known
+  RestartMark mark = RestartMark::None;
 };
 
 struct Duration {
@@ -88,6 +111,9 @@ class Measurements {
 
   const Stamp& stamp(StampName name) const { return stamps_[static_cast<std::size_t>(name)]; }
   const std::vector<RestartFigure>& restarts() const { return restarts_; }
+  // What was read at the latest restart request, until the start after it
+  // has used it.
+  const RestartRequest& request() const { return request_; }
   // The average as the history list computes it (leading integers summed,
   // truncated toward zero); none without figures or when they add up to 0.
   [[nodiscard]] std::optional<std::int32_t> Average() const;
@@ -113,6 +139,15 @@ class Measurements {
   // has them too. Nothing is written for a restart without a History figure.
   bool RecordPhases(settings::SettingsFile& settings, const Text& restartKey,
                     const RestartPhases& known);
+  // Keeps what was read at a restart request beside the stamps (a new
+  // sequence clears it with them); a reading that is not known replaces an
+  // earlier one by nothing.
+  bool RecordRestartRequest(settings::SettingsFile& settings, const RestartRequest& request);
+  // The start after the request: marks the restart kept under `restartKey`
+  // (a mark already there stays; None marks nothing) and forgets the
+  // request's reading, which a start repeated with the same command line
+  // must not use again.
+  bool RecordMark(settings::SettingsFile& settings, const Text& restartKey, RestartMark mark);
   // Puts a stamp back as it was before (absent included): a restart that
   // was refused took no shutdown.
   void RestoreStamp(settings::SettingsFile& settings, StampName name, const Stamp& previous);
@@ -123,6 +158,7 @@ class Measurements {
 
   std::array<Stamp, 4> stamps_;
   std::vector<RestartFigure> restarts_;
+  RestartRequest request_;
 };
 
 }  // namespace twk::sequence

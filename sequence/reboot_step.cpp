@@ -16,6 +16,7 @@
 #include "sequence/launch.h"
 #include "sequence/measurements.h"
 #include "sequence/phase_recorder.h"
+#include "sequence/restart_marks.h"
 #include "sequence/result_report.h"
 #include "settings/catalogue.h"
 #include "ui/resource_ids.h"
@@ -261,6 +262,9 @@ void RebootStep::RecordBootUp() {
     written =
         measurements_.RecordTimeStamp(settings_, TimeStampKind::LastBootUp, bootUp) || written;
   }
+  written = MarkMeasuredRestart(*ports_.registry, settings_, measurements_,
+                                settings::HistoryKey(current - 1)) ||
+            written;
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
   // A disk that refuses gets the figures again at the restart's save, which
@@ -414,6 +418,7 @@ void RebootStep::Restart() {
   }
   const Stamp previousShutDown = measurements_.stamp(StampName::LastShutDown);
   (void)measurements_.RecordTimeStamp(settings_, TimeStampKind::LastShutDown, ports_.clock->Now());
+  (void)NoteRestartRequest(*ports_.registry, settings_, measurements_);
 
   // Nothing may be written while the system shuts down: the file is
   // complete now, and a write cut short by the shutdown would lose it. A

@@ -210,12 +210,47 @@ std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count
   return phases.size() == count ? phases : std::vector<RestartPhases>{};
 }
 
+Text FormatMarksValue(const SequenceSummary& summary) {
+  bool marked = false;
+  Text value;
+  for (std::size_t i = 0; i < summary.marks.size(); ++i) {
+    if (i != 0) value += u',';
+    value += MarkName(summary.marks[i]);
+    marked = marked || summary.marks[i] != RestartMark::None;
+  }
+  return marked && summary.marks.size() == summary.durations.size() ? value : Text();
+}
+
+std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count) {
+  if (value.size() > kLongestSummary) return {};
+  // Fields by hand: a plain last restart leaves an empty last field, which
+  // a split that drops a trailing empty part would lose.
+  std::vector<RestartMark> marks;
+  for (std::size_t from = 0;;) {
+    if (marks.size() == count) return {};
+    std::size_t end = value.find(u',', from);
+    if (end == Text::npos) end = value.size();
+    const Text field = value.substr(from, end - from);
+    const auto mark = field.empty() ? std::optional(RestartMark::None) : ParseMark(field);
+    if (!mark) return {};
+    marks.push_back(*mark);
+    if (end == value.size()) break;
+    from = end + 1;
+  }
+  return marks.size() == count ? marks : std::vector<RestartMark>{};
+}
+
+bool IsMarked(const SequenceSummary& summary, std::size_t i) {
+  return i < summary.marks.size() && summary.marks[i] != RestartMark::None;
+}
+
 KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   KeptSequences kept;
   const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
   if (lines.empty()) return kept;
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
   const std::map<Text, Text> phases = SectionValuesByKey(settings, section::SequencesPhases);
+  const std::map<Text, Text> marks = SectionValuesByKey(settings, section::SequencesMarks);
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
@@ -237,6 +272,9 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
       if (const auto found = phases.find(FoldedKey(keyText)); found != phases.end()) {
         summary->phases = ParsePhasesValue(found->second, summary->durations.size());
       }
+      if (const auto found = marks.find(FoldedKey(keyText)); found != marks.end()) {
+        summary->marks = ParseMarksValue(found->second, summary->durations.size());
+      }
       kept.sequences.push_back(std::move(*summary));
     } else {
       ++kept.damaged;
@@ -256,8 +294,11 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
   summary.current = true;
   bool anyExact = false;
   bool anyPhase = false;
+  bool anyMark = false;
   for (const RestartFigure& figure : measurements.restarts()) {
     summary.phases.push_back(figure.phases);
+    summary.marks.push_back(figure.mark);
+    anyMark = anyMark || figure.mark != RestartMark::None;
     anyPhase = anyPhase || figure.phases.Any();
     // The list adds every row's leading digits; a value it cannot read as a
     // number is kept as what it added, so that the summary reads back.
@@ -268,6 +309,7 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
   }
   if (!anyExact) summary.exactMs.clear();
   if (!anyPhase) summary.phases.clear();
+  if (!anyMark) summary.marks.clear();
   summary.average = measurements.Average().value_or(0);
   const double second = measurements.stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
@@ -289,12 +331,15 @@ bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& 
   if (!exact.empty()) (void)settings.Set(section::SequencesMilliseconds, newKey, exact);
   const Text phases = FormatPhasesValue(*current);
   if (!phases.empty()) (void)settings.Set(section::SequencesPhases, newKey, phases);
+  const Text marks = FormatMarksValue(*current);
+  if (!marks.empty()) (void)settings.Set(section::SequencesMarks, newKey, marks);
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   std::size_t count = kept.sequences.size() + 1;
   for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
     (void)settings.Remove(section::Sequences, kept.sequences[i].key);
     (void)settings.Remove(section::SequencesMilliseconds, kept.sequences[i].key);
     (void)settings.Remove(section::SequencesPhases, kept.sequences[i].key);
+    (void)settings.Remove(section::SequencesMarks, kept.sequences[i].key);
     --count;
   }
   return true;

@@ -10,6 +10,9 @@
 // restart, whole milliseconds or "?" for one measured to the second only.
 // Where each restart's time went is kept the same way (SequencesPhases): one
 // group of the nine figures of RestartPhases per restart, joined by "/".
+// The restarts' marks too (SequencesMarks): one field per restart, joined by
+// ",", each a mark's name or empty for a plain restart ("updates,,extra
+// boots" for three restarts), kept only when a restart is marked.
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,6 +36,8 @@ struct SequenceSummary {
   std::vector<std::optional<std::int64_t>> exactMs;
   // Beside each duration, its phases; empty when none is known.
   std::vector<RestartPhases> phases;
+  // Beside each duration, its mark; empty when no restart is marked.
+  std::vector<RestartMark> marks = {};
   bool current = false;  // the sequence in History, not (yet) kept
 };
 
@@ -69,6 +74,14 @@ inline constexpr std::size_t kMostDurations = 1000;
 // Read back for a summary of `count` restarts: empty unless the text holds
 // exactly that many groups of the kept shape.
 [[nodiscard]] std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count);
+
+// The marks as kept ("updates,,extra boots"); empty when no restart is marked.
+[[nodiscard]] Text FormatMarksValue(const SequenceSummary& summary);
+// Read back for a summary of `count` restarts: empty unless the text holds
+// exactly that many fields, each a mark's name or empty.
+[[nodiscard]] std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count);
+// Whether restart i (from 0) is marked, and so left out of the statistics.
+[[nodiscard]] bool IsMarked(const SequenceSummary& summary, std::size_t i);
 
 struct KeptSequences {
   std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first

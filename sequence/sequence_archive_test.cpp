@@ -75,6 +75,27 @@ TEST(ParseSequenceTest, PhasesAreKeptPerRestartAndReadBackOnlyWhole) {
   EXPECT_EQ(FormatPhasesValue(s), u"");
 }
 
+TEST(ParseSequenceTest, MarksAreKeptPerRestartAndReadBackOnlyWhole) {
+  SequenceSummary s{.number = 3,
+                    .durations = {u"60", u"45", u"50"},
+                    .marks = {RestartMark::None, RestartMark::ExtraBoots, RestartMark::None}};
+  const Text value = FormatMarksValue(s);
+  EXPECT_EQ(value, u",extra boots,");
+  // The plain restarts at either end are fields of their own.
+  EXPECT_EQ(ParseMarksValue(value, 3), s.marks);
+  EXPECT_EQ(ParseMarksValue(u"UPDATES,,", 3),
+            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None, RestartMark::None}));
+  // One field too few or too many, or a word that is no mark: none.
+  EXPECT_TRUE(ParseMarksValue(value, 2).empty());
+  EXPECT_TRUE(ParseMarksValue(value, 4).empty());
+  EXPECT_TRUE(ParseMarksValue(u",crash,", 3).empty());
+  // Nothing marked, or a mark for every restart missing: not kept at all.
+  s.marks = {RestartMark::None, RestartMark::None, RestartMark::None};
+  EXPECT_EQ(FormatMarksValue(s), u"");
+  s.marks = {RestartMark::Updates};
+  EXPECT_EQ(FormatMarksValue(s), u"");
+}
+
 TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
   for (const char16_t* value : {
            u"2024-03-01 12:00",                 // no ";"
@@ -123,14 +144,21 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
     file.SetValue(section::Sequences, u"Sequence " + FormatUnsigned(n),
                   u"2024-01-01 10:00;" + FormatUnsigned(n) + u";" + FormatUnsigned(n));
   }
+  file.SetValue(section::SequencesMarks, u"Sequence 1", u"updates");
   file.SetValue(section::History, u"Reboot 1", u"44");
+  file.SetValue(section::History, u"Reboot 2", u"41");
+  file.SetValue(section::RestartMarks, u"Reboot 1", u"updates");
   ASSERT_TRUE(KeepFinishedSequence(file, Measurements::Load(file)));
   const KeptSequences kept = ReadKeptSequences(file);
   ASSERT_EQ(kept.sequences.size(), 50u);
   EXPECT_EQ(kept.sequences.front().number, 2u);
   EXPECT_EQ(kept.sequences.back().number, 51u);
-  EXPECT_EQ(kept.sequences.back().durations, std::vector<Text>{u"44"});
+  EXPECT_EQ(kept.sequences.back().durations, (std::vector<Text>{u"44", u"41"}));
+  EXPECT_EQ(kept.sequences.back().marks,
+            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
+  EXPECT_EQ(SectionLines(file, section::SequencesMarks),
+            (std::vector<Text>{u"Sequence 51=updates,"}));
 }
 
 TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {

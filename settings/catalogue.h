@@ -4,8 +4,8 @@
 // reader and its writer cannot drift apart.
 #include <cstdint>
 
-#include "settings/ini_document.h"
 #include "base/strings.h"
+#include "settings/ini_document.h"
 
 namespace twk::settings {
 
@@ -24,6 +24,12 @@ inline constexpr char16_t SequencesMilliseconds[] = u"SequencesMilliseconds";
 // time went (seven figures in whole milliseconds, "?" where unknown).
 inline constexpr char16_t RestartPhases[] = u"RestartPhases";
 inline constexpr char16_t SequencesPhases[] = u"SequencesPhases";
+// Beside History and Sequences, under the same keys: restarts that were not
+// plain ones (Windows installed updates, or started more than once), which
+// the statistics leave out. Sections of their own, so that an earlier
+// version finds its own sections as it wrote them.
+inline constexpr char16_t RestartMarks[] = u"RestartMarks";
+inline constexpr char16_t SequencesMarks[] = u"SequencesMarks";
 // The machine as seen when the newest sequence started, for files that
 // are joined with other machines' files.
 inline constexpr char16_t Machine[] = u"Machine";
@@ -51,6 +57,12 @@ inline constexpr char16_t LastBootUp[] = u"LastBootUp";
 // Beside each stamp, the same moment in UTC milliseconds since 1601: the
 // stamp's key followed by this ("FirstShutDownUtcMs").
 inline constexpr char16_t UtcSuffix[] = u"UtcMs";
+// Also in TimeStamps, what was read when the latest restart was requested,
+// kept until the start after it decides the restart's mark: "1" when Windows
+// had updates waiting (absent otherwise), and its boot counter in decimal
+// (absent when it could not be read).
+inline constexpr char16_t ShutDownUpdatesWaiting[] = u"ShutDownUpdatesWaiting";
+inline constexpr char16_t ShutDownBootId[] = u"ShutDownBootId";
 }  // namespace key
 
 // Section History names its keys "Reboot " + the restart's number.

@@ -28,6 +28,7 @@ int SetupWindow::RunScripted(const context::ScriptedStart& choices) {
   // never travels on a command line, so nothing here switches it on, and
   // the switch-off at the end is only ever chosen by a user at the window.
 
+  WarnOfWaitingUpdates(true);
   if (OnStartOperation() == Next::End) return 0;
   Text reason = frame_.GetControlText(statusId_);
   if (!restartRefusal_.empty()) reason += u" (" + restartRefusal_ + u")";

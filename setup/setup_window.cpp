@@ -2,9 +2,11 @@
 
 #include "base/wipe.h"
 #include "context/start_context.h"
+#include "platform/console.h"
 #include "platform/identity.h"
 #include "platform/port_handle.h"
 #include "sequence/launch.h"
+#include "sequence/restart_marks.h"
 #include "settings/catalogue.h"
 #include "setup/input_box.h"
 #include "setup/setup_window_impl.h"
@@ -38,7 +40,9 @@ int SetupWindow::Run() {
   start_.ports().identity->EnablePrivileges();
   frame_.ShowTitle(Text(context::kProductTitle) + u" - Setup");
   CreateControls();
-  // Said at once: nothing this window starts could be kept.
+  WarnOfWaitingUpdates(false);
+  // Said at once, over any other first text: nothing this window starts
+  // could be kept.
   if (!start_.settingsReadable()) SetStatus(context::kSettingsUnreadable);
   frame_.Show(ui::show::Normal);
 
@@ -112,8 +116,10 @@ void SetupWindow::CreateControls() {
 
   frame_.SetFont(u"Arial", 9, 400);
   progressId_ = frame_.CreateProgressBar(20, 410, 340, 14, /*smooth=*/true);
+  // Two lines high: the longer texts (waiting updates, a start that could
+  // not be registered) wrap instead of losing their end.
   statusId_ =
-      frame_.CreateLabel(u"Set the desired options and press 'Start operation'", 20, 430, 340, 18);
+      frame_.CreateLabel(u"Set the desired options and press 'Start operation'", 20, 430, 340, 32);
   CreateStartButton();
 }
 
@@ -153,6 +159,18 @@ bool SetupWindow::SetBusyState(const Text& status, std::optional<Text> caption, 
 }
 
 void SetupWindow::SetStatus(const Text& status) { frame_.SetControlText(statusId_, status); }
+
+void SetupWindow::WarnOfWaitingUpdates(bool scripted) {
+  if (!sequence::UpdatesWaiting(*start_.ports().registry)) return;
+  if (!scripted) {
+    SetStatus(kUpdatesWaiting);
+    return;
+  }
+  platform::Console* console = start_.ports().console;
+  if (console != nullptr && console->AttachToParent()) {
+    (void)console->Write(Text(kUpdatesWaiting) + u"\r\n");
+  }
+}
 
 void SetupWindow::EnableOptions(bool enabled) {
   pump_.SetControlsEnabled(

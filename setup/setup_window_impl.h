@@ -26,6 +26,12 @@ inline constexpr char16_t kCancelled[] = u"Operation cancelled.";
 inline constexpr char16_t kNotRegistered[] =
     u"The next start could not be registered; the computer was not restarted.";
 
+// Windows has updates waiting for a restart: the first restart of a
+// sequence will install them, so the user may want to restart once first.
+inline constexpr char16_t kUpdatesWaiting[] =
+    u"Windows has updates waiting: the first restart will install them and is left out of the "
+    u"statistics.";
+
 class SetupWindow {
  public:
   SetupWindow(context::StartContext& start, const SetupOperations& operations);
@@ -46,6 +52,10 @@ class SetupWindow {
   // marquee request.
   bool SetBusyState(const Text& status, std::optional<Text> caption, bool busy);
   void SetStatus(const Text& status);
+  // When Windows has updates waiting, says so in the status label, or for a
+  // scripted start on the caller's console only (a message box would stop
+  // the script, which is to go on).
+  void WarnOfWaitingUpdates(bool scripted);
   // Controls from the times box to the disable-auto-logon box.
   void EnableOptions(bool enabled);
 

@@ -12,6 +12,7 @@
 #include "sequence/launch.h"
 #include "sequence/measurements.h"
 #include "sequence/reboot_step.h"
+#include "sequence/restart_marks.h"
 #include "settings/catalogue.h"
 #include "setup/setup_window_impl.h"
 
@@ -122,6 +123,7 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   RecordMachine();
   sequence::Measurements::Load(settings_).RecordTimeStamp(
       settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
+  (void)sequence::NoteRestartRequest(*ports.registry, settings_);
   // Complete now: nothing may be written while the system shuts down. A
   // restart whose first stamp is not on the disk would be measured against
   // whatever the file held before (or not at all): it does not happen.

@@ -56,7 +56,7 @@ expect_at 455 295 115 26 "Restore now"
 expect_at 46 334 434 18 " Automatically log the current user on each boot up"
 expect_at 66 359 434 18 " Disable Auto-logon once the whole operation completes"
 expect_at 20 410 340 14 ""
-expect_at 20 430 340 18 "Set the desired options and press 'Start operation'"
+expect_at 20 430 340 32 "Set the desired options and press 'Start operation'"
 expect_at 380 405 200 42 "  Start operation"
 [ "$(grep -c ' msctls_updown32 ' <<<"$TREE")" = 2 ] || fail "not two up-down controls"
 shot setup-idle.png

@@ -118,12 +118,12 @@ std::optional<SequenceSummary> ParseSequence(const Text& keyText, const Text& va
   summary.number = *number;
   summary.key = keyText;
   summary.started = value.substr(0, first);
-  const std::int64_t average = std::stoll(ToUtf8(value.substr(first + 1, second - first - 1)));
-  if (average < std::numeric_limits<std::int32_t>::min() ||
-      average > std::numeric_limits<std::int32_t>::max()) {
+  const auto average = ParseWhole(value.substr(first + 1, second - first - 1));
+  if (!average || *average < std::numeric_limits<std::int32_t>::min() ||
+      *average > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
-  summary.average = static_cast<std::int32_t>(average);
+  summary.average = static_cast<std::int32_t>(*average);
   for (std::size_t at = second + 1; at < value.size();) {
     if (value[at] == u' ') {
       ++at;

@@ -50,6 +50,7 @@ bool IsNone(FileHandle handle) { return handle == 0 || handle == -1; }
 FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
   Close();
   mode_ = mode;
+  openStatus_ = platform::Status::Failed;
 
   if (mode & TextMode::CreatePath) {
     std::u16string folder = ContainingFolder(path);
@@ -61,7 +62,10 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
                                   : (mode & TextMode::Overwrite) ? Disposition::CreateAlways
                                   : (mode & TextMode::Append)    ? Disposition::OpenAlways
                                                                  : Disposition::OpenExisting;
-  FileHandle handle = fs_.Open(path, write, (mode & TextMode::Exclusive) == 0, disposition);
+  const platform::Answer<FileHandle> opened =
+      fs_.Open(path, write, (mode & TextMode::Exclusive) == 0, disposition);
+  openStatus_ = opened.status();
+  const FileHandle handle = opened.value_or(0);
   if (IsNone(handle)) return 0;
   handle_ = handle;
 
@@ -87,6 +91,7 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
           written != mark.size()) {
         Close();
         mode_ = 0;
+        openStatus_ = platform::Status::Failed;
         return 0;
       }
     }

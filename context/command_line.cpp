@@ -1,5 +1,6 @@
 #include "context/command_line.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace twk::context {
@@ -115,6 +116,18 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
     }
   }
   return s;
+}
+
+CommandLine ReadCommandLine(const Text& argumentText) {
+  CommandLine line;
+  line.text = argumentText;
+  line.arguments = SplitArguments(argumentText);
+  line.exportPath = FindExportPath(argumentText);
+  line.scripted = ReadScriptedStart(line.arguments);
+  line.finishSequence = std::find(line.arguments.begin(), line.arguments.end(),
+                                  Text(kFinishSequenceSwitch)) != line.arguments.end();
+  line.reboot = ParseRebootSwitches(line.arguments);
+  return line;
 }
 
 std::optional<Text> FindExportPath(const Text& argumentText) {

@@ -89,7 +89,7 @@ std::int32_t ReadSwitchNumber(const Text& text) {
     ++i;
   }
   std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
     value = value * 10 + (text[i] - u'0');
     if (value > std::int64_t{1} << 32) value = std::int64_t{1} << 32;  // saturated below
   }

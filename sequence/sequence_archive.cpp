@@ -18,7 +18,6 @@ constexpr std::uint64_t kSecondsPerDay = 86400;
 // the calendar arithmetic below counts from.
 constexpr std::int64_t kDays1601To1970 = 134774;
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // Digits, optionally after a minus sign.
 bool IsWholeNumber(const Text& text, std::size_t from, std::size_t to) {

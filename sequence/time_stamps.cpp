@@ -26,7 +26,6 @@ Text FormatInt64(std::int64_t value) {
   return digits;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 bool IsCSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';

@@ -30,16 +30,13 @@ std::u16string FakeFileSystem::Key(const std::u16string& path) {
     key.erase(0, 4);
   }
   TrimTrailingBackslashes(key);
-  for (char16_t& c : key) c = FoldCase(c);
-  return key;
+  return FoldCase(std::move(key));
 }
 
 // Cut before the last backslash; the two of a network path's start are not
 // separators, so "\\server" has no parent.
 std::optional<std::u16string> FakeFileSystem::ParentKey(const std::u16string& key) {
-  const std::size_t last = key.rfind(kBackslash);
-  if (last == std::u16string::npos || last < 2) return std::nullopt;
-  return key.substr(0, last);
+  return ParentFolder(key);
 }
 
 const FakeFileSystem::Entry* FakeFileSystem::Find(const std::u16string& key) const {

@@ -1,6 +1,8 @@
 #include "platform/win32/win_lsa_secrets.h"
 
 #include <windows.h>
+
+#include "platform/win32/handles.h"
 // After windows.h, whose types they use.
 #include <ntsecapi.h>
 
@@ -52,13 +54,13 @@ Status WinLsaSecrets::StorePrivateData(LsaPolicy policy, const std::u16string& k
 Status WinLsaSecrets::QueryPrivateData(LsaPolicy policy, const std::u16string& keyName) {
   if (policy == kNoPolicy) return Status::Failed;
   LSA_UNICODE_STRING name = Counted(keyName);
-  PLSA_UNICODE_STRING data = nullptr;
-  const Status status = StatusOfNt(LsaRetrievePrivateData(ToLsa(policy), &name, &data));
-  if (data == nullptr) return status == Status::Ok ? Status::NotFound : status;
+  LsaText data;
+  const Status status = StatusOfNt(LsaRetrievePrivateData(ToLsa(policy), &name, data.Receive()));
+  if (!data) return status == Status::Ok ? Status::NotFound : status;
   // The password is not needed, only whether there is one: wipe it before
   // the memory goes back to the system.
-  if (data->Buffer != nullptr) SecureZeroMemory(data->Buffer, data->MaximumLength);
-  LsaFreeMemory(data);
+  if (data.get()->Buffer != nullptr)
+    SecureZeroMemory(data.get()->Buffer, data.get()->MaximumLength);
   return status;
 }
 

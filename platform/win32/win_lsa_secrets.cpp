@@ -24,11 +24,15 @@ LSA_UNICODE_STRING Counted(const std::u16string& text) {
 
 }  // namespace
 
-LsaPolicy WinLsaSecrets::OpenPolicy() {
+Answer<LsaPolicy> WinLsaSecrets::OpenPolicy() {
   LSA_OBJECT_ATTRIBUTES attributes;
   ZeroMemory(&attributes, sizeof(attributes));
   LSA_HANDLE policy = nullptr;
-  if (LsaOpenPolicy(nullptr, &attributes, POLICY_CREATE_SECRET, &policy) < 0) return kNoPolicy;
+  const NTSTATUS opened = LsaOpenPolicy(nullptr, &attributes, POLICY_CREATE_SECRET, &policy);
+  if (opened < 0 || policy == nullptr) {
+    const Status status = StatusOfNt(opened);
+    return status == Status::Ok ? Status::Failed : status;
+  }
   return reinterpret_cast<LsaPolicy>(policy);
 }
 

@@ -34,8 +34,8 @@ int Application::RelaunchElevated(int showCommand) {
   return 0;
 }
 
-int Application::ExportHistory(ui::Handle module, const Text& argumentText, const Text& path) {
-  context_.PrepareToRead(module, argumentText);
+int Application::ExportHistory(ui::Handle module, const context::CommandLine& line) {
+  context_.PrepareToRead(module, line);
   // An unreadable file is no empty history: a file with no rows would say
   // that nothing was ever measured.
   if (!context_.settingsReadable()) {
@@ -44,7 +44,7 @@ int Application::ExportHistory(ui::Handle module, const Text& argumentText, cons
     return 1;
   }
   const sequence::CsvWriteResult result = sequence::ExportHistory(
-      context_.settings(), *context_.ports().files, *context_.ports().ansi, path);
+      context_.settings(), *context_.ports().files, *context_.ports().ansi, *line.exportPath);
   if (result.ok) return 0;
   // The script that asked for the file learns why there is none.
   context_.TellCaller(u"Tarnwick did not export the history: " + result.reason);
@@ -66,9 +66,9 @@ int Application::RelaunchElevatedAndWait(const Text& argumentText, int showComma
   return static_cast<int>(exitCode);
 }
 
-int Application::RunScripted(const context::ScriptedStartRequest& request, ui::Handle module,
-                             const Text& argumentText, int showCommand,
+int Application::RunScripted(const context::CommandLine& line, ui::Handle module, int showCommand,
                              const std::function<void()>& beforeWindows) {
+  const context::ScriptedStartRequest& request = line.scripted;
   // Judged before anything is read or written: a bad line changes nothing.
   if (!request.start) {
     context_.TellCaller(u"Tarnwick did not start: " + request.problem + u".\r\nUsage: " +
@@ -78,9 +78,9 @@ int Application::RunScripted(const context::ScriptedStartRequest& request, ui::H
   // This instance only waits for the elevated one, whose answer is the
   // script's: a start that failed there must not read as success here.
   if (!context_.ports().identity->IsAdministrator()) {
-    return RelaunchElevatedAndWait(argumentText, showCommand);
+    return RelaunchElevatedAndWait(line.text, showCommand);
   }
-  context_.Prepare(module, argumentText);
+  context_.Prepare(module, line);
   if (beforeWindows) beforeWindows();
   context_.CreateFrame();
   return modes_.scriptedStart ? modes_.scriptedStart(context_, *request.start) : 1;
@@ -88,33 +88,28 @@ int Application::RunScripted(const context::ScriptedStartRequest& request, ui::H
 
 int Application::Run(ui::Handle module, const Text& argumentText, int showCommand,
                      const std::function<void()>& beforeWindows) {
+  const context::CommandLine line = context::ReadCommandLine(argumentText);
   // An export is for scripts: it shows nothing and changes no settings, so a
   // running instance (even one in the middle of a sequence) is no reason to
   // refuse it, and handing over to it would end with nothing written and no
   // sign of why.
-  if (const auto path = context::FindExportPath(argumentText)) {
-    return ExportHistory(module, argumentText, *path);
-  }
-  const std::vector<Text> arguments = context::SplitArguments(argumentText);
-  const context::ScriptedStartRequest scripted = context::ReadScriptedStart(arguments);
+  if (line.exportPath) return ExportHistory(module, line);
   // The elevated finish of a sequence shows nothing and is started by the
   // very instance whose window may still be open (saying why the sequence
   // stopped): that window is no reason to leave auto-logon on.
-  if (std::find(arguments.begin(), arguments.end(), Text(sequence::kFinishSequenceSwitch)) !=
-      arguments.end()) {
-    context_.Prepare(module, argumentText);
+  if (line.finishSequence) {
+    context_.Prepare(module, line);
     return modes_.finishSequence ? modes_.finishSequence(context_) : 0;
   }
   if (context_.HandOverToRunningInstance()) {
-    if (!scripted.asked) return 0;
+    if (!line.scripted.asked) return 0;
     // Brought forward is not started.
     context_.TellCaller(kAlreadyRunning);
     return 1;
   }
-  if (scripted.asked)
-    return RunScripted(scripted, module, argumentText, showCommand, beforeWindows);
+  if (line.scripted.asked) return RunScripted(line, module, showCommand, beforeWindows);
 
-  context_.Prepare(module, argumentText);
+  context_.Prepare(module, line);
   if (beforeWindows) beforeWindows();
   context_.CreateFrame();
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "base/strings.h"
+#include "context/command_line.h"
 #include "context/scripted_start.h"
 #include "context/start_context.h"
 #include "platform/ports.h"
@@ -56,10 +57,9 @@ class Application {
   int RelaunchElevated(int showCommand);
   // The history into a file, without any window: 0 when it was written, 1
   // when not (nothing is written then, and the caller is told why).
-  int ExportHistory(ui::Handle module, const Text& argumentText, const Text& path);
+  int ExportHistory(ui::Handle module, const context::CommandLine& line);
   int RelaunchElevatedAndWait(const Text& argumentText, int showCommand);
-  int RunScripted(const context::ScriptedStartRequest& request, ui::Handle module,
-                  const Text& argumentText, int showCommand,
+  int RunScripted(const context::CommandLine& line, ui::Handle module, int showCommand,
                   const std::function<void()>& beforeWindows);
 
   context::StartContext context_;

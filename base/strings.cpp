@@ -71,6 +71,11 @@ bool EqualAt(const Text& text, std::size_t at, const Text& needle, bool caseSens
 
 }  // namespace
 
+Text FoldCase(Text text) {
+  for (char16_t& c : text) c = FoldCase(c);
+  return text;
+}
+
 char16_t FoldCase(char16_t c) {
   if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
   if (c < 0xC0) return c;
@@ -153,13 +158,18 @@ void TrimTrailingBackslashes(Text& text) {
   text.resize(end);
 }
 
+std::optional<Text> ParentFolder(Text path) {
+  TrimTrailingBackslashes(path);
+  const std::size_t last = path.rfind(u'\\');
+  if (last == Text::npos || last < 2) return std::nullopt;
+  path.resize(last);
+  return path;
+}
+
 Text FolderOf(Text path) {
   TrimTrailingBackslashes(path);
-  const std::size_t last = Find(path, u"\\", true, -1);
-  // A backslash at position 1 or 2 is a root ("\\x", "C\\"): the path is
-  // kept whole rather than cut to nothing.
-  if (last > 2) path.resize(last - 1);
-  return path;
+  // A root ("\\x", "C\\") is kept whole rather than cut to nothing.
+  return ParentFolder(path).value_or(path);
 }
 
 Text Mid(const Text& text, std::int64_t start, std::int64_t count) {
@@ -222,7 +232,7 @@ std::int32_t ToInteger(const Text& text) {
   // stop growing once the range is left (the rest of the digits only saturate).
   constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
   std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
     if (value >= kMin) value = value * 10 - (text[i] - u'0');
   }
   if (negative) return static_cast<std::int32_t>(std::max(value, kMin));

@@ -2,6 +2,7 @@
 // The text helpers every subsystem uses. Positions are 1-based; 0 means "not
 // found". White space is exactly blank, tab, CR and LF.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,12 @@ namespace twk {
 // One case-folding rule for every build: the platform C libraries disagree
 // (glibc's towlower folds only ASCII in the default locale).
 char16_t FoldCase(char16_t c);
+// "0" to "9" only: the digits every number in the file and on the command
+// line is written with (never other scripts' digits).
+constexpr bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+// Every character of text folded so: the form in which names that Windows
+// compares ignoring case (keys, paths, device names) are looked up.
+Text FoldCase(Text text);
 bool EqualsIgnoreCase(const Text& a, const Text& b);
 
 bool IsWhiteSpace(char16_t c);
@@ -32,6 +39,12 @@ void TrimTrailingBackslashes(Text& text);
 // backslash when that lies beyond the second character (so "C:\\x" gives
 // "C:"); a path without such a backslash is returned whole.
 Text FolderOf(Text path);
+// The folder one level up, the one home of that rule: trailing backslashes
+// removed, then cut before the last backslash. None when there is nothing
+// to cut to: no backslash at all (a bare name), or only one among the first
+// two characters, which are a root's ("\\server" of a network path, "\x").
+// "C:\x" gives "C:"; "C:" has none.
+std::optional<Text> ParentFolder(Text path);
 Text Mid(const Text& text, std::int64_t start, std::int64_t count = 0);
 std::vector<Text> Split(const Text& text, const Text& delimiter);
 // occurrence 0 replaces every occurrence, n only the n-th.

@@ -34,12 +34,16 @@ class PosixFileSystem final : public platform::FileSystem {
  public:
   explicit PosixFileSystem(std::string root) : root_(std::move(root)) {}
 
-  platform::FileHandle Open(const Text& path, bool write, bool, platform::Disposition d) override {
+  platform::Answer<platform::FileHandle> Open(const Text& path, bool write, bool,
+                                              platform::Disposition d) override {
     int flags = write ? O_RDWR : O_RDONLY;
     if (d == platform::Disposition::CreateAlways) flags |= O_CREAT | O_TRUNC;
     if (d == platform::Disposition::OpenAlways) flags |= O_CREAT;
     const int fd = ::open(Native(path).c_str(), flags | O_CLOEXEC, 0644);
-    return fd < 0 ? 0 : fd + 1;  // never 0 for an open file
+    if (fd >= 0) return platform::FileHandle{fd + 1};  // never 0 for an open file
+    return errno == ENOENT ? platform::Status::NotFound
+           : errno == EACCES ? platform::Status::Denied
+                             : platform::Status::Failed;
   }
   void Close(platform::FileHandle f) override { ::close(Fd(f)); }
   bool Read(platform::FileHandle f, void* buffer, std::uint32_t size,

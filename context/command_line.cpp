@@ -1,5 +1,6 @@
 #include "context/command_line.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace twk::context {
@@ -88,7 +89,7 @@ std::int32_t ReadSwitchNumber(const Text& text) {
     ++i;
   }
   std::int64_t value = 0;
-  for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
     value = value * 10 + (text[i] - u'0');
     if (value > std::int64_t{1} << 32) value = std::int64_t{1} << 32;  // saturated below
   }
@@ -115,6 +116,18 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
     }
   }
   return s;
+}
+
+CommandLine ReadCommandLine(const Text& argumentText) {
+  CommandLine line;
+  line.text = argumentText;
+  line.arguments = SplitArguments(argumentText);
+  line.exportPath = FindExportPath(argumentText);
+  line.scripted = ReadScriptedStart(line.arguments);
+  line.finishSequence = std::find(line.arguments.begin(), line.arguments.end(),
+                                  Text(kFinishSequenceSwitch)) != line.arguments.end();
+  line.reboot = ParseRebootSwitches(line.arguments);
+  return line;
 }
 
 std::optional<Text> FindExportPath(const Text& argumentText) {

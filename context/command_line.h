@@ -7,8 +7,14 @@
 #include <vector>
 
 #include "base/strings.h"
+#include "context/scripted_start.h"
 
 namespace twk::context {
+
+// The argument of an elevated start that only finishes a sequence ended
+// early by a step without the rights to switch auto-logon off: it runs the
+// post-operations and ends, without a window.
+inline constexpr char16_t kFinishSequenceSwitch[] = u"/FinishSequence";
 
 // Splits an argument text by the rules of CommandLineToArgvW: the first
 // argument is taken as a program name (up to the next white space, or
@@ -39,5 +45,18 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
 // history to that file. The last such switch counts; none when there is none.
 // The path may be empty.
 std::optional<Text> FindExportPath(const Text& argumentText);
+
+// Everything a start's arguments ask for, read once when the start begins;
+// every mode and the script starts take it from here, each switch read by
+// its own rule above.
+struct CommandLine {
+  Text text;                       // as given: passed on when the program relaunches itself
+  std::vector<Text> arguments;     // split as the system splits them
+  std::optional<Text> exportPath;  // "/Export:"
+  ScriptedStartRequest scripted;   // "/Start" and its switches
+  bool finishSequence = false;     // kFinishSequenceSwitch, exactly
+  RebootSwitches reboot;           // "/CurrentReboot:", "/TotalReboots:", "/Delay:"
+};
+[[nodiscard]] CommandLine ReadCommandLine(const Text& argumentText);
 
 }  // namespace twk::context

@@ -41,13 +41,12 @@ bool StartContext::HandOverToRunningInstance() {
          ui::InstanceLookup::BroughtToFront;
 }
 
-void StartContext::Prepare(ui::Handle module, const Text& argumentText) {
+void StartContext::Prepare(ui::Handle module, const CommandLine& commandLine) {
   module_ = module;
-  paths_.commandLine = argumentText;
-  const RebootSwitches s = ParseRebootSwitches(SplitArguments(argumentText));
-  run_.currentReboot = s.currentReboot;
-  run_.totalReboots = s.totalReboots;
-  run_.delayMinutes = s.delayMinutes;
+  paths_.commandLine = commandLine.text;
+  run_.currentReboot = commandLine.reboot.currentReboot;
+  run_.totalReboots = commandLine.reboot.totalReboots;
+  run_.delayMinutes = commandLine.reboot.delayMinutes;
   // Asked here, not on construction: a start that ends at the single-instance
   // check needs none of it (the folder query alone loads the shell).
   windowsVersion_ = DetectWindowsVersion(*ports_.system);
@@ -58,9 +57,9 @@ void StartContext::Prepare(ui::Handle module, const Text& argumentText) {
   ApplyDefaults();
 }
 
-void StartContext::PrepareToRead(ui::Handle module, const Text& argumentText) {
+void StartContext::PrepareToRead(ui::Handle module, const CommandLine& commandLine) {
   module_ = module;
-  paths_.commandLine = argumentText;
+  paths_.commandLine = commandLine.text;
   FindUserAndSettings(false);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/strings.h"
+#include "context/command_line.h"
 #include "context/event_pump.h"
 #include "context/main_frame.h"
 #include "platform/ports.h"
@@ -61,12 +62,13 @@ class StartContext {
   // True when another instance's visible frame was brought to the front:
   // this start then ends without touching anything.
   [[nodiscard]] bool HandOverToRunningInstance();
-  // Reads the command line, finds the user and the settings, applies the
-  // stored defaults; from here on the settings are saved when the start ends.
-  void Prepare(ui::Handle module, const Text& argumentText);
+  // Takes the numbers of the command line, finds the user and the settings,
+  // applies the stored defaults; from here on the settings are saved when
+  // the start ends.
+  void Prepare(ui::Handle module, const CommandLine& commandLine);
   // The same for a start that only reads: the settings are loaded but never
   // written back, and no folder is created.
-  void PrepareToRead(ui::Handle module, const Text& argumentText);
+  void PrepareToRead(ui::Handle module, const CommandLine& commandLine);
   // Creates the main frame and starts the heartbeat.
   void CreateFrame();
 

@@ -45,7 +45,7 @@ bool IsNumber(const Text& text) {
   bool digit = false;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c >= u'0' && c <= u'9') {
+    if (IsDigit(c)) {
       digit = true;
     } else if ((c == u'+' || c == u'-') && i == 0) {
     } else if ((c == u'.' || c == u',') && i > 0 && i + 1 < text.size()) {

@@ -14,7 +14,7 @@ void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+using twk::IsDigit;
 
 // -?digits(.digits{1,11})?
 void RequireWellFormed(const twk::Text& text) {

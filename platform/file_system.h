@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/status.h"
+
 // <windows.h> renames CreateDirectory to CreateDirectoryW by macro; the
 // port's operation keeps its own name in every translation unit.
 #ifdef CreateDirectory
@@ -33,8 +35,12 @@ class FileSystem {
   virtual ~FileSystem() = default;
 
   // CreateFileW with read (or read+write) access, share read (or none).
-  [[nodiscard]] virtual FileHandle Open(const std::u16string& path, bool write, bool shareRead,
-                                        Disposition disposition) = 0;
+  // NotFound when the file (or a folder on its path) is not there, Denied
+  // when it is there but held by another program without sharing, or this
+  // account may not open it; so a file that cannot be read is never taken
+  // for one that does not exist.
+  [[nodiscard]] virtual Answer<FileHandle> Open(const std::u16string& path, bool write,
+                                                bool shareRead, Disposition disposition) = 0;
   virtual void Close(FileHandle file) = 0;
   [[nodiscard]] virtual bool Read(FileHandle file, void* buffer, std::uint32_t size,
                                   std::uint32_t& read) = 0;

@@ -29,8 +29,9 @@ class LsaSecrets {
   virtual ~LsaSecrets() = default;
 
   // LsaOpenPolicy on the local system, object attributes all zero,
-  // POLICY_CREATE_SECRET. kNoPolicy when it cannot be opened.
-  [[nodiscard]] virtual LsaPolicy OpenPolicy() = 0;
+  // POLICY_CREATE_SECRET. Denied for an account without the right to create
+  // secrets (not an administrator, or not elevated), Failed otherwise.
+  [[nodiscard]] virtual Answer<LsaPolicy> OpenPolicy() = 0;
   virtual void ClosePolicy(LsaPolicy policy) = 0;
 
   // LsaStorePrivateData: stores data under keyName, or removes the secret

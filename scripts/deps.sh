@@ -25,8 +25,8 @@ for p in "${PACKAGES[@]}"; do
 done
 
 need_src=0
-[ -f "$CACHE/pcre2-$PCRE2_VERSION-i686/lib/libpcre2-16.a" ] || need_src=1
-[ -f "$CACHE/pcre2-$PCRE2_VERSION-x86_64/lib/libpcre2-16.a" ] || need_src=1
+[ -f "$CACHE/pcre2-$PCRE2_VERSION-i686-small/lib/libpcre2-16.a" ] || need_src=1
+[ -f "$CACHE/pcre2-$PCRE2_VERSION-x86_64-small/lib/libpcre2-16.a" ] || need_src=1
 
 if [ ${#missing[@]} -gt 0 ] || [ $need_src -eq 1 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -58,8 +58,12 @@ fi
 
 # PCRE2 for the Windows builds is not packaged: cross-build the 16-bit static
 # library from Debian's source package into the cache, once per architecture.
+# The one pattern is compiled without UTF mode, so the library is built
+# without Unicode support, and in sections of its own per function and datum
+# so that the program's link keeps only what it calls: most of the library
+# is never reached.
 build_pcre2() {
-  local arch=$1 prefix="$CACHE/pcre2-$PCRE2_VERSION-$1"
+  local arch=$1 prefix="$CACHE/pcre2-$PCRE2_VERSION-$1-small"
   [ -f "$prefix/lib/libpcre2-16.a" ] && return 0
   local work; work=$(mktemp -d)
   (cd "$work" && apt-get source -qq "pcre2=$PCRE2_VERSION*" >/dev/null 2>&1 || apt-get source -qq pcre2 >/dev/null)
@@ -71,7 +75,8 @@ set(CMAKE_RC_COMPILER $arch-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/$arch-w64-mingw32)
 TC
   cmake -S "$src" -B "$work/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$work/tc.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_C_FLAGS="-ffunction-sections -fdata-sections" -DPCRE2_SUPPORT_UNICODE=OFF \
     -DPCRE2_BUILD_PCRE2_8=OFF -DPCRE2_BUILD_PCRE2_16=ON -DPCRE2_BUILD_PCRE2_32=OFF \
     -DBUILD_SHARED_LIBS=OFF -DPCRE2_BUILD_PCRE2GREP=OFF -DPCRE2_BUILD_TESTS=OFF \
     -DPCRE2_SUPPORT_JIT=OFF >/dev/null

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/strings.h"
+
 namespace twk::sequence {
 namespace {
 
@@ -169,7 +171,7 @@ bool Digits(std::u16string_view text, std::size_t at, std::size_t count, int& va
   if (at + count > text.size()) return false;
   value = 0;
   for (std::size_t i = at; i < at + count; ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return false;
+    if (!IsDigit(text[i])) return false;
     value = value * 10 + (text[i] - u'0');
   }
   return true;
@@ -219,7 +221,7 @@ std::optional<std::int64_t> ParseUtcDateTime(std::u16string_view t) {
   int milliseconds = 0;
   if (at < t.size() && t[at] == u'.') {
     const std::size_t first = ++at;
-    while (at < t.size() && t[at] >= u'0' && t[at] <= u'9') ++at;
+    while (at < t.size() && IsDigit(t[at])) ++at;
     const std::size_t count = at - first;
     if (count == 0 || count > 9) return std::nullopt;
     for (std::size_t i = 0; i < 3; ++i) {

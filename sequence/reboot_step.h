@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "base/strings.h"
+#include "context/command_line.h"
 #include "platform/registry.h"
 #include "platform/status.h"
 #include "sequence/result_report.h"
@@ -58,10 +59,7 @@ inline constexpr char16_t kRunValueName[] = u"Tarnwick";
 [[nodiscard]] Text RebootArguments(std::uint32_t currentReboot, std::uint32_t totalReboots,
                                    std::uint32_t delayMinutes);
 
-// The argument of an elevated start that only finishes a sequence ended
-// early by a step without the rights to switch auto-logon off: it runs the
-// post-operations and ends, without a window.
-inline constexpr char16_t kFinishSequenceSwitch[] = u"/FinishSequence";
+using context::kFinishSequenceSwitch;
 
 // That start's work: the post-operations the setup asked for, never handed
 // on again. Returns 0.

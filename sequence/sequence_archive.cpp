@@ -18,7 +18,6 @@ constexpr std::uint64_t kSecondsPerDay = 86400;
 // the calendar arithmetic below counts from.
 constexpr std::int64_t kDays1601To1970 = 134774;
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // Digits, optionally after a minus sign.
 bool IsWholeNumber(const Text& text, std::size_t from, std::size_t to) {
@@ -118,12 +117,12 @@ std::optional<SequenceSummary> ParseSequence(const Text& keyText, const Text& va
   summary.number = *number;
   summary.key = keyText;
   summary.started = value.substr(0, first);
-  const std::int64_t average = std::stoll(ToUtf8(value.substr(first + 1, second - first - 1)));
-  if (average < std::numeric_limits<std::int32_t>::min() ||
-      average > std::numeric_limits<std::int32_t>::max()) {
+  const auto average = ParseWhole(value.substr(first + 1, second - first - 1));
+  if (!average || *average < std::numeric_limits<std::int32_t>::min() ||
+      *average > std::numeric_limits<std::int32_t>::max()) {
     return std::nullopt;
   }
-  summary.average = static_cast<std::int32_t>(average);
+  summary.average = static_cast<std::int32_t>(*average);
   for (std::size_t at = second + 1; at < value.size();) {
     if (value[at] == u' ') {
       ++at;

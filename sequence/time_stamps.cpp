@@ -1,6 +1,5 @@
 #include "sequence/time_stamps.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -27,7 +26,6 @@ Text FormatInt64(std::int64_t value) {
   return digits;
 }
 
-bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 bool IsCSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
@@ -107,18 +105,14 @@ double ParseStamp(const Text& text) {
     }
   }
 
-  double value = 0;
-  const char* first = number.data();
-  const char* last = number.data() + number.size();
-  auto [end, error] = std::from_chars(first, last, value);
-  if (error == std::errc::result_out_of_range) {
-    // Like wcstod: overflow gives an infinity, underflow (nearly) zero. The
-    // text holds only digits, sign, point and exponent here, so the C
-    // library's reading does not depend on the locale's decimal point
-    // beyond "." being it, as in the "C" locale every program starts in.
-    return std::strtod(number.c_str(), nullptr);
-  }
-  if (error != std::errc() || end != last) return 0;
+  // The text holds only digits, sign, point and exponent here, so the C
+  // library reads all of it, correctly rounded, and its reading does not
+  // depend on the locale beyond "." being the decimal point, as in the "C"
+  // locale every program starts in (this one never changes it). Overflow
+  // gives an infinity and underflow (nearly) zero, as with wcstod.
+  char* end = nullptr;
+  const double value = std::strtod(number.c_str(), &end);
+  if (end != number.c_str() + number.size()) return 0;
   return value;
 }
 

@@ -301,7 +301,7 @@ LoadResult SettingsFile::Load(const Text& path) {
     // an empty document saved over it would destroy. So is an open file
     // whose bytes the disk refuses to hand out. A file whose bytes read but
     // hold no text (damaged, or really empty) is only empty.
-    if ((!opened && fs_.Exists(path)) ||
+    if ((!opened && file.openStatus() != platform::Status::NotFound) ||
         (opened && read == 0 && !BytesReadable(fs_, file.handle()))) {
       writable_ = false;
       return LoadResult{LoadStatus::Unreadable};

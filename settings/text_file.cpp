@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/strings.h"
 #include "base/text_codec.h"
 
 namespace twk::settings {
@@ -25,10 +26,6 @@ bool StartsWith(const std::u16string& text, std::u16string_view prefix) {
          std::u16string_view(text).substr(0, prefix.size()) == prefix;
 }
 
-void RemoveTrailingBackslashes(std::u16string& text) {
-  while (!text.empty() && text.back() == kBackslash) text.pop_back();
-}
-
 // The folder that holds path, for the CreatePath flag. Trailing backslashes
 // go first, then the cut before the last backslash, unless that backslash is
 // one of the first two characters (the two of a network path's start).
@@ -36,11 +33,7 @@ void RemoveTrailingBackslashes(std::u16string& text) {
 // current folder, which exists.
 std::u16string ContainingFolder(const std::u16string& path) {
   if (path.find(kBackslash) == std::u16string::npos) return {};
-  std::u16string folder = path;
-  RemoveTrailingBackslashes(folder);
-  std::size_t last = folder.rfind(kBackslash);
-  if (last != std::u16string::npos && last >= 2) folder.resize(last);
-  return folder;
+  return FolderOf(path);
 }
 
 bool IsNone(FileHandle handle) { return handle == 0 || handle == -1; }
@@ -50,6 +43,7 @@ bool IsNone(FileHandle handle) { return handle == 0 || handle == -1; }
 FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
   Close();
   mode_ = mode;
+  openStatus_ = platform::Status::Failed;
 
   if (mode & TextMode::CreatePath) {
     std::u16string folder = ContainingFolder(path);
@@ -61,7 +55,10 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
                                   : (mode & TextMode::Overwrite) ? Disposition::CreateAlways
                                   : (mode & TextMode::Append)    ? Disposition::OpenAlways
                                                                  : Disposition::OpenExisting;
-  FileHandle handle = fs_.Open(path, write, (mode & TextMode::Exclusive) == 0, disposition);
+  const platform::Answer<FileHandle> opened =
+      fs_.Open(path, write, (mode & TextMode::Exclusive) == 0, disposition);
+  openStatus_ = opened.status();
+  const FileHandle handle = opened.value_or(0);
   if (IsNone(handle)) return 0;
   handle_ = handle;
 
@@ -87,6 +84,7 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
           written != mark.size()) {
         Close();
         mode_ = 0;
+        openStatus_ = platform::Status::Failed;
         return 0;
       }
     }
@@ -214,7 +212,7 @@ bool CreateFolderTree(platform::FileSystem& fs, const std::u16string& path) {
   if (!StartsWith(folder, u"\\\\") && folder.size() >= 2 && folder[1] == u':') {
     folder.insert(0, kLongPathPrefix);
   }
-  RemoveTrailingBackslashes(folder);
+  TrimTrailingBackslashes(folder);
   if (folder.size() < 3) return false;
 
   const bool longPath = StartsWith(folder, kLongPathPrefix);

@@ -44,6 +44,9 @@ class TextFile {
   void Close();
 
   platform::FileHandle handle() const { return handle_; }
+  // Why the last Open failed (NotFound, Denied, Failed); Ok after one that
+  // opened, and after one whose folder could not be made, Failed.
+  platform::Status openStatus() const { return openStatus_; }
   std::uint32_t mode() const { return mode_; }
 
  private:
@@ -51,6 +54,7 @@ class TextFile {
   const platform::AnsiCodePage& ansi_;
   platform::FileHandle handle_ = 0;
   std::uint32_t mode_ = 0;
+  platform::Status openStatus_ = platform::Status::Failed;
 };
 
 // True when the folder exists afterwards. Drive paths get the \\?\ long-path

@@ -31,8 +31,9 @@ constexpr std::size_t kMinimumSecretLength = 10;
 OwnedKey OpenWinlogon(const AutoLogonPorts& ports, std::uint32_t access) {
   platform::Registry& registry = ports.keys.registry;
   const auto open = [&] {
-    return OwnedKey(registry, platform::OpenRegistryPath(registry, kWinlogonKeyPath, access)
-                                  .value_or(platform::kNoKey));
+    return OwnedKey(
+        registry,
+        platform::OpenRegistryPath(registry, kWinlogonKeyPath, access).value_or(platform::kNoKey));
   };
   OwnedKey key = open();
   if (!key) {
@@ -131,12 +132,14 @@ AutoLogonResult SwitchOff(const AutoLogonPorts& ports, platform::RegistryKey key
     // An AutoAdminLogon of "1" without a usable password (left by another
     // tool or a failed switch-on) would keep Windows trying to log on with
     // nothing; switching off always clears it.
-    if (AutoAdminLogonIsOne(ports) && (registry.SetString(key, kAutoAdminLogon, u"0") != platform::Status::Ok)) {
+    if (AutoAdminLogonIsOne(ports) &&
+        (registry.SetString(key, kAutoAdminLogon, u"0") != platform::Status::Ok)) {
       return AutoLogonResult::Failed;
     }
     return AutoLogonResult::WasNotActive;
   }
-  platform::OwnedLsaPolicy policy(ports.secrets, ports.secrets.OpenPolicy());
+  platform::OwnedLsaPolicy policy(ports.secrets,
+                                  ports.secrets.OpenPolicy().value_or(platform::kNoPolicy));
   const bool removed =
       policy && ports.secrets.StorePrivateData(policy.get(), kSecretName, nullptr) == Status::Ok;
   policy.Reset();
@@ -148,7 +151,8 @@ AutoLogonResult SwitchOff(const AutoLogonPorts& ports, platform::RegistryKey key
 
 AutoLogonResult SwitchOn(const AutoLogonPorts& ports, platform::RegistryKey key, Text& password) {
   platform::Registry& registry = ports.keys.registry;
-  platform::OwnedLsaPolicy policy(ports.secrets, ports.secrets.OpenPolicy());
+  platform::OwnedLsaPolicy policy(ports.secrets,
+                                  ports.secrets.OpenPolicy().value_or(platform::kNoPolicy));
   if (!policy) return AutoLogonResult::Failed;
   const Status stored = StorePassword(ports.secrets, policy.get(), password);
   WipeText(password);
@@ -176,7 +180,8 @@ Text GetAutoLogonUser(const AutoLogonPorts& ports) {
 bool IsAutoLogonActive(const AutoLogonPorts& ports) {
   bool passwordStored = false;
   {
-    platform::OwnedLsaPolicy policy(ports.secrets, ports.secrets.OpenPolicy());
+    platform::OwnedLsaPolicy policy(ports.secrets,
+                                    ports.secrets.OpenPolicy().value_or(platform::kNoPolicy));
     if (!policy) return false;
     passwordStored = ports.secrets.QueryPrivateData(policy.get(), kSecretName) == Status::Ok;
   }
@@ -208,7 +213,8 @@ AutoLogonResult SetAutoLogon(const AutoLogonPorts& ports, const Text* account, T
     name = *account;
     named = registry.SetString(key.get(), kUserName, name) == platform::Status::Ok;
   } else {
-    named = registry.SetValue(key.get(), kUserName, ValueType::String, nullptr, 0) == platform::Status::Ok;
+    named = registry.SetValue(key.get(), kUserName, ValueType::String, nullptr, 0) ==
+            platform::Status::Ok;
   }
   if (!named) return AutoLogonResult::Failed;
   if (!name.empty()) {

@@ -15,7 +15,7 @@ SidBytes EncodeSid(const std::u16string& text) {
       numbers.push_back(current);
       current = 0;
       digits = false;
-    } else if (text[i] >= u'0' && text[i] <= u'9') {
+    } else if (IsDigit(text[i])) {
       current = current * 10 + (text[i] - u'0');
       digits = true;
       if (current > 0xFFFFFFFFFFFFull) return {};

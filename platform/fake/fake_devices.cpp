@@ -11,11 +11,7 @@ FakeDevices::Call CallOf(FakeDevices::Query query) {
   return call;
 }
 
-Text Folded(const Text& text) {
-  Text folded = text;
-  for (char16_t& c : folded) c = FoldCase(c);
-  return folded;
-}
+Text Folded(const Text& text) { return FoldCase(text); }
 
 }  // namespace
 

@@ -30,16 +30,13 @@ std::u16string FakeFileSystem::Key(const std::u16string& path) {
     key.erase(0, 4);
   }
   TrimTrailingBackslashes(key);
-  for (char16_t& c : key) c = FoldCase(c);
-  return key;
+  return FoldCase(std::move(key));
 }
 
 // Cut before the last backslash; the two of a network path's start are not
 // separators, so "\\server" has no parent.
 std::optional<std::u16string> FakeFileSystem::ParentKey(const std::u16string& key) {
-  const std::size_t last = key.rfind(kBackslash);
-  if (last == std::u16string::npos || last < 2) return std::nullopt;
-  return key.substr(0, last);
+  return ParentFolder(key);
 }
 
 const FakeFileSystem::Entry* FakeFileSystem::Find(const std::u16string& key) const {
@@ -126,23 +123,30 @@ void FakeFileSystem::ClearFailures() {
 
 // ---- FileSystem: open files --------------------------------------------------
 
-FileHandle FakeFileSystem::Open(const std::u16string& path, bool write, bool shareRead,
-                                Disposition disposition) {
+Answer<FileHandle> FakeFileSystem::Open(const std::u16string& path, bool write, bool shareRead,
+                                        Disposition disposition) {
   OpenCall& call = openCalls_.emplace_back(OpenCall{path, write, shareRead, disposition, 0});
   // A name ending in a separator names a folder, which CreateFileW refuses.
-  if (path.empty() || path.back() == kBackslash) return 0;
+  if (path.empty() || path.back() == kBackslash) return Status::NotFound;
   const std::u16string key = Key(path);
-  if (ShouldFail(Op::Open, key)) return 0;
+  // An open a test makes fail is a file held by another program.
+  if (ShouldFail(Op::Open, key)) return Status::Denied;
   for (const auto& [handle, open] : handles_) {
-    if (open.key == key && (!open.shareRead || open.write || write || !shareRead)) return 0;
+    if (open.key == key && (!open.shareRead || open.write || write || !shareRead)) {
+      return Status::Denied;  // a sharing violation
+    }
   }
   auto it = entries_.find(key);
   if (it == entries_.end()) {
     const auto parent = ParentKey(key);
-    if (disposition == Disposition::OpenExisting || !parent || !IsFolderKey(*parent)) return 0;
+    if (disposition == Disposition::OpenExisting || !parent || !IsFolderKey(*parent)) {
+      return Status::NotFound;
+    }
     it = entries_.emplace(key, Entry{}).first;
-  } else if (it->second.folder || disposition == Disposition::CreateNew) {
-    return 0;
+  } else if (it->second.folder) {
+    return Status::Denied;  // what CreateFileW answers for a folder
+  } else if (disposition == Disposition::CreateNew) {
+    return Status::Failed;  // the file exists
   } else if (disposition == Disposition::CreateAlways) {
     it->second = Entry{};
   }

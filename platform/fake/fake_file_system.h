@@ -57,8 +57,8 @@ class FakeFileSystem final : public FileSystem {
   void ClearFailures();
 
   // ---- FileSystem ----------------------------------------------------------
-  [[nodiscard]] FileHandle Open(const std::u16string& path, bool write, bool shareRead,
-                                Disposition disposition) override;
+  [[nodiscard]] Answer<FileHandle> Open(const std::u16string& path, bool write, bool shareRead,
+                                        Disposition disposition) override;
   void Close(FileHandle file) override { handles_.erase(file); }
   [[nodiscard]] bool Read(FileHandle file, void* buffer, std::uint32_t size,
                           std::uint32_t& read) override;

@@ -5,8 +5,9 @@ namespace {
 constexpr LsaPolicy kFakePolicy = 0x5EC0;
 }
 
-LsaPolicy FakeLsaSecrets::OpenPolicy() {
-  if (!policyOpens) return kNoPolicy;
+Answer<LsaPolicy> FakeLsaSecrets::OpenPolicy() {
+  // As for an account that may not create secrets.
+  if (!policyOpens) return Status::Denied;
   ++openPolicies_;
   return kFakePolicy;
 }

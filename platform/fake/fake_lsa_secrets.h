@@ -31,7 +31,7 @@ class FakeLsaSecrets final : public LsaSecrets {
   int badCloses() const { return badCloses_; }
 
   // ---- LsaSecrets ----------------------------------------------------------
-  LsaPolicy OpenPolicy() override;
+  Answer<LsaPolicy> OpenPolicy() override;
   void ClosePolicy(LsaPolicy policy) override;
   Status StorePrivateData(LsaPolicy policy, const std::u16string& keyName,
                           const CountedText* data) override;

@@ -12,11 +12,7 @@ constexpr std::uint32_t kGenericWrite = 0x40000000;
 constexpr std::uint32_t kGenericAll = 0x10000000;
 constexpr std::uint32_t kMaximumAllowed = 0x02000000;
 
-std::u16string Folded(const std::u16string& text) {
-  std::u16string out = text;
-  for (char16_t& c : out) c = FoldCase(c);
-  return out;
-}
+std::u16string Folded(const std::u16string& text) { return FoldCase(text); }
 
 // Generic rights map onto the specific rights of a key as Windows maps them.
 std::uint32_t SpecificRights(std::uint32_t access) {

@@ -12,6 +12,7 @@
 // pairs BeginPaint with EndPaint.
 #include <windows.h>
 // After windows.h, whose types they use.
+#include <ntsecapi.h>
 #include <wtsapi32.h>
 
 #include <utility>
@@ -84,6 +85,8 @@ inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
 inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 inline void FreeWtsMemory(wchar_t* memory) { WTSFreeMemory(memory); }
 inline void FreeLocalMemory(wchar_t* memory) { LocalFree(memory); }
+inline void FreeLocalSid(PSID sid) { LocalFree(sid); }
+inline void FreeLsaText(PLSA_UNICODE_STRING text) { LsaFreeMemory(text); }
 inline void FreeBuiltSid(PSID sid) { FreeSid(sid); }
 // (Not FreeModule: winbase.h defines that name as a macro.)
 inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
@@ -108,6 +111,11 @@ using UniqueIcon = UniqueHandle<NullIsNone<HICON, detail::DestroyIconHandle>>;
 using WtsText = UniqueHandle<NullIsNone<wchar_t*, detail::FreeWtsMemory>>;
 // A text returned by ConvertSidToStringSidW (LocalAlloc memory).
 using LocalText = UniqueHandle<NullIsNone<wchar_t*, detail::FreeLocalMemory>>;
+// A SID from ConvertStringSidToSidW (LocalAlloc memory).
+using LocalSid = UniqueHandle<NullIsNone<PSID, detail::FreeLocalSid>>;
+// A text handed out by LsaRetrievePrivateData (wiped by its reader first
+// when it holds a secret).
+using LsaText = UniqueHandle<NullIsNone<PLSA_UNICODE_STRING, detail::FreeLsaText>>;
 // A SID from AllocateAndInitializeSid.
 using BuiltSid = UniqueHandle<NullIsNone<PSID, detail::FreeBuiltSid>>;
 // A module from LoadLibraryW.

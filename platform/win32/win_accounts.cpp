@@ -1,8 +1,8 @@
 #include "platform/win32/win_accounts.h"
 
-#include "platform/win32/wide_text.h"
-
 #include <windows.h>
+
+#include "platform/win32/wide_text.h"
 // After windows.h, whose types it uses.
 #include <sddl.h>
 
@@ -30,11 +30,11 @@ Answer<SidBytes> WinAccounts::MakeWellKnownSid(WellKnownSid kind) {
 }
 
 Answer<SidBytes> WinAccounts::SidFromText(const std::u16string& text) {
-  PSID sid = nullptr;
-  if (!ConvertStringSidToSidW(Wide(text), &sid)) return {StatusFromError(LastError()), {}};
-  SidBytes bytes = BytesOf(sid);
-  LocalFree(sid);
-  return {Status::Ok, std::move(bytes)};
+  LocalSid sid;
+  if (!ConvertStringSidToSidW(Wide(text), sid.Receive())) {
+    return {StatusFromError(LastError()), {}};
+  }
+  return {Status::Ok, BytesOf(sid.get())};
 }
 
 Answer<AccountAnswer> WinAccounts::LookupAccount(const std::u16string& name) {

@@ -1,10 +1,9 @@
 #include "platform/win32/win_file_system.h"
 
-#include "platform/win32/wide_text.h"
-
 #include <shlwapi.h>
 #include <windows.h>
 
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win_error.h"
 
 namespace twk::platform::win32 {
@@ -19,12 +18,12 @@ HANDLE WinFileSystem::Find(FileHandle file) const {
   return it == files_.end() ? nullptr : it->second.get();
 }
 
-FileHandle WinFileSystem::Open(const std::u16string& path, bool write, bool shareRead,
-                               Disposition disposition) {
+Answer<FileHandle> WinFileSystem::Open(const std::u16string& path, bool write, bool shareRead,
+                                       Disposition disposition) {
   const DWORD access = write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ;
   UniqueFile file(CreateFileW(Wide(path), access, shareRead ? FILE_SHARE_READ : 0, nullptr,
                               static_cast<DWORD>(disposition), 0, nullptr));
-  if (!file) return 0;
+  if (!file) return win32::StatusFromError(win32::LastError());
   const FileHandle handle = ToFileHandle(file.get());
   files_[handle] = std::move(file);
   return handle;

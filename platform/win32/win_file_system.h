@@ -19,7 +19,7 @@ class WinFileSystem final : public FileSystem {
   WinFileSystem(const WinFileSystem&) = delete;
   WinFileSystem& operator=(const WinFileSystem&) = delete;
 
-  [[nodiscard]] FileHandle Open(const std::u16string& path, bool write, bool shareRead,
+  [[nodiscard]] Answer<FileHandle> Open(const std::u16string& path, bool write, bool shareRead,
                                 Disposition disposition) override;
   void Close(FileHandle file) override;
   [[nodiscard]] bool Read(FileHandle file, void* buffer, std::uint32_t size,

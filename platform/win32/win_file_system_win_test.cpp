@@ -27,28 +27,34 @@ class WinFileSystemTest : public ::testing::Test {
 };
 
 // A missing file is not found; an exclusive open shuts out every other,
-// readers that share reading shut out only a writer.
+// readers that share reading shut out only a writer. The reason stays with
+// the answer: a held file is never taken for a missing one.
 TEST_F(WinFileSystemTest, OpensFailWithTheSystemsReasonAndShareAsAsked) {
   SetLastError(kSentinel);
-  EXPECT_EQ(fs.Open(temp.Path(u"missing.ini"), false, true, Disposition::OpenExisting), 0);
+  auto missing = fs.Open(temp.Path(u"missing.ini"), false, true, Disposition::OpenExisting);
+  EXPECT_EQ(missing.status(), Status::NotFound);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << GetLastError();
+  EXPECT_EQ(
+      fs.Open(temp.Path(u"no\\such\\folder.ini"), false, true, Disposition::OpenExisting).status(),
+      Status::NotFound);
   EXPECT_EQ(fs.openFileCount(), 0u);
 
   const auto path = temp.Path(u"locked.ini");
-  FileHandle first = fs.Open(path, true, false, Disposition::CreateAlways);
+  FileHandle first = fs.Open(path, true, false, Disposition::CreateAlways).value_or(0);
   ASSERT_NE(first, 0);
   ASSERT_NE(first, -1);
   SetLastError(kSentinel);
-  EXPECT_EQ(fs.Open(path, false, true, Disposition::OpenExisting), 0);
+  EXPECT_EQ(fs.Open(path, false, true, Disposition::OpenExisting).status(), Status::Denied);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << GetLastError();
   fs.Close(first);
 
-  FileHandle a = fs.Open(path, false, true, Disposition::OpenExisting);
-  FileHandle b = fs.Open(path, false, true, Disposition::OpenExisting);
+  FileHandle a = fs.Open(path, false, true, Disposition::OpenExisting).value_or(0);
+  FileHandle b = fs.Open(path, false, true, Disposition::OpenExisting).value_or(0);
   EXPECT_NE(a, 0);
   EXPECT_NE(b, 0);
   SetLastError(kSentinel);
-  EXPECT_EQ(fs.Open(path, true, true, Disposition::OpenExisting), 0);  // writing is not shared
+  // Writing is not shared.
+  EXPECT_EQ(fs.Open(path, true, true, Disposition::OpenExisting).status(), Status::Denied);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION)) << GetLastError();
   fs.Close(a);
   fs.Close(b);
@@ -57,7 +63,8 @@ TEST_F(WinFileSystemTest, OpensFailWithTheSystemsReasonAndShareAsAsked) {
 TEST_F(WinFileSystemTest, WriteSeekReadAndSizeFollowThePosition) {
   // The old content goes: the size after the write is only what was written.
   ASSERT_TRUE(test::WriteBytes(temp.Path(u"data.bin"), "old content"));
-  FileHandle h = fs.Open(temp.Path(u"data.bin"), true, false, Disposition::CreateAlways);
+  FileHandle h =
+      fs.Open(temp.Path(u"data.bin"), true, false, Disposition::CreateAlways).value_or(0);
   ASSERT_NE(h, 0);
   std::uint32_t n = 0xCCCC;
   ASSERT_TRUE(fs.Write(h, "hello", 5, n));
@@ -84,7 +91,7 @@ TEST_F(WinFileSystemTest, WriteSeekReadAndSizeFollowThePosition) {
 TEST_F(WinFileSystemTest, FileOpenedForReadingCanBeNeitherWrittenNorFlushed) {
   const auto path = temp.Path(u"read-only.ini");
   ASSERT_TRUE(test::WriteBytes(path, "abc"));
-  FileHandle h = fs.Open(path, false, true, Disposition::OpenExisting);
+  FileHandle h = fs.Open(path, false, true, Disposition::OpenExisting).value_or(0);
   ASSERT_NE(h, 0);
   std::uint32_t n = 0xCCCC;
   SetLastError(kSentinel);
@@ -105,7 +112,8 @@ TEST_F(WinFileSystemTest, HandlesItDidNotHandOutAreRefused) {
   EXPECT_EQ(n, 0u);
   EXPECT_FALSE(fs.Write(0, "x", 1, n));
   EXPECT_FALSE(fs.Flush(-1));
-  FileHandle h = fs.Open(temp.Path(u"closed.bin"), true, false, Disposition::CreateAlways);
+  FileHandle h =
+      fs.Open(temp.Path(u"closed.bin"), true, false, Disposition::CreateAlways).value_or(0);
   fs.Close(h);
   EXPECT_FALSE(fs.Write(h, "x", 1, n));  // closed: no longer ours
 }
@@ -114,9 +122,9 @@ TEST_F(WinFileSystemTest, FilesStillOpenAreClosedWithTheAdapter) {
   const auto path = temp.Path(u"left-open.ini");
   {
     WinFileSystem other;
-    ASSERT_NE(other.Open(path, true, false, Disposition::CreateAlways), 0);
+    ASSERT_TRUE(other.Open(path, true, false, Disposition::CreateAlways).ok());
   }
-  FileHandle h = fs.Open(path, true, false, Disposition::OpenExisting);
+  FileHandle h = fs.Open(path, true, false, Disposition::OpenExisting).value_or(0);
   EXPECT_NE(h, 0);
   fs.Close(h);
 }

@@ -1,6 +1,8 @@
 #include "platform/win32/win_lsa_secrets.h"
 
 #include <windows.h>
+
+#include "platform/win32/handles.h"
 // After windows.h, whose types they use.
 #include <ntsecapi.h>
 
@@ -22,11 +24,15 @@ LSA_UNICODE_STRING Counted(const std::u16string& text) {
 
 }  // namespace
 
-LsaPolicy WinLsaSecrets::OpenPolicy() {
+Answer<LsaPolicy> WinLsaSecrets::OpenPolicy() {
   LSA_OBJECT_ATTRIBUTES attributes;
   ZeroMemory(&attributes, sizeof(attributes));
   LSA_HANDLE policy = nullptr;
-  if (LsaOpenPolicy(nullptr, &attributes, POLICY_CREATE_SECRET, &policy) < 0) return kNoPolicy;
+  const NTSTATUS opened = LsaOpenPolicy(nullptr, &attributes, POLICY_CREATE_SECRET, &policy);
+  if (opened < 0 || policy == nullptr) {
+    const Status status = StatusOfNt(opened);
+    return status == Status::Ok ? Status::Failed : status;
+  }
   return reinterpret_cast<LsaPolicy>(policy);
 }
 
@@ -52,13 +58,13 @@ Status WinLsaSecrets::StorePrivateData(LsaPolicy policy, const std::u16string& k
 Status WinLsaSecrets::QueryPrivateData(LsaPolicy policy, const std::u16string& keyName) {
   if (policy == kNoPolicy) return Status::Failed;
   LSA_UNICODE_STRING name = Counted(keyName);
-  PLSA_UNICODE_STRING data = nullptr;
-  const Status status = StatusOfNt(LsaRetrievePrivateData(ToLsa(policy), &name, &data));
-  if (data == nullptr) return status == Status::Ok ? Status::NotFound : status;
+  LsaText data;
+  const Status status = StatusOfNt(LsaRetrievePrivateData(ToLsa(policy), &name, data.Receive()));
+  if (!data) return status == Status::Ok ? Status::NotFound : status;
   // The password is not needed, only whether there is one: wipe it before
   // the memory goes back to the system.
-  if (data->Buffer != nullptr) SecureZeroMemory(data->Buffer, data->MaximumLength);
-  LsaFreeMemory(data);
+  if (data.get()->Buffer != nullptr)
+    SecureZeroMemory(data.get()->Buffer, data.get()->MaximumLength);
   return status;
 }
 

@@ -5,7 +5,7 @@ namespace twk::platform::win32 {
 
 class WinLsaSecrets final : public LsaSecrets {
  public:
-  LsaPolicy OpenPolicy() override;
+  Answer<LsaPolicy> OpenPolicy() override;
   void ClosePolicy(LsaPolicy policy) override;
   Status StorePrivateData(LsaPolicy policy, const std::u16string& keyName,
                           const CountedText* data) override;

@@ -65,8 +65,9 @@ TEST(WinAccountsTest, ComputerNameIsTheSystemsAnswer) {
 // works the secret is removed again.
 TEST(WinLsaSecretsTest, AStoreAndTheQueryAfterItAgree) {
   WinLsaSecrets secrets;
-  OwnedLsaPolicy policy(secrets, secrets.OpenPolicy());
-  ASSERT_TRUE(policy);
+  const Answer<LsaPolicy> opened = secrets.OpenPolicy();
+  ASSERT_TRUE(opened.ok()) << static_cast<int>(opened.status());
+  OwnedLsaPolicy policy(secrets, opened.value());
   const std::u16string name = u"TarnwickTest-" + FromUtf8(std::to_string(GetCurrentProcessId()));
   EXPECT_EQ(secrets.QueryPrivateData(policy.get(), name), Status::NotFound);
 

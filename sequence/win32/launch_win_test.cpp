@@ -125,7 +125,7 @@ TEST_F(LaunchWinTest, TheProgramStartsItselfQuotedPastADecoy) {
   machine.system.machine.programPath = program;
   ui::HeadlessBackend windows;
   context::StartContext start(machine.ports(), windows);
-  start.Prepare(0, u"");
+  start.Prepare(0, context::ReadCommandLine(u""));
   const Text line = start.SelfCommandLine(u"/c exit 7");
   OwnedProcess process(processes,
                        LaunchProcess(processes, line, start.paths().ProgramFolder(),

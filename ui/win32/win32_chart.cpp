@@ -4,18 +4,11 @@
 // own, so a repaint does not flicker. Bars are plain or stacked from
 // coloured segments; a legend, when the chart has one, takes a row above
 // the plot.
-#include <objidl.h>
-
-#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
-// The GDI+ headers use min and max unqualified.
-using std::max;
-using std::min;
-#include <gdiplus.h>
 
-#include "platform/win32/handles.h"
+#include "ui/win32/gdiplus_owners.h"
 #include "ui/win32/win32_backend.h"
 // after windows.h
 #include <commctrl.h>
@@ -25,19 +18,11 @@ namespace {
 
 namespace gp = Gdiplus::DllExports;
 using Gdiplus::Ok;
-using platform::win32::NullIsNone;
-using platform::win32::UniqueHandle;
-
-void DeleteGraphics(Gdiplus::GpGraphics* g) { gp::GdipDeleteGraphics(g); }
-void DeleteBrush(Gdiplus::GpBrush* b) { gp::GdipDeleteBrush(b); }
-void DeletePen(Gdiplus::GpPen* p) { gp::GdipDeletePen(p); }
-void DeleteFont(Gdiplus::GpFont* f) { gp::GdipDeleteFont(f); }
-void DeleteFormat(Gdiplus::GpStringFormat* f) { gp::GdipDeleteStringFormat(f); }
-using Graphics = UniqueHandle<NullIsNone<Gdiplus::GpGraphics*, DeleteGraphics>>;
-using Brush = UniqueHandle<NullIsNone<Gdiplus::GpBrush*, DeleteBrush>>;
-using Pen = UniqueHandle<NullIsNone<Gdiplus::GpPen*, DeletePen>>;
-using Font = UniqueHandle<NullIsNone<Gdiplus::GpFont*, DeleteFont>>;
-using Format = UniqueHandle<NullIsNone<Gdiplus::GpStringFormat*, DeleteFormat>>;
+using gdiplus::UniqueGpBrush;
+using gdiplus::UniqueGpFont;
+using gdiplus::UniqueGpGraphics;
+using gdiplus::UniqueGpPen;
+using gdiplus::UniqueGpStringFormat;
 
 // Colours (ARGB).
 constexpr Gdiplus::ARGB kBackground = 0xFFFFFFFF;
@@ -66,21 +51,22 @@ Gdiplus::ARGB ArgbOf(Colour colour) {
   return 0xFF000000u | (c & 0xFFu) << 16 | (c & 0xFF00u) | (c >> 16 & 0xFFu);
 }
 
-Brush SolidBrush(Gdiplus::ARGB colour) {
+UniqueGpBrush SolidBrush(Gdiplus::ARGB colour) {
   Gdiplus::GpSolidFill* fill = nullptr;
-  if (gp::GdipCreateSolidFill(colour, &fill) != Ok) return Brush();
-  return Brush(fill);
+  if (gp::GdipCreateSolidFill(colour, &fill) != Ok) return UniqueGpBrush();
+  return UniqueGpBrush(fill);
 }
 
-Pen SolidPen(Gdiplus::ARGB colour) {
-  Pen pen;
+UniqueGpPen SolidPen(Gdiplus::ARGB colour) {
+  UniqueGpPen pen;
   if (gp::GdipCreatePen1(colour, 1.0f, Gdiplus::UnitPixel, pen.Receive()) != Ok) pen.Reset();
   return pen;
 }
 
-Format AlignedFormat(Gdiplus::StringAlignment horizontal) {
-  Format format;
-  if (gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.Receive()) != Ok) return Format();
+UniqueGpStringFormat AlignedFormat(Gdiplus::StringAlignment horizontal) {
+  UniqueGpStringFormat format;
+  if (gp::GdipCreateStringFormat(0, LANG_NEUTRAL, format.Receive()) != Ok)
+    return UniqueGpStringFormat();
   gp::GdipSetStringFormatAlign(format.get(), horizontal);
   gp::GdipSetStringFormatLineAlign(format.get(), Gdiplus::StringAlignmentCenter);
   gp::GdipSetStringFormatFlags(format.get(), Gdiplus::StringFormatFlagsNoWrap);
@@ -133,7 +119,7 @@ void DrawLegend(Gdiplus::GpGraphics* g, const ChartData& chart, Gdiplus::GpFont*
   for (const ChartLegendEntry& entry : chart.legend) {
     const float textWidth = TextWidth(g, entry.text, font, left);
     if (x + kSwatch + kTextGap + textWidth > right) break;  // no half entries
-    const Brush swatch = SolidBrush(ArgbOf(entry.colour));
+    const UniqueGpBrush swatch = SolidBrush(ArgbOf(entry.colour));
     if (swatch) {
       gp::GdipFillRectangle(g, swatch.get(), x, y + (kTextHeight - kSwatch) / 2, kSwatch, kSwatch);
     }
@@ -147,13 +133,13 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
   gp::GdipSetTextRenderingHint(g, Gdiplus::TextRenderingHintAntiAliasGridFit);
   gp::GdipGraphicsClear(g, kBackground);
-  const Pen border = SolidPen(kBorder);
+  const UniqueGpPen border = SolidPen(kBorder);
   if (border) gp::GdipDrawRectangleI(g, border.get(), 0, 0, width - 1, height - 1);
 
   // The control's own font (given through the toolkit, so GDI's font
   // substitution has found a face for it); a generic sans-serif face of the
   // same size when GDI+ cannot take it.
-  Font font;
+  UniqueGpFont font;
   if (dc == nullptr || gp::GdipCreateFontFromDC(dc, font.Receive()) != Ok) {
     font.Reset();
     // The generic family belongs to GDI+ and is not deleted.
@@ -164,10 +150,10 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
       font.Reset();
     }
   }
-  const Format centred = AlignedFormat(Gdiplus::StringAlignmentCenter);
-  const Format right = AlignedFormat(Gdiplus::StringAlignmentFar);
-  const Format left = AlignedFormat(Gdiplus::StringAlignmentNear);
-  const Brush ink = SolidBrush(kText);
+  const UniqueGpStringFormat centred = AlignedFormat(Gdiplus::StringAlignmentCenter);
+  const UniqueGpStringFormat right = AlignedFormat(Gdiplus::StringAlignmentFar);
+  const UniqueGpStringFormat left = AlignedFormat(Gdiplus::StringAlignmentNear);
+  const UniqueGpBrush ink = SolidBrush(kText);
 
   const float plotLeft = kLeft;
   const float plotRight = static_cast<float>(width) - kRight;
@@ -183,23 +169,23 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
     return baseline - static_cast<float>(clamped / top) * (baseline - plotTop);
   };
 
-  const Pen grid = SolidPen(kGrid);
+  const UniqueGpPen grid = SolidPen(kGrid);
   for (const ChartTick& tick : chart.ticks) {
     const float y = yOf(tick.value);
     if (grid && tick.value > 0) gp::GdipDrawLine(g, grid.get(), plotLeft, y, plotRight, y);
     DrawText(g, tick.label, font.get(), right.get(), ink.get(), 0.0f, y - kTextHeight / 2,
              plotLeft - 6.0f, kTextHeight);
   }
-  const Pen axis = SolidPen(kAxis);
+  const UniqueGpPen axis = SolidPen(kAxis);
   if (axis) gp::GdipDrawLine(g, axis.get(), plotLeft, baseline, plotRight, baseline);
 
   if (chart.bars.empty()) return;
   const float slot = (plotRight - plotLeft) / static_cast<float>(chart.bars.size());
   const float barWidth = std::min(kMaxBarWidth, slot * 0.6f);
-  const Brush normal = SolidBrush(kBar);
-  const Brush highlighted = SolidBrush(kHighlighted);
+  const UniqueGpBrush normal = SolidBrush(kBar);
+  const UniqueGpBrush highlighted = SolidBrush(kHighlighted);
   // One brush per colour of the segments, made once for the whole chart.
-  std::vector<std::pair<Colour, Brush>> segmentBrushes;
+  std::vector<std::pair<Colour, UniqueGpBrush>> segmentBrushes;
   const auto brushOf = [&segmentBrushes](Colour colour) -> Gdiplus::GpBrush* {
     for (const auto& [c, brush] : segmentBrushes) {
       if (c == colour) return brush.get();
@@ -224,7 +210,7 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
     const float centre = plotLeft + slot * (static_cast<float>(i) + 0.5f);
     float y = yOf(bar.value);
     if (bar.segments.empty()) {
-      const Brush& fill = bar.highlighted ? highlighted : normal;
+      const UniqueGpBrush& fill = bar.highlighted ? highlighted : normal;
       if (fill && baseline - y >= 1.0f) {
         gp::GdipFillRectangle(g, fill.get(), centre - barWidth / 2, y, barWidth, baseline - y);
       }
@@ -287,7 +273,7 @@ LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         info.font ? static_cast<HGDIOBJ>(info.font.get()) : GetStockObject(DEFAULT_GUI_FONT);
     const SelectedObject selectedFont(memoryDc.get(), font);
     {
-      Graphics g;
+      UniqueGpGraphics g;
       if (gp::GdipCreateFromHDC(memoryDc.get(), g.Receive()) == Ok) {
         DrawChart(g.get(), memoryDc.get(), info.chart, width, height);
       }

@@ -2,15 +2,7 @@
 // PNG resources, gradients, the check-box box and the header's buttons. An
 // image handle is a GpBitmap*; GDI bitmaps come out of ImageToBitmap. When
 // GDI+ could not be started every call here fails softly with 0.
-#include <objidl.h>
-
-#include <algorithm>
-// The GDI+ headers use min and max unqualified.
-using std::max;
-using std::min;
-#include <gdiplus.h>
-
-#include "platform/win32/handles.h"
+#include "ui/win32/gdiplus_owners.h"
 #include "ui/win32/win32_backend.h"
 
 namespace twk::ui {
@@ -33,23 +25,16 @@ constexpr auto kHighQualityOffset = static_cast<Gdiplus::PixelOffsetMode>(4);
 constexpr auto kHighQualitySmoothing = static_cast<Gdiplus::SmoothingMode>(2);
 
 // The GDI+ objects, owned like every other Win32 handle.
-using platform::win32::NullIsNone;
-using platform::win32::UniqueHandle;
-void DisposeImage(GpImage* image) { gp::GdipDisposeImage(image); }
-void DeleteGraphics(GpGraphics* graphics) { gp::GdipDeleteGraphics(graphics); }
-void DeleteBrush(GpBrush* brush) { gp::GdipDeleteBrush(brush); }
-void DeletePen(GpPen* pen) { gp::GdipDeletePen(pen); }
-void DeletePath(GpPath* path) { gp::GdipDeletePath(path); }
-using UniqueImage = UniqueHandle<NullIsNone<GpImage*, DisposeImage>>;
-using UniqueGraphics = UniqueHandle<NullIsNone<GpGraphics*, DeleteGraphics>>;
-using UniqueGpBrush = UniqueHandle<NullIsNone<GpBrush*, DeleteBrush>>;
-using UniqueGpPen = UniqueHandle<NullIsNone<GpPen*, DeletePen>>;
-using UniqueGpPath = UniqueHandle<NullIsNone<GpPath*, DeletePath>>;
+using gdiplus::UniqueGpBrush;
+using gdiplus::UniqueGpGraphics;
+using gdiplus::UniqueGpImage;
+using gdiplus::UniqueGpPath;
+using gdiplus::UniqueGpPen;
 
 // A drawing context on the image; none when there is no image or GDI+
 // refuses one.
-UniqueGraphics GraphicsOf(GpImage* image) {
-  UniqueGraphics graphics;
+UniqueGpGraphics GraphicsOf(GpImage* image) {
+  UniqueGpGraphics graphics;
   if (image != nullptr && gp::GdipGetImageGraphicsContext(image, graphics.Receive()) != Ok) {
     graphics.Reset();
   }
@@ -68,22 +53,22 @@ UniqueGpPen NewPen(Gdiplus::ARGB colour, float width) {
   return pen;
 }
 
-UniqueImage NewBitmap(int width, int height, Gdiplus::PixelFormat format) {
+UniqueGpImage NewBitmap(int width, int height, Gdiplus::PixelFormat format) {
   GpBitmap* bitmap = nullptr;
-  if (width <= 0 || height <= 0) return UniqueImage();
+  if (width <= 0 || height <= 0) return UniqueGpImage();
   if (gp::GdipCreateBitmapFromScan0(width, height, 0, format, nullptr, &bitmap) != Ok) {
-    return UniqueImage();
+    return UniqueGpImage();
   }
-  return UniqueImage(bitmap);
+  return UniqueGpImage(bitmap);
 }
 
 // A new bitmap of the given size and format with the image drawn scaled into
 // it at high quality.
-UniqueImage Scaled(GpImage* image, int width, int height, Gdiplus::PixelFormat format) {
-  UniqueImage target = NewBitmap(width, height, format);
+UniqueGpImage Scaled(GpImage* image, int width, int height, Gdiplus::PixelFormat format) {
+  UniqueGpImage target = NewBitmap(width, height, format);
   if (!target) return target;
-  const UniqueGraphics g = GraphicsOf(target.get());
-  if (!g) return UniqueImage();
+  const UniqueGpGraphics g = GraphicsOf(target.get());
+  if (!g) return UniqueGpImage();
   gp::GdipSetInterpolationMode(g.get(), kBicubic);
   gp::GdipSetPixelOffsetMode(g.get(), kHighQualityOffset);
   gp::GdipDrawImageRectI(g.get(), image, 0, 0, width, height);
@@ -122,7 +107,7 @@ Handle Win32Backend::LoadImageResource(int id, int width, int height) {
   ULARGE_INTEGER streamSize;
   streamSize.QuadPart = size;
   ULONG written = 0;
-  UniqueImage image;
+  UniqueGpImage image;
   if (SUCCEEDED(stream->SetSize(streamSize)) && SUCCEEDED(stream->Write(data, size, &written)) &&
       written == size) {
     LARGE_INTEGER start = {};
@@ -143,8 +128,8 @@ Handle Win32Backend::LoadImageResource(int id, int width, int height) {
 
 Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom,
                                    std::uint32_t argbTo, int direction) {
-  UniqueImage image = NewBitmap(width, height, kArgb);
-  const UniqueGraphics g = GraphicsOf(image.get());
+  UniqueGpImage image = NewBitmap(width, height, kArgb);
+  const UniqueGpGraphics g = GraphicsOf(image.get());
   Gdiplus::GpRect rect(0, 0, width, height);
   Gdiplus::GpLineGradient* line = nullptr;
   const auto mode = static_cast<Gdiplus::LinearGradientMode>(std::clamp(direction, 0, 2));
@@ -159,8 +144,8 @@ Handle Win32Backend::GradientImage(int width, int height, std::uint32_t argbFrom
 
 Handle Win32Backend::FramedImage(int width, int height, std::uint32_t argbFill,
                                  std::uint32_t argbFrame, float penWidth) {
-  UniqueImage image = NewBitmap(width, height, kArgb);
-  const UniqueGraphics g = GraphicsOf(image.get());
+  UniqueGpImage image = NewBitmap(width, height, kArgb);
+  const UniqueGpGraphics g = GraphicsOf(image.get());
   const UniqueGpPen pen = NewPen(argbFrame, penWidth);
   if (!g || !pen) return 0;
   gp::GdipGraphicsClear(g.get(), argbFill);
@@ -169,8 +154,8 @@ Handle Win32Backend::FramedImage(int width, int height, std::uint32_t argbFill,
 }
 
 Handle Win32Backend::TitleButtonImage(TitleButton button) {
-  UniqueImage image = NewBitmap(24, 24, kPargb);
-  const UniqueGraphics g = GraphicsOf(image.get());
+  UniqueGpImage image = NewBitmap(24, 24, kPargb);
+  const UniqueGpGraphics g = GraphicsOf(image.get());
   if (!g) return 0;
   gp::GdipGraphicsClear(g.get(), 0x00000000);
   gp::GdipSetSmoothingMode(g.get(), kHighQualitySmoothing);
@@ -197,7 +182,7 @@ Handle Win32Backend::ImageToBitmap(Handle handle, int width, int height) {
   if ((width == 0 || width == ownWidth) && (height == 0 || height == ownHeight)) {
     return ToHandle(ToGdiBitmap(image));
   }
-  const UniqueImage scaled = Scaled(image, width, height, kPargb);
+  const UniqueGpImage scaled = Scaled(image, width, height, kPargb);
   if (!scaled) return 0;
   return ToHandle(ToGdiBitmap(scaled.get()));
 }
@@ -207,11 +192,11 @@ void Win32Backend::DisposeImage(Handle image) {
 }
 
 Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
-  const UniqueImage canvas = NewBitmap(40, 40, kPargb);
+  const UniqueGpImage canvas = NewBitmap(40, 40, kPargb);
   if (!canvas) return 0;
   {
     // Drawing ends (the graphics go) before the canvas is scaled.
-    const UniqueGraphics graphics = GraphicsOf(canvas.get());
+    const UniqueGpGraphics graphics = GraphicsOf(canvas.get());
     const UniqueGpPen pen = NewPen(0xFF000000, 2.0f);
     const UniqueGpBrush white = SolidFill(0xFFFFFFFF);
     const UniqueGpBrush green = SolidFill(0xFF005F00);
@@ -249,7 +234,7 @@ Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
       }
     }
   }
-  const UniqueImage small = Scaled(canvas.get(), 16, 16, kPargb);
+  const UniqueGpImage small = Scaled(canvas.get(), 16, 16, kPargb);
   return small ? ToHandle(ToGdiBitmap(small.get())) : 0;
 }
 

@@ -169,7 +169,9 @@ void RebootStep::RecordSilentReadiness() {
     }
     RestartPhases ready;
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
-    if (current.RecordPhases(now, key, ready)) (void)now.SaveNow();
+    bool written = current.RecordPhases(now, key, ready);
+    if (mine->readyBy) written = current.RecordReadyRule(now, key, *mine->readyBy) || written;
+    if (written) (void)now.SaveNow();
   }
 }
 
@@ -199,7 +201,8 @@ void RebootStep::RecordBootUp() {
   platform::ClockReading bootUp = ports_.clock->ProcessCreated();
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
-  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp);
+  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp,
+                  start_.paths().systemDrive);
   bool written = current == 2 ? measurements_.RecordTimeStamp(settings_, TimeStampKind::FirstBootUp,
                                                               bootUp, current)
                               : measurements_.RecordRebootDuration(settings_, current, bootUp);

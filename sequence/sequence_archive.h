@@ -10,6 +10,8 @@
 // restart, whole milliseconds or "?" for one measured to the second only.
 // Where each restart's time went is kept the same way (SequencesPhases): one
 // group of the nine figures of RestartPhases per restart, joined by "/".
+// Which rule decided each restart's desktop-ready moment is kept the same way
+// (SequencesReadyBy): one token per restart, "cpu+disk", "cpu" or "?".
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -33,6 +35,9 @@ struct SequenceSummary {
   std::vector<std::optional<std::int64_t>> exactMs;
   // Beside each duration, its phases; empty when none is known.
   std::vector<RestartPhases> phases;
+  // Beside each duration, what decided its desktop-ready moment; empty when
+  // none is known.
+  std::vector<std::optional<ReadyRule>> readyBy;
   bool current = false;  // the sequence in History, not (yet) kept
 };
 
@@ -69,6 +74,13 @@ inline constexpr std::size_t kMostDurations = 1000;
 // Read back for a summary of `count` restarts: empty unless the text holds
 // exactly that many groups of the kept shape.
 [[nodiscard]] std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count);
+
+// The rules as kept ("cpu+disk ? cpu"); empty when no restart has one.
+[[nodiscard]] Text FormatReadyByValue(const SequenceSummary& summary);
+// Read back for a summary of `count` restarts: empty unless the text holds
+// exactly that many tokens of the kept shape.
+[[nodiscard]] std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value,
+                                                                      std::size_t count);
 
 struct KeptSequences {
   std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/disk_counters.h"
 #include "platform/win32/win_error.h"
 
 namespace twk::platform::win32 {
@@ -18,6 +19,7 @@ constexpr DWORD kPredictFailure = 0x2D1100;   // IOCTL_STORAGE_PREDICT_FAILURE
 constexpr DWORD kSmartReceive = 0x7C088;      // SMART_RCV_DRIVE_DATA
 constexpr DWORD kAtaPassThrough = 0x4D02C;    // IOCTL_ATA_PASS_THROUGH
 constexpr DWORD kScsiPassThrough = 0x4D004;   // IOCTL_SCSI_PASS_THROUGH
+constexpr DWORD kDiskPerformance = 0x70020;   // IOCTL_DISK_PERFORMANCE
 
 constexpr std::uint8_t kIdentifyDevice = 0xEC;
 
@@ -205,6 +207,10 @@ DeviceAnswer WinDevices::ScsiIdentify(DeviceHandle device, ScsiIdentifyCommand c
 
 DeviceAnswer WinDevices::NvmeHealthLog(DeviceHandle device) {
   return InPlace(device, kQueryProperty, device_input::NvmeHealthLog());
+}
+
+DeviceAnswer WinDevices::DiskPerformance(DeviceHandle device) {
+  return Control(device, kDiskPerformance, nullptr, 0, Buffer(kDiskPerformanceSize, 0));
 }
 
 Text WinDevices::FromAnsi(const std::string& bytes) {

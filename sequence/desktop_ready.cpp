@@ -1,6 +1,5 @@
 #include "sequence/desktop_ready.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace twk::sequence {
@@ -82,9 +81,8 @@ bool DesktopReadyTracker::Idle(const platform::CpuTimes& to,
 
   if (!disk || !diskBase_) return false;
   if (disk->queryTime <= diskBase_->queryTime || disk->idle < diskBase_->idle) return false;
-  const std::uint64_t passed = disk->queryTime - diskBase_->queryTime;
-  const std::uint64_t diskIdle = std::min(disk->idle - diskBase_->idle, passed);
-  return IdleEnough(diskIdle, passed, kIdlePercent);
+  return IdleEnough(disk->idle - diskBase_->idle, disk->queryTime - diskBase_->queryTime,
+                    kIdlePercent);
 }
 
 void DesktopReadyTracker::Decide(std::uint64_t atMs) {

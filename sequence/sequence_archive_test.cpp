@@ -75,6 +75,23 @@ TEST(ParseSequenceTest, PhasesAreKeptPerRestartAndReadBackOnlyWhole) {
   EXPECT_EQ(FormatPhasesValue(s), u"");
 }
 
+TEST(ParseSequenceTest, ReadyRulesAreKeptPerRestartAndReadBackOnlyWhole) {
+  SequenceSummary s{.number = 3,
+                    .durations = {u"60", u"45", u"50"},
+                    .readyBy = {ReadyRule::Cpu, std::nullopt, ReadyRule::CpuAndDisk}};
+  const Text value = FormatReadyByValue(s);
+  EXPECT_EQ(value, u"cpu ? cpu+disk");
+  EXPECT_EQ(ParseReadyByValue(value, 3), s.readyBy);
+  EXPECT_TRUE(ParseReadyByValue(value, 2).empty());
+  EXPECT_TRUE(ParseReadyByValue(value, 4).empty());
+  EXPECT_TRUE(ParseReadyByValue(u"cpu ? disk", 3).empty());
+  EXPECT_TRUE(ParseReadyByValue(u"cpu ? CPU", 3).empty());
+  s.readyBy = {std::nullopt, std::nullopt, std::nullopt};
+  EXPECT_EQ(FormatReadyByValue(s), u"");
+  s.readyBy = {ReadyRule::Cpu};
+  EXPECT_EQ(FormatReadyByValue(s), u"");
+}
+
 TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
   for (const char16_t* value : {
            u"2024-03-01 12:00",                 // no ";"
@@ -123,7 +140,10 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
     file.SetValue(section::Sequences, u"Sequence " + FormatUnsigned(n),
                   u"2024-01-01 10:00;" + FormatUnsigned(n) + u";" + FormatUnsigned(n));
   }
+  file.SetValue(section::SequencesReadyBy, u"Sequence 1", u"cpu");
+  file.SetValue(section::SequencesReadyBy, u"Sequence 2", u"cpu+disk");
   file.SetValue(section::History, u"Reboot 1", u"44");
+  file.SetValue(section::RestartReadyBy, u"Reboot 1", u"cpu");
   ASSERT_TRUE(KeepFinishedSequence(file, Measurements::Load(file)));
   const KeptSequences kept = ReadKeptSequences(file);
   ASSERT_EQ(kept.sequences.size(), 50u);
@@ -131,6 +151,10 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
   EXPECT_EQ(kept.sequences.back().number, 51u);
   EXPECT_EQ(kept.sequences.back().durations, std::vector<Text>{u"44"});
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
+  EXPECT_EQ(file.GetValue(section::SequencesReadyBy, u"Sequence 1"), nullptr);
+  EXPECT_EQ(kept.sequences.front().readyBy,
+            std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
+  EXPECT_EQ(kept.sequences.back().readyBy, std::vector<std::optional<ReadyRule>>{ReadyRule::Cpu});
 }
 
 TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {

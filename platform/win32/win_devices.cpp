@@ -1,8 +1,11 @@
 #include "platform/win32/win_devices.h"
 
 #include <windows.h>
+// After windows.h:
+#include <winioctl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "platform/disk_counters.h"
@@ -20,6 +23,13 @@ constexpr DWORD kSmartReceive = 0x7C088;      // SMART_RCV_DRIVE_DATA
 constexpr DWORD kAtaPassThrough = 0x4D02C;    // IOCTL_ATA_PASS_THROUGH
 constexpr DWORD kScsiPassThrough = 0x4D004;   // IOCTL_SCSI_PASS_THROUGH
 constexpr DWORD kDiskPerformance = 0x70020;   // IOCTL_DISK_PERFORMANCE
+
+// The portable reading of DISK_PERFORMANCE relies on this layout, in 32 and
+// 64 bits alike.
+static_assert(kDiskPerformance == IOCTL_DISK_PERFORMANCE);
+static_assert(sizeof(DISK_PERFORMANCE) == kDiskPerformanceSize);
+static_assert(offsetof(DISK_PERFORMANCE, IdleTime) == kDiskIdleTimeAt);
+static_assert(offsetof(DISK_PERFORMANCE, QueryTime) == kDiskQueryTimeAt);
 
 constexpr std::uint8_t kIdentifyDevice = 0xEC;
 

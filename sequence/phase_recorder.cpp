@@ -121,10 +121,8 @@ std::optional<platform::DiskTimes> PhaseRecorder::ReadDisk() {
   return disk_->Read();
 }
 
-bool PhaseRecorder::OnWake() {
-  if (done_) return false;
-  const std::uint64_t tick = ports_.clock->TickMilliseconds();
-  if (tick < nextSampleTick_) return false;
+bool PhaseRecorder::OnWake(std::uint64_t tick) {
+  if (done_ || tick < nextSampleTick_) return false;
   nextSampleTick_ = tick + kDesktopSampleMs;
   const auto cpu = ports_.clock->SystemCpuTimes();
   if (!cpu) {

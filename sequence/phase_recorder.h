@@ -49,8 +49,10 @@ class PhaseRecorder {
   bool RecordWindowsFigures();
   // On a wake-up: a sample when one is due; the ready moment and the rule
   // that decided it once it is decided. True when the decision was written
-  // now.
-  bool OnWake();
+  // now. `tick` is the caller's reading of the tick counter at this wake-up,
+  // so that a loop which needs the counter itself reads it once.
+  bool OnWake(std::uint64_t tick);
+  bool OnWake() { return OnWake(ports_.clock->TickMilliseconds()); }
   // Decided, or not worth sampling (no restart, or the clocks cannot tell).
   [[nodiscard]] bool done() const { return done_; }
 

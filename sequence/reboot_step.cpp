@@ -58,7 +58,7 @@ class RebootStep {
   void RecordBootUp();
   void CreateCountdownWindow();
   Outcome CountDown();
-  void Tick();
+  void Tick(std::uint64_t tick);
   void TogglePause();
   void Restart();
   // False when it could not be registered (and the user was told).
@@ -257,11 +257,10 @@ void RebootStep::CreateCountdownWindow() {
   frame_.Show(ui::show::Normal);
 }
 
-void RebootStep::Tick() {
-  if (paused_) return;
-  // Most wake-ups fall between two seconds: they cost one counter reading.
-  const std::uint64_t tick = ports_.clock->TickMilliseconds();
-  if (tick < nextReadingTick_) return;
+void RebootStep::Tick(std::uint64_t tick) {
+  // Most wake-ups fall between two seconds: they cost the counter reading
+  // the loop took.
+  if (paused_ || tick < nextReadingTick_) return;
   const std::uint64_t now = ports_.clock->CurrentSecond();
   if (now == lastSecond_) return;
   // One second per pass however long the pass took: a clock set forward (or
@@ -295,10 +294,13 @@ void RebootStep::TogglePause() {
 
 RebootStep::Outcome RebootStep::CountDown() {
   // No timer of its own: the heartbeat wakes the pump at least every 20 ms.
+  // Between two samples of the desktop and two seconds of the countdown a
+  // wake-up costs one reading of the tick counter, shared by both.
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
-    if (phases_->OnWake()) (void)settings_.Save();
-    Tick();
+    const std::uint64_t tick = ports_.clock->TickMilliseconds();
+    if (phases_->OnWake(tick)) (void)settings_.Save();
+    Tick(tick);
     if (remaining_ == 0) return Outcome::Restart;
 
     if (pump_.event().eventId == ui::event::CloseRequest) return Outcome::Close;

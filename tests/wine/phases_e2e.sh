@@ -62,17 +62,20 @@ for r in 1 2; do
   [ -z "$(field $r 6)" ] || fail "restart $r: shutdown_firmware_s is '$(field $r 6)' under Wine"
   [ -z "$(field $r 7)" ] || fail "restart $r: windows_start_s is '$(field $r 7)' under Wine"
   [ -z "$(field $r 10)" ] || fail "restart $r: windows_boot_s is '$(field $r 10)' under Wine"
-  [ "$(field $r 9)" = cpu ] || fail "restart $r: ready_by is '$(field $r 9)' under Wine, not cpu"
-  [ "$(value RestartReadyBy "Reboot $r")" = cpu ] ||
-    fail "restart $r: RestartReadyBy is '$(value RestartReadyBy "Reboot $r")'"
   [ -n "$(field $r 13)" ] || fail "restart $r: no computer name"
 done
 busy=$(field 1 8)
 idle=$(field 2 8)
 [[ "$busy" =~ ^[0-9]+(\.[0-9]+)?$ ]] || fail "restart 1: desktop_ready_s is '$busy'"
 [[ "$idle" =~ ^[0-9]+(\.[0-9]+)?$ ]] || fail "restart 2: desktop_ready_s is '$idle'"
-echo "  desktop ready: $busy s with the helper busy for $BUSY_SECONDS s, $idle s without (by cpu)"
+echo "  desktop ready: $busy s with the helper busy for $BUSY_SECONDS s, $idle s without"
 awk -v b="$busy" -v s="$BUSY_SECONDS" 'BEGIN { exit !(b >= s - 3 && b <= s + 8) }' ||
   fail "with the helper busy for $BUSY_SECONDS s the desktop was ready after $busy s"
 awk -v i="$idle" 'BEGIN { exit !(i <= 5) }' || fail "an idle desktop was ready only after $idle s"
+# Wine keeps no disk counters: the processors decided both, and the file says so.
+for r in 1 2; do
+  [ "$(field $r 9)" = cpu ] || fail "restart $r: ready_by is '$(field $r 9)' under Wine, not cpu"
+  [ "$(value RestartReadyBy "Reboot $r")" = cpu ] ||
+    fail "restart $r: RestartReadyBy is '$(value RestartReadyBy "Reboot $r")'"
+done
 echo "phases end to end: passed"

@@ -30,11 +30,14 @@ TEST_F(ExportStartTest, WritesTheFileWithoutAWindowEvenWhileAnInstanceRuns) {
   ui.SetExistingInstance(ui::InstanceLookup::BroughtToFront);
   EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
   EXPECT_EQ(machine.files.FileBytes(kCsv),
-            std::optional<std::string>("\xEF\xBB\xBF"
-                                       "sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk,mark\r\n"
-                                       "4,2024-02-01 08:30,1,40,,,,,,,,LAB-07,ssd,\r\n"
-                                       "4,2024-02-01 08:30,2,42,,,,,,,,LAB-07,ssd,\r\n"
-                                       "5,2024-03-01 12:00,1,30,,,,,,,,LAB-07,ssd,\r\n"));
+            std::optional<std::string>(
+                "\xEF\xBB\xBF"
+                "sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
+                "desktop_ready_s,ready_by,windows_boot_s,windows_mainpath_s,windows_postboot_s,"
+                "computer,disk,mark\r\n"
+                "4,2024-02-01 08:30,1,40,,,,,,,,,LAB-07,ssd,\r\n"
+                "4,2024-02-01 08:30,2,42,,,,,,,,,LAB-07,ssd,\r\n"
+                "5,2024-03-01 12:00,1,30,,,,,,,,,LAB-07,ssd,\r\n"));
   EXPECT_EQ(ui.instanceLookups(), 0);
   EXPECT_EQ(setupRuns + stepRuns, 0);
   EXPECT_EQ(ui.frame(), 0u);
@@ -64,7 +67,10 @@ TEST_F(ExportStartTest, WithoutASettingsFileOnlyTheHeaderIsWrittenAndNoneIsMade)
   EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\""), 0);
   EXPECT_EQ(machine.files.FileBytes(kCsv),
             std::optional<std::string>("\xEF\xBB\xBF"
-                                       "sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk,mark\r\n"));
+                                       "sequence,started,restart,seconds,exact_s,"
+                                       "shutdown_firmware_s,windows_start_s,desktop_ready_s,"
+                                       "ready_by,windows_boot_s,windows_mainpath_s,"
+                                       "windows_postboot_s,computer,disk,mark\r\n"));
   app.reset();
   EXPECT_FALSE(machine.files.FileExists(kSettingsPath));
 }

@@ -5,16 +5,7 @@
 namespace twk::maintenance {
 namespace {
 
-bool Fits(const Bytes& bytes, std::size_t offset, std::size_t size) {
-  return offset <= bytes.size() && size <= bytes.size() - offset;
-}
-
-std::uint64_t ReadLittleEndian(const Bytes& bytes, std::size_t offset, std::size_t size) {
-  if (!Fits(bytes, offset, size)) return 0;
-  std::uint64_t value = 0;
-  for (std::size_t i = size; i-- > 0;) value = (value << 8) | bytes[offset + i];
-  return value;
-}
+using platform::Fits;
 
 // STORAGE_DEVICE_DESCRIPTOR: RemovableMedia at 10, the four string offsets
 // at 12, 16, 20 and 24, BusType at 28.
@@ -36,16 +27,6 @@ constexpr std::size_t kSmartEntrySize = 12;
 constexpr std::size_t kSmartEntries = 42;
 
 }  // namespace
-
-std::uint16_t ReadU16(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>(ReadLittleEndian(bytes, offset, 2));
-}
-std::uint32_t ReadU32(const Bytes& bytes, std::size_t offset) {
-  return static_cast<std::uint32_t>(ReadLittleEndian(bytes, offset, 4));
-}
-std::uint64_t ReadU64(const Bytes& bytes, std::size_t offset) {
-  return ReadLittleEndian(bytes, offset, 8);
-}
 
 std::optional<Block512> BlockAt(const Bytes& bytes, std::size_t offset) {
   if (!Fits(bytes, offset, 512)) return std::nullopt;

@@ -10,17 +10,18 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/answer_bytes.h"
 
 namespace twk::maintenance {
 
-using Bytes = std::vector<std::uint8_t>;
+using platform::Bytes;
 // The 512 bytes of ATA IDENTIFY DEVICE data, or of a SMART attribute page.
 using Block512 = std::array<std::uint8_t, 512>;
 
 // Little-endian numbers at an offset; 0 when they do not fit.
-[[nodiscard]] std::uint16_t ReadU16(const Bytes& bytes, std::size_t offset);
-[[nodiscard]] std::uint32_t ReadU32(const Bytes& bytes, std::size_t offset);
-[[nodiscard]] std::uint64_t ReadU64(const Bytes& bytes, std::size_t offset);
+using platform::ReadU16;
+using platform::ReadU32;
+using platform::ReadU64;
 
 // The 512 bytes at offset, when the answer holds all of them.
 [[nodiscard]] std::optional<Block512> BlockAt(const Bytes& bytes, std::size_t offset);

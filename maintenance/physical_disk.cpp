@@ -36,7 +36,7 @@ void StripBothEnds(Text& text) { StripWhiteSpace(text, Strip::Leading | Strip::T
 }  // namespace
 
 bool PhysicalDisk::OpenByNumber(std::uint32_t number) {
-  return OpenByPath(kPhysicalDrivePrefix + FormatUnsigned(number));
+  return OpenByPath(platform::PhysicalDrivePath(number));
 }
 
 void PhysicalDisk::Close() { device_.Reset(); }
@@ -265,17 +265,7 @@ bool PhysicalDisk::HasNvmeHealthLog() {
 }
 
 std::uint32_t DiskNumberOfDrive(platform::Devices& devices, const Text& drive) {
-  if (drive.size() < 2) return kUnknownDiskNumber;
-  // "C:" and "C:\" both name the volume \\.\C:.
-  const Text path = DevicePath(drive).substr(0, 6);
-  platform::Answer<platform::DeviceHandle> opened =
-      devices.Open(path, ReadWrite, DeviceFlags::BackupSemanticsSystem);
-  if (!opened.ok() || opened.value() == 0) return kUnknownDiskNumber;
-  OwnedDevice volume(devices, opened.value());
-  // STORAGE_DEVICE_NUMBER: type, device number, partition number.
-  platform::DeviceAnswer answer = devices.DeviceNumber(volume.get());
-  if (!answer.ok() || answer.bytes.size() < 8) return kUnknownDiskNumber;
-  return ReadU32(answer.bytes, 4);
+  return platform::DiskNumberOfDrive(devices, drive, ReadWrite);
 }
 
 Text DiskKindName(platform::Devices& devices, const Text& drive) {

@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "maintenance/disk_answers.h"
 #include "platform/devices.h"
+#include "platform/disk_counters.h"
 
 namespace twk::maintenance {
 
@@ -24,7 +25,7 @@ inline constexpr int SolidStateDisk = 2;
 inline constexpr int NvmeDisk = 4;  // solid-state with a readable NVMe health log
 }  // namespace DiskKind
 
-inline constexpr std::uint32_t kUnknownDiskNumber = 0xFFFFFFFF;
+using platform::kUnknownDiskNumber;
 
 struct DiskIdentity {
   bool removable = false;
@@ -94,7 +95,8 @@ class PhysicalDisk {
 };
 
 // The disk number of the volume of a drive text ("C:", "C:\"), or
-// kUnknownDiskNumber.
+// kUnknownDiskNumber; the volume is opened for reading and writing, as the
+// optimiser's elevated start may.
 [[nodiscard]] std::uint32_t DiskNumberOfDrive(platform::Devices& devices, const Text& drive);
 
 // Whether the drive lies on a solid-state disk (plain or NVMe); false on

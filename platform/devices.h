@@ -82,6 +82,10 @@ class Devices {
   // IOCTL_STORAGE_QUERY_PROPERTY for the NVMe SMART / health log page, in
   // place on 560 bytes (the query, the protocol data, the 512-byte page).
   [[nodiscard]] virtual DeviceAnswer NvmeHealthLog(DeviceHandle device) = 0;
+  // IOCTL_DISK_PERFORMANCE into an 88-byte DISK_PERFORMANCE (the same layout
+  // in 32 and 64 bits). The query needs no access right, so a device opened
+  // with access 0, which needs no administrator, can answer it.
+  [[nodiscard]] virtual DeviceAnswer DiskPerformance(DeviceHandle device) = 0;
 
   // The identity strings of a device descriptor are 8-bit text in the
   // system's ANSI code page (MultiByteToWideChar, CP_ACP).

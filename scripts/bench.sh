@@ -108,36 +108,69 @@ awk -v s="$second" -v m="$minimal" -v f="$front" 'BEGIN {
 
 # ---- Tarnwick.exe: CPU time of a countdown ------------------------------------
 # The reboot step has no timer: the heartbeat thread wakes its loop every
-# 20 ms; the clock is read near the next second only. The CPU time of the
+# 20 ms; the clock is read near the next second only. First, in several runs
+# (TWK_BENCH_RUNS, default 3), each from a fresh start: the CPU time of the
 # process over its first 8 s of counting, while it also samples the
-# processors' times every 100 ms to learn when the desktop is ready (on an
-# idle machine that is decided after 10 s), then over 15 s of counting
-# without the sampler, then over 25 s paused (the same wake-ups without the
-# clock and the label), each per minute; the goal for a minute of countdown
-# is under 0.3 s, and within 1.1 times the bare heartbeat with the sampler.
-# Beside it, over the very same seconds, the floor: the same heartbeat in a
-# program that does nothing else (under Wine every wake-up costs a few
-# server round trips). Measured side by side, a change in the machine's load
-# weighs on both alike; the ratio is the figure to watch.
+# processors' times (and the system disk's counters, where they can be read:
+# not under Wine, which answers the first query with a failure) every 100 ms
+# to learn when the desktop is ready (on an idle machine that is decided
+# after 10 s), beside the floor over the very same seconds: the same
+# heartbeat in a program that does nothing else (under Wine every wake-up
+# costs a few server round trips). Measured side by side, a change in the
+# machine's load weighs on both alike; the ratio is the figure to watch, and
+# the goal is within 1.1. Then, in one more start, 15 s of counting without
+# the sampler and 25 s paused (the same wake-ups without the clock and the
+# label), each per minute beside the floor; the goal for a minute of
+# countdown is under 0.3 s.
 # A prefix of its own: the step is closed before its restart, but a restart
 # would end every windowed program of the Wine session.
 echo "== countdown CPU time"
 FLOOR="$WIN_BUILD/heartbeat_floor.exe"
 "$CC_WIN" bench/win32/heartbeat_floor.c -mwindows -O2 -s -o "$FLOOR"
 BENCH_PREFIX="$PWD/build/wine-bench-$ARCH"
+RUNS=${TWK_BENCH_RUNS:-3}
 (
   export TWK_WINEPREFIX="$BENCH_PREFIX" WINEPREFIX="$BENCH_PREFIX"
   twk_wine_setup "$ARCH"
   probe() { "$WINE" "$WIN_BUILD/twk_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
   folder="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Tarnwick"
   mkdir -p "$folder"
-  printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\n' | iconv -f UTF-8 -t UTF-16LE |
-    { printf '\xff\xfe'; cat; } >"$folder/TWK.ini"
+  # Every start begins from the same settings: a sequence of three restarts,
+  # one minute apart, that has just come back from its first restart.
+  fresh_settings() {
+    printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\n' | iconv -f UTF-8 -t UTF-16LE |
+      { printf '\xff\xfe'; cat; } >"$folder/TWK.ini"
+  }
   ticks=$(getconf CLK_TCK)
   # utime + stime of a process, in clock ticks (the fields after the name).
   cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
   # CPU time of a process's threads in nanoseconds, finer than clock ticks.
   cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'; }
+
+  ratios=""
+  for run in $(seq "$RUNS"); do
+    fresh_settings
+    "$WINE" "$EXE" /CurrentReboot:2 /TotalReboots:3 /Delay:1 >/dev/null 2>&1 &
+    step=$!
+    probe wait TWK_GUI_CLASS 20000 >/dev/null
+    "$WINE" "$FLOOR" 12 >/dev/null 2>&1 &
+    floor=$!
+    sleep 1
+    s0=$(cpu_ns "$step") g0=$(cpu_ns "$floor")
+    sleep 8
+    s1=$(cpu_ns "$step") g1=$(cpu_ns "$floor")
+    probe post TWK_GUI_CLASS close >/dev/null
+    wait "$step" || true
+    wait "$floor" || true
+    ratio=$(awk -v a="$s0" -v b="$s1" -v c="$g0" -v d="$g1" 'BEGIN { printf "%.2f", (b - a) / (d - c) }')
+    ratios+="$ratio "
+    awk -v run="$run" -v a="$s0" -v b="$s1" -v c="$g0" -v d="$g1" -v r="$ratio" 'BEGIN {
+      printf "run %d: counting with the desktop sampler %.3f s CPU per minute, the bare 20 ms heartbeat %.3f s, ratio %s\n",
+             run, (b - a) * 60 / 8 / 1e9, (d - c) * 60 / 8 / 1e9, r }'
+  done
+  echo "ratio countdown with sampler / bare heartbeat, $RUNS runs: $ratios(goal within 1.1 each)"
+
+  fresh_settings
   "$WINE" "$EXE" /CurrentReboot:2 /TotalReboots:3 /Delay:1 >/dev/null 2>&1 &
   step=$!
   probe wait TWK_GUI_CLASS 20000 >/dev/null
@@ -145,10 +178,8 @@ BENCH_PREFIX="$PWD/build/wine-bench-$ARCH"
   floor=$!
   sleep 1
   start=$(cpu_ticks "$step")
-  s0=$(cpu_ns "$step") g0=$(cpu_ns "$floor")
-  sleep 8
-  s1=$(cpu_ns "$step") g1=$(cpu_ns "$floor")
-  sleep 4
+  # Past the sampler: on an idle machine the desktop is decided after 10 s.
+  sleep 12
   t0=$(cpu_ns "$step") f0=$(cpu_ns "$floor")
   sleep 15
   t1=$(cpu_ns "$step") f1=$(cpu_ns "$floor")
@@ -163,13 +194,9 @@ BENCH_PREFIX="$PWD/build/wine-bench-$ARCH"
   wait "$step" || true
   wait "$floor" || true
   awk -v t="$ticks" -v s="$start" -v a="$t0" -v b="$t1" -v c="$t2" -v d="$t3" \
-      -v fa="$f0" -v fb="$f1" -v fc="$f2" -v fd="$f3" -v shown="$shown" \
-      -v sa="$s0" -v sb="$s1" -v ga="$g0" -v gb="$g1" 'BEGIN {
+      -v fa="$f0" -v fb="$f1" -v fc="$f2" -v fd="$f3" -v shown="$shown" 'BEGIN {
     per_min = 60 / 25 / 1e9
     printf "start-up until the countdown shows: %.2f s CPU\n", s / t
-    printf "counting with the desktop sampler: %.3f s CPU per minute\n", (sb - sa) * 60 / 8 / 1e9
-    printf "  a bare 20 ms heartbeat loop, same seconds: %.3f s CPU per minute\n", (gb - ga) * 60 / 8 / 1e9
-    printf "ratio countdown with sampler / bare heartbeat: %.2f (goal within 1.1)\n", (sb - sa) / (gb - ga)
     printf "counting: %.3f s CPU per minute (goal < 0.3 s)\n", (b - a) * 60 / 15 / 1e9
     printf "  a bare 20 ms heartbeat loop, same seconds: %.3f s CPU per minute\n", (fb - fa) * 60 / 15 / 1e9
     printf "paused (\"%s\"): %.3f s CPU per minute (the heartbeat and the pump alone)\n",

@@ -100,13 +100,15 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
     for (std::size_t i = 0; i < s.durations.size(); ++i) {
       const bool exact = i < s.exactMs.size() && s.exactMs[i];
       const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
-      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-                      exact ? FormatMilliseconds(*s.exactMs[i]) : Text(),
-                      seconds(p[Phase::ShutdownFirmware]), seconds(p[Phase::WindowsStart]),
-                      seconds(p[Phase::DesktopReady]), seconds(p[Phase::WindowsBoot]),
-                      seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
-                      machine.computer, machine.disk,
-                      MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
+      // A rule without the moment it decided tells nothing.
+      const bool ruled = p[Phase::DesktopReady] && i < s.readyBy.size() && s.readyBy[i];
+      text += CsvRow(
+          {FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
+           exact ? FormatMilliseconds(*s.exactMs[i]) : Text(), seconds(p[Phase::ShutdownFirmware]),
+           seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
+           ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
+           seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]), machine.computer,
+           machine.disk, MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
     }
   }
   return text;

@@ -15,15 +15,16 @@ namespace twk::sequence {
 
 // exact_s: the duration to the millisecond, in seconds with up to three
 // decimals; empty where only whole seconds were measured. Then where the
-// restart's time went, in seconds the same way and empty where unknown, and
-// the machine in every row, so that the files of many machines can be
-// joined into one table. Last, the restart's mark ("updates", "extra
-// boots"), empty for a plain restart: a table can leave the marked ones out
-// of its own figures as the history window does.
+// restart's time went, in seconds the same way and empty where unknown
+// (ready_by beside the desktop's figure: "cpu+disk" or "cpu", the rule that
+// decided it), and the machine in every row, so that the files of many
+// machines can be joined into one table. Last, the restart's mark
+// ("updates", "extra boots"), empty for a plain restart: a table can leave
+// the marked ones out of its own figures as the history window does.
 inline constexpr char16_t kCsvHeader[] =
     u"sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
-    u"desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk"
-    u",mark";
+    u"desktop_ready_s,ready_by,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,"
+    u"disk,mark";
 
 // The machine the rows come from: its name and its system disk's kind
 // ("hdd", "ssd", "nvme", "usb"), as recorded when the newest sequence

@@ -27,8 +27,11 @@ TEST(CsvTest, OneRowPerRestartOldestSequenceFirstWithItsPhasesAndTheMachine) {
   RestartPhases split;
   split[Phase::ShutdownFirmware] = 21500;
   split[Phase::WindowsStart] = 23620;
+  split[Phase::DesktopReady] = 8400;
   split[Phase::WindowsBoot] = 40001;  // Windows' own figure, beside ours
   split[Phase::Firmware] = 7000;      // kept, but no column of its own
+  RestartPhases ready;
+  ready[Phase::DesktopReady] = 3050;
   const SequenceSummary kept{.number = 3,
                              .key = {},
                              .started = u"2024-03-01 12:00",
@@ -36,23 +39,36 @@ TEST(CsvTest, OneRowPerRestartOldestSequenceFirstWithItsPhasesAndTheMachine) {
                              .durations = {u"60", u"45"},
                              .exactMs = {std::nullopt, 45120},
                              .phases = {RestartPhases{}, split},
-                             .marks = {RestartMark::None, RestartMark::ExtraBoots}};
+                             .marks = {RestartMark::None, RestartMark::ExtraBoots},
+                             .readyBy = {ReadyRule::Cpu, ReadyRule::CpuAndDisk}};
   const SequenceSummary current{.number = 4,
                                 .key = {},
                                 .started = {},
                                 .average = 0,
-                                .durations = {u"12.5"},
+                                .durations = {u"12.5", u"13"},
+                                .exactMs = {},
+                                .phases = {ready, ready},
                                 .marks = {RestartMark::Updates},
+                                .readyBy = {ReadyRule::Cpu},
                                 .current = true};
-  // Unknown figures are empty fields, as is the mark of a plain restart; the
-  // machine is in every row (quoted when its name needs it).
+  // Unknown figures are empty fields, and so are a rule without the moment
+  // it decided and the mark of a plain restart; the machine is in every row
+  // (quoted when its name needs it).
   const MachineIdentity machine{u"LAB,7", u"nvme"};
   EXPECT_EQ(HistoryCsv({kept, current}, machine),
             Text(kCsvHeader) +
                 u"\r\n"
-                u"3,2024-03-01 12:00,1,60,,,,,,,,\"LAB,7\",nvme,\r\n"
-                u"3,2024-03-01 12:00,2,45,45.12,21.5,23.62,,40.001,,,\"LAB,7\",nvme,extra boots\r\n"
-                u"4,,1,12.5,,,,,,,,\"LAB,7\",nvme,updates\r\n");
+                u"3,2024-03-01 12:00,1,60,,,,,,,,,\"LAB,7\",nvme,\r\n"
+                u"3,2024-03-01 12:00,2,45,45.12,21.5,23.62,8.4,cpu+disk,40.001,,,\"LAB,7\",nvme,"
+                u"extra boots\r\n"
+                u"4,,1,12.5,,,,3.05,cpu,,,,\"LAB,7\",nvme,updates\r\n"
+                u"4,,2,13,,,,3.05,,,,,\"LAB,7\",nvme,\r\n");
+  EXPECT_TRUE(
+      Text(kCsvHeader)
+          .starts_with(
+              u"sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
+              u"desktop_ready_s,ready_by,windows_boot_s,"));
+  EXPECT_TRUE(Text(kCsvHeader).ends_with(u",computer,disk,mark"));
   EXPECT_EQ(HistoryCsv({}, {}), Text(kCsvHeader) + u"\r\n");
 }
 

@@ -16,30 +16,34 @@ bool IdleEnough(std::uint64_t idle, std::uint64_t total, std::uint64_t percent) 
 
 }  // namespace
 
-void DesktopReadyTracker::Sample(std::uint64_t atMs,
-                                 const std::optional<platform::CpuTimes>& times) {
-  if (times) {
-    Sample(atMs, *times);
+void DesktopReadyTracker::Sample(std::uint64_t atMs, const std::optional<platform::CpuTimes>& cpu,
+                                 const std::optional<platform::DiskTimes>& disk) {
+  if (decided_ || !Accept(atMs)) return;
+  // The disk was asked and could not answer: it is not asked again.
+  if (!rule_ && !disk) rule_ = ReadyRule::Cpu;
+  if (!cpu) {
+    lastMs_ = atMs;
+    hasBase_ = false;
+    Decide(atMs);
     return;
   }
-  if (decided_ || !Accept(atMs)) return;
-  lastMs_ = atMs;
-  hasBase_ = false;
-  Decide(atMs);
-}
-
-void DesktopReadyTracker::Sample(std::uint64_t atMs, const platform::CpuTimes& times) {
-  if (decided_ || !Accept(atMs)) return;
   if (hasBase_) {
     const std::uint64_t intervalMs = atMs - lastMs_;
     // A shorter interval holds only a few of the system's clock ticks (about
     // 15.6 ms each), so its idle share would read 0, 50 or 100 %: keep the
     // base and let the interval grow.
     if (intervalMs < kSampleMs) return;
-    Count(intervalMs, base_, times);
+    // The first interval tells whether the disk's counters run: a query
+    // time that stood still for 100 ms is no clock at all.
+    if (!rule_) {
+      rule_ = diskBase_ && disk->queryTime > diskBase_->queryTime ? ReadyRule::CpuAndDisk
+                                                                  : ReadyRule::Cpu;
+    }
+    if (Idle(*cpu, disk)) idleMs_ += intervalMs;
   }
   lastMs_ = atMs;
-  base_ = times;
+  base_ = *cpu;
+  diskBase_ = disk;
   hasBase_ = true;
   Decide(atMs);
 }
@@ -59,17 +63,26 @@ bool DesktopReadyTracker::Accept(std::uint64_t atMs) {
 // Counters that went back (a reset, a broken reading), idle time beyond the
 // kernel time it is part of, a sum that overflows or no time at all: such an
 // interval contradicts itself and is not counted as idle, and the next one
-// starts from this reading.
-void DesktopReadyTracker::Count(std::uint64_t intervalMs, const platform::CpuTimes& from,
-                                const platform::CpuTimes& to) {
-  if (to.idle < from.idle || to.kernel < from.kernel || to.user < from.user) return;
+// starts from this reading. The same for the disk, but for an idle time a
+// little beyond the query times' difference: the idle time is summed at the
+// disk's own moments and the query time follows the system clock's ticks,
+// so an idle disk may show a few milliseconds more idle time than passed.
+bool DesktopReadyTracker::Idle(const platform::CpuTimes& to,
+                               const std::optional<platform::DiskTimes>& disk) const {
+  const platform::CpuTimes& from = base_;
+  if (to.idle < from.idle || to.kernel < from.kernel || to.user < from.user) return false;
   const std::uint64_t idle = to.idle - from.idle;
   const std::uint64_t kernel = to.kernel - from.kernel;
   const std::uint64_t user = to.user - from.user;
-  if (idle > kernel || user > std::numeric_limits<std::uint64_t>::max() - kernel) return;
+  if (idle > kernel || user > std::numeric_limits<std::uint64_t>::max() - kernel) return false;
   const std::uint64_t total = kernel + user;
-  if (total == 0) return;
-  if (IdleEnough(idle, total, kIdlePercent)) idleMs_ += intervalMs;
+  if (total == 0 || !IdleEnough(idle, total, kIdlePercent)) return false;
+  if (rule_ != ReadyRule::CpuAndDisk) return true;
+
+  if (!disk || !diskBase_) return false;
+  if (disk->queryTime <= diskBase_->queryTime || disk->idle < diskBase_->idle) return false;
+  return IdleEnough(disk->idle - diskBase_->idle, disk->queryTime - diskBase_->queryTime,
+                    kIdlePercent);
 }
 
 void DesktopReadyTracker::Decide(std::uint64_t atMs) {

@@ -4,7 +4,16 @@
 // "settled" needs a rule that can be checked from the outside, so this one
 // follows the performance recorder's post-boot rule: the desktop is ready
 // once the system has been idle for 10 s, where idle means a sample of about
-// 100 ms in which the processors were at least 80 % idle.
+// 100 ms in which the processors and the system disk were each at least 80 %
+// idle. A desktop whose programs are still loading from the disk waits on
+// the disk, not the processors: by the processors alone it would look ready
+// too early on a slow disk.
+//
+// The disk's counters cannot be read everywhere (a driver may not keep
+// them; Wine has none). Whether they can is learnt once, from the first
+// interval: a reading that failed or a query time that did not advance
+// leaves the processors to decide alone for the rest of the start, and
+// which rule decided is told with the moment.
 //
 // Idle time is accumulated, not required in one unbroken stretch, as the
 // recorder does too. A machine whose start-up work comes in bursts (an
@@ -24,6 +33,8 @@
 #include <optional>
 
 #include "platform/clock.h"
+#include "platform/disk_counters.h"
+#include "sequence/restart_phases.h"
 
 namespace twk::sequence {
 
@@ -40,16 +51,31 @@ class DesktopReadyTracker {
   explicit DesktopReadyTracker(std::uint64_t giveUpAfterMs = kGiveUpAfterMs)
       : giveUpAfterMs_(giveUpAfterMs) {}
 
-  // One reading of the system's processor times at atMs (any monotonic
-  // milliseconds; the answer is in the same). Calls less than kSampleMs
-  // after the last counted reading are passed over, so the caller may call
-  // on every heartbeat. Readings out of order or after the decision change
-  // nothing.
-  void Sample(std::uint64_t atMs, const platform::CpuTimes& times);
-  // The same for a reading that may have failed: a failed one breaks the
-  // chain of readings, so the time between the good readings around it
-  // counts as not idle. It still counts towards the deadline.
-  void Sample(std::uint64_t atMs, const std::optional<platform::CpuTimes>& times);
+  // One reading of the system's processor times and of the system disk's
+  // counters at atMs (any monotonic milliseconds; the answer is in the
+  // same). Calls less than kSampleMs after the last counted reading are
+  // passed over, so the caller may call on every heartbeat. Readings out of
+  // order or after the decision change nothing.
+  //
+  // A failed processor reading breaks the chain of readings, so the time
+  // between the good readings around it counts as not idle; it still counts
+  // towards the deadline. A failed disk reading does the same once the disk
+  // takes part; before that it leaves the processors to decide alone.
+  void Sample(std::uint64_t atMs, const std::optional<platform::CpuTimes>& cpu,
+              const std::optional<platform::DiskTimes>& disk);
+  // The processors alone, as where the disk's counters cannot be read.
+  void Sample(std::uint64_t atMs, const platform::CpuTimes& times) {
+    Sample(atMs, times, std::nullopt);
+  }
+  void Sample(std::uint64_t atMs, const std::optional<platform::CpuTimes>& times) {
+    Sample(atMs, times, std::nullopt);
+  }
+
+  // Whether disk readings are still of use: until the first interval has
+  // shown whether the counters can be read, and from then on where they can.
+  [[nodiscard]] bool WantsDisk() const { return rule_ != ReadyRule::Cpu; }
+  // The rule that counts the idle time, once learnt.
+  [[nodiscard]] std::optional<ReadyRule> Rule() const { return rule_; }
 
   // Ready or given up; it is given up as soon as the deadline can no longer
   // be met, not only when it has passed.
@@ -62,14 +88,16 @@ class DesktopReadyTracker {
 
  private:
   [[nodiscard]] bool Accept(std::uint64_t atMs);
-  void Count(std::uint64_t intervalMs, const platform::CpuTimes& from,
-             const platform::CpuTimes& to);
+  [[nodiscard]] bool Idle(const platform::CpuTimes& to,
+                          const std::optional<platform::DiskTimes>& disk) const;
   void Decide(std::uint64_t atMs);
 
   std::uint64_t giveUpAfterMs_;
   std::uint64_t startMs_ = 0;
-  std::uint64_t lastMs_ = 0;  // the latest reading's moment
-  platform::CpuTimes base_;   // the reading the current interval starts from
+  std::uint64_t lastMs_ = 0;                     // the latest reading's moment
+  platform::CpuTimes base_;                      // the reading the current interval starts from
+  std::optional<platform::DiskTimes> diskBase_;  // the disk's, beside it
+  std::optional<ReadyRule> rule_;
   std::uint64_t idleMs_ = 0;
   std::optional<std::uint64_t> readyAtMs_;
   bool started_ = false;

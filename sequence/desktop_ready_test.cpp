@@ -14,6 +14,7 @@ namespace twk::sequence {
 namespace {
 
 using platform::CpuTimes;
+using platform::DiskTimes;
 using Tracker = DesktopReadyTracker;
 
 // The system's processor times at a moment, in ascending moments.
@@ -216,6 +217,112 @@ TEST(DesktopReadyTest, FollowsTheClocksProcessorTimes) {
   heartbeatFor(blind, 120000);
   EXPECT_TRUE(blind.Decided());
   EXPECT_EQ(blind.ReadyAtMs(), std::nullopt);
+}
+
+// ---- the system disk beside the processors ----------------------------------
+
+// The disk's counters at a moment; none where the query failed.
+using DiskReading = std::function<std::optional<DiskTimes>(std::uint64_t atMs)>;
+
+// A disk whose idle share of every millisecond is given, queried at the
+// system time of the moment (100-ns units; a boot in 2024).
+DiskReading DiskOf(IdleShare share) {
+  auto times = std::make_shared<DiskTimes>(DiskTimes{0, 133537680000000000});
+  auto ms = std::make_shared<std::uint64_t>(0);
+  return [=](std::uint64_t atMs) -> std::optional<DiskTimes> {
+    for (; *ms < atMs; ++*ms) {
+      times->idle += share(*ms) * 100;
+      times->queryTime += 10000;
+    }
+    return *times;
+  };
+}
+
+struct Decision {
+  std::optional<std::uint64_t> readyAt;
+  std::optional<ReadyRule> rule;
+  bool operator==(const Decision&) const = default;
+};
+
+// Samples every 100 ms, processors and disk, until decided.
+Decision Decide(const IdleShare& cpu, const DiskReading& disk) {
+  Tracker tracker;
+  const Reading processors = OneProcessor(cpu);
+  for (std::uint64_t at = 0; at <= 600000 && !tracker.Decided(); at += 100) {
+    tracker.Sample(at, processors(at), disk(at));
+  }
+  EXPECT_TRUE(tracker.Decided());
+  return {tracker.ReadyAtMs(), tracker.Rule()};
+}
+
+const DiskReading kNoCounters = [](std::uint64_t) { return std::optional<DiskTimes>(); };
+
+TEST(DesktopReadyDiskTest, ASampleIsIdleOnlyWhenTheDiskIsIdleToo) {
+  constexpr auto kBoth = ReadyRule::CpuAndDisk;
+  EXPECT_EQ(Decide(Steady(100), DiskOf(Steady(100))), (Decision{0, kBoth}));
+  // Programs still loading from the disk while the processors wait on it:
+  // idle processors over a busy disk are not a ready desktop.
+  EXPECT_EQ(Decide(Steady(100), DiskOf(BusyFor(12000))), (Decision{12000, kBoth}));
+  EXPECT_EQ(Decide(BusyFor(15000), DiskOf(BusyFor(12000))), (Decision{15000, kBoth}));
+  EXPECT_EQ(Decide(Steady(100), DiskOf(Steady(0))), (Decision{std::nullopt, kBoth}));
+  EXPECT_EQ(Decide(Steady(100), DiskOf(InTurn(1000, 1000))), (Decision{10000, kBoth}));
+  // The same threshold as the processors'.
+  EXPECT_EQ(Decide(Steady(100), DiskOf(Steady(80))), (Decision{0, kBoth}));
+  EXPECT_EQ(Decide(Steady(100), DiskOf(Steady(79))), (Decision{std::nullopt, kBoth}));
+}
+
+TEST(DesktopReadyDiskTest, WithoutReadableCountersTheProcessorsDecideAlone) {
+  Tracker tracker;
+  EXPECT_TRUE(tracker.WantsDisk());
+  EXPECT_EQ(tracker.Rule(), std::nullopt);
+  EXPECT_EQ(Decide(BusyFor(15000), kNoCounters), (Decision{15000, ReadyRule::Cpu}));
+  // Learnt once: a disk that could not answer at first and would say
+  // "busy" later is not asked again.
+  const DiskReading late = [busy = DiskOf(Steady(0))](std::uint64_t at) {
+    return at == 0 ? std::nullopt : busy(at);
+  };
+  EXPECT_EQ(Decide(Steady(100), late), (Decision{0, ReadyRule::Cpu}));
+  tracker.Sample(0, CpuTimes{}, std::nullopt);
+  EXPECT_FALSE(tracker.WantsDisk());
+  // Counters that answer but whose query time stands still (counting
+  // switched off), and a second query that fails.
+  const DiskReading frozen = [](std::uint64_t) { return DiskTimes{0, 133537680000000000}; };
+  EXPECT_EQ(Decide(Steady(100), frozen), (Decision{0, ReadyRule::Cpu}));
+  const DiskReading once = [busy = DiskOf(Steady(0))](std::uint64_t at) {
+    return at == 0 ? busy(at) : std::nullopt;
+  };
+  EXPECT_EQ(Decide(Steady(100), once), (Decision{0, ReadyRule::Cpu}));
+}
+
+TEST(DesktopReadyDiskTest, DiskReadingsThatFailOrContradictThemselvesAreNotIdle) {
+  constexpr auto kBoth = ReadyRule::CpuAndDisk;
+  // Failing from 5 s to 8 s once the disk counts: the time from the last
+  // good reading to the first one after is lost, as for the processors.
+  const DiskReading gap = [idle = DiskOf(Steady(100))](std::uint64_t at) {
+    return at >= 5000 && at < 8000 ? std::nullopt : idle(at);
+  };
+  EXPECT_EQ(Decide(Steady(100), gap), (Decision{3100, kBoth}));
+  // Counters reset at 5 s lose the interval into it; a query time that
+  // stands still from 3 s to 4 s loses that second.
+  const DiskReading reset = [idle = DiskOf(Steady(100))](std::uint64_t at) {
+    std::optional<DiskTimes> t = idle(at);
+    if (at == 5000) t->idle = 0;
+    return t;
+  };
+  EXPECT_EQ(Decide(Steady(100), reset), (Decision{100, kBoth}));
+  const DiskReading stuck = [idle = DiskOf(Steady(100))](std::uint64_t at) {
+    std::optional<DiskTimes> t = idle(at > 3000 && at <= 4000 ? 3000 : at);
+    return t;
+  };
+  EXPECT_EQ(Decide(Steady(100), stuck), (Decision{1000, kBoth}));
+  // The idle time is summed at the disk's own moments: a little more of it
+  // than the query times passed is an idle disk, not a broken one.
+  const DiskReading ahead = [idle = DiskOf(Steady(100))](std::uint64_t at) {
+    std::optional<DiskTimes> t = idle(at);
+    t->idle += at / 100 * 20000;  // 2 ms more every 100 ms
+    return t;
+  };
+  EXPECT_EQ(Decide(Steady(100), ahead), (Decision{0, kBoth}));
 }
 
 }  // namespace

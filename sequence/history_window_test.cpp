@@ -448,7 +448,7 @@ TEST_F(HistoryWindowTest, ExportWritesTheFileAndSaysWhereOrWhyNot) {
   const std::string text = machine.files.FileBytes(good).value_or("");
   EXPECT_TRUE(
       text.starts_with("\xEF\xBB\xBF" + ToUtf8(kCsvHeader) + "\r\n1,2024-03-01 12:00,1,60,60,"));
-  EXPECT_TRUE(text.ends_with(",2,36,36,,,,,,,,,\r\n"));
+  EXPECT_TRUE(text.ends_with(",2,36,36,,,,,,,,,,\r\n"));
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
   EXPECT_FALSE(machine.files.FileExists(bad));
 }

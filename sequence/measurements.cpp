@@ -14,8 +14,8 @@ namespace {
 namespace key = settings::key;
 namespace section = settings::section;
 
-constexpr const char16_t* kStampKeys[] = {key::FirstShutDown, key::FirstBootUp,
-                                          key::LastShutDown, key::LastBootUp};
+constexpr const char16_t* kStampKeys[] = {key::FirstShutDown, key::FirstBootUp, key::LastShutDown,
+                                          key::LastBootUp};
 
 Text StampKey(StampName name) { return kStampKeys[static_cast<std::size_t>(name)]; }
 Text UtcKey(StampName name) { return StampKey(name) + key::UtcSuffix; }
@@ -65,8 +65,7 @@ Text FoldedKey(const Text& key) {
   return folded;
 }
 
-std::map<Text, Text> SectionValuesByKey(const settings::SettingsFile& settings,
-                                        const Text& name) {
+std::map<Text, Text> SectionValuesByKey(const settings::SettingsFile& settings, const Text& name) {
   std::map<Text, Text> values;
   for (auto& [key, value] : settings.Entries(name)) {
     values.try_emplace(FoldedKey(key), std::move(value));
@@ -101,7 +100,8 @@ std::optional<std::int64_t> ParseWhole(const Text& text) {
   for (; at < text.size(); ++at) {
     if (text[at] < u'0' || text[at] > u'9') return std::nullopt;
     const std::uint64_t digit = static_cast<std::uint64_t>(text[at] - u'0');
-    if (magnitude > (static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) - digit) / 10) {
+    if (magnitude >
+        (static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) - digit) / 10) {
       return std::nullopt;
     }
     magnitude = magnitude * 10 + digit;
@@ -153,13 +153,18 @@ Measurements Measurements::Load(const settings::SettingsFile& settings) {
   const std::map<Text, Text> marks = SectionValuesByKey(settings, section::RestartMarks);
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
   const std::map<Text, Text> phases = SectionValuesByKey(settings, section::RestartPhases);
+  const std::map<Text, Text> readyBy = SectionValuesByKey(settings, section::RestartReadyBy);
   for (auto& [key, seconds] : settings.Entries(section::History)) {
-    RestartFigure figure{std::move(key), std::move(seconds), 0, std::nullopt, {}};
+    RestartFigure figure{std::move(key),    std::move(seconds), 0, std::nullopt, {},
+                         RestartMark::None, std::nullopt};
     if (const auto found = phases.find(FoldedKey(figure.key)); found != phases.end()) {
       figure.phases = ParsePhases(found->second).value_or(RestartPhases{});
     }
     if (const auto found = marks.find(FoldedKey(figure.key)); found != marks.end()) {
       figure.mark = ParseMark(found->second).value_or(RestartMark::None);
+    }
+    if (const auto found = readyBy.find(FoldedKey(figure.key)); found != readyBy.end()) {
+      figure.readyBy = ParseReadyRule(found->second);
     }
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
@@ -208,6 +213,7 @@ bool Measurements::RecordTimeStamp(settings::SettingsFile& settings, TimeStampKi
       settings.RemoveSection(section::HistoryMilliseconds);
       settings.RemoveSection(section::RestartPhases);
       settings.RemoveSection(section::RestartMarks);
+      settings.RemoveSection(section::RestartReadyBy);
       stamps_ = {};
       restarts_.clear();
       request_ = {};
@@ -251,7 +257,10 @@ bool Measurements::RecordRebootDuration(settings::SettingsFile& settings,
   const Text historyKey = settings::HistoryKey(currentReboot - 1);
   const Text* existing = settings.GetValue(section::History, historyKey);
   if (existing != nullptr && !existing->empty()) return false;
-  RestartFigure figure{historyKey, FormatNumber(duration->seconds), 0, duration->milliseconds, {}};
+  RestartFigure figure{historyKey,  FormatNumber(duration->seconds),
+                       0,           duration->milliseconds,
+                       {},          RestartMark::None,
+                       std::nullopt};
   figure.wholeSeconds = ToInteger(figure.seconds);
   if (!settings.Set(section::History, historyKey, figure.seconds)) return false;
   if (figure.exactMs) {
@@ -313,6 +322,17 @@ bool Measurements::RecordMark(settings::SettingsFile& settings, const Text& rest
     return settings.Set(section::RestartMarks, figure.key, MarkName(mark)) || written;
   }
   return written;
+}
+
+bool Measurements::RecordReadyRule(settings::SettingsFile& settings, const Text& restartKey,
+                                   ReadyRule rule) {
+  for (RestartFigure& figure : restarts_) {
+    if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
+    if (figure.readyBy == rule) return false;
+    figure.readyBy = rule;
+    return settings.Set(section::RestartReadyBy, figure.key, ReadyRuleName(rule));
+  }
+  return false;
 }
 
 void Measurements::RestoreStamp(settings::SettingsFile& settings, StampName name,

@@ -4,7 +4,8 @@
 // exactly what it changes back into the document in the file's format (so a
 // file nothing was recorded in is saved byte for byte as it was read). The
 // step, the report, the history list and the archive all work on this; no
-// other code reads the sections TimeStamps, History or HistoryMilliseconds.
+// other code reads the sections TimeStamps, History, HistoryMilliseconds,
+// RestartPhases or RestartReadyBy.
 //
 // A stamp keeps its local second under the key the file has always had, and
 // the same moment in UTC milliseconds beside it. A duration is the UTC
@@ -58,9 +59,9 @@ struct RestartRequest {
 };
 
 struct Stamp {
-  Text text;                               // the local key's value as stored; empty when absent
-  double local = 0;                        // that text as a number; 0 when absent
-  std::optional<std::int64_t> utcMs;       // the UTC moment, when kept beside it
+  Text text;                          // the local key's value as stored; empty when absent
+  double local = 0;                   // that text as a number; 0 when absent
+  std::optional<std::int64_t> utcMs;  // the UTC moment, when kept beside it
   bool present() const { return local > 0; }
 };
 
@@ -72,6 +73,7 @@ struct RestartFigure {
   std::optional<std::int64_t> exactMs;  // the duration to the millisecond, when known
   RestartPhases phases;                 // where its time went, as far as known
   RestartMark mark = RestartMark::None;
+  std::optional<ReadyRule> readyBy;     // what decided its desktop-ready moment
 };
 
 struct Duration {
@@ -148,6 +150,9 @@ class Measurements {
   // request's reading, which a start repeated with the same command line
   // must not use again.
   bool RecordMark(settings::SettingsFile& settings, const Text& restartKey, RestartMark mark);
+  // Which rule decided the desktop-ready moment of the restart kept under
+  // `restartKey`. Nothing is written for a restart without a History figure.
+  bool RecordReadyRule(settings::SettingsFile& settings, const Text& restartKey, ReadyRule rule);
   // Puts a stamp back as it was before (absent included): a restart that
   // was refused took no shutdown.
   void RestoreStamp(settings::SettingsFile& settings, StampName name, const Stamp& previous);

@@ -113,11 +113,16 @@ TEST_F(MeasurementsTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
 TEST_F(MeasurementsTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
   // Local keys only: durations by the local rule, no exact figure, and a
   // file nothing is recorded in is saved exactly as it was read.
-  const std::vector<Text> lines = {u"[Setup]",          u"TimesToReboot=3",
-                                   u"[TimeStamps]",     u"FirstShutDown=13353768000",
-                                   u"FirstBootUp=13353768060", u"LastShutDown=13353768400",
-                                   u"[History]",        u"Reboot 1=60",
-                                   u"reboot 2 = 12.5",  u"Reboot 3=x"};
+  const std::vector<Text> lines = {u"[Setup]",
+                                   u"TimesToReboot=3",
+                                   u"[TimeStamps]",
+                                   u"FirstShutDown=13353768000",
+                                   u"FirstBootUp=13353768060",
+                                   u"LastShutDown=13353768400",
+                                   u"[History]",
+                                   u"Reboot 1=60",
+                                   u"reboot 2 = 12.5",
+                                   u"Reboot 3=x"};
   Load(lines);
   const std::string bytes = *fs.FileBytes(path);
   ASSERT_EQ(m.restarts().size(), 3u);
@@ -127,8 +132,8 @@ TEST_F(MeasurementsTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
   EXPECT_EQ(m.restarts()[2].wholeSeconds, 0);
   EXPECT_EQ(m.restarts()[0].exactMs, std::nullopt);
   EXPECT_EQ(m.Average(), 24);  // (60 + 12 + 0) / 3, as the list adds them
-  const auto first = DurationBetween(m.stamp(StampName::FirstShutDown),
-                                     m.stamp(StampName::FirstBootUp));
+  const auto first =
+      DurationBetween(m.stamp(StampName::FirstShutDown), m.stamp(StampName::FirstBootUp));
   ASSERT_TRUE(first);
   EXPECT_EQ(first->seconds, 60);
   EXPECT_EQ(first->milliseconds, std::nullopt);
@@ -234,6 +239,37 @@ TEST_F(MeasurementsTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsIts
   EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(0), clock.Now()));
   EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(5), clock.Now()));
   EXPECT_EQ(settings.lines(), before);
+}
+
+TEST_F(MeasurementsTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsKeptSequence) {
+  const std::vector<Text> lines = {
+      u"[TimeStamps]", u"FirstShutDown=13353768000", u"[History]",    u"Reboot 1=61",
+      u"Reboot 2=9",   u"[RestartReadyBy]",          u"Reboot 1=disk"};  // not a rule: unknown
+  Load(lines);
+  EXPECT_EQ(m.restarts()[0].readyBy, std::nullopt);
+  EXPECT_TRUE(m.RecordReadyRule(settings, u"reboot 2", ReadyRule::CpuAndDisk));
+  EXPECT_FALSE(m.RecordReadyRule(settings, u"Reboot 2", ReadyRule::CpuAndDisk));
+  EXPECT_FALSE(m.RecordReadyRule(settings, u"Reboot 3", ReadyRule::Cpu));  // no such restart
+  EXPECT_EQ(Value(u"RestartReadyBy", u"Reboot 2"), u"cpu+disk");
+  EXPECT_EQ(Value(u"RestartReadyBy", u"Reboot 3"), u"<none>");
+  // What an earlier version reads is where and as it was.
+  const std::vector<Text> after = settings.lines();
+  ASSERT_GE(after.size(), lines.size());
+  EXPECT_EQ(std::vector<Text>(after.begin(), after.begin() + 5),
+            std::vector<Text>(lines.begin(), lines.begin() + 5));
+  Load(std::vector<Text>(after));
+  ASSERT_EQ(m.restarts().size(), 2u);
+  EXPECT_EQ(m.restarts()[0].readyBy, std::nullopt);
+  EXPECT_EQ(m.restarts()[1].readyBy, ReadyRule::CpuAndDisk);
+
+  // The next sequence keeps it with the summary, and starts without one.
+  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_FALSE(settings.FindSection(u"RestartReadyBy"));
+  EXPECT_EQ(Value(u"SequencesReadyBy", u"Sequence 1"), u"? cpu+disk");
+  const KeptSequences kept = ReadKeptSequences(settings);
+  ASSERT_EQ(kept.sequences.size(), 1u);
+  EXPECT_EQ(kept.sequences[0].readyBy,
+            (std::vector<std::optional<ReadyRule>>{std::nullopt, ReadyRule::CpuAndDisk}));
 }
 
 }  // namespace

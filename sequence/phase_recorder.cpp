@@ -39,12 +39,13 @@ std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry) {
 
 PhaseRecorder::PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
                              Measurements& measurements, std::uint32_t restart,
-                             const platform::ClockReading& created)
+                             const platform::ClockReading& created, const Text& systemDrive)
     : ports_(ports),
       settings_(settings),
       measurements_(measurements),
       restart_(restart),
-      tracker_(kDesktopReadyGiveUpMs) {
+      tracker_(kDesktopReadyGiveUpMs),
+      systemDrive_(systemDrive) {
   if (created.utcMilliseconds > 0) createdUtcMs_ = created.utcMilliseconds;
   done_ = restart_ == 0 || !createdUtcMs_;
   if (done_) return;
@@ -111,25 +112,42 @@ bool PhaseRecorder::RecordWindowsFigures() {
   return written;
 }
 
-bool PhaseRecorder::OnWake() {
-  if (done_) return false;
-  const std::uint64_t tick = ports_.clock->TickMilliseconds();
-  if (tick < nextSampleTick_) return false;
+std::optional<platform::DiskTimes> PhaseRecorder::ReadDisk() {
+  if (!disk_) {
+    if (ports_.devices == nullptr || systemDrive_.empty()) return std::nullopt;
+    disk_.emplace(*ports_.devices);
+    if (!disk_->Open(systemDrive_)) return std::nullopt;
+  }
+  return disk_->Read();
+}
+
+bool PhaseRecorder::OnWake(std::uint64_t tick) {
+  if (done_ || tick < nextSampleTick_) return false;
   nextSampleTick_ = tick + kDesktopSampleMs;
   const auto cpu = ports_.clock->SystemCpuTimes();
   if (!cpu) {
     // Without the processors' times nothing can be decided: stop asking.
     done_ = true;
+    if (disk_) disk_->Close();
     return false;
   }
-  tracker_.Sample(tick - createdTick_, *cpu);
+  const std::optional<platform::DiskTimes> disk =
+      tracker_.WantsDisk() ? ReadDisk() : std::optional<platform::DiskTimes>();
+  tracker_.Sample(tick - createdTick_, *cpu, disk);
+  // The handle goes as soon as it is of no more use.
+  if (disk_ && (!tracker_.WantsDisk() || tracker_.Decided())) disk_->Close();
   if (!tracker_.Decided()) return false;
   done_ = true;
   const auto ready = tracker_.ReadyAtMs();
   if (!ready) return false;
   RestartPhases found;
   found[Phase::DesktopReady] = static_cast<std::int64_t>(*ready);
-  return measurements_.RecordPhases(settings_, settings::HistoryKey(restart_), found);
+  const Text key = settings::HistoryKey(restart_);
+  bool written = measurements_.RecordPhases(settings_, key, found);
+  if (const auto rule = tracker_.Rule()) {
+    written = measurements_.RecordReadyRule(settings_, key, *rule) || written;
+  }
+  return written;
 }
 
 }  // namespace twk::sequence

@@ -5,14 +5,19 @@
 // while a window of ours waits anyway, the moment the desktop became ready.
 //
 // The desktop is ready by the rule of Windows' performance recorder: 10 s of
-// samples with the processors at least 80% idle have accumulated. Samples
-// are taken on the heartbeat's wake-ups, at most one per 100 ms, so between
-// samples a wake-up costs one counter reading: a sampler that used processor
-// time would delay the very moment it measures.
+// samples with the processors and the system disk at least 80% idle have
+// accumulated (the processors alone where the disk's counters cannot be
+// read). Samples are taken on the heartbeat's wake-ups, at most one per
+// 100 ms, so between samples a wake-up costs one counter reading: a sampler
+// that used processor time would delay the very moment it measures. The
+// disk is opened once, at the first sample, and kept open until the moment
+// is decided or the disk has dropped out.
 #include <cstdint>
 #include <optional>
 
+#include "base/text.h"
 #include "platform/clock.h"
+#include "platform/disk_counters.h"
 #include "platform/ports.h"
 #include "sequence/desktop_ready.h"
 #include "sequence/measurements.h"
@@ -31,19 +36,23 @@ inline constexpr std::uint64_t kDesktopSampleMs = 100;
 class PhaseRecorder {
  public:
   // restart: the one that ended when this program was created (0: none, the
-  // start measures no restart and records nothing).
+  // start measures no restart and records nothing). systemDrive ("C:") names
+  // the disk whose idle time counts; empty: the processors decide alone.
   PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
                 Measurements& measurements, std::uint32_t restart,
-                const platform::ClockReading& created);
+                const platform::ClockReading& created, const Text& systemDrive = Text());
 
   // Our split of the restart; Windows' figures of every restart that lacks
   // them and whose record can be found. True when anything was written.
   bool RecordAtStart();
   // Windows' figures only (the report reads them once more).
   bool RecordWindowsFigures();
-  // On a wake-up: a sample when one is due; the ready moment once it is
-  // decided. True when the decision was written now.
-  bool OnWake();
+  // On a wake-up: a sample when one is due; the ready moment and the rule
+  // that decided it once it is decided. True when the decision was written
+  // now. `tick` is the caller's reading of the tick counter at this wake-up,
+  // so that a loop which needs the counter itself reads it once.
+  bool OnWake(std::uint64_t tick);
+  bool OnWake() { return OnWake(ports_.clock->TickMilliseconds()); }
   // Decided, or not worth sampling (no restart, or the clocks cannot tell).
   [[nodiscard]] bool done() const { return done_; }
 
@@ -56,7 +65,11 @@ class PhaseRecorder {
   // The monotonic counter at the program's creation, and when to sample next.
   std::uint64_t createdTick_ = 0;
   std::uint64_t nextSampleTick_ = 0;
+  [[nodiscard]] std::optional<platform::DiskTimes> ReadDisk();
+
   DesktopReadyTracker tracker_;
+  Text systemDrive_;
+  std::optional<platform::DiskCounterReader> disk_;  // made at the first sample
   bool done_ = false;
 };
 

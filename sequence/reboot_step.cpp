@@ -59,7 +59,7 @@ class RebootStep {
   void RecordBootUp();
   void CreateCountdownWindow();
   Outcome CountDown();
-  void Tick();
+  void Tick(std::uint64_t tick);
   void TogglePause();
   void Restart();
   // False when it could not be registered (and the user was told).
@@ -188,7 +188,9 @@ void RebootStep::RecordSilentReadiness() {
     }
     RestartPhases ready;
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
-    if (current.RecordPhases(now, key, ready)) now.SaveProgress();
+    bool written = current.RecordPhases(now, key, ready);
+    if (mine->readyBy) written = current.RecordReadyRule(now, key, *mine->readyBy) || written;
+    if (written) now.SaveProgress();
   }
 }
 
@@ -252,7 +254,8 @@ void RebootStep::RecordBootUp() {
   platform::ClockReading bootUp = ports_.clock->ProcessCreated();
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
-  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp);
+  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp,
+                  start_.paths().systemDrive);
   bool written = current == 2 ? measurements_.RecordTimeStamp(settings_, TimeStampKind::FirstBootUp,
                                                               bootUp, current)
                               : measurements_.RecordRebootDuration(settings_, current, bootUp);
@@ -312,11 +315,10 @@ void RebootStep::CreateCountdownWindow() {
   frame_.Show(ui::show::Normal);
 }
 
-void RebootStep::Tick() {
-  if (paused_) return;
-  // Most wake-ups fall between two seconds: they cost one counter reading.
-  const std::uint64_t tick = ports_.clock->TickMilliseconds();
-  if (tick < nextReadingTick_) return;
+void RebootStep::Tick(std::uint64_t tick) {
+  // Most wake-ups fall between two seconds: they cost the counter reading
+  // the loop took.
+  if (paused_ || tick < nextReadingTick_) return;
   const std::uint64_t now = ports_.clock->CurrentSecond();
   if (now == lastSecond_) return;
   // One second per pass however long the pass took: a clock set forward (or
@@ -350,10 +352,13 @@ void RebootStep::TogglePause() {
 
 RebootStep::Outcome RebootStep::CountDown() {
   // No timer of its own: the heartbeat wakes the pump at least every 20 ms.
+  // Between two samples of the desktop and two seconds of the countdown a
+  // wake-up costs one reading of the tick counter, shared by both.
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
-    if (phases_->OnWake()) settings_.SaveProgress();
-    Tick();
+    const std::uint64_t tick = ports_.clock->TickMilliseconds();
+    if (phases_->OnWake(tick)) settings_.SaveProgress();
+    Tick(tick);
     if (remaining_ == 0) return Outcome::Restart;
 
     if (pump_.event().eventId == ui::event::CloseRequest) return Outcome::Close;

@@ -173,6 +173,31 @@ TEST_F(RebootStepTest, ClockChangeDuringTheCountdownCostsOneSecond) {
   }
 }
 
+TEST_F(RebootStepTest, AWakeUpBetweenSecondsAndSamplesReadsTheTickCounterOnce) {
+  // From 2 s to 6 s of the countdown, while the desktop is still sampled:
+  // 200 wake-ups of 20 ms, a processor reading every 100 ms, and the wall
+  // clock only in the last tenth of each second.
+  struct Counts {
+    std::uint64_t wakes, ticks, cpu, wall;
+  };
+  Counts at2{}, at6{};
+  const auto counts = [this](ui::HeadlessBackend& ui) {
+    return Counts{ui.wakes(), machine.clock.tickReadings(), machine.clock.cpuReadings(),
+                  machine.clock.readings()};
+  };
+  user = [&](ui::HeadlessBackend& ui, int start) {
+    if (start != 0) return;
+    ui.AfterWakes(100, [&] { at2 = counts(ui); });
+    ui.AfterWakes(300, [&] { at6 = counts(ui); });
+  };
+  SetupStartsSequence(3, 1);
+  RunSequence({60});
+  ASSERT_EQ(at6.wakes - at2.wakes, 200u);
+  EXPECT_EQ(at6.ticks - at2.ticks, 200u);
+  EXPECT_EQ(at6.cpu - at2.cpu, 40u);
+  EXPECT_LE(at6.wall - at2.wall, 4u * 6);
+}
+
 TEST_F(RebootStepTest, DelayWhoseSecondsWrapToZeroRestartsAtOnce) {
   // 1073741824 minutes are 2^32 * 15 seconds: 0 in 32 bits. The countdown
   // must not run on from the top of the 64-bit range.

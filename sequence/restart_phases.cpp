@@ -22,6 +22,14 @@ bool RestartPhases::Merge(const RestartPhases& known) {
   return changed;
 }
 
+Text ReadyRuleName(ReadyRule rule) { return rule == ReadyRule::CpuAndDisk ? u"cpu+disk" : u"cpu"; }
+
+std::optional<ReadyRule> ParseReadyRule(const Text& text) {
+  if (text == u"cpu") return ReadyRule::Cpu;
+  if (text == u"cpu+disk") return ReadyRule::CpuAndDisk;
+  return std::nullopt;
+}
+
 Text FormatPhases(const RestartPhases& phases) {
   Text text;
   for (std::size_t i = 0; i < kPhaseCount; ++i) {

@@ -50,6 +50,18 @@ struct RestartPhases {
 // None unless the text is exactly nine such tokens.
 [[nodiscard]] std::optional<RestartPhases> ParsePhases(const Text& text);
 
+// What decided the moment the desktop was ready: the processors alone, or
+// the processors and the system disk together. The disk counts wherever its
+// counters can be read; where they cannot (a driver without them, or Wine),
+// the processors decide alone, and the figures of the two rules are not the
+// same measurement: the rule is kept beside the moment.
+enum class ReadyRule : std::uint8_t { Cpu, CpuAndDisk };
+
+// As kept and exported: "cpu" or "cpu+disk".
+[[nodiscard]] Text ReadyRuleName(ReadyRule rule);
+// None for any other text.
+[[nodiscard]] std::optional<ReadyRule> ParseReadyRule(const Text& text);
+
 // The moments of one restart, each in UTC milliseconds since 1601 (none
 // where unknown).
 struct RestartMoments {

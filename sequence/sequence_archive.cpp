@@ -243,6 +243,34 @@ bool IsMarked(const SequenceSummary& summary, std::size_t i) {
   return i < summary.marks.size() && summary.marks[i] != RestartMark::None;
 }
 
+Text FormatReadyByValue(const SequenceSummary& summary) {
+  bool known = false;
+  Text value;
+  for (std::size_t i = 0; i < summary.readyBy.size(); ++i) {
+    if (i != 0) value += u' ';
+    value += summary.readyBy[i] ? ReadyRuleName(*summary.readyBy[i]) : Text(u"?");
+    known = known || summary.readyBy[i].has_value();
+  }
+  return known && summary.readyBy.size() == summary.durations.size() ? value : Text();
+}
+
+std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value, std::size_t count) {
+  std::vector<std::optional<ReadyRule>> rules;
+  if (value.size() > kLongestSummary) return {};
+  for (const Text& token : Split(value, u" ")) {
+    if (token.empty()) continue;
+    if (rules.size() == count) return {};
+    if (token == u"?") {
+      rules.emplace_back();
+      continue;
+    }
+    const auto rule = ParseReadyRule(token);
+    if (!rule) return {};
+    rules.push_back(rule);
+  }
+  return rules.size() == count ? rules : std::vector<std::optional<ReadyRule>>{};
+}
+
 KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   KeptSequences kept;
   const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
@@ -250,6 +278,7 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
   const std::map<Text, Text> phases = SectionValuesByKey(settings, section::SequencesPhases);
   const std::map<Text, Text> marks = SectionValuesByKey(settings, section::SequencesMarks);
+  const std::map<Text, Text> readyBy = SectionValuesByKey(settings, section::SequencesReadyBy);
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
@@ -274,6 +303,9 @@ KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
       if (const auto found = marks.find(FoldedKey(keyText)); found != marks.end()) {
         summary->marks = ParseMarksValue(found->second, summary->durations.size());
       }
+      if (const auto found = readyBy.find(FoldedKey(keyText)); found != readyBy.end()) {
+        summary->readyBy = ParseReadyByValue(found->second, summary->durations.size());
+      }
       kept.sequences.push_back(std::move(*summary));
     } else {
       ++kept.damaged;
@@ -294,11 +326,14 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
   bool anyExact = false;
   bool anyPhase = false;
   bool anyMark = false;
+  bool anyRule = false;
   for (const RestartFigure& figure : measurements.restarts()) {
     summary.phases.push_back(figure.phases);
     summary.marks.push_back(figure.mark);
     anyMark = anyMark || figure.mark != RestartMark::None;
     anyPhase = anyPhase || figure.phases.Any();
+    summary.readyBy.push_back(figure.readyBy);
+    anyRule = anyRule || figure.readyBy.has_value();
     // The list adds every row's leading digits; a value it cannot read as a
     // number is kept as what it added, so that the summary reads back.
     const bool asStored = IsDuration(figure.seconds, 0, figure.seconds.size());
@@ -309,6 +344,7 @@ std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
   if (!anyExact) summary.exactMs.clear();
   if (!anyPhase) summary.phases.clear();
   if (!anyMark) summary.marks.clear();
+  if (!anyRule) summary.readyBy.clear();
   summary.average = measurements.Average().value_or(0);
   const double second = measurements.stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
@@ -332,6 +368,8 @@ bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& 
   if (!phases.empty()) (void)settings.Set(section::SequencesPhases, newKey, phases);
   const Text marks = FormatMarksValue(*current);
   if (!marks.empty()) (void)settings.Set(section::SequencesMarks, newKey, marks);
+  const Text readyBy = FormatReadyByValue(*current);
+  if (!readyBy.empty()) (void)settings.Set(section::SequencesReadyBy, newKey, readyBy);
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   std::size_t count = kept.sequences.size() + 1;
   for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
@@ -339,6 +377,7 @@ bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& 
     (void)settings.Remove(section::SequencesMilliseconds, kept.sequences[i].key);
     (void)settings.Remove(section::SequencesPhases, kept.sequences[i].key);
     (void)settings.Remove(section::SequencesMarks, kept.sequences[i].key);
+    (void)settings.Remove(section::SequencesReadyBy, kept.sequences[i].key);
     --count;
   }
   return true;

@@ -13,6 +13,8 @@
 // The restarts' marks too (SequencesMarks): one field per restart, joined by
 // ",", each a mark's name or empty for a plain restart ("updates,,extra
 // boots" for three restarts), kept only when a restart is marked.
+// Which rule decided each restart's desktop-ready moment is kept the same way
+// (SequencesReadyBy): one token per restart, "cpu+disk", "cpu" or "?".
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -38,6 +40,9 @@ struct SequenceSummary {
   std::vector<RestartPhases> phases;
   // Beside each duration, its mark; empty when no restart is marked.
   std::vector<RestartMark> marks = {};
+  // Beside each duration, what decided its desktop-ready moment; empty when
+  // none is known.
+  std::vector<std::optional<ReadyRule>> readyBy;
   bool current = false;  // the sequence in History, not (yet) kept
 };
 
@@ -82,6 +87,12 @@ inline constexpr std::size_t kMostDurations = 1000;
 [[nodiscard]] std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count);
 // Whether restart i (from 0) is marked, and so left out of the statistics.
 [[nodiscard]] bool IsMarked(const SequenceSummary& summary, std::size_t i);
+// The rules as kept ("cpu+disk ? cpu"); empty when no restart has one.
+[[nodiscard]] Text FormatReadyByValue(const SequenceSummary& summary);
+// Read back for a summary of `count` restarts: empty unless the text holds
+// exactly that many tokens of the kept shape.
+[[nodiscard]] std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value,
+                                                                      std::size_t count);
 
 struct KeptSequences {
   std::vector<SequenceSummary> sequences;  // readable ones, oldest (lowest number) first

@@ -96,6 +96,23 @@ TEST(ParseSequenceTest, MarksAreKeptPerRestartAndReadBackOnlyWhole) {
   EXPECT_EQ(FormatMarksValue(s), u"");
 }
 
+TEST(ParseSequenceTest, ReadyRulesAreKeptPerRestartAndReadBackOnlyWhole) {
+  SequenceSummary s{.number = 3,
+                    .durations = {u"60", u"45", u"50"},
+                    .readyBy = {ReadyRule::Cpu, std::nullopt, ReadyRule::CpuAndDisk}};
+  const Text value = FormatReadyByValue(s);
+  EXPECT_EQ(value, u"cpu ? cpu+disk");
+  EXPECT_EQ(ParseReadyByValue(value, 3), s.readyBy);
+  EXPECT_TRUE(ParseReadyByValue(value, 2).empty());
+  EXPECT_TRUE(ParseReadyByValue(value, 4).empty());
+  EXPECT_TRUE(ParseReadyByValue(u"cpu ? disk", 3).empty());
+  EXPECT_TRUE(ParseReadyByValue(u"cpu ? CPU", 3).empty());
+  s.readyBy = {std::nullopt, std::nullopt, std::nullopt};
+  EXPECT_EQ(FormatReadyByValue(s), u"");
+  s.readyBy = {ReadyRule::Cpu};
+  EXPECT_EQ(FormatReadyByValue(s), u"");
+}
+
 TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
   for (const char16_t* value : {
            u"2024-03-01 12:00",                 // no ";"
@@ -145,9 +162,12 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
                   u"2024-01-01 10:00;" + FormatUnsigned(n) + u";" + FormatUnsigned(n));
   }
   file.SetValue(section::SequencesMarks, u"Sequence 1", u"updates");
+  file.SetValue(section::SequencesReadyBy, u"Sequence 1", u"cpu");
+  file.SetValue(section::SequencesReadyBy, u"Sequence 2", u"cpu+disk");
   file.SetValue(section::History, u"Reboot 1", u"44");
   file.SetValue(section::History, u"Reboot 2", u"41");
   file.SetValue(section::RestartMarks, u"Reboot 1", u"updates");
+  file.SetValue(section::RestartReadyBy, u"Reboot 1", u"cpu");
   ASSERT_TRUE(KeepFinishedSequence(file, Measurements::Load(file)));
   const KeptSequences kept = ReadKeptSequences(file);
   ASSERT_EQ(kept.sequences.size(), 50u);
@@ -159,6 +179,11 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
   EXPECT_EQ(SectionLines(file, section::SequencesMarks),
             (std::vector<Text>{u"Sequence 51=updates,"}));
+  EXPECT_EQ(file.GetValue(section::SequencesReadyBy, u"Sequence 1"), nullptr);
+  EXPECT_EQ(kept.sequences.front().readyBy,
+            std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
+  EXPECT_EQ(kept.sequences.back().readyBy,
+            (std::vector<std::optional<ReadyRule>>{ReadyRule::Cpu, std::nullopt}));
 }
 
 TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {

@@ -10,10 +10,10 @@
 namespace twk::settings {
 
 namespace section {
-inline constexpr char16_t Setup[] = u"Setup";                        // the user's choices
-inline constexpr char16_t PostOperation[] = u"PostOperation";        // work left for the end
-inline constexpr char16_t TimeStamps[] = u"TimeStamps";              // clock readings of a sequence
-inline constexpr char16_t History[] = u"History";                    // one duration per restart
+inline constexpr char16_t Setup[] = u"Setup";                  // the user's choices
+inline constexpr char16_t PostOperation[] = u"PostOperation";  // work left for the end
+inline constexpr char16_t TimeStamps[] = u"TimeStamps";        // clock readings of a sequence
+inline constexpr char16_t History[] = u"History";              // one duration per restart
 inline constexpr char16_t DesktopIconLayout[] = u"DesktopIconLayout";  // icon text = position
 inline constexpr char16_t Sequences[] = u"Sequences";  // finished sequences, one summary each
 // Beside History and Sequences, under the same keys: the durations in whole
@@ -30,6 +30,12 @@ inline constexpr char16_t SequencesPhases[] = u"SequencesPhases";
 // version finds its own sections as it wrote them.
 inline constexpr char16_t RestartMarks[] = u"RestartMarks";
 inline constexpr char16_t SequencesMarks[] = u"SequencesMarks";
+// Beside History and Sequences, under the same keys: which rule decided the
+// moment the desktop was ready ("cpu+disk", or "cpu" where the disk's
+// counters could not be read). Sections of their own, so that an earlier
+// version finds its own sections as it wrote them.
+inline constexpr char16_t RestartReadyBy[] = u"RestartReadyBy";
+inline constexpr char16_t SequencesReadyBy[] = u"SequencesReadyBy";
 // The machine as seen when the newest sequence started, for files that
 // are joined with other machines' files.
 inline constexpr char16_t Machine[] = u"Machine";
@@ -45,7 +51,8 @@ inline constexpr char16_t RebootDelay[] = u"RebootDelay";            // integer,
 inline constexpr char16_t NoReport[] = u"NoReport";                  // switch
 inline constexpr char16_t DefragBefore[] = u"DefragBefore";          // switch, only written as on
 inline constexpr char16_t ProcessIdleTasks[] = u"ProcessIdleTasks";  // switch, only written as on
-inline constexpr char16_t BackupRestoreIcons[] = u"BackupRestoreIcons";  // switch, only written as on
+inline constexpr char16_t BackupRestoreIcons[] =
+    u"BackupRestoreIcons";                                           // switch, only written as on
 inline constexpr char16_t PlayWarningSound[] = u"PlayWarningSound";  // switch
 // Section PostOperation.
 inline constexpr char16_t DisableAutoLogon[] = u"DisableAutoLogon";  // "1" or absent

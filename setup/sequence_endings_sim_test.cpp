@@ -77,6 +77,8 @@ TEST_F(SequenceEndingsSimTest, WithoutAReportTheLastStartMeasuresAndSwitchesOffS
   const auto phases = sequence::ParsePhases(Stored(u"RestartPhases", u"Reboot 3"));
   ASSERT_TRUE(phases.has_value());
   EXPECT_EQ((*phases)[sequence::Phase::DesktopReady], 0);
+  // The simulated machine has no disk counters: the processors decided.
+  EXPECT_EQ(Stored(u"RestartReadyBy", u"Reboot 3"), u"cpu");
   // It slept between its samples with no window left to take messages.
   EXPECT_FALSE(last.sleeps.empty());
   EXPECT_EQ(last.sleepsBesideAWindow, 0);

@@ -17,7 +17,7 @@ class FakeClock final : public Clock {
 
   explicit FakeClock(std::uint64_t second = kDefaultSecond) {
     SetSecond(second);
-    cpuSettledAt_ = TickMilliseconds();
+    cpuSettledAt_ = Counter();
   }
 
   // ---- test controls -------------------------------------------------------
@@ -61,13 +61,17 @@ class FakeClock final : public Clock {
   void SetUptime(std::uint64_t ms) {
     SettleCpuTimes();
     jumped_ = milliseconds_ - ms;
-    cpuSettledAt_ = TickMilliseconds();
+    cpuSettledAt_ = Counter();
   }
   // While failing, SystemCpuTimes answers none; the counters go on.
   void SetCpuTimesFailing(bool failing) { cpuFailing_ = failing; }
 
   std::uint64_t milliseconds() const { return milliseconds_; }
+  // Readings of the wall clock (CurrentSecond, Now), of the tick counter and
+  // of the processor times: what a loop costs between its events.
   std::uint64_t readings() const { return readings_; }
+  std::uint64_t tickReadings() const { return tickReadings_; }
+  std::uint64_t cpuReadings() const { return cpuReadings_; }
 
   // ---- Clock ---------------------------------------------------------------
   [[nodiscard]] std::uint64_t CurrentSecond() override {
@@ -78,7 +82,10 @@ class FakeClock final : public Clock {
   }
   // The counter runs with the clock, but a jump of the wall clock does not
   // move it.
-  [[nodiscard]] std::uint64_t TickMilliseconds() override { return milliseconds_ - jumped_; }
+  [[nodiscard]] std::uint64_t TickMilliseconds() override {
+    ++tickReadings_;
+    return Counter();
+  }
   [[nodiscard]] ClockReading Now() override {
     ++readings_;
     const ClockReading reading = ReadingAt(milliseconds_);
@@ -89,6 +96,7 @@ class FakeClock final : public Clock {
     return created_ && !failing_ ? ReadingAt(*created_) : ClockReading{};
   }
   [[nodiscard]] std::optional<CpuTimes> SystemCpuTimes() override {
+    ++cpuReadings_;
     SettleCpuTimes();
     if (cpuFailing_) return std::nullopt;
     return cpu_;
@@ -102,8 +110,9 @@ class FakeClock final : public Clock {
   // the counter with the clock; after a move back the times stand still
   // until it passes the moment they were settled at, as real ones never run
   // back.
+  std::uint64_t Counter() const { return milliseconds_ - jumped_; }
   void SettleCpuTimes() {
-    const std::uint64_t tick = TickMilliseconds();
+    const std::uint64_t tick = Counter();
     if (tick <= cpuSettledAt_) return;
     const std::uint64_t elapsed = (tick - cpuSettledAt_) * 10000;  // ms to 100 ns
     if (cpuBusy_) {
@@ -119,6 +128,8 @@ class FakeClock final : public Clock {
   std::int64_t offsetMs_ = 0;       // local - UTC
   std::optional<std::uint64_t> created_;
   std::uint64_t readings_ = 0;
+  std::uint64_t tickReadings_ = 0;
+  std::uint64_t cpuReadings_ = 0;
   std::uint64_t perReading_ = 0;
   std::uint64_t jumped_ = 0;  // wrapping: a jump back subtracts
   bool failing_ = false;

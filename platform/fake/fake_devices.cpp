@@ -119,6 +119,10 @@ DeviceAnswer FakeDevices::NvmeHealthLog(DeviceHandle device) {
   return Ask(CallOf(Query::NvmeHealthLog), device, 560);
 }
 
+DeviceAnswer FakeDevices::DiskPerformance(DeviceHandle device) {
+  return Ask(CallOf(Query::DiskPerformance), device, 88);
+}
+
 Text FakeDevices::FromAnsi(const std::string& bytes) {
   Text text;
   for (char c : bytes) text.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));

@@ -24,6 +24,7 @@ class FakeDevices final : public Devices {
     AtaIdentify,
     ScsiIdentify,  // key: the command (0 standard, 1 USB bridge)
     NvmeHealthLog,
+    DiskPerformance,
   };
   struct OpenAttempt {
     Text path;
@@ -69,6 +70,7 @@ class FakeDevices final : public Devices {
   [[nodiscard]] DeviceAnswer ScsiIdentify(DeviceHandle device, ScsiIdentifyCommand command,
                                           std::uint8_t driveNumber) override;
   [[nodiscard]] DeviceAnswer NvmeHealthLog(DeviceHandle device) override;
+  [[nodiscard]] DeviceAnswer DiskPerformance(DeviceHandle device) override;
   // Bytes as Latin-1, the ANSI code page of the fake machine.
   [[nodiscard]] Text FromAnsi(const std::string& bytes) override;
 

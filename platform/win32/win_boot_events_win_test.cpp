@@ -14,6 +14,7 @@
 
 #include "base/strings.h"
 #include "platform/win32/win_boot_events.h"
+#include "platform/win32/wine_test_util.h"
 #include "sequence/boot_event.h"
 
 namespace twk::platform::win32 {
@@ -21,10 +22,7 @@ namespace {
 
 using Records = Answer<std::vector<Text>>;
 
-bool RunsUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using test::RunsUnderWine;
 
 bool WevtapiLoaded() { return GetModuleHandleW(L"wevtapi.dll") != nullptr; }
 

@@ -1,10 +1,14 @@
 #include "platform/win32/win_devices.h"
 
 #include <windows.h>
+// After windows.h:
+#include <winioctl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
+#include "platform/disk_counters.h"
 #include "platform/win32/win_error.h"
 
 namespace twk::platform::win32 {
@@ -18,6 +22,14 @@ constexpr DWORD kPredictFailure = 0x2D1100;   // IOCTL_STORAGE_PREDICT_FAILURE
 constexpr DWORD kSmartReceive = 0x7C088;      // SMART_RCV_DRIVE_DATA
 constexpr DWORD kAtaPassThrough = 0x4D02C;    // IOCTL_ATA_PASS_THROUGH
 constexpr DWORD kScsiPassThrough = 0x4D004;   // IOCTL_SCSI_PASS_THROUGH
+constexpr DWORD kDiskPerformance = 0x70020;   // IOCTL_DISK_PERFORMANCE
+
+// The portable reading of DISK_PERFORMANCE relies on this layout, in 32 and
+// 64 bits alike.
+static_assert(kDiskPerformance == IOCTL_DISK_PERFORMANCE);
+static_assert(sizeof(DISK_PERFORMANCE) == kDiskPerformanceSize);
+static_assert(offsetof(DISK_PERFORMANCE, IdleTime) == kDiskIdleTimeAt);
+static_assert(offsetof(DISK_PERFORMANCE, QueryTime) == kDiskQueryTimeAt);
 
 constexpr std::uint8_t kIdentifyDevice = 0xEC;
 
@@ -205,6 +217,10 @@ DeviceAnswer WinDevices::ScsiIdentify(DeviceHandle device, ScsiIdentifyCommand c
 
 DeviceAnswer WinDevices::NvmeHealthLog(DeviceHandle device) {
   return InPlace(device, kQueryProperty, device_input::NvmeHealthLog());
+}
+
+DeviceAnswer WinDevices::DiskPerformance(DeviceHandle device) {
+  return Control(device, kDiskPerformance, nullptr, 0, Buffer(kDiskPerformanceSize, 0));
 }
 
 Text WinDevices::FromAnsi(const std::string& bytes) {

@@ -30,6 +30,7 @@ class WinDevices final : public Devices {
   DeviceAnswer ScsiIdentify(DeviceHandle device, ScsiIdentifyCommand command,
                             std::uint8_t driveNumber) override;
   DeviceAnswer NvmeHealthLog(DeviceHandle device) override;
+  DeviceAnswer DiskPerformance(DeviceHandle device) override;
   Text FromAnsi(const std::string& bytes) override;
 };
 

@@ -9,7 +9,9 @@
 
 #include "base/strings.h"
 #include "maintenance/physical_disk.h"
+#include "platform/disk_counters.h"
 #include "platform/win32/win_devices.h"
+#include "platform/win32/wine_test_util.h"
 
 namespace twk::platform::win32 {
 namespace {
@@ -97,6 +99,7 @@ class CountingDevices final : public Devices {
     return inner.ScsiIdentify(d, c, n);
   }
   DeviceAnswer NvmeHealthLog(DeviceHandle d) override { return inner.NvmeHealthLog(d); }
+  DeviceAnswer DiskPerformance(DeviceHandle d) override { return inner.DiskPerformance(d); }
   Text FromAnsi(const std::string& bytes) override { return inner.FromAnsi(bytes); }
 
   WinDevices inner;
@@ -131,6 +134,72 @@ TEST(DevicesWin, TheSystemDriveAndTheFirstDiskAreAskedOrRefuseCleanly) {
   (void)maintenance::IsSolidStateDrive(devices, u"C:");
   EXPECT_EQ(devices.open, 0);
   EXPECT_FALSE(maintenance::IsSolidStateDrive(devices, u"Q"));
+}
+
+// The system disk's counters, asked as the desktop-ready rule asks them: of
+// the physical drive behind C:, opened with no access rights. Windows keeps
+// them (partmgr.sys); Wine has no such driver and refuses the query, which
+// must come back as a failure and never as a disk that was idle for 0 s.
+TEST(DevicesWin, TheSystemDisksCountersAreReadOrTheirQueryFails) {
+  WinDevices devices;
+  const std::uint32_t number = DiskNumberOfDrive(devices, u"C:", DeviceAccess::None);
+  printf("system disk: %lu\n", static_cast<unsigned long>(number));
+  ASSERT_NE(number, kUnknownDiskNumber);
+  const std::wstring path = L"\\\\.\\PHYSICALDRIVE" + std::to_wstring(number);
+  HANDLE disk = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(disk, INVALID_HANDLE_VALUE) << GetLastError();
+
+  // The query itself, outputs preset to sentinels.
+  DISK_PERFORMANCE raw;
+  std::memset(&raw, 0xA5, sizeof raw);
+  DWORD returned = 0xdeadbeef;
+  SetLastError(0xdeadbeef);
+  const BOOL ok = DeviceIoControl(disk, IOCTL_DISK_PERFORMANCE, nullptr, 0, &raw, sizeof raw,
+                                  &returned, nullptr);
+  const DWORD error = GetLastError();
+  printf("IOCTL_DISK_PERFORMANCE: %d, error %lu, returned %lu\n", ok, error, returned);
+
+  const DeviceAnswer answer = devices.DiskPerformance(reinterpret_cast<DeviceHandle>(disk));
+  const std::optional<DiskTimes> times = ReadDiskPerformance(answer);
+  if (test::RunsUnderWine()) {
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_SUPPORTED));
+    EXPECT_EQ(returned, 0xdeadbeefu);
+    EXPECT_EQ(reinterpret_cast<const unsigned char*>(&raw)[0], 0xA5);
+    EXPECT_EQ(reinterpret_cast<const unsigned char*>(&raw)[kDiskQueryTimeAt], 0xA5);
+  }
+  if (!ok) {
+    EXPECT_FALSE(answer.ok());
+    EXPECT_NE(answer.status, Status::Ok);
+    EXPECT_EQ(answer.returned, 0u);
+    EXPECT_EQ(times, std::nullopt);
+  } else {
+    // On Windows: the answer is read as the structure says, and the query
+    // time is the system time now.
+    ASSERT_TRUE(answer.ok());
+    EXPECT_EQ(answer.returned, static_cast<std::uint32_t>(sizeof raw));
+    ASSERT_TRUE(times.has_value());
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t nowTicks =
+        (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    EXPECT_LE(times->queryTime, nowTicks);
+    EXPECT_GT(times->queryTime + 10ull * 60 * 10000000, nowTicks);
+    EXPECT_GE(times->idle, static_cast<std::uint64_t>(raw.IdleTime.QuadPart));
+  }
+  CloseHandle(disk);
+
+  // The reader opens the same disk without rights; where the query fails it
+  // reads none, every time.
+  CountingDevices counting;
+  {
+    DiskCounterReader reader(counting);
+    ASSERT_TRUE(reader.Open(u"C:"));
+    EXPECT_EQ(counting.open, 1);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(reader.Read().has_value(), ok != FALSE);
+  }
+  EXPECT_EQ(counting.open, 0);
 }
 
 TEST(DevicesWin, ADeviceThatIsNotThereIsNotFound) {

@@ -13,6 +13,7 @@
 #include "platform/win32/win_key_security.h"
 #include "platform/win32/win_lsa_secrets.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/wine_test_util.h"
 #include "setup/auto_logon.h"
 
 namespace twk::setup {
@@ -22,10 +23,7 @@ constexpr char16_t kWinlogon[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr const char16_t* kTouched[] = {u"DefaultUserName", u"DefaultDomainName", u"AutoAdminLogon",
                                         u"DefaultPassword"};
 
-bool RunsUnderWine() {
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using platform::win32::test::RunsUnderWine;
 
 // The test reads and restores the Winlogon values through the registry
 // adapter, in the 64-bit view the operations use.

@@ -153,13 +153,14 @@ import csv, sys
 with open(sys.argv[1], encoding="utf-8-sig", newline="") as f:
     rows = list(csv.reader(f))
 # The prepared file is an earlier version's: whole seconds only, so the
-# exact column is empty; Wine knows none of a restart's phases, the file
-# names no machine, and no restart is marked.
+# exact column is empty; Wine knows none of a restart's phases (nor, then,
+# what decided the desktop's), the file names no machine, and no restart is
+# marked.
 header = ("sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
-          "desktop_ready_s,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,disk"
-          ",mark")
+          "desktop_ready_s,ready_by,windows_boot_s,windows_mainpath_s,windows_postboot_s,"
+          "computer,disk,mark")
 expected = [header.split(",")] + [
-    row + [""] * 10 for row in [
+    row + [""] * 11 for row in [
         ["1", "2024-02-01 09:15", "1", "75"], ["1", "2024-02-01 09:15", "2", "68"],
         ["1", "2024-02-01 09:15", "3", "70"],
         ["2", "2024-02-10 18:40", "1", "66"], ["2", "2024-02-10 18:40", "2", "62"],

@@ -30,7 +30,12 @@ StartContext::StartContext(const platform::Ports& ports, ui::WindowBackend& ui)
       pump_(ui, *ports.shell, frame_, slot_) {}
 
 StartContext::~StartContext() {
-  settings_.Close();
+  // The last save of the start: when it fails, what the start changed since
+  // its last commit point is lost, and the user hears of it (a file that
+  // could not be read was never to be written, and that was said already).
+  if (!settings_.Close() && settings_.writable()) {
+    TellCaller(u"The measurements of this start could not be saved.");
+  }
   frame_.DestroyFrame();
 }
 

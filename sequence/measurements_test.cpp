@@ -38,7 +38,7 @@ class MeasurementsTest : public ::testing::Test {
   }
 
   void Load(const std::vector<Text>& lines) {
-    settings.Close();  // Load would first save the document held so far over the file
+    ASSERT_TRUE(settings.Close());  // Load would first save the document held so far over the file
     ASSERT_TRUE(fs.SetFile(path, testing::Utf16File(lines)));
     // An empty file loads as an empty document, which Load reports as such.
     EXPECT_EQ(static_cast<bool>(settings.Load(path)), !lines.empty());

@@ -190,7 +190,9 @@ void RebootStep::RecordSilentReadiness() {
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
     bool written = current.RecordPhases(now, key, ready);
     if (mine->readyBy) written = current.RecordReadyRule(now, key, *mine->readyBy) || written;
-    if (written) now.SaveProgress();
+    // Without a window there is nobody to tell: a figure that cannot be
+    // saved stays unknown in the file, as it would be unmeasured.
+    if (written && !now.SaveNow()) return;
   }
 }
 
@@ -202,30 +204,30 @@ void RebootStep::EndSequenceEarly() {
   frame_.Show(ui::show::Hide);
   pump_.DispatchPending();
   (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
-  if (settings_.SaveNow()) return;
-  // The figures this start took are not on the disk. Said, not hidden: the
-  // user would otherwise find a restart missing from the history.
-  settings_.SaveWhenClosed();
-  start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
-                          u"The measurements of this start could not be saved.");
+  // Tried once more as the start ends, which says so when that fails too:
+  // the user would otherwise find a restart missing from the history.
+  if (!settings_.SaveNow()) settings_.SaveWhenClosed();
 }
 
 void RebootStep::StopSequence(const Text& reason) {
   // The machine first: the window below may wait for hours.
   (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
-  // Tried again when the window closes; the disk may have room by then.
-  if (!settings_.SaveNow()) settings_.SaveWhenClosed();
+  // Whether the file holds everything this start knows. The window says
+  // when it does not, so nothing more is said: the saves below only try
+  // again, since the disk may have room by then.
+  bool saved = settings_.SaveNow();
   ShowStopped(reason);
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
-    if (phases_->OnWake()) settings_.SaveProgress();
+    if (phases_->OnWake()) saved = settings_.SaveNow();
     const int id = pump_.event().eventId;
-    if (id == ui::event::CloseRequest || id == ui::event::LoopEnded) return;
+    if (id == ui::event::CloseRequest || id == ui::event::LoopEnded) break;
     if (pump_.IsFrameControl(setupId_)) {
       HandOverToSetup(start_);
       return;
     }
   }
+  if (!saved && !settings_.SaveNow()) return;  // as the window said
 }
 
 void RebootStep::ShowStopped(const Text& reason) {

@@ -97,14 +97,17 @@ static bool BytesReadable(platform::FileSystem& fs, platform::FileHandle handle)
   return fs.Seek(handle, 0, platform::SeekOrigin::Begin) && fs.Read(handle, &first, 1, got);
 }
 
-SettingsFile::~SettingsFile() { Close(); }
+SettingsFile::~SettingsFile() { Release(); }
 
-void SettingsFile::Close() {
+bool SettingsFile::Close() {
+  if (closed_) return true;
+  const bool saved = !saveOnClose_ || Save();
+  Release();
+  return saved;
+}
+
+void SettingsFile::Release() {
   if (closed_) return;
-  // The end of the document: nobody is left to tell when this fails. Every
-  // figure that matters was saved at a commit point, whose caller acted on
-  // the result.
-  if (saveOnClose_) (void)Save();
   closed_ = true;
   lines_.clear();
   lines_.shrink_to_fit();

@@ -61,8 +61,9 @@ class SettingsFile {
   // byte-order mark and returns false.
   [[nodiscard]] bool Save();
   // Saves when saving at the end was asked for, then drops the lines and the
-  // pattern.
-  void Close();
+  // pattern. False when that save failed: the caller says so. A document
+  // that is destroyed without being closed writes nothing.
+  [[nodiscard]] bool Close();
   // The document is written back when it closes (a start that has begun
   // working on it); off by default, so that a start that ends early writes
   // nothing.
@@ -133,6 +134,8 @@ class SettingsFile {
   std::optional<std::size_t> FindKeyLine(std::size_t header, std::size_t end,
                                          const Text& key) const;
   void Edited() { valueCache_.clear(); }
+  // Drops the lines and the pattern, writing nothing.
+  void Release();
 
   platform::FileSystem& fs_;
   const platform::AnsiCodePage& ansi_;

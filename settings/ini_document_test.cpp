@@ -24,7 +24,7 @@ class SettingsFileTest : public ::testing::Test {
   // Forgets the document held so far (Load would save it over the new file
   // first) and loads bytes as the settings file.
   bool LoadBytes(const std::string& bytes) {
-    doc.Close();
+    EXPECT_TRUE(doc.Close());
     EXPECT_TRUE(fs.SetFile(path, bytes));
     return static_cast<bool>(doc.Load(path));
   }
@@ -110,7 +110,7 @@ TEST_F(SettingsFileTest, WithoutAUsablePatternHeadersFollowTheSameRule) {
     EXPECT_EQ(doc.IsSectionHeader(line), header) << ToUtf8(line);
   }
   // Sections end at the same lines, also after Close and a new Load.
-  ruleOnly.Close();
+  EXPECT_TRUE(ruleOnly.Close());
   ASSERT_TRUE(fs.SetFile(path, SettingsBytes(u"[Setup]\r\n[]\r\nA=1\r\n[ ]\r\nB=2\r\n")));
   ASSERT_TRUE(ruleOnly.Load(path));
   EXPECT_EQ(ruleOnly.GetValueText(u"Setup", u"A"), u"1");
@@ -173,7 +173,7 @@ TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsNeverWritten) {
   const std::string kept = SettingsBytes(u"[History]\r\nReboot 1=40\r\n");
   for (const FakeFileSystem::Op op : {FakeFileSystem::Op::Open, FakeFileSystem::Op::Read}) {
     SCOPED_TRACE(static_cast<int>(op));
-    doc.Close();
+    EXPECT_TRUE(doc.Close());
     ASSERT_TRUE(fs.SetFile(path, kept));
     fs.FailOn(op, path);
     EXPECT_EQ(doc.Load(path), LoadStatus::Unreadable);
@@ -183,7 +183,7 @@ TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsNeverWritten) {
     ASSERT_TRUE(doc.Set(u"Setup", u"A", u"1"));
     EXPECT_FALSE(doc.Save());
     doc.SaveWhenClosed();
-    doc.Close();
+    EXPECT_FALSE(doc.Close());
     EXPECT_EQ(Disk(), kept);
   }
   // Missing is created; a file that reads but holds no text is only empty.
@@ -204,7 +204,7 @@ TEST_F(SettingsFileTest, AProgressSaveThatFailsIsTriedAgainWhenTheDocumentCloses
   doc.SaveProgress();
   EXPECT_EQ(Disk(), SettingsBytes(u"[A]\r\nx=1\r\n"));
   EXPECT_TRUE(doc.savesWhenClosed());
-  doc.Close();
+  EXPECT_TRUE(doc.Close());
   EXPECT_EQ(Disk(), SettingsBytes(u"[A]\r\nx=2\r\n"));
 }
 
@@ -359,13 +359,13 @@ TEST_F(SettingsFileTest, ALargeDocumentIsWrittenWhole) {
 TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
   ASSERT_TRUE(LoadText(u"[Setup]\r\nA=1\r\n"));
   ASSERT_NE(doc.SetValue(u"Setup", u"A", u"2"), 0u);
-  doc.Close();
+  EXPECT_TRUE(doc.Close());
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=1\r\n"));
 
   ASSERT_TRUE(doc.Load(path));
   ASSERT_NE(doc.SetValue(u"Setup", u"A", u"3"), 0u);
   doc.SaveWhenClosed();
-  doc.Close();
+  EXPECT_TRUE(doc.Close());
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
   EXPECT_TRUE(Lines().empty());
   EXPECT_FALSE(doc.Save());  // the lines are gone: the file must not be emptied

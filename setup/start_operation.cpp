@@ -131,9 +131,8 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
     if (runKey) (void)registry.DeleteValue(runKey.get(), sequence::kRunValueName);
     SetBusyState(context::kMeasurementsUnsaved, std::nullopt, false);
     EnableOptions(true);
-    // What the window changes from here is tried again as it ends; the
-    // disk may have room by then.
-    settings_.SaveWhenClosed();
+    // Not tried again as the window ends: the file keeps its last good
+    // content, and the user has been told; a new click tries anew.
     return Next::Stay;
   }
 

@@ -83,7 +83,7 @@ TEST_F(TextFileWinTest, SettingsFileSurvivesASaveAndLoadRoundTrip) {
             Utf16File(u"[Setup]\r\nTimesToReboot=7\r\n[History]\r\nReboot 2=61 \u00E4\r\n"));
   EXPECT_EQ(GetFileAttributesW(Wide(path + u".tmp")), INVALID_FILE_ATTRIBUTES);
 
-  settings.Close();  // or the next Load would save it over the file first
+  ASSERT_TRUE(settings.Close());  // or the next Load would save it over the file first
   ASSERT_TRUE(WriteBytes(path, "[Setup]\nDelay = 3\n"));  // ANSI, LF line ends
   ASSERT_TRUE(settings.Load(path));
   EXPECT_EQ(settings.GetValueText(u"Setup", u"Delay"), u"3");

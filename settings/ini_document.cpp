@@ -101,7 +101,9 @@ SettingsFile::~SettingsFile() { Release(); }
 
 bool SettingsFile::Close() {
   if (closed_) return true;
-  const bool saved = !saveOnClose_ || Save();
+  // An empty document written as just the byte-order mark is saved all
+  // the same: only a write that did not reach the file is a failure here.
+  const bool saved = !saveOnClose_ || Save() || lastSaveWritten_;
   Release();
   return saved;
 }
@@ -341,6 +343,7 @@ LoadResult SettingsFile::Load(const Text& path) {
 bool SettingsFile::Save() {
   // After Close the lines are gone: writing now would empty the file. A file
   // that could not be read is never replaced by what this document holds.
+  lastSaveWritten_ = false;
   if (filePath_.empty() || closed_ || !writable_) return false;
 
   // The new content goes to a file beside the real one first; only a fully
@@ -380,6 +383,7 @@ bool SettingsFile::Save() {
     return false;
   }
   // An empty document leaves the file holding only the byte-order mark.
+  lastSaveWritten_ = true;
   return anyText;
 }
 

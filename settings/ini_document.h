@@ -150,6 +150,7 @@ class SettingsFile {
   bool closed_ = false;
   bool saveOnClose_ = false;
   bool writable_ = true;
+  bool lastSaveWritten_ = false;  // the last Save replaced the file (empty or not)
   // Copies of the values handed out by GetValue, by line index.
   mutable std::unordered_map<std::size_t, Text> valueCache_;
 };

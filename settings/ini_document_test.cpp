@@ -368,6 +368,11 @@ TEST_F(SettingsFileTest, CloseSavesOnlyWhenAskedAndOnce) {
   EXPECT_TRUE(doc.Close());
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
   EXPECT_TRUE(Lines().empty());
+  // An empty document is saved as the byte-order mark alone: no failure.
+  ASSERT_FALSE(doc.Load(u"C:\\new.ini"));
+  doc.SaveWhenClosed();
+  EXPECT_TRUE(doc.Close());
+  EXPECT_EQ(fs.FileBytes(u"C:\\new.ini"), std::optional<std::string>("\xFF\xFE"));
   EXPECT_FALSE(doc.Save());  // the lines are gone: the file must not be emptied
   EXPECT_EQ(Disk(), SettingsBytes(u"[Setup]\r\nA=3\r\n"));
   // A document loaded again after Close works as before.

@@ -438,8 +438,8 @@ void RebootStep::Restart() {
     return;
   }
 
-  Text reason;
-  if (ports_.power->RequestRestart(reason)) return;
+  const platform::RestartAnswer restart = ports_.power->RequestRestart();
+  if (restart.ok()) return;
 
   // Refused (no shutdown privilege, a policy): left as it is, the next
   // manual restart, hours later, would be measured as one very long restart.
@@ -447,7 +447,7 @@ void RebootStep::Restart() {
   UndoRegistration();
   measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
   start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
-                          u"Windows did not restart (" + reason +
+                          u"Windows did not restart (" + restart.reason +
                               u"). The sequence stops here; the restarts measured so far are "
                               u"kept.");
   EndSequenceEarly();

@@ -142,9 +142,9 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   const bool limited =
       switchOffAtEnd && operations_.limitAutoLogons && operations_.limitAutoLogons(start_, times);
 
-  Text refusal;
-  if (ports.power->RequestRestart(refusal)) return Next::End;
-  restartRefusal_ = refusal;
+  const platform::RestartAnswer restart = ports.power->RequestRestart();
+  if (restart.ok()) return Next::End;
+  restartRefusal_ = restart.reason;
   if (limited) (void)operations_.limitAutoLogons(start_, 0);
 
   // Refused: nothing restarts, so the registered step must not start at the

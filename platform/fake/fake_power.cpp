@@ -16,11 +16,11 @@ std::vector<std::u16string> FakePower::sounds() const {
   return paths;
 }
 
-bool FakePower::RequestRestart(std::u16string& reason) {
+RestartAnswer FakePower::RequestRestart() {
   calls_.push_back({Kind::RestartRequest, {}});
   if (onRestartRequest) onRestartRequest();
-  if (!restartAllowed_) reason = refusal;
-  return restartAllowed_;
+  if (restartAllowed_) return {};
+  return {Status::Denied, refusal};
 }
 
 void FakePower::KeepSystemAwake() { calls_.push_back({Kind::KeepAwake, {}}); }

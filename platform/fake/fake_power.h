@@ -20,7 +20,8 @@ class FakePower final : public Power {
   };
 
   // ---- test controls -------------------------------------------------------
-  // Answer of RequestRestart (false: as without the shutdown privilege).
+  // Answer of RequestRestart (false: denied, as without the shutdown
+  // privilege).
   void SetRestartAllowed(bool allowed) { restartAllowed_ = allowed; }
   // What a refused request says.
   std::u16string refusal = u"A required privilege is not held by the client";
@@ -32,8 +33,7 @@ class FakePower final : public Power {
   std::vector<std::u16string> sounds() const;
 
   // ---- Power ---------------------------------------------------------------
-  using Power::RequestRestart;
-  [[nodiscard]] bool RequestRestart(std::u16string& reason) override;
+  [[nodiscard]] RestartAnswer RequestRestart() override;
   void KeepSystemAwake() override;
   bool PlaySoundFile(const std::u16string& path) override;
 

@@ -10,9 +10,13 @@
 
 namespace twk::platform::win32 {
 
-bool WinPower::RequestRestart(std::u16string& reason) {
-  if (ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, 0) != FALSE) return true;
+RestartAnswer WinPower::RequestRestart() {
+  if (ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, 0) != FALSE) return {};
   const DWORD error = LastError();
+  RestartAnswer answer;
+  // Never Ok: a refusal whose code says success is still a refusal.
+  answer.status = error == ERROR_SUCCESS ? Status::Failed : StatusFromError(error);
+  std::u16string& reason = answer.reason;
   wchar_t text[512] = {};
   DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                                 error, 0, text, 512, nullptr);
@@ -27,7 +31,7 @@ bool WinPower::RequestRestart(std::u16string& reason) {
     reason = u"error ";
     for (char c : std::to_string(error)) reason += static_cast<char16_t>(c);
   }
-  return false;
+  return answer;
 }
 
 void WinPower::KeepSystemAwake() { SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }

@@ -5,8 +5,7 @@ namespace twk::platform::win32 {
 
 class WinPower final : public Power {
  public:
-  using Power::RequestRestart;
-  bool RequestRestart(std::u16string& reason) override;
+  RestartAnswer RequestRestart() override;
   void KeepSystemAwake() override;
   bool PlaySoundFile(const std::u16string& path) override;
 };

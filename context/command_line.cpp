@@ -102,9 +102,9 @@ std::int32_t ReadSwitchNumber(const Text& text) {
 }
 
 RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments) {
-  static const Text kCurrent = u"/CurrentReboot:";
-  static const Text kTotal = u"/TotalReboots:";
-  static const Text kDelay = u"/Delay:";
+  static const Text kCurrent = Text(switches::kCurrentReboot) + u":";
+  static const Text kTotal = Text(switches::kTotalReboots) + u":";
+  static const Text kDelay = Text(switches::kDelay) + u":";
   RebootSwitches s;
   for (const Text& arg : arguments) {
     if (arg.starts_with(kCurrent)) {
@@ -131,7 +131,7 @@ CommandLine ReadCommandLine(const Text& argumentText) {
 }
 
 std::optional<Text> FindExportPath(const Text& argumentText) {
-  static const Text kExport = u"/Export:";
+  static const Text kExport = Text(switches::kExport) + u":";
   // The argument text comes without the program's name. Split as it is, its
   // first argument would be read by the program-name rule, which ends a
   // path with a blank at that blank even inside quotes; an empty name in

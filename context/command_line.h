@@ -8,13 +8,14 @@
 
 #include "base/strings.h"
 #include "context/scripted_start.h"
+#include "context/switches.h"
 
 namespace twk::context {
 
 // The argument of an elevated start that only finishes a sequence ended
 // early by a step without the rights to switch auto-logon off: it runs the
 // post-operations and ends, without a window.
-inline constexpr char16_t kFinishSequenceSwitch[] = u"/FinishSequence";
+inline constexpr const char16_t* kFinishSequenceSwitch = switches::kFinishSequence;
 
 // Splits an argument text by the rules of CommandLineToArgvW: the first
 // argument is taken as a program name (up to the next white space, or

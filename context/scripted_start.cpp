@@ -1,5 +1,7 @@
 #include "context/scripted_start.h"
 
+#include "context/switches.h"
+
 namespace twk::context {
 namespace {
 
@@ -12,8 +14,9 @@ struct Switch {
 
 // In the order of Id.
 constexpr Switch kSwitches[kCount] = {
-    {u"/Start", false},     {u"/TotalReboots", true}, {u"/Delay", true},     {u"/Defrag", false},
-    {u"/IdleTasks", false}, {u"/Icons", false},       {u"/NoReport", false},
+    {switches::kStart, false},     {switches::kTotalReboots, true}, {switches::kDelay, true},
+    {switches::kDefrag, false},    {switches::kIdleTasks, false},   {switches::kIcons, false},
+    {switches::kNoReport, false},
 };
 
 // The switch an argument names, and its value after the colon: kCount when

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "context/start_context.h"
+#include "context/switches.h"
 #include "platform/clock.h"
 #include "platform/identity.h"
 #include "platform/port_handle.h"
@@ -487,8 +488,9 @@ Text RunKeyPath(const Text& userSid) {
 
 Text RebootArguments(std::uint32_t currentReboot, std::uint32_t totalReboots,
                      std::uint32_t delayMinutes) {
-  return u"/CurrentReboot:" + FormatUnsigned(currentReboot) + u" /TotalReboots:" +
-         FormatSigned(static_cast<std::int32_t>(totalReboots)) + u" /Delay:" +
+  using namespace context::switches;
+  return Text(kCurrentReboot) + u":" + FormatUnsigned(currentReboot) + u" " + kTotalReboots +
+         u":" + FormatSigned(static_cast<std::int32_t>(totalReboots)) + u" " + kDelay + u":" +
          FormatUnsigned(delayMinutes);
 }
 

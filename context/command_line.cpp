@@ -123,6 +123,7 @@ CommandLine ReadCommandLine(const Text& argumentText) {
   line.text = argumentText;
   line.arguments = SplitArguments(argumentText);
   line.exportPath = FindExportPath(argumentText);
+  line.compare = FindCompareRequest(line.arguments);
   line.scripted = ReadScriptedStart(line.arguments);
   line.finishSequence = std::find(line.arguments.begin(), line.arguments.end(),
                                   Text(kFinishSequenceSwitch)) != line.arguments.end();
@@ -148,6 +149,48 @@ std::optional<Text> FindExportPath(const Text& argumentText) {
     }
   }
   return path;
+}
+
+namespace {
+
+// A sequence's number: digits only, from 1 up, at most six of them (the
+// history keeps 50 sequences; more digits can only be a mistake).
+std::size_t SequenceNumber(const Text& text) {
+  if (text.empty() || text.size() > 6) return 0;
+  std::size_t number = 0;
+  for (char16_t c : text) {
+    if (!IsDigit(c)) return 0;
+    number = number * 10 + static_cast<std::size_t>(c - u'0');
+  }
+  return number;
+}
+
+}  // namespace
+
+std::optional<CompareRequest> FindCompareRequest(const std::vector<Text>& arguments) {
+  const Text name = switches::kCompare;
+  std::optional<CompareRequest> request;
+  for (const Text& argument : arguments) {
+    if (argument.size() < name.size() ||
+        !EqualsIgnoreCase(argument.substr(0, name.size()), name)) {
+      continue;
+    }
+    const Text rest = argument.substr(name.size());
+    if (rest.empty()) {
+      request = CompareRequest{};
+      continue;
+    }
+    if (rest[0] != u':') continue;  // "/Comparex" is another word
+    CompareRequest r;
+    const std::size_t comma = rest.find(u',');
+    if (comma != Text::npos) {
+      r.before = SequenceNumber(rest.substr(1, comma - 1));
+      r.after = SequenceNumber(rest.substr(comma + 1));
+    }
+    r.valid = r.before != 0 && r.after != 0;
+    request = r;
+  }
+  return request;
 }
 
 }  // namespace twk::context

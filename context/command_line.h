@@ -47,6 +47,18 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
 // The path may be empty.
 std::optional<Text> FindExportPath(const Text& argumentText);
 
+// "/Compare" (the newest kept sequence against the one before it) or
+// "/Compare:a,b" (sequence b against sequence a, numbered as in the history
+// list), in any letter case; the last such switch counts. A value that is
+// not two numbers from 1 up, separated by a comma, is a bad request, which
+// compares nothing.
+struct CompareRequest {
+  bool valid = true;
+  std::size_t before = 0;  // 0 and 0: the newest against the one before it
+  std::size_t after = 0;
+};
+std::optional<CompareRequest> FindCompareRequest(const std::vector<Text>& arguments);
+
 // Everything a start's arguments ask for, read once when the start begins;
 // every mode and the script starts take it from here, each switch read by
 // its own rule above.
@@ -54,6 +66,7 @@ struct CommandLine {
   Text text;                       // as given: passed on when the program relaunches itself
   std::vector<Text> arguments;     // split as the system splits them
   std::optional<Text> exportPath;  // "/Export:"
+  std::optional<CompareRequest> compare;  // "/Compare", "/Compare:a,b"
   ScriptedStartRequest scripted;   // "/Start" and its switches
   bool finishSequence = false;     // kFinishSequenceSwitch, exactly
   RebootSwitches reboot;           // "/CurrentReboot:", "/TotalReboots:", "/Delay:"

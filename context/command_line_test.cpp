@@ -77,3 +77,39 @@ TEST(FindExportPath, TakesThePathOfTheLastExportSwitchInAnyCaseQuotedOrNot) {
 
 }  // namespace
 }  // namespace twk::context
+
+namespace twk::context {
+namespace {
+
+TEST(FindCompareRequest, ReadsTheNewestOrTwoNumbersInAnyCaseAndRefusesTheRest) {
+  EXPECT_FALSE(FindCompareRequest({u"/CurrentReboot:2", u"/Export:x.csv"}).has_value());
+  EXPECT_FALSE(FindCompareRequest({u"/Comparex"}).has_value());
+
+  const auto newest = FindCompareRequest({u"/compare"});
+  ASSERT_TRUE(newest.has_value());
+  EXPECT_TRUE(newest->valid);
+  EXPECT_EQ(newest->before, 0u);
+  EXPECT_EQ(newest->after, 0u);
+
+  const auto two = FindCompareRequest({u"/COMPARE:4,17"});
+  ASSERT_TRUE(two.has_value());
+  EXPECT_TRUE(two->valid);
+  EXPECT_EQ(two->before, 4u);
+  EXPECT_EQ(two->after, 17u);
+
+  // The last switch counts.
+  const auto last = FindCompareRequest({u"/Compare:1,2", u"/Compare"});
+  ASSERT_TRUE(last.has_value());
+  EXPECT_EQ(last->after, 0u);
+
+  for (const Text bad : {u"/Compare:", u"/Compare:4", u"/Compare:4,", u"/Compare:,7",
+                         u"/Compare:0,3", u"/Compare:a,b", u"/Compare:4;7", u"/Compare:4,7,9",
+                         u"/Compare:-1,2", u"/Compare:1234567,2"}) {
+    const auto r = FindCompareRequest({bad});
+    ASSERT_TRUE(r.has_value()) << std::string(bad.begin(), bad.end());
+    EXPECT_FALSE(r->valid) << std::string(bad.begin(), bad.end());
+  }
+}
+
+}  // namespace
+}  // namespace twk::context

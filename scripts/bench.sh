@@ -17,6 +17,8 @@ if [ "${TWK_BENCH_NATIVE:-1}" != 0 ]; then
 
   # bench_history: the history window with 50 kept sequences of 100 restarts
   # each, beside the report alone (goal: well under 100 ms).
+  # bench_compare: two sequences of 100 restarts compared, every phase (goal:
+  # under 50 ms), and one cell of the history list's Verdict column.
   # bench_ready: one reading of the desktop-ready tracker, at the heartbeat's
   # rhythm and with every reading counted (nanoseconds per call).
   echo "== native benchmarks ($BUILD)"

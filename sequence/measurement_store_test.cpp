@@ -1,11 +1,10 @@
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
-#include "sequence/sequence_archive.h"
 #include "sequence/sequence_test_support.h"
 #include "sequence/time_stamps.h"
 #include "settings/catalogue.h"
@@ -17,22 +16,15 @@ using platform::FakeClock;
 using settings::SettingsFile;
 
 // Positive figures as seconds are checked where the lists and the export show them.
-TEST(MeasurementNumbersTest, MillisecondsAsSecondsAndWholeNumbersBothWays) {
+TEST(MeasurementNumbersTest, NegativeMillisecondsAsSeconds) {
   EXPECT_EQ(FormatMilliseconds(-1500), u"-1.5");
-  EXPECT_EQ(FormatWhole(-9223372036854775807 - 1), u"-9223372036854775808");
-  EXPECT_EQ(ParseWhole(u"13353768000123"), 13353768000123);
-  EXPECT_EQ(ParseWhole(u"-7"), -7);
-  EXPECT_EQ(ParseWhole(u"9223372036854775807"), 9223372036854775807);
-  for (const char16_t* bad : {u"", u"-", u"1.5", u" 1", u"1x", u"9223372036854775808"}) {
-    EXPECT_EQ(ParseWhole(bad), std::nullopt) << ToUtf8(bad);
-  }
 }
 
-class MeasurementsTest : public ::testing::Test {
+class MeasurementStoreTest : public ::testing::Test {
  protected:
   static constexpr std::uint64_t kStart = FakeClock::kDefaultSecond;
 
-  MeasurementsTest() {
+  MeasurementStoreTest() {
     fs.AddDrive(u'C');
     Load({});
   }
@@ -42,24 +34,24 @@ class MeasurementsTest : public ::testing::Test {
     ASSERT_TRUE(fs.SetFile(path, testing::Utf16File(lines)));
     // An empty file loads as an empty document, which Load reports as such.
     EXPECT_EQ(static_cast<bool>(settings.Load(path)), !lines.empty());
-    m = Measurements::Load(settings);
+    m = MeasurementStore::Load(settings);
   }
   Text Value(const Text& section, const Text& key) const {
     const Text* value = settings.GetValue(section, key);
     return value != nullptr ? *value : u"<none>";
   }
-  Text Stamp(const Text& key) const { return Value(settings::section::TimeStamps, key); }
+  Text Stamp(const Text& key) const { return Value(file::section::TimeStamps, key); }
   Text History(std::uint32_t restart) const {
-    return Value(settings::section::History, settings::HistoryKey(restart));
+    return Value(file::section::History, RestartKey(restart));
   }
   Text Exact(std::uint32_t restart) const {
-    return Value(settings::section::HistoryMilliseconds, settings::HistoryKey(restart));
+    return Value(file::section::HistoryMilliseconds, RestartKey(restart));
   }
   static Text Number(std::uint64_t n) { return FormatNumber(static_cast<double>(n)); }
 
   // A sequence whose restart 1 shut down now and which boots after `ms`.
   void ShutDownThenBoot(std::uint64_t ms) {
-    ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+    ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
     clock.AdvanceMilliseconds(ms);
   }
 
@@ -67,24 +59,24 @@ class MeasurementsTest : public ::testing::Test {
   platform::FakeAnsiCodePage ansi;
   SettingsFile settings{fs, ansi};
   FakeClock clock;
-  Measurements m;
+  MeasurementStore m;
   const Text path = u"C:\\Tarnwick\\TWK.ini";
 };
 
-TEST_F(MeasurementsTest, EachStampKeepsItsLocalSecondAndTheUtcMomentBesideIt) {
+TEST_F(MeasurementStoreTest, EachStampKeepsItsLocalSecondAndTheUtcMomentBesideIt) {
   clock.AdvanceMilliseconds(250);
   clock.SetUtcOffset(3600);
   ShutDownThenBoot(61234);
   // The clock moves on between readings: one reading must serve both values.
   clock.AdvanceOnEachReading(1500);
-  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
   EXPECT_EQ(Stamp(u"FirstShutDown"), Number(kStart + 3600));
-  EXPECT_EQ(Stamp(u"FirstShutDownUtcMs"), FormatWhole(kStart * 1000 + 250));
+  EXPECT_EQ(Stamp(u"FirstShutDownUtcMs"), FormatSigned(kStart * 1000 + 250));
   EXPECT_EQ(Stamp(u"FirstBootUp"), Number(kStart + 3600 + 61));
   EXPECT_EQ(History(1), u"61");
   EXPECT_EQ(Exact(1), u"61234");
   // The model holds what the document holds, and reads back the same.
-  const Measurements again = Measurements::Load(settings);
+  const MeasurementStore again = MeasurementStore::Load(settings);
   ASSERT_EQ(again.restarts().size(), 1u);
   EXPECT_EQ(again.restarts()[0].exactMs, 61234);
   EXPECT_EQ(m.restarts()[0].exactMs, 61234);
@@ -92,7 +84,7 @@ TEST_F(MeasurementsTest, EachStampKeepsItsLocalSecondAndTheUtcMomentBesideIt) {
   EXPECT_EQ(Stamp(u"LastShutDown"), u"<none>");
 }
 
-TEST_F(MeasurementsTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
+TEST_F(MeasurementStoreTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
   for (const std::int64_t change : {3600, -3600}) {
     SCOPED_TRACE(change);
     Load({});
@@ -100,7 +92,7 @@ TEST_F(MeasurementsTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
     ShutDownThenBoot(30000);
     clock.SetUtcOffset(change);  // local clock jumps an hour, UTC goes on
     clock.AdvanceMilliseconds(15500);
-    ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+    ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
     EXPECT_EQ(History(1), u"45");
     EXPECT_EQ(Exact(1), u"45500");
     // The local stamps still say what the local clock said (whole seconds
@@ -110,7 +102,7 @@ TEST_F(MeasurementsTest, SummerTimeStartingOrEndingDuringARestartDoesNotCount) {
   }
 }
 
-TEST_F(MeasurementsTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
+TEST_F(MeasurementStoreTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
   // Local keys only: durations by the local rule, no exact figure, and a
   // file nothing is recorded in is saved exactly as it was read.
   const std::vector<Text> lines = {u"[Setup]",
@@ -143,31 +135,31 @@ TEST_F(MeasurementsTest, AFileOfAnEarlierVersionGivesTheSameFiguresAndBytes) {
   // A boot-up with the UTC moment against a shutdown without one: still
   // the local rule, and no exact figure made up.
   clock.SetSecond(13353768445);
-  EXPECT_TRUE(m.RecordRebootDuration(settings, 5, clock.Now()));
+  EXPECT_TRUE(m.RecordRebootDuration(5, clock.Now()));
   EXPECT_EQ(History(4), u"45");
   EXPECT_EQ(Exact(4), u"<none>");
 }
 
-TEST_F(MeasurementsTest, ARefusedRestartPutsItsShutdownStampBackUtcMomentIncluded) {
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastShutDown, clock.Now()));
+TEST_F(MeasurementStoreTest, ARefusedRestartPutsItsShutdownStampBackUtcMomentIncluded) {
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::LastShutDown, clock.Now()));
   const Text lastShutDown = Stamp(u"LastShutDown"), lastUtc = Stamp(u"LastShutDownUtcMs");
   const sequence::Stamp previous = m.stamp(StampName::LastShutDown);
   clock.AdvanceSeconds(300);
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastShutDown, clock.Now()));
-  m.RestoreStamp(settings, StampName::LastShutDown, previous);
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::LastShutDown, clock.Now()));
+  m.RestoreStamp(StampName::LastShutDown, previous);
   EXPECT_EQ(Stamp(u"LastShutDown"), lastShutDown);
   EXPECT_EQ(Stamp(u"LastShutDownUtcMs"), lastUtc);
-  m.RestoreStamp(settings, StampName::LastBootUp, sequence::Stamp{});
+  m.RestoreStamp(StampName::LastBootUp, sequence::Stamp{});
   EXPECT_EQ(Stamp(u"LastBootUp"), u"<none>");
 }
 
-TEST_F(MeasurementsTest, ANegativeOrUnmeasurableDurationIsNotRecorded) {
+TEST_F(MeasurementStoreTest, ANegativeOrUnmeasurableDurationIsNotRecorded) {
   // The clock set back between the two stamps, with and without the UTC
   // moment; no shutdown stamp at all.
   ShutDownThenBoot(10000);
   clock.Jump(-60);
   // The stamp itself is written (the boot did happen), the figure is not.
-  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
   EXPECT_EQ(History(1), u"<none>");
   EXPECT_EQ(Exact(1), u"<none>");
   EXPECT_TRUE(m.restarts().empty());
@@ -179,49 +171,49 @@ TEST_F(MeasurementsTest, ANegativeOrUnmeasurableDurationIsNotRecorded) {
     Load(lines);
     const std::vector<Text> before = settings.lines();
     const std::uint32_t current = lines.back().starts_with(u"Last") ? 3 : 2;
-    EXPECT_FALSE(m.RecordRebootDuration(settings, current, clock.Now())) << ToUtf8(lines.back());
+    EXPECT_FALSE(m.RecordRebootDuration(current, clock.Now())) << ToUtf8(lines.back());
     EXPECT_EQ(settings.lines(), before);
     EXPECT_TRUE(m.restarts().size() <= 1u);
   }
   // An empty value is filled in place.
   Load({u"[History]", u"Reboot 4=", u"[TimeStamps]", u"LastShutDown=  13353767900.5"});
-  EXPECT_TRUE(m.RecordRebootDuration(settings, 5, clock.Now()));
+  EXPECT_TRUE(m.RecordRebootDuration(5, clock.Now()));
   EXPECT_EQ(History(4), u"49.5");
   ASSERT_EQ(m.restarts().size(), 1u);
   EXPECT_EQ(m.restarts()[0].seconds, u"49.5");
 }
 
-TEST_F(MeasurementsTest, ARepeatedStartKeepsTheFirstFiguresAndAnEditedOneLosesItsExactValue) {
+TEST_F(MeasurementStoreTest, ARepeatedStartKeepsTheFirstFiguresAndAnEditedOneLosesItsExactValue) {
   Load({u"[TimeStamps]", u"LastShutDown=13353767900", u"LastBootUp=12345", u"[History]",
         u"Reboot 3=42", u"Reboot 1=7", u"[HistoryMilliseconds]", u"Reboot 3=42900",
         u"Reboot 1=8100"});
   EXPECT_EQ(m.restarts()[0].exactMs, 42900);
   EXPECT_EQ(m.restarts()[1].exactMs, std::nullopt) << "7 s by hand, 8.1 s exact: unknown";
-  EXPECT_FALSE(m.RecordRebootDuration(settings, 4, clock.Now()));
+  EXPECT_FALSE(m.RecordRebootDuration(4, clock.Now()));
   EXPECT_EQ(History(3), u"42");
   // Restart 1 measured already: its boot-up stamp stays with its figure.
   Load({u"[TimeStamps]", u"FirstShutDown=13353767900", u"FirstBootUp=13353767940", u"[History]",
         u"Reboot 1=40"});
-  EXPECT_FALSE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_FALSE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
   EXPECT_EQ(Stamp(u"FirstBootUp"), u"13353767940");
   EXPECT_EQ(Stamp(u"FirstBootUpUtcMs"), u"<none>");
   Load({u"[TimeStamps]", u"LastShutDown=13353767900", u"LastBootUp=12345", u"[History]",
         u"Reboot 3=42"});
   // Five characters are no stamp; six are, and stay.
-  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::LastBootUp, clock.Now()));
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::LastBootUp, clock.Now()));
   EXPECT_EQ(Stamp(u"LastBootUp"), Number(kStart));
   clock.AdvanceSeconds(30);
-  EXPECT_FALSE(m.RecordTimeStamp(settings, TimeStampKind::LastBootUp, clock.Now()));
+  EXPECT_FALSE(m.RecordTimeStamp(TimeStampKind::LastBootUp, clock.Now()));
   EXPECT_EQ(Stamp(u"LastBootUp"), Number(kStart));
 }
 
-TEST_F(MeasurementsTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsItsSummary) {
+TEST_F(MeasurementStoreTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsItsSummary) {
   Load({u"[Setup]", u"TimesToReboot=3", u"[TimeStamps]", u"FirstShutDown=13353768000",
         u"FirstShutDownUtcMs=13353768000000", u"LastBootUp=4", u"[History]", u"Reboot 1=61",
         u"Reboot 2=9", u"[HistoryMilliseconds]", u"Reboot 1=61500", u"[PostOperation]",
         u"DisableAutoLogon=1"});
   clock.SetSecond(kStart + 1000);
-  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
   EXPECT_FALSE(settings.FindSection(u"History"));
   EXPECT_FALSE(settings.FindSection(u"HistoryMilliseconds"));
   EXPECT_EQ(Stamp(u"FirstShutDown"), Number(kStart + 1000));
@@ -229,27 +221,28 @@ TEST_F(MeasurementsTest, SequenceStartClearsEverySectionOfTheSequenceAndKeepsIts
   EXPECT_TRUE(m.restarts().empty());
   EXPECT_EQ(Value(u"Sequences", u"Sequence 1"), u"2024-03-01 12:00;35;61 9");
   EXPECT_EQ(Value(u"SequencesMilliseconds", u"Sequence 1"), u"61500 ?");
-  const KeptSequences kept = ReadKeptSequences(settings);
-  ASSERT_EQ(kept.sequences.size(), 1u);
-  EXPECT_EQ(kept.sequences[0].exactMs,
+  const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(m.kept().at(0).exactMs, kept[0].exactMs) << "as kept in the file";
+  EXPECT_EQ(kept[0].exactMs,
             (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
   EXPECT_EQ(Value(u"PostOperation", u"DisableAutoLogon"), u"1");
   // An unknown kind does nothing.
   const std::vector<Text> before = settings.lines();
-  EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(0), clock.Now()));
-  EXPECT_FALSE(m.RecordTimeStamp(settings, static_cast<TimeStampKind>(5), clock.Now()));
+  EXPECT_FALSE(m.RecordTimeStamp(static_cast<TimeStampKind>(0), clock.Now()));
+  EXPECT_FALSE(m.RecordTimeStamp(static_cast<TimeStampKind>(5), clock.Now()));
   EXPECT_EQ(settings.lines(), before);
 }
 
-TEST_F(MeasurementsTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsKeptSequence) {
+TEST_F(MeasurementStoreTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsKeptSequence) {
   const std::vector<Text> lines = {
       u"[TimeStamps]", u"FirstShutDown=13353768000", u"[History]",    u"Reboot 1=61",
       u"Reboot 2=9",   u"[RestartReadyBy]",          u"Reboot 1=disk"};  // not a rule: unknown
   Load(lines);
   EXPECT_EQ(m.restarts()[0].readyBy, std::nullopt);
-  EXPECT_TRUE(m.RecordReadyRule(settings, u"reboot 2", ReadyRule::CpuAndDisk));
-  EXPECT_FALSE(m.RecordReadyRule(settings, u"Reboot 2", ReadyRule::CpuAndDisk));
-  EXPECT_FALSE(m.RecordReadyRule(settings, u"Reboot 3", ReadyRule::Cpu));  // no such restart
+  EXPECT_TRUE(m.RecordReadyRule(u"reboot 2", ReadyRule::CpuAndDisk));
+  EXPECT_FALSE(m.RecordReadyRule(u"Reboot 2", ReadyRule::CpuAndDisk));
+  EXPECT_FALSE(m.RecordReadyRule(u"Reboot 3", ReadyRule::Cpu));  // no such restart
   EXPECT_EQ(Value(u"RestartReadyBy", u"Reboot 2"), u"cpu+disk");
   EXPECT_EQ(Value(u"RestartReadyBy", u"Reboot 3"), u"<none>");
   // What an earlier version reads is where and as it was.
@@ -263,12 +256,13 @@ TEST_F(MeasurementsTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsKeptS
   EXPECT_EQ(m.restarts()[1].readyBy, ReadyRule::CpuAndDisk);
 
   // The next sequence keeps it with the summary, and starts without one.
-  EXPECT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
   EXPECT_FALSE(settings.FindSection(u"RestartReadyBy"));
   EXPECT_EQ(Value(u"SequencesReadyBy", u"Sequence 1"), u"? cpu+disk");
-  const KeptSequences kept = ReadKeptSequences(settings);
-  ASSERT_EQ(kept.sequences.size(), 1u);
-  EXPECT_EQ(kept.sequences[0].readyBy,
+  const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(m.kept().at(0).readyBy, kept[0].readyBy) << "as kept in the file";
+  EXPECT_EQ(kept[0].readyBy,
             (std::vector<std::optional<ReadyRule>>{std::nullopt, ReadyRule::CpuAndDisk}));
 }
 

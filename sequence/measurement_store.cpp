@@ -218,7 +218,13 @@ void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
 }
 
 bool MeasurementStore::Set(const Text& sectionName, const Text& keyName, const Text& value) {
-  return file_ != nullptr && file_->Set(sectionName, keyName, value);
+  if (file_ == nullptr) return false;
+  // A key that already holds the value keeps its line as it was read
+  // (blanks around "=" included): only what changed is written back.
+  if (const Text* stored = file_->GetValue(sectionName, keyName); stored && *stored == value) {
+    return true;
+  }
+  return file_->Set(sectionName, keyName, value);
 }
 
 bool MeasurementStore::Remove(const Text& sectionName, const Text& keyName) {

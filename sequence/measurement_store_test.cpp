@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
 #include "sequence/sequence_test_support.h"
 #include "sequence/time_stamps.h"
-#include "settings/catalogue.h"
 
 namespace twk::sequence {
 namespace {
@@ -264,6 +265,140 @@ TEST_F(MeasurementStoreTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsK
   EXPECT_EQ(m.kept().at(0).readyBy, kept[0].readyBy) << "as kept in the file";
   EXPECT_EQ(kept[0].readyBy,
             (std::vector<std::optional<ReadyRule>>{std::nullopt, ReadyRule::CpuAndDisk}));
+}
+
+// A file as the previous version left it in the middle of a sequence, with
+// every section of the measurements: kept sequences with their exact figures,
+// phases, marks and rules, the machine, the stamps with the readings of the
+// latest request, and the current restarts with theirs.
+const std::vector<Text> kEarlierFile = {
+    u"[Setup]",
+    u"TimesToReboot=3",
+    u"RebootDelay=1",
+    u"[Sequences]",
+    u"Sequence 1=2024-02-01 09:15;45;44 46",
+    u"Sequence 2=2024-02-20 10:30;50;61 39 50",
+    u"[SequencesMilliseconds]",
+    u"Sequence 2=61234 ? 50120",
+    u"[SequencesPhases]",
+    u"Sequence 1=21500/22600/8400/6200/?/?/?/13353768000000/13353768044100 ?/?/?/?/?/?/?/?/?",
+    u"[SequencesMarks]",
+    u"Sequence 2=updates,,",
+    u"[SequencesReadyBy]",
+    u"Sequence 1=cpu+disk ?",
+    u"[Machine]",
+    u"ComputerName=LAB-07",
+    u"DiskKind=nvme",
+    u"[TimeStamps]",
+    u"FirstShutDown=13353768000",
+    u"FirstShutDownUtcMs=13353735600000",
+    u"FirstBootUp=13353768045",
+    u"FirstBootUpUtcMs=13353735645120",
+    u"LastShutDown=13353768400",
+    u"LastShutDownUtcMs=13353736000000",
+    u"ShutDownUpdatesWaiting=1",
+    u"ShutDownBootId=41",
+    u"[History]",
+    u"Reboot 1=45",
+    u"Reboot 2=52",
+    u"[HistoryMilliseconds]",
+    u"Reboot 1=45120",
+    u"Reboot 2=52300",
+    u"[RestartPhases]",
+    u"Reboot 1=21500 23620 8400 6200 ? ? ? 13353735600000 13353735645120",
+    u"[RestartMarks]",
+    u"Reboot 2=extra boots",
+    u"[RestartReadyBy]",
+    u"Reboot 1=cpu+disk",
+    u"[PostOperation]",
+    u"DisableAutoLogon=1",
+};
+
+class MeasurementFileTest : public MeasurementStoreTest {
+ protected:
+  MeasurementFileTest() { Load(kEarlierFile); }
+  // The file on the disk after a save, line by line.
+  std::vector<Text> SavedLines() {
+    EXPECT_TRUE(settings.Save());
+    const std::string bytes = *fs.FileBytes(path);
+    EXPECT_TRUE(bytes.starts_with("\xFF\xFE"));
+    std::vector<Text> lines = Split(FromUtf16(bytes.substr(2), ByteOrder::LittleEndian), u"\r\n");
+    if (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
+  }
+  // The earlier file with `line` put in place of line `at` (removing `remove`
+  // lines there first).
+  static std::vector<Text> Edited(std::size_t at, std::size_t remove,
+                                  const std::vector<Text>& insert) {
+    std::vector<Text> lines = kEarlierFile;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at),
+                lines.begin() + static_cast<std::ptrdiff_t>(at + remove));
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), insert.begin(), insert.end());
+    return lines;
+  }
+  static std::size_t LineOf(const Text& line) {
+    const auto found = std::find(kEarlierFile.begin(), kEarlierFile.end(), line);
+    return static_cast<std::size_t>(found - kEarlierFile.begin());
+  }
+  static void ExpectSameLines(const std::vector<Text>& saved, const std::vector<Text>& expected) {
+    ASSERT_EQ(saved.size(), expected.size());
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+      EXPECT_EQ(saved[i], expected[i]) << "line " << i + 1 << ": " << ToUtf8(saved[i]);
+    }
+  }
+};
+
+TEST_F(MeasurementFileTest, AnEarlierFileReadsIntoTheRecordsAndSavesByteForByte) {
+  const std::string bytes = *fs.FileBytes(path);
+  ASSERT_EQ(m.kept().size(), 2u);
+  EXPECT_EQ(m.kept()[0].phases.at(0)[Phase::DesktopReady], 8400);
+  EXPECT_EQ(m.kept()[0].readyBy,
+            (std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk, std::nullopt}));
+  EXPECT_EQ(m.kept()[1].exactMs,
+            (std::vector<std::optional<std::int64_t>>{61234, std::nullopt, 50120}));
+  EXPECT_EQ(m.kept()[1].marks, (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None,
+                                                         RestartMark::None}));
+  EXPECT_EQ(m.machine(), (MachineIdentity{u"LAB-07", u"nvme"}));
+  EXPECT_EQ(m.request(), (RestartRequest{true, 41}));
+  ASSERT_EQ(m.restarts().size(), 2u);
+  EXPECT_EQ(m.restarts()[0].exactMs, 45120);
+  EXPECT_EQ(m.restarts()[0].phases[Phase::WindowsStart], 23620);
+  EXPECT_EQ(m.restarts()[0].readyBy, ReadyRule::CpuAndDisk);
+  EXPECT_EQ(m.restarts()[1].mark, RestartMark::ExtraBoots);
+  EXPECT_EQ(m.stamp(StampName::LastShutDown).utcMs, 13353736000000);
+  // Operations that find every value as it is change no line.
+  EXPECT_FALSE(m.RecordReadyRule(u"Reboot 1", ReadyRule::CpuAndDisk));
+  EXPECT_FALSE(m.RecordPhases(u"Reboot 1", m.restarts()[0].phases));
+  (void)m.RecordMachine({u"LAB-07", u"nvme"});
+  ASSERT_TRUE(settings.Save());
+  EXPECT_TRUE(*fs.FileBytes(path) == bytes);
+}
+
+TEST_F(MeasurementFileTest, AnOperationWritesBackOnlyTheKeysItChanged) {
+  RestartPhases ready;
+  ready[Phase::DesktopReady] = 9100;
+  EXPECT_TRUE(m.RecordPhases(u"Reboot 1", ready));
+  ExpectSameLines(SavedLines(),
+                  Edited(LineOf(u"[RestartPhases]") + 1, 1,
+                         {u"Reboot 1=21500 23620 9100 6200 ? ? ? 13353735600000 13353735645120"}));
+
+  Load(kEarlierFile);
+  EXPECT_TRUE(m.RecordReadyRule(u"Reboot 2", ReadyRule::Cpu));
+  ExpectSameLines(SavedLines(),
+                  Edited(LineOf(u"Reboot 1=cpu+disk") + 1, 0, {u"Reboot 2=cpu"}));
+
+  // The request's readings are used once: they go with the mark they gave.
+  Load(kEarlierFile);
+  EXPECT_TRUE(m.RecordMark(u"Reboot 1", RestartMark::Updates));
+  // A key its section did not have goes last in it.
+  std::vector<Text> expected = Edited(LineOf(u"Reboot 2=extra boots") + 1, 0, {u"Reboot 1=updates"});
+  expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownUpdatesWaiting=1")),
+                 expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownBootId=41") + 1));
+  ExpectSameLines(SavedLines(), expected);
+
+  Load(kEarlierFile);
+  EXPECT_TRUE(m.RecordMachine({u"LAB-07", Text()}));
+  ExpectSameLines(SavedLines(), Edited(LineOf(u"DiskKind=nvme"), 1, {}));
 }
 
 }  // namespace

@@ -68,13 +68,12 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
   };
   for (const SequenceSummary& s : sequences) {
     for (std::size_t i = 0; i < s.durations.size(); ++i) {
-      const bool exact = i < s.exactMs.size() && s.exactMs[i];
       const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
       // A rule without the moment it decided tells nothing.
       const bool ruled = p[Phase::DesktopReady] && i < s.readyBy.size() && s.readyBy[i];
       text += CsvRow(
           {FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-           exact ? FormatMilliseconds(*s.exactMs[i]) : Text(), seconds(p[Phase::ShutdownFirmware]),
+           seconds(ExactMs(s, i)), seconds(p[Phase::ShutdownFirmware]),
            seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
            ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
            seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]), machine.computer,

@@ -221,6 +221,15 @@ inline constexpr std::size_t kMostDurations = 1000;
 [[nodiscard]] std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count);
 // Whether restart i (from 0) is marked, and so left out of the statistics.
 [[nodiscard]] bool IsMarked(const SequenceSummary& summary, std::size_t i);
+// Restart i's figures, the one home of "exact milliseconds where measured
+// so, else whole seconds": the exact duration (none where only seconds were
+// measured); its whole seconds, the leading integer as the list adds them
+// up; its length in milliseconds; and its seconds as the lists show them,
+// to the millisecond where known, else as stored.
+[[nodiscard]] std::optional<std::int64_t> ExactMs(const SequenceSummary& summary, std::size_t i);
+[[nodiscard]] std::int32_t WholeSeconds(const SequenceSummary& summary, std::size_t i);
+[[nodiscard]] std::int64_t DurationMs(const SequenceSummary& summary, std::size_t i);
+[[nodiscard]] Text ShownSeconds(const SequenceSummary& summary, std::size_t i);
 // The rules as kept ("cpu+disk ? cpu"); empty when no restart has one.
 [[nodiscard]] Text FormatReadyByValue(const SequenceSummary& summary);
 // Read back for a summary of `count` restarts: empty unless the text holds

@@ -240,6 +240,23 @@ bool IsMarked(const SequenceSummary& summary, std::size_t i) {
   return i < summary.marks.size() && summary.marks[i] != RestartMark::None;
 }
 
+std::optional<std::int64_t> ExactMs(const SequenceSummary& summary, std::size_t i) {
+  return i < summary.exactMs.size() ? summary.exactMs[i] : std::nullopt;
+}
+
+std::int32_t WholeSeconds(const SequenceSummary& summary, std::size_t i) {
+  return ToInteger(summary.durations.at(i));
+}
+
+std::int64_t DurationMs(const SequenceSummary& summary, std::size_t i) {
+  return ExactMs(summary, i).value_or(static_cast<std::int64_t>(WholeSeconds(summary, i)) * 1000);
+}
+
+Text ShownSeconds(const SequenceSummary& summary, std::size_t i) {
+  const auto exact = ExactMs(summary, i);
+  return exact ? FormatMilliseconds(*exact) : summary.durations.at(i);
+}
+
 Text FormatReadyByValue(const SequenceSummary& summary) {
   bool known = false;
   Text value;

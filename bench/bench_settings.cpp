@@ -166,10 +166,10 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
       std::exit(1);
     }
     auto t1 = std::chrono::steady_clock::now();
-    volatile std::int32_t sink = twk::settings::ReadTimesToReboot(doc) +
-                                 twk::settings::ReadRebootDelay(doc) +
-                                 twk::settings::ReadInteger(doc, twk::sequence::file::section::History,
-                                                            twk::sequence::RestartKey(100));
+    volatile std::int32_t sink =
+        twk::settings::ReadTimesToReboot(doc) + twk::settings::ReadRebootDelay(doc) +
+        twk::settings::ReadInteger(doc, twk::sequence::file::section::History,
+                                   twk::sequence::RestartKey(100));
     (void)sink;
     doc.SetValue(twk::sequence::file::section::History, twk::sequence::RestartKey(101), u"42");
     auto t2 = std::chrono::steady_clock::now();
@@ -212,7 +212,8 @@ void MeasureModel(platform::FileSystem& fs, const Text& path, int repetitions) {
     const auto t1 = std::chrono::steady_clock::now();
     if (withModel) {
       doc.DeleteKey(twk::sequence::file::section::History, twk::sequence::RestartKey(101));
-      doc.DeleteKey(twk::sequence::file::section::HistoryMilliseconds, twk::sequence::RestartKey(101));
+      doc.DeleteKey(twk::sequence::file::section::HistoryMilliseconds,
+                    twk::sequence::RestartKey(101));
       (void)doc.Save();
     }
     (withModel ? model : alone).push_back(Ms(t1 - t0));

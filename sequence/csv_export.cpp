@@ -71,13 +71,13 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
       const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
       // A rule without the moment it decided tells nothing.
       const bool ruled = p[Phase::DesktopReady] && i < s.readyBy.size() && s.readyBy[i];
-      text += CsvRow(
-          {FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-           seconds(ExactMs(s, i)), seconds(p[Phase::ShutdownFirmware]),
-           seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
-           ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
-           seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]), machine.computer,
-           machine.disk, MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
+      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
+                      seconds(ExactMs(s, i)), seconds(p[Phase::ShutdownFirmware]),
+                      seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
+                      ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
+                      seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
+                      machine.computer, machine.disk,
+                      MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
     }
   }
   return text;
@@ -108,7 +108,8 @@ CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& an
 CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::FileSystem& fs,
                              platform::AnsiCodePage& ansi, const Text& path) {
   const MeasurementStore measurements = MeasurementStore::Read(settings);
-  return WriteCsvFile(fs, ansi, path, HistoryCsv(measurements.AllSequences(), measurements.machine()));
+  return WriteCsvFile(fs, ansi, path,
+                      HistoryCsv(measurements.AllSequences(), measurements.machine()));
 }
 
 }  // namespace twk::sequence

@@ -133,7 +133,9 @@ int CreateList(context::MainFrame& frame, int y, int height, const Column (&colu
 class HistoryWindow {
  public:
   explicit HistoryWindow(context::StartContext& start)
-      : start_(start), frame_(start.frame()), sequences_(MeasurementStore::Read(start.settings()).AllSequences()) {}
+      : start_(start),
+        frame_(start.frame()),
+        sequences_(MeasurementStore::Read(start.settings()).AllSequences()) {}
 
   HistoryExit Run() {
     ShowSequences();

@@ -245,8 +245,7 @@ std::optional<std::int32_t> MeasurementStore::Average() const {
   return HistoryAverage(sum, static_cast<std::int32_t>(restarts_.size()));
 }
 
-bool MeasurementStore::Store(StampName name,
-                         const platform::ClockReading& reading) {
+bool MeasurementStore::Store(StampName name, const platform::ClockReading& reading) {
   Stamp stamp = StampOf(reading);
   bool written = Set(section::TimeStamps, StampKey(name), stamp.text);
   if (stamp.utcMs) {
@@ -259,9 +258,8 @@ bool MeasurementStore::Store(StampName name,
   return written;
 }
 
-bool MeasurementStore::RecordTimeStamp(TimeStampKind kind,
-                                   const platform::ClockReading& reading,
-                                   std::uint32_t currentReboot) {
+bool MeasurementStore::RecordTimeStamp(TimeStampKind kind, const platform::ClockReading& reading,
+                                       std::uint32_t currentReboot) {
   switch (kind) {
     case TimeStampKind::SequenceStart:
       // A new sequence: nothing of the previous one may be mistaken for it,
@@ -281,8 +279,7 @@ bool MeasurementStore::RecordTimeStamp(TimeStampKind kind,
       // A start repeated after restart 1 was measured (started again by
       // hand) keeps the first stamp, as it keeps the figure: a new stamp
       // would make the report's first duration disagree with the list.
-      const Text* measured =
-          Stored(section::History, RestartKey(currentReboot - 1));
+      const Text* measured = Stored(section::History, RestartKey(currentReboot - 1));
       if (measured != nullptr && !measured->empty()) return false;
       // One reading for both, so that FirstBootUp and the duration of
       // restart 1 agree.
@@ -301,7 +298,7 @@ bool MeasurementStore::RecordTimeStamp(TimeStampKind kind,
 }
 
 bool MeasurementStore::RecordRebootDuration(std::uint32_t currentReboot,
-                                        const platform::ClockReading& bootUp) {
+                                            const platform::ClockReading& bootUp) {
   // Restart 1 was requested by the setup, every later one by a reboot step.
   // Without a shutdown stamp (a damaged file, a step started by hand) the
   // difference would be the whole clock reading, some four centuries: such a
@@ -338,8 +335,7 @@ bool MeasurementStore::RecordRebootDuration(std::uint32_t currentReboot,
   return true;
 }
 
-bool MeasurementStore::RecordPhases(const Text& restartKey,
-                                const RestartPhases& known) {
+bool MeasurementStore::RecordPhases(const Text& restartKey, const RestartPhases& known) {
   for (RestartFigure& figure : restarts_) {
     if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
     if (!figure.phases.Merge(known)) return false;
@@ -357,8 +353,7 @@ bool MeasurementStore::RecordRestartRequest(const RestartRequest& request) {
   }
   if (request.bootId) {
     written =
-        Set(section::TimeStamps, key::ShutDownBootId, FormatUnsigned(*request.bootId)) ||
-        written;
+        Set(section::TimeStamps, key::ShutDownBootId, FormatUnsigned(*request.bootId)) || written;
   } else {
     // The counter of an earlier request must not pair with this restart.
     written = Remove(section::TimeStamps, key::ShutDownBootId) || written;
@@ -367,8 +362,7 @@ bool MeasurementStore::RecordRestartRequest(const RestartRequest& request) {
   return written;
 }
 
-bool MeasurementStore::RecordMark(const Text& restartKey,
-                              RestartMark mark) {
+bool MeasurementStore::RecordMark(const Text& restartKey, RestartMark mark) {
   bool written = Remove(section::TimeStamps, key::ShutDownUpdatesWaiting);
   written = Remove(section::TimeStamps, key::ShutDownBootId) || written;
   request_ = {};
@@ -381,8 +375,7 @@ bool MeasurementStore::RecordMark(const Text& restartKey,
   return written;
 }
 
-bool MeasurementStore::RecordReadyRule(const Text& restartKey,
-                                   ReadyRule rule) {
+bool MeasurementStore::RecordReadyRule(const Text& restartKey, ReadyRule rule) {
   for (RestartFigure& figure : restarts_) {
     if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
     if (figure.readyBy == rule) return false;
@@ -392,8 +385,7 @@ bool MeasurementStore::RecordReadyRule(const Text& restartKey,
   return false;
 }
 
-void MeasurementStore::RestoreStamp(StampName name,
-                                const Stamp& previous) {
+void MeasurementStore::RestoreStamp(StampName name, const Stamp& previous) {
   if (previous.text.empty()) {
     (void)Remove(section::TimeStamps, StampKey(name));
   } else {

@@ -32,9 +32,9 @@ namespace twk::sequence {
 // the store and its tests only.
 namespace file {
 namespace section {
-inline constexpr char16_t TimeStamps[] = u"TimeStamps";        // clock readings of a sequence
-inline constexpr char16_t History[] = u"History";              // one duration per restart
-inline constexpr char16_t Sequences[] = u"Sequences";  // finished sequences, one summary each
+inline constexpr char16_t TimeStamps[] = u"TimeStamps";  // clock readings of a sequence
+inline constexpr char16_t History[] = u"History";        // one duration per restart
+inline constexpr char16_t Sequences[] = u"Sequences";    // finished sequences, one summary each
 // Beside History and Sequences, under the same keys: the durations in whole
 // milliseconds, where both of a restart's stamps had the UTC moment.
 inline constexpr char16_t HistoryMilliseconds[] = u"HistoryMilliseconds";
@@ -134,7 +134,7 @@ struct RestartFigure {
   std::optional<std::int64_t> exactMs;  // the duration to the millisecond, when known
   RestartPhases phases;                 // where its time went, as far as known
   RestartMark mark = RestartMark::None;
-  std::optional<ReadyRule> readyBy;     // what decided its desktop-ready moment
+  std::optional<ReadyRule> readyBy;  // what decided its desktop-ready moment
 };
 
 struct Duration {

@@ -225,8 +225,7 @@ TEST_F(MeasurementStoreTest, SequenceStartClearsEverySectionOfTheSequenceAndKeep
   const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(m.kept().at(0).exactMs, kept[0].exactMs) << "as kept in the file";
-  EXPECT_EQ(kept[0].exactMs,
-            (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
+  EXPECT_EQ(kept[0].exactMs, (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
   EXPECT_EQ(Value(u"PostOperation", u"DisableAutoLogon"), u"1");
   // An unknown kind does nothing.
   const std::vector<Text> before = settings.lines();
@@ -356,8 +355,8 @@ TEST_F(MeasurementFileTest, AnEarlierFileReadsIntoTheRecordsAndSavesByteForByte)
             (std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk, std::nullopt}));
   EXPECT_EQ(m.kept()[1].exactMs,
             (std::vector<std::optional<std::int64_t>>{61234, std::nullopt, 50120}));
-  EXPECT_EQ(m.kept()[1].marks, (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None,
-                                                         RestartMark::None}));
+  EXPECT_EQ(m.kept()[1].marks,
+            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None, RestartMark::None}));
   EXPECT_EQ(m.machine(), (MachineIdentity{u"LAB-07", u"nvme"}));
   EXPECT_EQ(m.request(), (RestartRequest{true, 41}));
   ASSERT_EQ(m.restarts().size(), 2u);
@@ -384,16 +383,17 @@ TEST_F(MeasurementFileTest, AnOperationWritesBackOnlyTheKeysItChanged) {
 
   Load(kEarlierFile);
   EXPECT_TRUE(m.RecordReadyRule(u"Reboot 2", ReadyRule::Cpu));
-  ExpectSameLines(SavedLines(),
-                  Edited(LineOf(u"Reboot 1=cpu+disk") + 1, 0, {u"Reboot 2=cpu"}));
+  ExpectSameLines(SavedLines(), Edited(LineOf(u"Reboot 1=cpu+disk") + 1, 0, {u"Reboot 2=cpu"}));
 
   // The request's readings are used once: they go with the mark they gave.
   Load(kEarlierFile);
   EXPECT_TRUE(m.RecordMark(u"Reboot 1", RestartMark::Updates));
   // A key its section did not have goes last in it.
-  std::vector<Text> expected = Edited(LineOf(u"Reboot 2=extra boots") + 1, 0, {u"Reboot 1=updates"});
-  expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownUpdatesWaiting=1")),
-                 expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownBootId=41") + 1));
+  std::vector<Text> expected =
+      Edited(LineOf(u"Reboot 2=extra boots") + 1, 0, {u"Reboot 1=updates"});
+  expected.erase(
+      expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownUpdatesWaiting=1")),
+      expected.begin() + static_cast<std::ptrdiff_t>(LineOf(u"ShutDownBootId=41") + 1));
   ExpectSameLines(SavedLines(), expected);
 
   Load(kEarlierFile);

@@ -1,13 +1,29 @@
-#include "sequence/measurement_store.h"
-
+// The values of the kept sequences' lines, written and read back.
+//
+// Every finished sequence is kept. A new sequence clears the measurements of
+// the one before, so just before that happens its summary goes into section
+// Sequences: the local date and time of its first shutdown, the average as
+// the history list computes it and every restart's duration as stored. Only
+// the newest kept summaries stay. A line that does not read as a summary
+// (edited by hand, cut short) is skipped when read and left exactly as it is.
+// The restarts' exact durations, where they were known, are kept under the
+// same key in a section of their own (SequencesMilliseconds): one token per
+// restart, whole milliseconds or "?" for one measured to the second only.
+// Where each restart's time went is kept the same way (SequencesPhases): one
+// group of the nine figures of RestartPhases per restart, joined by "/".
+// The restarts' marks too (SequencesMarks): one field per restart, joined by
+// ",", each a mark's name or empty for a plain restart ("updates,,extra
+// boots" for three restarts), kept only when a restart is marked.
+// Which rule decided each restart's desktop-ready moment is kept the same way
+// (SequencesReadyBy): one token per restart, "cpu+disk", "cpu" or "?".
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "sequence/measurement_store.h"
 
 namespace twk::sequence {
 namespace {
-
 
 constexpr std::uint64_t kSecondsPerDay = 86400;
 // Days from 1601-01-01, where the clock counts from, to 1970-01-01, where

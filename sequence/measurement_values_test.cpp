@@ -176,14 +176,12 @@ TEST_F(KeptSequencesTest, FiftyAreKeptAndTheOldestMakesRoom) {
   EXPECT_EQ(kept.front().number, 2u);
   EXPECT_EQ(kept.back().number, 51u);
   EXPECT_EQ(kept.back().durations, (std::vector<Text>{u"44", u"41"}));
-  EXPECT_EQ(kept.back().marks,
-            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
+  EXPECT_EQ(kept.back().marks, (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
   EXPECT_EQ(SectionLines(file, section::SequencesMarks),
             (std::vector<Text>{u"Sequence 51=updates,"}));
   EXPECT_EQ(file.GetValue(section::SequencesReadyBy, u"Sequence 1"), nullptr);
-  EXPECT_EQ(kept.front().readyBy,
-            std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
+  EXPECT_EQ(kept.front().readyBy, std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
   EXPECT_EQ(kept.back().readyBy,
             (std::vector<std::optional<ReadyRule>>{ReadyRule::Cpu, std::nullopt}));
 }

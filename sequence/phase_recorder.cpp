@@ -37,8 +37,8 @@ std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry) {
 }
 
 PhaseRecorder::PhaseRecorder(const platform::Ports& ports, MeasurementStore& measurements,
-                             std::uint32_t restart,
-                             const platform::ClockReading& created, const Text& systemDrive)
+                             std::uint32_t restart, const platform::ClockReading& created,
+                             const Text& systemDrive)
     : ports_(ports),
       measurements_(measurements),
       restart_(restart),
@@ -74,8 +74,7 @@ bool PhaseRecorder::RecordAtStart() {
       moments.windowsStarted = now.utcMilliseconds - static_cast<std::int64_t>(uptime);
     }
     moments.firmwareMs = FirmwareMilliseconds(*ports_.registry);
-    written = measurements_.RecordPhases(RestartKey(restart_),
-                                         SplitRestart(moments));
+    written = measurements_.RecordPhases(RestartKey(restart_), SplitRestart(moments));
   }
   return RecordWindowsFigures() || written;
 }

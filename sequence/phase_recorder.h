@@ -38,8 +38,7 @@ class PhaseRecorder {
   // restart: the one that ended when this program was created (0: none, the
   // start measures no restart and records nothing). systemDrive ("C:") names
   // the disk whose idle time counts; empty: the processors decide alone.
-  PhaseRecorder(const platform::Ports& ports, MeasurementStore& measurements,
-                std::uint32_t restart,
+  PhaseRecorder(const platform::Ports& ports, MeasurementStore& measurements, std::uint32_t restart,
                 const platform::ClockReading& created, const Text& systemDrive = Text());
 
   // Our split of the restart; Windows' figures of every restart that lacks

@@ -256,18 +256,17 @@ void RebootStep::RecordBootUp() {
   platform::ClockReading bootUp = ports_.clock->ProcessCreated();
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
-  phases_.emplace(ports_, measurements_, current - 1, bootUp,
-                  start_.paths().systemDrive);
-  bool written = current == 2 ? measurements_.RecordTimeStamp(TimeStampKind::FirstBootUp, bootUp, current)
-                              : measurements_.RecordRebootDuration(current, bootUp);
+  phases_.emplace(ports_, measurements_, current - 1, bootUp, start_.paths().systemDrive);
+  bool written = current == 2
+                     ? measurements_.RecordTimeStamp(TimeStampKind::FirstBootUp, bootUp, current)
+                     : measurements_.RecordRebootDuration(current, bootUp);
   // The result start stamps the last boot-up with the same reading, so the
   // report's last figure and the list's last row are one measurement.
   if (current == start_.run().totalReboots + 1 && start_.run().totalReboots > 1) {
-    written =
-        measurements_.RecordTimeStamp(TimeStampKind::LastBootUp, bootUp) || written;
+    written = measurements_.RecordTimeStamp(TimeStampKind::LastBootUp, bootUp) || written;
   }
-  written = MarkMeasuredRestart(*ports_.registry, measurements_, RestartKey(current - 1)) ||
-            written;
+  written =
+      MarkMeasuredRestart(*ports_.registry, measurements_, RestartKey(current - 1)) || written;
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
   // A disk that refuses gets the figures again at the restart's save, which

@@ -16,8 +16,8 @@
 #include "app/application.h"
 #include "app/run_modes.h"
 #include "platform/fake/fake_platform.h"
-#include "sequence/reboot_step.h"
 #include "sequence/measurement_store.h"
+#include "sequence/reboot_step.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
 #include "settings/text_file.h"
@@ -96,8 +96,7 @@ class SimulatedMachine {
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
     for (const auto& [key, value] : moreSetup) file.SetValue(settings::section::Setup, key, value);
-    MeasurementStore::Load(file).RecordTimeStamp(TimeStampKind::SequenceStart,
-                                             machine.clock.Now());
+    MeasurementStore::Load(file).RecordTimeStamp(TimeStampKind::SequenceStart, machine.clock.Now());
     (void)file.Save();
     machine.registry.PutString(platform::RegistryRoot::Users, runKey_, kRunValueName,
                                RebootCommandLine(kProgram, 2, total, delay));

@@ -29,7 +29,7 @@
 namespace twk::sequence {
 
 // The measurements' sections and keys in the settings file. Named here for
-// the store and its tests only.
+// the store, its tests and the benchmarks that build such files.
 namespace file {
 namespace section {
 inline constexpr char16_t TimeStamps[] = u"TimeStamps";  // clock readings of a sequence

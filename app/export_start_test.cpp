@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_fixture.h"
-#include "settings/catalogue.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::app::apptest {
 namespace {
@@ -16,11 +16,11 @@ class ExportStartTest : public ::testing::Test, public AppFixture {
  protected:
   ExportStartTest() {
     machine.files.AddFolder(kDocuments);
-    Store(settings::section::Sequences, u"Sequence 4", u"2024-02-01 08:30;41;40 42");
-    Store(settings::section::TimeStamps, settings::key::FirstShutDown, u"13353768000");
-    Store(settings::section::History, u"Reboot 1", u"30");
-    Store(settings::section::Machine, settings::key::ComputerName, u"LAB-07");
-    Store(settings::section::Machine, settings::key::DiskKind, u"ssd");
+    Store(sequence::file::section::Sequences, u"Sequence 4", u"2024-02-01 08:30;41;40 42");
+    Store(sequence::file::section::TimeStamps, sequence::file::key::FirstShutDown, u"13353768000");
+    Store(sequence::file::section::History, u"Reboot 1", u"30");
+    Store(sequence::file::section::Machine, sequence::file::key::ComputerName, u"LAB-07");
+    Store(sequence::file::section::Machine, sequence::file::key::DiskKind, u"ssd");
     settingsBefore = *machine.files.FileBytes(kSettingsPath);
   }
   std::string settingsBefore;

@@ -260,10 +260,46 @@ Text FormatMagnitude(std::uint64_t value, bool negative) {
 
 Text FormatUnsigned(std::uint64_t value) { return FormatMagnitude(value, false); }
 
-Text FormatSigned(std::int32_t value) {
-  // The magnitude of the minimum does not fit an int32; it does fit uint32.
-  if (value >= 0) return FormatMagnitude(static_cast<std::uint32_t>(value), false);
-  return FormatMagnitude(0u - static_cast<std::uint32_t>(value), true);
+Text FormatSigned(std::int64_t value) {
+  // The magnitude of the minimum does not fit an int64; it does fit uint64.
+  if (value >= 0) return FormatMagnitude(static_cast<std::uint64_t>(value), false);
+  return FormatMagnitude(0u - static_cast<std::uint64_t>(value), true);
+}
+
+std::optional<std::int64_t> ParseWhole(const Text& text) {
+  std::size_t at = text.size() > 1 && text[0] == u'-' ? 1 : 0;
+  if (at == text.size()) return std::nullopt;
+  std::uint64_t magnitude = 0;
+  for (; at < text.size(); ++at) {
+    if (!IsDigit(text[at])) return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(text[at] - u'0');
+    if (magnitude >
+        (static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) - digit) / 10) {
+      return std::nullopt;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  const auto value = static_cast<std::int64_t>(magnitude);
+  return text[0] == u'-' ? -value : value;
+}
+
+std::size_t Utf8Length(const Text& text) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c < 0x80) {
+      bytes += 1;
+    } else if (c < 0x800) {
+      bytes += 2;
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+               text[i + 1] <= 0xDFFF) {
+      bytes += 4;
+      ++i;
+    } else {
+      bytes += 3;
+    }
+  }
+  return bytes;
 }
 
 void LimitDecimals(Text& text) {

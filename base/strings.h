@@ -51,8 +51,15 @@ std::vector<Text> Split(const Text& text, const Text& delimiter);
 void Replace(Text& text, const Text& search, const Text& replacement, int occurrence = 0,
              bool caseSensitive = true);
 std::int32_t ToInteger(const Text& text);
+// Digits with an optional minus sign and nothing else, within 64 bits; none
+// otherwise. Stricter than ToInteger: a figure read back from the file must
+// be the figure that was written, not its leading digits.
+std::optional<std::int64_t> ParseWhole(const Text& text);
 Text FormatUnsigned(std::uint64_t value);
-Text FormatSigned(std::int32_t value);
+Text FormatSigned(std::int64_t value);
+// Bytes of text in UTF-8, to tell a whole write from a short one. An
+// unpaired surrogate counts as the three bytes of the replacement character.
+std::size_t Utf8Length(const Text& text);
 void LimitDecimals(Text& text);
 
 }  // namespace twk

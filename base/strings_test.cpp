@@ -147,6 +147,22 @@ TEST(FormatNumbers, DecimalWithoutLeadingZeros) {
   EXPECT_EQ(FormatUnsigned(18446744073709551615ull), u"18446744073709551615");
   EXPECT_EQ(FormatSigned(2147483647), u"2147483647");
   EXPECT_EQ(FormatSigned(-2147483647 - 1), u"-2147483648");
+  EXPECT_EQ(FormatSigned(-9223372036854775807 - 1), u"-9223372036854775808");
+}
+
+TEST(ParseWholeTest, DigitsWithinSixtyFourBitsAndNothingElse) {
+  EXPECT_EQ(ParseWhole(u"13353768000123"), 13353768000123);
+  EXPECT_EQ(ParseWhole(u"-7"), -7);
+  EXPECT_EQ(ParseWhole(u"9223372036854775807"), 9223372036854775807);
+  for (const char16_t* bad : {u"", u"-", u"1.5", u" 1", u"1x", u"9223372036854775808"}) {
+    EXPECT_EQ(ParseWhole(bad), std::nullopt) << ToUtf8(bad);
+  }
+}
+
+TEST(Utf8LengthTest, CountsTheBytesTheEncoderWrites) {
+  for (const Text& text : {Text(u"a\u00e9\u20ac"), Text(u"\U0001F600x"), Text(u"\xD800\xD800z")}) {
+    EXPECT_EQ(Utf8Length(text), ToUtf8(text).size()) << ToUtf8(text);
+  }
 }
 
 TEST(LimitDecimals, CutsToTwoDecimalsWithoutRounding) {

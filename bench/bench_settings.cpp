@@ -20,7 +20,7 @@
 #include "bench/bench_common.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
 
@@ -116,18 +116,21 @@ class PosixFileSystem final : public platform::FileSystem {
 // and the positions of very many desktop icons.
 Text MakeDocument(std::size_t lines) {
   using namespace twk::settings;
+  namespace section = twk::settings::section;
+  namespace file = twk::sequence::file;
+  using twk::sequence::RestartKey;
   Text text;
   auto line = [&](const Text& l) { text.append(l).append(u"\r\n"); };
   line(u"[" + Text(section::Setup) + u"]");
   line(Text(key::TimesToReboot) + u"=100");
   line(Text(key::RebootDelay) + u"=5");
   line(Text(key::NoReport) + u"=0");
-  line(u"[" + Text(section::TimeStamps) + u"]");
-  line(Text(key::FirstShutDown) + u"=13370000000");
-  line(Text(key::LastShutDown) + u"=13370000010");
-  line(u"[" + Text(section::History) + u"]");
+  line(u"[" + Text(file::section::TimeStamps) + u"]");
+  line(Text(file::key::FirstShutDown) + u"=13370000000");
+  line(Text(file::key::LastShutDown) + u"=13370000010");
+  line(u"[" + Text(file::section::History) + u"]");
   for (std::uint32_t i = 1; i <= 100; ++i)
-    line(HistoryKey(i) + u"=" + twk::FormatUnsigned(40 + i % 7));
+    line(RestartKey(i) + u"=" + twk::FormatUnsigned(40 + i % 7));
   line(u"[" + Text(section::DesktopIconLayout) + u"]");
   for (std::uint32_t i = 0; i + 108 < lines; ++i) {
     line(u"Shortcut to program number " + twk::FormatUnsigned(i) + u".lnk=" +
@@ -163,19 +166,19 @@ void Measure(const char* where, platform::FileSystem& fs, const Text& path, int 
       std::exit(1);
     }
     auto t1 = std::chrono::steady_clock::now();
-    volatile std::int32_t sink = twk::settings::ReadTimesToReboot(doc) +
-                                 twk::settings::ReadRebootDelay(doc) +
-                                 twk::settings::ReadInteger(doc, twk::settings::section::History,
-                                                            twk::settings::HistoryKey(100));
+    volatile std::int32_t sink =
+        twk::settings::ReadTimesToReboot(doc) + twk::settings::ReadRebootDelay(doc) +
+        twk::settings::ReadInteger(doc, twk::sequence::file::section::History,
+                                   twk::sequence::RestartKey(100));
     (void)sink;
-    doc.SetValue(twk::settings::section::History, twk::settings::HistoryKey(101), u"42");
+    doc.SetValue(twk::sequence::file::section::History, twk::sequence::RestartKey(101), u"42");
     auto t2 = std::chrono::steady_clock::now();
     if (!doc.Save()) {
       std::fprintf(stderr, "%s: save failed\n", where);
       std::exit(1);
     }
     auto t3 = std::chrono::steady_clock::now();
-    doc.DeleteKey(twk::settings::section::History, twk::settings::HistoryKey(101));
+    doc.DeleteKey(twk::sequence::file::section::History, twk::sequence::RestartKey(101));
     (void)doc.Save();  // back to the same file for the next round
     lineCount = doc.lines().size();
     load.push_back(Ms(t1 - t0));
@@ -202,14 +205,15 @@ void MeasureModel(platform::FileSystem& fs, const Text& path, int repetitions) {
     const auto t0 = std::chrono::steady_clock::now();
     if (!doc.Load(path)) std::exit(1);
     if (withModel) {
-      auto measurements = twk::sequence::Measurements::Load(doc);
-      (void)measurements.RecordRebootDuration(doc, 102, {13370000060, 13370000060000});
+      auto measurements = twk::sequence::MeasurementStore::Load(doc);
+      (void)measurements.RecordRebootDuration(102, {13370000060, 13370000060000});
     }
     if (!doc.Save()) std::exit(1);
     const auto t1 = std::chrono::steady_clock::now();
     if (withModel) {
-      doc.DeleteKey(twk::settings::section::History, twk::settings::HistoryKey(101));
-      doc.DeleteKey(twk::settings::section::HistoryMilliseconds, twk::settings::HistoryKey(101));
+      doc.DeleteKey(twk::sequence::file::section::History, twk::sequence::RestartKey(101));
+      doc.DeleteKey(twk::sequence::file::section::HistoryMilliseconds,
+                    twk::sequence::RestartKey(101));
       (void)doc.Save();
     }
     (withModel ? model : alone).push_back(Ms(t1 - t0));

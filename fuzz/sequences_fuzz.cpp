@@ -10,8 +10,7 @@
 #include "platform/fake/fake_file_system.h"
 #include "sequence/csv_export.h"
 #include "sequence/history_window.h"
-#include "sequence/sequence_archive.h"
-#include "settings/catalogue.h"
+#include "sequence/measurement_store.h"
 #include "settings/ini_document.h"
 
 namespace {
@@ -36,11 +35,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   twk::settings::SettingsFile doc(fs, ansi);
   (void)doc.Load(path);
-  const seq::KeptSequences kept = seq::ReadKeptSequences(doc);
-  for (std::size_t i = 0; i < kept.sequences.size(); ++i) {
-    const seq::SequenceSummary& s = kept.sequences[i];
-    Require(s.number >= 1 && s.number <= kept.highestNumber);
-    Require(i == 0 || kept.sequences[i - 1].number <= s.number);
+  const seq::MeasurementStore read = seq::MeasurementStore::Read(doc);
+  const std::vector<seq::SequenceSummary>& kept = read.kept();
+  for (std::size_t i = 0; i < kept.size(); ++i) {
+    const seq::SequenceSummary& s = kept[i];
+    Require(s.number >= 1 && s.number <= read.highestKeptNumber());
+    Require(i == 0 || kept[i - 1].number <= s.number);
     Require(!s.durations.empty());
     const auto again = seq::ParseSequence(s.key, seq::FormatSequenceValue(s));
     Require(again && again->durations == s.durations && again->average == s.average &&
@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // The input may bring a History section of its own before ours.
-  const bool hasCurrent = seq::CurrentSequence(seq::Measurements::Load(doc), 1).has_value();
-  const auto all = seq::AllSequences(doc);
-  Require(all.size() == kept.sequences.size() + (hasCurrent ? 1 : 0));
+  const bool hasCurrent = read.Current().has_value();
+  const auto all = read.AllSequences();
+  Require(all.size() == kept.size() + (hasCurrent ? 1 : 0));
   const twk::ui::ChartData chart = seq::HistoryChart(all);
   Require(chart.bars.size() <= seq::kChartBars && !chart.ticks.empty());
   for (const auto& bar : chart.bars) Require(bar.value <= chart.ticks.back().value);
@@ -79,10 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)seq::HistoryCsv(all, {});
 
   const std::vector<Text> before = doc.lines();
-  const bool keptOne = seq::KeepFinishedSequence(doc, seq::Measurements::Load(doc));
-  Require(keptOne == (hasCurrent && kept.highestNumber < seq::kLargestSequenceNumber));
+  seq::MeasurementStore store = seq::MeasurementStore::Load(doc);
+  const bool keptOne = store.KeepFinishedSequence();
+  Require(keptOne == (hasCurrent && read.highestKeptNumber() < seq::kLargestSequenceNumber));
   const Text newKey =
-      twk::settings::SequenceKeyPrefix + twk::FormatUnsigned(kept.highestNumber + 1);
+      seq::file::SequenceKeyPrefix + twk::FormatUnsigned(read.highestKeptNumber() + 1);
   const Text newLine = newKey + u"=";
   // A line under the new sequence's key in a section beside Sequences (its
   // summary removed by hand) is not kept: the new sequence's value takes it.
@@ -91,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (eq == Text::npos) return false;
     Text keyText = line.substr(0, eq);
     twk::StripWhiteSpace(keyText, twk::Strip::Trailing);
-    return seq::FoldedKey(keyText) == seq::FoldedKey(newKey);
+    return twk::FoldCase(keyText) == twk::FoldCase(newKey);
   };
   // Every line that was there is still there, unless it was a readable
   // summary dropped for room.
@@ -111,12 +112,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(eq != Text::npos);
     Text keyText = line.substr(0, eq);
     twk::StripWhiteSpace(keyText, twk::Strip::Trailing);
-    Require(std::any_of(kept.sequences.begin(), kept.sequences.end(),
+    Require(std::any_of(kept.begin(), kept.end(),
                         [&](const seq::SequenceSummary& s) { return s.key == keyText; }));
   }
   if (keptOne) {
-    Require(seq::ReadKeptSequences(doc).sequences.size() <=
-            std::max<std::size_t>(twk::settings::MaxKeptSequences, 1));
+    // The file keeps no more than the records say (a summary too long to
+    // read back is kept but skipped, as any damaged line).
+    const seq::MeasurementStore again = seq::MeasurementStore::Read(doc);
+    Require(again.kept().size() <= store.kept().size());
+    Require(again.kept().size() <= std::max<std::size_t>(seq::file::MaxKeptSequences, 1));
   }
   return 0;
 }

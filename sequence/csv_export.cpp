@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "settings/catalogue.h"
 #include "settings/text_file.h"
 
 namespace twk::sequence {
@@ -39,27 +38,6 @@ bool NeedsQuotes(const Text& field) {
   return field.find_first_of(u",\"\r\n") != Text::npos;
 }
 
-// Bytes of text in UTF-8, to tell a whole write from a short one. An
-// unpaired surrogate becomes the three bytes of the replacement character.
-std::size_t Utf8Length(const Text& text) {
-  std::size_t bytes = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c < 0x80) {
-      bytes += 1;
-    } else if (c < 0x800) {
-      bytes += 2;
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-               text[i + 1] <= 0xDFFF) {
-      bytes += 4;
-      ++i;
-    } else {
-      bytes += 3;
-    }
-  }
-  return bytes;
-}
-
 }  // namespace
 
 Text CsvField(const Text& field) {
@@ -83,14 +61,6 @@ Text CsvRow(const std::vector<Text>& fields) {
   return row;
 }
 
-MachineIdentity RecordedMachine(const settings::SettingsFile& settings) {
-  const auto value = [&](const char16_t* key) {
-    const Text* v = settings.GetValue(settings::section::Machine, key);
-    return v != nullptr ? *v : Text();
-  };
-  return {value(settings::key::ComputerName), value(settings::key::DiskKind)};
-}
-
 Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIdentity& machine) {
   Text text = Text(kCsvHeader) + u"\r\n";
   const auto seconds = [](const std::optional<std::int64_t>& ms) {
@@ -98,17 +68,16 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
   };
   for (const SequenceSummary& s : sequences) {
     for (std::size_t i = 0; i < s.durations.size(); ++i) {
-      const bool exact = i < s.exactMs.size() && s.exactMs[i];
       const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
       // A rule without the moment it decided tells nothing.
       const bool ruled = p[Phase::DesktopReady] && i < s.readyBy.size() && s.readyBy[i];
-      text += CsvRow(
-          {FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-           exact ? FormatMilliseconds(*s.exactMs[i]) : Text(), seconds(p[Phase::ShutdownFirmware]),
-           seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
-           ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
-           seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]), machine.computer,
-           machine.disk, MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
+      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
+                      seconds(ExactMs(s, i)), seconds(p[Phase::ShutdownFirmware]),
+                      seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
+                      ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
+                      seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
+                      machine.computer, machine.disk,
+                      MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
     }
   }
   return text;
@@ -138,8 +107,9 @@ CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& an
 
 CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::FileSystem& fs,
                              platform::AnsiCodePage& ansi, const Text& path) {
+  const MeasurementStore measurements = MeasurementStore::Read(settings);
   return WriteCsvFile(fs, ansi, path,
-                      HistoryCsv(AllSequences(settings), RecordedMachine(settings)));
+                      HistoryCsv(measurements.AllSequences(), measurements.machine()));
 }
 
 }  // namespace twk::sequence

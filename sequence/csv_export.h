@@ -8,7 +8,7 @@
 #include "base/strings.h"
 #include "platform/code_page.h"
 #include "platform/file_system.h"
-#include "sequence/sequence_archive.h"
+#include "sequence/measurement_store.h"
 #include "settings/ini_document.h"
 
 namespace twk::sequence {
@@ -25,15 +25,6 @@ inline constexpr char16_t kCsvHeader[] =
     u"sequence,started,restart,seconds,exact_s,shutdown_firmware_s,windows_start_s,"
     u"desktop_ready_s,ready_by,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,"
     u"disk,mark";
-
-// The machine the rows come from: its name and its system disk's kind
-// ("hdd", "ssd", "nvme", "usb"), as recorded when the newest sequence
-// started; empty when unknown.
-struct MachineIdentity {
-  Text computer;
-  Text disk;
-};
-[[nodiscard]] MachineIdentity RecordedMachine(const settings::SettingsFile& settings);
 
 // A field as it goes into the file: quoted when it holds a comma, a quote, a
 // CR or an LF (or begins or ends with a blank, which some readers drop),

@@ -12,7 +12,7 @@ constexpr int kAppend = 100000;  // an index beyond any row: insert after the la
 
 }  // namespace
 
-int ShowRebootHistory(ui::ToolkitWindow& frame, const Measurements& measurements) {
+int ShowRebootHistory(ui::ToolkitWindow& frame, const MeasurementStore& measurements) {
   frame.SetFont(u"Lucida console", 10, 400);
   const int list = frame.CreateReportList(20, 180, 560, 230);
   if (list == 0) return 0;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::ui {
 class ToolkitWindow;
@@ -17,6 +17,6 @@ namespace twk::sequence {
 // Creates the list in the frame and fills it from the sequence's figures.
 // Returns the number of rows whose time column was set, the average row
 // included.
-int ShowRebootHistory(ui::ToolkitWindow& frame, const Measurements& measurements);
+int ShowRebootHistory(ui::ToolkitWindow& frame, const MeasurementStore& measurements);
 
 }  // namespace twk::sequence

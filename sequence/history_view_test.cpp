@@ -21,7 +21,7 @@ class HistoryViewTest : public ::testing::Test, public app::apptest::AppFixture 
     app.reset();  // its tear-down would save over the file
     ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, testing::Utf16File(lines)));
     inMode = [this](context::StartContext& a) {
-      result = ShowRebootHistory(a.frame(), Measurements::Load(a.settings()));
+      result = ShowRebootHistory(a.frame(), MeasurementStore::Load(a.settings()));
     };
     Start(u"");
   }

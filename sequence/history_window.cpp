@@ -62,20 +62,8 @@ constexpr int kButtonsY = 420;
 // "mm-dd" of "yyyy-mm-dd hh:mm": the day is what tells the bars apart.
 Text BarLabel(const Text& started) { return started.size() >= 10 ? started.substr(5, 5) : u"?"; }
 
-// A restart's duration as the lists write it: to the millisecond where that
-// was measured, else as stored.
-Text ShownSeconds(const SequenceSummary& s, std::size_t i) {
-  return (i < s.exactMs.size() && s.exactMs[i] ? FormatMilliseconds(*s.exactMs[i])
-                                               : s.durations[i]) +
-         kSeconds;
-}
-
-// The restart's own duration in milliseconds: exact where measured so, else
-// its whole seconds.
-std::int64_t RestartMs(const SequenceSummary& s, std::size_t i) {
-  if (i < s.exactMs.size() && s.exactMs[i]) return *s.exactMs[i];
-  return static_cast<std::int64_t>(ToInteger(s.durations[i])) * 1000;
-}
+// A restart's duration as the lists write it.
+Text SecondsCell(const SequenceSummary& s, std::size_t i) { return ShownSeconds(s, i) + kSeconds; }
 
 const RestartPhases* PhasesOf(const SequenceSummary& s, std::size_t i) {
   return i < s.phases.size() ? &s.phases[i] : nullptr;
@@ -145,7 +133,9 @@ int CreateList(context::MainFrame& frame, int y, int height, const Column (&colu
 class HistoryWindow {
  public:
   explicit HistoryWindow(context::StartContext& start)
-      : start_(start), frame_(start.frame()), sequences_(AllSequences(start.settings())) {}
+      : start_(start),
+        frame_(start.frame()),
+        sequences_(MeasurementStore::Read(start.settings()).AllSequences()) {}
 
   HistoryExit Run() {
     ShowSequences();
@@ -272,8 +262,7 @@ std::vector<std::optional<std::int64_t>> DurationsForSpread(const SequenceSummar
     if (IsMarked(s, i)) {
       ms.emplace_back();
     } else {
-      ms.push_back(allExact ? s.exactMs[i]
-                            : static_cast<std::int64_t>(ToInteger(s.durations[i])) * 1000);
+      ms.push_back(allExact ? ExactMs(s, i) : static_cast<std::int64_t>(WholeSeconds(s, i)) * 1000);
     }
   }
   return ms;
@@ -285,7 +274,7 @@ std::optional<std::int32_t> ComparedAverage(const SequenceSummary& s) {
   std::int32_t count = 0;
   for (std::size_t i = 0; i < s.durations.size(); ++i) {
     if (IsMarked(s, i)) continue;
-    sum += ToInteger(s.durations[i]);
+    sum += WholeSeconds(s, i);
     ++count;
   }
   return HistoryAverage(sum, count);
@@ -336,8 +325,8 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
                     average ? FormatSigned(*average) + kSeconds : Text(kNoChange),
                     spread ? TenthsText(spread->medianMs) : Text(kNoChange),
                     spread ? TenthsText(spread->standardDeviationMs) : Text(kNoChange),
-                    first ? ShownSeconds(s, *first) : Text(kNoChange),
-                    last ? ShownSeconds(s, *last) : Text(kNoChange),
+                    first ? SecondsCell(s, *first) : Text(kNoChange),
+                    last ? SecondsCell(s, *last) : Text(kNoChange),
                     average ? ChangeText(previous, *average) : Text(kNoChange)});
   }
   return rows;
@@ -362,7 +351,7 @@ ui::ChartData RestartsChart(const SequenceSummary& s) {
       add(*(*phases)[Phase::WindowsStart], kWindowsStartColour);
       split = true;
     } else {
-      add(RestartMs(s, i), kNotSplitColour);
+      add(DurationMs(s, i), kNotSplitColour);
       notSplit = true;
     }
     if (phases != nullptr && (*phases)[Phase::DesktopReady]) {
@@ -397,7 +386,7 @@ std::vector<std::vector<Text>> RestartRows(const SequenceSummary& s) {
   std::vector<std::vector<Text>> rows;
   for (std::size_t i = 0; i < s.durations.size(); ++i) {
     const RestartPhases* phases = PhasesOf(s, i);
-    rows.push_back({FormatUnsigned(i + 1), ShownSeconds(s, i),
+    rows.push_back({FormatUnsigned(i + 1), SecondsCell(s, i),
                     PhaseCell(phases, Phase::ShutdownFirmware),
                     PhaseCell(phases, Phase::WindowsStart), PhaseCell(phases, Phase::DesktopReady),
                     PhaseCell(phases, Phase::WindowsBoot),

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "base/strings.h"
-#include "sequence/sequence_archive.h"
+#include "sequence/measurement_store.h"
 #include "ui/chart.h"
 
 namespace twk::context {

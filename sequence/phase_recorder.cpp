@@ -6,7 +6,6 @@
 #include "platform/port_handle.h"
 #include "platform/registry_path.h"
 #include "sequence/boot_event.h"
-#include "settings/catalogue.h"
 
 namespace twk::sequence {
 namespace {
@@ -37,11 +36,10 @@ std::optional<std::int64_t> FirmwareMilliseconds(platform::Registry& registry) {
   return static_cast<std::int64_t>(ms);
 }
 
-PhaseRecorder::PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
-                             Measurements& measurements, std::uint32_t restart,
-                             const platform::ClockReading& created, const Text& systemDrive)
+PhaseRecorder::PhaseRecorder(const platform::Ports& ports, MeasurementStore& measurements,
+                             std::uint32_t restart, const platform::ClockReading& created,
+                             const Text& systemDrive)
     : ports_(ports),
-      settings_(settings),
       measurements_(measurements),
       restart_(restart),
       tracker_(kDesktopReadyGiveUpMs),
@@ -76,8 +74,7 @@ bool PhaseRecorder::RecordAtStart() {
       moments.windowsStarted = now.utcMilliseconds - static_cast<std::int64_t>(uptime);
     }
     moments.firmwareMs = FirmwareMilliseconds(*ports_.registry);
-    written = measurements_.RecordPhases(settings_, settings::HistoryKey(restart_),
-                                         SplitRestart(moments));
+    written = measurements_.RecordPhases(RestartKey(restart_), SplitRestart(moments));
   }
   return RecordWindowsFigures() || written;
 }
@@ -107,7 +104,7 @@ bool PhaseRecorder::RecordWindowsFigures() {
     found[Phase::WindowsBoot] = match->bootTimeMs;
     found[Phase::WindowsMainPath] = match->mainPathBootTimeMs;
     found[Phase::WindowsPostBoot] = match->postBootTimeMs;
-    written = measurements_.RecordPhases(settings_, restarts[i].key, found) || written;
+    written = measurements_.RecordPhases(restarts[i].key, found) || written;
   }
   return written;
 }
@@ -142,10 +139,10 @@ bool PhaseRecorder::OnWake(std::uint64_t tick) {
   if (!ready) return false;
   RestartPhases found;
   found[Phase::DesktopReady] = static_cast<std::int64_t>(*ready);
-  const Text key = settings::HistoryKey(restart_);
-  bool written = measurements_.RecordPhases(settings_, key, found);
+  const Text key = RestartKey(restart_);
+  bool written = measurements_.RecordPhases(key, found);
   if (const auto rule = tracker_.Rule()) {
-    written = measurements_.RecordReadyRule(settings_, key, *rule) || written;
+    written = measurements_.RecordReadyRule(key, *rule) || written;
   }
   return written;
 }

@@ -20,7 +20,7 @@
 #include "platform/disk_counters.h"
 #include "platform/ports.h"
 #include "sequence/desktop_ready.h"
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::sequence {
 
@@ -38,8 +38,7 @@ class PhaseRecorder {
   // restart: the one that ended when this program was created (0: none, the
   // start measures no restart and records nothing). systemDrive ("C:") names
   // the disk whose idle time counts; empty: the processors decide alone.
-  PhaseRecorder(const platform::Ports& ports, settings::SettingsFile& settings,
-                Measurements& measurements, std::uint32_t restart,
+  PhaseRecorder(const platform::Ports& ports, MeasurementStore& measurements, std::uint32_t restart,
                 const platform::ClockReading& created, const Text& systemDrive = Text());
 
   // Our split of the restart; Windows' figures of every restart that lacks
@@ -58,8 +57,7 @@ class PhaseRecorder {
 
  private:
   const platform::Ports& ports_;
-  settings::SettingsFile& settings_;
-  Measurements& measurements_;
+  MeasurementStore& measurements_;
   std::uint32_t restart_;
   std::optional<std::int64_t> createdUtcMs_;
   // The monotonic counter at the program's creation, and when to sample next.

@@ -34,7 +34,7 @@ class PhaseRecorderTest : public ::testing::Test {
     (void)machine.files.SetFile(kSettings, testing::Utf16File({u"[History]", u"Reboot 1=60",
                                                                u"[Setup]", u"RebootDelay=1"}));
     (void)settings.Load(kSettings);
-    measurements = Measurements::Load(settings);
+    measurements = MeasurementStore::Load(settings);
   }
   void SystemDiskIsOne() {
     machine.devices.AddDevice(u"\\\\.\\C:");
@@ -62,7 +62,7 @@ class PhaseRecorderTest : public ::testing::Test {
     return machine.clock.TickMilliseconds() - start;
   }
   PhaseRecorder Recorder(const Text& systemDrive = u"C:") {
-    return PhaseRecorder(ports, settings, measurements, 1, machine.clock.Now(), systemDrive);
+    return PhaseRecorder(ports, measurements, 1, machine.clock.Now(), systemDrive);
   }
   Text Stored(const Text& section) const {
     const Text* value = settings.GetValue(section, u"Reboot 1");
@@ -75,7 +75,7 @@ class PhaseRecorderTest : public ::testing::Test {
   platform::FakePlatform machine;
   const platform::Ports ports = machine.ports();  // the recorder keeps a reference
   settings::SettingsFile settings{machine.files, machine.ansi};
-  Measurements measurements;
+  MeasurementStore measurements;
 };
 
 TEST_F(PhaseRecorderTest, ABusyDiskHoldsTheMomentBackAndTheRuleIsKeptBesideIt) {
@@ -86,7 +86,7 @@ TEST_F(PhaseRecorderTest, ABusyDiskHoldsTheMomentBackAndTheRuleIsKeptBesideIt) {
   // The processors were idle all along; the disk decided.
   EXPECT_EQ(Ready(), 12000);
   EXPECT_EQ(measurements.restarts().at(0).readyBy, ReadyRule::CpuAndDisk);
-  EXPECT_EQ(Stored(settings::section::RestartReadyBy), u"cpu+disk");
+  EXPECT_EQ(Stored(file::section::RestartReadyBy), u"cpu+disk");
   // One open of the volume and one of the disk, both without rights, a
   // reading per sample through the one handle, all closed once decided.
   ASSERT_EQ(machine.devices.opens().size(), 2u);
@@ -111,12 +111,12 @@ TEST_F(PhaseRecorderTest, WithoutTheDisksCountersTheProcessorsDecideAloneAndSayS
   machine.clock.SetCpuBusy(false);
   (void)WakeUntilDone(recorder);
   EXPECT_EQ(Ready(), 3000);
-  EXPECT_EQ(Stored(settings::section::RestartReadyBy), u"cpu");
+  EXPECT_EQ(Stored(file::section::RestartReadyBy), u"cpu");
   EXPECT_EQ(machine.devices.CountCalls(Query::DiskPerformance), 1);
 
   // No system drive known: no device is asked at all.
   PhaseRecorder blind = Recorder(Text());
-  measurements = Measurements::Load(settings);
+  measurements = MeasurementStore::Load(settings);
   const std::size_t opens = machine.devices.opens().size();
   (void)blind.OnWake();
   EXPECT_EQ(machine.devices.opens().size(), opens);
@@ -131,7 +131,7 @@ TEST_F(PhaseRecorderTest, ADesktopThatNeverSettlesKeepsNeitherMomentNorRule) {
     machine.clock.AdvanceMilliseconds(20);
   }
   EXPECT_EQ(Ready(), std::nullopt);
-  EXPECT_EQ(Stored(settings::section::RestartReadyBy), u"<none>");
+  EXPECT_EQ(Stored(file::section::RestartReadyBy), u"<none>");
   EXPECT_EQ(machine.devices.openHandleCount(), 0u);
 }
 

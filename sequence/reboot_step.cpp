@@ -15,7 +15,7 @@
 #include "platform/system_info.h"
 #include "sequence/history_view.h"
 #include "sequence/launch.h"
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 #include "sequence/phase_recorder.h"
 #include "sequence/restart_marks.h"
 #include "sequence/result_report.h"
@@ -82,7 +82,7 @@ class RebootStep {
   settings::SettingsFile& settings_;
   const ReportPostOperations& postOperations_;
   OwnedKey runKey_;
-  Measurements measurements_;
+  MeasurementStore measurements_;
   // Where the restart's time went; made once the restart is recorded.
   std::optional<PhaseRecorder> phases_;
 
@@ -115,13 +115,13 @@ void RebootStep::Run() {
   // Nothing this start measures could be kept, and what the setup asked
   // for the end is in the file it cannot read: the sequence stops here.
   if (!start_.settingsReadable()) {
-    phases_.emplace(ports_, settings_, measurements_, 0, platform::ClockReading{});
+    phases_.emplace(ports_, measurements_, 0, platform::ClockReading{});
     CreateCountdownWindow();
     StopSequence(context::kSettingsUnreadable);
     return;
   }
 
-  measurements_ = Measurements::Load(settings_);
+  measurements_ = MeasurementStore::Load(settings_);
   RecordBootUp();
   if (phases_->RecordAtStart()) settings_.SaveProgress();
 
@@ -173,7 +173,7 @@ void RebootStep::RecordSilentReadiness() {
   // The file was saved minutes ago and the user may have started another
   // sequence since: the figure goes into the file as it is now, and only
   // while it still holds this restart (the same moment of its end).
-  const Text key = settings::HistoryKey(start_.run().currentReboot - 1);
+  const Text key = RestartKey(start_.run().currentReboot - 1);
   const RestartFigure* mine = nullptr;
   for (const RestartFigure& f : measurements_.restarts()) {
     if (EqualsIgnoreCase(f.key, key)) mine = &f;
@@ -181,7 +181,7 @@ void RebootStep::RecordSilentReadiness() {
   if (mine == nullptr || !mine->phases[Phase::CreatedAt]) return;
   settings::SettingsFile now(*ports_.files, *ports_.ansi);
   if (!now.Load(start_.paths().SettingsFile())) return;
-  Measurements current = Measurements::Load(now);
+  MeasurementStore current = MeasurementStore::Load(now);
   for (const RestartFigure& f : current.restarts()) {
     if (!EqualsIgnoreCase(f.key, key) ||
         f.phases[Phase::CreatedAt] != mine->phases[Phase::CreatedAt]) {
@@ -189,8 +189,8 @@ void RebootStep::RecordSilentReadiness() {
     }
     RestartPhases ready;
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
-    bool written = current.RecordPhases(now, key, ready);
-    if (mine->readyBy) written = current.RecordReadyRule(now, key, *mine->readyBy) || written;
+    bool written = current.RecordPhases(key, ready);
+    if (mine->readyBy) written = current.RecordReadyRule(key, *mine->readyBy) || written;
     // Without a window there is nobody to tell: a figure that cannot be
     // saved stays unknown in the file, as it would be unmeasured.
     if (written && !now.SaveNow()) return;
@@ -247,7 +247,7 @@ void RebootStep::RecordBootUp() {
   // damaged) measures nothing: its "duration" would poison the history and
   // its average.
   if (!start_.MeasuresARestart()) {
-    phases_.emplace(ports_, settings_, measurements_, 0, platform::ClockReading{});
+    phases_.emplace(ports_, measurements_, 0, platform::ClockReading{});
     return;
   }
   // The restart ended when the logon started this program, not when it got
@@ -257,20 +257,17 @@ void RebootStep::RecordBootUp() {
   platform::ClockReading bootUp = ports_.clock->ProcessCreated();
   if (bootUp.localSecond == 0) bootUp = ports_.clock->Now();
   const std::uint32_t current = start_.run().currentReboot;
-  phases_.emplace(ports_, settings_, measurements_, current - 1, bootUp,
-                  start_.paths().systemDrive);
-  bool written = current == 2 ? measurements_.RecordTimeStamp(settings_, TimeStampKind::FirstBootUp,
-                                                              bootUp, current)
-                              : measurements_.RecordRebootDuration(settings_, current, bootUp);
+  phases_.emplace(ports_, measurements_, current - 1, bootUp, start_.paths().systemDrive);
+  bool written = current == 2
+                     ? measurements_.RecordTimeStamp(TimeStampKind::FirstBootUp, bootUp, current)
+                     : measurements_.RecordRebootDuration(current, bootUp);
   // The result start stamps the last boot-up with the same reading, so the
   // report's last figure and the list's last row are one measurement.
   if (current == start_.run().totalReboots + 1 && start_.run().totalReboots > 1) {
-    written =
-        measurements_.RecordTimeStamp(settings_, TimeStampKind::LastBootUp, bootUp) || written;
+    written = measurements_.RecordTimeStamp(TimeStampKind::LastBootUp, bootUp) || written;
   }
-  written = MarkMeasuredRestart(*ports_.registry, settings_, measurements_,
-                                settings::HistoryKey(current - 1)) ||
-            written;
+  written =
+      MarkMeasuredRestart(*ports_.registry, measurements_, RestartKey(current - 1)) || written;
   // On the disk at once: the countdown lasts minutes, and a power cut or a
   // forced logoff in that time must not take this restart's figures along.
   // A disk that refuses gets the figures again at the restart's save, which
@@ -425,8 +422,8 @@ void RebootStep::Restart() {
     return;
   }
   const Stamp previousShutDown = measurements_.stamp(StampName::LastShutDown);
-  (void)measurements_.RecordTimeStamp(settings_, TimeStampKind::LastShutDown, ports_.clock->Now());
-  (void)NoteRestartRequest(*ports_.registry, settings_, measurements_);
+  (void)measurements_.RecordTimeStamp(TimeStampKind::LastShutDown, ports_.clock->Now());
+  (void)NoteRestartRequest(*ports_.registry, measurements_);
 
   // Nothing may be written while the system shuts down: the file is
   // complete now, and a write cut short by the shutdown would lose it. A
@@ -434,7 +431,7 @@ void RebootStep::Restart() {
   // against the one before (a countdown too long): it does not happen.
   if (!settings_.SaveNow()) {
     UndoRegistration();
-    measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
+    measurements_.RestoreStamp(StampName::LastShutDown, previousShutDown);
     StopSequence(context::kMeasurementsUnsaved);
     return;
   }
@@ -446,7 +443,7 @@ void RebootStep::Restart() {
   // manual restart, hours later, would be measured as one very long restart.
   // The sequence stops here instead, and says so.
   UndoRegistration();
-  measurements_.RestoreStamp(settings_, StampName::LastShutDown, previousShutDown);
+  measurements_.RestoreStamp(StampName::LastShutDown, previousShutDown);
   start_.ui().ShowMessage(frame_.handle(), Text(context::kProductTitle),
                           u"Windows did not restart (" + restart.reason +
                               u"). The sequence stops here; the restarts measured so far are "

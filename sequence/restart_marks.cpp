@@ -56,22 +56,16 @@ RestartMark MarkOf(const RestartRequest& atRequest, std::optional<std::uint32_t>
   return RestartMark::None;
 }
 
-bool NoteRestartRequest(platform::Registry& registry, settings::SettingsFile& settings,
-                        Measurements& measurements) {
-  return measurements.RecordRestartRequest(settings, ReadRestartRequest(registry));
+bool NoteRestartRequest(platform::Registry& registry, MeasurementStore& measurements) {
+  return measurements.RecordRestartRequest(ReadRestartRequest(registry));
 }
 
-bool NoteRestartRequest(platform::Registry& registry, settings::SettingsFile& settings) {
-  Measurements measurements = Measurements::Load(settings);
-  return NoteRestartRequest(registry, settings, measurements);
-}
-
-bool MarkMeasuredRestart(platform::Registry& registry, settings::SettingsFile& settings,
-                         Measurements& measurements, const Text& restartKey) {
+bool MarkMeasuredRestart(platform::Registry& registry, MeasurementStore& measurements,
+                         const Text& restartKey) {
   const RestartRequest& request = measurements.request();
   // The counter only when the request's reading has one to compare with.
   const std::optional<std::uint32_t> after = request.bootId ? ReadBootId(registry) : std::nullopt;
-  return measurements.RecordMark(settings, restartKey, MarkOf(request, after));
+  return measurements.RecordMark(restartKey, MarkOf(request, after));
 }
 
 Text MarkNote(RestartMark mark) {

@@ -14,8 +14,7 @@
 
 #include "base/strings.h"
 #include "platform/registry.h"
-#include "sequence/measurements.h"
-#include "settings/ini_document.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::sequence {
 
@@ -49,17 +48,14 @@ inline constexpr char16_t kBootIdValue[] = u"BootId";
                                  std::optional<std::uint32_t> bootIdAfter);
 
 // At a restart request, just after its shutdown stamp: the readings into the
-// measurements (saved with the stamp). The second form loads the
-// measurements from the document first, for a caller that keeps none.
-bool NoteRestartRequest(platform::Registry& registry, settings::SettingsFile& settings,
-                        Measurements& measurements);
-bool NoteRestartRequest(platform::Registry& registry, settings::SettingsFile& settings);
+// measurements (saved with the stamp).
+bool NoteRestartRequest(platform::Registry& registry, MeasurementStore& measurements);
 
 // At the start after a restart, once its figure is recorded under
 // `restartKey`: the restart's mark from the kept readings and the boot
 // counter now. True when the document changed.
-bool MarkMeasuredRestart(platform::Registry& registry, settings::SettingsFile& settings,
-                         Measurements& measurements, const Text& restartKey);
+bool MarkMeasuredRestart(platform::Registry& registry, MeasurementStore& measurements,
+                         const Text& restartKey);
 
 // The history window's note of a mark: "updates installed", "Windows
 // started more than once"; empty for none.

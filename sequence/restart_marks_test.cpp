@@ -126,13 +126,13 @@ TEST(RestartMarkTest, UpdatesFirstThenABootCounterThatGrewByMoreThanOne) {
 // The request's readings go into the file beside the shutdown stamp; the
 // start after marks the restart from them and forgets them.
 TEST_F(RestartMarksTest, ReadingsAtTheRequestMarkTheRestartAtTheStartAfterOnce) {
-  namespace section = settings::section;
-  namespace key = settings::key;
-  Measurements m = Measurements::Load(settings);
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  namespace section = file::section;
+  namespace key = file::key;
+  MeasurementStore m = MeasurementStore::Load(settings);
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
   SetBootId(41);
   registry.AddKey(RegistryRoot::LocalMachine, Text(kServicing) + u"\\RebootPending");
-  EXPECT_TRUE(NoteRestartRequest(registry, settings));
+  EXPECT_TRUE(NoteRestartRequest(registry, m));
   EXPECT_EQ(Value(section::TimeStamps, key::ShutDownUpdatesWaiting), u"1");
   EXPECT_EQ(Value(section::TimeStamps, key::ShutDownBootId), u"41");
 
@@ -141,44 +141,44 @@ TEST_F(RestartMarksTest, ReadingsAtTheRequestMarkTheRestartAtTheStartAfterOnce) 
       registry.RemoveKey(RegistryRoot::LocalMachine, Text(kServicing) + u"\\RebootPending"));
   SetBootId(44);
   clock.AdvanceSeconds(300);
-  m = Measurements::Load(settings);
+  m = MeasurementStore::Load(settings);
   EXPECT_EQ(m.request(), (RestartRequest{true, 41}));
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
-  EXPECT_TRUE(MarkMeasuredRestart(registry, settings, m, u"Reboot 1"));
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_TRUE(MarkMeasuredRestart(registry, m, u"Reboot 1"));
   EXPECT_EQ(Value(section::RestartMarks, u"Reboot 1"), u"updates");
   EXPECT_EQ(Value(section::TimeStamps, key::ShutDownUpdatesWaiting), u"<none>");
   EXPECT_EQ(Value(section::TimeStamps, key::ShutDownBootId), u"<none>");
-  EXPECT_EQ(Measurements::Load(settings).restarts().at(0).mark, RestartMark::Updates);
+  EXPECT_EQ(MeasurementStore::Load(settings).restarts().at(0).mark, RestartMark::Updates);
 
   // The same start repeated finds nothing to mark by, and changes nothing.
   const std::vector<Text> before = settings.lines();
-  m = Measurements::Load(settings);
-  EXPECT_FALSE(MarkMeasuredRestart(registry, settings, m, u"Reboot 1"));
+  m = MeasurementStore::Load(settings);
+  EXPECT_FALSE(MarkMeasuredRestart(registry, m, u"Reboot 1"));
   EXPECT_EQ(settings.lines(), before);
 
   // The next request with an unreadable counter leaves no counter of an
   // earlier one behind.
-  ASSERT_TRUE(m.RecordRestartRequest(settings, {false, 12}));
+  ASSERT_TRUE(m.RecordRestartRequest({false, 12}));
   ASSERT_TRUE(registry.RemoveKey(RegistryRoot::LocalMachine, kPrefetch));
-  EXPECT_TRUE(NoteRestartRequest(registry, settings, m));
+  EXPECT_TRUE(NoteRestartRequest(registry, m));
   EXPECT_EQ(Value(section::TimeStamps, key::ShutDownBootId), u"<none>");
   EXPECT_EQ(m.request(), RestartRequest{});
 }
 
 TEST_F(RestartMarksTest, AMarkStaysAsFirstDecidedAndNeedsTheRestartsFigure) {
-  namespace section = settings::section;
-  Measurements m = Measurements::Load(settings);
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  namespace section = file::section;
+  MeasurementStore m = MeasurementStore::Load(settings);
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
   clock.AdvanceSeconds(60);
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::FirstBootUp, clock.Now(), 2));
-  EXPECT_TRUE(m.RecordMark(settings, u"REBOOT 1", RestartMark::ExtraBoots));
-  EXPECT_FALSE(m.RecordMark(settings, u"Reboot 1", RestartMark::Updates));
-  EXPECT_FALSE(m.RecordMark(settings, u"Reboot 2", RestartMark::Updates));  // not measured
-  EXPECT_FALSE(m.RecordMark(settings, u"Reboot 1", RestartMark::None));
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_TRUE(m.RecordMark(u"REBOOT 1", RestartMark::ExtraBoots));
+  EXPECT_FALSE(m.RecordMark(u"Reboot 1", RestartMark::Updates));
+  EXPECT_FALSE(m.RecordMark(u"Reboot 2", RestartMark::Updates));  // not measured
+  EXPECT_FALSE(m.RecordMark(u"Reboot 1", RestartMark::None));
   EXPECT_EQ(settings.Entries(section::RestartMarks),
             (std::vector<settings::KeyValue>{{u"Reboot 1", u"extra boots"}}));
   // A new sequence keeps it with the sequence and starts without marks.
-  ASSERT_TRUE(m.RecordTimeStamp(settings, TimeStampKind::SequenceStart, clock.Now()));
+  ASSERT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
   EXPECT_FALSE(settings.FindSection(section::RestartMarks));
   EXPECT_EQ(Value(section::SequencesMarks, u"Sequence 1"), u"extra boots");
 }
@@ -190,7 +190,7 @@ TEST_F(RestartMarksTest, ValuesEditedOrDamagedInTheFileMarkNothing) {
                                              u"Reboot 1=50", u"Reboot 2=40", u"[RestartMarks]",
                                              u"Reboot 1=crash", u"Reboot 2=Extra Boots"})));
   ASSERT_TRUE(settings.Load(u"C:\\TWK.ini"));
-  const Measurements m = Measurements::Load(settings);
+  const MeasurementStore m = MeasurementStore::Load(settings);
   EXPECT_EQ(m.request(), RestartRequest{});
   EXPECT_EQ(m.restarts().at(0).mark, RestartMark::None);
   EXPECT_EQ(m.restarts().at(1).mark, RestartMark::ExtraBoots);  // letter case aside

@@ -1,6 +1,6 @@
 #include "sequence/restart_phases.h"
 
-#include "sequence/measurements.h"
+#include <algorithm>
 
 namespace twk::sequence {
 
@@ -34,7 +34,7 @@ Text FormatPhases(const RestartPhases& phases) {
   Text text;
   for (std::size_t i = 0; i < kPhaseCount; ++i) {
     if (i != 0) text += u' ';
-    text += phases.ms[i] ? FormatWhole(*phases.ms[i]) : Text(u"?");
+    text += phases.ms[i] ? FormatSigned(*phases.ms[i]) : Text(u"?");
   }
   return text;
 }

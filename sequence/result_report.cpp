@@ -100,7 +100,7 @@ PostOutcome CompleteSequence(context::StartContext& start,
 }
 
 int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
-                     const Measurements& measurements, PhaseRecorder* phases) {
+                     const MeasurementStore& measurements, PhaseRecorder* phases) {
   context::MainFrame& frame = start.frame();
   const std::uint32_t t = start.run().totalReboots;
   if (CompleteSequence(start, postOperations) == PostOutcome::HandedToElevated) return 0;

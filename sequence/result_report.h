@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/strings.h"
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::context {
 class StartContext;
@@ -64,6 +64,6 @@ PostOutcome CompleteSequence(context::StartContext& start,
 // While it is shown, `phases` (when given) samples the desktop's readiness
 // after the last restart.
 int ShowResultReport(context::StartContext& start, const ReportPostOperations& postOperations,
-                     const Measurements& measurements, PhaseRecorder* phases = nullptr);
+                     const MeasurementStore& measurements, PhaseRecorder* phases = nullptr);
 
 }  // namespace twk::sequence

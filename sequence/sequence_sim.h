@@ -16,8 +16,8 @@
 #include "app/application.h"
 #include "app/run_modes.h"
 #include "platform/fake/fake_platform.h"
+#include "sequence/measurement_store.h"
 #include "sequence/reboot_step.h"
-#include "sequence/measurements.h"
 #include "settings/catalogue.h"
 #include "settings/ini_document.h"
 #include "settings/text_file.h"
@@ -96,8 +96,7 @@ class SimulatedMachine {
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
     for (const auto& [key, value] : moreSetup) file.SetValue(settings::section::Setup, key, value);
-    Measurements::Load(file).RecordTimeStamp(file, TimeStampKind::SequenceStart,
-                                             machine.clock.Now());
+    MeasurementStore::Load(file).RecordTimeStamp(TimeStampKind::SequenceStart, machine.clock.Now());
     (void)file.Save();
     machine.registry.PutString(platform::RegistryRoot::Users, runKey_, kRunValueName,
                                RebootCommandLine(kProgram, 2, total, delay));
@@ -211,10 +210,10 @@ class SimulatedMachine {
     settings::SettingsFile file(machine.files, machine.ansi);
     (void)file.Load(app::apptest::kSettingsPath);
     std::map<std::string, std::string> out;
-    for (const Text section : {settings::section::TimeStamps, settings::section::History}) {
+    for (const Text section : {file::section::TimeStamps, file::section::History}) {
       for (const auto& [key, value] : file.Entries(section)) {
         // The UTC moments beside the stamps are checked where they matter.
-        if (!key.ends_with(settings::key::UtcSuffix)) {
+        if (!key.ends_with(file::key::UtcSuffix)) {
           out[ToUtf8(section) + "/" + ToUtf8(key)] = ToUtf8(value);
         }
       }

@@ -13,20 +13,6 @@ namespace {
 // whole seconds, and the differences and ratios of doubles carry noise.
 constexpr double kTolerance = 9e-11;
 
-Text FormatInt64(std::int64_t value) {
-  // Through the unsigned magnitude so that the most negative value works too.
-  std::uint64_t magnitude =
-      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
-  Text digits;
-  do {
-    digits.insert(digits.begin(), static_cast<char16_t>(u'0' + magnitude % 10));
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) digits.insert(digits.begin(), u'-');
-  return digits;
-}
-
-
 bool IsCSpace(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
 }
@@ -38,12 +24,12 @@ Text FormatNumber(double value) {
   // range must not reach the conversion below, which would be undefined.
   constexpr double kTwoTo63 = 9223372036854775808.0;
   if (std::isnan(value)) return u"0";
-  if (value >= kTwoTo63) return FormatInt64(std::numeric_limits<std::int64_t>::max());
-  if (value < -kTwoTo63) return FormatInt64(std::numeric_limits<std::int64_t>::min());
+  if (value >= kTwoTo63) return FormatSigned(std::numeric_limits<std::int64_t>::max());
+  if (value < -kTwoTo63) return FormatSigned(std::numeric_limits<std::int64_t>::min());
 
   const std::int64_t whole = static_cast<std::int64_t>(value);  // toward zero
   const double fraction = value - static_cast<double>(whole);
-  if (fraction - std::trunc(fraction) <= kTolerance) return FormatInt64(whole);
+  if (fraction - std::trunc(fraction) <= kTolerance) return FormatSigned(whole);
 
   // As many decimals as it takes for the rest to fall within the tolerance,
   // which grows tenfold with each decimal: at most 11.
@@ -63,9 +49,9 @@ Text FormatNumber(double value) {
   // a whole 10^k; the digits are truncated, so keep the largest below it.
   if (digits >= limit) digits = limit - 1;
 
-  Text decimalText = FormatInt64(digits);
+  Text decimalText = FormatSigned(digits);
   decimalText.insert(0, static_cast<std::size_t>(decimals) - decimalText.size(), u'0');
-  return FormatInt64(whole) + u"." + decimalText;
+  return FormatSigned(whole) + u"." + decimalText;
 }
 
 double ParseStamp(const Text& text) {

@@ -1,7 +1,7 @@
 #pragma once
 // The number rules of the measured values: how a stamp or a duration is
 // written into the settings file and read back (the measurements themselves
-// are sequence/measurements.h).
+// are sequence/measurement_store.h).
 #include <cstdint>
 
 #include "base/strings.h"

@@ -2,8 +2,6 @@
 
 namespace twk::settings {
 
-Text HistoryKey(std::uint32_t restart) { return HistoryKeyPrefix + FormatUnsigned(restart); }
-
 std::int32_t ReadInteger(const SettingsFile& settings, const Text& section, const Text& key) {
   const Text* value = settings.GetValue(section, key);
   return value != nullptr ? ToInteger(*value) : 0;

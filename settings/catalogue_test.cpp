@@ -40,10 +40,10 @@ TEST_F(CatalogueTest, SwitchesAreOnForAnyNonZeroNumber) {
 }
 
 TEST_F(CatalogueTest, NumbersAreWrittenAsPlainDecimalText) {
-  EXPECT_NE(WriteUnsigned(doc, section::TimeStamps, key::FirstShutDown, 4000000000u), 0u);
-  EXPECT_NE(WriteInteger(doc, section::History, HistoryKey(3), -12), 0u);
-  EXPECT_EQ(doc.GetValueText(section::TimeStamps, key::FirstShutDown), u"4000000000");
-  EXPECT_EQ(doc.GetValueText(section::History, u"Reboot 3"), u"-12");
+  EXPECT_NE(WriteUnsigned(doc, section::Setup, key::TimesToReboot, 4000000000u), 0u);
+  EXPECT_NE(WriteInteger(doc, section::Setup, key::RebootDelay, -12), 0u);
+  EXPECT_EQ(doc.GetValueText(section::Setup, key::TimesToReboot), u"4000000000");
+  EXPECT_EQ(doc.GetValueText(section::Setup, key::RebootDelay), u"-12");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST_F(RestartMarksSimTest, MarkedRestartsKeepTheirFiguresButCountInNoneOfTheHis
                                                                 {u"Reboot 5", u"52 seconds"}}));
   EXPECT_EQ(report.reportLines.at(1), u"The first reboot in the sequence took 300 seconds.");
   // The history counts restarts 2, 4 and 5 only.
-  const auto rows = sequence::HistoryRows(sequence::AllSequences(file));
+  const auto rows = sequence::HistoryRows(sequence::MeasurementStore::Read(file).AllSequences());
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(std::vector<Text>(rows[0].begin() + 1, rows[0].end()),
             (std::vector<Text>{u"5", u"52 s", u"52 s", u"2.5 s", u"50 s", u"52 s", u"\u2013"}));

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/strings.h"
+#include "sequence/measurement_store.h"
 #include "setup/setup_operations.h"
 
 namespace twk::context {
@@ -73,7 +74,7 @@ class SetupWindow {
   int ProcessIdleTasks();
   Text IdleTaskCommandLine() const;
   // The computer's name and the system disk's kind, for the export's rows.
-  void RecordMachine();
+  [[nodiscard]] sequence::MachineIdentity SeenMachine() const;
 
   // The start's validated entries: the numbers written to the settings and
   // the Run value, after any correction, shown in their boxes.

@@ -10,7 +10,7 @@
 #include "platform/registry.h"
 #include "platform/registry_path.h"
 #include "sequence/launch.h"
-#include "sequence/measurements.h"
+#include "sequence/measurement_store.h"
 #include "sequence/reboot_step.h"
 #include "sequence/restart_marks.h"
 #include "settings/catalogue.h"
@@ -120,10 +120,10 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
     (void)settings_.Remove(section::PostOperation, key::DisableAutoLogon);
   }
 
-  RecordMachine();
-  sequence::Measurements::Load(settings_).RecordTimeStamp(
-      settings_, sequence::TimeStampKind::SequenceStart, ports.clock->Now());
-  (void)sequence::NoteRestartRequest(*ports.registry, settings_);
+  sequence::MeasurementStore measurements = sequence::MeasurementStore::Load(settings_);
+  (void)measurements.RecordMachine(SeenMachine());
+  (void)measurements.RecordTimeStamp(sequence::TimeStampKind::SequenceStart, ports.clock->Now());
+  (void)sequence::NoteRestartRequest(*ports.registry, measurements);
   // Complete now: nothing may be written while the system shuts down. A
   // restart whose first stamp is not on the disk would be measured against
   // whatever the file held before (or not at all): it does not happen.
@@ -157,20 +157,11 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   return Next::Stay;
 }
 
-void SetupWindow::RecordMachine() {
+sequence::MachineIdentity SetupWindow::SeenMachine() const {
   const platform::Ports& ports = start_.ports();
   const auto name = ports.accounts->ComputerName();
-  const Text computer = name.ok() ? name.value() : Text();
-  const Text disk = maintenance::DiskKindName(*ports.devices, start_.paths().systemDrive);
-  // Unknown stays absent rather than keeping what another machine said.
-  for (const auto& [key, value] : {std::pair{settings::key::ComputerName, computer},
-                                   std::pair{settings::key::DiskKind, disk}}) {
-    if (value.empty()) {
-      (void)settings_.Remove(settings::section::Machine, key);
-    } else {
-      (void)settings_.Set(settings::section::Machine, key, value);
-    }
-  }
+  return {name.ok() ? name.value() : Text(),
+          maintenance::DiskKindName(*ports.devices, start_.paths().systemDrive)};
 }
 
 }  // namespace twk::setup

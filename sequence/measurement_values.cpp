@@ -1,23 +1,34 @@
-#include "sequence/sequence_archive.h"
-
+// The values of the kept sequences' lines, written and read back.
+//
+// Every finished sequence is kept. A new sequence clears the measurements of
+// the one before, so just before that happens its summary goes into section
+// Sequences: the local date and time of its first shutdown, the average as
+// the history list computes it and every restart's duration as stored. Only
+// the newest kept summaries stay. A line that does not read as a summary
+// (edited by hand, cut short) is skipped when read and left exactly as it is.
+// The restarts' exact durations, where they were known, are kept under the
+// same key in a section of their own (SequencesMilliseconds): one token per
+// restart, whole milliseconds or "?" for one measured to the second only.
+// Where each restart's time went is kept the same way (SequencesPhases): one
+// group of the nine figures of RestartPhases per restart, joined by "/".
+// The restarts' marks too (SequencesMarks): one field per restart, joined by
+// ",", each a mark's name or empty for a plain restart ("updates,,extra
+// boots" for three restarts), kept only when a restart is marked.
+// Which rule decided each restart's desktop-ready moment is kept the same way
+// (SequencesReadyBy): one token per restart, "cpu+disk", "cpu" or "?".
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
-#include <set>
 
-#include "settings/catalogue.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::sequence {
 namespace {
-
-namespace section = settings::section;
 
 constexpr std::uint64_t kSecondsPerDay = 86400;
 // Days from 1601-01-01, where the clock counts from, to 1970-01-01, where
 // the calendar arithmetic below counts from.
 constexpr std::int64_t kDays1601To1970 = 134774;
-
 
 // Digits, optionally after a minus sign.
 bool IsWholeNumber(const Text& text, std::size_t from, std::size_t to) {
@@ -60,6 +71,8 @@ Text TwoDigits(unsigned value) {
 
 }  // namespace
 
+bool IsKeptDuration(const Text& text) { return IsDuration(text, 0, text.size()); }
+
 Text StartedText(std::uint64_t second) {
   if (second == 0) return Text();
   // Civil date from a day count (the proleptic Gregorian calendar, which the
@@ -87,7 +100,7 @@ Text StartedText(std::uint64_t second) {
 }
 
 std::optional<std::uint64_t> SequenceKeyNumber(const Text& key) {
-  static const Text kPrefix = settings::SequenceKeyPrefix;
+  static const Text kPrefix = file::SequenceKeyPrefix;
   if (key.size() <= kPrefix.size() || key[0] != kPrefix[0]) return std::nullopt;
   for (std::size_t i = 1; i < kPrefix.size(); ++i) {
     if (FoldCase(key[i]) != FoldCase(kPrefix[i])) return std::nullopt;
@@ -155,7 +168,7 @@ Text FormatExactValue(const SequenceSummary& summary) {
   for (std::size_t i = 0; i < summary.exactMs.size(); ++i) {
     if (i != 0) value += u' ';
     if (summary.exactMs[i]) {
-      value += FormatWhole(*summary.exactMs[i]);
+      value += FormatSigned(*summary.exactMs[i]);
       known = true;
     } else {
       value += u'?';
@@ -243,6 +256,23 @@ bool IsMarked(const SequenceSummary& summary, std::size_t i) {
   return i < summary.marks.size() && summary.marks[i] != RestartMark::None;
 }
 
+std::optional<std::int64_t> ExactMs(const SequenceSummary& summary, std::size_t i) {
+  return i < summary.exactMs.size() ? summary.exactMs[i] : std::nullopt;
+}
+
+std::int32_t WholeSeconds(const SequenceSummary& summary, std::size_t i) {
+  return ToInteger(summary.durations.at(i));
+}
+
+std::int64_t DurationMs(const SequenceSummary& summary, std::size_t i) {
+  return ExactMs(summary, i).value_or(static_cast<std::int64_t>(WholeSeconds(summary, i)) * 1000);
+}
+
+Text ShownSeconds(const SequenceSummary& summary, std::size_t i) {
+  const auto exact = ExactMs(summary, i);
+  return exact ? FormatMilliseconds(*exact) : summary.durations.at(i);
+}
+
 Text FormatReadyByValue(const SequenceSummary& summary) {
   bool known = false;
   Text value;
@@ -269,127 +299,6 @@ std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value, std::
     rules.push_back(rule);
   }
   return rules.size() == count ? rules : std::vector<std::optional<ReadyRule>>{};
-}
-
-KeptSequences ReadKeptSequences(const settings::SettingsFile& settings) {
-  KeptSequences kept;
-  const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
-  if (lines.empty()) return kept;
-  const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
-  const std::map<Text, Text> phases = SectionValuesByKey(settings, section::SequencesPhases);
-  const std::map<Text, Text> marks = SectionValuesByKey(settings, section::SequencesMarks);
-  const std::map<Text, Text> readyBy = SectionValuesByKey(settings, section::SequencesReadyBy);
-  // Like every lookup of the document, the first line of a key is the one
-  // that counts; later lines of the same key are left alone.
-  std::set<Text> seen;
-  for (const auto& [keyText, value] : lines) {
-    const auto number = SequenceKeyNumber(keyText);
-    if (!number) {
-      ++kept.damaged;
-      continue;
-    }
-    kept.highestNumber = std::max(kept.highestNumber, *number);
-    if (!seen.insert(FoldedKey(keyText)).second) {
-      ++kept.damaged;
-      continue;
-    }
-    if (auto summary = ParseSequence(keyText, value)) {
-      if (const auto found = exact.find(FoldedKey(keyText)); found != exact.end()) {
-        summary->exactMs = ParseExactValue(found->second, summary->durations.size());
-      }
-      if (const auto found = phases.find(FoldedKey(keyText)); found != phases.end()) {
-        summary->phases = ParsePhasesValue(found->second, summary->durations.size());
-      }
-      if (const auto found = marks.find(FoldedKey(keyText)); found != marks.end()) {
-        summary->marks = ParseMarksValue(found->second, summary->durations.size());
-      }
-      if (const auto found = readyBy.find(FoldedKey(keyText)); found != readyBy.end()) {
-        summary->readyBy = ParseReadyByValue(found->second, summary->durations.size());
-      }
-      kept.sequences.push_back(std::move(*summary));
-    } else {
-      ++kept.damaged;
-    }
-  }
-  std::stable_sort(
-      kept.sequences.begin(), kept.sequences.end(),
-      [](const SequenceSummary& a, const SequenceSummary& b) { return a.number < b.number; });
-  return kept;
-}
-
-std::optional<SequenceSummary> CurrentSequence(const Measurements& measurements,
-                                               std::uint64_t number) {
-  if (measurements.restarts().empty()) return std::nullopt;
-  SequenceSummary summary;
-  summary.number = number;
-  summary.current = true;
-  bool anyExact = false;
-  bool anyPhase = false;
-  bool anyMark = false;
-  bool anyRule = false;
-  for (const RestartFigure& figure : measurements.restarts()) {
-    summary.phases.push_back(figure.phases);
-    summary.marks.push_back(figure.mark);
-    anyMark = anyMark || figure.mark != RestartMark::None;
-    anyPhase = anyPhase || figure.phases.Any();
-    summary.readyBy.push_back(figure.readyBy);
-    anyRule = anyRule || figure.readyBy.has_value();
-    // The list adds every row's leading digits; a value it cannot read as a
-    // number is kept as what it added, so that the summary reads back.
-    const bool asStored = IsDuration(figure.seconds, 0, figure.seconds.size());
-    summary.durations.push_back(asStored ? figure.seconds : FormatSigned(figure.wholeSeconds));
-    summary.exactMs.push_back(asStored ? figure.exactMs : std::nullopt);
-    anyExact = anyExact || summary.exactMs.back().has_value();
-  }
-  if (!anyExact) summary.exactMs.clear();
-  if (!anyPhase) summary.phases.clear();
-  if (!anyMark) summary.marks.clear();
-  if (!anyRule) summary.readyBy.clear();
-  summary.average = measurements.Average().value_or(0);
-  const double second = measurements.stamp(StampName::FirstShutDown).local;
-  // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
-  // date the summary can show.
-  if (std::isfinite(second) && second >= 1 && second < 9.0e15) {
-    summary.started = StartedText(static_cast<std::uint64_t>(second));
-  }
-  return summary;
-}
-
-bool KeepFinishedSequence(settings::SettingsFile& settings, const Measurements& measurements) {
-  const KeptSequences kept = ReadKeptSequences(settings);
-  if (kept.highestNumber >= kLargestSequenceNumber) return false;
-  const auto current = CurrentSequence(measurements, kept.highestNumber + 1);
-  if (!current) return false;
-  const Text newKey = settings::SequenceKeyPrefix + FormatUnsigned(current->number);
-  if (!settings.Set(section::Sequences, newKey, FormatSequenceValue(*current))) return false;
-  const Text exact = FormatExactValue(*current);
-  if (!exact.empty()) (void)settings.Set(section::SequencesMilliseconds, newKey, exact);
-  const Text phases = FormatPhasesValue(*current);
-  if (!phases.empty()) (void)settings.Set(section::SequencesPhases, newKey, phases);
-  const Text marks = FormatMarksValue(*current);
-  if (!marks.empty()) (void)settings.Set(section::SequencesMarks, newKey, marks);
-  const Text readyBy = FormatReadyByValue(*current);
-  if (!readyBy.empty()) (void)settings.Set(section::SequencesReadyBy, newKey, readyBy);
-  // The oldest readable summaries make room; a damaged line is not ours to drop.
-  std::size_t count = kept.sequences.size() + 1;
-  for (std::size_t i = 0; count > settings::MaxKeptSequences && i < kept.sequences.size(); ++i) {
-    (void)settings.Remove(section::Sequences, kept.sequences[i].key);
-    (void)settings.Remove(section::SequencesMilliseconds, kept.sequences[i].key);
-    (void)settings.Remove(section::SequencesPhases, kept.sequences[i].key);
-    (void)settings.Remove(section::SequencesMarks, kept.sequences[i].key);
-    (void)settings.Remove(section::SequencesReadyBy, kept.sequences[i].key);
-    --count;
-  }
-  return true;
-}
-
-std::vector<SequenceSummary> AllSequences(const settings::SettingsFile& settings) {
-  KeptSequences kept = ReadKeptSequences(settings);
-  std::vector<SequenceSummary> all = std::move(kept.sequences);
-  if (auto current = CurrentSequence(Measurements::Load(settings), kept.highestNumber + 1)) {
-    all.push_back(std::move(*current));
-  }
-  return all;
 }
 
 }  // namespace twk::sequence

@@ -1,6 +1,5 @@
 // Keeping finished sequences: the summary line, its dates and numbers, the
 // limit of fifty, and damaged lines that are skipped but never lost.
-#include "sequence/sequence_archive.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +9,7 @@
 namespace twk::sequence {
 namespace {
 
-namespace section = settings::section;
+namespace section = file::section;
 constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;  // 2024-03-01 12:00:00
 
 // The lines of one section of a document, header excluded.
@@ -134,7 +133,7 @@ TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
   EXPECT_FALSE(ParseSequence(u"Sequence 1", u";45;" + Text(kLongestSummary, u'4')));
 }
 
-class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine {
+class KeptSequencesTest : public ::testing::Test, public sim::SimulatedMachine {
  protected:
   settings::SettingsFile& File() {
     file_.emplace(machine.files, machine.ansi);
@@ -144,7 +143,7 @@ class SequenceArchiveTest : public ::testing::Test, public sim::SimulatedMachine
   std::optional<settings::SettingsFile> file_;
 };
 
-TEST_F(SequenceArchiveTest, AnEmptyHistoryKeepsNothingAndAFileWithoutTheSectionIsUnchanged) {
+TEST_F(KeptSequencesTest, AnEmptyHistoryKeepsNothingAndAFileWithoutTheSectionIsUnchanged) {
   SetupStartsSequence(2, 1);
   SetupStartsSequence(2, 1);  // abandoned before its first restart
   EXPECT_FALSE(File().FindSection(section::Sequences));
@@ -155,7 +154,7 @@ TEST_F(SequenceArchiveTest, AnEmptyHistoryKeepsNothingAndAFileWithoutTheSectionI
             (std::vector<Text>{u"Sequence 1=2024-03-01 12:00;70;70"}));
 }
 
-TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
+TEST_F(KeptSequencesTest, FiftyAreKeptAndTheOldestMakesRoom) {
   settings::SettingsFile& file = File();
   for (int n = 1; n <= 50; ++n) {
     file.SetValue(section::Sequences, u"Sequence " + FormatUnsigned(n),
@@ -168,25 +167,26 @@ TEST_F(SequenceArchiveTest, FiftyAreKeptAndTheOldestMakesRoom) {
   file.SetValue(section::History, u"Reboot 2", u"41");
   file.SetValue(section::RestartMarks, u"Reboot 1", u"updates");
   file.SetValue(section::RestartReadyBy, u"Reboot 1", u"cpu");
-  ASSERT_TRUE(KeepFinishedSequence(file, Measurements::Load(file)));
-  const KeptSequences kept = ReadKeptSequences(file);
-  ASSERT_EQ(kept.sequences.size(), 50u);
-  EXPECT_EQ(kept.sequences.front().number, 2u);
-  EXPECT_EQ(kept.sequences.back().number, 51u);
-  EXPECT_EQ(kept.sequences.back().durations, (std::vector<Text>{u"44", u"41"}));
-  EXPECT_EQ(kept.sequences.back().marks,
-            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
+  MeasurementStore store = MeasurementStore::Load(file);
+  ASSERT_TRUE(store.KeepFinishedSequence());
+  const MeasurementStore reread = MeasurementStore::Read(file);
+  const std::vector<SequenceSummary>& kept = reread.kept();
+  ASSERT_EQ(kept.size(), 50u);
+  EXPECT_EQ(store.kept().back().marks, kept.back().marks) << "the records agree with the file";
+  EXPECT_EQ(kept.front().number, 2u);
+  EXPECT_EQ(kept.back().number, 51u);
+  EXPECT_EQ(kept.back().durations, (std::vector<Text>{u"44", u"41"}));
+  EXPECT_EQ(kept.back().marks, (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
   EXPECT_EQ(SectionLines(file, section::SequencesMarks),
             (std::vector<Text>{u"Sequence 51=updates,"}));
   EXPECT_EQ(file.GetValue(section::SequencesReadyBy, u"Sequence 1"), nullptr);
-  EXPECT_EQ(kept.sequences.front().readyBy,
-            std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
-  EXPECT_EQ(kept.sequences.back().readyBy,
+  EXPECT_EQ(kept.front().readyBy, std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
+  EXPECT_EQ(kept.back().readyBy,
             (std::vector<std::optional<ReadyRule>>{ReadyRule::Cpu, std::nullopt}));
 }
 
-TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
+TEST_F(KeptSequencesTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
   const Text huge = u"Sequence 4=2024-01-01 10:00;1;" + Text(10 * 1024 * 1024, u'7');
   const std::vector<Text> damaged = {u"Sequence 2=no separator at all",
                                      u"Sequence 3=2024-01-01 10:00;abc;45", huge,
@@ -197,13 +197,13 @@ TEST_F(SequenceArchiveTest, DamagedLinesAreSkippedAndWrittenBackAsTheyWere) {
   lines.insert(lines.end(), {u"Sequence 5=2024-01-02 09:00;40;40", u"[History]", u"Reboot 1=50"});
   ASSERT_TRUE(machine.files.SetFile(app::apptest::kSettingsPath, testing::Utf16File(lines)));
 
-  const KeptSequences before = ReadKeptSequences(File());
-  ASSERT_EQ(before.sequences.size(), 2u);
-  EXPECT_EQ(before.sequences[0].number, 1u);
-  EXPECT_EQ(before.sequences[0].average, 60);
-  EXPECT_EQ(before.sequences[1].number, 5u);
-  EXPECT_EQ(before.damaged, 4u);
-  EXPECT_EQ(before.highestNumber, 5u);
+  const MeasurementStore before = MeasurementStore::Read(File());
+  ASSERT_EQ(before.kept().size(), 2u);
+  EXPECT_EQ(before.kept()[0].number, 1u);
+  EXPECT_EQ(before.kept()[0].average, 60);
+  EXPECT_EQ(before.kept()[1].number, 5u);
+  EXPECT_EQ(before.damagedKept(), 4u);
+  EXPECT_EQ(before.highestKeptNumber(), 5u);
 
   SetupStartsSequence(2, 1);
   const std::vector<Text> after = SectionLines(File(), section::Sequences);

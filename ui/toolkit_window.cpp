@@ -11,8 +11,6 @@ constexpr std::uint32_t kFlagKeepClientSize = 0x63EE;
 constexpr std::uint32_t kFlagProgressMask = 0xC00;
 constexpr std::uint32_t kFlagMovesWindow = 0x1000;
 
-constexpr int kColourButtonText = 18;  // COLOR_BTNTEXT
-
 }  // namespace
 
 ToolkitWindow::ToolkitWindow(WindowBackend& backend, EventSlot& slot)
@@ -138,7 +136,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.height = params.height;
   r.styleFlags =
       kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
-  r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
+  r.textColour = textColour_ < 0 ? backend_.ButtonTextColour() : textColour_;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
     r.ownBrush = OwnedObject(backend_, backend_.MakeObject(draw::SolidBrush(backColour_)));

@@ -243,7 +243,8 @@ class WindowBackend : public BackendObjects {
   // ---- drawing objects -----------------------------------------------------
   // 0 when it cannot be made.
   [[nodiscard]] virtual Handle MakeObject(const ObjectRequest& request) = 0;
-  [[nodiscard]] virtual Colour SystemColour(int index) = 0;
+  // The colour of the system's text on buttons and labels.
+  [[nodiscard]] virtual Colour ButtonTextColour() = 0;
 
   // ---- input -----------------------------------------------------------------
   // Fetches one input and hands it to its window: the translation turns what

@@ -524,8 +524,6 @@ void HeadlessBackend::ReleaseObject(ReleaseBy how, Handle object) {
                                          : Kind::Bitmap);
 }
 
-Colour HeadlessBackend::SystemColour(int index) {
-  return index == 5 ? 0xFFFFFF : 0;  // COLOR_WINDOW white, the text colours black
-}
+Colour HeadlessBackend::ButtonTextColour() { return 0; }  // black, as in the default scheme
 
 }  // namespace twk::ui

@@ -175,7 +175,7 @@ class HeadlessBackend final : public WindowBackend {
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
-  Colour SystemColour(int index) override;
+  Colour ButtonTextColour() override;
 
   Input NextInput(FetchMode mode, const InputRouting& routing) override;
   // Time passes as it would for a sleeping thread: the test's clock advances.

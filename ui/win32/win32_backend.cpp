@@ -681,7 +681,7 @@ void Win32Backend::ReleaseObject(ReleaseBy how, Handle object) {
   }
 }
 
-Colour Win32Backend::SystemColour(int index) { return static_cast<Colour>(GetSysColor(index)); }
+Colour Win32Backend::ButtonTextColour() { return static_cast<Colour>(GetSysColor(COLOR_BTNTEXT)); }
 
 HBITMAP Win32Backend::BlankBitmap(int width, int height) {
   BITMAPINFO bi = {};

@@ -99,7 +99,7 @@ class Win32Backend final : public WindowBackend {
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
-  Colour SystemColour(int index) override;
+  Colour ButtonTextColour() override;
 
   Input NextInput(FetchMode mode, const InputRouting& routing) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp

@@ -74,14 +74,13 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
     }
     ui.Click(ui.FindByText(u"Cancel"));
   });
-  EXPECT_EQ(
-      seen,
-      (std::vector<std::string>{
-          "TWK_MSG_CLASS \"TWK Input Box\" 450x120 skinned shown over the frame",
-          "13 \"Enter it.\" (20,20,410,68) Arial 12/800",
-          "12 \"before\" (20,89,230,24) Arial 12/800", "3 \"OK\" (260,88,80,26) Arial 12/800",
-          "3 \"Cancel\" (350,88,80,26) Arial 12/800", "prompt colour 16777215",
-          "edit password 1 focus 1", "OK default 1, Cancel default 0, tab stops 11"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "TWK_MSG_CLASS \"TWK Input Box\" 450x120 skinned shown over the frame",
+                "13 \"Enter it.\" (20,20,410,68) Arial 12/800",
+                "12 \"before\" (20,89,230,24) Arial 12/800", "3 \"OK\" (260,88,80,26) Arial 12/800",
+                "3 \"Cancel\" (350,88,80,26) Arial 12/800", "prompt colour 16777215",
+                "edit password 1 focus 1", "OK default 1, Cancel default 0, tab stops 11"}));
   EXPECT_EQ(background, "framed image 450x450 fill 4278190080 frame 4294967295 pen 4 as 450x120");
   // The box and its background are gone; the frame is all that is left.
   const auto* box = ui.Find(Box());

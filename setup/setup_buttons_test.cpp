@@ -57,8 +57,7 @@ class SetupButtonsTest : public ::testing::Test, public SetupMachine {
   }
 };
 
-const std::string kIdleLook =
-    " |   Start operation | image 143 | marquee 0 | on on on on start on";
+const std::string kIdleLook = " |   Start operation | image 143 | marquee 0 | on on on on start on";
 
 TEST_F(SetupButtonsTest, OptimizeNowIsBusyWhileItRunsAndSaysHowItEnded) {
   std::string busy;

@@ -82,8 +82,8 @@ TEST_F(SetupWindowTest, SeventeenControlsInTheirOrderWithTheirKindsAndFonts) {
                                        box,   button, box,  button, button, box, box};
   expected.insert(
       expected.end(),
-      {"20 Arial 9/400", "13 Arial 9/400", "3 Arial 14/800 image 143 26x26 hand cursor",
-       "times 30", "delay 60", "tip: Process the requested operations and then start rebooting",
+      {"20 Arial 9/400", "13 Arial 9/400", "3 Arial 14/800 image 143 26x26 hand cursor", "times 30",
+       "delay 60", "tip: Process the requested operations and then start rebooting",
        "bar smooth: 1"});
   EXPECT_EQ(seen, expected);
   for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_LT(ids[i - 1], ids[i]) << "control " << i;

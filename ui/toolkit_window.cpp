@@ -23,8 +23,8 @@ ToolkitWindow::~ToolkitWindow() {
   if (slot_.dialogWindow == this) slot_.dialogWindow = nullptr;
 }
 
-Handle ToolkitWindow::Create(const Text& name, const Text& title, int clientWidth,
-                             int clientHeight, const ToolkitWindow* parent) {
+Handle ToolkitWindow::Create(const Text& name, const Text& title, int clientWidth, int clientHeight,
+                             const ToolkitWindow* parent) {
   if (handle_ != 0) Destroy();
   const Handle window = backend_.CreateTopWindow(*this, name, title, clientWidth, clientHeight,
                                                  parent ? parent->handle() : 0);

@@ -8,7 +8,6 @@
 
 namespace twk::ui {
 
-
 // ---- lookups -----------------------------------------------------------------
 
 HeadlessBackend::Window* HeadlessBackend::Live(Handle window) {
@@ -113,11 +112,11 @@ std::string HeadlessBackend::Dump() const {
     for (const Window* p = w; p != nullptr && !p->topLevel; p = Live(p->parent)) ++depth;
     out << std::string(static_cast<std::size_t>(depth) * 2, ' ');
     if (w->topLevel) {
-      out << "window " << ToUtf8(w->name) << " \"" << ToUtf8(w->text) << "\" " << w->width
-          << "x" << w->height;
+      out << "window " << ToUtf8(w->name) << " \"" << ToUtf8(w->text) << "\" " << w->width << "x"
+          << w->height;
     } else {
-      out << "#" << w->id << " kind " << static_cast<int>(w->kind) << " (" << w->x << "," << w->y << "," << w->width << "," << w->height << ") \""
-          << ToUtf8(w->text) << "\"";
+      out << "#" << w->id << " kind " << static_cast<int>(w->kind) << " (" << w->x << "," << w->y
+          << "," << w->width << "," << w->height << ") \"" << ToUtf8(w->text) << "\"";
       if (w->hasFont)
         out << " font " << ToUtf8(w->font.face) << " " << w->font.points << "/" << w->font.weight;
       if (w->check != 0) out << " check " << w->check;
@@ -460,8 +459,14 @@ InstanceLookup HeadlessBackend::BringExistingToFront(const Text&, const Text&) {
 
 // The request as made; only the release class is the backend's own.
 Handle HeadlessBackend::NewObject(Kind kind, const ObjectRequest& r) {
-  Object o{.kind = kind, .source = r.source, .resourceId = r.id, .width = r.width,
-           .height = r.height, .flags = r.flags, .colour = r.colour, .argbFill = r.argb,
+  Object o{.kind = kind,
+           .source = r.source,
+           .resourceId = r.id,
+           .width = r.width,
+           .height = r.height,
+           .flags = r.flags,
+           .colour = r.colour,
+           .argbFill = r.argb,
            .argbFrame = r.argb2};
   if (r.kind == ObjectKind::FramedImage) o.flags = static_cast<std::uint32_t>(r.penWidth);
   if (r.kind == ObjectKind::SystemCursor) o.flags = static_cast<std::uint32_t>(r.cursor);

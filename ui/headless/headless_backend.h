@@ -1,6 +1,6 @@
 #pragma once
 // A window system in memory. Every window, control and drawing object the
-// toolkit asks for is recorded (kind, class, text, position, font, state,
+// toolkit asks for is recorded (kind, options, text, position, font, state,
 // image), and a simulated user acts on the controls: what the user does is
 // queued and handed, when the program fetches it, to the same portable
 // translation the real backend uses, as the notification the control sends.
@@ -50,7 +50,7 @@ class HeadlessBackend final : public WindowBackend {
     Handle eraseBrush = 0;
     bool skinned = false;
     bool destroyed = false;
-    int marquee = -1;            // progress bars: the last SetMarquee (0 off, 1 on), -1 none
+    int marquee = -1;  // progress bars: the last SetMarquee (0 off, 1 on), -1 none
     // List views: column headers with their widths, and the rows' cell texts.
     std::vector<Text> columns;
     std::vector<int> columnWidths;
@@ -68,7 +68,7 @@ class HeadlessBackend final : public WindowBackend {
     int width = 0, height = 0;
     // Check-box image flags, gradient direction, 1 for the close button, the Cursor.
     std::uint32_t flags = 0;
-    Colour colour = -1;       // solid brushes
+    Colour colour = -1;                         // solid brushes
     std::uint32_t argbFill = 0, argbFrame = 0;  // framed images
   };
 
@@ -152,8 +152,8 @@ class HeadlessBackend final : public WindowBackend {
   const std::vector<SaveFileRequest>& saveRequests() const { return saveRequests_; }
 
   // ---- WindowBackend -----------------------------------------------------
-  Handle CreateTopWindow(ToolkitWindow& owner, const Text& name, const Text& title,
-                         int clientWidth, int clientHeight, Handle parent) override;
+  Handle CreateTopWindow(ToolkitWindow& owner, const Text& name, const Text& title, int clientWidth,
+                         int clientHeight, Handle parent) override;
   void DestroyTopWindow(Handle window) override;
   void ApplySkin(Handle window) override;
   void SetWindowBackground(Handle window, Handle brush) override;

@@ -170,7 +170,6 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const ui::Handle frame = ui.frame();
     ASSERT_EQ(frame, a.frame().handle());
     const auto* w = ui.Find(frame);
-    EXPECT_EQ(w->style, 0x00CA0000u);
     EXPECT_TRUE(w->skinned);
     EXPECT_NE(w->background, 0u);
 

@@ -22,7 +22,7 @@ void EventPump::HeaderActions() {
     slot_.eventId = ui::event::CloseRequest;
     slot_.closeRequested = true;
   } else if (id == frame_.header().minimize) {
-    frame_.Show(ui::show::Minimize);
+    frame_.Show(ui::ShowCommand::Minimize);
     keep();
   } else if (id == frame_.header().homeLink) {
     shell_.OpenWebPage(HomePage());

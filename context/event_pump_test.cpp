@@ -17,7 +17,7 @@ class EventPumpTest : public ::testing::Test, public AppFixture {
   // Runs body inside a setup mode whose frame is shown.
   void InMode(std::function<void(context::StartContext&)> body) {
     inMode = [body](context::StartContext& a) {
-      a.frame().Show(ui::show::Normal);
+      a.frame().Show(ui::ShowCommand::Normal);
       body(a);
     };
     Start(u"");
@@ -108,7 +108,7 @@ TEST_F(EventPumpTest, FrameActionsBelongToTheFrameOnly) {
     // button's id: its click is an ordinary event.
     ui::ToolkitWindow box(ui, a.pump().slot());
     ASSERT_NE(box.Create(u"TWK_MSG_CLASS", u"TWK Input Box", 450, 120), 0u);
-    box.Show(ui::show::Normal);
+    box.Show(ui::ShowCommand::Normal);
     int id = 0;
     while (id < a.frame().header().close) id = box.CreateButton(u"OK", 260, 88, 80, 26);
     ui.Click(box.Control(id)->window);

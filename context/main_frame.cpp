@@ -35,10 +35,8 @@ bool MainFrame::CreateDecorated() {
   // The header band, a dark vertical gradient that serves as the title bar.
   gradientBrush(10, 78, 0xFF101010, 0xFF606060, 1, bandBitmap_, bandBrush_);
 
-  const int band = CreateChildWindow(2, 2, 596, 78, 0, ui::style::ControlParent);
-  if (band != 0 && bandBrush_) {
-    (void)ui_.ChangeState(Control(band)->window, {.eraseBrush = bandBrush_.get()});
-  }
+  const int band = CreateChildWindow(2, 2, 596, 78, true);
+  if (band != 0 && bandBrush_) SetControlEraseBrush(band, bandBrush_.get());
   {
     // The picture keeps a copy of its own.
     const OwnedIcon icon(ui_,
@@ -55,7 +53,7 @@ bool MainFrame::CreateDecorated() {
     const OwnedImage image(ui_, ui_.MakeObject(ui::draw::TitleButtonImage(button)));
     const int id = CreateSmallPicture(image.get(), x);
     SetControlTip(id, tip);
-    SetControlCursor(id, ui::cursor::Hand);
+    SetControlCursor(id, ui::Cursor::Hand);
     return id;
   };
   header_.minimize = picture(ui::TitleButton::Minimize, 535, u"Minimize this dialog box");
@@ -63,13 +61,11 @@ bool MainFrame::CreateDecorated() {
 
   const auto link = [&](const Text& text, int x, int width, const char16_t* tip) {
     const int id = CreateLink(text, x, 50, width, 18);
-    if (const ui::ControlRecord* r = Control(id)) {
-      if (bandBrush_) {
-        // The link shows the band's background: it erases with the band's
-        // brush and answers the colour messages with it.
-        (void)ui_.ChangeState(r->window, {.eraseBrush = bandBrush_.get()});
-        SetControlBrush(id, bandBrush_.get(), 0);
-      }
+    if (id != 0 && bandBrush_) {
+      // The link shows the band's background: it erases with the band's
+      // brush and answers the colour messages with it.
+      SetControlEraseBrush(id, bandBrush_.get());
+      SetControlBrush(id, bandBrush_.get(), 0);
     }
     SetControlTip(id, tip);
     return id;

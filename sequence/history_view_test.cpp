@@ -39,9 +39,6 @@ TEST_F(HistoryViewTest, ListHasTwoEqualColumnsInTheListFont) {
   ShowWith({u"[Setup]", u"TimesToReboot=3"});
   const auto& list = List();
   EXPECT_EQ(testing::DescribeAt(ui, 20, 180), "15 \"\" (20,180,560,230) Lucida console 10/400");
-  // Report view, single selection, selection always shown.
-  EXPECT_EQ(list.style & 0xFFFF, 0x000Du);
-  EXPECT_TRUE(list.fullRowSelect);
   EXPECT_EQ(list.columns, (std::vector<Text>{u"Reboot history", u"Reboot time"}));
   EXPECT_EQ(list.columnWidths, (std::vector<int>{270, 270}));
 }

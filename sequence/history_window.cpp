@@ -171,16 +171,16 @@ class HistoryWindow {
     listId_ = CreateList(frame_, 230, 180, kColumns, HistoryRows(sequences_));
 
     frame_.SetFont(u"Arial", 12, 800);
-    restartsId_ = frame_.CreateButton(kRestartsButton, 90, kButtonsY, 150, 36, ui::style::TabStop);
+    restartsId_ = frame_.CreateButton(kRestartsButton, 90, kButtonsY, 150, 36, {.tabStop = true});
     frame_.SetButtonImage(restartsId_, ui::resource::HistoryImage);
-    frame_.SetControlCursor(restartsId_, ui::cursor::Hand);
+    frame_.SetControlCursor(restartsId_, ui::Cursor::Hand);
     if (sequences_.empty()) frame_.SetControlState(restartsId_, ui::state::Disable);
-    exportId_ = frame_.CreateButton(kExportButton, 260, kButtonsY, 150, 36, ui::style::TabStop);
+    exportId_ = frame_.CreateButton(kExportButton, 260, kButtonsY, 150, 36, {.tabStop = true});
     frame_.SetButtonImage(exportId_, ui::resource::StartImage);
-    frame_.SetControlCursor(exportId_, ui::cursor::Hand);
-    backId_ = frame_.CreateButton(kBackButton, 430, kButtonsY, 150, 36, ui::style::TabStop);
+    frame_.SetControlCursor(exportId_, ui::Cursor::Hand);
+    backId_ = frame_.CreateButton(kBackButton, 430, kButtonsY, 150, 36, {.tabStop = true});
     frame_.SetButtonIcon(backId_, ui::resource::ProgramIcon);
-    frame_.SetControlCursor(backId_, ui::cursor::Hand);
+    frame_.SetControlCursor(backId_, ui::Cursor::Hand);
   }
 
   // row counts from the top of the list, which shows the newest first.

@@ -338,15 +338,15 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
   ASSERT_EQ(listRows.size(), 3u);
   EXPECT_EQ(places,
             (std::vector<std::string>{
-                "3 \"  History\" (90,420,150,36) Arial 12/800 image 144 24x24 cursor 32649",
+                "3 \"  History\" (90,420,150,36) Arial 12/800 image 144 24x24 hand cursor",
                 "41 \"\" (20,80,560,140) Arial 8/400", "15 \"\" (20,230,560,180) Arial 9/400",
-                "3 \"  Restarts\" (90,420,150,36) Arial 12/800 image 144 24x24 cursor 32649",
-                "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 cursor 32649",
-                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649",
+                "3 \"  Restarts\" (90,420,150,36) Arial 12/800 image 144 24x24 hand cursor",
+                "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 hand cursor",
+                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 hand cursor",
                 "13 \"Sequence 3, started " + ToUtf8(listRows[0][0].substr(3)) +
                     ": 2 restarts\" (20,88,560,18) Arial 10/400",
                 "41 \"\" (20,130,560,150) Arial 8/400", "15 \"\" (20,288,560,122) Arial 9/400",
-                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 hand cursor"}));
   // The kept sequences and the current one, which alone is highlighted.
   std::vector<Text> bars;
   for (const auto& bar : chart.bars) bars.push_back(bar.valueText + (bar.highlighted ? u"*" : u""));

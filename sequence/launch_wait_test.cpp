@@ -22,7 +22,7 @@ class LaunchAndWaitTest : public ::testing::Test, public app::apptest::AppFixtur
       startButton = a.frame().CreateButton(u"  Start operation", 400, 420, 180, 36);
       otherButton = a.frame().CreateButton(u"  Backup now", 20, 420, 180, 36);
       a.pump().SetCancelControl(startButton);
-      a.frame().Show(1);
+      a.frame().Show(ui::ShowCommand::Normal);
       a.pump().NextEvent(context::PumpMode::Wait);
       body(a);
     };

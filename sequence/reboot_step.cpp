@@ -202,7 +202,7 @@ void RebootStep::EndSequenceEarly() {
   // as the setup asked for the end of it, not logging on by itself for good.
   // Hidden first: an elevated instance that finds this frame visible would
   // only bring it forward and end.
-  frame_.Show(ui::show::Hide);
+  frame_.Show(ui::ShowCommand::Hide);
   pump_.DispatchPending();
   (void)RunPostOperations(start_, postOperations_, kFinishSequenceSwitch);
   // Tried once more as the start ends, which says so when that fails too:
@@ -238,8 +238,8 @@ void RebootStep::ShowStopped(const Text& reason) {
   }
   frame_.SetFont(u"Arial", 12, 800);
   // Two lines of the bold face fit where the countdown stood.
-  frame_.CreateLabel(reason, 20, 95, 560, 45, ui::style::Centred);
-  frame_.Show(ui::show::Normal);
+  frame_.CreateLabel(reason, 20, 95, 560, 45, {.centred = true});
+  frame_.Show(ui::ShowCommand::Normal);
 }
 
 void RebootStep::RecordBootUp() {
@@ -283,9 +283,9 @@ void RebootStep::CreateCountdownWindow() {
   frame_.SetFont(u"Arial", 16, 800);
   nextLabelId_ = frame_.CreateLabel(u"Next reboot in", 20, 105, 160, 25);
   frame_.SetFont(u"Arial", 32, 800);
-  countdownId_ = frame_.CreateLabel(Text(), 180, 90, 230, 50, ui::style::Centred);
+  countdownId_ = frame_.CreateLabel(Text(), 180, 90, 230, 50, {.centred = true});
   frame_.SetFont(u"Arial", 16, 800);
-  rightLabelId_ = frame_.CreateLabel(kSeconds, 410, 105, 190, 25, ui::style::Centred);
+  rightLabelId_ = frame_.CreateLabel(kSeconds, 410, 105, 190, 25, {.centred = true});
 
   frame_.SetFont(u"Arial", 10, 400);
   const bool soundChecked =
@@ -297,12 +297,12 @@ void RebootStep::CreateCountdownWindow() {
   ShowRebootHistory(frame_, measurements_);
 
   frame_.SetFont(u"Arial", 12, 800);
-  pauseId_ = frame_.CreateButton(kPauseCaption, 260, 420, 150, 36, ui::style::TabStop);
+  pauseId_ = frame_.CreateButton(kPauseCaption, 260, 420, 150, 36, {.tabStop = true});
   frame_.SetButtonImage(pauseId_, ui::resource::PauseImage);
-  frame_.SetControlCursor(pauseId_, ui::cursor::Hand);
-  setupId_ = frame_.CreateButton(u"  Setup", 430, 420, 150, 36, ui::style::TabStop);
+  frame_.SetControlCursor(pauseId_, ui::Cursor::Hand);
+  setupId_ = frame_.CreateButton(u"  Setup", 430, 420, 150, 36, {.tabStop = true});
   frame_.SetButtonIcon(setupId_, ui::resource::ProgramIcon);
-  frame_.SetControlCursor(setupId_, ui::cursor::Hand);
+  frame_.SetControlCursor(setupId_, ui::Cursor::Hand);
 
   soundPath_ = ports_.system->WindowsFolder() + u"\\media\\ding.wav";
   soundOn_ = frame_.IsControlChecked(soundBoxId_);
@@ -312,7 +312,7 @@ void RebootStep::CreateCountdownWindow() {
   remaining_ = static_cast<std::uint32_t>(run.delayMinutes * 60u);
   frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
 
-  frame_.Show(ui::show::Normal);
+  frame_.Show(ui::ShowCommand::Normal);
 }
 
 void RebootStep::Tick(std::uint64_t tick) {
@@ -511,7 +511,7 @@ int RunRebootStep(context::StartContext& start, const ReportPostOperations& post
 void HandOverToSetup(context::StartContext& start) {
   ui::WindowBackend& ui = start.ui();
   context::EventPump& pump = start.pump();
-  start.frame().Show(ui::show::Hide);
+  start.frame().Show(ui::ShowCommand::Hide);
   pump.DispatchPending();
   start.frame().Destroy();
   // The new instance looks for a visible frame of ours; give the destroyed

@@ -127,19 +127,19 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   ShowRebootHistory(frame, measurements);
 
   frame.SetFont(u"Arial", 12, 800);
-  const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, ui::style::TabStop);
+  const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, {.tabStop = true});
   frame.SetButtonImage(historyId, ui::resource::HistoryImage);
-  frame.SetControlCursor(historyId, ui::cursor::Hand);
-  const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, ui::style::TabStop);
+  frame.SetControlCursor(historyId, ui::Cursor::Hand);
+  const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, {.tabStop = true});
   frame.SetButtonImage(closeId, ui::resource::BusyImage);
-  frame.SetControlCursor(closeId, ui::cursor::Hand);
-  const int setupId = frame.CreateButton(u"  Setup", 430, 420, 150, 36, ui::style::TabStop);
+  frame.SetControlCursor(closeId, ui::Cursor::Hand);
+  const int setupId = frame.CreateButton(u"  Setup", 430, 420, 150, 36, {.tabStop = true});
   frame.SetButtonIcon(setupId, ui::resource::ProgramIcon);
-  frame.SetControlCursor(setupId, ui::cursor::Hand);
+  frame.SetControlCursor(setupId, ui::Cursor::Hand);
 
   const int lastReportId = frame.count();
 
-  frame.Show(ui::show::Normal);
+  frame.Show(ui::ShowCommand::Normal);
   context::EventPump& pump = start.pump();
   for (;;) {
     pump.NextEvent(context::PumpMode::Wait);

@@ -76,8 +76,8 @@ TEST_F(ResultReportTest, WindowIsLaidOutAsDesigned) {
                       "13 \"The last reboot in the sequence took 45 seconds.\" (20,130,560,18) "
                       "Arial 10/400",
                       "13 \"The reboot time was improved by 25%.\" (20,150,560,18) Arial 10/400",
-                      "3 \"  Close\" (260,420,150,36) Arial 12/800 image 141 24x24 cursor 32649",
-                      "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 cursor 32649"}));
+                      "3 \"  Close\" (260,420,150,36) Arial 12/800 image 141 24x24 hand cursor",
+                      "3 \"  Setup\" (430,420,150,36) Arial 12/800 icon 107 24x24 hand cursor"}));
   EXPECT_EQ(titleLabel, u"Tarnwick - Result");
   EXPECT_TRUE(report.windowShown);
   EXPECT_EQ(report.exitCode, 0);

@@ -27,7 +27,10 @@ inline std::string Describe(const ui::HeadlessBackend& ui, ui::Handle control) {
   }
   if (w->owner != nullptr) {
     if (const ui::ControlRecord* r = w->owner->Control(w->id); r != nullptr && r->cursor != 0) {
-      out << " cursor " << ui.ResourceIdOf(r->cursor);
+      const auto* cursor = ui.FindObject(r->cursor);
+      const bool hand =
+          cursor != nullptr && cursor->flags == static_cast<std::uint32_t>(ui::Cursor::Hand);
+      out << (hand ? " hand cursor" : " other cursor");
     }
   }
   return out.str();

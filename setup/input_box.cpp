@@ -44,8 +44,7 @@ class InputBox {
 };
 
 bool InputBox::Open(const Text& prompt, const Text& initial) {
-  if (box_.Create(kInputBoxClass, kInputBoxTitle, kWidth, kHeight, ui::ToolkitWindow::kDefaultStyle,
-                  &start_.frame()) == 0) {
+  if (box_.Create(kInputBoxClass, kInputBoxTitle, kWidth, kHeight, &start_.frame()) == 0) {
     return false;
   }
   box_.ApplySkin();
@@ -66,8 +65,8 @@ bool InputBox::Open(const Text& prompt, const Text& initial) {
   box_.CreateLabel(prompt, 20, 20, 410, 68);
   box_.SetColours(-1, -1);
   editId_ = box_.CreateEdit(initial, 20, 89, 230, 24, ui::EditKind::Password);
-  okId_ = box_.CreateButton(u"OK", 260, 88, 80, 26, ui::style::DefaultButton | ui::style::TabStop);
-  cancelId_ = box_.CreateButton(u"Cancel", 350, 88, 80, 26, ui::style::TabStop);
+  okId_ = box_.CreateButton(u"OK", 260, 88, 80, 26, {.tabStop = true, .defaultButton = true});
+  cancelId_ = box_.CreateButton(u"Cancel", 350, 88, 80, 26, {.tabStop = true});
   return editId_ != 0 && okId_ != 0 && cancelId_ != 0;
 }
 
@@ -92,7 +91,7 @@ int InputBox::Ask(const Text& prompt, Text& result) {
   // What was waiting before the box appeared is not the box's business.
   while (pump.NextEvent(context::PumpMode::Poll) != 0) {
   }
-  box_.Show(ui::show::Normal);
+  box_.Show(ui::ShowCommand::Normal);
   box_.SetControlState(editId_, ui::state::FocusControl);
 
   for (;;) {

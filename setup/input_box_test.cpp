@@ -24,7 +24,7 @@ class InputBoxTest : public ::testing::Test, public app::apptest::AppFixture {
     inMode = [this, prompt](context::StartContext& start) {
       start.frame().SetFont(u"Arial", 11, 400);
       start.frame().CreateButton(u"Other", 10, 400, 80, 26);
-      start.frame().Show(ui::show::Normal);
+      start.frame().Show(ui::ShowCommand::Normal);
       answer = ShowInputBox(start, prompt, result);
       // What the box consumed must not reach the caller afterwards: drain.
       while (start.pump().NextEvent(context::PumpMode::Poll) != 0) {
@@ -45,7 +45,7 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
   std::string background;
   Ask([&] {
     const auto* box = ui.Find(Box());
-    seen.push_back(ToUtf8(box->className) + " \"" + ToUtf8(box->text) + "\" " +
+    seen.push_back(ToUtf8(box->name) + " \"" + ToUtf8(box->text) + "\" " +
                    std::to_string(box->width) + "x" + std::to_string(box->height) +
                    (box->skinned ? " skinned" : "") + (box->visible ? " shown" : "") +
                    (box->parent == ui.frame() ? " over the frame" : ""));
@@ -55,12 +55,12 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
     const auto* label = box->owner->Control(ui.Find(ui.FindAt(20, 20))->id);
     seen.push_back("prompt colour " + std::to_string(label->textColour));
     const auto* edit = ui.Find(ui.FindAt(20, 89));
-    seen.push_back("edit password " + std::to_string((edit->style & 0x20) != 0) + " autoscroll " +
-                   std::to_string((edit->style & 0x80) != 0) + " client edge " +
-                   std::to_string((edit->exStyle & 0x200) != 0) + " focus " +
-                   std::to_string(ui.focus() == edit->handle));
-    seen.push_back("OK default " + std::to_string(ui.Find(ui.FindAt(260, 88))->style & 1) +
-                   ", Cancel default " + std::to_string(ui.Find(ui.FindAt(350, 88))->style & 1));
+    seen.push_back("edit password " + std::to_string(edit->edit == ui::EditKind::Password) +
+                   " focus " + std::to_string(ui.focus() == edit->handle));
+    const auto button = [&](int x) { return ui.Find(ui.FindAt(x, 88))->options; };
+    seen.push_back("OK default " + std::to_string(button(260).defaultButton) + ", Cancel default " +
+                   std::to_string(button(350).defaultButton) + ", tab stops " +
+                   std::to_string(button(260).tabStop) + std::to_string(button(350).tabStop));
     // The brush is a pattern of the framed square, scaled to the client area.
     const auto* brush = ui.FindObject(box->background);
     const auto* bitmap = brush ? ui.FindObject(brush->source) : nullptr;
@@ -74,14 +74,13 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
     }
     ui.Click(ui.FindByText(u"Cancel"));
   });
-  EXPECT_EQ(
-      seen,
-      (std::vector<std::string>{
-          "TWK_MSG_CLASS \"TWK Input Box\" 450x120 skinned shown over the frame",
-          "13 \"Enter it.\" (20,20,410,68) Arial 12/800",
-          "12 \"before\" (20,89,230,24) Arial 12/800", "3 \"OK\" (260,88,80,26) Arial 12/800",
-          "3 \"Cancel\" (350,88,80,26) Arial 12/800", "prompt colour 16777215",
-          "edit password 1 autoscroll 1 client edge 1 focus 1", "OK default 1, Cancel default 0"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{
+                "TWK_MSG_CLASS \"TWK Input Box\" 450x120 skinned shown over the frame",
+                "13 \"Enter it.\" (20,20,410,68) Arial 12/800",
+                "12 \"before\" (20,89,230,24) Arial 12/800", "3 \"OK\" (260,88,80,26) Arial 12/800",
+                "3 \"Cancel\" (350,88,80,26) Arial 12/800", "prompt colour 16777215",
+                "edit password 1 focus 1", "OK default 1, Cancel default 0, tab stops 11"}));
   EXPECT_EQ(background, "framed image 450x450 fill 4278190080 frame 4294967295 pen 4 as 450x120");
   // The box and its background are gone; the frame is all that is left.
   const auto* box = ui.Find(Box());

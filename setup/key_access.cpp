@@ -6,6 +6,8 @@
 namespace twk::setup {
 namespace {
 
+using platform::AccessList;
+using platform::KeyRights;
 using platform::SidBytes;
 using platform::Status;
 using platform::WellKnownSid;
@@ -35,7 +37,7 @@ std::optional<SidBytes> WellKnown(platform::Accounts& accounts, WellKnownSid kin
 
 struct Trustee {
   std::optional<SidBytes> sid;
-  std::uint32_t mask;
+  KeyRights rights;
 };
 
 // One attempt of the change by name: owner, list and a protected list for
@@ -58,24 +60,23 @@ std::optional<AccessList> BuildWinlogonAccessList(platform::Accounts& accounts,
                                                   double windowsVersion) {
   std::vector<Trustee> trustees;
   trustees.push_back(
-      {WellKnown(accounts, WellKnownSid::BuiltinAdministrators), Access::GenericAll});
-  trustees.push_back({WellKnown(accounts, WellKnownSid::LocalSystem), Access::GenericAll});
+      {WellKnown(accounts, WellKnownSid::BuiltinAdministrators), KeyRights::FullControl});
+  trustees.push_back({WellKnown(accounts, WellKnownSid::LocalSystem), KeyRights::FullControl});
   // Read only: with full control any user could change what Windows starts
   // at every logon (Userinit, Shell).
-  trustees.push_back({WellKnown(accounts, WellKnownSid::World), Access::GenericRead});
-  trustees.push_back({SidOf(accounts, u"S-1-5-32-545"), Access::GenericRead});  // Users
-  trustees.push_back({SidOf(accounts, u"S-1-5-12"), Access::GenericRead});      // restricted code
+  trustees.push_back({WellKnown(accounts, WellKnownSid::World), KeyRights::Read});
+  trustees.push_back({SidOf(accounts, u"S-1-5-32-545"), KeyRights::Read});  // Users
+  trustees.push_back({SidOf(accounts, u"S-1-5-12"), KeyRights::Read});      // restricted code
   if (windowsVersion >= 6.0) {
-    trustees.push_back({SidOf(accounts, u"NT SERVICE\\TrustedInstaller"), Access::GenericAll});
+    trustees.push_back({SidOf(accounts, u"NT SERVICE\\TrustedInstaller"), KeyRights::FullControl});
   }
 
-  AccessList list;
+  std::vector<platform::KeyGrant> grants;
   for (const Trustee& trustee : trustees) {
-    if (!trustee.sid || !list.AddAllowed(trustee.mask, EntryFlag::ContainerInherit, *trustee.sid)) {
-      return std::nullopt;
-    }
+    if (!trustee.sid) return std::nullopt;
+    grants.push_back({*trustee.sid, trustee.rights});
   }
-  return list;
+  return platform::KeyAccessList(grants);
 }
 
 bool GrantKeyAccess(const KeyAccessPorts& ports, const Text& keyPath) {

@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "base/text.h"
+#include "platform/access_list.h"
 #include "platform/accounts.h"
 #include "platform/key_security.h"
 #include "platform/registry.h"
-#include "setup/access_list.h"
 
 namespace twk::setup {
 
@@ -28,8 +28,8 @@ struct KeyAccessPorts {
 // and the built-in Users and restricted code read, and from Windows 6.0 on
 // TrustedInstaller full control; all inherited by subkeys. None when a SID
 // cannot be made or an entry does not fit.
-[[nodiscard]] std::optional<AccessList> BuildWinlogonAccessList(platform::Accounts& accounts,
-                                                                double windowsVersion);
+[[nodiscard]] std::optional<platform::AccessList> BuildWinlogonAccessList(
+    platform::Accounts& accounts, double windowsVersion);
 
 // Applies the Administrators owner and the fixed list to the key at keyPath
 // (a registry path such as kWinlogonKeyPath): first through the open key,

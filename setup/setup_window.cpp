@@ -44,7 +44,7 @@ int SetupWindow::Run() {
   // Said at once, over any other first text: nothing this window starts
   // could be kept.
   if (!start_.settingsReadable()) SetStatus(context::kSettingsUnreadable);
-  frame_.Show(ui::show::Normal);
+  frame_.Show(ui::ShowCommand::Normal);
 
   for (;;) {
     pump_.NextEvent(context::PumpMode::Wait);
@@ -89,8 +89,8 @@ void SetupWindow::CreateControls() {
                                       frame_.uncheckedImage());
   };
   const auto button = [&](const Text& text, int x, int y) {
-    const int id = frame_.CreateButton(text, x, y, 115, 26, ui::style::TabStop);
-    frame_.SetControlCursor(id, ui::cursor::Hand);
+    const int id = frame_.CreateButton(text, x, y, 115, 26, {.tabStop = true});
+    frame_.SetControlCursor(id, ui::Cursor::Hand);
     return id;
   };
   const auto stored = [&](const char16_t* name) {
@@ -125,9 +125,9 @@ void SetupWindow::CreateControls() {
 
 void SetupWindow::CreateStartButton() {
   frame_.SetFont(u"Arial", 14, 800);
-  startId_ = frame_.CreateButton(kStartCaption, 380, 405, 200, 42, ui::style::TabStop);
+  startId_ = frame_.CreateButton(kStartCaption, 380, 405, 200, 42, {.tabStop = true});
   frame_.SetControlTip(startId_, u"Process the requested operations and then start rebooting");
-  frame_.SetControlCursor(startId_, ui::cursor::Hand);
+  frame_.SetControlCursor(startId_, ui::Cursor::Hand);
   // While busy the Start button cancels the wait for a launched tool.
   pump_.SetCancelControl(startId_);
   SetBusyState(u"Set the desired options and press 'Start operation'", std::nullopt, false);

@@ -65,25 +65,25 @@ TEST_F(SetupWindowTest, SeventeenControlsInTheirOrderWithTheirKindsAndFonts) {
       ids.push_back(ui.Find(ui.FindAt(x, y)) ? ui.Find(ui.FindAt(x, y))->id : 0);
     }
     for (const auto* w : ui.ControlsOf(ui.frame())) {
-      if (w->className != u"msctls_updown32") continue;
+      if (w->kind != ui::ControlKind::UpDown) continue;
       seen.push_back((w->upDownBuddy == TimesBox(ui)   ? "times "
                       : w->upDownBuddy == DelayBox(ui) ? "delay "
                                                        : "? ") +
                      std::to_string(w->upDownMaximum));
     }
     seen.push_back("tip: " + ToUtf8(ui.Find(StartButton(ui))->tip));
-    seen.push_back("bar smooth: " + std::to_string(ui.Find(ui.FindAt(20, 410))->style & 1));
+    seen.push_back("bar smooth: " + std::to_string(ui.Find(ui.FindAt(20, 410))->smooth));
     ui.Close();
   });
   EXPECT_EQ(record.title, u"Tarnwick - Setup");
   const std::string label = "13 Arial 11/400", edit = "12 Arial 14/400",
-                    box = "35 Arial 11/400 cursor 32649", button = "3 Arial 11/400 cursor 32649";
+                    box = "35 Arial 11/400 hand cursor", button = "3 Arial 11/400 hand cursor";
   std::vector<std::string> expected = {label, label,  edit, edit,   box,    box, button,
                                        box,   button, box,  button, button, box, box};
   expected.insert(
       expected.end(),
-      {"20 Arial 9/400", "13 Arial 9/400", "3 Arial 14/800 image 143 26x26 cursor 32649",
-       "times 30", "delay 60", "tip: Process the requested operations and then start rebooting",
+      {"20 Arial 9/400", "13 Arial 9/400", "3 Arial 14/800 image 143 26x26 hand cursor", "times 30",
+       "delay 60", "tip: Process the requested operations and then start rebooting",
        "bar smooth: 1"});
   EXPECT_EQ(seen, expected);
   for (std::size_t i = 1; i < ids.size(); ++i) EXPECT_LT(ids[i - 1], ids[i]) << "control " << i;

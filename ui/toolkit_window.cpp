@@ -5,31 +5,11 @@
 namespace twk::ui {
 namespace {
 
-// Window styles the creators combine (Win32 values).
-constexpr std::uint32_t kChild = 0x40000000;
-constexpr std::uint32_t kVisible = 0x10000000;
-constexpr std::uint32_t kTabStop = 0x00010000;
-constexpr std::uint32_t kGroup = 0x00020000;
-constexpr std::uint32_t kClientEdge = 0x00000200;                // extended
-constexpr std::uint32_t kEditAutoScroll = 0x0080;                // ES_AUTOHSCROLL
-constexpr std::uint32_t kEditPassword = 0x0020;                  // ES_PASSWORD
-constexpr std::uint32_t kReportList = 0x0001 | 0x0004 | 0x0008;  // report, single, always shown
-constexpr std::uint32_t kSmoothBar = 0x01;                       // PBS_SMOOTH
-constexpr std::uint32_t kIconStyle = 0x143;                      // SS_ICON, real size, notify
-constexpr std::uint32_t kBitmapStyle = 0x14E;                    // SS_BITMAP, real size, notify
-constexpr std::uint32_t kCheckTextStyle = 0x10300;  // tab stop, notify, centred vertically
-constexpr std::uint32_t kUpDownStyle = 0x500001A6;
-
 // Style flags of the window that the creators read.
 constexpr std::uint32_t kFlagBufferedPaint = 0x800;
 constexpr std::uint32_t kFlagKeepClientSize = 0x63EE;
 constexpr std::uint32_t kFlagProgressMask = 0xC00;
 constexpr std::uint32_t kFlagMovesWindow = 0x1000;
-
-constexpr int kColourButtonText = 18;  // COLOR_BTNTEXT
-constexpr int kHandCursor = 32649;     // IDC_HAND
-
-const Text kStatic = u"Static";
 
 }  // namespace
 
@@ -43,16 +23,14 @@ ToolkitWindow::~ToolkitWindow() {
   if (slot_.dialogWindow == this) slot_.dialogWindow = nullptr;
 }
 
-Handle ToolkitWindow::Create(const Text& className, const Text& title, int clientWidth,
-                             int clientHeight, std::int32_t style, const ToolkitWindow* parent) {
+Handle ToolkitWindow::Create(const Text& name, const Text& title, int clientWidth, int clientHeight,
+                             const ToolkitWindow* parent) {
   if (handle_ != 0) Destroy();
-  const std::uint32_t bits =
-      style == kDefaultStyle ? kDefaultStyleBits : static_cast<std::uint32_t>(style);
-  const Handle window = backend_.CreateTopWindow(*this, className, title, clientWidth, clientHeight,
-                                                 bits, parent ? parent->handle() : 0);
+  const Handle window = backend_.CreateTopWindow(*this, name, title, clientWidth, clientHeight,
+                                                 parent ? parent->handle() : 0);
   if (window == 0) return 0;
   handle_ = window;
-  className_ = className;
+  name_ = name;
   title_ = title;
   clientWidth_ = clientWidth;
   clientHeight_ = clientHeight;
@@ -67,7 +45,7 @@ bool ToolkitWindow::Destroy() {
   for (int id = table_.count(); id >= 1; --id) DeleteControl(id);
   backend_.DestroyTopWindow(handle_);
   handle_ = 0;
-  className_.clear();
+  name_.clear();
   title_.clear();
   table_.Clear();
   font_ = FontParams{};
@@ -89,8 +67,8 @@ void ToolkitWindow::SetTitle(const Text& title) {
   if (handle_ != 0) backend_.SetText(handle_, title);
 }
 
-void ToolkitWindow::Show(int showCommand) {
-  if (handle_ != 0) backend_.ShowTopWindow(handle_, showCommand);
+void ToolkitWindow::Show(ShowCommand command) {
+  if (handle_ != 0) backend_.ShowTopWindow(handle_, command);
 }
 
 void ToolkitWindow::SetBackground(Handle brush) {
@@ -118,16 +96,12 @@ Handle ToolkitWindow::CurrentParent() const {
   return handle_;
 }
 
-int ToolkitWindow::CreateSimple(ControlKind kind, const Text& className, const Text& text, int x,
-                                int y, int width, int height, std::uint32_t style,
-                                std::uint32_t exStyle) {
-  if (handle_ == 0) return 0;
+ControlParams ToolkitWindow::Params(ControlKind kind, const Text& text, int x, int y, int width,
+                                    int height) const {
   ControlParams params;
   params.kind = kind;
-  params.className = className;
   params.text = text;
-  params.style = style | kChild | kVisible | (startGroup_ ? kGroup : 0);
-  params.exStyle = exStyle;
+  params.startsGroup = startGroup_;
   params.x = x;
   params.y = y;
   params.width = width;
@@ -135,10 +109,18 @@ int ToolkitWindow::CreateSimple(ControlKind kind, const Text& className, const T
   params.parent = CurrentParent();
   params.id = table_.count() + 1;
   params.bufferedPaint = (styleFlags_ & kFlagBufferedPaint) != 0;
+  return params;
+}
+
+int ToolkitWindow::CreateSimple(ControlKind kind, const Text& text, int x, int y, int width,
+                                int height, ControlOptions options) {
+  ControlParams params = Params(kind, text, x, y, width, height);
+  params.options = options;
   return CreateWithParams(params);
 }
 
 int ToolkitWindow::CreateWithParams(const ControlParams& params) {
+  if (handle_ == 0) return 0;
   const Handle window = backend_.CreateControl(*this, params);
   if (window == 0) return 0;
   return Register(params.kind, window, params);
@@ -154,7 +136,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.height = params.height;
   r.styleFlags =
       kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
-  r.textColour = textColour_ < 0 ? backend_.SystemColour(kColourButtonText) : textColour_;
+  r.textColour = textColour_ < 0 ? backend_.ButtonTextColour() : textColour_;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
     r.ownBrush = OwnedObject(backend_, backend_.MakeObject(draw::SolidBrush(backColour_)));
@@ -182,20 +164,21 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
 }
 
 int ToolkitWindow::CreateButton(const Text& text, int x, int y, int width, int height,
-                                std::uint32_t style) {
-  return CreateSimple(ControlKind::PushButton, u"Button", text, x, y, width, height, style, 0);
+                                ControlOptions options) {
+  return CreateSimple(ControlKind::PushButton, text, x, y, width, height, options);
 }
 
 int ToolkitWindow::CreateLabel(const Text& text, int x, int y, int width, int height,
-                               std::uint32_t style) {
-  return CreateSimple(ControlKind::Label, kStatic, text, x, y, width, height, style, 0);
+                               ControlOptions options) {
+  return CreateSimple(ControlKind::Label, text, x, y, width, height, options);
 }
 
 int ToolkitWindow::CreateEdit(const Text& text, int x, int y, int width, int height,
                               EditKind kind) {
-  const std::uint32_t s =
-      kVisible | kEditAutoScroll | kTabStop | (kind == EditKind::Password ? kEditPassword : 0);
-  return CreateSimple(ControlKind::Edit, u"Edit", text, x, y, width, height, s, kClientEdge);
+  ControlParams params = Params(ControlKind::Edit, text, x, y, width, height);
+  params.options.tabStop = true;
+  params.edit = kind;
+  return CreateWithParams(params);
 }
 
 int ToolkitWindow::CreateUpDown(int maximum) {
@@ -203,14 +186,7 @@ int ToolkitWindow::CreateUpDown(int maximum) {
   if (edit == nullptr || edit->kind != ControlKind::Edit) return 0;
   const Handle editWindow = edit->window;
   const int editId = edit->id;
-  if (handle_ == 0) return 0;
-  ControlParams params;
-  params.kind = ControlKind::UpDown;
-  params.className = u"msctls_updown32";
-  params.style = kUpDownStyle | kChild | kVisible | (startGroup_ ? kGroup : 0);
-  params.parent = CurrentParent();
-  params.id = table_.count() + 1;
-  params.bufferedPaint = (styleFlags_ & kFlagBufferedPaint) != 0;
+  ControlParams params = Params(ControlKind::UpDown, Text(), 0, 0, 0, 0);
   params.upDownBuddy = editWindow;
   params.upDownMaximum = maximum;
   const int id = CreateWithParams(params);
@@ -220,15 +196,13 @@ int ToolkitWindow::CreateUpDown(int maximum) {
 }
 
 int ToolkitWindow::CreateIconPicture(Handle icon, int x, int y) {
-  const int id =
-      CreateSimple(ControlKind::IconPicture, kStatic, Text(), x, y, 64, 64, kIconStyle, 0);
+  const int id = CreateSimple(ControlKind::IconPicture, Text(), x, y, 64, 64);
   if (id != 0 && icon != 0) SetControlIcon(id, icon);
   return id;
 }
 
 int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
-  const int id =
-      CreateSimple(ControlKind::SmallPicture, kStatic, Text(), x, 5, 24, 24, kBitmapStyle, 0);
+  const int id = CreateSimple(ControlKind::SmallPicture, Text(), x, 5, 24, 24);
   if (id != 0 && image != 0) {
     const OwnedObject bitmap(backend_, backend_.MakeObject(draw::BitmapOfImage(image, 24, 24)));
     if (bitmap) SetControlBitmap(id, bitmap.get(), 24, 24);
@@ -237,8 +211,9 @@ int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
 }
 
 int ToolkitWindow::CreateProgressBar(int x, int y, int width, int height, bool smooth) {
-  return CreateSimple(ControlKind::ProgressBar, u"msctls_progress32", Text(), x, y, width, height,
-                      smooth ? kSmoothBar : 0, 0);
+  ControlParams params = Params(ControlKind::ProgressBar, Text(), x, y, width, height);
+  params.smooth = smooth;
+  return CreateWithParams(params);
 }
 
 bool ToolkitWindow::SetMarquee(int id, bool on) {
@@ -247,33 +222,30 @@ bool ToolkitWindow::SetMarquee(int id, bool on) {
          backend_.ChangeState(r->window, {.marquee = on});
 }
 
-int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height,
-                              std::uint32_t style) {
-  return CreateSimple(ControlKind::Link, u"SysLink", text, x, y, width, height, style, 0);
+int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height) {
+  return CreateSimple(ControlKind::Link, text, x, y, width, height);
 }
 
 int ToolkitWindow::CreateReportList(int x, int y, int width, int height) {
-  // Full-row selection is an extended list-view style the backend sets once
-  // the list exists.
-  return CreateSimple(ControlKind::ListView, u"SysListView32", Text(), x, y, width, height,
-                      kReportList, kClientEdge);
+  return CreateSimple(ControlKind::ListView, Text(), x, y, width, height);
 }
 
-int ToolkitWindow::CreateListBox(int x, int y, int width, int height, std::uint32_t style) {
-  return CreateSimple(ControlKind::ListBox, u"ListBox", Text(), x, y, width, height, style, 0);
+int ToolkitWindow::CreateListBox(int x, int y, int width, int height) {
+  return CreateSimple(ControlKind::ListBox, Text(), x, y, width, height);
 }
 
-int ToolkitWindow::CreateComboBox(int x, int y, int width, int height, std::uint32_t style) {
-  return CreateSimple(ControlKind::ComboBox, u"ComboBox", Text(), x, y, width, height, style, 0);
+int ToolkitWindow::CreateComboBox(int x, int y, int width, int height) {
+  return CreateSimple(ControlKind::ComboBox, Text(), x, y, width, height);
 }
 
 int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                                        Handle checkedBitmap, Handle uncheckedBitmap) {
-  const int imageId =
-      CreateSimple(ControlKind::ImageCheckBox, kStatic, Text(), x, y, 16, 16, kBitmapStyle, 0);
+  ControlParams picture = Params(ControlKind::ImageCheckBox, Text(), x, y, 16, 16);
+  picture.checkBoxPicture = true;
+  const int imageId = CreateWithParams(picture);
   if (imageId == 0) return 0;
-  const int textId = CreateSimple(ControlKind::ImageCheckBox, kStatic, text, x + 16, y - 1,
-                                  width - 16, 18, kCheckTextStyle, 0);
+  const int textId = CreateSimple(ControlKind::ImageCheckBox, text, x + 16, y - 1, width - 16, 18,
+                                  {.tabStop = true});
   if (textId == 0) {
     DeleteControl(imageId);
     return 0;
@@ -283,7 +255,7 @@ int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width
   box->textId = textId;
   box->checkedBitmap = checkedBitmap;
   box->uncheckedBitmap = uncheckedBitmap;
-  const Handle hand = backend_.MakeObject(draw::SystemCursor(kHandCursor));
+  const Handle hand = backend_.MakeObject(draw::SystemCursor(Cursor::Hand));
   for (int id : {imageId, textId}) {
     ControlRecord* r = table_.Find(id);
     r->checkBox = box;
@@ -294,17 +266,16 @@ int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width
   return textId;
 }
 
-int ToolkitWindow::CreateChildWindow(int x, int y, int width, int height, std::uint32_t style,
-                                     std::uint32_t exStyle) {
-  return CreateSimple(ControlKind::ChildWindow, u"_WINSUB_ WINDOW", Text(), x, y, width, height,
-                      style, exStyle);
+int ToolkitWindow::CreateChildWindow(int x, int y, int width, int height, bool keysInside) {
+  ControlParams params = Params(ControlKind::ChildWindow, Text(), x, y, width, height);
+  params.keysInside = keysInside;
+  return CreateWithParams(params);
 }
 
 void ToolkitWindow::CloseChildWindow() { openChildWindow_ = 0; }
 
 int ToolkitWindow::CreateChart(int x, int y, int width, int height) {
-  // A plain static window whose painting the backend takes over.
-  return CreateSimple(ControlKind::Chart, kStatic, Text(), x, y, width, height, 0, 0);
+  return CreateSimple(ControlKind::Chart, Text(), x, y, width, height);
 }
 
 void ToolkitWindow::ReleaseRecord(ControlRecord& r) {
@@ -485,11 +456,16 @@ void ToolkitWindow::ShowOwnedPicture(ControlRecord& record, OwnedObject bitmap, 
   record.icon = std::move(icon);
 }
 
-bool ToolkitWindow::SetControlCursor(int id, int systemCursor) {
+bool ToolkitWindow::SetControlCursor(int id, Cursor cursor) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;
-  r->cursor = systemCursor == 0 ? 0 : backend_.MakeObject(draw::SystemCursor(systemCursor));
+  r->cursor = cursor == Cursor::None ? 0 : backend_.MakeObject(draw::SystemCursor(cursor));
   return true;
+}
+
+bool ToolkitWindow::SetControlEraseBrush(int id, Handle brush) {
+  const ControlRecord* r = table_.Find(id);
+  return r != nullptr && backend_.ChangeState(r->window, {.eraseBrush = brush});
 }
 
 bool ToolkitWindow::SetControlBrush(int id, Handle brush, Colour backColour) {

@@ -15,27 +15,26 @@ namespace twk::ui {
 
 class ToolkitWindow {
  public:
-  static constexpr std::int32_t kDefaultStyle = -1;  // caption, system menu, minimise box
-  static constexpr std::uint32_t kDefaultStyleBits = 0x00CA0000;
-
   ToolkitWindow(WindowBackend& backend, EventSlot& slot);
   ~ToolkitWindow();
   ToolkitWindow(const ToolkitWindow&) = delete;
   ToolkitWindow& operator=(const ToolkitWindow&) = delete;
 
   // ---- the window ------------------------------------------------------
-  // Returns the window handle, or 0. An existing window is destroyed first.
-  Handle Create(const Text& className, const Text& title, int clientWidth, int clientHeight,
-                std::int32_t style = kDefaultStyle, const ToolkitWindow* parent = nullptr);
+  // A hidden window with a caption, a system menu and a minimise box, found
+  // again by its name (BringExistingToFront). Returns the window handle, or 0.
+  // An existing window is destroyed first.
+  Handle Create(const Text& name, const Text& title, int clientWidth, int clientHeight,
+                const ToolkitWindow* parent = nullptr);
   // False when there is no window.
   bool Destroy();
   void ApplySkin();
   void SetTitle(const Text& title);
-  void Show(int showCommand);  // ShowWindow, then UpdateWindow
+  void Show(ShowCommand command);  // and paint it at once
   void SetBackground(Handle brush);
 
   Handle handle() const { return handle_; }
-  const Text& className() const { return className_; }
+  const Text& name() const { return name_; }
   const Text& title() const { return title_; }
   WindowBackend& backend() { return backend_; }
   EventSlot& slot() { return slot_; }
@@ -50,8 +49,10 @@ class ToolkitWindow {
   void StartGroup() { startGroup_ = true; }
 
   // ---- creators: each returns the new id, or 0 --------------------------
-  int CreateButton(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
-  int CreateLabel(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateButton(const Text& text, int x, int y, int width, int height,
+                   ControlOptions options = {});
+  int CreateLabel(const Text& text, int x, int y, int width, int height,
+                  ControlOptions options = {});
   int CreateEdit(const Text& text, int x, int y, int width, int height,
                  EditKind kind = EditKind::AutoScroll);
   // For the edit field created last; range 1..maximum.
@@ -64,22 +65,22 @@ class ToolkitWindow {
   // Switches a progress bar to the endless marquee (while the length of the
   // work is unknown) and back; false when the bar refused.
   bool SetMarquee(int id, bool on);
-  int CreateLink(const Text& text, int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateLink(const Text& text, int x, int y, int width, int height);
   // A report-style list with a sunken edge: one selected row at a time,
   // selected across all its columns and still shown when the list loses the
   // focus.
   int CreateReportList(int x, int y, int width, int height);
   // List and combo boxes report their notifications as events (-65 .. -70).
-  int CreateListBox(int x, int y, int width, int height, std::uint32_t style = 0);
-  int CreateComboBox(int x, int y, int width, int height, std::uint32_t style = 0);
+  int CreateListBox(int x, int y, int width, int height);
+  int CreateComboBox(int x, int y, int width, int height);  // a drop-down list
   // Returns the id of the text part, which is also the id its events carry.
   int CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                           Handle checkedBitmap, Handle uncheckedBitmap);
   // A bar chart drawn by the toolkit; empty until SetChartData.
   int CreateChart(int x, int y, int width, int height);
-  // A child window that hosts the controls created until CloseChildWindow.
-  int CreateChildWindow(int x, int y, int width, int height, std::uint32_t style = 0,
-                        std::uint32_t exStyle = 0);
+  // A child window that hosts the controls created until CloseChildWindow;
+  // with keysInside, Tab and the dialog keys reach them.
+  int CreateChildWindow(int x, int y, int width, int height, bool keysInside = false);
   void CloseChildWindow();
 
   bool DeleteControl(int id);
@@ -99,8 +100,11 @@ class ToolkitWindow {
   // Without a bitmap, a blank one of that size.
   bool SetControlBitmap(int id, Handle bitmap, int width, int height);
   bool SetControlIcon(int id, Handle icon);
-  bool SetControlCursor(int id, int systemCursor);
+  bool SetControlCursor(int id, Cursor cursor);
   bool SetControlBrush(int id, Handle brush, Colour backColour);
+  // The control erases its background with this brush (a band's gradient
+  // behind its links) instead of its parent's.
+  bool SetControlEraseBrush(int id, Handle brush);
   // Report-style list views: the index of the new column or row, -1 when the
   // id names no list view or the control refused; an index beyond the end
   // appends.
@@ -132,8 +136,11 @@ class ToolkitWindow {
  private:
   int Register(ControlKind kind, Handle window, const ControlParams& params);
   int CreateWithParams(const ControlParams& params);
-  int CreateSimple(ControlKind kind, const Text& className, const Text& text, int x, int y,
-                   int width, int height, std::uint32_t style, std::uint32_t exStyle);
+  // Params for a control of this kind at this place in the current parent.
+  ControlParams Params(ControlKind kind, const Text& text, int x, int y, int width,
+                       int height) const;
+  int CreateSimple(ControlKind kind, const Text& text, int x, int y, int width, int height,
+                   ControlOptions options = {});
   Handle CurrentParent() const;
   const ControlRecord* ListView(int id) const;
   void ReleaseRecord(ControlRecord& record);
@@ -145,7 +152,7 @@ class ToolkitWindow {
   WindowBackend& backend_;
   EventSlot& slot_;
   Handle handle_ = 0;
-  Text className_;
+  Text name_;
   Text title_;
   ControlTable table_;
   FontParams font_;

@@ -9,13 +9,11 @@
 namespace twk::ui {
 namespace {
 
-constexpr std::uint32_t kChildVisible = 0x50000000;
-
 class ToolkitTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window.Create(u"TEST_CLASS", u"Test", 400, 300), 0u);
-    window.Show(show::Normal);
+    window.Show(ShowCommand::Normal);
     slot = EventSlot{};  // forget the activation
     baseline = ui.LiveObjects();
     checked = ui.MakeObject(ui::draw::CheckBoxBitmap(1));
@@ -53,8 +51,10 @@ TEST_F(ToolkitTest, ImageCheckBoxIsAPictureAndATextThatShareOneStateAndBothTakeC
   const int id =
       window.CreateImageCheckBox(u" Play a sound", 30, 150, 450, false, checked, unchecked);
   ASSERT_EQ(id, 2);
-  EXPECT_EQ(Shown(1).style, 0x14Eu | kChildVisible);
-  EXPECT_EQ(Shown(2).style, 0x10300u | kChildVisible);
+  EXPECT_TRUE(Shown(1).checkBoxPicture);
+  EXPECT_FALSE(Shown(1).options.tabStop);
+  EXPECT_FALSE(Shown(2).checkBoxPicture);
+  EXPECT_TRUE(Shown(2).options.tabStop);
   EXPECT_EQ(Shown(1).image, unchecked);
   EXPECT_EQ(window.Control(1)->checkBox, window.Control(2)->checkBox);
   EXPECT_EQ(window.Control(2)->textColour, 0);
@@ -95,13 +95,13 @@ TEST_F(ToolkitTest, UpDownNeedsAnEditFieldCreatedLastAndTheGroupFlagGoesOnOneCon
   const int upDown = window.CreateUpDown(30);
   ASSERT_NE(upDown, 0);
   EXPECT_EQ(window.Control(edit)->upDownId, upDown);
-  EXPECT_EQ(Shown(upDown).style, 0x500001A6u);  // buddy and range: the setup window's test
+  EXPECT_EQ(Shown(upDown).upDownBuddy, WindowOf(edit));
   // The group flag goes on the next control only.
   window.StartGroup();
   const int first = window.CreateButton(u"a", 0, 60, 10, 10);
   const int second = window.CreateButton(u"b", 0, 70, 10, 10);
-  EXPECT_NE(Shown(first).style & 0x20000u, 0u);
-  EXPECT_EQ(Shown(second).style & 0x20000u, 0u);
+  EXPECT_TRUE(Shown(first).startsGroup);
+  EXPECT_FALSE(Shown(second).startsGroup);
 }
 
 TEST_F(ToolkitTest, ChildWindowCollectsItsMembersAndTakesThemAlong) {
@@ -196,7 +196,7 @@ TEST_F(ToolkitTest, WindowMessagesGiveTheirEvents) {
 }
 
 TEST_F(ToolkitTest, CommandsFromControlsByKind) {
-  const int label = window.CreateLabel(u"l", 0, 0, 10, 10, 0x100);
+  const int label = window.CreateLabel(u"l", 0, 0, 10, 10);
   window.CreateEdit(u"e", 0, 0, 10, 10);
   const int button = window.CreateButton(u"b", 0, 0, 10, 10);
   const auto command = [&](int id, int code, Handle from) {
@@ -217,11 +217,11 @@ TEST_F(ToolkitTest, CommandsFromControlsByKind) {
 }
 
 TEST_F(ToolkitTest, ListComboAndEditNotificationsBecomeTheirEventsAndOtherCodesNothing) {
-  const int list = window.CreateListBox(0, 0, 100, 100, 0x1);      // LBS_NOTIFY
-  const int combo = window.CreateComboBox(0, 110, 100, 100, 0x3);  // CBS_DROPDOWNLIST
+  const int list = window.CreateListBox(0, 0, 100, 100);
+  const int combo = window.CreateComboBox(0, 110, 100, 100);
   const int edit = window.CreateEdit(u"e", 0, 220, 100, 20);
-  ASSERT_EQ(Shown(list).className, u"ListBox");
-  ASSERT_EQ(Shown(combo).className, u"ComboBox");
+  ASSERT_EQ(Shown(list).kind, ControlKind::ListBox);
+  ASSERT_EQ(Shown(combo).kind, ControlKind::ComboBox);
   // Event 0: the slot is left alone (code 0 would be a button's click).
   const struct {
     int id;
@@ -290,8 +290,8 @@ TEST_F(ToolkitTest, AReportListRowOpenedByADoubleClickIsTheListsActivation) {
 
 TEST_F(ToolkitTest, ControlsThatMoveTheWindowGiveNoClick) {
   window.SetStyleFlags(0x1000);
-  const int label = window.CreateLabel(u"drag", 0, 0, 10, 10, 0x100);
-  ASSERT_TRUE(ui.Click(WindowOf(label)));
+  const int picture = window.CreateIconPicture(0, 0, 0);
+  ASSERT_TRUE(ui.Click(WindowOf(picture)));
   Pump();
   EXPECT_EQ(slot.eventId, 0);
 }

@@ -25,31 +25,24 @@ enum class Input {
   Failed,
 };
 
-// Window and control styles the modes ask for, with the Win32 values.
-namespace style {
-inline constexpr std::uint32_t Centred = 0x0001;            // SS_CENTER
-inline constexpr std::uint32_t TabStop = 0x00010000;        // WS_TABSTOP
-inline constexpr std::uint32_t ControlParent = 0x00010000;  // WS_EX_CONTROLPARENT (extended)
-// The push button that Enter presses in a dialog.
-inline constexpr std::uint32_t DefaultButton = 0x0001;  // BS_DEFPUSHBUTTON
-}  // namespace style
+// How a control looks and takes the keyboard, besides its kind; what a
+// backend makes of it is its own business.
+struct ControlOptions {
+  bool tabStop = false;        // Tab stops on it
+  bool defaultButton = false;  // push buttons: the one Enter presses in a dialog
+  bool centred = false;        // labels: the text centred in its box
+};
 
 // What an edit field takes: any text scrolling sideways, or a password
 // shown as dots (which scrolls too).
 enum class EditKind { AutoScroll, Password };
 
-// System cursors by their resource ids.
-namespace cursor {
-inline constexpr int Hand = 32649;  // IDC_HAND
-}  // namespace cursor
+// The system cursors a control can show over itself.
+enum class Cursor { None, Hand };
 
-// Show commands passed through to ShowWindow.
-namespace show {
-inline constexpr int Hide = 0;
-inline constexpr int Normal = 1;
-inline constexpr int Show = 5;
-inline constexpr int Minimize = 6;
-inline constexpr int Restore = 9;
-}  // namespace show
+// How a top-level window is shown: Normal shows and activates it in its
+// restored size, Show shows it as it was, Restore brings it back from the
+// taskbar.
+enum class ShowCommand { Hide, Normal, Show, Minimize, Restore };
 
 }  // namespace twk::ui

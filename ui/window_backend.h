@@ -28,12 +28,21 @@ struct FontParams {
   std::uint8_t quality = 0;  // 0 = the toolkit's default (anti-aliased)
 };
 
+// A control to make: its kind and the options of that kind. Each backend
+// decides how to build such a control; the toolkit never names a class or a
+// style of its own.
 struct ControlParams {
   ControlKind kind = ControlKind::None;
-  Text className;
   Text text;
-  std::uint32_t style = 0;  // complete: WS_CHILD and WS_VISIBLE included
-  std::uint32_t exStyle = 0;
+  ControlOptions options;
+  // The first control of a group of controls the arrow keys move through.
+  bool startsGroup = false;
+  EditKind edit = EditKind::AutoScroll;  // edits
+  bool smooth = false;                   // progress bars: a continuous bar, not blocks
+  // Child windows: Tab and the dialog keys reach the controls inside.
+  bool keysInside = false;
+  // Image check boxes are a picture and a text beside it: true for the picture.
+  bool checkBoxPicture = false;
   int x = 0, y = 0, width = 0, height = 0;
   Handle parent = 0;
   int id = 0;  // becomes the child id of the control window
@@ -93,7 +102,7 @@ struct SaveFileRequest {
 enum class ObjectKind {
   SolidBrush,      // colour
   PatternBrush,    // source: a bitmap
-  SystemCursor,    // id (shared: never released)
+  SystemCursor,    // cursor (shared: never released)
   BitmapCopy,      // source: a bitmap
   BlankBitmap,     // width x height, 32-bit top-down, every pixel 0x01000000
   IconCopy,        // source: an icon
@@ -110,6 +119,7 @@ struct ObjectRequest {
   ObjectKind kind = ObjectKind::SolidBrush;
   Handle source = 0;
   int id = 0;
+  Cursor cursor = Cursor::None;
   int width = 0, height = 0;
   Colour colour = 0;
   std::uint32_t argb = 0, argb2 = 0;
@@ -125,7 +135,9 @@ inline ObjectRequest SolidBrush(Colour colour) {
 inline ObjectRequest PatternBrush(Handle bitmap) {
   return {.kind = ObjectKind::PatternBrush, .source = bitmap};
 }
-inline ObjectRequest SystemCursor(int id) { return {.kind = ObjectKind::SystemCursor, .id = id}; }
+inline ObjectRequest SystemCursor(Cursor cursor) {
+  return {.kind = ObjectKind::SystemCursor, .cursor = cursor};
+}
 inline ObjectRequest BitmapCopy(Handle bitmap) {
   return {.kind = ObjectKind::BitmapCopy, .source = bitmap};
 }
@@ -180,22 +192,22 @@ class WindowBackend : public BackendObjects {
   ~WindowBackend() override = default;
 
   // ---- top-level windows -----------------------------------------------
-  // Registers the class when needed, creates the window with its client size
-  // at (-1, -1), hands its input to the translation for owner, centres it on
-  // its parent or on the work area, and gives it the program's (or the
-  // parent's) icons.
-  [[nodiscard]] virtual Handle CreateTopWindow(ToolkitWindow& owner, const Text& className,
+  // Creates a hidden window with a caption, a system menu and a minimise box,
+  // its client size as asked, hands its input to the translation for owner,
+  // centres it on its parent or on the work area, and gives it the program's
+  // (or the parent's) icons. The name is what BringExistingToFront finds it by.
+  [[nodiscard]] virtual Handle CreateTopWindow(ToolkitWindow& owner, const Text& name,
                                                const Text& title, int clientWidth, int clientHeight,
-                                               std::uint32_t style, Handle parent) = 0;
+                                               Handle parent) = 0;
   // Undoes CreateTopWindow: tooltip, brushes, icons, the window itself, and the
-  // class when CreateTopWindow registered it.
+  // window's class when CreateTopWindow registered one.
   virtual void DestroyTopWindow(Handle window) = 0;
   // Cuts the system frame away: no visual styles, a region of the client
   // rectangle with 4 x 4 rounded corners.
   virtual void ApplySkin(Handle window) = 0;
   virtual void SetWindowBackground(Handle window, Handle brush) = 0;
-  virtual void ShowTopWindow(Handle window, int showCommand) = 0;  // and update it
-  // A click on a control with style flag 0x1000 drags the window by it.
+  virtual void ShowTopWindow(Handle window, ShowCommand command) = 0;  // and update it
+  // A click on a control that moves its window drags the window by it.
   virtual void BeginCaptionDrag(Handle window) = 0;
 
   // ---- windows and controls ---------------------------------------------
@@ -231,7 +243,8 @@ class WindowBackend : public BackendObjects {
   // ---- drawing objects -----------------------------------------------------
   // 0 when it cannot be made.
   [[nodiscard]] virtual Handle MakeObject(const ObjectRequest& request) = 0;
-  [[nodiscard]] virtual Colour SystemColour(int index) = 0;
+  // The colour of the system's text on buttons and labels.
+  [[nodiscard]] virtual Colour ButtonTextColour() = 0;
 
   // ---- input -----------------------------------------------------------------
   // Fetches one input and hands it to its window: the translation turns what
@@ -250,10 +263,10 @@ class WindowBackend : public BackendObjects {
                                                            const SaveFileRequest& request) = 0;
 
   // ---- process-wide ------------------------------------------------------
-  // A top-level window of this class and title, or of this class with a mode
+  // A top-level window of this name and title, or of this name with a mode
   // title that begins with the title and " - ": restore it, and when it had
   // been visible bring it to the foreground.
-  [[nodiscard]] virtual InstanceLookup BringExistingToFront(const Text& className,
+  [[nodiscard]] virtual InstanceLookup BringExistingToFront(const Text& name,
                                                             const Text& title) = 0;
   // Wakes the event pump every 20 ms while the window exists.
   virtual void StartHeartbeat(Handle window) = 0;

@@ -27,7 +27,7 @@ class ApplicationWinTest : public ::testing::Test {
     ModeRunners modes;
     modes.setup = [&](context::StartContext& a) {
       a.frame().SetTitle(u"Tarnwick - Setup");
-      a.frame().Show(ui::show::Normal);
+      a.frame().Show(ui::ShowCommand::Normal);
       body(a);
       ran = true;
       return 0;

@@ -7,21 +7,6 @@
 #include "base/strings.h"
 
 namespace twk::ui {
-namespace {
-
-constexpr std::uint32_t kVisibleStyle = 0x10000000;
-constexpr std::uint32_t kDisabledStyle = 0x08000000;
-constexpr std::uint32_t kStaticNotify = 0x0100;
-constexpr std::uint32_t kMarqueeStyle = 0x08;  // PBS_MARQUEE
-
-bool ClassIs(const HeadlessBackend::Window& w, const char16_t* name) {
-  return EqualsIgnoreCase(w.className, name);
-}
-
-}  // namespace
-
-HeadlessBackend::HeadlessBackend() = default;
-HeadlessBackend::~HeadlessBackend() = default;
 
 // ---- lookups -----------------------------------------------------------------
 
@@ -127,12 +112,11 @@ std::string HeadlessBackend::Dump() const {
     for (const Window* p = w; p != nullptr && !p->topLevel; p = Live(p->parent)) ++depth;
     out << std::string(static_cast<std::size_t>(depth) * 2, ' ');
     if (w->topLevel) {
-      out << "window " << ToUtf8(w->className) << " \"" << ToUtf8(w->text) << "\" " << w->width
-          << "x" << w->height;
+      out << "window " << ToUtf8(w->name) << " \"" << ToUtf8(w->text) << "\" " << w->width << "x"
+          << w->height;
     } else {
-      out << "#" << w->id << " kind " << static_cast<int>(w->kind) << " " << ToUtf8(w->className)
-          << " (" << w->x << "," << w->y << "," << w->width << "," << w->height << ") \""
-          << ToUtf8(w->text) << "\"";
+      out << "#" << w->id << " kind " << static_cast<int>(w->kind) << " (" << w->x << "," << w->y
+          << "," << w->width << "," << w->height << ") \"" << ToUtf8(w->text) << "\"";
       if (w->hasFont)
         out << " font " << ToUtf8(w->font.face) << " " << w->font.points << "/" << w->font.weight;
       if (w->check != 0) out << " check " << w->check;
@@ -176,10 +160,6 @@ bool HeadlessBackend::Queue(Action action, Handle control, int row) {
 
 bool HeadlessBackend::Click(Handle control) { return Queue(Action::Click, control); }
 
-bool HeadlessBackend::DoubleClick(Handle control) {
-  return Queue(Action::Click, control) && Queue(Action::DoubleClick, control);
-}
-
 bool HeadlessBackend::ClickRow(Handle listView, int row) {
   const Window* w = Live(listView);
   return w != nullptr && w->kind == ControlKind::ListView && Queue(Action::Click, listView, row);
@@ -187,12 +167,6 @@ bool HeadlessBackend::ClickRow(Handle listView, int row) {
 
 bool HeadlessBackend::DoubleClickRow(Handle listView, int row) {
   return ClickRow(listView, row) && Queue(Action::DoubleClick, listView, row);
-}
-
-bool HeadlessBackend::PressEnter(Handle control) {
-  if (!Queue(Action::Enter, control)) return false;
-  focus_ = control;
-  return true;
 }
 
 bool HeadlessBackend::Type(Handle edit, const Text& text) {
@@ -231,10 +205,6 @@ void HeadlessBackend::AfterWakes(std::uint64_t wakes, std::function<void()> acti
   When([this, target] { return wakes_ >= target; }, std::move(action));
 }
 
-void HeadlessBackend::OnEveryWake(std::function<void()> action) {
-  everyWake_.push_back(std::move(action));
-}
-
 void HeadlessBackend::SetHeartbeat(std::uint32_t stepMs,
                                    std::function<void(std::uint32_t)> advance) {
   heartbeatStepMs_ = stepMs;
@@ -254,7 +224,6 @@ void HeadlessBackend::RunRules() {
 void HeadlessBackend::Wake() {
   ++wakes_;
   if (advanceClock_) advanceClock_(heartbeatStepMs_);
-  for (auto& f : everyWake_) f();
   Post(heartbeatWindow_, msg::Null);
   if (wakes_ == wakeLimit_) {
     wakeLimitReached_ = true;
@@ -267,12 +236,12 @@ void HeadlessBackend::Wake() {
 
 // ---- message queue -----------------------------------------------------------
 
-Input HeadlessBackend::NextInput(FetchMode mode, const InputRouting& routing) {
+Input HeadlessBackend::NextInput(FetchMode mode, const InputRouting&) {
   for (;;) {
     if (!queue_.empty()) {
       const Queued q = queue_.front();
       queue_.pop_front();
-      return Deliver(q, routing);
+      return Deliver(q);
     }
     if (mode == FetchMode::Peek) return Input::None;
     // The program waits: the user acts first, then time passes.
@@ -294,10 +263,10 @@ std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, co
   return t.answer;
 }
 
-// What the user did, as the control tells its window: buttons and notifying
-// statics report a click (and statics a double click) as a command, links as
-// a notification; other statics say nothing.
-Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
+// What the user did, as the control tells its window: buttons and pictures
+// report a click (and pictures a double click) as a command, links as a
+// notification; labels and charts say nothing.
+Input HeadlessBackend::Deliver(const Queued& q) {
   switch (q.action) {
     case Action::Heartbeat:
       return Input::Heartbeat;
@@ -324,16 +293,8 @@ Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
   Window* w = Live(q.window);
   if (w == nullptr || w->owner == nullptr || !CanTakeInput(*w)) return Input::Dispatched;
   ToolkitWindow& owner = *w->owner;
-  const bool isButton = ClassIs(*w, u"Button");
-  if (q.action == Action::Enter) {
-    if (routing.enterWindow != nullptr && TranslateEnter(*routing.enterWindow, w->handle, w->id)) {
-      return Input::EnterActivated;
-    }
-    // The dialog manager presses the focused push button.
-    if (routing.dialogWindow != nullptr && isButton) TranslateCommand(owner, w->id, 0, w->handle);
-    return Input::Dispatched;
-  }
-  if (isButton || ClassIs(*w, u"Edit")) focus_ = w->handle;
+  const bool isButton = w->kind == ControlKind::PushButton;
+  if (isButton || w->kind == ControlKind::Edit) focus_ = w->handle;
   if (w->kind == ControlKind::ListView) {
     focus_ = w->handle;
     const bool onRow = q.row >= 0 && static_cast<std::size_t>(q.row) < w->rows.size();
@@ -342,11 +303,12 @@ Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
     if (q.action == Action::DoubleClick && onRow) {
       TranslateNotify(owner, w->handle, w->id, msg::LvnItemActivate);
     }
-  } else if (ClassIs(*w, u"SysLink")) {
+  } else if (w->kind == ControlKind::Link) {
     TranslateNotify(owner, w->handle, w->id, msg::NmClick);
   } else if (isButton) {
     TranslateCommand(owner, w->id, 0, w->handle);
-  } else if (ClassIs(*w, u"Static") && (w->style & kStaticNotify) != 0) {
+  } else if (w->kind == ControlKind::IconPicture || w->kind == ControlKind::SmallPicture ||
+             w->kind == ControlKind::ImageCheckBox) {
     TranslateCommand(owner, w->id, q.action == Action::Click ? msg::StnClicked : msg::StnDblClk,
                      w->handle);
   }
@@ -355,22 +317,19 @@ Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
 
 // ---- windows -----------------------------------------------------------------
 
-Handle HeadlessBackend::CreateTopWindow(ToolkitWindow& owner, const Text& className,
-                                        const Text& title, int clientWidth, int clientHeight,
-                                        std::uint32_t style, Handle parent) {
+Handle HeadlessBackend::CreateTopWindow(ToolkitWindow& owner, const Text& name, const Text& title,
+                                        int clientWidth, int clientHeight, Handle parent) {
   if (parent != 0 && Live(parent) == nullptr) return 0;
   Window w;
   w.handle = NewHandle();
   w.parent = parent;
   w.owner = &owner;
   w.topLevel = true;
-  w.className = className;
+  w.name = name;
   w.text = title;
-  w.style = style;
   w.x = w.y = -1;
   w.width = clientWidth;
   w.height = clientHeight;
-  w.visible = (style & kVisibleStyle) != 0;
   windows_[w.handle] = w;
   order_.push_back(w.handle);
   return w.handle;
@@ -395,11 +354,11 @@ void HeadlessBackend::SetWindowBackground(Handle window, Handle brush) {
   if (Window* w = Live(window)) w->background = brush;
 }
 
-void HeadlessBackend::ShowTopWindow(Handle window, int showCommand) {
+void HeadlessBackend::ShowTopWindow(Handle window, ShowCommand command) {
   Window* w = Live(window);
   if (w == nullptr) return;
-  w->visible = showCommand != show::Hide;
-  w->minimized = showCommand == 2 || showCommand == show::Minimize || showCommand == 7;
+  w->visible = command != ShowCommand::Hide;
+  w->minimized = command == ShowCommand::Minimize;
   // Showing activates the window and losing the foreground deactivates it,
   // which tells it so at once, as on Windows (with the minimised state in
   // the high word).
@@ -424,9 +383,7 @@ Handle HeadlessBackend::CreateControl(ToolkitWindow& owner, const ControlParams&
   static_cast<ControlParams&>(w) = params;
   w.handle = NewHandle();
   w.owner = &owner;
-  w.fullRowSelect = params.kind == ControlKind::ListView;
-  w.visible = (params.style & kVisibleStyle) != 0;
-  w.enabled = (params.style & kDisabledStyle) == 0;
+  w.visible = true;
   windows_[w.handle] = w;
   order_.push_back(w.handle);
   return w.handle;
@@ -449,7 +406,6 @@ void HeadlessBackend::SetControlFont(Handle control, const FontParams& font) {
   if (w == nullptr || font.points == 0.0) return;
   w->hasFont = true;
   w->font = font;
-  w->fontHeight = FontHeight(font.points);
 }
 
 void HeadlessBackend::SetText(Handle window, const Text& text) {
@@ -468,8 +424,7 @@ bool HeadlessBackend::ChangeState(Handle window, const StateChange& change) {
   if (change.focus) focus_ = window;
   if (change.eraseBrush) w->eraseBrush = *change.eraseBrush;
   if (change.marquee) {
-    if (!ClassIs(*w, u"msctls_progress32")) return false;
-    w->style = *change.marquee ? w->style | kMarqueeStyle : w->style & ~kMarqueeStyle;
+    if (w->kind != ControlKind::ProgressBar) return false;
     w->marquee = *change.marquee ? 1 : 0;
   }
   return true;
@@ -502,26 +457,32 @@ InstanceLookup HeadlessBackend::BringExistingToFront(const Text&, const Text&) {
 
 // ---- drawing objects -----------------------------------------------------
 
-Handle HeadlessBackend::NewObject(Kind kind, int width, int height, Handle source, int resourceId,
-                                  std::uint32_t flags) {
-  Object o;
-  o.kind = kind;
-  o.width = width;
-  o.height = height;
-  o.source = source;
-  o.resourceId = resourceId;
-  o.flags = flags;
+// The request as made; only the release class is the backend's own.
+Handle HeadlessBackend::NewObject(Kind kind, const ObjectRequest& r) {
+  Object o{.kind = kind,
+           .source = r.source,
+           .resourceId = r.id,
+           .width = r.width,
+           .height = r.height,
+           .flags = r.flags,
+           .colour = r.colour,
+           .argbFill = r.argb,
+           .argbFrame = r.argb2};
+  if (r.kind == ObjectKind::FramedImage) o.flags = static_cast<std::uint32_t>(r.penWidth);
+  if (r.kind == ObjectKind::SystemCursor) o.flags = static_cast<std::uint32_t>(r.cursor);
   const Handle h = NewHandle();
   objects_[h] = o;
   return h;
 }
 
 // A copy or conversion of a live object of this kind, or 0.
-Handle HeadlessBackend::Derive(Handle from, Kind fromKind, Kind kind, int width, int height) {
-  const Object* o = FindObject(from);
+Handle HeadlessBackend::Derive(const ObjectRequest& r, Kind fromKind, Kind kind) {
+  const Object* o = FindObject(r.source);
   if (o == nullptr || !o->alive || o->kind != fromKind) return 0;
-  return NewObject(kind, width != 0 ? width : o->width, height != 0 ? height : o->height, from, 0,
-                   o->flags);
+  return NewObject(kind, {.source = r.source,
+                          .width = r.width != 0 ? r.width : o->width,
+                          .height = r.height != 0 ? r.height : o->height,
+                          .flags = o->flags});
 }
 
 void HeadlessBackend::Free(Handle object, Kind expected) {
@@ -540,39 +501,26 @@ void HeadlessBackend::Free(Handle object, Kind expected) {
 
 Handle HeadlessBackend::MakeObject(const ObjectRequest& r) {
   switch (r.kind) {
-    case ObjectKind::SolidBrush: {
-      const Handle h = NewObject(Kind::SolidBrush);
-      objects_[h].colour = r.colour;
-      return h;
-    }
-    case ObjectKind::PatternBrush:
-      return Derive(r.source, Kind::Bitmap, Kind::PatternBrush);
+    case ObjectKind::SolidBrush:
+      return NewObject(Kind::SolidBrush, r);
     case ObjectKind::SystemCursor:
-      return NewObject(Kind::Cursor, 0, 0, 0, r.id);
+      return NewObject(Kind::Cursor, r);
+    case ObjectKind::PatternBrush:
+      return Derive(r, Kind::Bitmap, Kind::PatternBrush);
     case ObjectKind::BitmapCopy:
-      return Derive(r.source, Kind::Bitmap, Kind::Bitmap);
+      return Derive(r, Kind::Bitmap, Kind::Bitmap);
     case ObjectKind::IconCopy:
-      return Derive(r.source, Kind::Icon, Kind::Icon);
+      return Derive(r, Kind::Icon, Kind::Icon);
     case ObjectKind::BitmapOfImage:
-      return Derive(r.source, Kind::Image, Kind::Bitmap, r.width, r.height);
+      return Derive(r, Kind::Image, Kind::Bitmap);
     case ObjectKind::BlankBitmap:
     case ObjectKind::CheckBoxBitmap:
-      return NewObject(Kind::Bitmap, r.width, r.height, 0, 0, r.flags);
+      return NewObject(Kind::Bitmap, r);
     case ObjectKind::IconResource:
-      return NewObject(Kind::Icon, r.width, r.height, 0, r.id);
-    case ObjectKind::ImageResource:
-    case ObjectKind::GradientImage:
-    case ObjectKind::TitleButton:
-      return NewObject(Kind::Image, r.width, r.height, 0, r.id, r.flags);
-    case ObjectKind::FramedImage: {
-      const Handle h =
-          NewObject(Kind::Image, r.width, r.height, 0, 0, static_cast<std::uint32_t>(r.penWidth));
-      objects_[h].argbFill = r.argb;
-      objects_[h].argbFrame = r.argb2;
-      return h;
-    }
+      return NewObject(Kind::Icon, r);
+    default:  // images: from a resource, a gradient, a frame, a title button
+      return NewObject(Kind::Image, r);
   }
-  return 0;
 }
 
 void HeadlessBackend::ReleaseObject(ReleaseBy how, Handle object) {
@@ -581,8 +529,6 @@ void HeadlessBackend::ReleaseObject(ReleaseBy how, Handle object) {
                                          : Kind::Bitmap);
 }
 
-Colour HeadlessBackend::SystemColour(int index) {
-  return index == 5 ? 0xFFFFFF : 0;  // COLOR_WINDOW white, the text colours black
-}
+Colour HeadlessBackend::ButtonTextColour() { return 0; }  // black, as in the default scheme
 
 }  // namespace twk::ui

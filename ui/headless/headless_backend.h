@@ -1,6 +1,6 @@
 #pragma once
 // A window system in memory. Every window, control and drawing object the
-// toolkit asks for is recorded (kind, class, text, position, font, state,
+// toolkit asks for is recorded (kind, options, text, position, font, state,
 // image), and a simulated user acts on the controls: what the user does is
 // queued and handed, when the program fetches it, to the same portable
 // translation the real backend uses, as the notification the control sends.
@@ -30,15 +30,15 @@ namespace twk::ui {
 
 class HeadlessBackend final : public WindowBackend {
  public:
-  // What it was created with (for a top-level window the client size is its
-  // width and height), and what happened to it since.
+  // What it was created with (for a top-level window its name, and the
+  // client size as its width and height), and what happened to it since.
   struct Window : ControlParams {
     Handle handle = 0;
+    Text name;
     ToolkitWindow* owner = nullptr;  // the toolkit window whose table holds it
     bool topLevel = false;
     bool hasFont = false;
     FontParams font;
-    int fontHeight = 0;
     bool visible = false;
     bool enabled = true;
     bool minimized = false;
@@ -50,16 +50,13 @@ class HeadlessBackend final : public WindowBackend {
     Handle eraseBrush = 0;
     bool skinned = false;
     bool destroyed = false;
-    bool fullRowSelect = false;  // list views
-    int marquee = -1;            // progress bars: the last SetMarquee (0 off, 1 on), -1 none
+    int marquee = -1;  // progress bars: the last SetMarquee (0 off, 1 on), -1 none
     // List views: column headers with their widths, and the rows' cell texts.
     std::vector<Text> columns;
     std::vector<int> columnWidths;
     std::vector<std::vector<Text>> rows;
     int selectedRow = -1;
-    // Charts: what they were last told to show, and how often.
-    ChartData chart;
-    int chartUpdates = 0;
+    ChartData chart;  // charts: what they were last told to show
   };
 
   enum class Kind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
@@ -69,19 +66,16 @@ class HeadlessBackend final : public WindowBackend {
     Handle source = 0;   // what it was copied or made from
     int resourceId = 0;  // resource it was loaded from
     int width = 0, height = 0;
-    std::uint32_t flags = 0;  // check-box image flags, gradient direction, 1 for the close button
-    Colour colour = -1;       // solid brushes
+    // Check-box image flags, gradient direction, 1 for the close button, the Cursor.
+    std::uint32_t flags = 0;
+    Colour colour = -1;                         // solid brushes
     std::uint32_t argbFill = 0, argbFrame = 0;  // framed images
   };
-
-  HeadlessBackend();
-  ~HeadlessBackend() override;
 
   // ---- what the program shows ------------------------------------------
   const Window* Find(Handle window) const;
   // The first top-level window created without a parent that is still alive.
   Handle frame() const;
-  Handle foreground() const { return foreground_; }
   Handle focus() const { return focus_; }
   // Live controls of a top-level window (nested children included), in creation order.
   std::vector<const Window*> ControlsOf(Handle topLevel) const;
@@ -104,13 +98,11 @@ class HeadlessBackend final : public WindowBackend {
   // ---- the simulated user (each action is queued, as real input is) ---
   // False when the control cannot take the action (gone, hidden, disabled).
   bool Click(Handle control);
-  bool DoubleClick(Handle control);
   // Report lists: a click on a row selects it (a row beyond the last
   // selects none, as a click below the rows does); a double click on a row
   // selects and then opens it.
   bool ClickRow(Handle listView, int row);
   bool DoubleClickRow(Handle listView, int row);
-  bool PressEnter(Handle control);           // focuses the control and presses Enter on it
   bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
   void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
   void AltF4(Handle window = 0);             // the system menu's close command
@@ -125,7 +117,6 @@ class HeadlessBackend final : public WindowBackend {
   // fires once, the first time its condition holds.
   void When(std::function<bool()> condition, std::function<void()> action);
   void AfterWakes(std::uint64_t wakes, std::function<void()> action);
-  void OnEveryWake(std::function<void()> action);
   // Each heartbeat advances the test's clock by stepMs through advance.
   void SetHeartbeat(std::uint32_t stepMs, std::function<void(std::uint32_t)> advance);
   // A runaway loop: after this many wakes the frame gets a close request,
@@ -161,13 +152,12 @@ class HeadlessBackend final : public WindowBackend {
   const std::vector<SaveFileRequest>& saveRequests() const { return saveRequests_; }
 
   // ---- WindowBackend -----------------------------------------------------
-  Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
-                         int clientWidth, int clientHeight, std::uint32_t style,
-                         Handle parent) override;
+  Handle CreateTopWindow(ToolkitWindow& owner, const Text& name, const Text& title, int clientWidth,
+                         int clientHeight, Handle parent) override;
   void DestroyTopWindow(Handle window) override;
   void ApplySkin(Handle window) override;
   void SetWindowBackground(Handle window, Handle brush) override;
-  void ShowTopWindow(Handle window, int showCommand) override;
+  void ShowTopWindow(Handle window, ShowCommand command) override;
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -185,7 +175,7 @@ class HeadlessBackend final : public WindowBackend {
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
-  Colour SystemColour(int index) override;
+  Colour ButtonTextColour() override;
 
   Input NextInput(FetchMode mode, const InputRouting& routing) override;
   // Time passes as it would for a sleeping thread: the test's clock advances.
@@ -209,7 +199,7 @@ class HeadlessBackend final : public WindowBackend {
   bool CanTakeInput(const Window& w) const;
   Window* TopLevelOf(Handle window);
   // What the user did, waiting to be fetched.
-  enum class Action { Heartbeat, Quit, CloseRequest, WindowMessage, Click, DoubleClick, Enter };
+  enum class Action { Heartbeat, Quit, CloseRequest, WindowMessage, Click, DoubleClick };
   struct Queued {
     Action action = Action::Heartbeat;
     Handle window = 0;
@@ -217,15 +207,14 @@ class HeadlessBackend final : public WindowBackend {
     int row = -1;     // clicks on a report list's row
   };
 
-  Handle NewObject(Kind kind, int width = 0, int height = 0, Handle source = 0, int resourceId = 0,
-                   std::uint32_t flags = 0);
-  Handle Derive(Handle from, Kind fromKind, Kind kind, int width = 0, int height = 0);
+  Handle NewObject(Kind kind, const ObjectRequest& request);
+  Handle Derive(const ObjectRequest& request, Kind fromKind, Kind kind);
   void Free(Handle object, Kind expected);
   void RunRules();
   void Wake();
   // Queues an action on a control that can take input.
   bool Queue(Action action, Handle control, int row = -1);
-  Input Deliver(const Queued& q, const InputRouting& routing);
+  Input Deliver(const Queued& q);
   // Runs the translation for a message to a top-level window and posts the
   // close request it may ask for; the answer, if any.
   std::optional<std::intptr_t> Translate(ToolkitWindow& owner, const Message& m);
@@ -239,7 +228,6 @@ class HeadlessBackend final : public WindowBackend {
   Handle focus_ = 0;
   Handle heartbeatWindow_ = 0;
   std::vector<Rule> rules_;
-  std::vector<std::function<void()>> everyWake_;
   std::uint32_t heartbeatStepMs_ = 20;
   std::function<void(std::uint32_t)> advanceClock_;
   std::uint64_t wakes_ = 0;

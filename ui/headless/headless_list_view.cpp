@@ -54,7 +54,6 @@ void HeadlessBackend::SetChartData(Handle chart, const ChartData& data) {
   Window* w = Live(chart);
   if (w == nullptr || w->kind != ControlKind::Chart) return;
   w->chart = data;
-  ++w->chartUpdates;
 }
 
 void HeadlessBackend::Sleep(std::uint32_t milliseconds) {

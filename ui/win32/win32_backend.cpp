@@ -30,12 +30,84 @@ static_assert(msg::ScRestore == SC_RESTORE && msg::VkReturn == VK_RETURN);
 static_assert(msg::StnDblClk == STN_DBLCLK && msg::NmClick == static_cast<int>(NM_CLICK));
 static_assert(msg::NmReturn == static_cast<int>(NM_RETURN));
 static_assert(msg::LvnItemActivate == static_cast<int>(LVN_ITEMACTIVATE));
-static_assert(show::Minimize == SW_MINIMIZE && show::Restore == SW_RESTORE);
 
 namespace {
 
 constexpr DWORD kAcceptFiles = WS_EX_ACCEPTFILES;
+constexpr DWORD kTopStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr wchar_t kChildWindowClass[] = L"_WINSUB_ WINDOW";
+
+struct ControlShape {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+// The window class and styles that give a control of this kind and options.
+// Pictures and check-box parts notify, so that clicks on them reach us.
+ControlShape ShapeOf(const ControlParams& p) {
+  DWORD common = WS_CHILD | WS_VISIBLE;
+  if (p.startsGroup) common |= WS_GROUP;
+  if (p.options.tabStop) common |= WS_TABSTOP;
+  constexpr DWORD kPictureStyle = SS_REALSIZEIMAGE | SS_NOTIFY;
+  switch (p.kind) {
+    case ControlKind::PushButton:
+      return {L"Button", common | (p.options.defaultButton ? DWORD{BS_DEFPUSHBUTTON} : 0), 0};
+    case ControlKind::Label:
+      return {L"Static", common | (p.options.centred ? DWORD{SS_CENTER} : 0), 0};
+    case ControlKind::Edit:
+      return {L"Edit",
+              common | ES_AUTOHSCROLL | (p.edit == EditKind::Password ? DWORD{ES_PASSWORD} : 0),
+              WS_EX_CLIENTEDGE};
+    case ControlKind::UpDown:
+      return {UPDOWN_CLASSW,
+              common | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
+                  UDS_HOTTRACK,
+              0};
+    case ControlKind::IconPicture:
+      return {L"Static", common | SS_ICON | kPictureStyle, 0};
+    case ControlKind::SmallPicture:
+      return {L"Static", common | SS_BITMAP | kPictureStyle, 0};
+    case ControlKind::ImageCheckBox:
+      if (p.checkBoxPicture) return {L"Static", common | SS_BITMAP | kPictureStyle, 0};
+      return {L"Static", common | SS_NOTIFY | SS_CENTERIMAGE, 0};
+    case ControlKind::ProgressBar:
+      return {PROGRESS_CLASSW, common | (p.smooth ? DWORD{PBS_SMOOTH} : 0), 0};
+    case ControlKind::Link:
+      return {WC_LINK, common, 0};
+    case ControlKind::ListView:
+      // Full-row selection is an extended list-view style set once it exists.
+      return {WC_LISTVIEWW, common | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::ListBox:
+      return {L"ListBox", common | LBS_NOTIFY | WS_BORDER, 0};
+    case ControlKind::ComboBox:
+      return {L"ComboBox", common | CBS_DROPDOWNLIST, 0};
+    case ControlKind::ChildWindow:
+      return {kChildWindowClass, common, p.keysInside ? DWORD{WS_EX_CONTROLPARENT} : 0};
+    case ControlKind::Chart:
+      // A plain static window whose painting the chart procedure takes over.
+      return {L"Static", common, 0};
+    default:
+      return {nullptr, 0, 0};
+  }
+}
+
+int ShowCommandOf(ShowCommand command) {
+  switch (command) {
+    case ShowCommand::Hide:
+      return SW_HIDE;
+    case ShowCommand::Normal:
+      return SW_SHOWNORMAL;
+    case ShowCommand::Show:
+      return SW_SHOW;
+    case ShowCommand::Minimize:
+      return SW_MINIMIZE;
+    case ShowCommand::Restore:
+      return SW_RESTORE;
+  }
+  return SW_SHOW;
+}
 
 Text ClassNameOf(HWND window) {
   wchar_t name[64] = {};
@@ -135,8 +207,8 @@ HBRUSH Win32Backend::WindowBrushOf(const ToolkitWindow* owner) {
 // ---- top-level windows -------------------------------------------------------
 
 Handle Win32Backend::CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
-                                     int clientWidth, int clientHeight, std::uint32_t style,
-                                     Handle parentHandle) {
+                                     int clientWidth, int clientHeight, Handle parentHandle) {
+  const DWORD style = kTopStyle;
   RegisterCommonControls();
   const HWND parent = ToHwnd(parentHandle);
   bool registered = false;
@@ -324,8 +396,8 @@ void Win32Backend::PaintOverBackground(HWND control, const ControlRecord& r, con
   BitBlt(dc.get(), 0, 0, r.width, r.height, memory.get(), 0, 0, SRCCOPY);
 }
 
-void Win32Backend::ShowTopWindow(Handle window, int showCommand) {
-  ShowWindow(ToHwnd(window), showCommand);
+void Win32Backend::ShowTopWindow(Handle window, ShowCommand command) {
+  ShowWindow(ToHwnd(window), ShowCommandOf(command));
   UpdateWindow(ToHwnd(window));
 }
 
@@ -343,8 +415,10 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
   if (p.kind == ControlKind::ChildWindow && RegisterChildWindowClass(module_)) {
     childClassRegistered_ = true;
   }
+  const ControlShape shape = ShapeOf(p);
+  if (shape.className == nullptr) return 0;
   const HWND window = CreateWindowExW(
-      p.exStyle, Wide(p.className), Wide(p.text), p.style, p.x, p.y, p.width, p.height,
+      shape.exStyle, shape.className, Wide(p.text), shape.style, p.x, p.y, p.width, p.height,
       ToHwnd(p.parent), reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), module_, nullptr);
   if (window == nullptr) return 0;
   if (p.kind == ControlKind::ListView) {
@@ -363,7 +437,7 @@ Handle Win32Backend::CreateControl(ToolkitWindow& owner, const ControlParams& p)
   const DWORD_PTR ref = reinterpret_cast<DWORD_PTR>(&info);
   if (p.kind == ControlKind::ChildWindow) {
     SetWindowSubclass(window, ChildWindowProc, kChildWindowSubclass, ref);
-  } else if (p.kind == ControlKind::ImageCheckBox && (p.style & WS_TABSTOP) != 0) {
+  } else if (p.kind == ControlKind::ImageCheckBox && !p.checkBoxPicture) {
     SetWindowSubclass(window, CheckTextProc, kCheckTextSubclass, ref);
   } else if (p.kind == ControlKind::Chart) {
     SetWindowSubclass(window, ChartProc, kChartSubclass, ref);
@@ -563,8 +637,8 @@ Handle Win32Backend::MakeObject(const ObjectRequest& r) {
     case ObjectKind::PatternBrush:
       return ToHandle(::CreatePatternBrush(reinterpret_cast<HBITMAP>(r.source)));
     case ObjectKind::SystemCursor:
-      // Shared system cursors: never destroyed.
-      return ToHandle(LoadCursorW(nullptr, MAKEINTRESOURCEW(r.id)));
+      // Shared system cursors: never destroyed. 32649 is IDC_HAND.
+      return r.cursor == Cursor::Hand ? ToHandle(LoadCursorW(nullptr, MAKEINTRESOURCEW(32649))) : 0;
     case ObjectKind::BitmapCopy:
       if (r.source == 0) return 0;
       return ToHandle(
@@ -607,7 +681,7 @@ void Win32Backend::ReleaseObject(ReleaseBy how, Handle object) {
   }
 }
 
-Colour Win32Backend::SystemColour(int index) { return static_cast<Colour>(GetSysColor(index)); }
+Colour Win32Backend::ButtonTextColour() { return static_cast<Colour>(GetSysColor(COLOR_BTNTEXT)); }
 
 HBITMAP Win32Backend::BlankBitmap(int width, int height) {
   BITMAPINFO bi = {};

@@ -75,12 +75,11 @@ class Win32Backend final : public WindowBackend {
 
   // ---- WindowBackend ---------------------------------------------------------
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
-                         int clientWidth, int clientHeight, std::uint32_t style,
-                         Handle parent) override;
+                         int clientWidth, int clientHeight, Handle parent) override;
   void DestroyTopWindow(Handle window) override;
   void ApplySkin(Handle window) override;
   void SetWindowBackground(Handle window, Handle brush) override;
-  void ShowTopWindow(Handle window, int showCommand) override;
+  void ShowTopWindow(Handle window, ShowCommand command) override;
   void BeginCaptionDrag(Handle window) override;
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
@@ -100,7 +99,7 @@ class Win32Backend final : public WindowBackend {
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
-  Colour SystemColour(int index) override;
+  Colour ButtonTextColour() override;
 
   Input NextInput(FetchMode mode, const InputRouting& routing) override;
   void Sleep(std::uint32_t milliseconds) override;  // win32_list_view.cpp

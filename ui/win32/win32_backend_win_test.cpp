@@ -61,7 +61,7 @@ class Win32BackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(window.Create(u"TWK_TEST_CLASS", u"Toolkit test", 600, 465), 0u);
-    window.Show(show::Normal);
+    window.Show(ShowCommand::Normal);
     checked = ui.MakeObject(draw::CheckBoxBitmap(1));
     unchecked = ui.MakeObject(draw::CheckBoxBitmap(0));
   }
@@ -112,6 +112,57 @@ TEST_F(Win32BackendTest, ControlsAreChildWindowsWithTheirClassStyleIdAndPlace) {
   EXPECT_EQ(test::RectIn(Hwnd(box - 1), window), (RECT{30, 195, 46, 211}));
   EXPECT_EQ(test::RectIn(Hwnd(box), window), (RECT{46, 194, 430, 212}));
   EXPECT_EQ(GetWindowTextLengthW(Hwnd(box)), 4);
+}
+
+// The portable kinds and options become these classes and styles; the rest of
+// the program never sees them.
+TEST_F(Win32BackendTest, KindsAndOptionsBecomeTheirClassesAndStyles) {
+  EXPECT_EQ(GetWindowLongW(ToHwnd(window.handle()), GWL_STYLE) & ~(WS_VISIBLE | WS_CLIPSIBLINGS),
+            WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  const DWORD kChild = WS_CHILD | WS_VISIBLE;
+  const struct {
+    int id;
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+  } cases[] = {
+      {window.CreateLabel(u"l", 0, 0, 10, 10, {.centred = true}), L"Static", kChild | SS_CENTER, 0},
+      {window.CreateButton(u"OK", 0, 20, 10, 10, {.tabStop = true, .defaultButton = true}),
+       L"Button", kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+      {window.CreateButton(u"Cancel", 0, 40, 10, 10), L"Button", kChild, 0},
+      {window.CreateEdit(u"", 0, 60, 10, 10, EditKind::Password), L"Edit",
+       kChild | WS_TABSTOP | ES_AUTOHSCROLL | ES_PASSWORD, WS_EX_CLIENTEDGE},
+      {window.CreateUpDown(30), L"msctls_updown32",
+       kChild | UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK,
+       0},
+      {window.CreateImageCheckBox(u"x", 0, 80, 50, false, checked, unchecked) - 1, L"Static",
+       kChild | SS_BITMAP | SS_REALSIZEIMAGE | SS_NOTIFY, 0},
+      {window.count(), L"Static", kChild | WS_TABSTOP | SS_NOTIFY | SS_CENTERIMAGE, 0},
+      {window.CreateIconPicture(0, 0, 100), L"Static",
+       kChild | SS_ICON | SS_REALSIZEIMAGE | SS_NOTIFY, 0},
+      {window.CreateProgressBar(0, 170, 10, 10, true), L"msctls_progress32", kChild | PBS_SMOOTH,
+       0},
+      {window.CreateReportList(0, 190, 10, 10), L"SysListView32",
+       kChild | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
+      {window.CreateChildWindow(0, 210, 10, 10, true), L"_WINSUB_ WINDOW", kChild,
+       WS_EX_CONTROLPARENT},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "control " << c.id);
+    ASSERT_NE(c.id, 0);
+    EXPECT_EQ(test::ClassOf(Hwnd(c.id)), c.className);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(Hwnd(c.id), GWL_STYLE));
+    EXPECT_EQ(style & ~DWORD{WS_CLIPSIBLINGS}, c.style) << std::hex << style;
+    const DWORD ex = static_cast<DWORD>(GetWindowLongW(Hwnd(c.id), GWL_EXSTYLE));
+    EXPECT_EQ(ex & (WS_EX_CLIENTEDGE | WS_EX_CONTROLPARENT), c.exStyle) << std::hex << ex;
+  }
+  const HWND list = Hwnd(window.count() - 1);
+  EXPECT_NE(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_FULLROWSELECT, 0);
+  window.StartGroup();
+  const int first = window.CreateButton(u"a", 0, 230, 10, 10);
+  const int second = window.CreateButton(u"b", 0, 250, 10, 10);
+  EXPECT_NE(GetWindowLongW(Hwnd(first), GWL_STYLE) & WS_GROUP, 0);
+  EXPECT_EQ(GetWindowLongW(Hwnd(second), GWL_STYLE) & WS_GROUP, 0);
 }
 
 TEST_F(Win32BackendTest, FontsFollowTheHeightRuleAndSizeZeroKeepsTheSystemFont) {
@@ -190,8 +241,8 @@ TEST_F(Win32BackendTest, ClickingTheTextOfAnImageCheckBoxSwitchesItsPicture) {
 }
 
 TEST_F(Win32BackendTest, ListComboAndEditNotificationsArriveAsEvents) {
-  const int list = window.CreateListBox(30, 100, 150, 80, LBS_NOTIFY | WS_BORDER);
-  const int combo = window.CreateComboBox(200, 100, 150, 120, CBS_DROPDOWNLIST);
+  const int list = window.CreateListBox(30, 100, 150, 80);
+  const int combo = window.CreateComboBox(200, 100, 150, 120);
   const int edit = window.CreateEdit(u"5", 400, 100, 70, 26);
   ASSERT_EQ(test::ClassOf(Hwnd(list)), L"ListBox");
   ASSERT_EQ(test::ClassOf(Hwnd(combo)), L"ComboBox");
@@ -227,7 +278,7 @@ TEST_F(Win32BackendTest, AMinimisedFrameIsActivatedAndDeactivatedByTheLowWord) {
   EventSlot otherSlot;
   ToolkitWindow other{ui, otherSlot};
   ASSERT_NE(other.Create(u"TWK_TEST_CLASS", u"Other", 100, 100), 0u);
-  other.Show(SW_SHOWNOACTIVATE);
+  ShowWindow(ToHwnd(other.handle()), SW_SHOWNOACTIVATE);
   ShowWindow(frame, SW_MINIMIZE);
   ASSERT_TRUE(IsIconic(frame));
   EventRecorder recorder(window.handle(), slot);
@@ -289,7 +340,7 @@ TEST_F(Win32BackendTest, ALabelsNewTextShowsOverTheBackgroundWithoutTheOldText) 
   const Handle brush = ui.MakeObject(draw::PatternBrush(bitmap));
   window.SetBackground(brush);
   window.SetFont(u"Arial", 32, 800);
-  const int label = window.CreateLabel(u"888", 180, 90, 230, 50, style::Centred);
+  const int label = window.CreateLabel(u"888", 180, 90, 230, 50, {.centred = true});
   UpdateWindow(ToHwnd(window.handle()));
   Pump();
   const RECT area = {180, 90, 410, 140};

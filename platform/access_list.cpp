@@ -1,8 +1,8 @@
-#include "setup/access_list.h"
+#include "platform/access_list.h"
 
 #include <algorithm>
 
-namespace twk::setup {
+namespace twk::platform {
 namespace {
 
 std::uint16_t Read16(const std::vector<std::uint8_t>& b, std::size_t at) {
@@ -95,4 +95,14 @@ bool AccessList::AddAllowed(std::uint32_t mask, std::uint8_t flags,
   return InsertEntry(position, EntryType::AccessAllowed, flags, mask, sid);
 }
 
-}  // namespace twk::setup
+std::optional<AccessList> KeyAccessList(std::span<const KeyGrant> grants) {
+  AccessList list;
+  for (const KeyGrant& grant : grants) {
+    const std::uint32_t mask =
+        grant.rights == KeyRights::FullControl ? Access::GenericAll : Access::GenericRead;
+    if (!list.AddAllowed(mask, EntryFlag::ContainerInherit, grant.sid)) return std::nullopt;
+  }
+  return list;
+}
+
+}  // namespace twk::platform

@@ -3,13 +3,15 @@
 // reads: an 8-byte header (revision, size, entry count) followed by the
 // entries, each a 4-byte header (type, flags, size), a 4-byte access mask and
 // the trustee's SID. Built here rather than by the system so that the exact
-// list the program applies can be checked without Windows.
+// list the program applies can be checked without Windows. The logic asks
+// for key grants (KeyAccessList); the layout and its numbers stay here.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
-namespace twk::setup {
+namespace twk::platform {
 
 inline constexpr std::uint8_t kAclRevision = 2;       // ACL_REVISION
 inline constexpr std::size_t kAccessListSize = 2048;  // bytes of a fresh list
@@ -67,4 +69,17 @@ class AccessList {
   std::vector<std::uint8_t> bytes_;
 };
 
-}  // namespace twk::setup
+// What a trustee may do with a key.
+enum class KeyRights { Read, FullControl };
+
+struct KeyGrant {
+  std::span<const std::uint8_t> sid;
+  KeyRights rights = KeyRights::Read;
+};
+
+// A fresh list allowing each trustee its rights on a key and on every subkey
+// below it, in the order given; none when a SID is not well formed or the
+// list is full.
+[[nodiscard]] std::optional<AccessList> KeyAccessList(std::span<const KeyGrant> grants);
+
+}  // namespace twk::platform

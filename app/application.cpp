@@ -8,7 +8,9 @@
 #include "platform/shell.h"
 #include "platform/system_info.h"
 #include "sequence/csv_export.h"
+#include "sequence/measurement_store.h"
 #include "sequence/reboot_step.h"
+#include "sequence/verdict.h"
 
 namespace twk::app {
 namespace {
@@ -49,6 +51,28 @@ int Application::ExportHistory(ui::Handle module, const context::CommandLine& li
   // The script that asked for the file learns why there is none.
   context_.TellCaller(u"Tarnwick did not export the history: " + result.reason);
   return 1;
+}
+
+int Application::CompareHistory(ui::Handle module, const context::CommandLine& line) {
+  const context::CompareRequest& request = *line.compare;
+  // Judged before anything is read: a bad line compares nothing.
+  if (!request.valid) {
+    context_.TellCaller(
+        u"Tarnwick did not compare: name the two sequences by their numbers in the history list, "
+        u"as in /Compare:4,7 (sequence 7 against sequence 4), or give /Compare alone for the "
+        u"newest against the one before it.");
+    return 1;
+  }
+  context_.PrepareToRead(module, line);
+  if (!context_.settingsReadable()) {
+    context_.TellCaller(u"Tarnwick did not compare: " + Text(context::kSettingsUnreadable));
+    return 1;
+  }
+  const sequence::MeasurementStore store = sequence::MeasurementStore::Read(context_.settings());
+  const sequence::CompareAnswer answer =
+      sequence::CompareByNumber(store.AllSequences(), request.before, request.after);
+  context_.TellCaller(answer.text);
+  return answer.exitCode;
 }
 
 int Application::RelaunchElevatedAndWait(const Text& argumentText, int showCommand) {
@@ -94,6 +118,8 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   // refuse it, and handing over to it would end with nothing written and no
   // sign of why.
   if (line.exportPath) return ExportHistory(module, line);
+  // A comparison is for scripts too, for the same reasons.
+  if (line.compare) return CompareHistory(module, line);
   // The elevated finish of a sequence shows nothing and is started by the
   // very instance whose window may still be open (saying why the sequence
   // stopped): that window is no reason to leave auto-logon on.

@@ -58,6 +58,9 @@ class Application {
   // The history into a file, without any window: 0 when it was written, 1
   // when not (nothing is written then, and the caller is told why).
   int ExportHistory(ui::Handle module, const context::CommandLine& line);
+  // "/Compare" only tells the caller whether the restarts got faster (see
+  // sequence::CompareByNumber for its exit codes).
+  int CompareHistory(ui::Handle module, const context::CommandLine& line);
   int RelaunchElevatedAndWait(const Text& argumentText, int showCommand);
   int RunScripted(const context::CommandLine& line, ui::Handle module, int showCommand,
                   const std::function<void()>& beforeWindows);

@@ -140,4 +140,55 @@ Verdict RestartVerdict(const SequenceFigures& before, const SequenceFigures& aft
       .verdict;
 }
 
+SequenceFigures FiguresOf(const SequenceSummary& summary) {
+  SequenceFigures f;
+  constexpr Phase kCompared[3] = {Phase::ShutdownFirmware, Phase::WindowsStart,
+                                  Phase::DesktopReady};
+  for (std::size_t i = 0; i < summary.durations.size(); ++i) {
+    const bool marked = IsMarked(summary, i);
+    f.restartMs.push_back(marked ? std::nullopt
+                                 : std::optional<std::int64_t>(DurationMs(summary, i)));
+    for (std::size_t p = 0; p < 3; ++p) {
+      std::optional<std::int64_t> ms;
+      if (!marked && i < summary.phases.size()) ms = summary.phases[i][kCompared[p]];
+      f.phaseMs[p].push_back(ms);
+    }
+  }
+  return f;
+}
+
+CompareAnswer CompareByNumber(const std::vector<SequenceSummary>& sequences, std::size_t before,
+                              std::size_t after) {
+  CompareAnswer answer;
+  const SequenceSummary* b = nullptr;
+  const SequenceSummary* a = nullptr;
+  if (before == 0 && after == 0) {
+    if (sequences.size() < 2) {
+      answer.text = u"Tarnwick did not compare: fewer than two sequences are kept.";
+      return answer;
+    }
+    b = &sequences[sequences.size() - 2];
+    a = &sequences.back();
+  } else {
+    for (const SequenceSummary& s : sequences) {
+      if (s.number == before) b = &s;
+      if (s.number == after) a = &s;
+    }
+    for (const auto& [wanted, found] : {std::pair{before, b}, std::pair{after, a}}) {
+      if (found == nullptr) {
+        answer.text = u"Tarnwick did not compare: there is no sequence " +
+                      FormatUnsigned(wanted) + u" in the history.";
+        return answer;
+      }
+    }
+  }
+  const SequenceComparison c =
+      CompareSequences(static_cast<std::size_t>(b->number), FiguresOf(*b),
+                       static_cast<std::size_t>(a->number), FiguresOf(*a));
+  answer.text = c.heading;
+  for (const Text& line : c.lines) answer.text += u"\r\n" + line;
+  answer.exitCode = c.restart == Verdict::Slower ? 2 : (c.restart == Verdict::TooFew ? 1 : 0);
+  return answer;
+}
+
 }  // namespace twk::sequence

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/strings.h"
+#include "sequence/measurement_store.h"
 
 namespace twk::sequence {
 
@@ -56,5 +57,25 @@ struct SequenceComparison {
 
 // Only the restart's verdict, for a list that shows one word per sequence.
 [[nodiscard]] Verdict RestartVerdict(const SequenceFigures& before, const SequenceFigures& after);
+
+// A kept sequence's figures: each restart's exact duration, whole seconds
+// where the milliseconds are unknown, and its phases; a marked restart
+// counts for none of them.
+[[nodiscard]] SequenceFigures FiguresOf(const SequenceSummary& summary);
+
+// What a script's "/Compare" answers: the heading and the lines, or why
+// nothing was compared; and its exit code: 0 compared and the restart not
+// slower, 2 compared and slower (a regression a script can act on), 1
+// nothing compared (fewer than two sequences, a number the history list
+// does not show, too few restarts for the restart's own verdict).
+struct CompareAnswer {
+  int exitCode = 1;
+  Text text;
+};
+// Sequence `after` against sequence `before`, by their numbers in the
+// history list (oldest first in `sequences`); 0 and 0 compare the newest
+// with the one before it.
+[[nodiscard]] CompareAnswer CompareByNumber(const std::vector<SequenceSummary>& sequences,
+                                            std::size_t before, std::size_t after);
 
 }  // namespace twk::sequence

@@ -162,9 +162,10 @@ double TimeFigures() {
     s.current = n == kSequences + 1;
     for (int r = 0; r < kRestarts; ++r) {
       const std::int64_t seconds = SecondsOf(n, r);
-      s.durations.push_back(twk::FormatUnsigned(static_cast<std::uint64_t>(seconds)));
-      s.exactMs.push_back(seconds * 1000 + r % 7 * 100);
-      s.phases.push_back(PhasesOf(seconds, r));
+      auto& restart = s.restarts.emplace_back(
+          twk::sequence::KeptRestart(twk::FormatUnsigned(static_cast<std::uint64_t>(seconds))));
+      restart.exactMs = seconds * 1000 + r % 7 * 100;
+      restart.phases = PhasesOf(seconds, r);
     }
     all.push_back(std::move(s));
   }

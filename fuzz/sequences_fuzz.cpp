@@ -41,22 +41,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const seq::SequenceSummary& s = kept[i];
     Require(s.number >= 1 && s.number <= read.highestKeptNumber());
     Require(i == 0 || kept[i - 1].number <= s.number);
-    Require(!s.durations.empty());
+    Require(!s.restarts.empty());
     const auto again = seq::ParseSequence(s.key, seq::FormatSequenceValue(s));
-    Require(again && again->durations == s.durations && again->average == s.average &&
-            again->started == s.started);
-    // Exact figures, when kept, stand beside every duration and read back.
-    Require(s.exactMs.empty() || s.exactMs.size() == s.durations.size());
-    const twk::Text exact = seq::FormatExactValue(s);
-    Require(exact.empty() || seq::ParseExactValue(exact, s.durations.size()) == s.exactMs);
-    // So do the phases (the input may bring a SequencesPhases section).
-    Require(s.phases.empty() || s.phases.size() == s.durations.size());
-    const twk::Text phases = seq::FormatPhasesValue(s);
-    Require(phases.empty() || seq::ParsePhasesValue(phases, s.durations.size()) == s.phases);
-    // And the marks (a SequencesMarks section).
-    Require(s.marks.empty() || s.marks.size() == s.durations.size());
-    const twk::Text marks = seq::FormatMarksValue(s);
-    Require(marks.empty() || seq::ParseMarksValue(marks, s.durations.size()) == s.marks);
+    Require(again && again->average == s.average && again->started == s.started &&
+            again->restarts.size() == s.restarts.size());
+    for (std::size_t r = 0; r < s.restarts.size(); ++r) {
+      Require(again->restarts[r].seconds == s.restarts[r].seconds);
+    }
+    // Every figure beside the line (the input may bring those sections)
+    // reads back as it was written.
+    for (const seq::KeptBeside kind : seq::kAllKeptBeside) {
+      const twk::Text value = seq::FormatKeptBeside(kind, s);
+      seq::SequenceSummary back = *again;
+      back.restarts = s.restarts;
+      Require(value.empty() || (seq::ReadKeptBeside(kind, value, back) && back.restarts == s.restarts));
+    }
   }
 
   // The input may bring a History section of its own before ours.
@@ -71,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // each, every bar within the scale.
   for (const auto& s : all) {
     const twk::ui::ChartData restarts = seq::RestartsChart(s);
-    Require(restarts.bars.size() == s.durations.size() && !restarts.ticks.empty());
+    Require(restarts.bars.size() == s.restarts.size() && !restarts.ticks.empty());
     for (const auto& bar : restarts.bars) Require(bar.value <= restarts.ticks.back().value);
-    Require(seq::RestartRows(s).size() == s.durations.size());
+    Require(seq::RestartRows(s).size() == s.restarts.size());
     (void)seq::SpreadLine(s);
   }
   (void)seq::HistoryCsv(all, {});

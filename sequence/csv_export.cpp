@@ -67,17 +67,17 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
     return ms ? FormatMilliseconds(*ms) : Text();
   };
   for (const SequenceSummary& s : sequences) {
-    for (std::size_t i = 0; i < s.durations.size(); ++i) {
-      const RestartPhases p = i < s.phases.size() ? s.phases[i] : RestartPhases{};
+    for (std::size_t i = 0; i < s.restarts.size(); ++i) {
+      const RestartFigure& r = s.restarts[i];
+      const RestartPhases& p = r.phases;
       // A rule without the moment it decided tells nothing.
-      const bool ruled = p[Phase::DesktopReady] && i < s.readyBy.size() && s.readyBy[i];
-      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), s.durations[i],
-                      seconds(ExactMs(s, i)), seconds(p[Phase::ShutdownFirmware]),
+      const bool ruled = p[Phase::DesktopReady] && r.readyBy;
+      text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), r.seconds,
+                      seconds(r.exactMs), seconds(p[Phase::ShutdownFirmware]),
                       seconds(p[Phase::WindowsStart]), seconds(p[Phase::DesktopReady]),
-                      ruled ? ReadyRuleName(*s.readyBy[i]) : Text(), seconds(p[Phase::WindowsBoot]),
+                      ruled ? ReadyRuleName(*r.readyBy) : Text(), seconds(p[Phase::WindowsBoot]),
                       seconds(p[Phase::WindowsMainPath]), seconds(p[Phase::WindowsPostBoot]),
-                      machine.computer, machine.disk,
-                      MarkName(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
+                      machine.computer, machine.disk, MarkName(r.mark)});
     }
   }
   return text;

@@ -6,11 +6,13 @@
 
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
+#include "sequence/sequence_test_support.h"
 
 namespace twk::sequence {
 namespace {
 
 using platform::FakeFileSystem;
+using namespace testing;
 constexpr char16_t kPath[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv";
 constexpr char16_t kTemp[] = u"C:\\Users\\alice\\Documents\\Tarnwick history.csv.1.tmp";
 
@@ -32,25 +34,16 @@ TEST(CsvTest, OneRowPerRestartOldestSequenceFirstWithItsPhasesAndTheMachine) {
   split[Phase::Firmware] = 7000;      // kept, but no column of its own
   RestartPhases ready;
   ready[Phase::DesktopReady] = 3050;
-  const SequenceSummary kept{.number = 3,
-                             .key = {},
-                             .started = u"2024-03-01 12:00",
-                             .average = 0,
-                             .durations = {u"60", u"45"},
-                             .exactMs = {std::nullopt, 45120},
-                             .phases = {RestartPhases{}, split},
-                             .marks = {RestartMark::None, RestartMark::ExtraBoots},
-                             .readyBy = {ReadyRule::Cpu, ReadyRule::CpuAndDisk}};
-  const SequenceSummary current{.number = 4,
-                                .key = {},
-                                .started = {},
-                                .average = 0,
-                                .durations = {u"12.5", u"13"},
-                                .exactMs = {},
-                                .phases = {ready, ready},
-                                .marks = {RestartMark::Updates},
-                                .readyBy = {ReadyRule::Cpu},
-                                .current = true};
+  const SequenceSummary kept = WithReadyBy(
+      WithMarks(WithPhases(WithExact(Summary(3, u"2024-03-01 12:00", 0, {u"60", u"45"}),
+                                     {std::nullopt, 45120}),
+                           {RestartPhases{}, split}),
+                {RestartMark::None, RestartMark::ExtraBoots}),
+      {ReadyRule::Cpu, ReadyRule::CpuAndDisk});
+  const SequenceSummary current = WithReadyBy(
+      WithMarks(WithPhases(Summary(4, u"", 0, {u"12.5", u"13"}, true), {ready, ready}),
+                {RestartMark::Updates}),
+      {ReadyRule::Cpu});
   // Unknown figures are empty fields, and so are a rule without the moment
   // it decided and the mark of a plain restart; the machine is in every row
   // (quoted when its name needs it).

@@ -9,6 +9,7 @@
 #include "sequence/restart_marks.h"
 #include "sequence/spread.h"
 #include "sequence/time_stamps.h"
+#include "sequence/verdict.h"
 #include "ui/resource_ids.h"
 
 namespace twk::sequence {
@@ -17,6 +18,7 @@ namespace {
 // The texts of this window.
 constexpr char16_t kTitleSuffix[] = u" - History";
 constexpr char16_t kRestartsButton[] = u"  Restarts";
+constexpr char16_t kCompareButton[] = u"  Compare";
 constexpr char16_t kExportButton[] = u"  Export";
 constexpr char16_t kBackButton[] = u"  Back";
 constexpr char16_t kNoChange[] = u"\u2013";
@@ -38,11 +40,13 @@ struct Column {
 // is hard to read; Arial's digits take 7, its blanks and points 3. Each
 // column holds its widest text (a three-digit sequence number, seconds to
 // the millisecond) with the list's margins, and the columns together take
-// 536 pixels, which leaves room for the vertical scroll bar (a wider total
-// would bring a horizontal one).
-constexpr Column kColumns[] = {{u"Sequence", 138}, {u"Restarts", 58}, {u"Average", 56},
+// 530 pixels, which leaves room for the vertical scroll bar (a wider total
+// would bring a horizontal one). The verdict took the place of the last
+// restart's column: the restarts' view has every restart, and the verdict
+// answers what first against last only seemed to.
+constexpr Column kColumns[] = {{u"Sequence", 138}, {u"Restarts", 58}, {u"Average", 58},
                                {u"Median", 54},    {u"Spread", 52},   {u"First", 60},
-                               {u"Last", 60},      {u"Change", 58}};
+                               {u"Change", 58},    {u"Verdict", 52}};
 // The note comes last and wide enough for its longer text: the figures stay
 // where they were, and a list with a note scrolls sideways to it.
 constexpr Column kRestartColumns[] = {
@@ -58,20 +62,19 @@ constexpr int kAppend = 100000;
 constexpr int kLeft = 20;
 constexpr int kWidth = 560;
 constexpr int kButtonsY = 420;
+// Four buttons across the list's width, 20 pixels apart.
+constexpr int kButtonWidth = 125;
+constexpr int ButtonX(int k) { return kLeft + k * (kButtonWidth + 20); }
 
 // "mm-dd" of "yyyy-mm-dd hh:mm": the day is what tells the bars apart.
 Text BarLabel(const Text& started) { return started.size() >= 10 ? started.substr(5, 5) : u"?"; }
 
 // A restart's duration as the lists write it.
-Text SecondsCell(const SequenceSummary& s, std::size_t i) { return ShownSeconds(s, i) + kSeconds; }
+Text SecondsCell(const RestartFigure& r) { return r.shownSeconds() + kSeconds; }
 
-const RestartPhases* PhasesOf(const SequenceSummary& s, std::size_t i) {
-  return i < s.phases.size() ? &s.phases[i] : nullptr;
-}
-
-Text PhaseCell(const RestartPhases* phases, Phase phase) {
-  if (phases == nullptr || !(*phases)[phase]) return Text();
-  return FormatMilliseconds(*(*phases)[phase]) + kSeconds;
+Text PhaseCell(const RestartPhases& phases, Phase phase) {
+  if (!phases[phase]) return Text();
+  return FormatMilliseconds(*phases[phase]) + kSeconds;
 }
 
 // Seconds rounded to one decimal, "–" for a figure that cannot be written.
@@ -148,6 +151,9 @@ class HistoryWindow {
         CloseRestarts();
       } else if (firstRestartId_ != 0) {
         continue;
+      } else if (pump.IsFrameControl(compareId_)) {
+        const int row = frame_.SelectedListRow(listId_);
+        OpenCompare(row >= 0 ? row : 0);
       } else if (pump.IsFrameControl(exportId_)) {
         ExportFromWindow(start_);
       } else if (pump.IsFrameControl(restartsId_)) {
@@ -171,14 +177,22 @@ class HistoryWindow {
     listId_ = CreateList(frame_, 230, 180, kColumns, HistoryRows(sequences_));
 
     frame_.SetFont(u"Arial", 12, 800);
-    restartsId_ = frame_.CreateButton(kRestartsButton, 90, kButtonsY, 150, 36, {.tabStop = true});
+    restartsId_ = frame_.CreateButton(kRestartsButton, kLeft, kButtonsY, kButtonWidth, 36,
+                                      {.tabStop = true});
     frame_.SetButtonImage(restartsId_, ui::resource::HistoryImage);
     frame_.SetControlCursor(restartsId_, ui::Cursor::Hand);
     if (sequences_.empty()) frame_.SetControlState(restartsId_, ui::state::Disable);
-    exportId_ = frame_.CreateButton(kExportButton, 260, kButtonsY, 150, 36, {.tabStop = true});
+    compareId_ = frame_.CreateButton(kCompareButton, ButtonX(1), kButtonsY, kButtonWidth, 36,
+                                     {.tabStop = true});
+    frame_.SetButtonImage(compareId_, ui::resource::HistoryImage);
+    frame_.SetControlCursor(compareId_, ui::Cursor::Hand);
+    if (sequences_.size() < 2) frame_.SetControlState(compareId_, ui::state::Disable);
+    exportId_ = frame_.CreateButton(kExportButton, ButtonX(2), kButtonsY, kButtonWidth, 36,
+                                    {.tabStop = true});
     frame_.SetButtonImage(exportId_, ui::resource::StartImage);
     frame_.SetControlCursor(exportId_, ui::Cursor::Hand);
-    backId_ = frame_.CreateButton(kBackButton, 430, kButtonsY, 150, 36, {.tabStop = true});
+    backId_ = frame_.CreateButton(kBackButton, ButtonX(3), kButtonsY, kButtonWidth, 36,
+                                  {.tabStop = true});
     frame_.SetButtonIcon(backId_, ui::resource::ProgramIcon);
     frame_.SetControlCursor(backId_, ui::Cursor::Hand);
   }
@@ -187,15 +201,11 @@ class HistoryWindow {
   void OpenRestarts(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= sequences_.size()) return;
     const SequenceSummary& s = sequences_[sequences_.size() - 1 - static_cast<std::size_t>(row)];
-    for (int id : {chartId_, listId_, restartsId_, exportId_}) {
-      frame_.SetControlState(id, ui::state::Hide);
-    }
-    firstRestartId_ = frame_.count() + 1;
-
+    HideSequences();
     Text heading = u"Sequence " + FormatUnsigned(s.number);
     if (!s.started.empty()) heading += u", started " + s.started;
-    heading += u": " + FormatUnsigned(s.durations.size()) +
-               (s.durations.size() == 1 ? u" restart" : u" restarts");
+    heading += u": " + FormatUnsigned(s.restarts.size()) +
+               (s.restarts.size() == 1 ? u" restart" : u" restarts");
     frame_.SetFont(u"Arial", 10, 400);
     frame_.CreateLabel(heading, kLeft, 88, kWidth, 18);
     frame_.CreateLabel(SpreadLine(s), kLeft, 108, kWidth, 18);
@@ -208,15 +218,51 @@ class HistoryWindow {
   void CloseRestarts() {
     for (int id = frame_.count(); id >= firstRestartId_; --id) frame_.DeleteControl(id);
     firstRestartId_ = 0;
-    for (int id : {chartId_, listId_, restartsId_, exportId_}) {
+    for (int id : {chartId_, listId_, restartsId_, compareId_, exportId_}) {
       frame_.SetControlState(id, ui::state::Show);
     }
+  }
+
+  void HideSequences() {
+    for (int id : {chartId_, listId_, restartsId_, compareId_, exportId_}) {
+      frame_.SetControlState(id, ui::state::Hide);
+    }
+    firstRestartId_ = frame_.count() + 1;
+  }
+
+  // The sequence of the row against the one before it: the verdict's
+  // heading and lines, and every restart of both as dots.
+  void OpenCompare(int row) {
+    if (row < 0 || static_cast<std::size_t>(row) >= sequences_.size()) return;
+    const std::size_t after = sequences_.size() - 1 - static_cast<std::size_t>(row);
+    HideSequences();
+    frame_.SetFont(u"Arial", 10, 700);
+    Text heading, lines;
+    ui::ChartData chart;
+    if (after == 0) {
+      heading = u"Sequence " + FormatUnsigned(sequences_[0].number) +
+                u" is the oldest kept: there is no sequence before it to compare with.";
+    } else {
+      const SequenceSummary& b = sequences_[after - 1];
+      const SequenceSummary& a = sequences_[after];
+      const SequenceComparison c =
+          CompareSequences(b.number, FiguresOf(b), a.number, FiguresOf(a));
+      heading = c.heading;
+      for (const Text& line : c.lines) lines += (lines.empty() ? u"" : u"\r\n") + line;
+      chart = CompareChart(c, b.number, a.number);
+    }
+    frame_.CreateLabel(heading, kLeft, 88, kWidth, 18);
+    frame_.SetFont(u"Arial", 9, 400);
+    frame_.CreateLabel(lines, kLeft, 110, kWidth, 92);
+    frame_.SetFont(u"Arial", 8, 400);
+    const int chartId = frame_.CreateChart(kLeft, 206, kWidth, 204);
+    frame_.SetChartData(chartId, chart);
   }
 
   context::StartContext& start_;
   context::MainFrame& frame_;
   const std::vector<SequenceSummary> sequences_;
-  int chartId_ = 0, listId_ = 0, restartsId_ = 0, exportId_ = 0, backId_ = 0;
+  int chartId_ = 0, listId_ = 0, restartsId_ = 0, compareId_ = 0, exportId_ = 0, backId_ = 0;
   int firstRestartId_ = 0;  // the restarts' view's first control; 0 while the list shows
 };
 
@@ -253,28 +299,27 @@ std::vector<ui::ChartTick> ChartTicks(std::int64_t highest) {
 }
 
 std::vector<std::optional<std::int64_t>> DurationsForSpread(const SequenceSummary& s) {
-  bool allExact = !s.durations.empty() && s.exactMs.size() == s.durations.size();
-  for (std::size_t i = 0; allExact && i < s.durations.size(); ++i) {
-    allExact = IsMarked(s, i) || s.exactMs[i].has_value();
-  }
+  bool allExact = !s.restarts.empty();
+  for (const RestartFigure& r : s.restarts) allExact = allExact && (r.marked() || r.exactMs);
   std::vector<std::optional<std::int64_t>> ms;
-  for (std::size_t i = 0; i < s.durations.size(); ++i) {
-    if (IsMarked(s, i)) {
+  for (const RestartFigure& r : s.restarts) {
+    if (r.marked()) {
       ms.emplace_back();
     } else {
-      ms.push_back(allExact ? ExactMs(s, i) : static_cast<std::int64_t>(WholeSeconds(s, i)) * 1000);
+      ms.push_back(allExact ? r.exactMs : static_cast<std::int64_t>(r.wholeSeconds) * 1000);
     }
   }
   return ms;
 }
 
 std::optional<std::int32_t> ComparedAverage(const SequenceSummary& s) {
-  if (s.marks.empty()) return s.average;
+  const auto marked = [](const RestartFigure& r) { return r.marked(); };
+  if (std::none_of(s.restarts.begin(), s.restarts.end(), marked)) return s.average;
   std::int64_t sum = 0;
   std::int32_t count = 0;
-  for (std::size_t i = 0; i < s.durations.size(); ++i) {
-    if (IsMarked(s, i)) continue;
-    sum += WholeSeconds(s, i);
+  for (const RestartFigure& r : s.restarts) {
+    if (r.marked()) continue;
+    sum += r.wholeSeconds;
     ++count;
   }
   return HistoryAverage(sum, count);
@@ -313,49 +358,87 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
         i > 0 ? ComparedAverage(sequences[i - 1]) : std::nullopt;
     const std::optional<std::int32_t> average = ComparedAverage(s);
     const std::optional<Spread> spread = SpreadOf(DurationsForSpread(s));
-    const std::size_t n = s.durations.size();
-    // The first and last restart that counts.
-    std::optional<std::size_t> first, last;
-    for (std::size_t k = 0; k < n; ++k) {
-      if (IsMarked(s, k)) continue;
-      if (!first) first = k;
-      last = k;
-    }
+    const std::size_t n = s.restarts.size();
+    // The first restart that counts.
+    const auto first = std::find_if(s.restarts.begin(), s.restarts.end(),
+                                    [](const RestartFigure& r) { return !r.marked(); });
     rows.push_back({name, FormatUnsigned(n),
                     average ? FormatSigned(*average) + kSeconds : Text(kNoChange),
                     spread ? TenthsText(spread->medianMs) : Text(kNoChange),
                     spread ? TenthsText(spread->standardDeviationMs) : Text(kNoChange),
-                    first ? SecondsCell(s, *first) : Text(kNoChange),
-                    last ? SecondsCell(s, *last) : Text(kNoChange),
-                    average ? ChangeText(previous, *average) : Text(kNoChange)});
+                    first != s.restarts.end() ? SecondsCell(*first) : Text(kNoChange),
+                    average ? ChangeText(previous, *average) : Text(kNoChange),
+                    i > 0 ? VerdictWord(RestartVerdict(FiguresOf(sequences[i - 1]), FiguresOf(s)))
+                          : Text()});
   }
   return rows;
+}
+
+Text VerdictWord(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::Faster:
+      return u"faster";
+    case Verdict::Slower:
+      return u"slower";
+    case Verdict::NoClearChange:
+      return u"~";
+    case Verdict::TooFew:
+      break;
+  }
+  return Text();
+}
+
+ui::ChartData CompareChart(const SequenceComparison& c, std::uint64_t beforeNumber,
+                           std::uint64_t afterNumber) {
+  ui::ChartData chart;
+  double highest = 0;
+  const auto column = [&](const std::vector<double>& seconds, std::uint64_t number, bool after) {
+    ui::ChartBar bar;
+    bar.dots = seconds;
+    bar.label = u"Sequence " + FormatUnsigned(number) + (after ? u" (after)" : u" (before)");
+    bar.highlighted = after;
+    if (!seconds.empty()) {
+      std::vector<double> sorted = seconds;
+      std::sort(sorted.begin(), sorted.end());
+      const std::size_t n = sorted.size();
+      bar.line = n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
+      bar.value = sorted.back();
+      bar.valueText = u"median " + TenthsText(*bar.line * 1000.0);
+      highest = std::max(highest, sorted.back());
+    }
+    chart.bars.push_back(std::move(bar));
+  };
+  column(c.beforeSeconds, beforeNumber, false);
+  column(c.afterSeconds, afterNumber, true);
+  chart.ticks = ChartTicks(static_cast<std::int64_t>(std::ceil(highest)));
+  chart.legend = {{u"A restart, in seconds", kNotSplitColour}, {u"Median", ui::Rgb(0x30, 0x30, 0x30)}};
+  return chart;
 }
 
 ui::ChartData RestartsChart(const SequenceSummary& s) {
   ui::ChartData chart;
   bool split = false, notSplit = false, desktop = false;
   double highest = 0;
-  for (std::size_t i = 0; i < s.durations.size(); ++i) {
+  for (std::size_t i = 0; i < s.restarts.size(); ++i) {
     ui::ChartBar bar;
     bar.label = FormatUnsigned(i + 1);
-    const RestartPhases* phases = PhasesOf(s, i);
+    const RestartPhases& phases = s.restarts[i].phases;
     const auto add = [&bar](std::int64_t ms, ui::Colour colour) {
       bar.segments.push_back({static_cast<double>(ms) / 1000.0, colour});
       bar.value += static_cast<double>(ms) / 1000.0;
     };
     // Both parts or neither: one of them alone would leave the other's share
     // of the measured duration without a colour.
-    if (phases != nullptr && (*phases)[Phase::ShutdownFirmware] && (*phases)[Phase::WindowsStart]) {
-      add(*(*phases)[Phase::ShutdownFirmware], kShutdownFirmwareColour);
-      add(*(*phases)[Phase::WindowsStart], kWindowsStartColour);
+    if (phases[Phase::ShutdownFirmware] && phases[Phase::WindowsStart]) {
+      add(*phases[Phase::ShutdownFirmware], kShutdownFirmwareColour);
+      add(*phases[Phase::WindowsStart], kWindowsStartColour);
       split = true;
     } else {
-      add(DurationMs(s, i), kNotSplitColour);
+      add(s.restarts[i].durationMs(), kNotSplitColour);
       notSplit = true;
     }
-    if (phases != nullptr && (*phases)[Phase::DesktopReady]) {
-      add(*(*phases)[Phase::DesktopReady], kDesktopReadyColour);
+    if (phases[Phase::DesktopReady]) {
+      add(*phases[Phase::DesktopReady], kDesktopReadyColour);
       desktop = true;
     }
     // The chart's scale has no unit either.
@@ -384,13 +467,13 @@ Text SpreadLine(const SequenceSummary& s) {
 
 std::vector<std::vector<Text>> RestartRows(const SequenceSummary& s) {
   std::vector<std::vector<Text>> rows;
-  for (std::size_t i = 0; i < s.durations.size(); ++i) {
-    const RestartPhases* phases = PhasesOf(s, i);
-    rows.push_back({FormatUnsigned(i + 1), SecondsCell(s, i),
+  for (std::size_t i = 0; i < s.restarts.size(); ++i) {
+    const RestartPhases& phases = s.restarts[i].phases;
+    rows.push_back({FormatUnsigned(i + 1), SecondsCell(s.restarts[i]),
                     PhaseCell(phases, Phase::ShutdownFirmware),
                     PhaseCell(phases, Phase::WindowsStart), PhaseCell(phases, Phase::DesktopReady),
                     PhaseCell(phases, Phase::WindowsBoot),
-                    MarkNote(i < s.marks.size() ? s.marks[i] : RestartMark::None)});
+                    MarkNote(s.restarts[i].mark)});
   }
   return rows;
 }

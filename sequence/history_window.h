@@ -6,6 +6,10 @@
 // file. Opened from the result report, in the same frame; Back returns to the
 // report as it was.
 //
+// Compare shows, in the same frame, the selected sequence (else the newest)
+// against the one before it: whether its restarts got faster, with how sure
+// that is, and every restart of both as dots.
+//
 // Choosing a sequence (a double click on its row, or Restarts) shows its
 // restarts in the same frame: where each restart's time went as stacked
 // bars, the median and spread with and without the first restart, and one
@@ -16,6 +20,7 @@
 
 #include "base/strings.h"
 #include "sequence/measurement_store.h"
+#include "sequence/verdict.h"
 #include "ui/chart.h"
 
 namespace twk::context {
@@ -55,10 +60,20 @@ inline constexpr std::size_t kChartBars = 12;
 // sequences oldest first, as AllSequences gives them.
 [[nodiscard]] ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences);
 // One row per sequence, newest first: Sequence, Restarts, Average, Median,
-// Spread, First, Last, Change; First and Last are the first and last restart
-// that is not marked.
+// Spread, First, Change, Verdict; First is the first restart that is not
+// marked, Verdict the restart's verdict against the sequence before
+// (VerdictWord).
 [[nodiscard]] std::vector<std::vector<Text>> HistoryRows(
     const std::vector<SequenceSummary>& sequences);
+
+// A verdict in one word for the list: "faster", "slower", "~" (no clear
+// change); empty for too few restarts.
+[[nodiscard]] Text VerdictWord(Verdict verdict);
+// The comparison's picture: a column of dots per sequence, before then
+// after, every restart used a dot at its seconds, each column's median a
+// line across it and written above it.
+[[nodiscard]] ui::ChartData CompareChart(const SequenceComparison& comparison,
+                                         std::uint64_t beforeNumber, std::uint64_t afterNumber);
 
 // The restart view of one sequence. The colours of its phases, for the
 // chart and its legend.

@@ -17,6 +17,9 @@ namespace {
 
 using Rows = std::vector<std::vector<Text>>;
 using testing::DescribeAt;
+using testing::Summary;
+using testing::WithExact;
+using testing::WithMarks;
 
 // A list 560 wide, less its sunken edges and a vertical scroll bar: columns
 // wider than this together bring a horizontal scroll bar.
@@ -32,16 +35,6 @@ std::vector<double> TickValues(const std::vector<ui::ChartTick>& ticks) {
   std::vector<double> values;
   for (const auto& t : ticks) values.push_back(t.value);
   return values;
-}
-
-SequenceSummary Summary(std::uint64_t number, const Text& started, std::int32_t average,
-                        std::vector<Text> durations, bool current = false) {
-  return {.number = number,
-          .key = {},
-          .started = started,
-          .average = average,
-          .durations = durations,
-          .current = current};
 }
 
 // Up, down, and no sequence before: the rows' test below.
@@ -87,23 +80,22 @@ TEST(HistoryFiguresTest, RowsAreNewestFirstWithTheChangeAgainstTheOneBefore) {
   const Rows rows = HistoryRows(
       {Summary(1, u"2024-03-01 12:00", 60, {u"70", u"50"}), Summary(2, u"", 45, {u"45"}),
        Summary(3, u"2024-03-03 09:30", 60, {u"61", u"12.5", u"59"}, true)});
+  // Too few restarts for a verdict: its cell stays empty.
   EXPECT_EQ(rows, (Rows{{u"3  2024-03-03 09:30", u"3", u"60 s", u"59 s", u"27.7 s", u"61 s",
-                         u"59 s", u"33.33%"},
-                        {u"2", u"1", u"45 s", u"45 s", u"0 s", u"45 s", u"45 s", u"-25%"},
+                         u"33.33%", u""},
+                        {u"2", u"1", u"45 s", u"45 s", u"0 s", u"45 s", u"-25%", u""},
                         {u"1  2024-03-01 12:00", u"2", u"60 s", u"60 s", u"14.1 s", u"70 s",
-                         u"50 s", u"\u2013"}}));
+                         u"\u2013", u""}}));
   // First and last to the millisecond where that was measured.
-  SequenceSummary exact = Summary(4, u"", 60, {u"61", u"12", u"59"});
-  exact.exactMs = {61250, std::nullopt, std::nullopt};
+  const SequenceSummary exact =
+      WithExact(Summary(4, u"", 60, {u"61", u"12", u"59"}), {61250, std::nullopt, std::nullopt});
   EXPECT_EQ(HistoryRows({exact}).at(0), (std::vector<Text>{u"4", u"3", u"60 s", u"59 s", u"27.7 s",
-                                                           u"61.25 s", u"59 s", u"\u2013"}));
+                                                           u"61.25 s", u"\u2013", u""}));
 }
 
 TEST(HistoryFiguresTest, MedianAndSpreadTakeExactDurationsOnlyWhenEveryRestartHasOne) {
   const auto exact = [](std::vector<Text> seconds, std::vector<std::optional<std::int64_t>> ms) {
-    SequenceSummary s = Summary(1, u"", 0, std::move(seconds));
-    s.exactMs = std::move(ms);
-    return s;
+    return WithExact(Summary(1, u"", 0, std::move(seconds)), ms);
   };
   const struct {
     const char* what;
@@ -134,14 +126,13 @@ TEST(HistoryFiguresTest, MedianAndSpreadTakeExactDurationsOnlyWhenEveryRestartHa
 // the millisecond without phases, one whole-second one whose phases only
 // tell the desktop's time.
 SequenceSummary RestartsWithPhases() {
-  SequenceSummary s = Summary(7, u"2024-03-05 10:00", 60, {u"61", u"58", u"62"});
-  s.exactMs = {61250, 58400, std::nullopt};
-  s.phases.resize(3);
-  s.phases[0][Phase::ShutdownFirmware] = 21250;
-  s.phases[0][Phase::WindowsStart] = 40000;
-  s.phases[0][Phase::DesktopReady] = 9500;
-  s.phases[0][Phase::WindowsBoot] = 35120;
-  s.phases[2][Phase::DesktopReady] = 12000;
+  SequenceSummary s = WithExact(Summary(7, u"2024-03-05 10:00", 60, {u"61", u"58", u"62"}),
+                                {61250, 58400, std::nullopt});
+  s.restarts[0].phases[Phase::ShutdownFirmware] = 21250;
+  s.restarts[0].phases[Phase::WindowsStart] = 40000;
+  s.restarts[0].phases[Phase::DesktopReady] = 9500;
+  s.restarts[0].phases[Phase::WindowsBoot] = 35120;
+  s.restarts[2].phases[Phase::DesktopReady] = 12000;
   return s;
 }
 
@@ -185,21 +176,21 @@ TEST(HistoryFiguresTest, RestartRowsAndSpreadLineOfOneSequence) {
 // figure of the window counts them, nor a comparison with the next one.
 TEST(HistoryFiguresTest, MarkedRestartsAreNotedAndLeftOutOfEveryFigureAndComparison) {
   const Text none = u"\u2013";
-  SequenceSummary marked = Summary(2, u"", 73, {u"150", u"40", u"44", u"90", u"41"});
   // Exact for every restart that counts: the exact figures are taken.
-  marked.exactMs = {std::nullopt, 40200, 44000, std::nullopt, 41800};
-  marked.marks = {RestartMark::Updates, RestartMark::None, RestartMark::None,
-                  RestartMark::ExtraBoots, RestartMark::None};
-  SequenceSummary allMarked = Summary(3, u"", 60, {u"60"});
-  allMarked.marks = {RestartMark::Updates};
+  const SequenceSummary marked =
+      WithMarks(WithExact(Summary(2, u"", 73, {u"150", u"40", u"44", u"90", u"41"}),
+                          {std::nullopt, 40200, 44000, std::nullopt, 41800}),
+                {RestartMark::Updates, RestartMark::None, RestartMark::None,
+                 RestartMark::ExtraBoots, RestartMark::None});
+  const SequenceSummary allMarked = WithMarks(Summary(3, u"", 60, {u"60"}), {RestartMark::Updates});
   const std::vector<SequenceSummary> all = {Summary(1, u"", 50, {u"50", u"50"}), marked, allMarked,
                                             Summary(4, u"", 45, {u"45"}, true)};
 
   EXPECT_EQ(HistoryRows(all),
-            (Rows{{u"4", u"1", u"45 s", u"45 s", u"0 s", u"45 s", u"45 s", none},
-                  {u"3", u"1", none, none, none, none, none, none},
-                  {u"2", u"5", u"41 s", u"41.8 s", u"1.9 s", u"40.2 s", u"41.8 s", u"-18%"},
-                  {u"1", u"2", u"50 s", u"50 s", u"0 s", u"50 s", u"50 s", none}}));
+            (Rows{{u"4", u"1", u"45 s", u"45 s", u"0 s", u"45 s", none, u""},
+                  {u"3", u"1", none, none, none, none, none, u""},
+                  {u"2", u"5", u"41 s", u"41.8 s", u"1.9 s", u"40.2 s", u"-18%", u""},
+                  {u"1", u"2", u"50 s", u"50 s", u"0 s", u"50 s", none, u""}}));
   std::vector<Text> bars;
   for (const auto& bar : HistoryChart(all).bars) bars.push_back(bar.valueText);
   EXPECT_EQ(bars, (std::vector<Text>{u"50", u"41", none, u"45"}));
@@ -211,6 +202,22 @@ TEST(HistoryFiguresTest, MarkedRestartsAreNotedAndLeftOutOfEveryFigureAndCompari
   EXPECT_EQ(notes, (std::vector<Text>{u"updates installed", u"", u"",
                                       u"Windows started more than once", u""}));
   EXPECT_EQ(RestartRows(marked)[0][1], u"150 s");  // the figure itself stays
+}
+
+// The comparison's picture beyond the simulated case: an even count's
+// median is the mean of the middle two, a side without restarts has no line.
+TEST(HistoryFiguresTest, CompareChartTakesTheMiddleOfAnEvenCountAndDrawsNothingForNoRestarts) {
+  SequenceComparison c;
+  c.beforeSeconds = {64.0, 58.5, 61.0, 60.0};
+  const ui::ChartData chart = CompareChart(c, 3, 9);
+  ASSERT_EQ(chart.bars.size(), 2u);
+  EXPECT_EQ(chart.bars[0].line, 60.5);
+  EXPECT_EQ(chart.bars[0].valueText, u"median 60.5 s");
+  EXPECT_EQ(chart.bars[0].value, 64.0);  // its text goes above the highest dot
+  EXPECT_EQ(chart.bars[1].line, std::nullopt);
+  EXPECT_TRUE(chart.bars[1].dots.empty());
+  EXPECT_EQ(chart.bars[1].label, u"Sequence 9 (after)");
+  EXPECT_EQ(chart.ticks.back().value, 80);
 }
 
 class HistoryWindowTest : public ::testing::Test, public sim::SimulatedMachine {
@@ -299,7 +306,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
           if (k == 0) {
             restartColumns = At(ui, 20, 288)->columns;
             restartWidths = At(ui, 20, 288)->columnWidths;
-            for (auto [x, y] : {std::pair{20, 88}, {20, 130}, {20, 288}, {430, 420}}) {
+            for (auto [x, y] : {std::pair{20, 88}, {20, 130}, {20, 288}, {455, 420}}) {
               places.push_back(DescribeAt(ui, x, y));
             }
           }
@@ -324,7 +331,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
         [&ui] { return ui.FindByText(u"  Restarts") != 0; },
         [&] {
           chart = At(ui, 20, 80)->chart;
-          for (auto [x, y] : {std::pair{20, 80}, {20, 230}, {90, 420}, {260, 420}, {430, 420}}) {
+          for (auto [x, y] : {std::pair{20, 80}, {20, 230}, {20, 420}, {165, 420}, {310, 420}, {455, 420}}) {
             places.push_back(DescribeAt(ui, x, y));
           }
           columns = At(ui, 20, 230)->columns;
@@ -340,25 +347,26 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
             (std::vector<std::string>{
                 "3 \"  History\" (90,420,150,36) Arial 12/800 image 144 24x24 hand cursor",
                 "41 \"\" (20,80,560,140) Arial 8/400", "15 \"\" (20,230,560,180) Arial 9/400",
-                "3 \"  Restarts\" (90,420,150,36) Arial 12/800 image 144 24x24 hand cursor",
-                "3 \"  Export\" (260,420,150,36) Arial 12/800 image 143 24x24 hand cursor",
-                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 hand cursor",
+                "3 \"  Restarts\" (20,420,125,36) Arial 12/800 image 144 24x24 hand cursor",
+                "3 \"  Compare\" (165,420,125,36) Arial 12/800 image 144 24x24 hand cursor",
+                "3 \"  Export\" (310,420,125,36) Arial 12/800 image 143 24x24 hand cursor",
+                "3 \"  Back\" (455,420,125,36) Arial 12/800 icon 107 24x24 hand cursor",
                 "13 \"Sequence 3, started " + ToUtf8(listRows[0][0].substr(3)) +
                     ": 2 restarts\" (20,88,560,18) Arial 10/400",
                 "41 \"\" (20,130,560,150) Arial 8/400", "15 \"\" (20,288,560,122) Arial 9/400",
-                "3 \"  Back\" (430,420,150,36) Arial 12/800 icon 107 24x24 hand cursor"}));
+                "3 \"  Back\" (455,420,125,36) Arial 12/800 icon 107 24x24 hand cursor"}));
   // The kept sequences and the current one, which alone is highlighted.
   std::vector<Text> bars;
   for (const auto& bar : chart.bars) bars.push_back(bar.valueText + (bar.highlighted ? u"*" : u""));
   EXPECT_EQ(bars, (std::vector<Text>{u"52", u"45", u"38*"}));
   EXPECT_EQ(columns, (std::vector<Text>{u"Sequence", u"Restarts", u"Average", u"Median", u"Spread",
-                                        u"First", u"Last", u"Change"}));
+                                        u"First", u"Change", u"Verdict"}));
   EXPECT_LE(TotalWidth(widths), kRoomForColumns);
   EXPECT_EQ(listRows,
-            (Rows{{listRows[0][0], u"2", u"38 s", u"38 s", u"2.8 s", u"40 s", u"36 s", u"-15.55%"},
-                  {listRows[1][0], u"2", u"45 s", u"45 s", u"7.1 s", u"50 s", u"40 s", u"-13.46%"},
-                  {u"1  2024-03-01 12:00", u"2", u"52 s", u"52.5 s", u"10.6 s", u"60 s", u"45 s",
-                   u"\u2013"}}));
+            (Rows{{listRows[0][0], u"2", u"38 s", u"38 s", u"2.8 s", u"40 s", u"-15.55%", u""},
+                  {listRows[1][0], u"2", u"45 s", u"45 s", u"7.1 s", u"50 s", u"-13.46%", u""},
+                  {u"1  2024-03-01 12:00", u"2", u"52 s", u"52.5 s", u"10.6 s", u"60 s",
+                   u"\u2013", u""}}));
   EXPECT_TRUE(listRows[0][0].starts_with(u"3  2024-03-01 12:"));
 
   EXPECT_EQ(restartColumns,

@@ -18,11 +18,6 @@ namespace section = file::section;
 constexpr const char16_t* kStampKeys[] = {key::FirstShutDown, key::FirstBootUp, key::LastShutDown,
                                           key::LastBootUp};
 
-// The kept sequences' sections beside Sequences, each under the same keys.
-constexpr const char16_t* kKeptBesideSections[] = {
-    section::SequencesMilliseconds, section::SequencesPhases, section::SequencesMarks,
-    section::SequencesReadyBy};
-
 Text StampKey(StampName name) { return kStampKeys[static_cast<std::size_t>(name)]; }
 Text UtcKey(StampName name) { return StampKey(name) + key::UtcSuffix; }
 
@@ -173,10 +168,10 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
 void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
   const std::vector<settings::KeyValue> lines = settings.Entries(section::Sequences);
   if (lines.empty()) return;
-  const std::map<Text, Text> exact = SectionValuesByKey(settings, section::SequencesMilliseconds);
-  const std::map<Text, Text> phases = SectionValuesByKey(settings, section::SequencesPhases);
-  const std::map<Text, Text> marks = SectionValuesByKey(settings, section::SequencesMarks);
-  const std::map<Text, Text> readyBy = SectionValuesByKey(settings, section::SequencesReadyBy);
+  std::map<Text, Text> beside[std::size(kAllKeptBeside)];
+  for (const KeptBeside kind : kAllKeptBeside) {
+    beside[static_cast<std::size_t>(kind)] = SectionValuesByKey(settings, KeptBesideSection(kind));
+  }
   // Like every lookup of the document, the first line of a key is the one
   // that counts; later lines of the same key are left alone.
   std::set<Text> seen;
@@ -197,18 +192,12 @@ void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
       continue;
     }
     const Text folded = FoldCase(keyText);
-    const std::size_t count = summary->durations.size();
-    if (const auto found = exact.find(folded); found != exact.end()) {
-      summary->exactMs = ParseExactValue(found->second, count);
-    }
-    if (const auto found = phases.find(folded); found != phases.end()) {
-      summary->phases = ParsePhasesValue(found->second, count);
-    }
-    if (const auto found = marks.find(folded); found != marks.end()) {
-      summary->marks = ParseMarksValue(found->second, count);
-    }
-    if (const auto found = readyBy.find(folded); found != readyBy.end()) {
-      summary->readyBy = ParseReadyByValue(found->second, count);
+    for (const KeptBeside kind : kAllKeptBeside) {
+      const auto& values = beside[static_cast<std::size_t>(kind)];
+      // A value that does not fit the line leaves that figure unknown.
+      if (const auto found = values.find(folded); found != values.end()) {
+        (void)ReadKeptBeside(kind, found->second, *summary);
+      }
     }
     kept_.push_back(std::move(*summary));
   }
@@ -404,28 +393,16 @@ std::optional<SequenceSummary> MeasurementStore::Current() const {
   SequenceSummary summary;
   summary.number = highestKeptNumber_ + 1;
   summary.current = true;
-  bool anyExact = false;
-  bool anyPhase = false;
-  bool anyMark = false;
-  bool anyRule = false;
-  for (const RestartFigure& figure : restarts_) {
-    summary.phases.push_back(figure.phases);
-    summary.marks.push_back(figure.mark);
-    anyMark = anyMark || figure.mark != RestartMark::None;
-    anyPhase = anyPhase || figure.phases.Any();
-    summary.readyBy.push_back(figure.readyBy);
-    anyRule = anyRule || figure.readyBy.has_value();
+  for (RestartFigure figure : restarts_) {
+    figure.key.clear();
     // The list adds every row's leading digits; a value it cannot read as a
     // number is kept as what it added, so that the summary reads back.
-    const bool asStored = IsKeptDuration(figure.seconds);
-    summary.durations.push_back(asStored ? figure.seconds : FormatSigned(figure.wholeSeconds));
-    summary.exactMs.push_back(asStored ? figure.exactMs : std::nullopt);
-    anyExact = anyExact || summary.exactMs.back().has_value();
+    if (!IsKeptDuration(figure.seconds)) {
+      figure.seconds = FormatSigned(figure.wholeSeconds);
+      figure.exactMs.reset();
+    }
+    summary.restarts.push_back(std::move(figure));
   }
-  if (!anyExact) summary.exactMs.clear();
-  if (!anyPhase) summary.phases.clear();
-  if (!anyMark) summary.marks.clear();
-  if (!anyRule) summary.readyBy.clear();
   summary.average = Average().value_or(0);
   const double second = stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
@@ -448,10 +425,9 @@ bool MeasurementStore::KeepFinishedSequence() {
   if (!current) return false;
   const Text newKey = file::SequenceKeyPrefix + FormatUnsigned(current->number);
   if (!Set(section::Sequences, newKey, FormatSequenceValue(*current))) return false;
-  const Text beside[] = {FormatExactValue(*current), FormatPhasesValue(*current),
-                         FormatMarksValue(*current), FormatReadyByValue(*current)};
-  for (std::size_t i = 0; i < std::size(beside); ++i) {
-    if (!beside[i].empty()) (void)Set(kKeptBesideSections[i], newKey, beside[i]);
+  for (const KeptBeside kind : kAllKeptBeside) {
+    const Text value = FormatKeptBeside(kind, *current);
+    if (!value.empty()) (void)Set(KeptBesideSection(kind), newKey, value);
   }
   current->key = newKey;
   current->current = false;
@@ -460,7 +436,9 @@ bool MeasurementStore::KeepFinishedSequence() {
   // The oldest readable summaries make room; a damaged line is not ours to drop.
   while (kept_.size() > file::MaxKeptSequences) {
     (void)Remove(section::Sequences, kept_.front().key);
-    for (const char16_t* beside : kKeptBesideSections) (void)Remove(beside, kept_.front().key);
+    for (const KeptBeside kind : kAllKeptBeside) {
+      (void)Remove(KeptBesideSection(kind), kept_.front().key);
+    }
     kept_.erase(kept_.begin());
   }
   return true;

@@ -126,16 +126,32 @@ struct Stamp {
   bool present() const { return local > 0; }
 };
 
-// One History entry, in file order.
+// One restart's figures: a History entry, in file order, or a restart of a
+// kept sequence.
 struct RestartFigure {
-  Text key;                             // as in the file ("Reboot 3")
+  Text key;                             // as in History ("Reboot 3"); empty in a kept sequence
   Text seconds;                         // the value as stored
   std::int32_t wholeSeconds = 0;        // its leading integer, as the list adds it up
   std::optional<std::int64_t> exactMs;  // the duration to the millisecond, when known
   RestartPhases phases;                 // where its time went, as far as known
   RestartMark mark = RestartMark::None;
   std::optional<ReadyRule> readyBy;  // what decided its desktop-ready moment
+  bool operator==(const RestartFigure&) const = default;
+
+  // Left out of the statistics: not a plain restart.
+  bool marked() const { return mark != RestartMark::None; }
+  // The one home of "exact milliseconds where measured so, else whole
+  // seconds": the length in milliseconds, and the seconds as the lists show
+  // them (to the millisecond where known, else as stored).
+  std::int64_t durationMs() const {
+    return exactMs.value_or(static_cast<std::int64_t>(wholeSeconds) * 1000);
+  }
+  [[nodiscard]] Text shownSeconds() const;
 };
+
+// A restart of a kept sequence as its line keeps it: the seconds as stored,
+// every other figure unknown.
+[[nodiscard]] RestartFigure KeptRestart(const Text& seconds);
 
 struct Duration {
   double seconds = 0;                        // whole seconds for every duration recorded now
@@ -163,16 +179,9 @@ struct SequenceSummary {
   Text key;      // as written in the file (empty for the current sequence)
   Text started;  // "yyyy-mm-dd hh:mm", empty when the first shutdown was not stamped
   std::int32_t average = 0;
-  std::vector<Text> durations;  // seconds, as stored, in restart order
-  // Beside each duration, the milliseconds when known; empty when none is.
-  std::vector<std::optional<std::int64_t>> exactMs;
-  // Beside each duration, its phases; empty when none is known.
-  std::vector<RestartPhases> phases;
-  // Beside each duration, its mark; empty when no restart is marked.
-  std::vector<RestartMark> marks = {};
-  // Beside each duration, what decided its desktop-ready moment; empty when
-  // none is known.
-  std::vector<std::optional<ReadyRule>> readyBy;
+  // In restart order, each with its duration as kept; a figure the kept
+  // line has no room for (phases, marks, ...) is unknown.
+  std::vector<RestartFigure> restarts;
   bool current = false;  // the sequence in History, not (yet) kept
 };
 
@@ -200,42 +209,24 @@ inline constexpr std::size_t kMostDurations = 1000;
 // One kept line read back; none when it is damaged.
 [[nodiscard]] std::optional<SequenceSummary> ParseSequence(const Text& key, const Text& value);
 [[nodiscard]] Text FormatSequenceValue(const SequenceSummary& summary);
-// The exact durations as kept ("61234 ? 50120"); empty when none is known.
-[[nodiscard]] Text FormatExactValue(const SequenceSummary& summary);
-// Read back for a summary of `count` restarts: empty when the text does not
-// hold exactly that many tokens of the kept shape.
-[[nodiscard]] std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value,
-                                                                       std::size_t count);
-
-// The phases as kept ("61200/3100/?/.. ?/?/?/.."); empty when no
-// restart has one.
-[[nodiscard]] Text FormatPhasesValue(const SequenceSummary& summary);
-// Read back for a summary of `count` restarts: empty unless the text holds
-// exactly that many groups of the kept shape.
-[[nodiscard]] std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count);
-
-// The marks as kept ("updates,,extra boots"); empty when no restart is marked.
-[[nodiscard]] Text FormatMarksValue(const SequenceSummary& summary);
-// Read back for a summary of `count` restarts: empty unless the text holds
-// exactly that many fields, each a mark's name or empty.
-[[nodiscard]] std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count);
-// Whether restart i (from 0) is marked, and so left out of the statistics.
-[[nodiscard]] bool IsMarked(const SequenceSummary& summary, std::size_t i);
-// Restart i's figures, the one home of "exact milliseconds where measured
-// so, else whole seconds": the exact duration (none where only seconds were
-// measured); its whole seconds, the leading integer as the list adds them
-// up; its length in milliseconds; and its seconds as the lists show them,
-// to the millisecond where known, else as stored.
-[[nodiscard]] std::optional<std::int64_t> ExactMs(const SequenceSummary& summary, std::size_t i);
-[[nodiscard]] std::int32_t WholeSeconds(const SequenceSummary& summary, std::size_t i);
-[[nodiscard]] std::int64_t DurationMs(const SequenceSummary& summary, std::size_t i);
-[[nodiscard]] Text ShownSeconds(const SequenceSummary& summary, std::size_t i);
-// The rules as kept ("cpu+disk ? cpu"); empty when no restart has one.
-[[nodiscard]] Text FormatReadyByValue(const SequenceSummary& summary);
-// Read back for a summary of `count` restarts: empty unless the text holds
-// exactly that many tokens of the kept shape.
-[[nodiscard]] std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value,
-                                                                      std::size_t count);
+// The figures of a kept sequence's restarts that the summary line has no
+// room for, each kept under the same key in a section of its own, one field
+// per restart:
+//   Exact   "61234 ? 50120"         whole milliseconds, "?" where unknown
+//   Phases  "61200/3100/?/.. ?/?/.." the phase figures joined by "/"
+//   Marks   "updates,,extra boots"   a mark's name, empty for a plain restart
+//   ReadyBy "cpu+disk ? cpu"         the rule's name, "?" where unknown
+enum class KeptBeside : std::size_t { Exact, Phases, Marks, ReadyBy };
+inline constexpr KeptBeside kAllKeptBeside[] = {KeptBeside::Exact, KeptBeside::Phases,
+                                                KeptBeside::Marks, KeptBeside::ReadyBy};
+// The section that keeps them.
+[[nodiscard]] const char16_t* KeptBesideSection(KeptBeside kind);
+// The value for a summary's restarts; empty when no restart has the figure
+// (nothing is written then).
+[[nodiscard]] Text FormatKeptBeside(KeptBeside kind, const SequenceSummary& summary);
+// Reads a value back into the summary's restarts; false, and the restarts
+// unchanged, unless it holds exactly one field of the kept shape for each.
+bool ReadKeptBeside(KeptBeside kind, const Text& value, SequenceSummary& summary);
 
 // The machine the measurements come from: its name and its system disk's
 // kind ("hdd", "ssd", "nvme", "usb"), as recorded when the newest sequence

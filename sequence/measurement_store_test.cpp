@@ -14,6 +14,7 @@ namespace twk::sequence {
 namespace {
 
 using platform::FakeClock;
+using testing::Each;
 using settings::SettingsFile;
 
 // Positive figures as seconds are checked where the lists and the export show them.
@@ -224,8 +225,8 @@ TEST_F(MeasurementStoreTest, SequenceStartClearsEverySectionOfTheSequenceAndKeep
   EXPECT_EQ(Value(u"SequencesMilliseconds", u"Sequence 1"), u"61500 ?");
   const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
   ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(m.kept().at(0).exactMs, kept[0].exactMs) << "as kept in the file";
-  EXPECT_EQ(kept[0].exactMs, (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
+  EXPECT_EQ(Each(m.kept().at(0), &RestartFigure::exactMs), Each(kept[0], &RestartFigure::exactMs)) << "as kept in the file";
+  EXPECT_EQ(Each(kept[0], &RestartFigure::exactMs), (std::vector<std::optional<std::int64_t>>{61500, std::nullopt}));
   EXPECT_EQ(Value(u"PostOperation", u"DisableAutoLogon"), u"1");
   // An unknown kind does nothing.
   const std::vector<Text> before = settings.lines();
@@ -261,8 +262,8 @@ TEST_F(MeasurementStoreTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsK
   EXPECT_EQ(Value(u"SequencesReadyBy", u"Sequence 1"), u"? cpu+disk");
   const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
   ASSERT_EQ(kept.size(), 1u);
-  EXPECT_EQ(m.kept().at(0).readyBy, kept[0].readyBy) << "as kept in the file";
-  EXPECT_EQ(kept[0].readyBy,
+  EXPECT_EQ(Each(m.kept().at(0), &RestartFigure::readyBy), Each(kept[0], &RestartFigure::readyBy)) << "as kept in the file";
+  EXPECT_EQ(Each(kept[0], &RestartFigure::readyBy),
             (std::vector<std::optional<ReadyRule>>{std::nullopt, ReadyRule::CpuAndDisk}));
 }
 
@@ -350,12 +351,12 @@ class MeasurementFileTest : public MeasurementStoreTest {
 TEST_F(MeasurementFileTest, AnEarlierFileReadsIntoTheRecordsAndSavesByteForByte) {
   const std::string bytes = *fs.FileBytes(path);
   ASSERT_EQ(m.kept().size(), 2u);
-  EXPECT_EQ(m.kept()[0].phases.at(0)[Phase::DesktopReady], 8400);
-  EXPECT_EQ(m.kept()[0].readyBy,
+  EXPECT_EQ(Each(m.kept()[0], &RestartFigure::phases).at(0)[Phase::DesktopReady], 8400);
+  EXPECT_EQ(Each(m.kept()[0], &RestartFigure::readyBy),
             (std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk, std::nullopt}));
-  EXPECT_EQ(m.kept()[1].exactMs,
+  EXPECT_EQ(Each(m.kept()[1], &RestartFigure::exactMs),
             (std::vector<std::optional<std::int64_t>>{61234, std::nullopt, 50120}));
-  EXPECT_EQ(m.kept()[1].marks,
+  EXPECT_EQ(Each(m.kept()[1], &RestartFigure::mark),
             (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None, RestartMark::None}));
   EXPECT_EQ(m.machine(), (MachineIdentity{u"LAB-07", u"nvme"}));
   EXPECT_EQ(m.request(), (RestartRequest{true, 41}));

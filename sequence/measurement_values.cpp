@@ -143,162 +143,143 @@ std::optional<SequenceSummary> ParseSequence(const Text& keyText, const Text& va
     }
     std::size_t end = value.find(u' ', at);
     if (end == Text::npos) end = value.size();
-    if (!IsDuration(value, at, end) || summary.durations.size() == kMostDurations) {
+    if (!IsDuration(value, at, end) || summary.restarts.size() == kMostDurations) {
       return std::nullopt;
     }
-    summary.durations.push_back(value.substr(at, end - at));
+    summary.restarts.push_back(KeptRestart(value.substr(at, end - at)));
     at = end;
   }
-  if (summary.durations.empty()) return std::nullopt;
+  if (summary.restarts.empty()) return std::nullopt;
   return summary;
 }
 
 Text FormatSequenceValue(const SequenceSummary& summary) {
   Text value = summary.started + u";" + FormatSigned(summary.average) + u";";
-  for (std::size_t i = 0; i < summary.durations.size(); ++i) {
+  for (std::size_t i = 0; i < summary.restarts.size(); ++i) {
     if (i != 0) value += u' ';
-    value += summary.durations[i];
+    value += summary.restarts[i].seconds;
   }
   return value;
 }
 
-Text FormatExactValue(const SequenceSummary& summary) {
-  bool known = false;
-  Text value;
-  for (std::size_t i = 0; i < summary.exactMs.size(); ++i) {
-    if (i != 0) value += u' ';
-    if (summary.exactMs[i]) {
-      value += FormatSigned(*summary.exactMs[i]);
-      known = true;
-    } else {
-      value += u'?';
-    }
-  }
-  return known && summary.exactMs.size() == summary.durations.size() ? value : Text();
+RestartFigure KeptRestart(const Text& seconds) {
+  RestartFigure restart;
+  restart.seconds = seconds;
+  restart.wholeSeconds = ToInteger(seconds);
+  return restart;
 }
 
-std::vector<std::optional<std::int64_t>> ParseExactValue(const Text& value, std::size_t count) {
-  std::vector<std::optional<std::int64_t>> exact;
-  if (value.size() > kLongestSummary) return {};
-  for (const Text& token : Split(value, u" ")) {
-    if (token.empty()) continue;
-    if (exact.size() == count) return {};
-    if (token == u"?") {
-      exact.emplace_back();
+Text RestartFigure::shownSeconds() const {
+  return exactMs ? FormatMilliseconds(*exactMs) : seconds;
+}
+
+namespace {
+
+// How each figure beside a kept line is written: the fields' separator, and
+// one restart's field with whether it holds a known figure.
+char16_t Separator(KeptBeside kind) { return kind == KeptBeside::Marks ? u',' : u' '; }
+
+std::pair<Text, bool> Field(KeptBeside kind, const RestartFigure& r) {
+  switch (kind) {
+    case KeptBeside::Exact:
+      return {r.exactMs ? FormatSigned(*r.exactMs) : Text(u"?"), r.exactMs.has_value()};
+    case KeptBeside::Phases: {
+      Text group = FormatPhases(r.phases);
+      std::replace(group.begin(), group.end(), u' ', u'/');
+      return {group, r.phases.Any()};
+    }
+    case KeptBeside::Marks:
+      return {MarkName(r.mark), r.marked()};
+    case KeptBeside::ReadyBy:
+      return {r.readyBy ? ReadyRuleName(*r.readyBy) : Text(u"?"), r.readyBy.has_value()};
+  }
+  return {};
+}
+
+// One field read back into a restart; false when it is not of the kept shape.
+bool ReadField(KeptBeside kind, const Text& field, RestartFigure& r) {
+  switch (kind) {
+    case KeptBeside::Exact: {
+      if (field == u"?") {
+        r.exactMs.reset();
+        return true;
+      }
+      const auto ms = ParseWhole(field);
+      if (!ms || *ms < 0) return false;
+      r.exactMs = ms;
+      return true;
+    }
+    case KeptBeside::Phases: {
+      Text group = field;
+      std::replace(group.begin(), group.end(), u'/', u' ');
+      const auto parsed = ParsePhases(group);
+      if (parsed) r.phases = *parsed;
+      return parsed.has_value();
+    }
+    case KeptBeside::Marks: {
+      const auto mark = field.empty() ? std::optional(RestartMark::None) : ParseMark(field);
+      if (mark) r.mark = *mark;
+      return mark.has_value();
+    }
+    case KeptBeside::ReadyBy: {
+      if (field == u"?") {
+        r.readyBy.reset();
+        return true;
+      }
+      r.readyBy = ParseReadyRule(field);
+      return r.readyBy.has_value();
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+const char16_t* KeptBesideSection(KeptBeside kind) {
+  static constexpr const char16_t* kSections[] = {
+      file::section::SequencesMilliseconds, file::section::SequencesPhases,
+      file::section::SequencesMarks, file::section::SequencesReadyBy};
+  return kSections[static_cast<std::size_t>(kind)];
+}
+
+Text FormatKeptBeside(KeptBeside kind, const SequenceSummary& summary) {
+  bool known = false;
+  Text value;
+  for (std::size_t i = 0; i < summary.restarts.size(); ++i) {
+    if (i != 0) value += Separator(kind);
+    const auto [field, isKnown] = Field(kind, summary.restarts[i]);
+    value += field;
+    known = known || isKnown;
+  }
+  return known ? value : Text();
+}
+
+bool ReadKeptBeside(KeptBeside kind, const Text& value, SequenceSummary& summary) {
+  // Nine figures a restart take up to four times the room of a duration.
+  const std::size_t longest = kind == KeptBeside::Phases ? kLongestSummary * 4 : kLongestSummary;
+  if (value.size() > longest) return false;
+  std::vector<RestartFigure> read = summary.restarts;
+  std::size_t count = 0;
+  const char16_t separator = Separator(kind);
+  // Blanks separate in runs (as these values were always read); a comma
+  // separates on its own, so a plain last restart leaves an empty field.
+  for (std::size_t from = 0; from <= value.size();) {
+    if (separator == u' ' && from < value.size() && value[from] == u' ') {
+      ++from;
       continue;
     }
-    const auto ms = ParseWhole(token);
-    if (!ms || *ms < 0) return {};
-    exact.push_back(ms);
-  }
-  return exact.size() == count ? exact : std::vector<std::optional<std::int64_t>>{};
-}
-
-Text FormatPhasesValue(const SequenceSummary& summary) {
-  bool known = false;
-  Text value;
-  for (std::size_t i = 0; i < summary.phases.size(); ++i) {
-    if (i != 0) value += u' ';
-    Text group = FormatPhases(summary.phases[i]);
-    std::replace(group.begin(), group.end(), u' ', u'/');
-    value += group;
-    known = known || summary.phases[i].Any();
-  }
-  return known && summary.phases.size() == summary.durations.size() ? value : Text();
-}
-
-std::vector<RestartPhases> ParsePhasesValue(const Text& value, std::size_t count) {
-  std::vector<RestartPhases> phases;
-  if (value.size() > kLongestSummary * 4) return {};
-  for (const Text& token : Split(value, u" ")) {
-    if (token.empty()) continue;
-    if (phases.size() == count || token.find(u' ') != Text::npos) return {};
-    Text group = token;
-    std::replace(group.begin(), group.end(), u'/', u' ');
-    const auto parsed = ParsePhases(group);
-    if (!parsed) return {};
-    phases.push_back(*parsed);
-  }
-  return phases.size() == count ? phases : std::vector<RestartPhases>{};
-}
-
-Text FormatMarksValue(const SequenceSummary& summary) {
-  bool marked = false;
-  Text value;
-  for (std::size_t i = 0; i < summary.marks.size(); ++i) {
-    if (i != 0) value += u',';
-    value += MarkName(summary.marks[i]);
-    marked = marked || summary.marks[i] != RestartMark::None;
-  }
-  return marked && summary.marks.size() == summary.durations.size() ? value : Text();
-}
-
-std::vector<RestartMark> ParseMarksValue(const Text& value, std::size_t count) {
-  if (value.size() > kLongestSummary) return {};
-  // Fields by hand: a plain last restart leaves an empty last field, which
-  // a split that drops a trailing empty part would lose.
-  std::vector<RestartMark> marks;
-  for (std::size_t from = 0;;) {
-    if (marks.size() == count) return {};
-    std::size_t end = value.find(u',', from);
+    std::size_t end = value.find(separator, from);
     if (end == Text::npos) end = value.size();
-    const Text field = value.substr(from, end - from);
-    const auto mark = field.empty() ? std::optional(RestartMark::None) : ParseMark(field);
-    if (!mark) return {};
-    marks.push_back(*mark);
-    if (end == value.size()) break;
+    if (separator == u' ' && end == from) break;  // only blanks were left
+    if (count == read.size() || !ReadField(kind, value.substr(from, end - from), read[count])) {
+      return false;
+    }
+    ++count;
     from = end + 1;
   }
-  return marks.size() == count ? marks : std::vector<RestartMark>{};
-}
-
-bool IsMarked(const SequenceSummary& summary, std::size_t i) {
-  return i < summary.marks.size() && summary.marks[i] != RestartMark::None;
-}
-
-std::optional<std::int64_t> ExactMs(const SequenceSummary& summary, std::size_t i) {
-  return i < summary.exactMs.size() ? summary.exactMs[i] : std::nullopt;
-}
-
-std::int32_t WholeSeconds(const SequenceSummary& summary, std::size_t i) {
-  return ToInteger(summary.durations.at(i));
-}
-
-std::int64_t DurationMs(const SequenceSummary& summary, std::size_t i) {
-  return ExactMs(summary, i).value_or(static_cast<std::int64_t>(WholeSeconds(summary, i)) * 1000);
-}
-
-Text ShownSeconds(const SequenceSummary& summary, std::size_t i) {
-  const auto exact = ExactMs(summary, i);
-  return exact ? FormatMilliseconds(*exact) : summary.durations.at(i);
-}
-
-Text FormatReadyByValue(const SequenceSummary& summary) {
-  bool known = false;
-  Text value;
-  for (std::size_t i = 0; i < summary.readyBy.size(); ++i) {
-    if (i != 0) value += u' ';
-    value += summary.readyBy[i] ? ReadyRuleName(*summary.readyBy[i]) : Text(u"?");
-    known = known || summary.readyBy[i].has_value();
-  }
-  return known && summary.readyBy.size() == summary.durations.size() ? value : Text();
-}
-
-std::vector<std::optional<ReadyRule>> ParseReadyByValue(const Text& value, std::size_t count) {
-  std::vector<std::optional<ReadyRule>> rules;
-  if (value.size() > kLongestSummary) return {};
-  for (const Text& token : Split(value, u" ")) {
-    if (token.empty()) continue;
-    if (rules.size() == count) return {};
-    if (token == u"?") {
-      rules.emplace_back();
-      continue;
-    }
-    const auto rule = ParseReadyRule(token);
-    if (!rule) return {};
-    rules.push_back(rule);
-  }
-  return rules.size() == count ? rules : std::vector<std::optional<ReadyRule>>{};
+  if (count != read.size()) return false;
+  summary.restarts = std::move(read);
+  return true;
 }
 
 }  // namespace twk::sequence

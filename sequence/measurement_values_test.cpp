@@ -10,6 +10,7 @@ namespace twk::sequence {
 namespace {
 
 namespace section = file::section;
+using testing::Each;
 constexpr std::uint64_t T0 = platform::FakeClock::kDefaultSecond;  // 2024-03-01 12:00:00
 
 // The lines of one section of a document, header excluded.
@@ -37,79 +38,73 @@ TEST(StartedTextTest, ClockReadingsBecomeLocalDateAndMinute) {
 }
 
 TEST(ParseSequenceTest, ReadsWhatItWrites) {
-  const SequenceSummary s{.number = 12,
-                          .key = {},
-                          .started = u"2024-03-01 12:00",
-                          .average = -3,
-                          .durations = {u"60", u"12.5", u"-129"},
-                          .current = false};
+  const SequenceSummary s = testing::Summary(12, u"2024-03-01 12:00", -3, {u"60", u"12.5", u"-129"});
   const Text value = FormatSequenceValue(s);
   EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
   const auto back = ParseSequence(u"Sequence 12", value);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->number, 12u);
-  EXPECT_EQ(FormatSequenceValue(*back), value);
+  EXPECT_EQ(back->restarts, s.restarts);
+  EXPECT_EQ(back->restarts[2].wholeSeconds, -129);
   EXPECT_FALSE(back->current);
   // Without a first shutdown the date is empty, and that reads back too.
   EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
 }
 
-TEST(ParseSequenceTest, PhasesAreKeptPerRestartAndReadBackOnlyWhole) {
+// Each figure beside a kept line: written for every restart once one of
+// them has it, read back only when there is a field of the right shape for
+// every restart, so that no figure lands beside the wrong restart.
+TEST(ParseSequenceTest, FiguresBesideTheLineAreKeptPerRestartAndReadBackOnlyWhole) {
   RestartPhases known;
   known[Phase::ShutdownFirmware] = 21500;
   known[Phase::DesktopReady] = 8400;
-  SequenceSummary s{.number = 3, .durations = {u"60", u"45"}, .phases = {RestartPhases{}, known}};
-  const Text value = FormatPhasesValue(s);
-  EXPECT_EQ(value, u"?/?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/?");
-  EXPECT_EQ(ParsePhasesValue(value, 2), s.phases);
-  // One group too few or too many, a damaged group, a blank inside one: none.
-  EXPECT_TRUE(ParsePhasesValue(value, 3).empty());
-  EXPECT_TRUE(ParsePhasesValue(value, 1).empty());
-  EXPECT_TRUE(ParsePhasesValue(u"?/?/?/?/?/?/?/?/? 21500/?/x/?/?/?/?/?/?", 2).empty());
-  EXPECT_TRUE(ParsePhasesValue(u"?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/?", 2).empty());
-  // Nothing known, or a group for every restart missing: not kept at all.
-  s.phases = {RestartPhases{}, RestartPhases{}};
-  EXPECT_EQ(FormatPhasesValue(s), u"");
-  s.phases = {known};
-  EXPECT_EQ(FormatPhasesValue(s), u"");
-}
-
-TEST(ParseSequenceTest, MarksAreKeptPerRestartAndReadBackOnlyWhole) {
-  SequenceSummary s{.number = 3,
-                    .durations = {u"60", u"45", u"50"},
-                    .marks = {RestartMark::None, RestartMark::ExtraBoots, RestartMark::None}};
-  const Text value = FormatMarksValue(s);
-  EXPECT_EQ(value, u",extra boots,");
-  // The plain restarts at either end are fields of their own.
-  EXPECT_EQ(ParseMarksValue(value, 3), s.marks);
-  EXPECT_EQ(ParseMarksValue(u"UPDATES,,", 3),
-            (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None, RestartMark::None}));
-  // One field too few or too many, or a word that is no mark: none.
-  EXPECT_TRUE(ParseMarksValue(value, 2).empty());
-  EXPECT_TRUE(ParseMarksValue(value, 4).empty());
-  EXPECT_TRUE(ParseMarksValue(u",crash,", 3).empty());
-  // Nothing marked, or a mark for every restart missing: not kept at all.
-  s.marks = {RestartMark::None, RestartMark::None, RestartMark::None};
-  EXPECT_EQ(FormatMarksValue(s), u"");
-  s.marks = {RestartMark::Updates};
-  EXPECT_EQ(FormatMarksValue(s), u"");
-}
-
-TEST(ParseSequenceTest, ReadyRulesAreKeptPerRestartAndReadBackOnlyWhole) {
-  SequenceSummary s{.number = 3,
-                    .durations = {u"60", u"45", u"50"},
-                    .readyBy = {ReadyRule::Cpu, std::nullopt, ReadyRule::CpuAndDisk}};
-  const Text value = FormatReadyByValue(s);
-  EXPECT_EQ(value, u"cpu ? cpu+disk");
-  EXPECT_EQ(ParseReadyByValue(value, 3), s.readyBy);
-  EXPECT_TRUE(ParseReadyByValue(value, 2).empty());
-  EXPECT_TRUE(ParseReadyByValue(value, 4).empty());
-  EXPECT_TRUE(ParseReadyByValue(u"cpu ? disk", 3).empty());
-  EXPECT_TRUE(ParseReadyByValue(u"cpu ? CPU", 3).empty());
-  s.readyBy = {std::nullopt, std::nullopt, std::nullopt};
-  EXPECT_EQ(FormatReadyByValue(s), u"");
-  s.readyBy = {ReadyRule::Cpu};
-  EXPECT_EQ(FormatReadyByValue(s), u"");
+  const SequenceSummary plain = testing::Summary(3, u"", 0, {u"60", u"45", u"50"});
+  using testing::WithExact, testing::WithMarks, testing::WithPhases, testing::WithReadyBy;
+  const struct {
+    KeptBeside kind;
+    SequenceSummary with;
+    Text value;
+    std::vector<Text> damaged;  // each read back as nothing
+  } cases[] = {
+      {KeptBeside::Exact,
+       WithExact(plain, {61234, std::nullopt, 50120}),
+       u"61234 ? 50120",
+       {u"61234 ? -1", u"61234 ? 5e3", u"61234 ?"}},
+      {KeptBeside::Phases,
+       WithPhases(plain, {RestartPhases{}, known}),
+       u"?/?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/? ?/?/?/?/?/?/?/?/?",
+       // a damaged group, a group one figure short
+       {u"?/?/?/?/?/?/?/?/? 21500/?/x/?/?/?/?/?/? ?/?/?/?/?/?/?/?/?",
+        u"?/?/?/?/?/?/?/? 21500/?/8400/?/?/?/?/?/? ?/?/?/?/?/?/?/?/?"}},
+      // The plain restarts at either end are fields of their own.
+      {KeptBeside::Marks,
+       WithMarks(plain, {RestartMark::None, RestartMark::ExtraBoots}),
+       u",extra boots,",
+       {u",crash,", u",extra boots", u",extra boots,,"}},
+      {KeptBeside::ReadyBy,
+       WithReadyBy(plain, {ReadyRule::Cpu, std::nullopt, ReadyRule::CpuAndDisk}),
+       u"cpu ? cpu+disk",
+       {u"cpu ? disk", u"cpu ? CPU", u"cpu ? cpu+disk ?"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ToUtf8(c.value));
+    EXPECT_EQ(FormatKeptBeside(c.kind, c.with), c.value);
+    EXPECT_EQ(FormatKeptBeside(c.kind, plain), u"") << "nothing known: not kept at all";
+    SequenceSummary read = plain;
+    EXPECT_TRUE(ReadKeptBeside(c.kind, c.value, read));
+    EXPECT_EQ(read.restarts, c.with.restarts);
+    for (const Text& damaged : c.damaged) {
+      SequenceSummary left = plain;
+      EXPECT_FALSE(ReadKeptBeside(c.kind, damaged, left)) << ToUtf8(damaged);
+      EXPECT_EQ(left.restarts, plain.restarts) << "unchanged: " << ToUtf8(damaged);
+    }
+  }
+  // Letter case of a mark is the user's; blanks in runs separate as ever.
+  SequenceSummary read = plain;
+  ASSERT_TRUE(ReadKeptBeside(KeptBeside::Marks, u"UPDATES,,", read));
+  EXPECT_EQ(read.restarts[0].mark, RestartMark::Updates);
+  ASSERT_TRUE(ReadKeptBeside(KeptBeside::Exact, u" 1  ? 3 ", read));
+  EXPECT_EQ(read.restarts[2].exactMs, 3);
 }
 
 TEST(ParseSequenceTest, DamagedLinesAreNotSummaries) {
@@ -172,17 +167,17 @@ TEST_F(KeptSequencesTest, FiftyAreKeptAndTheOldestMakesRoom) {
   const MeasurementStore reread = MeasurementStore::Read(file);
   const std::vector<SequenceSummary>& kept = reread.kept();
   ASSERT_EQ(kept.size(), 50u);
-  EXPECT_EQ(store.kept().back().marks, kept.back().marks) << "the records agree with the file";
+  EXPECT_EQ(Each(store.kept().back(), &RestartFigure::mark), Each(kept.back(), &RestartFigure::mark)) << "the records agree with the file";
   EXPECT_EQ(kept.front().number, 2u);
   EXPECT_EQ(kept.back().number, 51u);
-  EXPECT_EQ(kept.back().durations, (std::vector<Text>{u"44", u"41"}));
-  EXPECT_EQ(kept.back().marks, (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
+  EXPECT_EQ(Each(kept.back(), &RestartFigure::seconds), (std::vector<Text>{u"44", u"41"}));
+  EXPECT_EQ(Each(kept.back(), &RestartFigure::mark), (std::vector<RestartMark>{RestartMark::Updates, RestartMark::None}));
   EXPECT_EQ(file.GetValue(section::Sequences, u"Sequence 1"), nullptr);
   EXPECT_EQ(SectionLines(file, section::SequencesMarks),
             (std::vector<Text>{u"Sequence 51=updates,"}));
   EXPECT_EQ(file.GetValue(section::SequencesReadyBy, u"Sequence 1"), nullptr);
-  EXPECT_EQ(kept.front().readyBy, std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
-  EXPECT_EQ(kept.back().readyBy,
+  EXPECT_EQ(Each(kept.front(), &RestartFigure::readyBy), std::vector<std::optional<ReadyRule>>{ReadyRule::CpuAndDisk});
+  EXPECT_EQ(Each(kept.back(), &RestartFigure::readyBy),
             (std::vector<std::optional<ReadyRule>>{ReadyRule::Cpu, std::nullopt}));
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/text_codec.h"
+#include "sequence/measurement_store.h"
 #include "ui/headless/headless_backend.h"
 
 namespace twk::sequence::testing {
@@ -47,6 +48,47 @@ inline std::string Utf16File(const std::vector<Text>& lines) {
   std::string bytes = "\xFF\xFE";  // the byte-order mark
   bytes += ToUtf16(text, ByteOrder::LittleEndian);
   return bytes;
+}
+
+// A sequence as a kept line holds it: its restarts' seconds as stored.
+inline SequenceSummary Summary(std::uint64_t number, const Text& started, std::int32_t average,
+                               const std::vector<Text>& seconds, bool current = false) {
+  SequenceSummary s{.number = number, .key = {}, .started = started, .average = average};
+  for (const Text& t : seconds) s.restarts.push_back(KeptRestart(t));
+  s.current = current;
+  return s;
+}
+
+// One figure of every restart, in order.
+template <class T>
+std::vector<T> Each(const SequenceSummary& s, T RestartFigure::*field) {
+  std::vector<T> values;
+  for (const RestartFigure& r : s.restarts) values.push_back(r.*field);
+  return values;
+}
+
+// One figure of each restart, in order, set by `set(restart, value)`; fewer
+// values than restarts leave the rest as they are.
+template <class T, class Set>
+SequenceSummary With(SequenceSummary s, const std::vector<T>& values, Set set) {
+  for (std::size_t i = 0; i < values.size() && i < s.restarts.size(); ++i) {
+    set(s.restarts[i], values[i]);
+  }
+  return s;
+}
+inline SequenceSummary WithExact(SequenceSummary s,
+                                 const std::vector<std::optional<std::int64_t>>& ms) {
+  return With(std::move(s), ms, [](RestartFigure& r, auto v) { r.exactMs = v; });
+}
+inline SequenceSummary WithMarks(SequenceSummary s, const std::vector<RestartMark>& marks) {
+  return With(std::move(s), marks, [](RestartFigure& r, auto v) { r.mark = v; });
+}
+inline SequenceSummary WithReadyBy(SequenceSummary s,
+                                   const std::vector<std::optional<ReadyRule>>& rules) {
+  return With(std::move(s), rules, [](RestartFigure& r, auto v) { r.readyBy = v; });
+}
+inline SequenceSummary WithPhases(SequenceSummary s, const std::vector<RestartPhases>& phases) {
+  return With(std::move(s), phases, [](RestartFigure& r, const auto& v) { r.phases = v; });
 }
 
 }  // namespace twk::sequence::testing

@@ -144,14 +144,11 @@ SequenceFigures FiguresOf(const SequenceSummary& summary) {
   SequenceFigures f;
   constexpr Phase kCompared[3] = {Phase::ShutdownFirmware, Phase::WindowsStart,
                                   Phase::DesktopReady};
-  for (std::size_t i = 0; i < summary.durations.size(); ++i) {
-    const bool marked = IsMarked(summary, i);
-    f.restartMs.push_back(marked ? std::nullopt
-                                 : std::optional<std::int64_t>(DurationMs(summary, i)));
+  for (const RestartFigure& r : summary.restarts) {
+    const bool marked = r.marked();
+    f.restartMs.push_back(marked ? std::nullopt : std::optional<std::int64_t>(r.durationMs()));
     for (std::size_t p = 0; p < 3; ++p) {
-      std::optional<std::int64_t> ms;
-      if (!marked && i < summary.phases.size()) ms = summary.phases[i][kCompared[p]];
-      f.phaseMs[p].push_back(ms);
+      f.phaseMs[p].push_back(marked ? std::nullopt : r.phases[kCompared[p]]);
     }
   }
   return f;

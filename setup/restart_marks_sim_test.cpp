@@ -120,7 +120,7 @@ TEST_F(RestartMarksSimTest, MarkedRestartsKeepTheirFiguresButCountInNoneOfTheHis
   const auto rows = sequence::HistoryRows(sequence::MeasurementStore::Read(file).AllSequences());
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(std::vector<Text>(rows[0].begin() + 1, rows[0].end()),
-            (std::vector<Text>{u"5", u"52 s", u"52 s", u"2.5 s", u"50 s", u"52 s", u"\u2013"}));
+            (std::vector<Text>{u"5", u"52 s", u"52 s", u"2.5 s", u"50 s", u"\u2013", u""}));
 
   // Kept with the sequence when the next one starts, and exported with it.
   SetupStartsSequence(2, 1);

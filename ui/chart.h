@@ -1,6 +1,7 @@
 #pragma once
 // What a bar chart control shows, worked out by the mode that fills it: the
 // backends only draw (ui/win32) or record (ui/headless) it.
+#include <optional>
 #include <vector>
 
 #include "base/text.h"
@@ -26,6 +27,12 @@ struct ChartBar {
   // Stacked from the baseline up, first segment lowest; when there are any,
   // they are the bar (value is then their sum) and highlighted is not drawn.
   std::vector<ChartSegment> segments;
+  // A column of dots instead of a bar, one per value (each restart of a
+  // sequence), with a line across the column at `line` (their median) when
+  // there is one; value is then the highest of them, where valueText goes.
+  // highlighted draws them in the highlight's colour.
+  std::vector<double> dots;
+  std::optional<double> line;
 };
 
 struct ChartTick {

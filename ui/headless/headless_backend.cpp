@@ -139,6 +139,9 @@ std::string HeadlessBackend::Dump() const {
       for (const ChartSegment& s : bar.segments) {
         out << " " << s.value << "/" << std::hex << s.colour << std::dec;
       }
+      if (!bar.dots.empty()) out << " dots";
+      for (const double dot : bar.dots) out << " " << dot;
+      if (bar.line) out << " line " << *bar.line;
       out << "\n";
     }
     for (const ChartLegendEntry& entry : w->chart.legend) {

@@ -4,6 +4,7 @@
 // own, so a repaint does not flicker. Bars are plain or stacked from
 // coloured segments; a legend, when the chart has one, takes a row above
 // the plot.
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -129,6 +130,34 @@ void DrawLegend(Gdiplus::GpGraphics* g, const ChartData& chart, Gdiplus::GpFont*
   }
 }
 
+// A column of dots, one per value, set side by side in five lanes so that
+// equal values stay countable, and the line across them; answers the top
+// of the highest, where the column's text goes.
+template <class YOf>
+float DrawDots(Gdiplus::GpGraphics* g, const ChartBar& bar, float centre, float barWidth,
+               const YOf& yOf, const UniqueGpBrush& fill) {
+  constexpr float kDot = 7.0f;
+  constexpr float kLane = 6.0f;
+  float highest = yOf(bar.line.value_or(0.0));
+  gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
+  for (std::size_t k = 0; k < bar.dots.size(); ++k) {
+    const float x = centre + (static_cast<float>(k % 5) - 2.0f) * kLane;
+    const float y = yOf(bar.dots[k]);
+    if (fill) gp::GdipFillEllipse(g, fill.get(), x - kDot / 2, y - kDot / 2, kDot, kDot);
+    highest = std::min(highest, y - kDot / 2);
+  }
+  gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
+  if (bar.line) {
+    UniqueGpPen pen;
+    if (gp::GdipCreatePen1(kText, 2.0f, Gdiplus::UnitPixel, pen.Receive()) == Ok) {
+      const float y = yOf(*bar.line);
+      const float half = std::max(barWidth, 5 * kLane + kDot) / 2 + 4.0f;
+      gp::GdipDrawLine(g, pen.get(), centre - half, y, centre + half, y);
+    }
+  }
+  return highest;
+}
+
 void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width, int height) {
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
   gp::GdipSetTextRenderingHint(g, Gdiplus::TextRenderingHintAntiAliasGridFit);
@@ -209,7 +238,9 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
     const ChartBar& bar = chart.bars[i];
     const float centre = plotLeft + slot * (static_cast<float>(i) + 0.5f);
     float y = yOf(bar.value);
-    if (bar.segments.empty()) {
+    if (!bar.dots.empty() || bar.line) {
+      y = DrawDots(g, bar, centre, barWidth, yOf, bar.highlighted ? highlighted : normal);
+    } else if (bar.segments.empty()) {
       const UniqueGpBrush& fill = bar.highlighted ? highlighted : normal;
       if (fill && baseline - y >= 1.0f) {
         gp::GdipFillRectangle(g, fill.get(), centre - barWidth / 2, y, barWidth, baseline - y);

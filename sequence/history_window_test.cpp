@@ -218,6 +218,7 @@ TEST(HistoryFiguresTest, CompareChartTakesTheMiddleOfAnEvenCountAndDrawsNothingF
   EXPECT_TRUE(chart.bars[1].dots.empty());
   EXPECT_EQ(chart.bars[1].label, u"Sequence 9 (after)");
   EXPECT_EQ(chart.ticks.back().value, 80);
+  EXPECT_EQ(chart.ticks.back().label, u"80 s");  // the scale says its unit
 }
 
 class HistoryWindowTest : public ::testing::Test, public sim::SimulatedMachine {

@@ -3,7 +3,7 @@
 # file holds three kept sequences and a finished current one (two restarts,
 # every stamp written); the result start shows the report with its History
 # button, which turns the frame into the history window (chart, list,
-# Restarts, Export and Back). Restarts shows the newest sequence's restarts
+# Restarts, Compare, Export and Back). Restarts shows the newest sequence's restarts
 # (two lines, the chart of their phases, their list) and a double click on
 # a row of the list shows that sequence's; Back returns to the list each
 # time, and from there to the report. Then /Export: writes the CSV file
@@ -39,15 +39,16 @@ wait_visible() {
   done
   fail "visible control at $1,$2 is '$line' after 10 s, expected text '$3'"
 }
-# The sequences' view: chart, list and the three buttons, nothing of a
+# The sequences' view: chart, list and the four buttons, nothing of a
 # sequence's restarts.
 expect_sequences_view() {
   TREE=$(probe tree $CLASS)
   grep -qE '^[0-9]+ Static 20 80 560 140 1 ""' <<<"$TREE" || fail "no chart at 20,80,560,140"
   grep -qE '^[0-9]+ SysListView32 20 230 560 180 1 ' <<<"$TREE" || fail "no list at 20,230,560,180"
-  expect_visible 90 420 "  Restarts"
-  expect_visible 260 420 "  Export"
-  expect_visible 430 420 "  Back"
+  expect_visible 20 420 "  Restarts"
+  expect_visible 165 420 "  Compare"
+  expect_visible 310 420 "  Export"
+  expect_visible 455 420 "  Back"
   [ -z "$(visible_at 20 130)" ] || fail "a restarts' chart is left: $(visible_at 20 130)"
 }
 # A sequence's restarts: its heading and figures, the chart and the list in
@@ -58,13 +59,14 @@ expect_restarts_view() {
   grep -qE '^[0-9]+ Static 20 130 560 150 1 ""' <<<"$TREE" || fail "no restarts' chart at 20,130"
   grep -qE '^[0-9]+ SysListView32 20 288 560 122 1 ' <<<"$TREE" || fail "no restarts' list at 20,288"
   [ -z "$(visible_at 20 230)" ] || fail "the sequences' list still shows"
-  [ -z "$(visible_at 90 420)" ] || fail "the Restarts button still shows"
-  [ -z "$(visible_at 260 420)" ] || fail "the Export button still shows"
-  expect_visible 430 420 "  Back"
+  [ -z "$(visible_at 20 420)" ] || fail "the Restarts button still shows"
+  [ -z "$(visible_at 165 420)" ] || fail "the Compare button still shows"
+  [ -z "$(visible_at 310 420)" ] || fail "the Export button still shows"
+  expect_visible 455 420 "  Back"
 }
 back_to_sequences() {
-  probe click $CLASS "$(id_of "$(visible_at 430 420)")" || fail "cannot click Back"
-  wait_visible 90 420 "  Restarts"
+  probe click $CLASS "$(id_of "$(visible_at 455 420)")" || fail "cannot click Back"
+  wait_visible 20 420 "  Restarts"
   expect_sequences_view
 }
 
@@ -109,7 +111,7 @@ grep -qE ' 90 420 150 36 1 "  History"' <<<"$TREE" && fail "the History button s
 shot history-window.png
 
 echo "Restarts with no row selected shows the newest sequence's restarts"
-probe click $CLASS "$(id_of "$(visible_at 90 420)")" || fail "cannot click Restarts"
+probe click $CLASS "$(id_of "$(visible_at 20 420)")" || fail "cannot click Restarts"
 # Measured to the second only: the median and spread of 60 and 45 seconds.
 expect_restarts_view "Sequence 4, started 2024-03-01 12:00: 2 restarts" \
   "Median 52.5 s, spread 10.6 s; without the first restart: median 45 s, spread 0 s"
@@ -186,7 +188,7 @@ code=$BOX_RC
 
 echo "Back shows the report again"
 TREE=$(probe tree $CLASS)
-probe click $CLASS "$(id_of "$(visible_at 430 420)")" || fail "cannot click Back"
+probe click $CLASS "$(id_of "$(visible_at 455 420)")" || fail "cannot click Back"
 wait_title "Tarnwick - Result" 20
 sleep 1
 TREE=$(probe tree $CLASS)

@@ -136,8 +136,8 @@ void DrawLegend(Gdiplus::GpGraphics* g, const ChartData& chart, Gdiplus::GpFont*
 template <class YOf>
 float DrawDots(Gdiplus::GpGraphics* g, const ChartBar& bar, float centre, float barWidth,
                const YOf& yOf, const UniqueGpBrush& fill) {
-  constexpr float kDot = 7.0f;
-  constexpr float kLane = 6.0f;
+  constexpr float kDot = 8.0f;
+  constexpr float kLane = 7.0f;
   float highest = yOf(bar.line.value_or(0.0));
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeAntiAlias);
   for (std::size_t k = 0; k < bar.dots.size(); ++k) {

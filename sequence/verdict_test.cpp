@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "sequence/sequence_test_support.h"
+
 namespace twk::sequence {
 namespace {
 
@@ -97,6 +99,22 @@ TEST(VerdictTest, EachPhaseBothSequencesKnowGetsItsOwnLine) {
   ASSERT_EQ(c.lines.size(), 3u);
   EXPECT_EQ(c.lines[1], u"Shutdown and firmware: no clear change (+1.0 s, +20.0 %, p = 0.686).");
   EXPECT_EQ(c.lines[2], u"Desktop ready: too few restarts (3 and 4; at least 4 each).");
+}
+
+// A kept sequence's figures: exact where measured so, else whole seconds;
+// a marked restart counts for nothing, its phases neither.
+TEST(VerdictTest, FiguresOfAKeptSequenceLeaveMarkedRestartsOut) {
+  RestartPhases phases;
+  phases[Phase::DesktopReady] = 9000;
+  const SequenceSummary s = testing::WithPhases(
+      testing::WithMarks(testing::WithExact(testing::Summary(1, u"", 0, {u"61", u"150", u"59.5"}),
+                                            {61250, std::nullopt, std::nullopt}),
+                         {RestartMark::None, RestartMark::Updates}),
+      {phases, phases, phases});
+  const SequenceFigures f = FiguresOf(s);
+  EXPECT_EQ(f.restartMs, (std::vector<std::optional<std::int64_t>>{61250, std::nullopt, 59000}));
+  EXPECT_EQ(f.phaseMs[2], (std::vector<std::optional<std::int64_t>>{9000, std::nullopt, 9000}));
+  EXPECT_EQ(f.phaseMs[0], (std::vector<std::optional<std::int64_t>>(3)));
 }
 
 }  // namespace

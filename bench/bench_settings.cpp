@@ -4,6 +4,7 @@
 // so its cost is part of every measurement the program takes.
 //
 //   bench_settings [lines] [repetitions]
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "bench/bench_common.h"
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
@@ -100,6 +102,16 @@ class PosixFileSystem final : public platform::FileSystem {
     return ::rename(Native(source).c_str(), Native(target).c_str()) == 0;
   }
   bool Delete(const Text& path) override { return ::unlink(Native(path).c_str()) == 0; }
+  platform::Answer<std::vector<Text>> FolderFiles(const Text& folder) override {
+    DIR* dir = ::opendir(Native(folder).c_str());
+    if (dir == nullptr) return errno == ENOENT ? platform::Status::NotFound : platform::Status::Failed;
+    std::vector<Text> names;
+    while (const dirent* entry = ::readdir(dir)) {
+      if (entry->d_type == DT_REG) names.push_back(twk::FromUtf8(entry->d_name));
+    }
+    ::closedir(dir);
+    return names;
+  }
 
  private:
   static int Fd(platform::FileHandle f) { return static_cast<int>(f - 1); }

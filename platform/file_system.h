@@ -6,6 +6,7 @@
 // path rules (case-insensitive names, drive roots, the \\?\ long-path prefix).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -60,6 +61,12 @@ class FileSystem {
   [[nodiscard]] virtual bool ReplaceWith(const std::u16string& source,
                                          const std::u16string& target) = 0;
   virtual bool Delete(const std::u16string& path) = 0;
+  // The names of the files directly in a folder (FindFirstFileExW), as
+  // written, without its subfolders and without the files Windows itself
+  // hides (hidden and system, such as desktop.ini). NotFound when there is
+  // no such folder, Denied when it may not be read.
+  [[nodiscard]] virtual Answer<std::vector<std::u16string>> FolderFiles(
+      const std::u16string& folder) = 0;
 };
 
 }  // namespace twk::platform

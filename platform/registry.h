@@ -20,6 +20,7 @@ inline constexpr RegistryKey kNoKey = 0;
 namespace KeyAccess {
 inline constexpr std::uint32_t QueryValue = 0x0001;       // KEY_QUERY_VALUE
 inline constexpr std::uint32_t SetValue = 0x0002;         // KEY_SET_VALUE
+inline constexpr std::uint32_t EnumerateSubkeys = 0x0008; // KEY_ENUMERATE_SUB_KEYS
 inline constexpr std::uint32_t View64 = 0x0100;           // KEY_WOW64_64KEY
 inline constexpr std::uint32_t View32 = 0x0200;           // KEY_WOW64_32KEY
 inline constexpr std::uint32_t Read = 0x20019;            // KEY_READ
@@ -69,6 +70,13 @@ class Registry {
   // for anything else (no key, a value that keeps changing its size).
   [[nodiscard]] virtual Answer<RegistryValue> QueryValue(RegistryKey key,
                                                          const std::u16string& name) = 0;
+
+  // The names of the key's values (RegEnumValueW) and of its subkeys
+  // (RegEnumKeyExW), as written, in the order the registry gives them.
+  // Denied when the key was not opened with KeyAccess::QueryValue,
+  // respectively KeyAccess::EnumerateSubkeys; Failed for anything else.
+  [[nodiscard]] virtual Answer<std::vector<std::u16string>> ValueNames(RegistryKey key) = 0;
+  [[nodiscard]] virtual Answer<std::vector<std::u16string>> SubkeyNames(RegistryKey key) = 0;
 
   // True when this is a 32-bit process on 64-bit Windows, so that the
   // 32-bit and 64-bit registry views differ for it. No answer counts as no.

@@ -3,6 +3,7 @@
 // and start itself again with administrator rights. Both go through
 // ShellExecuteExW in the Win32 adapter.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace twk::platform {
@@ -26,6 +27,12 @@ class Shell {
                                               const std::u16string& parameters,
                                               const std::u16string& directory, int showCommand,
                                               std::uint32_t* exitCode) = 0;
+
+  // What a shortcut file (.lnk) starts: its target path, and its arguments
+  // after a blank when it has any (IShellLinkW, without resolving a moved
+  // target). None when the file is no shortcut or cannot be read.
+  [[nodiscard]] virtual std::optional<std::u16string> ShortcutTarget(
+      const std::u16string& path) = 0;
 };
 
 }  // namespace twk::platform

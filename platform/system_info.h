@@ -44,6 +44,10 @@ class SystemInfo {
   // `token`: kNoToken means the user of the process, kDefaultUserToken the
   // default user's profile.
   [[nodiscard]] virtual std::u16string RoamingAppData(TokenHandle token) = 0;
+  // SHGetFolderPathW for the Startup folder of the user of `token` (as for
+  // RoamingAppData), and for the Startup folder of all users.
+  [[nodiscard]] virtual std::u16string StartupFolder(TokenHandle token) = 0;
+  [[nodiscard]] virtual std::u16string CommonStartupFolder() = 0;
 };
 
 }  // namespace twk::platform

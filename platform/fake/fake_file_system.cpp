@@ -91,8 +91,21 @@ bool FakeFileSystem::SetFile(const std::u16string& path, std::string bytes) {
   const std::u16string key = Key(path);
   const auto parent = ParentKey(key);
   if (!parent || !AddFolder(*parent) || IsFolderKey(key)) return false;
-  entries_[key] = Entry{false, std::move(bytes), std::nullopt};
+  const std::size_t slash = path.rfind(u'\\');
+  entries_[key] = Entry{false, std::move(bytes), std::nullopt,
+                        slash == std::u16string::npos ? path : path.substr(slash + 1)};
   return true;
+}
+
+Answer<std::vector<std::u16string>> FakeFileSystem::FolderFiles(const std::u16string& folder) {
+  const std::u16string key = Key(folder);
+  if (!IsFolderKey(key)) return Status::NotFound;
+  std::vector<std::u16string> names;
+  for (const auto& [entryKey, entry] : entries_) {
+    if (entry.folder || ParentKey(entryKey) != key) continue;
+    names.push_back(entry.name.empty() ? entryKey.substr(key.size() + 1) : entry.name);
+  }
+  return names;
 }
 
 std::optional<std::string> FakeFileSystem::FileBytes(const std::u16string& path) const {

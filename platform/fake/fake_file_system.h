@@ -76,12 +76,15 @@ class FakeFileSystem final : public FileSystem {
   [[nodiscard]] bool ReplaceWith(const std::u16string& source,
                                  const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
+  [[nodiscard]] Answer<std::vector<std::u16string>> FolderFiles(
+      const std::u16string& folder) override;
 
  private:
   struct Entry {
     bool folder = false;
     std::string bytes;
     std::optional<std::uint64_t> reportedSize;
+    std::u16string name;  // as SetFile was given it; empty: the key's own
     std::uint64_t Size() const { return reportedSize ? *reportedSize : bytes.size(); }
   };
   struct OpenFile {

@@ -1,5 +1,6 @@
 #include "platform/fake/fake_registry.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/strings.h"
@@ -76,11 +77,20 @@ std::optional<std::u16string> FakeRegistry::KeyId(RegistryRoot root, const std::
 void FakeRegistry::AddKey(RegistryRoot root, const std::u16string& path) {
   auto id = KeyId(root, path, false);
   if (!id) return;
-  // Every ancestor exists too.
+  // Every ancestor exists too, each named as the path writes it (the first
+  // time; a key keeps its name).
+  const std::size_t parts = static_cast<std::size_t>(std::count(id->begin(), id->end(), u'\\'));
+  const std::vector<std::u16string> names = path.empty() ? std::vector<std::u16string>{}
+                                                         : Split(path, u"\\");
+  std::size_t part = 0;
   for (std::size_t at = id->find(u'\\'); at != std::u16string::npos; at = id->find(u'\\', at + 1)) {
-    keys_[id->substr(0, at)];
+    ++part;
+    Key& key = keys_[id->substr(0, id->find(u'\\', at + 1))];
+    // The path's own parts are the last ones of the id (a user's root may
+    // come before them).
+    const std::size_t fromEnd = parts - part;
+    if (key.name.empty() && fromEnd < names.size()) key.name = names[names.size() - 1 - fromEnd];
   }
-  keys_[*id];
 }
 
 bool FakeRegistry::RemoveKey(RegistryRoot root, const std::u16string& path) {
@@ -256,6 +266,28 @@ Answer<RegistryValue> FakeRegistry::QueryValue(RegistryKey key, const std::u16st
   auto value = target->values.find(Folded(name));
   if (value == target->values.end()) return Status::NotFound;
   return value->second.value;
+}
+
+Answer<std::vector<std::u16string>> FakeRegistry::ValueNames(RegistryKey key) {
+  Status status = Status::Failed;
+  Key* target = KeyOf(key, KeyAccess::QueryValue, status);
+  if (target == nullptr) return status;
+  std::vector<std::u16string> names;
+  for (const auto& [folded, stored] : target->values) names.push_back(stored.name);
+  return names;
+}
+
+Answer<std::vector<std::u16string>> FakeRegistry::SubkeyNames(RegistryKey key) {
+  Status status = Status::Failed;
+  if (KeyOf(key, KeyAccess::EnumerateSubkeys, status) == nullptr) return status;
+  const std::u16string prefix = handles_.at(key).physical + u'\\';
+  std::vector<std::u16string> names;
+  for (const auto& [id, stored] : keys_) {
+    if (id.starts_with(prefix) && id.find(u'\\', prefix.size()) == std::u16string::npos) {
+      names.push_back(stored.name.empty() ? id.substr(prefix.size()) : stored.name);
+    }
+  }
+  return names;
 }
 
 bool FakeRegistry::IsWow64Process() {

@@ -55,6 +55,7 @@ class FakeRegistry final : public Registry {
   // Names of the key's values in the case they were written, sorted folded.
   [[nodiscard]] std::vector<std::u16string> ValueNames(RegistryRoot root,
                                                        const std::u16string& path) const;
+  using Registry::ValueNames;
 
   // Opens of this key that ask for any of these rights answer Denied until
   // AllowOpen (KeyAccess::SetValue: a key this user may read but not write).
@@ -79,6 +80,8 @@ class FakeRegistry final : public Registry {
   [[nodiscard]] Status DeleteValue(RegistryKey key, const std::u16string& name) override;
   [[nodiscard]] Answer<RegistryValue> QueryValue(RegistryKey key,
                                                  const std::u16string& name) override;
+  [[nodiscard]] Answer<std::vector<std::u16string>> ValueNames(RegistryKey key) override;
+  [[nodiscard]] Answer<std::vector<std::u16string>> SubkeyNames(RegistryKey key) override;
   [[nodiscard]] bool IsWow64Process() override;
 
  private:
@@ -88,6 +91,7 @@ class FakeRegistry final : public Registry {
   };
   struct Key {
     std::map<std::u16string, StoredValue> values;  // by folded name
+    std::u16string name;                           // the last part, as first written
   };
   struct Handle {
     std::u16string physical;  // folded key id

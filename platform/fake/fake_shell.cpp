@@ -1,5 +1,7 @@
 #include "platform/fake/fake_shell.h"
 
+#include "base/strings.h"
+
 namespace twk::platform {
 
 std::uint32_t FakeShell::OpenWebPage(const std::u16string& address) {
@@ -18,6 +20,13 @@ bool FakeShell::RelaunchElevated(const std::u16string& program, const std::u16st
     *exitCode = elevatedInstance ? elevatedInstance(request) : 0;
   }
   return true;
+}
+
+std::optional<std::u16string> FakeShell::ShortcutTarget(const std::u16string& path) {
+  for (const auto& [file, target] : shortcuts) {
+    if (FoldCase(file) == FoldCase(path)) return target;
+  }
+  return std::nullopt;
 }
 
 }  // namespace twk::platform

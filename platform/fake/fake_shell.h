@@ -2,6 +2,7 @@
 // Records every page opened and every elevated relaunch, in order.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class FakeShell final : public Shell {
 
   std::vector<std::u16string> openedPages;
   std::vector<Relaunch> relaunches;
+  // Shortcut files and what each starts, by path (letter case ignored).
+  std::map<std::u16string, std::u16string> shortcuts;
 
   // ---- Shell ---------------------------------------------------------------
   std::uint32_t OpenWebPage(const std::u16string& address) override;
@@ -35,6 +38,7 @@ class FakeShell final : public Shell {
                                       const std::u16string& parameters,
                                       const std::u16string& directory, int showCommand,
                                       std::uint32_t* exitCode) override;
+  [[nodiscard]] std::optional<std::u16string> ShortcutTarget(const std::u16string& path) override;
 };
 
 }  // namespace twk::platform

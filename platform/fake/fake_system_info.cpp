@@ -15,6 +15,10 @@ FakeSystemInfo::Machine FakeSystemInfo::Windows10() {
       {kFakeConsoleToken, u"C:\\Users\\alice\\AppData\\Roaming"},
       {kDefaultUserToken, u"C:\\Users\\Default\\AppData\\Roaming"},
   };
+  for (const auto& [token, folder] : m.appData) {
+    m.startup[token] = folder + u"\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
+  }
+  m.commonStartup = u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\StartUp";
   return m;
 }
 

@@ -28,6 +28,9 @@ class FakeSystemInfo final : public SystemInfo {
     // the default user (kDefaultUserToken) and by token; a token missing
     // here gets no folder.
     std::map<TokenHandle, std::u16string> appData;
+    // The Startup folders: by token as appData, and that of all users.
+    std::map<TokenHandle, std::u16string> startup;
+    std::u16string commonStartup;
   };
 
   // Windows 10 22H2, build 19045, user "alice" with kFakeConsoleToken.
@@ -59,6 +62,11 @@ class FakeSystemInfo final : public SystemInfo {
   std::u16string WindowsFolder() override { return machine.windowsFolder; }
   std::u16string ProgramPath() override { return machine.programPath; }
   std::u16string RoamingAppData(TokenHandle token) override;
+  std::u16string StartupFolder(TokenHandle token) override {
+    const auto found = machine.startup.find(token);
+    return found == machine.startup.end() ? std::u16string() : found->second;
+  }
+  std::u16string CommonStartupFolder() override { return machine.commonStartup; }
 };
 
 }  // namespace twk::platform

@@ -83,6 +83,8 @@ void StartContext::FindUserAndSettings(bool willWrite) {
   }
   const platform::TokenHandle folderToken = token ? token.get() : platform::kDefaultUserToken;
   paths_.settingsFolder = ports_.system->RoamingAppData(folderToken) + u"\\Tarnwick";
+  paths_.userStartupFolder = ports_.system->StartupFolder(folderToken);
+  paths_.commonStartupFolder = ports_.system->CommonStartupFolder();
   LoadSettings();
   // A file that is there but could not be read is never written: the
   // document, empty, would replace every kept measurement. A missing file

@@ -40,6 +40,10 @@ struct StartPaths {
   Text settingsFolder;
   Text systemDrive;  // "C:"; empty when unknown
   Text systemDirectory;
+  // The Startup folders of the user the program works for and of all
+  // users; empty when unknown.
+  Text userStartupFolder;
+  Text commonStartupFolder;
   Text SettingsFile() const { return settingsFolder + u"\\TWK.ini"; }
   Text ProgramFolder() const { return FolderOf(programPath); }
 };

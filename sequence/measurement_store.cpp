@@ -156,6 +156,7 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
     }
     m.restarts_.push_back(std::move(figure));
   }
+  m.ReadInventories(settings);
   m.ReadKept(settings);
   const auto machine = [&settings](const char16_t* key) {
     const Text* v = settings.GetValue(section::Machine, key);
@@ -163,6 +164,62 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
   };
   m.machine_ = {machine(key::ComputerName), machine(key::DiskKind)};
   return m;
+}
+
+void MeasurementStore::ReadInventories(const settings::SettingsFile& settings) {
+  for (const auto& [key, id] : settings.Entries(section::Inventories)) {
+    const Text folded = FoldCase(key);
+    // The first line of a key counts, as for every lookup of the document.
+    if (inventoryRefs_.count(folded) != 0) continue;
+    inventoryRefs_[folded] = id;
+    if (id.empty() || inventories_.count(id) != 0) continue;
+    std::vector<InventoryLine> lines;
+    for (auto& [name, value] : settings.Entries(section::InventoryPrefix + id)) {
+      lines.push_back({std::move(name), std::move(value)});
+    }
+    // A reference to an inventory that is not there is no inventory.
+    if (!lines.empty()) inventories_[id] = std::make_shared<const Inventory>(ParseInventory(lines));
+  }
+}
+
+std::shared_ptr<const Inventory> MeasurementStore::InventoryOf(const Text& id) const {
+  const auto found = inventories_.find(id);
+  return found == inventories_.end() ? nullptr : found->second;
+}
+
+void MeasurementStore::Refer(const Text& key, const Text& id) {
+  const Text folded = FoldCase(key);
+  const Text old = inventoryRefs_.count(folded) != 0 ? inventoryRefs_[folded] : Text();
+  if (id.empty()) {
+    inventoryRefs_.erase(folded);
+    (void)Remove(section::Inventories, key);
+  } else {
+    inventoryRefs_[folded] = id;
+    (void)Set(section::Inventories, key, id);
+  }
+  if (old.empty() || old == id) return;
+  for (const auto& [k, other] : inventoryRefs_) {
+    if (other == old) return;
+  }
+  inventories_.erase(old);
+  RemoveSection(section::InventoryPrefix + old);
+}
+
+bool MeasurementStore::RecordInventory(const Inventory& inventory) {
+  const std::vector<InventoryLine> lines = InventoryLines(inventory);
+  const Text id = InventoryId(lines);
+  const Text current = key::CurrentInventory;
+  const auto ref = inventoryRefs_.find(FoldCase(current));
+  if (ref != inventoryRefs_.end() && ref->second == id && inventories_.count(id) != 0) return false;
+  if (inventories_.count(id) == 0) {
+    // Written whole before anything points at it.
+    RemoveSection(section::InventoryPrefix + id);
+    const Text name = section::InventoryPrefix + id;
+    for (const InventoryLine& line : lines) (void)Set(name, line.key, line.value);
+    inventories_[id] = std::make_shared<const Inventory>(inventory);
+  }
+  Refer(current, id);
+  return true;
 }
 
 void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
@@ -199,6 +256,7 @@ void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
         (void)ReadKeptBeside(kind, found->second, *summary);
       }
     }
+    summary->inventory = InventoryOf(inventoryRefs_[folded]);
     kept_.push_back(std::move(*summary));
   }
   std::stable_sort(
@@ -254,6 +312,8 @@ bool MeasurementStore::RecordTimeStamp(TimeStampKind kind, const platform::Clock
       // A new sequence: nothing of the previous one may be mistaken for it,
       // but its summary is kept, so that it can be compared with the next.
       (void)KeepFinishedSequence();
+      // A sequence without a figure is not kept, nor what started with it.
+      Refer(key::CurrentInventory, Text());
       RemoveSection(section::TimeStamps);
       RemoveSection(section::History);
       RemoveSection(section::HistoryMilliseconds);
@@ -404,6 +464,8 @@ std::optional<SequenceSummary> MeasurementStore::Current() const {
     summary.restarts.push_back(std::move(figure));
   }
   summary.average = Average().value_or(0);
+  const auto ref = inventoryRefs_.find(FoldCase(Text(key::CurrentInventory)));
+  if (ref != inventoryRefs_.end()) summary.inventory = InventoryOf(ref->second);
   const double second = stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
   // date the summary can show.
@@ -429,6 +491,13 @@ bool MeasurementStore::KeepFinishedSequence() {
     const Text value = FormatKeptBeside(kind, *current);
     if (!value.empty()) (void)Set(KeptBesideSection(kind), newKey, value);
   }
+  // Its inventory goes with it; the next sequence records its own.
+  const auto ref = inventoryRefs_.find(FoldCase(Text(key::CurrentInventory)));
+  if (ref != inventoryRefs_.end()) {
+    const Text id = ref->second;
+    Refer(newKey, id);
+    Refer(key::CurrentInventory, Text());
+  }
   current->key = newKey;
   current->current = false;
   highestKeptNumber_ = current->number;
@@ -439,6 +508,7 @@ bool MeasurementStore::KeepFinishedSequence() {
     for (const KeptBeside kind : kAllKeptBeside) {
       (void)Remove(KeptBesideSection(kind), kept_.front().key);
     }
+    Refer(kept_.front().key, Text());
     kept_.erase(kept_.begin());
   }
   return true;

@@ -17,11 +17,14 @@
 // milliseconds, where known, go to a section of their own.
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "base/strings.h"
 #include "platform/clock.h"
+#include "sequence/inventory.h"
 #include "sequence/restart_phases.h"
 #include "sequence/time_stamps.h"
 #include "settings/ini_document.h"
@@ -58,6 +61,12 @@ inline constexpr char16_t SequencesReadyBy[] = u"SequencesReadyBy";
 // The machine as seen when the newest sequence started, for files that
 // are joined with other machines' files.
 inline constexpr char16_t Machine[] = u"Machine";
+// What starts with Windows, kept with each sequence: which inventory each
+// sequence had ("Current" for the sequence in History, the kept ones under
+// their keys), and each inventory once, in a section of its own named
+// InventoryPrefix + its id, however many sequences share it.
+inline constexpr char16_t Inventories[] = u"Inventories";
+inline constexpr char16_t InventoryPrefix[] = u"Inventory ";
 }  // namespace section
 namespace key {
 // Section Machine.
@@ -77,6 +86,8 @@ inline constexpr char16_t UtcSuffix[] = u"UtcMs";
 // (absent when it could not be read).
 inline constexpr char16_t ShutDownUpdatesWaiting[] = u"ShutDownUpdatesWaiting";
 inline constexpr char16_t ShutDownBootId[] = u"ShutDownBootId";
+// Section Inventories: the sequence in History.
+inline constexpr char16_t CurrentInventory[] = u"Current";
 }  // namespace key
 
 // Section History names its keys "Reboot " + the restart's number.
@@ -183,6 +194,9 @@ struct SequenceSummary {
   // line has no room for (phases, marks, ...) is unknown.
   std::vector<RestartFigure> restarts;
   bool current = false;  // the sequence in History, not (yet) kept
+  // What started with Windows when it started; none for a sequence kept
+  // before inventories were. Shared by the sequences that had the same.
+  std::shared_ptr<const Inventory> inventory;
 };
 
 // Key numbers beyond this are not given out: the next one could not be told
@@ -313,10 +327,19 @@ class MeasurementStore {
   // drops the oldest readable ones beyond the newest 50. True when one was
   // kept. A sequence start does this before it clears the current one.
   bool KeepFinishedSequence();
+  // What starts with Windows, for the sequence in History (recorded as it
+  // starts, after RecordTimeStamp's SequenceStart): kept once however many
+  // sequences share it, and dropped with the last sequence that has it.
+  bool RecordInventory(const Inventory& inventory);
 
  private:
   bool Store(StampName name, const platform::ClockReading& reading);
   void ReadKept(const settings::SettingsFile& file);
+  void ReadInventories(const settings::SettingsFile& file);
+  std::shared_ptr<const Inventory> InventoryOf(const Text& id) const;
+  // Points `key` of section Inventories at an inventory (none: at nothing),
+  // and drops the inventory it pointed at when no other key does.
+  void Refer(const Text& key, const Text& id);
   // The document's edits, skipped on a store that was only read.
   bool Set(const Text& section, const Text& key, const Text& value);
   bool Remove(const Text& section, const Text& key);
@@ -331,6 +354,10 @@ class MeasurementStore {
   std::uint64_t highestKeptNumber_ = 0;
   std::size_t damagedKept_ = 0;
   MachineIdentity machine_;
+  // Section Inventories as read and changed (folded key -> id), and each
+  // inventory it names.
+  std::map<Text, Text> inventoryRefs_;
+  std::map<Text, std::shared_ptr<const Inventory>> inventories_;
 };
 
 }  // namespace twk::sequence

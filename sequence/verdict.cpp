@@ -184,6 +184,10 @@ CompareAnswer CompareByNumber(const std::vector<SequenceSummary>& sequences, std
                        static_cast<std::size_t>(a->number), FiguresOf(*a));
   answer.text = c.heading;
   for (const Text& line : c.lines) answer.text += u"\r\n" + line;
+  // Also without a verdict: what changed may be why the restarts differ.
+  for (const Text& line : WhatChanged(b->inventory.get(), a->inventory.get())) {
+    answer.text += u"\r\n" + line;
+  }
   answer.exitCode = c.restart == Verdict::Slower ? 2 : (c.restart == Verdict::TooFew ? 1 : 0);
   return answer;
 }

@@ -63,7 +63,8 @@ struct SequenceComparison {
 // counts for none of them.
 [[nodiscard]] SequenceFigures FiguresOf(const SequenceSummary& summary);
 
-// What a script's "/Compare" answers: the heading and the lines, or why
+// What a script's "/Compare" answers: the heading, the lines and what
+// changed of what starts with Windows (WhatChanged), or why
 // nothing was compared; and its exit code: 0 compared and the restart not
 // slower, 2 compared and slower (a regression a script can act on), 1
 // nothing compared (fewer than two sequences, a number the history list

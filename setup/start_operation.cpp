@@ -123,6 +123,11 @@ SetupWindow::Next SetupWindow::OnStartOperation() {
   sequence::MeasurementStore measurements = sequence::MeasurementStore::Load(settings_);
   (void)measurements.RecordMachine(SeenMachine());
   (void)measurements.RecordTimeStamp(sequence::TimeStampKind::SequenceStart, ports.clock->Now());
+  // What starts with Windows now, for a comparison to tell what changed.
+  (void)measurements.RecordInventory(sequence::ReadInventory(
+      {*ports.registry, *ports.files, *ports.shell},
+      {start_.user().sid, start_.paths().userStartupFolder, start_.paths().commonStartupFolder,
+       sequence::kRunValueName}));
   (void)sequence::NoteRestartRequest(*ports.registry, measurements);
   // Complete now: nothing may be written while the system shuts down. A
   // restart whose first stamp is not on the disk would be measured against

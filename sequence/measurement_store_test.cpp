@@ -404,3 +404,69 @@ TEST_F(MeasurementFileTest, AnOperationWritesBackOnlyTheKeysItChanged) {
 
 }  // namespace
 }  // namespace twk::sequence
+
+namespace twk::sequence {
+namespace {
+
+// What started with Windows goes with each sequence: recorded as it starts,
+// moved with it when it is kept, written once however many sequences share
+// it, and gone from the file with the last sequence that had it.
+TEST_F(MeasurementStoreTest, InventoriesAreKeptOnceAndGoWithTheirLastSequence) {
+  const Inventory a{u"Windows 10 Pro", u"10.0.19045.3803",
+                    {{StartPlace::RunUser, u"Chat", u"chat.exe", std::nullopt, true}}};
+  Inventory b = a;
+  b.version = u"10.0.19045.3930";
+  const Text idA = InventoryId(InventoryLines(a));
+  const Text idB = InventoryId(InventoryLines(b));
+  // A sequence with one restart, started on a machine with `inventory`.
+  const auto sequence = [this](const Inventory& inventory) {
+    ShutDownThenBoot(60000);
+    EXPECT_TRUE(m.RecordInventory(inventory));
+    EXPECT_FALSE(m.RecordInventory(inventory)) << "nothing new to write";
+    EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
+  };
+  const auto sections = [this] {
+    std::vector<Text> found;
+    for (const Text& line : settings.lines()) {
+      if (line.starts_with(u"[Inventor")) found.push_back(line);
+    }
+    std::sort(found.begin(), found.end());  // which comes first is no matter
+    return found;
+  };
+
+  sequence(a);
+  EXPECT_EQ(Value(u"Inventories", u"Current"), idA);
+  EXPECT_EQ(Value(u"Inventory " + idA, u"1"), u"run-user|Chat|chat.exe||on");
+  sequence(a);  // sequence 1 is kept with it; the new one shares it
+  sequence(b);  // sequence 2 is kept with a too
+  EXPECT_EQ(Value(u"Inventories", u"Sequence 1"), idA);
+  EXPECT_EQ(Value(u"Inventories", u"Sequence 2"), idA);
+  EXPECT_EQ(Value(u"Inventories", u"Current"), idB);
+  std::vector<Text> both = {u"[Inventory " + idA + u"]", u"[Inventory " + idB + u"]"};
+  std::sort(both.begin(), both.end());
+  EXPECT_EQ(sections(), (std::vector<Text>{u"[Inventories]", both[0], both[1]}));
+  // Read back, every sequence has its own, and the same one is shared.
+  const MeasurementStore read = MeasurementStore::Read(settings);
+  const std::vector<SequenceSummary> all = read.AllSequences();
+  ASSERT_EQ(all.size(), 3u);
+  ASSERT_TRUE(all[0].inventory && all[2].inventory);
+  EXPECT_EQ(*all[0].inventory, a);
+  EXPECT_EQ(all[0].inventory, all[1].inventory);
+  EXPECT_EQ(*all[2].inventory, b);
+
+  // The fifty newest stay: once sequences 1 and 2 are dropped, inventory a
+  // goes with them.
+  for (int i = 0; i < 50; ++i) sequence(b);
+  EXPECT_EQ(m.kept().front().number, 3u);
+  EXPECT_EQ(Value(u"Inventories", u"Sequence 2"), u"<none>");
+  EXPECT_EQ(sections(), (std::vector<Text>{u"[Inventories]", u"[Inventory " + idB + u"]"}));
+
+  // A sequence started without recording one has none, and is kept so.
+  ShutDownThenBoot(60000);
+  EXPECT_EQ(Value(u"Inventories", u"Current"), u"<none>");
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::FirstBootUp, clock.Now(), 2));
+  EXPECT_EQ(m.Current()->inventory, nullptr);
+}
+
+}  // namespace
+}  // namespace twk::sequence

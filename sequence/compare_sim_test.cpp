@@ -25,11 +25,17 @@ class CompareSimTest : public ::testing::Test, public SimulatedMachine {
 TEST_F(CompareSimTest, AFasterSecondSequenceIsCalledFasterInTheListAndInTheCompareView) {
   SixRestarts({61, 60, 62, 59, 63, 64});
   Start(*RunArguments());  // its report; the next sequence keeps it
+  // The change that made it faster went with a program that now starts
+  // with Windows.
+  machine.registry.PutString(platform::RegistryRoot::Users, RunKeyPath(machine.identity.consoleUser->sid).substr(4),
+                             u"Updater", u"C:\\Updater\\up.exe /silent");
   SixRestarts({51, 50, 52, 49, 53, 54});
 
   std::vector<std::vector<Text>> rows;
   Text heading, lines;
   std::vector<ui::ChartBar> columns;
+  std::vector<std::vector<Text>> changes;
+  std::vector<Text> changesHeader;
   bool listHidden = false, listBack = false;
   user = [&](ui::HeadlessBackend& ui, int) {
     ui.When([&ui] { return ui.FindByText(u"  History") != 0; },
@@ -42,8 +48,10 @@ TEST_F(CompareSimTest, AFasterSecondSequenceIsCalledFasterInTheListAndInTheCompa
               ui.AfterWakes(2, [&] {
                 listHidden = !At(ui, 20, 230)->visible && ui.FindByText(u"  Restarts") == 0;
                 heading = ui.TextAt(20, 88);
-                lines = ui.TextAt(20, 110);
-                columns = At(ui, 20, 206)->chart.bars;
+                lines = ui.TextAt(20, 108);
+                changes = At(ui, 20, 182)->rows;
+                changesHeader = At(ui, 20, 182)->columns;
+                columns = At(ui, 20, 288)->chart.bars;
                 ui.Click(ui.FindByText(u"  Back"));
                 ui.AfterWakes(2, [&] {
                   listBack = At(ui, 20, 230)->visible && At(ui, 20, 230)->rows == rows;
@@ -67,6 +75,8 @@ TEST_F(CompareSimTest, AFasterSecondSequenceIsCalledFasterInTheListAndInTheCompa
   EXPECT_TRUE(lines.starts_with(u"Restart: faster by 10.0 s (-16.1 %), between 6.0 and 14.0 s "
                                 u"faster (95 % confidence, p = 0.008).\r\n"))
       << ToUtf8(lines);
+  EXPECT_EQ(changesHeader, std::vector<Text>{u"What changed"});
+  EXPECT_EQ(changes, (std::vector<std::vector<Text>>{{u"Added: Updater (Run (user))"}}));
   ASSERT_EQ(columns.size(), 2u);
   EXPECT_EQ(columns[0].dots, (std::vector<double>{60, 62, 59, 63, 64}));
   EXPECT_EQ(columns[1].dots, (std::vector<double>{50, 52, 49, 53, 54}));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 #include "context/start_context.h"
 #include "platform/file_system.h"
@@ -112,8 +113,7 @@ void ExportFromWindow(context::StartContext& start) {
       result.ok ? kExportedTo + *path + u"." : kNotExportedTo + *path + u". " + result.reason);
 }
 
-template <std::size_t N>
-int CreateList(context::MainFrame& frame, int y, int height, const Column (&columns)[N],
+int CreateList(context::MainFrame& frame, int y, int height, std::span<const Column> columns,
                const std::vector<std::vector<Text>>& rows) {
   frame.SetFont(u"Arial", 9, 400);
   const int list = frame.CreateReportList(kLeft, y, kWidth, height);
@@ -239,6 +239,7 @@ class HistoryWindow {
     frame_.SetFont(u"Arial", 10, 700);
     Text heading, lines;
     ui::ChartData chart;
+    std::vector<std::vector<Text>> changes;
     if (after == 0) {
       heading = u"Sequence " + FormatUnsigned(sequences_[0].number) +
                 u" is the oldest kept: there is no sequence before it to compare with.";
@@ -250,12 +251,18 @@ class HistoryWindow {
       heading = c.heading;
       for (const Text& line : c.lines) lines += (lines.empty() ? u"" : u"\r\n") + line;
       chart = CompareChart(c, b.number, a.number);
+      changes = ChangeRows(b, a);
     }
     frame_.CreateLabel(heading, kLeft, 88, kWidth, 18);
     frame_.SetFont(u"Arial", 9, 400);
-    frame_.CreateLabel(lines, kLeft, 110, kWidth, 92);
+    // Four lines: the restart's and each phase's.
+    frame_.CreateLabel(lines, kLeft, 108, kWidth, 72);
+    if (!changes.empty()) {
+      const Column column{u"What changed", ChangeColumnWidth(changes)};
+      (void)CreateList(frame_, 182, 100, std::span<const Column>(&column, 1), changes);
+    }
     frame_.SetFont(u"Arial", 8, 400);
-    const int chartId = frame_.CreateChart(kLeft, 206, kWidth, 204);
+    const int chartId = frame_.CreateChart(kLeft, 288, kWidth, 122);
     frame_.SetChartData(chartId, chart);
   }
 
@@ -372,6 +379,24 @@ std::vector<std::vector<Text>> HistoryRows(const std::vector<SequenceSummary>& s
                           : Text()});
   }
   return rows;
+}
+
+std::vector<std::vector<Text>> ChangeRows(const SequenceSummary& before,
+                                          const SequenceSummary& after) {
+  std::vector<Text> lines = WhatChanged(before.inventory.get(), after.inventory.get());
+  // The list's header says "What changed"; a sentence of its own stays whole.
+  if (lines.size() > 1) lines.erase(lines.begin());
+  std::vector<std::vector<Text>> rows;
+  for (Text& line : lines) rows.push_back({std::move(line)});
+  return rows;
+}
+
+int ChangeColumnWidth(const std::vector<std::vector<Text>>& rows) {
+  // About 6 pixels a character in 9-point Arial, and the list's margins: a
+  // long command line scrolls sideways rather than being cut.
+  std::size_t longest = 0;
+  for (const auto& row : rows) longest = std::max(longest, row.at(0).size());
+  return std::max(536, static_cast<int>(std::min<std::size_t>(longest, 2000)) * 6 + 12);
 }
 
 Text VerdictWord(Verdict verdict) {

@@ -69,6 +69,13 @@ inline constexpr std::size_t kChartBars = 12;
 // A verdict in one word for the list: "faster", "slower", "~" (no clear
 // change); empty for too few restarts.
 [[nodiscard]] Text VerdictWord(Verdict verdict);
+// What changed between two sequences' inventories as the Compare view lists
+// them, one row each under the header "What changed" (WhatChanged without
+// its first line; a sentence alone, unknown or nothing, stays whole); and
+// the width of that one column, as wide as its longest line needs.
+[[nodiscard]] std::vector<std::vector<Text>> ChangeRows(const SequenceSummary& before,
+                                                       const SequenceSummary& after);
+[[nodiscard]] int ChangeColumnWidth(const std::vector<std::vector<Text>>& rows);
 // The comparison's picture: a column of dots per sequence, before then
 // after, every restart used a dot at its seconds, each column's median a
 // line across it and written above it.

@@ -96,7 +96,14 @@ class SimulatedMachine {
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::TimesToReboot, total);
     settings::WriteUnsigned(file, settings::section::Setup, settings::key::RebootDelay, delay);
     for (const auto& [key, value] : moreSetup) file.SetValue(settings::section::Setup, key, value);
-    MeasurementStore::Load(file).RecordTimeStamp(TimeStampKind::SequenceStart, machine.clock.Now());
+    MeasurementStore store = MeasurementStore::Load(file);
+    store.RecordTimeStamp(TimeStampKind::SequenceStart, machine.clock.Now());
+    // What starts with Windows, as the setup records it.
+    const platform::TokenHandle token = machine.identity.consoleUser->token;
+    (void)store.RecordInventory(ReadInventory(
+        {machine.registry, machine.files, machine.shell},
+        {machine.identity.consoleUser->sid, machine.system.StartupFolder(token),
+         machine.system.CommonStartupFolder(), kRunValueName}));
     (void)file.Save();
     machine.registry.PutString(platform::RegistryRoot::Users, runKey_, kRunValueName,
                                RebootCommandLine(kProgram, 2, total, delay));

@@ -30,6 +30,8 @@ constexpr char16_t kCsvFilterName[] = u"CSV files (*.csv)";
 constexpr char16_t kCsvFilterPattern[] = u"*.csv";
 constexpr char16_t kCsvExtension[] = u"csv";
 constexpr char16_t kSeconds[] = u" s";
+constexpr char16_t kInventoryUnknown[] =
+    u"Starts with Windows: unknown (measured before Tarnwick kept the list).";
 
 struct Column {
   const char16_t* header;
@@ -208,9 +210,11 @@ class HistoryWindow {
                (s.restarts.size() == 1 ? u" restart" : u" restarts");
     frame_.SetFont(u"Arial", 10, 400);
     frame_.CreateLabel(heading, kLeft, 88, kWidth, 18);
-    frame_.CreateLabel(SpreadLine(s), kLeft, 108, kWidth, 18);
+    frame_.CreateLabel(SpreadLine(s), kLeft, 106, kWidth, 18);
+    frame_.CreateLabel(s.inventory ? InventorySummary(*s.inventory) : Text(kInventoryUnknown), kLeft,
+                       124, kWidth, 18);
     frame_.SetFont(u"Arial", 8, 400);
-    const int chart = frame_.CreateChart(kLeft, 130, kWidth, 150);
+    const int chart = frame_.CreateChart(kLeft, 144, kWidth, 138);
     frame_.SetChartData(chart, RestartsChart(s));
     (void)CreateList(frame_, 288, 122, kRestartColumns, RestartRows(s));
   }

@@ -238,7 +238,7 @@ class HistoryWindowTest : public ::testing::Test, public sim::SimulatedMachine {
 
 // What the restarts' view showed, and what the list showed after Back.
 struct RestartView {
-  Text heading, spreadLine;
+  Text heading, spreadLine, inventoryLine;
   std::size_t bars = 0;
   std::vector<ui::ChartLegendEntry> legend;
   Rows rows;
@@ -300,14 +300,15 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
                             ui.FindByText(u"  Export") == 0;
         if (v.sequencesHidden) {
           v.heading = ui.TextAt(20, 88);
-          v.spreadLine = ui.TextAt(20, 108);
-          v.bars = At(ui, 20, 130)->chart.bars.size();
-          v.legend = At(ui, 20, 130)->chart.legend;
+          v.spreadLine = ui.TextAt(20, 106);
+          v.inventoryLine = ui.TextAt(20, 124);
+          v.bars = At(ui, 20, 144)->chart.bars.size();
+          v.legend = At(ui, 20, 144)->chart.legend;
           v.rows = At(ui, 20, 288)->rows;
           if (k == 0) {
             restartColumns = At(ui, 20, 288)->columns;
             restartWidths = At(ui, 20, 288)->columnWidths;
-            for (auto [x, y] : {std::pair{20, 88}, {20, 130}, {20, 288}, {455, 420}}) {
+            for (auto [x, y] : {std::pair{20, 88}, {20, 144}, {20, 288}, {455, 420}}) {
               places.push_back(DescribeAt(ui, x, y));
             }
           }
@@ -354,7 +355,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
                 "3 \"  Back\" (455,420,125,36) Arial 12/800 icon 107 24x24 hand cursor",
                 "13 \"Sequence 3, started " + ToUtf8(listRows[0][0].substr(3)) +
                     ": 2 restarts\" (20,88,560,18) Arial 10/400",
-                "41 \"\" (20,130,560,150) Arial 8/400", "15 \"\" (20,288,560,122) Arial 9/400",
+                "41 \"\" (20,144,560,138) Arial 8/400", "15 \"\" (20,288,560,122) Arial 9/400",
                 "3 \"  Back\" (455,420,125,36) Arial 12/800 icon 107 24x24 hand cursor"}));
   // The kept sequences and the current one, which alone is highlighted.
   std::vector<Text> bars;
@@ -401,6 +402,9 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
   EXPECT_EQ(seen[2].spreadLine,
             u"Median 45 s, spread 7.1 s; without the first restart: median 40 s, spread 0 s");
   EXPECT_EQ(seen[0].rows.at(1).at(1), u"36 s");
+  // What started with Windows with sequence 1 (recorded by the simulated
+  // setup on a machine that starts nothing).
+  EXPECT_EQ(seen[1].inventoryLine, u"Starts with Windows: 0 programs, 0 services, 0 drivers.");
 
   // Back: the same report, and the history's controls gone.
   EXPECT_EQ(report.reportLines, linesBefore);

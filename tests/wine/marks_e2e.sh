@@ -87,7 +87,7 @@ echo "the history's Restarts view notes the mark"
 click_at 90 420
 wait_title "Tarnwick - History" 20
 sleep 1
-click_at 90 420
+click_at 20 420  # Restarts
 sleep 2
 TREE=$(probe tree $CLASS)
 grep -qE '^[0-9]+ SysListView32 20 288 560 122 1 ' <<<"$TREE" || fail "no restarts' list at 20,288"

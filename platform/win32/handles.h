@@ -72,6 +72,15 @@ struct FileTraits {
 };
 using UniqueFile = UniqueHandle<FileTraits>;
 
+// A find handle from FindFirstFileExW: it too reports failure with
+// INVALID_HANDLE_VALUE, and is given back with FindClose, not CloseHandle.
+struct FindTraits {
+  using Type = HANDLE;
+  static bool IsNone(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
+  static void Release(HANDLE handle) { FindClose(handle); }
+};
+using UniqueFind = UniqueHandle<FindTraits>;
+
 // The release functions as void(T), which is what NullIsNone takes.
 namespace detail {
 inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }

@@ -72,6 +72,28 @@ struct FileTraits {
 };
 using UniqueFile = UniqueHandle<FileTraits>;
 
+// A find handle from FindFirstFileExW: it too reports failure with
+// INVALID_HANDLE_VALUE, and is given back with FindClose, not CloseHandle.
+struct FindTraits {
+  using Type = HANDLE;
+  static bool IsNone(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
+  static void Release(HANDLE handle) { FindClose(handle); }
+};
+using UniqueFind = UniqueHandle<FindTraits>;
+
+// One reference to a COM interface (from CoCreateInstance or
+// QueryInterface), given back with its Release. The interface's definition
+// is only needed where the owner is used, so this header stays free of the
+// COM headers.
+template <class Interface>
+struct ComTraits {
+  using Type = Interface*;
+  static bool IsNone(Interface* object) { return object == nullptr; }
+  static void Release(Interface* object) { object->Release(); }
+};
+template <class Interface>
+using ComRef = UniqueHandle<ComTraits<Interface>>;
+
 // The release functions as void(T), which is what NullIsNone takes.
 namespace detail {
 inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }

@@ -11,6 +11,13 @@ namespace {
 
 FileHandle ToFileHandle(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
 
+// What Explorer leaves out unless told to show protected system files:
+// hidden and system both (desktop.ini), not either alone.
+bool HiddenBySystem(DWORD attributes) {
+  constexpr DWORD kBoth = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  return (attributes & kBoth) == kBoth;
+}
+
 }  // namespace
 
 HANDLE WinFileSystem::Find(FileHandle file) const {
@@ -94,5 +101,39 @@ bool WinFileSystem::ReplaceWith(const std::u16string& source, const std::u16stri
 }
 
 bool WinFileSystem::Delete(const std::u16string& path) { return DeleteFileW(Wide(path)) != FALSE; }
+
+Answer<std::vector<std::u16string>> WinFileSystem::FolderFiles(const std::u16string& folder) {
+  // The path goes to the system as given, as everywhere in this adapter: a
+  // caller with a long path passes it with its \\?\ prefix. Only the
+  // separator is not doubled for a folder given with one ("C:\"): under
+  // that prefix the system would not fold the two into one.
+  const bool separated = !folder.empty() && (folder.back() == u'\\' || folder.back() == u'/');
+  const std::u16string pattern = folder + (separated ? u"*" : u"\\*");
+  WIN32_FIND_DATAW found;
+  // The basic level leaves out the 8.3 name, which nothing here reads and
+  // which costs a lookup per file.
+  UniqueFind listing(
+      FindFirstFileExW(Wide(pattern), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
+  if (!listing) {
+    const DWORD code = LastError();
+    // The folder is there but nothing in it matched: only a drive's root
+    // can be that empty, every other folder holds "." and "..".
+    if (code == ERROR_FILE_NOT_FOUND) return std::vector<std::u16string>{};
+    // A file where the folder should be is no folder either.
+    if (code == ERROR_DIRECTORY) return Status::NotFound;
+    return StatusFromError(code);
+  }
+  std::vector<std::u16string> names;
+  do {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;  // "." and ".." too
+    if (HiddenBySystem(found.dwFileAttributes)) continue;
+    names.emplace_back(reinterpret_cast<const char16_t*>(found.cFileName));
+  } while (FindNextFileW(listing.get(), &found));
+  // Anything but the end is a list cut short, which is no answer.
+  const DWORD code = LastError();
+  if (code != ERROR_NO_MORE_FILES)
+    return code == ERROR_SUCCESS ? Status::Failed : StatusFromError(code);
+  return names;
+}
 
 }  // namespace twk::platform::win32

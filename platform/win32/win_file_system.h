@@ -36,6 +36,8 @@ class WinFileSystem final : public FileSystem {
   [[nodiscard]] bool ReplaceWith(const std::u16string& source,
                                  const std::u16string& target) override;
   bool Delete(const std::u16string& path) override;
+  [[nodiscard]] Answer<std::vector<std::u16string>> FolderFiles(
+      const std::u16string& folder) override;
 
   std::size_t openFileCount() const { return files_.size(); }
 

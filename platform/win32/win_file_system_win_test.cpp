@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/strings.h"
 #include "platform/fake/fake_file_system.h"
@@ -169,6 +171,57 @@ TEST_F(WinFileSystemTest, DeleteRemovesFilesOnly) {
   EXPECT_FALSE(fs.Delete(file));
   ASSERT_EQ(fs.CreateDirectory(temp.Path(u"folder")), CreateDirResult::Created);
   EXPECT_FALSE(fs.Delete(temp.Path(u"folder")));
+}
+
+// ---- a folder's files ----------------------------------------------------------
+
+std::vector<std::u16string> Sorted(std::vector<std::u16string> names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Only what the folder itself holds as files: not "." and "..", not a
+// subfolder nor what is in it, not desktop.ini (hidden and system); a file
+// that is only hidden is still listed. The same list comes back for the
+// folder written with a closing separator and under the long-path prefix.
+TEST_F(WinFileSystemTest, AFolderListsItsOwnFilesButNotWhatWindowsHides) {
+  const std::u16string folder = temp.Path(u"Startup");
+  ASSERT_EQ(fs.CreateDirectory(folder), CreateDirResult::Created);
+  ASSERT_TRUE(test::WriteBytes(folder + u"\\Tarnwick.lnk", "x"));
+  ASSERT_TRUE(test::WriteBytes(folder + u"\\Notes About It.TXT", "x"));
+  ASSERT_TRUE(test::WriteBytes(folder + u"\\hidden only.cmd", "x"));
+  ASSERT_TRUE(test::WriteBytes(folder + u"\\desktop.ini", "[.ShellClassInfo]"));
+  ASSERT_EQ(fs.CreateDirectory(folder + u"\\Sub"), CreateDirResult::Created);
+  ASSERT_TRUE(test::WriteBytes(folder + u"\\Sub\\inner.lnk", "x"));
+  const std::u16string ini = folder + u"\\desktop.ini";
+  ASSERT_TRUE(SetFileAttributesW(Wide(ini), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  ASSERT_TRUE(SetFileAttributesW(Wide(folder + u"\\hidden only.cmd"), FILE_ATTRIBUTE_HIDDEN));
+  // The system has to keep the attributes for the test to mean anything.
+  constexpr DWORD kBoth = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_EQ(GetFileAttributesW(Wide(ini)) & kBoth, kBoth);
+
+  const std::vector<std::u16string> expected = {u"Notes About It.TXT", u"Tarnwick.lnk",
+                                                u"hidden only.cmd"};
+  for (const std::u16string& path : {folder, folder + u"\\", u"\\\\?\\" + folder}) {
+    const auto files = fs.FolderFiles(path);
+    ASSERT_TRUE(files.ok()) << ToUtf8(path) << " " << static_cast<int>(files.status());
+    EXPECT_EQ(Sorted(files.value()), expected) << ToUtf8(path);
+  }
+}
+
+// No folder is NotFound, whether it, its parent, or a file stands where it
+// should be; a folder with nothing in it is an empty list, not a failure.
+TEST_F(WinFileSystemTest, AMissingFolderIsNotFoundAndAnEmptyOneHasNoFiles) {
+  EXPECT_EQ(fs.FolderFiles(temp.Path(u"missing")).status(), Status::NotFound);
+  EXPECT_EQ(fs.FolderFiles(temp.Path(u"missing\\child")).status(), Status::NotFound);
+  ASSERT_TRUE(test::WriteBytes(temp.Path(u"plain.txt"), "x"));
+  EXPECT_EQ(fs.FolderFiles(temp.Path(u"plain.txt")).status(), Status::NotFound);
+
+  ASSERT_EQ(fs.CreateDirectory(temp.Path(u"empty")), CreateDirResult::Created);
+  ASSERT_EQ(fs.CreateDirectory(temp.Path(u"empty\\only a folder")), CreateDirResult::Created);
+  const auto files = fs.FolderFiles(temp.Path(u"empty"));
+  ASSERT_TRUE(files.ok()) << static_cast<int>(files.status());
+  EXPECT_TRUE(files.value().empty()) << ToUtf8(files.value().front());
 }
 
 // ---- the fake answers as the system does -------------------------------------

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/win32/win_error.h"
 #include "platform/win32/win_wow64.h"
 
@@ -27,6 +30,61 @@ HKEY PredefinedKey(RegistryRoot root) {
 }
 
 HKEY ToHkey(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+
+// The longest names the registry allows, without the terminating null: a
+// value's name, and a key's.
+constexpr DWORD kMaxValueName = 16383;
+constexpr DWORD kMaxKeyName = 255;
+
+// RegEnumValueW or RegEnumKeyExW at one index, into a name buffer of
+// `*length` characters, terminator included; the name's own length, without
+// it, comes back there.
+using EnumerateAt = LSTATUS (*)(HKEY key, DWORD index, wchar_t* name, DWORD* length);
+
+LSTATUS ValueAt(HKEY key, DWORD index, wchar_t* name, DWORD* length) {
+  return RegEnumValueW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+}
+
+LSTATUS SubkeyAt(HKEY key, DWORD index, wchar_t* name, DWORD* length) {
+  return RegEnumKeyExW(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+}
+
+// Every name from index 0 until ERROR_NO_MORE_ITEMS. The buffer starts at
+// `longest` (what RegQueryInfoKeyW reported) and doubles when a name no
+// longer fits, which happens when one is renamed or added while we read;
+// `limit` bounds that growth, since no name is longer.
+Answer<std::vector<std::u16string>> EnumerateNames(HKEY key, EnumerateAt at, DWORD longest,
+                                                   DWORD limit) {
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(longest) + 1);
+  std::vector<std::u16string> names;
+  for (DWORD index = 0;; ++index) {
+    LSTATUS code = ERROR_SUCCESS;
+    DWORD length = 0;
+    for (;;) {
+      length = static_cast<DWORD>(buffer.size());
+      code = at(key, index, buffer.data(), &length);
+      if (code != ERROR_MORE_DATA) break;
+      if (buffer.size() > limit) return Status::Failed;
+      buffer.resize(std::min<std::size_t>(buffer.size() * 2, std::size_t{limit} + 1));
+    }
+    if (code == ERROR_NO_MORE_ITEMS) return names;
+    if (code != ERROR_SUCCESS) return StatusFromError(static_cast<DWORD>(code));
+    names.emplace_back(reinterpret_cast<const char16_t*>(buffer.data()), length);
+  }
+}
+
+// The longest value name (values) or subkey name (!values) the key holds.
+// RegQueryInfoKeyW needs the right to query values, which a key opened only
+// to list its subkeys lacks: then the longest name allowed stands in, and
+// the enumeration itself says whether the key may be read.
+DWORD LongestName(HKEY key, bool values) {
+  DWORD longestSubkey = 0;
+  DWORD longestValue = 0;
+  const LSTATUS code = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &longestSubkey,
+                                        nullptr, nullptr, &longestValue, nullptr, nullptr, nullptr);
+  if (code != ERROR_SUCCESS) return values ? kMaxValueName : kMaxKeyName;
+  return values ? longestValue : longestSubkey;
+}
 
 }  // namespace
 
@@ -85,6 +143,16 @@ Answer<RegistryValue> WinRegistry::QueryValue(RegistryKey key, const std::u16str
     return value;
   }
   return Status::Failed;
+}
+
+Answer<std::vector<std::u16string>> WinRegistry::ValueNames(RegistryKey key) {
+  if (key == kNoKey) return Status::Failed;
+  return EnumerateNames(ToHkey(key), ValueAt, LongestName(ToHkey(key), true), kMaxValueName);
+}
+
+Answer<std::vector<std::u16string>> WinRegistry::SubkeyNames(RegistryKey key) {
+  if (key == kNoKey) return Status::Failed;
+  return EnumerateNames(ToHkey(key), SubkeyAt, LongestName(ToHkey(key), false), kMaxKeyName);
 }
 
 bool WinRegistry::IsWow64Process() { return CurrentProcessIsWow64(); }

@@ -12,6 +12,8 @@ class WinRegistry final : public Registry {
                   std::uint32_t size) override;
   Status DeleteValue(RegistryKey key, const std::u16string& name) override;
   Answer<RegistryValue> QueryValue(RegistryKey key, const std::u16string& name) override;
+  Answer<std::vector<std::u16string>> ValueNames(RegistryKey key) override;
+  Answer<std::vector<std::u16string>> SubkeyNames(RegistryKey key) override;
   bool IsWow64Process() override;
 };
 

@@ -5,6 +5,10 @@
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include <vector>
 
 #include "platform/win32/handles.h"
 
@@ -19,6 +23,38 @@ bool Execute(SHELLEXECUTEINFOW& info, KernelHandle& process) {
   const bool ok = ShellExecuteExW(&info) != FALSE;
   if (ok && info.hProcess != nullptr) process = KernelHandle(info.hProcess);
   return ok;
+}
+
+// COM on this thread for as long as it lives. A thread that already runs
+// in an apartment of its own kind is counted once more (S_FALSE) and has
+// that undone; one in the other kind (RPC_E_CHANGED_MODE) is left exactly
+// as it was: COM is up, just not by us, so there is nothing to undo, and
+// undoing it would pull COM from under the caller.
+class ComApartment {
+ public:
+  ComApartment() : started_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (started_ == S_OK || started_ == S_FALSE) CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+  [[nodiscard]] bool usable() const {
+    return SUCCEEDED(started_) || started_ == RPC_E_CHANGED_MODE;
+  }
+
+ private:
+  HRESULT started_;
+};
+
+// Room for a link's target and for its arguments: the longest path and the
+// longest command line Windows takes. The link object cuts what does not
+// fit rather than failing, so the room must be enough for anything a link
+// can hold.
+constexpr int kLinkTextRoom = 32768;
+
+std::u16string FromBuffer(const std::vector<wchar_t>& buffer) {
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()));
 }
 
 }  // namespace
@@ -55,6 +91,41 @@ bool WinShell::RelaunchElevated(const std::u16string& program, const std::u16str
   if (!GetExitCodeProcess(process.get(), &code)) return false;
   *exitCode = code;
   return true;
+}
+
+std::optional<std::u16string> WinShell::ShortcutTarget(const std::u16string& path) {
+  // Declared first, so that it ends last: every interface below is released
+  // while COM is still up.
+  const ComApartment apartment;
+  if (!apartment.usable()) return std::nullopt;
+  ComRef<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(link.Receive())))) {
+    return std::nullopt;
+  }
+  ComRef<IPersistFile> file;
+  if (FAILED(
+          link.get()->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(file.Receive())))) {
+    return std::nullopt;
+  }
+  // Loading only reads the file: the link is not resolved, so a target that
+  // has moved is reported where the link says, and nothing goes looking for it.
+  if (FAILED(file.get()->Load(Wide(path), STGM_READ))) return std::nullopt;
+
+  std::vector<wchar_t> buffer(kLinkTextRoom, L'\0');
+  // The raw path: environment variables stay as written (%windir%\...).
+  // S_FALSE is a link to something that is no file (a Control Panel item).
+  if (link.get()->GetPath(buffer.data(), kLinkTextRoom, nullptr, SLGP_RAWPATH) != S_OK) {
+    return std::nullopt;
+  }
+  std::u16string target = FromBuffer(buffer);
+  if (target.empty()) return std::nullopt;
+
+  buffer.assign(kLinkTextRoom, L'\0');
+  if (FAILED(link.get()->GetArguments(buffer.data(), kLinkTextRoom))) return std::nullopt;
+  const std::u16string arguments = FromBuffer(buffer);
+  if (!arguments.empty()) target += u' ' + arguments;
+  return target;
 }
 
 }  // namespace twk::platform::win32

@@ -89,4 +89,14 @@ std::u16string WinSystemInfo::RoamingAppData(TokenHandle token) {
   return FolderPath(CSIDL_APPDATA, reinterpret_cast<HANDLE>(token));
 }
 
+// Not created when missing: a Startup folder that is not there starts
+// nothing, which is all its reader wants to know.
+std::u16string WinSystemInfo::StartupFolder(TokenHandle token) {
+  return FolderPath(CSIDL_STARTUP, reinterpret_cast<HANDLE>(token));
+}
+
+std::u16string WinSystemInfo::CommonStartupFolder() {
+  return FolderPath(CSIDL_COMMON_STARTUP, nullptr);
+}
+
 }  // namespace twk::platform::win32

@@ -13,6 +13,8 @@ class WinSystemInfo final : public SystemInfo {
   std::u16string WindowsFolder() override;
   std::u16string ProgramPath() override;
   std::u16string RoamingAppData(TokenHandle token) override;
+  std::u16string StartupFolder(TokenHandle token) override;
+  std::u16string CommonStartupFolder() override;
 };
 
 }  // namespace twk::platform::win32

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/strings.h"
 #include "platform/win32/win_identity.h"
 #include "platform/win32/win_system_info.h"
 
@@ -96,6 +97,30 @@ TEST(WinSystemInfoTest, AppDataFollowsTheToken) {
 
   // Not a token at all: no folder rather than some folder.
   EXPECT_EQ(info.RoamingAppData(0x1234), u"");
+}
+
+// The Startup folders as a default installation has them: the user's under
+// the user's roaming AppData (whichever way the user is named), everyone's
+// elsewhere; Windows spells the one "Startup", the other "StartUp".
+TEST(WinSystemInfoTest, StartupFoldersAreTheUsersAndEveryones) {
+  WinSystemInfo info;
+  const std::u16string user = Lower(info.StartupFolder(kNoToken));
+  EXPECT_TRUE(EndsWith(user, u"\\startup")) << ToUtf8(user);
+  EXPECT_EQ(user.substr(0, user.find(u"\\microsoft\\")), Lower(info.RoamingAppData(kNoToken)))
+      << ToUtf8(user);
+
+  WinIdentity identity;
+  std::u16string name;
+  const TokenHandle token = identity.GetConsoleUser(name, nullptr);
+  ASSERT_NE(token, kNoToken);
+  EXPECT_EQ(Lower(info.StartupFolder(token)), user);
+  identity.CloseToken(token);
+  EXPECT_EQ(info.StartupFolder(0x1234), u"");
+
+  const std::u16string everyone = Lower(info.CommonStartupFolder());
+  EXPECT_TRUE(EndsWith(everyone, u"\\startup")) << ToUtf8(everyone);
+  EXPECT_NE(everyone, user);
+  EXPECT_EQ(everyone[1], u':') << ToUtf8(everyone);
 }
 
 }  // namespace

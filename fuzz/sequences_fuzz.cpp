@@ -42,6 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(s.number >= 1 && s.number <= read.highestKeptNumber());
     Require(i == 0 || kept[i - 1].number <= s.number);
     Require(!s.restarts.empty());
+    // An inventory read from the file writes back to lines that read as it.
+    if (s.inventory) {
+      Require(seq::ParseInventory(seq::InventoryLines(*s.inventory)) == *s.inventory);
+    }
     const auto again = seq::ParseSequence(s.key, seq::FormatSequenceValue(s));
     Require(again && again->average == s.average && again->started == s.started &&
             again->restarts.size() == s.restarts.size());
@@ -95,9 +99,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   // Every line that was there is still there, unless it was a readable
   // summary dropped for room.
-  const std::vector<Text>& after = doc.lines();
+  // What starts with Windows moves with the sequence and goes with the last
+  // sequence that names it: its sections are checked on their own below.
+  const auto withoutInventories = [&doc](const std::vector<Text>& lines) {
+    std::vector<Text> kept;
+    bool inventory = false;
+    const Text prefix = twk::FoldCase(Text(seq::file::section::InventoryPrefix));
+    for (const Text& line : lines) {
+      if (doc.IsSectionHeader(line)) {
+        const Text name = twk::FoldCase(line.substr(1, line.find(u']', 2) - 1));
+        inventory = name == twk::FoldCase(Text(seq::file::section::Inventories)) ||
+                    name.starts_with(prefix);
+      }
+      if (!inventory) kept.push_back(line);
+    }
+    return kept;
+  };
+  const std::vector<Text> after = withoutInventories(doc.lines());
   std::size_t at = 0;
-  for (const Text& line : before) {
+  for (const Text& line : withoutInventories(before)) {
     if (keptOne && underNewKey(line) && at < after.size() && underNewKey(after[at])) {
       ++at;
       continue;
@@ -115,6 +135,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         [&](const seq::SequenceSummary& s) { return s.key == keyText; }));
   }
   if (keptOne) {
+    // The kept sequence has the inventory it had as the current one.
+    const auto current = read.Current();
+    const seq::MeasurementStore reread = seq::MeasurementStore::Read(doc);
+    const auto found = std::find_if(reread.kept().begin(), reread.kept().end(),
+                                    [&](const seq::SequenceSummary& s) { return s.key == newKey; });
+    if (found != reread.kept().end()) {  // (a summary too long to read back is not)
+      Require((found->inventory == nullptr) == (current->inventory == nullptr));
+      Require(!found->inventory || *found->inventory == *current->inventory);
+    }
     // The file keeps no more than the records say (a summary too long to
     // read back is kept but skipped, as any damaged line).
     const seq::MeasurementStore again = seq::MeasurementStore::Read(doc);

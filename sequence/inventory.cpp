@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
 
 #include "platform/registry_path.h"
 
@@ -58,20 +57,31 @@ OwnedKey Open(Registry& registry, const Text& path, std::uint32_t access = KeyAc
 // Task Manager's state of each start-up entry of one StartupApproved key, by
 // folded name: the first byte of the value is even for enabled, odd for
 // disabled.
-std::map<Text, bool> ApprovedStates(Registry& registry, const Text& path) {
-  std::map<Text, bool> states;
+using Approved = std::vector<std::pair<Text, bool>>;  // folded name, enabled
+
+Approved ApprovedStates(Registry& registry, const Text& path) {
+  Approved states;
   const OwnedKey key = Open(registry, path);
   if (!key) return states;
   for (const Text& name : registry.ValueNames(key.get()).value_or({})) {
     const auto value = registry.QueryValue(key.get(), name);
     if (!value.ok() || value.value().data.empty()) continue;
-    states[FoldCase(name)] = (value.value().data[0] & 1) == 0;
+    states.emplace_back(FoldCase(name), (value.value().data[0] & 1) == 0);
   }
   return states;
 }
 
+// No mark is enabled; the first mark of a name counts.
+bool Enabled(const Approved& approved, const Text& name) {
+  const Text folded = FoldCase(name);
+  for (const auto& [marked, enabled] : approved) {
+    if (marked == folded) return enabled;
+  }
+  return true;
+}
+
 void AddRunKey(const InventoryPorts& ports, Inventory& inventory, StartPlace place,
-               const Text& path, const std::map<Text, bool>& approved, const Text& leaveOut) {
+               const Text& path, const Approved& approved, const Text& leaveOut) {
   Registry& registry = ports.registry;
   const OwnedKey key = Open(registry, path);
   if (!key) return;
@@ -79,22 +89,18 @@ void AddRunKey(const InventoryPorts& ports, Inventory& inventory, StartPlace pla
     if (!leaveOut.empty() && EqualsIgnoreCase(name, leaveOut)) continue;
     const auto command = StringOf(registry.QueryValue(key.get(), name));
     if (!command) continue;
-    const auto state = approved.find(FoldCase(name));
-    inventory.entries.push_back(
-        {place, name, *command, std::nullopt, state == approved.end() || state->second});
+    inventory.entries.push_back({place, name, *command, std::nullopt, Enabled(approved, name)});
   }
 }
 
 void AddStartupFolder(const InventoryPorts& ports, Inventory& inventory, StartPlace place,
-                      const Text& folder, const std::map<Text, bool>& approved) {
+                      const Text& folder, const Approved& approved) {
   if (folder.empty()) return;
   for (const Text& name : ports.files.FolderFiles(folder).value_or({})) {
     const bool shortcut = name.size() > 4 && EqualsIgnoreCase(name.substr(name.size() - 4), u".lnk");
     const Text target =
         shortcut ? ports.shell.ShortcutTarget(folder + u"\\" + name).value_or(Text()) : Text();
-    const auto state = approved.find(FoldCase(name));
-    inventory.entries.push_back(
-        {place, name, target, std::nullopt, state == approved.end() || state->second});
+    inventory.entries.push_back({place, name, target, std::nullopt, Enabled(approved, name)});
   }
 }
 
@@ -145,9 +151,12 @@ void ReadWindows(Registry& registry, Inventory& inventory) {
   inventory.version = version;
 }
 
+// By place, then name ignoring case, then name (two names alike but for
+// their case stay in one order).
 bool EntryBefore(const StartEntry& a, const StartEntry& b) {
   if (a.place != b.place) return a.place < b.place;
-  return FoldCase(a.name) < FoldCase(b.name);
+  const int folded = FoldCase(a.name).compare(FoldCase(b.name));
+  return folded != 0 ? folded < 0 : a.name < b.name;
 }
 
 // ---- the settings file's form ---------------------------------------------------
@@ -252,7 +261,7 @@ Inventory ReadInventory(const InventoryPorts& ports, const InventorySources& sou
   const Text machineApproved = machine + kWindowsKey + kApprovedKey;
   const auto userRun = ApprovedStates(registry, userApproved + u"Run");
   const auto machineRun = ApprovedStates(registry, machineApproved + u"Run");
-  const std::map<Text, bool> none;
+  const Approved none;
   AddRunKey(ports, inventory, StartPlace::RunUser, user + kWindowsKey + u"Run", userRun,
             sources.ownRunValue);
   AddRunKey(ports, inventory, StartPlace::RunOnceUser, user + kWindowsKey + u"RunOnce", none, {});
@@ -274,7 +283,7 @@ Inventory ReadInventory(const InventoryPorts& ports, const InventorySources& sou
   AddStartupFolder(ports, inventory, StartPlace::StartupCommon, sources.commonStartupFolder,
                    ApprovedStates(registry, machineApproved + u"StartupFolder"));
   AddServices(registry, inventory);
-  std::stable_sort(inventory.entries.begin(), inventory.entries.end(), EntryBefore);
+  std::sort(inventory.entries.begin(), inventory.entries.end(), EntryBefore);
   return inventory;
 }
 
@@ -323,7 +332,7 @@ Inventory ParseInventory(const std::vector<InventoryLine>& lines) {
     }
     inventory.entries.push_back(std::move(e));
   }
-  std::stable_sort(inventory.entries.begin(), inventory.entries.end(), EntryBefore);
+  std::sort(inventory.entries.begin(), inventory.entries.end(), EntryBefore);
   return inventory;
 }
 
@@ -359,47 +368,59 @@ std::vector<Text> InventoryChanges(const Inventory& before, const Inventory& aft
     const auto orUnknown = [](const Text& t) { return t.empty() ? Text(u"unknown") : t; };
     lines.push_back(u"Windows: " + orUnknown(shown(before)) + u" -> " + orUnknown(shown(after)));
   }
-  // Each side's entries by place and folded name.
-  std::map<std::pair<StartPlace, Text>, const StartEntry*> was, is;
-  for (const StartEntry& e : before.entries) was[{e.place, FoldCase(e.name)}] = &e;
-  for (const StartEntry& e : after.entries) is[{e.place, FoldCase(e.name)}] = &e;
-  // Added, removed, changed: each group sorted by name, then place.
-  std::array<std::vector<std::pair<std::pair<Text, StartPlace>, Text>>, 3> groups;
-  const auto note = [&groups](int group, const StartEntry& e, const Text& line) {
-    groups[static_cast<std::size_t>(group)].push_back({{FoldCase(e.name), e.place}, line});
+  // Both lists in entry order, so that one walk pairs them. Each change
+  // goes with its group (added, removed, changed) and the name it sorts by.
+  std::vector<StartEntry> was = before.entries, is = after.entries;
+  std::sort(was.begin(), was.end(), EntryBefore);
+  std::sort(is.begin(), is.end(), EntryBefore);
+  struct Change {
+    int group;
+    Text name;
+    StartPlace place;
+    Text line;
   };
-  for (const auto& [key, e] : is) {
-    const auto old = was.find(key);
-    if (old == was.end()) {
-      if (e->startsByItself() || IsProgram(e->place)) note(0, *e, u"Added: " + What(*e));
-      continue;
-    }
-    const StartEntry& o = *old->second;
-    if (!IsProgram(e->place) && !o.startsByItself() && !e->startsByItself()) continue;
-    const Text changed = u"Changed: " + What(*e) + u": ";
-    if (o.start != e->start && o.start && e->start) {
-      note(2, *e, changed + StartTypeName(*o.start) + u" -> " + StartTypeName(*e->start));
-    }
-    // A command only where both sides kept one (a service that did not
-    // start by itself kept none).
-    const bool bothKept = IsProgram(e->place) || (o.startsByItself() && e->startsByItself());
-    if (bothKept && o.command != e->command) {
-      note(2, *e, changed + o.command + u" -> " + e->command);
-    }
-    if (IsProgram(e->place) && o.enabled != e->enabled) {
-      note(2, *e, changed + (o.enabled ? u"enabled -> disabled" : u"disabled -> enabled"));
+  std::vector<Change> changes;
+  const auto note = [&changes](int group, const StartEntry& e, Text line) {
+    changes.push_back({group, FoldCase(e.name), e.place, std::move(line)});
+  };
+  const auto same = [](const StartEntry& a, const StartEntry& b) {
+    return a.place == b.place && EqualsIgnoreCase(a.name, b.name);
+  };
+  const auto counts = [](const StartEntry& e) { return e.startsByItself() || IsProgram(e.place); };
+  std::size_t i = 0, k = 0;
+  while (i < was.size() || k < is.size()) {
+    const StartEntry* o = i < was.size() ? &was[i] : nullptr;
+    const StartEntry* e = k < is.size() ? &is[k] : nullptr;
+    if (o != nullptr && e != nullptr && same(*o, *e)) {
+      ++i, ++k;
+      if (!IsProgram(e->place) && !o->startsByItself() && !e->startsByItself()) continue;
+      const Text changed = u"Changed: " + What(*e) + u": ";
+      if (o->start != e->start && o->start && e->start) {
+        note(2, *e, changed + StartTypeName(*o->start) + u" -> " + StartTypeName(*e->start));
+      }
+      // A command only where both sides kept one (a service that did not
+      // start by itself kept none).
+      const bool bothKept = IsProgram(e->place) || (o->startsByItself() && e->startsByItself());
+      if (bothKept && o->command != e->command) {
+        note(2, *e, changed + o->command + u" -> " + e->command);
+      }
+      if (IsProgram(e->place) && o->enabled != e->enabled) {
+        note(2, *e, changed + (o->enabled ? u"enabled -> disabled" : u"disabled -> enabled"));
+      }
+    } else if (e == nullptr || (o != nullptr && EntryBefore(*o, *e))) {
+      ++i;
+      if (counts(*o)) note(1, *o, u"Removed: " + What(*o));
+    } else {
+      ++k;
+      if (counts(*e)) note(0, *e, u"Added: " + What(*e));
     }
   }
-  for (const auto& [key, o] : was) {
-    if (is.count(key) == 0 && (o->startsByItself() || IsProgram(o->place))) {
-      note(1, *o, u"Removed: " + What(*o));
-    }
-  }
-  for (auto& group : groups) {
-    std::stable_sort(group.begin(), group.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& [key, line] : group) lines.push_back(std::move(line));
-  }
+  std::sort(changes.begin(), changes.end(), [](const Change& a, const Change& b) {
+    if (a.group != b.group) return a.group < b.group;
+    if (a.name != b.name) return a.name < b.name;
+    return a.place < b.place;
+  });
+  for (Change& c : changes) lines.push_back(std::move(c.line));
   return lines;
 }
 

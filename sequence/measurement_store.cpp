@@ -18,6 +18,10 @@ namespace section = file::section;
 constexpr const char16_t* kStampKeys[] = {key::FirstShutDown, key::FirstBootUp, key::LastShutDown,
                                           key::LastBootUp};
 
+// A key of section Inventories as the document finds it: the first
+// character exact, the rest ignoring case.
+Text RefKey(const Text& key) { return key.empty() ? key : key.substr(0, 1) + FoldCase(key.substr(1)); }
+
 Text StampKey(StampName name) { return kStampKeys[static_cast<std::size_t>(name)]; }
 Text UtcKey(StampName name) { return StampKey(name) + key::UtcSuffix; }
 
@@ -168,40 +172,46 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
 
 void MeasurementStore::ReadInventories(const settings::SettingsFile& settings) {
   for (const auto& [key, id] : settings.Entries(section::Inventories)) {
-    const Text folded = FoldCase(key);
+    const Text folded = RefKey(key);
     // The first line of a key counts, as for every lookup of the document.
     if (inventoryRefs_.count(folded) != 0) continue;
     inventoryRefs_[folded] = id;
-    if (id.empty() || inventories_.count(id) != 0) continue;
+    if (id.empty() || inventories_.count(FoldCase(id)) != 0) continue;
     std::vector<InventoryLine> lines;
     for (auto& [name, value] : settings.Entries(section::InventoryPrefix + id)) {
       lines.push_back({std::move(name), std::move(value)});
     }
     // A reference to an inventory that is not there is no inventory.
-    if (!lines.empty()) inventories_[id] = std::make_shared<const Inventory>(ParseInventory(lines));
+    if (!lines.empty()) {
+      inventories_[FoldCase(id)] = std::make_shared<const Inventory>(ParseInventory(lines));
+    }
   }
 }
 
 std::shared_ptr<const Inventory> MeasurementStore::InventoryOf(const Text& id) const {
-  const auto found = inventories_.find(id);
+  const auto found = inventories_.find(FoldCase(id));
   return found == inventories_.end() ? nullptr : found->second;
 }
 
 void MeasurementStore::Refer(const Text& key, const Text& id) {
-  const Text folded = FoldCase(key);
+  const Text folded = RefKey(key);
   const Text old = inventoryRefs_.count(folded) != 0 ? inventoryRefs_[folded] : Text();
   if (id.empty()) {
     inventoryRefs_.erase(folded);
-    (void)Remove(section::Inventories, key);
+    // Every line of the key: a second one left by a hand edit would name an
+    // inventory once the first is gone.
+    while (Remove(section::Inventories, key)) {
+    }
   } else {
     inventoryRefs_[folded] = id;
     (void)Set(section::Inventories, key, id);
   }
-  if (old.empty() || old == id) return;
+  // Ids name sections, which are found ignoring letter case.
+  if (old.empty() || EqualsIgnoreCase(old, id)) return;
   for (const auto& [k, other] : inventoryRefs_) {
-    if (other == old) return;
+    if (EqualsIgnoreCase(other, old)) return;
   }
-  inventories_.erase(old);
+  inventories_.erase(FoldCase(old));
   RemoveSection(section::InventoryPrefix + old);
 }
 
@@ -209,9 +219,9 @@ bool MeasurementStore::RecordInventory(const Inventory& inventory) {
   const std::vector<InventoryLine> lines = InventoryLines(inventory);
   const Text id = InventoryId(lines);
   const Text current = key::CurrentInventory;
-  const auto ref = inventoryRefs_.find(FoldCase(current));
+  const auto ref = inventoryRefs_.find(RefKey(current));
   if (ref != inventoryRefs_.end() && ref->second == id && inventories_.count(id) != 0) return false;
-  if (inventories_.count(id) == 0) {
+  if (inventories_.count(id) == 0) {  // (an id is written in lower case)
     // Written whole before anything points at it.
     RemoveSection(section::InventoryPrefix + id);
     const Text name = section::InventoryPrefix + id;
@@ -256,7 +266,8 @@ void MeasurementStore::ReadKept(const settings::SettingsFile& settings) {
         (void)ReadKeptBeside(kind, found->second, *summary);
       }
     }
-    summary->inventory = InventoryOf(inventoryRefs_[folded]);
+    const auto ref = inventoryRefs_.find(RefKey(keyText));
+    if (ref != inventoryRefs_.end()) summary->inventory = InventoryOf(ref->second);
     kept_.push_back(std::move(*summary));
   }
   std::stable_sort(
@@ -464,7 +475,7 @@ std::optional<SequenceSummary> MeasurementStore::Current() const {
     summary.restarts.push_back(std::move(figure));
   }
   summary.average = Average().value_or(0);
-  const auto ref = inventoryRefs_.find(FoldCase(Text(key::CurrentInventory)));
+  const auto ref = inventoryRefs_.find(RefKey(key::CurrentInventory));
   if (ref != inventoryRefs_.end()) summary.inventory = InventoryOf(ref->second);
   const double second = stamp(StampName::FirstShutDown).local;
   // Beyond 2^53 a double no longer holds whole seconds, and far beyond any
@@ -491,13 +502,13 @@ bool MeasurementStore::KeepFinishedSequence() {
     const Text value = FormatKeptBeside(kind, *current);
     if (!value.empty()) (void)Set(KeptBesideSection(kind), newKey, value);
   }
-  // Its inventory goes with it; the next sequence records its own.
-  const auto ref = inventoryRefs_.find(FoldCase(Text(key::CurrentInventory)));
-  if (ref != inventoryRefs_.end()) {
-    const Text id = ref->second;
-    Refer(newKey, id);
-    Refer(key::CurrentInventory, Text());
-  }
+  // Its inventory goes with it (a reference left under the new key by a
+  // hand edit names no inventory of this sequence); the next sequence
+  // records its own.
+  const auto ref = inventoryRefs_.find(RefKey(key::CurrentInventory));
+  const Text id = ref != inventoryRefs_.end() ? ref->second : Text();
+  Refer(newKey, id);
+  Refer(key::CurrentInventory, Text());
   current->key = newKey;
   current->current = false;
   highestKeptNumber_ = current->number;

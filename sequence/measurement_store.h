@@ -355,7 +355,7 @@ class MeasurementStore {
   std::size_t damagedKept_ = 0;
   MachineIdentity machine_;
   // Section Inventories as read and changed (folded key -> id), and each
-  // inventory it names.
+  // inventory it names, by folded id (a section is found ignoring case).
   std::map<Text, Text> inventoryRefs_;
   std::map<Text, std::shared_ptr<const Inventory>> inventories_;
 };

@@ -14,18 +14,6 @@ PROGRAM='C:\Tarnwick\Tarnwick.exe'
 RUN='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 BITS='HKLM\System\CurrentControlSet\Services\BITS'
 
-services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
-# Restarts under Wine end within the second; a RunOnce value that Wine waits
-# for makes them last a little (see script_e2e.sh).
-slow_boot() {
-  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
-    /d 'C:\windows\system32\ping.exe -n 3 127.0.0.1' /f >/dev/null 2>&1 || fail "cannot add RunOnce"
-}
-visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
-click_at() {
-  TREE=$(probe tree $CLASS)
-  probe click $CLASS "$(visible_at "$1" "$2" | cut -d' ' -f1)" || fail "nothing to click at $1,$2"
-}
 # The program's console output and exit code for one command line: script(1)
 # gives cmd a pseudo-terminal and so a console.
 console() {

@@ -20,19 +20,6 @@ cd "$(dirname "$0")/../.."
 e2e_begin compare "${TWK_E2E_COMPARE_DISPLAY:-98}"
 PROGRAM='C:\Tarnwick\Tarnwick.exe'
 
-visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
-id_of() { cut -d' ' -f1 <<<"$1"; }
-wait_visible() {
-  local start=$SECONDS line=
-  while [ $((SECONDS - start)) -lt 10 ]; do
-    TREE=$(probe tree $CLASS)
-    line=$(visible_at "$1" "$2" || true)
-    [[ "$line" == *"\"$3"* ]] && return 0
-    sleep 0.3
-  done
-  fail "visible control at $1,$2 is '$line' after 10 s, expected text starting '$3'"
-}
-
 echo "prepare: three kept sequences of six restarts and a finished current one"
 mkdir -p "$WINEPREFIX/drive_c/Tarnwick" "$FOLDER"
 cp "$EXE" "$WINEPREFIX/drive_c/Tarnwick/Tarnwick.exe"

@@ -20,24 +20,10 @@ OUT_DIR="$WINEPREFIX/drive_c/exports"
 CSV="$OUT_DIR/history of tests.csv"
 WIN_CSV='C:\exports\history of tests.csv'
 
-# "id class x y w h visible "text"" of the control at x, y that is visible.
-visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
 expect_visible() {
   local line
   line=$(visible_at "$1" "$2")
   [[ "$line" == *"\"$3\"" ]] || fail "visible control at $1,$2 is '$line', expected text '$3'"
-}
-id_of() { cut -d' ' -f1 <<<"$1"; }
-# Until the control at x, y shows that text (the view changes after a click).
-wait_visible() {
-  local start=$SECONDS line=
-  while [ $((SECONDS - start)) -lt 10 ]; do
-    TREE=$(probe tree $CLASS)
-    line=$(visible_at "$1" "$2" || true)
-    [[ "$line" == *"\"$3\"" ]] && return 0
-    sleep 0.3
-  done
-  fail "visible control at $1,$2 is '$line' after 10 s, expected text '$3'"
 }
 # The sequences' view: chart, list and the four buttons, nothing of a
 # sequence's restarts.

@@ -21,7 +21,6 @@ UNSAVED='The measurements could not be saved, so the computer was not restarted.
 UNREADABLE='The settings file could not be read, so nothing was written to it.'
 MOUNTED=
 
-services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
 run_value() { "$WINE" reg query "$RUN_KEY" /v Tarnwick 2>/dev/null | tr -d '\r' | grep Tarnwick || true; }
 mark() { "$WINE" reg query "$APPROVED" /v Tarnwick 2>/dev/null | tr -d '\r' | grep Tarnwick || true; }
 unmount() {

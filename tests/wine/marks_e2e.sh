@@ -18,22 +18,6 @@ UPDATE_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\WindowsUpdate\Auto Up
 CSV="$WINEPREFIX/drive_c/marks.csv"
 WAITING='Windows has updates waiting: the first restart will install them and is left out of the statistics.'
 
-# Wine's services, detached from our output: started by a later program
-# they would inherit its pipes.
-services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
-# Restarts under Wine end within the second; a RunOnce value that Wine waits
-# for makes them last a little (see script_e2e.sh).
-slow_boot() {
-  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
-    /d 'C:\windows\system32\ping.exe -n 3 127.0.0.1' /f >/dev/null 2>&1 || fail "cannot add RunOnce"
-}
-# The control of $TREE at x, y that is visible, and its id.
-visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
-click_at() {
-  TREE=$(probe tree $CLASS)
-  probe click $CLASS "$(visible_at "$1" "$2" | cut -d' ' -f1)" || fail "nothing to click at $1,$2"
-}
-
 echo "prepare: the program in C:\\Tarnwick, Windows Update waiting for a restart"
 mkdir -p "$WINEPREFIX/drive_c/Tarnwick"
 cp "$EXE" "$WINEPREFIX/drive_c/Tarnwick/Tarnwick.exe"

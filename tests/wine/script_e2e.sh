@@ -15,9 +15,6 @@ e2e_begin script "${TWK_E2E_SCRIPT_DISPLAY:-96}"
 BOX_CLASS='#32770'
 PROGRAM='C:\Tarnwick\Tarnwick.exe'
 
-# Wine's services, detached from our output: started by a later program
-# they would inherit its pipes.
-services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
 run_key_value() { "$WINE" reg query "$RUN_KEY" /v Tarnwick 2>/dev/null | tr -d '\r' | grep Tarnwick || true; }
 
 # Waits until a visible frame carries this title; any other visible frame
@@ -36,14 +33,6 @@ value() {
   iconv -f UTF-16LE -t UTF-8 "$INI" | tail -c +4 | tr -d '\r' | awk -v s="[$1]" -v k="$2" -F= '
     /^\[/ { in_section = ($0 == s); next }
     in_section && $1 == k { print substr($0, length(k) + 2); exit }'
-}
-
-# Under Wine a restart is over within the second, and a first restart of 0
-# seconds leaves the report nothing to compare: Wine runs the machine's
-# RunOnce values, and waits for them, before the user's Run value.
-slow_boot() {
-  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
-    /d 'C:\windows\system32\ping.exe -n 4 127.0.0.1' /f >/dev/null 2>&1 || fail "cannot add RunOnce"
 }
 
 echo "prepare: the program in C:\\Tarnwick, no settings, no Run value"
@@ -80,7 +69,7 @@ rc=$BOX_RC
 [ -z "$(run_key_value)" ] || fail "a bad line wrote a Run value: $(run_key_value)"
 
 echo "/Start /TotalReboots:2 /Delay:1: no window, exit 0, and restart 2 of 2 starts"
-slow_boot
+slow_boot 4
 begin=$SECONDS
 "$WINE" "$PROGRAM" /Start /TotalReboots:2 /Delay:1 </dev/null >/dev/null 2>&1 &
 pid=$!
@@ -112,7 +101,7 @@ echo "  History/Reboot 1 = $first s after the kill"
 
 echo "a second scripted start runs through the last restart to the report"
 services
-slow_boot
+slow_boot 4
 "$WINE" "$PROGRAM" /Start /TotalReboots:2 /Delay:1 </dev/null >/dev/null 2>&1 &
 pid=$!
 wait_title_unseen_before "Tarnwick - Reboot 2 of 2" 60
@@ -121,7 +110,7 @@ wait $pid
 rc=$?
 set -e
 [ "$rc" = 0 ] || fail "the second scripted start exited with $rc"
-slow_boot
+slow_boot 4
 wait_title "Tarnwick - Result" 120
 sleep 2
 TREE=$(probe tree $CLASS)

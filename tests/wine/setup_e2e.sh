@@ -88,17 +88,8 @@ if "$WINE" reg query "$WINLOGON" /v AutoAdminLogon 2>/dev/null | tr -d '\r' | gr
   fail "AutoAdminLogon was switched on"
 fi
 
-# Under Wine a restart is over within the second, and a first restart of 0
-# seconds leaves the report nothing to compare. A boot that takes a few
-# seconds: Wine runs the machine's RunOnce values, and waits for them,
-# before the user's Run value.
-slow_boot() {
-  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
-    /d 'C:\windows\system32\ping.exe -n 4 127.0.0.1' /f >/dev/null 2>&1 || fail "cannot add RunOnce"
-}
-
 echo "2 restarts, 1 minute: Start operation"
-slow_boot
+slow_boot 4
 TREE=$(probe tree $CLASS)
 probe settext $CLASS "$(id_at 465 102)" 2 || fail "cannot type the number of restarts"
 probe settext $CLASS "$(id_at 465 142)" 1 || fail "cannot type the delay"
@@ -112,7 +103,7 @@ shot setup-then-countdown.png
 if "$WINE" reg query "$RUN_KEY" /v Tarnwick >/dev/null 2>&1; then
   fail "the Run value is still there during the countdown"
 fi
-slow_boot
+slow_boot 4
 
 echo "after one minute the last restart, then the report"
 wait_title "Tarnwick - Result" 120

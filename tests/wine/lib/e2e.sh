@@ -23,6 +23,11 @@
 #                              when both have one, else by the local stamps
 #   read_settings, value S K   the settings file (UTF-16LE with its mark and CR LF
 #                              line ends, else fail) into TEXT; one value of it
+#   visible_at X Y, id_of LINE the visible control of $TREE at x, y; its id
+#   click_at X Y               a new $TREE, then a click on the control at x, y
+#   wait_visible X Y TEXT      until the visible control at x, y shows TEXT
+#   services                   Wine's services started, detached from our output
+#   slow_boot [PINGS]          a RunOnce value that makes the next restart last
 
 e2e_begin() {
   E2E_NAME=$1
@@ -144,4 +149,35 @@ value() {
   printf '%s' "$TEXT" | tr -d '\r' | awk -v s="[$1]" -v k="$2" -F= '
     /^\[/ { in_section = ($0 == s); next }
     in_section && $1 == k { print substr($0, length(k) + 2); exit }'
+}
+
+visible_at() { grep -E "^[0-9]+ [^ ]+ $1 $2 [0-9]+ [0-9]+ 1 " <<<"$TREE" | head -1; }
+id_of() { cut -d' ' -f1 <<<"$1"; }
+
+click_at() {
+  TREE=$(probe tree $CLASS)
+  probe click $CLASS "$(visible_at "$1" "$2" | cut -d' ' -f1)" || fail "nothing to click at $1,$2"
+}
+
+# The view changes after a click: polled for 10 s.
+wait_visible() {
+  local start=$SECONDS line=
+  while [ $((SECONDS - start)) -lt 10 ]; do
+    TREE=$(probe tree $CLASS)
+    line=$(visible_at "$1" "$2" || true)
+    [[ "$line" == *"\"$3\"" ]] && return 0
+    sleep 0.3
+  done
+  fail "visible control at $1,$2 is '$line' after 10 s, expected text '$3'"
+}
+
+# Started by a later program, Wine's services would inherit its pipes and
+# keep whoever reads them waiting.
+services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
+
+# Restarts under Wine end within the second; a RunOnce value that Wine waits
+# for (a ping of PINGS echo requests, 3 unless told) makes them last a little.
+slow_boot() {
+  "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
+    /d "C:\\windows\\system32\\ping.exe -n ${1:-3} 127.0.0.1" /f >/dev/null 2>&1 || fail "cannot add RunOnce"
 }

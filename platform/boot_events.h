@@ -23,6 +23,11 @@ class BootEventLog {
   // "ask again elevated", which Failed or NotFound (no such log on this
   // edition of Windows) do not.
   [[nodiscard]] virtual Answer<std::vector<Text>> NewestBootRecords(std::size_t maxCount) = 0;
+  // The same for the records that name what made a boot slower than usual
+  // (events 101 to 110 of the same log: an application, a driver, a
+  // service, ...), newest first.
+  [[nodiscard]] virtual Answer<std::vector<Text>> NewestDegradationRecords(
+      std::size_t maxCount) = 0;
 };
 
 }  // namespace twk::platform

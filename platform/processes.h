@@ -76,6 +76,27 @@ class Processes {
   // THREAD_TERMINATE | THREAD_SUSPEND_RESUME. False when the threads could
   // not be listed.
   [[nodiscard]] virtual bool TerminateThreads(std::uint32_t id) = 0;
+
+  // ---- what processes cost ------------------------------------------------
+  // Every process with its CPU time and I/O, from one call of
+  // NtQuerySystemInformation(SystemProcessInformation) (looked up at run
+  // time), the buffer grown until the list fits. Failed when the call is
+  // missing or keeps refusing.
+  [[nodiscard]] virtual Answer<std::vector<ProcessUsage>> ProcessUsages() = 0;
+  // GetCurrentProcessId.
+  [[nodiscard]] virtual std::uint32_t OwnProcessId() = 0;
+};
+
+// One process as the system's own process list reports it (the list Task
+// Manager reads): everything there without opening the process.
+struct ProcessUsage {
+  std::uint32_t id = 0;
+  Text imageName;                 // "explorer.exe" as listed; empty for the idle process
+  std::int64_t createdUtcMs = 0;  // ms since 1601-01-01 UTC; 0 when the list has none
+  std::uint64_t cpu100ns = 0;     // kernel and user time since it began, in 100 ns
+  std::uint64_t readBytes = 0;    // bytes read and written since it began, every
+  std::uint64_t writeBytes = 0;   // kind of I/O; 0 where the system keeps no count
+  bool operator==(const ProcessUsage&) const = default;
 };
 
 // Closes the process handle it holds when it goes out of scope.

@@ -16,4 +16,12 @@ Answer<std::vector<Text>> FakeBootEventLog::NewestBootRecords(std::size_t maxCou
   return std::vector<Text>(records_.begin(), records_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
+Answer<std::vector<Text>> FakeBootEventLog::NewestDegradationRecords(std::size_t maxCount) {
+  ++degradationReads_;
+  if (status_ != Status::Ok) return status_;
+  const std::size_t count = std::min(maxCount, degradations_.size());
+  return std::vector<Text>(degradations_.begin(),
+                           degradations_.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
 }  // namespace twk::platform

@@ -172,4 +172,10 @@ bool FakeProcesses::TerminateThreads(std::uint32_t id) {
   return true;
 }
 
+Answer<std::vector<ProcessUsage>> FakeProcesses::ProcessUsages() {
+  ++usageReads_;
+  if (usagesStatus_ != Status::Ok) return usagesStatus_;
+  return usages_;
+}
+
 }  // namespace twk::platform

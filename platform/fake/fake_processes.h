@@ -77,6 +77,13 @@ class FakeProcesses final : public Processes {
   int threadTerminations() const { return threadTerminations_; }
   int destroyPosts() const { return destroyPosts_; }
 
+  // The system's process list as ProcessUsages answers it (or the status it
+  // fails with), this process's own id, and how often the list was read.
+  void SetUsages(std::vector<ProcessUsage> usages) { usages_ = std::move(usages); }
+  void SetUsagesStatus(Status status) { usagesStatus_ = status; }
+  void SetOwnId(std::uint32_t id) { ownId_ = id; }
+  int usageReads() const { return usageReads_; }
+
   void EndProcess(std::uint32_t id, std::uint32_t exitCode);
   [[nodiscard]] bool IsRunning(std::uint32_t id);
 
@@ -103,6 +110,8 @@ class FakeProcesses final : public Processes {
   void PostDestroyToWindows(std::uint32_t id) override;
   [[nodiscard]] Status Terminate(std::uint32_t id) override;
   [[nodiscard]] bool TerminateThreads(std::uint32_t id) override;
+  [[nodiscard]] Answer<std::vector<ProcessUsage>> ProcessUsages() override;
+  [[nodiscard]] std::uint32_t OwnProcessId() override { return ownId_; }
 
  private:
   struct Process {
@@ -138,6 +147,10 @@ class FakeProcesses final : public Processes {
   int badCloses_ = 0;
   std::u16string systemRoot_ = u"C:\\Windows";
   bool listFails_ = false;
+  std::vector<ProcessUsage> usages_;
+  Status usagesStatus_ = Status::Ok;
+  std::uint32_t ownId_ = 4242;
+  int usageReads_ = 0;
   bool threadSnapshotFails_ = false;
   int threadTerminations_ = 0;
   int destroyPosts_ = 0;

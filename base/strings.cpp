@@ -309,4 +309,54 @@ void LimitDecimals(Text& text) {
   if (text.size() == dot + 1) text.resize(dot);
 }
 
+Text EscapedField(const Text& text, std::u16string_view separators) {
+  Text out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    const bool edge = i == 0 || i + 1 == text.size();
+    if (c == u'%' || c == u'\r' || c == u'\n' || separators.find(c) != std::u16string_view::npos ||
+        (edge && (c == u' ' || c == u'\t'))) {
+      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
+      out += u'%';
+      out += kHex[c >> 4 & 0xF];
+      out += kHex[c & 0xF];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::optional<Text> UnescapedField(const Text& text) {
+  Text out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != u'%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const auto digit = [](char16_t c) -> int {
+      if (c >= u'0' && c <= u'9') return c - u'0';
+      if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+      return -1;
+    };
+    const int high = digit(text[i + 1]);
+    const int low = digit(text[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out += static_cast<char16_t>(high << 4 | low);
+    i += 2;
+  }
+  return out;
+}
+
+std::vector<Text> SplitFields(const Text& value, char16_t separator) {
+  std::vector<Text> fields;
+  for (std::size_t from = 0;;) {
+    const std::size_t at = value.find(separator, from);
+    fields.push_back(value.substr(from, at == Text::npos ? Text::npos : at - from));
+    if (at == Text::npos) return fields;
+    from = at + 1;
+  }
+}
+
 }  // namespace twk

@@ -3,6 +3,7 @@
 // found". White space is exactly blank, tab, CR and LF.
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,13 @@ Text FormatSigned(std::int64_t value);
 // Bytes of text in UTF-8, to tell a whole write from a short one. An
 // unpaired surrogate counts as the three bytes of the replacement character.
 std::size_t Utf8Length(const Text& text);
+// A field of a settings value that joins several with separators: "%", the
+// given separators, line ends and blanks at either end written as %XX (two
+// upper-case hexadecimal digits), and back (none for a damaged escape).
+Text EscapedField(const Text& text, std::u16string_view separators);
+std::optional<Text> UnescapedField(const Text& text);
+// Every field between the separators, empty ones at either end included.
+std::vector<Text> SplitFields(const Text& value, char16_t separator);
 void LimitDecimals(Text& text);
 
 }  // namespace twk

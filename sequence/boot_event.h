@@ -46,4 +46,43 @@ struct WindowsBootFigures {
     const std::vector<WindowsBootFigures>& records, std::int64_t afterUtcMs,
     std::int64_t beforeUtcMs);
 
+// What Windows names, in the same log, as having made a boot slower than
+// usual (events 101 to 110): an application, a driver, a service, a device,
+// the policies, ... with how long it took and how much longer than usual.
+struct BootCulprit {
+  std::uint16_t event = 0;         // 101 to 110, which says its kind
+  Text name;                       // Name, else FriendlyName; empty where it has neither
+  std::int64_t totalMs = 0;        // TotalTime
+  std::int64_t degradationMs = 0;  // DegradationTime
+  bool operator==(const BootCulprit&) const = default;
+};
+
+// "application", "driver", "service", "system component", "background
+// optimisation", "machine policy", "user policy", "device", "session
+// manager" for events 101 to 110.
+[[nodiscard]] Text CulpritKind(std::uint16_t event);
+
+// A record as read, with the moment it was written (TimeCreated).
+struct WrittenCulprit {
+  std::int64_t writtenUtcMs = 0;
+  BootCulprit culprit;
+};
+
+// One rendered record; none when it is damaged or no event 101 to 110 of
+// the boot performance provider, or lacks its time of writing, TotalTime or
+// DegradationTime.
+[[nodiscard]] std::optional<WrittenCulprit> ParseCulpritEvent(std::u16string_view xml);
+
+// The log's newest such records, read and parsed, newest first; damaged
+// ones left out; a log that cannot be read answers why.
+[[nodiscard]] platform::Answer<std::vector<WrittenCulprit>> ReadBootCulprits(
+    platform::BootEventLog& log, std::size_t maxCount);
+
+// The culprits of one restart's boot: the records written after the
+// restart ended (the program's start after it) and before the next restart
+// was asked for, oldest first. Windows writes them some minutes after the
+// logon.
+[[nodiscard]] std::vector<BootCulprit> CulpritsWrittenBetween(
+    const std::vector<WrittenCulprit>& records, std::int64_t afterUtcMs, std::int64_t beforeUtcMs);
+
 }  // namespace twk::sequence

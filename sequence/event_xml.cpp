@@ -97,6 +97,7 @@ class Scanner {
     const std::u16string_view name = Name();
     if (name.empty()) return false;
     std::optional<std::u16string_view> nameAttribute;
+    std::optional<std::u16string_view> systemTime;
     bool selfClosing = false;
     for (;;) {
       const std::size_t before = at_;
@@ -123,13 +124,14 @@ class Scanner {
       if (value.find(u'<') != std::u16string_view::npos) return false;
       at_ = end + 1;
       if (attribute == u"Name") nameAttribute = value;
+      if (attribute == u"SystemTime") systemTime = value;
     }
     ++at_;  // the '>'
-    return Opened(name, nameAttribute, selfClosing);
+    return Opened(name, nameAttribute, systemTime, selfClosing);
   }
 
   bool Opened(std::u16string_view name, std::optional<std::u16string_view> nameAttribute,
-              bool selfClosing) {
+              std::optional<std::u16string_view> systemTime, bool selfClosing) {
     if (open_.empty()) {
       if (rootSeen_ || name != u"Event") return false;  // one root, and it is an event
       rootSeen_ = true;
@@ -144,6 +146,9 @@ class Scanner {
     } else if (inSystem && name == u"Provider") {
       if (event_.provider) return false;
       event_.provider = Text(nameAttribute.value_or(u""));
+    } else if (inSystem && name == u"TimeCreated") {
+      if (event_.timeCreated) return false;
+      event_.timeCreated = Text(systemTime.value_or(u""));
     } else if (inEventData && name == u"Data") {
       event_.data.push_back({Text(nameAttribute.value_or(u"")), {}});
       read = &event_.data.back().value;

@@ -25,6 +25,7 @@ struct XmlElementText {
 struct ScannedEvent {
   std::optional<XmlElementText> eventId;  // Event/System/EventID
   std::optional<Text> provider;           // the Name of Event/System/Provider
+  std::optional<Text> timeCreated;        // the SystemTime of Event/System/TimeCreated
   struct Data {
     Text name;  // its Name attribute; empty when it has none
     XmlElementText value;
@@ -32,8 +33,8 @@ struct ScannedEvent {
   std::vector<Data> data;  // every Event/EventData/Data, in document order
 };
 
-// None when the text is no well-formed <Event> document, or names its id or
-// provider more than once.
+// None when the text is no well-formed <Event> document, or names its id,
+// provider or time of writing more than once.
 [[nodiscard]] std::optional<ScannedEvent> ScanRenderedEvent(std::u16string_view xml);
 
 // XML's white space (space, tab, CR, LF) cut from both ends.

@@ -80,18 +80,6 @@ Text PhaseCell(const RestartPhases& phases, Phase phase) {
   return FormatMilliseconds(*phases[phase]) + kSeconds;
 }
 
-// Seconds rounded to one decimal, "–" for a figure that cannot be written.
-Text Tenths(double milliseconds) {
-  if (!std::isfinite(milliseconds)) return kNoChange;
-  // Whole tenths first, so that 59.96 s becomes 60 and not 59.10.
-  const double tenths = std::round(std::fabs(milliseconds) / 100.0);
-  if (tenths > 9.0e15) return kNoChange;  // beyond any restart, and any exact integer
-  const auto whole = static_cast<std::uint64_t>(tenths);
-  Text text = (milliseconds < 0 && whole != 0 ? u"-" : u"") + FormatUnsigned(whole / 10);
-  if (whole % 10 != 0) text += u"." + FormatUnsigned(whole % 10);
-  return text;
-}
-
 Text MedianAndSpread(const std::optional<Spread>& spread, const Text& median) {
   if (!spread) return median + u" " + kNoChange + u", spread " + kNoChange;
   return median + u" " + TenthsText(spread->medianMs) + u", spread " +
@@ -334,11 +322,6 @@ std::optional<std::int32_t> ComparedAverage(const SequenceSummary& s) {
     ++count;
   }
   return HistoryAverage(sum, count);
-}
-
-Text TenthsText(double milliseconds) {
-  const Text text = Tenths(milliseconds);
-  return text == kNoChange ? text : text + kSeconds;
 }
 
 ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences) {

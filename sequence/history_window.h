@@ -53,9 +53,6 @@ inline constexpr std::size_t kChartBars = 12;
 // is marked, else that of the other restarts (whole seconds, cut as the list
 // of the report cuts it); none when no restart is left to count.
 [[nodiscard]] std::optional<std::int32_t> ComparedAverage(const SequenceSummary& summary);
-// Milliseconds as seconds rounded to one decimal, without a trailing ".0":
-// 41250 gives "41.3 s", 52000 "52 s".
-[[nodiscard]] Text TenthsText(double milliseconds);
 
 // sequences oldest first, as AllSequences gives them.
 [[nodiscard]] ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences);

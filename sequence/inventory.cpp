@@ -161,57 +161,9 @@ bool EntryBefore(const StartEntry& a, const StartEntry& b) {
 
 // ---- the settings file's form ---------------------------------------------------
 
-Text Escaped(const Text& text) {
-  Text out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    const bool edge = i == 0 || i + 1 == text.size();
-    if (c == u'%' || c == u'|' || c == u'\r' || c == u'\n' ||
-        (edge && (c == u' ' || c == u'\t'))) {
-      static constexpr char16_t kHex[] = u"0123456789ABCDEF";
-      out += u'%';
-      out += kHex[c >> 4 & 0xF];
-      out += kHex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
-std::optional<Text> Unescaped(const Text& text) {
-  Text out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != u'%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const auto digit = [](char16_t c) -> int {
-      if (c >= u'0' && c <= u'9') return c - u'0';
-      if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-      return -1;
-    };
-    const int high = digit(text[i + 1]);
-    const int low = digit(text[i + 2]);
-    if (high < 0 || low < 0) return std::nullopt;
-    out += static_cast<char16_t>(high << 4 | low);
-    i += 2;
-  }
-  return out;
-}
-
-// Every field between the bars, empty ones at either end included (the
-// general Split drops a trailing empty one).
-std::vector<Text> Fields(const Text& value) {
-  std::vector<Text> fields;
-  for (std::size_t from = 0;;) {
-    const std::size_t bar = value.find(u'|', from);
-    fields.push_back(value.substr(from, bar == Text::npos ? Text::npos : bar - from));
-    if (bar == Text::npos) return fields;
-    from = bar + 1;
-  }
-}
+Text Escaped(const Text& text) { return EscapedField(text, u"|"); }
+std::optional<Text> Unescaped(const Text& text) { return UnescapedField(text); }
+std::vector<Text> Fields(const Text& value) { return SplitFields(value, u'|'); }
 
 template <std::size_t N>
 std::optional<std::size_t> CodeIndex(const std::array<const char16_t*, N>& codes, const Text& code) {

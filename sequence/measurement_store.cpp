@@ -137,9 +137,10 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
   const std::map<Text, Text> exact = SectionValuesByKey(settings, section::HistoryMilliseconds);
   const std::map<Text, Text> phases = SectionValuesByKey(settings, section::RestartPhases);
   const std::map<Text, Text> readyBy = SectionValuesByKey(settings, section::RestartReadyBy);
+  const std::map<Text, Text> busy = SectionValuesByKey(settings, section::RestartBusy);
+  const std::map<Text, Text> culprits = SectionValuesByKey(settings, section::RestartCulprits);
   for (auto& [key, seconds] : settings.Entries(section::History)) {
-    RestartFigure figure{std::move(key),    std::move(seconds), 0, std::nullopt, {},
-                         RestartMark::None, std::nullopt};
+    RestartFigure figure{std::move(key), std::move(seconds)};
     if (const auto found = phases.find(FoldCase(figure.key)); found != phases.end()) {
       figure.phases = ParsePhases(found->second).value_or(RestartPhases{});
     }
@@ -148,6 +149,12 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
     }
     if (const auto found = readyBy.find(FoldCase(figure.key)); found != readyBy.end()) {
       figure.readyBy = ParseReadyRule(found->second);
+    }
+    if (const auto found = busy.find(FoldCase(figure.key)); found != busy.end()) {
+      figure.busy = ParseBusyReading(found->second);
+    }
+    if (const auto found = culprits.find(FoldCase(figure.key)); found != culprits.end()) {
+      figure.culprits = ParseCulprits(found->second);
     }
     figure.wholeSeconds = ToInteger(figure.seconds);
     // Only where it agrees with the whole seconds beside it: a value edited
@@ -331,6 +338,8 @@ bool MeasurementStore::RecordTimeStamp(TimeStampKind kind, const platform::Clock
       RemoveSection(section::RestartPhases);
       RemoveSection(section::RestartMarks);
       RemoveSection(section::RestartReadyBy);
+      RemoveSection(section::RestartBusy);
+      RemoveSection(section::RestartCulprits);
       stamps_ = {};
       restarts_.clear();
       request_ = {};
@@ -372,10 +381,8 @@ bool MeasurementStore::RecordRebootDuration(std::uint32_t currentReboot,
   const Text historyKey = RestartKey(currentReboot - 1);
   const Text* existing = Stored(section::History, historyKey);
   if (existing != nullptr && !existing->empty()) return false;
-  RestartFigure figure{historyKey,  FormatNumber(duration->seconds),
-                       0,           duration->milliseconds,
-                       {},          RestartMark::None,
-                       std::nullopt};
+  RestartFigure figure{historyKey, FormatNumber(duration->seconds)};
+  figure.exactMs = duration->milliseconds;
   figure.wholeSeconds = ToInteger(figure.seconds);
   if (!Set(section::History, historyKey, figure.seconds)) return false;
   if (figure.exactMs) {
@@ -443,6 +450,33 @@ bool MeasurementStore::RecordReadyRule(const Text& restartKey, ReadyRule rule) {
     return Set(section::RestartReadyBy, figure.key, ReadyRuleName(rule));
   }
   return false;
+}
+
+bool MeasurementStore::RecordBusyPrograms(const Text& restartKey, const BusyReading& reading) {
+  for (RestartFigure& figure : restarts_) {
+    if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
+    if (figure.busy) return false;
+    figure.busy = reading;
+    return Set(section::RestartBusy, figure.key, FormatBusyReading(reading));
+  }
+  return false;
+}
+
+bool MeasurementStore::RecordCulprits(const Text& restartKey,
+                                      const std::vector<BootCulprit>& culprits) {
+  for (RestartFigure& figure : restarts_) {
+    if (!EqualsIgnoreCase(figure.key, restartKey)) continue;
+    if (figure.culprits == culprits) return false;
+    figure.culprits = culprits;
+    return Set(section::RestartCulprits, figure.key, FormatCulprits(culprits));
+  }
+  return false;
+}
+
+const Inventory* MeasurementStore::currentInventory() const {
+  const auto ref = inventoryRefs_.find(RefKey(key::CurrentInventory));
+  if (ref == inventoryRefs_.end()) return nullptr;
+  return InventoryOf(ref->second).get();
 }
 
 void MeasurementStore::RestoreStamp(StampName name, const Stamp& previous) {

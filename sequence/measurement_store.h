@@ -24,6 +24,7 @@
 
 #include "base/strings.h"
 #include "platform/clock.h"
+#include "sequence/busy_programs.h"
 #include "sequence/inventory.h"
 #include "sequence/restart_phases.h"
 #include "sequence/time_stamps.h"
@@ -58,6 +59,14 @@ inline constexpr char16_t SequencesMarks[] = u"SequencesMarks";
 // version finds its own sections as it wrote them.
 inline constexpr char16_t RestartReadyBy[] = u"RestartReadyBy";
 inline constexpr char16_t SequencesReadyBy[] = u"SequencesReadyBy";
+// Beside History and Sequences, under the same keys: the programs that kept
+// the desktop busy after each restart, and what Windows named as having
+// slowed its start. A kept sequence's restarts are joined by ">", an
+// unknown one left empty.
+inline constexpr char16_t RestartBusy[] = u"RestartBusy";
+inline constexpr char16_t SequencesBusy[] = u"SequencesBusy";
+inline constexpr char16_t RestartCulprits[] = u"RestartCulprits";
+inline constexpr char16_t SequencesCulprits[] = u"SequencesCulprits";
 // The machine as seen when the newest sequence started, for files that
 // are joined with other machines' files.
 inline constexpr char16_t Machine[] = u"Machine";
@@ -147,6 +156,10 @@ struct RestartFigure {
   RestartPhases phases;                 // where its time went, as far as known
   RestartMark mark = RestartMark::None;
   std::optional<ReadyRule> readyBy;  // what decided its desktop-ready moment
+  // Who kept the desktop busy, and what Windows said slowed the start; none
+  // where not read.
+  std::optional<BusyReading> busy;
+  std::optional<std::vector<BootCulprit>> culprits;
   bool operator==(const RestartFigure&) const = default;
 
   // Left out of the statistics: not a plain restart.
@@ -182,6 +195,11 @@ struct Duration {
 // Milliseconds as seconds with up to three decimals: 61234 gives 61.234,
 // 61200 gives 61.2, 61000 gives 61.
 [[nodiscard]] Text FormatMilliseconds(std::int64_t milliseconds);
+// Milliseconds as seconds rounded to one decimal, without a trailing ".0"
+// (41250 gives "41.3", 52000 "52"), "\u2013" for a figure that cannot be
+// written; and the same with " s": "41.3 s".
+[[nodiscard]] Text Tenths(double milliseconds);
+[[nodiscard]] Text TenthsText(double milliseconds);
 
 struct SequenceSummary {
   // The key's number; for the sequence still in History, the number it will
@@ -230,9 +248,12 @@ inline constexpr std::size_t kMostDurations = 1000;
 //   Phases  "61200/3100/?/.. ?/?/.." the phase figures joined by "/"
 //   Marks   "updates,,extra boots"   a mark's name, empty for a plain restart
 //   ReadyBy "cpu+disk ? cpu"         the rule's name, "?" where unknown
-enum class KeptBeside : std::size_t { Exact, Phases, Marks, ReadyBy };
-inline constexpr KeptBeside kAllKeptBeside[] = {KeptBeside::Exact, KeptBeside::Phases,
-                                                KeptBeside::Marks, KeptBeside::ReadyBy};
+//   Busy    "ready|a.exe*..>>before"  a reading's value, empty where unknown
+//   Culprits "none>>103*Spooler*.."   the culprits' value, empty where unknown
+enum class KeptBeside : std::size_t { Exact, Phases, Marks, ReadyBy, Busy, Culprits };
+inline constexpr KeptBeside kAllKeptBeside[] = {KeptBeside::Exact,   KeptBeside::Phases,
+                                                KeptBeside::Marks,   KeptBeside::ReadyBy,
+                                                KeptBeside::Busy,    KeptBeside::Culprits};
 // The section that keeps them.
 [[nodiscard]] const char16_t* KeptBesideSection(KeptBeside kind);
 // The value for a summary's restarts; empty when no restart has the figure
@@ -317,6 +338,15 @@ class MeasurementStore {
   // Which rule decided the desktop-ready moment of the restart kept under
   // `restartKey`. Nothing is written for a restart without a History figure.
   bool RecordReadyRule(const Text& restartKey, ReadyRule rule);
+  // The programs that kept the desktop busy after the restart kept under
+  // `restartKey`: the first reading stays (a start repeated with the same
+  // command line reads a desktop that has long been ready).
+  bool RecordBusyPrograms(const Text& restartKey, const BusyReading& reading);
+  // What Windows named as having slowed the restart's start, as far as its
+  // log holds them now (they replace an earlier, shorter answer).
+  bool RecordCulprits(const Text& restartKey, const std::vector<BootCulprit>& culprits);
+  // The inventory of the sequence in History; null when it has none.
+  [[nodiscard]] const Inventory* currentInventory() const;
   // Puts a stamp back as it was before (absent included): a restart that
   // was refused took no shutdown.
   void RestoreStamp(StampName name, const Stamp& previous);

@@ -169,6 +169,23 @@ RestartFigure KeptRestart(const Text& seconds) {
   return restart;
 }
 
+Text Tenths(double milliseconds) {
+  constexpr char16_t kUnknown[] = u"\u2013";
+  if (!std::isfinite(milliseconds)) return kUnknown;
+  // Whole tenths first, so that 59.96 s becomes 60 and not 59.10.
+  const double tenths = std::round(std::fabs(milliseconds) / 100.0);
+  if (tenths > 9.0e15) return kUnknown;  // beyond any restart, and any exact integer
+  const auto whole = static_cast<std::uint64_t>(tenths);
+  Text text = (milliseconds < 0 && whole != 0 ? u"-" : u"") + FormatUnsigned(whole / 10);
+  if (whole % 10 != 0) text += u"." + FormatUnsigned(whole % 10);
+  return text;
+}
+
+Text TenthsText(double milliseconds) {
+  const Text text = Tenths(milliseconds);
+  return text == u"\u2013" ? text : text + u" s";
+}
+
 Text RestartFigure::shownSeconds() const {
   return exactMs ? FormatMilliseconds(*exactMs) : seconds;
 }
@@ -177,7 +194,17 @@ namespace {
 
 // How each figure beside a kept line is written: the fields' separator, and
 // one restart's field with whether it holds a known figure.
-char16_t Separator(KeptBeside kind) { return kind == KeptBeside::Marks ? u',' : u' '; }
+char16_t Separator(KeptBeside kind) {
+  switch (kind) {
+    case KeptBeside::Marks:
+      return u',';
+    case KeptBeside::Busy:
+    case KeptBeside::Culprits:
+      return u'>';
+    default:
+      return u' ';
+  }
+}
 
 std::pair<Text, bool> Field(KeptBeside kind, const RestartFigure& r) {
   switch (kind) {
@@ -192,6 +219,10 @@ std::pair<Text, bool> Field(KeptBeside kind, const RestartFigure& r) {
       return {MarkName(r.mark), r.marked()};
     case KeptBeside::ReadyBy:
       return {r.readyBy ? ReadyRuleName(*r.readyBy) : Text(u"?"), r.readyBy.has_value()};
+    case KeptBeside::Busy:
+      return {r.busy ? FormatBusyReading(*r.busy) : Text(), r.busy.has_value()};
+    case KeptBeside::Culprits:
+      return {r.culprits ? FormatCulprits(*r.culprits) : Text(), r.culprits.has_value()};
   }
   return {};
 }
@@ -229,6 +260,22 @@ bool ReadField(KeptBeside kind, const Text& field, RestartFigure& r) {
       r.readyBy = ParseReadyRule(field);
       return r.readyBy.has_value();
     }
+    case KeptBeside::Busy: {
+      if (field.empty()) {
+        r.busy.reset();
+        return true;
+      }
+      r.busy = ParseBusyReading(field);
+      return r.busy.has_value();
+    }
+    case KeptBeside::Culprits: {
+      if (field.empty()) {
+        r.culprits.reset();
+        return true;
+      }
+      r.culprits = ParseCulprits(field);
+      return r.culprits.has_value();
+    }
   }
   return false;
 }
@@ -238,7 +285,8 @@ bool ReadField(KeptBeside kind, const Text& field, RestartFigure& r) {
 const char16_t* KeptBesideSection(KeptBeside kind) {
   static constexpr const char16_t* kSections[] = {
       file::section::SequencesMilliseconds, file::section::SequencesPhases,
-      file::section::SequencesMarks, file::section::SequencesReadyBy};
+      file::section::SequencesMarks, file::section::SequencesReadyBy,
+      file::section::SequencesBusy,  file::section::SequencesCulprits};
   return kSections[static_cast<std::size_t>(kind)];
 }
 
@@ -255,14 +303,18 @@ Text FormatKeptBeside(KeptBeside kind, const SequenceSummary& summary) {
 }
 
 bool ReadKeptBeside(KeptBeside kind, const Text& value, SequenceSummary& summary) {
-  // Nine figures a restart take up to four times the room of a duration.
-  const std::size_t longest = kind == KeptBeside::Phases ? kLongestSummary * 4 : kLongestSummary;
+  // Nine figures a restart take up to four times the room of a duration; a
+  // reading of busy programs, with their paths, some hundred times.
+  const std::size_t longest = kind == KeptBeside::Phases ? kLongestSummary * 4
+                              : kind == KeptBeside::Busy ? kLongestSummary * 128
+                                                         : kLongestSummary;
   if (value.size() > longest) return false;
   std::vector<RestartFigure> read = summary.restarts;
   std::size_t count = 0;
   const char16_t separator = Separator(kind);
-  // Blanks separate in runs (as these values were always read); a comma
-  // separates on its own, so a plain last restart leaves an empty field.
+  // Blanks separate in runs (as these values were always read); a comma or
+  // ">" separates on its own, so a last restart without the figure leaves an
+  // empty field.
   for (std::size_t from = 0; from <= value.size();) {
     if (separator == u' ' && from < value.size() && value[from] == u' ') {
       ++from;

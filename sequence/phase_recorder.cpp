@@ -17,6 +17,8 @@ constexpr char16_t kPowerKey[] =
 constexpr char16_t kFirmwareValue[] = u"FwPOSTTime";
 // Windows keeps one record per boot; a sequence has at most 100 restarts.
 constexpr std::uint32_t kBootRecordsRead = 128;
+// Of what slowed a boot, Windows names a few things at most per boot.
+constexpr std::uint32_t kCulpritRecordsRead = 1024;
 
 }  // namespace
 
@@ -76,7 +78,66 @@ bool PhaseRecorder::RecordAtStart() {
     moments.firmwareMs = FirmwareMilliseconds(*ports_.registry);
     written = measurements_.RecordPhases(RestartKey(restart_), SplitRestart(moments));
   }
+  written = RecordCulprits(false) || written;
   return RecordWindowsFigures() || written;
+}
+
+bool PhaseRecorder::RecordCulprits(bool throughNow) {
+  if (ports_.bootEvents == nullptr) return false;
+  struct Wanted {
+    Text key;
+    std::int64_t after = 0;
+    std::int64_t before = 0;
+  };
+  std::vector<Wanted> wanted;
+  const auto& restarts = measurements_.restarts();
+  const Text mine = restart_ != 0 ? RestartKey(restart_) : Text();
+  for (std::size_t i = 0; i < restarts.size(); ++i) {
+    const RestartFigure& r = restarts[i];
+    const auto created = r.phases[Phase::CreatedAt];
+    if (!created) continue;
+    // Windows writes them minutes after the logon: a restart's list is
+    // complete once the next restart was asked for, and this start's own
+    // restart, when it is the last, grows until the wait ends.
+    const bool own = throughNow && !mine.empty() && EqualsIgnoreCase(r.key, mine);
+    std::optional<std::int64_t> end;
+    if (i + 1 < restarts.size()) end = restarts[i + 1].phases[Phase::ShutdownAt];
+    if (!end && own) end = ports_.clock->Now().utcMilliseconds;
+    if (!end || (r.culprits && !own)) continue;
+    wanted.push_back({r.key, *created, *end});
+  }
+  if (wanted.empty()) return false;
+  const auto read = ReadBootCulprits(*ports_.bootEvents, kCulpritRecordsRead);
+  // Without administrator rights the log stays closed: unknown, as before.
+  if (!read.ok()) return false;
+  bool written = false;
+  for (const Wanted& w : wanted) {
+    written = measurements_.RecordCulprits(
+                  w.key, CulpritsWrittenBetween(read.value(), w.after, w.before)) ||
+              written;
+  }
+  return written;
+}
+
+bool PhaseRecorder::ReadWhoWasBusy(bool atReady) {
+  bool written = false;
+  if (!busyRead_ && restart_ != 0 && createdUtcMs_ && ports_.processes != nullptr) {
+    busyRead_ = true;
+    if (const auto reading =
+            ReadBusyPrograms(*ports_.processes, measurements_.currentInventory(), atReady)) {
+      written = measurements_.RecordBusyPrograms(RestartKey(restart_), *reading);
+    }
+  }
+  if (endsSequence_) written = RecordCulprits(true) || written;
+  return written;
+}
+
+bool PhaseRecorder::Finish() {
+  if (restart_ == 0 || !createdUtcMs_) return false;
+  // Whatever the sampling had not decided stays unknown; its disk goes.
+  done_ = true;
+  if (disk_) disk_->Close();
+  return ReadWhoWasBusy(false);
 }
 
 bool PhaseRecorder::RecordWindowsFigures() {
@@ -126,7 +187,7 @@ bool PhaseRecorder::OnWake(std::uint64_t tick) {
     // Without the processors' times nothing can be decided: stop asking.
     done_ = true;
     if (disk_) disk_->Close();
-    return false;
+    return ReadWhoWasBusy(false);
   }
   const std::optional<platform::DiskTimes> disk =
       tracker_.WantsDisk() ? ReadDisk() : std::optional<platform::DiskTimes>();
@@ -136,7 +197,7 @@ bool PhaseRecorder::OnWake(std::uint64_t tick) {
   if (!tracker_.Decided()) return false;
   done_ = true;
   const auto ready = tracker_.ReadyAtMs();
-  if (!ready) return false;
+  if (!ready) return ReadWhoWasBusy(false);
   RestartPhases found;
   found[Phase::DesktopReady] = static_cast<std::int64_t>(*ready);
   const Text key = RestartKey(restart_);
@@ -144,7 +205,8 @@ bool PhaseRecorder::OnWake(std::uint64_t tick) {
   if (const auto rule = tracker_.Rule()) {
     written = measurements_.RecordReadyRule(key, *rule) || written;
   }
-  return written;
+  // The decision is written first: the reading below cannot delay it.
+  return ReadWhoWasBusy(true) || written;
 }
 
 }  // namespace twk::sequence

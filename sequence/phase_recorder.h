@@ -12,6 +12,10 @@
 // that used processor time would delay the very moment it measures. The
 // disk is opened once, at the first sample, and kept open until the moment
 // is decided or the disk has dropped out.
+//
+// Once the wait has ended (decided, given up, or cut short by the countdown
+// or the report), one reading of who kept the desktop busy, and of what
+// Windows' boot log names as having slowed the starts.
 #include <cstdint>
 #include <optional>
 
@@ -54,6 +58,13 @@ class PhaseRecorder {
   bool OnWake() { return OnWake(ports_.clock->TickMilliseconds()); }
   // Decided, or not worth sampling (no restart, or the clocks cannot tell).
   [[nodiscard]] bool done() const { return done_; }
+  // This start ends the sequence: what Windows says slowed the last
+  // restart's start is read up to now, as nothing follows it.
+  void EndsSequence() { endsSequence_ = true; }
+  // The wait ends here (the countdown ran out, the window closed): the
+  // busy programs are read now if they have not been, and the last
+  // restart's culprits once more. True when anything was written.
+  bool Finish();
 
  private:
   const platform::Ports& ports_;
@@ -64,11 +75,18 @@ class PhaseRecorder {
   std::uint64_t createdTick_ = 0;
   std::uint64_t nextSampleTick_ = 0;
   [[nodiscard]] std::optional<platform::DiskTimes> ReadDisk();
+  // The reading of the busy programs, once; and the culprits of every
+  // restart whose start has been followed by the next restart (and of this
+  // start's own when it ends the sequence). True when anything was written.
+  bool ReadWhoWasBusy(bool atReady);
+  bool RecordCulprits(bool throughNow);
 
   DesktopReadyTracker tracker_;
   Text systemDrive_;
   std::optional<platform::DiskCounterReader> disk_;  // made at the first sample
   bool done_ = false;
+  bool busyRead_ = false;
+  bool endsSequence_ = false;
 };
 
 }  // namespace twk::sequence

@@ -123,6 +123,7 @@ void RebootStep::Run() {
 
   measurements_ = MeasurementStore::Load(settings_);
   RecordBootUp();
+  if (start_.run().currentReboot > start_.run().totalReboots) phases_->EndsSequence();
   if (phases_->RecordAtStart()) settings_.SaveProgress();
 
   // Unsigned: a negative /CurrentReboot: is above every total and goes
@@ -156,7 +157,10 @@ void RebootStep::Run() {
 
   ports_.power->KeepSystemAwake();
   CreateCountdownWindow();
-  switch (CountDown()) {
+  const Outcome outcome = CountDown();
+  // The wait for the desktop ends with the countdown; every way on saves.
+  (void)phases_->Finish();
+  switch (outcome) {
     case Outcome::Restart:
       Restart();
       break;
@@ -191,6 +195,8 @@ void RebootStep::RecordSilentReadiness() {
     ready[Phase::DesktopReady] = mine->phases[Phase::DesktopReady];
     bool written = current.RecordPhases(key, ready);
     if (mine->readyBy) written = current.RecordReadyRule(key, *mine->readyBy) || written;
+    if (mine->busy) written = current.RecordBusyPrograms(key, *mine->busy) || written;
+    if (mine->culprits) written = current.RecordCulprits(key, *mine->culprits) || written;
     // Without a window there is nobody to tell: a figure that cannot be
     // saved stays unknown in the file, as it would be unmeasured.
     if (written && !now.SaveNow()) return;
@@ -224,10 +230,12 @@ void RebootStep::StopSequence(const Text& reason) {
     const int id = pump_.event().eventId;
     if (id == ui::event::CloseRequest || id == ui::event::LoopEnded) break;
     if (pump_.IsFrameControl(setupId_)) {
+      (void)phases_->Finish();
       HandOverToSetup(start_);
       return;
     }
   }
+  if (phases_->Finish()) saved = false;
   if (!saved && !settings_.SaveNow()) return;  // as the window said
 }
 

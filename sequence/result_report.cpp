@@ -141,6 +141,7 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
 
   frame.Show(ui::ShowCommand::Normal);
   context::EventPump& pump = start.pump();
+  bool toSetup = false;
   for (;;) {
     pump.NextEvent(context::PumpMode::Wait);
     if (phases != nullptr && phases->OnWake()) start.settings().SaveProgress();
@@ -154,10 +155,14 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
       continue;
     }
     if (pump.IsFrameControl(setupId)) {
-      HandOverToSetup(start);
+      toSetup = true;
       break;
     }
   }
+  // The wait for the desktop ends with the report: who kept it busy is read
+  // now if the wait had not ended, before the setup reads the file.
+  if (phases != nullptr) (void)phases->Finish();
+  if (toSetup) HandOverToSetup(start);
   // The measurements reach the file when the program ends (save on close).
   return 0;
 }

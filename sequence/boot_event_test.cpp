@@ -205,5 +205,70 @@ TEST(ReadWindowsBootFiguresTest, ParsesEveryReadableRecordAndPassesOnWhyTheLogFa
   EXPECT_EQ(ReadWindowsBootFigures(log, 8).status(), platform::Status::NotFound);
 }
 
+// Event 101 as Windows writes it, from its published fields in their order.
+std::vector<Field> CulpritFields() {
+  return {{u"StartTime", u"2024-03-01T11:58:30.9707250Z"},
+          {u"NameLength", u"12"},
+          {u"Name", u"OneDrive.exe"},
+          {u"FriendlyNameLength", u"19"},
+          {u"FriendlyName", u"Microsoft OneDrive"},
+          {u"VersionLength", u"5"},
+          {u"Version", u"24.1"},
+          {u"TotalTime", u"8123"},
+          {u"DegradationTime", u"5120"},
+          {u"PathLength", u"40"},
+          {u"Path", u"C:\\Users\\a\\OneDrive.exe"}};
+}
+
+TEST(ParseCulpritEvent, ReadsEvents101To110WithTheirWritingTimeAndRefusesTheRest) {
+  // Written at 12:01:12.512 (TimeCreated), three minutes after the logon.
+  const auto read = ParseCulpritEvent(Event(CulpritFields(), u'"', u"101"));
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->writtenUtcMs, kUnixEpochMs + 1709294472512);
+  EXPECT_EQ(read->culprit, (BootCulprit{101, u"OneDrive.exe", 8123, 5120}));
+  EXPECT_EQ(CulpritKind(read->culprit.event), u"application");
+  EXPECT_EQ(ParseCulpritEvent(Event(CulpritFields(), u'\'', u"110"))->culprit.event, 110);
+  // Without a Name, the friendly one; without either, none.
+  EXPECT_EQ(ParseCulpritEvent(Event(Without(CulpritFields(), u"Name"), u'"', u"103"))->culprit.name,
+            u"Microsoft OneDrive");
+  EXPECT_EQ(ParseCulpritEvent(Event(Without(Without(CulpritFields(), u"Name"), u"FriendlyName"),
+                                    u'"', u"107"))
+                ->culprit.name,
+            u"");
+  for (const std::u16string& damaged :
+       {Event(CulpritFields(), u'"', u"100"), Event(CulpritFields(), u'"', u"111"),
+        Event(Without(CulpritFields(), u"TotalTime"), u'"', u"101"),
+        Event(With(CulpritFields(), u"DegradationTime", u"-5"), u'"', u"101"),
+        Event(CulpritFields(), u'"', u"101").substr(0, 300)}) {
+    EXPECT_FALSE(ParseCulpritEvent(damaged)) << ToUtf8(damaged);
+  }
+  // Another provider's event 101, or one without its time of writing.
+  std::u16string other = Event(CulpritFields(), u'"', u"101");
+  other.replace(other.find(u"Diagnostics-Performance"), 23, u"Something-Else");
+  EXPECT_FALSE(ParseCulpritEvent(other));
+  std::u16string timeless = Event(CulpritFields(), u'"', u"101");
+  timeless.replace(timeless.find(u"SystemTime"), 10, u"OtherTime");
+  EXPECT_FALSE(ParseCulpritEvent(timeless));
+}
+
+TEST(CulpritsWrittenBetween, TakesOnlyWhatWasWrittenInsideTheWindowOldestFirst) {
+  const std::vector<WrittenCulprit> newestFirst = {{300, {103, u"c", 1, 1}},
+                                                   {200, {102, u"b", 1, 1}},
+                                                   {100, {101, u"a", 1, 1}},
+                                                   {50, {101, u"early", 1, 1}}};
+  const auto found = CulpritsWrittenBetween(newestFirst, 50, 300);  // both ends outside
+  ASSERT_EQ(found.size(), 2u);
+  EXPECT_EQ(found[0].name, u"a");
+  EXPECT_EQ(found[1].name, u"b");
+  EXPECT_TRUE(CulpritsWrittenBetween(newestFirst, 300, 1000).empty());
+  platform::FakeBootEventLog log;
+  log.SetDegradationRecords({Event(CulpritFields(), u'"', u"102"), u"<Event>broken"});
+  const auto read = ReadBootCulprits(log, 8);
+  ASSERT_TRUE(read.ok());
+  ASSERT_EQ(read.value().size(), 1u);  // the damaged record is left out, not the others
+  log.SetStatus(platform::Status::Denied);
+  EXPECT_EQ(ReadBootCulprits(log, 8).status(), platform::Status::Denied);
+}
+
 }  // namespace
 }  // namespace twk::sequence

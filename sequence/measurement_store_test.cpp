@@ -267,6 +267,46 @@ TEST_F(MeasurementStoreTest, TheReadyRuleIsKeptBesideItsRestartAndThenBesideItsK
             (std::vector<std::optional<ReadyRule>>{std::nullopt, ReadyRule::CpuAndDisk}));
 }
 
+TEST_F(MeasurementStoreTest, BusyProgramsAndCulpritsGoWithTheirRestartIntoTheKeptSequence) {
+  Load({u"[TimeStamps]", u"FirstShutDown=13353768000", u"[History]", u"Reboot 1=61",
+        u"Reboot 2=9", u"Reboot 3=8", u"[RestartBusy]", u"Reboot 3=soon|x"});  // damaged: unknown
+  EXPECT_EQ(m.restarts()[2].busy, std::nullopt);
+  const BusyReading reading{true, {{u"Sync.exe", u"C:\\Sync\\Sync.exe", ProgramKind::StartupProgram,
+                                    8150, std::nullopt}}};
+  EXPECT_TRUE(m.RecordBusyPrograms(u"reboot 1", reading));
+  // The first reading stays: a repeated start reads a desktop long ready.
+  EXPECT_FALSE(m.RecordBusyPrograms(u"Reboot 1", BusyReading{false, {}}));
+  EXPECT_FALSE(m.RecordBusyPrograms(u"Reboot 9", reading));
+  EXPECT_TRUE(m.RecordCulprits(u"Reboot 2", {}));
+  EXPECT_TRUE(m.RecordCulprits(u"Reboot 2", {{103, u"Spooler", 4200, 2100}}));  // the log grew
+  EXPECT_FALSE(m.RecordCulprits(u"Reboot 2", {{103, u"Spooler", 4200, 2100}}));
+  EXPECT_EQ(Value(u"RestartBusy", u"Reboot 1"),
+            u"ready|Sync.exe*C:\\Sync\\Sync.exe*startup*8150*?");
+  EXPECT_EQ(Value(u"RestartCulprits", u"Reboot 2"), u"103*Spooler*4200*2100");
+  Load(std::vector<Text>(settings.lines()));
+  EXPECT_EQ(m.restarts()[0].busy, reading);
+  EXPECT_EQ(m.restarts()[1].culprits, (std::vector<BootCulprit>{{103, u"Spooler", 4200, 2100}}));
+
+  // Kept with the summary, the unknown ones as empty fields; the next
+  // sequence starts without any.
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_FALSE(settings.FindSection(u"RestartBusy"));
+  EXPECT_FALSE(settings.FindSection(u"RestartCulprits"));
+  EXPECT_EQ(Value(u"SequencesBusy", u"Sequence 1"),
+            u"ready|Sync.exe*C:\\Sync\\Sync.exe*startup*8150*?>>");
+  EXPECT_EQ(Value(u"SequencesCulprits", u"Sequence 1"), u">103*Spooler*4200*2100>");
+  const std::vector<SequenceSummary> kept = MeasurementStore::Read(settings).kept();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].restarts[0].busy, reading);
+  EXPECT_EQ(kept[0].restarts[1].busy, std::nullopt);
+  EXPECT_EQ(kept[0].restarts[1].culprits, m.kept()[0].restarts[1].culprits);
+  EXPECT_EQ(kept[0].restarts[2].culprits, std::nullopt);
+
+  // A kept value that does not fit its sequence leaves every restart's unknown.
+  ASSERT_TRUE(settings.Set(u"SequencesBusy", u"Sequence 1", u"ready>ready"));
+  EXPECT_EQ(MeasurementStore::Read(settings).kept()[0].restarts[0].busy, std::nullopt);
+}
+
 // A file as the previous version left it in the middle of a sequence, with
 // every section of the measurements: kept sequences with their exact figures,
 // phases, marks and rules, the machine, the stamps with the readings of the

@@ -6,11 +6,13 @@
 
 #include "context/start_context.h"
 #include "platform/file_system.h"
+#include "sequence/busy_programs.h"
 #include "sequence/csv_export.h"
 #include "sequence/restart_marks.h"
 #include "sequence/spread.h"
 #include "sequence/time_stamps.h"
 #include "sequence/verdict.h"
+#include "ui/message_translation.h"
 #include "ui/resource_ids.h"
 
 namespace twk::sequence {
@@ -56,6 +58,10 @@ constexpr Column kRestartColumns[] = {
     {u"Restart", 56},       {u"Total", 66},         {u"Shutdown+firmware", 126},
     {u"Windows start", 94}, {u"Desktop ready", 96}, {u"Windows boot", 98},
     {u"Note", 192}};
+
+// The busy programs of one restart: the program's file name is the widest.
+constexpr Column kBusyColumns[] = {
+    {u"Program", 180}, {u"Kind", 110}, {u"CPU", 70}, {u"I/O", 80}, {u"Impact", 90}};
 
 constexpr int kAppend = 100000;
 
@@ -137,9 +143,22 @@ class HistoryWindow {
       pump.NextEvent(context::PumpMode::Wait);
       if (pump.event().eventId == ui::event::CloseRequest) return HistoryExit::CloseRequested;
       if (pump.IsFrameControl(backId_)) {
-        if (firstRestartId_ == 0) return HistoryExit::Back;
-        CloseRestarts();
+        if (firstBusyId_ != 0) {
+          CloseBusy();
+        } else if (firstRestartId_ != 0) {
+          CloseRestarts();
+        } else {
+          return HistoryExit::Back;
+        }
       } else if (firstRestartId_ != 0) {
+        // A click on a restart's row shows who kept its desktop busy.
+        const ui::EventSlot& e = pump.event();
+        if (firstBusyId_ == 0 && e.eventId == ui::event::Notification &&
+            e.details.idOrCode == static_cast<std::uintptr_t>(restartListId_) &&
+            static_cast<int>(e.details.extra) == ui::msg::NmClick) {
+          const int row = frame_.SelectedListRow(restartListId_);
+          if (row >= 0) OpenBusy(static_cast<std::size_t>(row));
+        }
         continue;
       } else if (pump.IsFrameControl(compareId_)) {
         const int row = frame_.SelectedListRow(listId_);
@@ -191,6 +210,7 @@ class HistoryWindow {
   void OpenRestarts(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= sequences_.size()) return;
     const SequenceSummary& s = sequences_[sequences_.size() - 1 - static_cast<std::size_t>(row)];
+    shown_ = &s;
     HideSequences();
     Text heading = u"Sequence " + FormatUnsigned(s.number);
     if (!s.started.empty()) heading += u", started " + s.started;
@@ -202,14 +222,42 @@ class HistoryWindow {
     frame_.CreateLabel(s.inventory ? InventorySummary(*s.inventory) : Text(kInventoryUnknown), kLeft,
                        124, kWidth, 18);
     frame_.SetFont(u"Arial", 8, 400);
-    const int chart = frame_.CreateChart(kLeft, 144, kWidth, 138);
-    frame_.SetChartData(chart, RestartsChart(s));
-    (void)CreateList(frame_, 288, 122, kRestartColumns, RestartRows(s));
+    restartChartId_ = frame_.CreateChart(kLeft, 144, kWidth, 138);
+    frame_.SetChartData(restartChartId_, RestartsChart(s));
+    restartListId_ = CreateList(frame_, 288, 122, kRestartColumns, RestartRows(s));
+  }
+
+  // In the place of the chart and the restarts' list, until Back: the
+  // programs of one restart, Windows' own culprits and the sequence's most
+  // often busy programs.
+  void OpenBusy(std::size_t restart) {
+    if (shown_ == nullptr || restart >= shown_->restarts.size()) return;
+    const RestartFigure& r = shown_->restarts[restart];
+    for (int id : {restartChartId_, restartListId_}) frame_.SetControlState(id, ui::state::Hide);
+    firstBusyId_ = frame_.count() + 1;
+    frame_.SetFont(u"Arial", 10, 700);
+    frame_.CreateLabel(u"What kept the desktop busy after restart " + FormatUnsigned(restart + 1) +
+                           u":",
+                       kLeft, 144, kWidth, 18);
+    (void)CreateList(frame_, 164, 136, kBusyColumns, r.busy ? BusyRows(*r.busy) : BusyRows({}));
+    Text lines = r.busy ? BusyReadingNote(*r.busy)
+                        : Text(u"Who kept the desktop busy was not read after this restart.");
+    for (const Text& line : CulpritLines(r.culprits)) lines += u"\r\n" + line;
+    for (const Text& line : MostOftenBusy(*shown_)) lines += u"\r\n" + line;
+    frame_.SetFont(u"Arial", 9, 400);
+    frame_.CreateLabel(lines, kLeft, 306, kWidth, 104);
+  }
+
+  void CloseBusy() {
+    for (int id = frame_.count(); id >= firstBusyId_; --id) frame_.DeleteControl(id);
+    firstBusyId_ = 0;
+    for (int id : {restartChartId_, restartListId_}) frame_.SetControlState(id, ui::state::Show);
   }
 
   void CloseRestarts() {
     for (int id = frame_.count(); id >= firstRestartId_; --id) frame_.DeleteControl(id);
     firstRestartId_ = 0;
+    shown_ = nullptr;
     for (int id : {chartId_, listId_, restartsId_, compareId_, exportId_}) {
       frame_.SetControlState(id, ui::state::Show);
     }
@@ -263,6 +311,9 @@ class HistoryWindow {
   const std::vector<SequenceSummary> sequences_;
   int chartId_ = 0, listId_ = 0, restartsId_ = 0, compareId_ = 0, exportId_ = 0, backId_ = 0;
   int firstRestartId_ = 0;  // the restarts' view's first control; 0 while the list shows
+  const SequenceSummary* shown_ = nullptr;  // the sequence whose restarts show
+  int restartChartId_ = 0, restartListId_ = 0;
+  int firstBusyId_ = 0;  // the busy programs' first control; 0 while the restarts show
 };
 
 }  // namespace

@@ -414,6 +414,102 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
   EXPECT_EQ(report.exitCode, 0);
 }
 
+// A click on a restart's row shows who kept its desktop busy in place of the
+// chart and the list, Windows' own culprits and the sequence's most often
+// busy below; Back returns to the restarts, and Back again to the sequences.
+TEST_F(HistoryWindowTest, ARestartsRowShowsWhoKeptItsDesktopBusyAndBackReturnsStepByStep) {
+  // The countdown after restart 1 reads the list once the desktop is ready;
+  // the report is closed before restart 2's was, and reads it then.
+  machine.processes.SetUsages({{31, u"Sync.exe", 0, 82'000'000, 0, 0},
+                               {32, u"Indexer.exe", 0, 4'000'000, 0, 0}});
+  machine.processes.AddProcess(31, {.imagePath = u"C:\\Sync\\Sync.exe"});
+  TwoRestartsBeforeReport(60, 45);
+  struct Seen {
+    Text heading, lines;
+    std::vector<Text> columns;
+    Rows rows;
+    std::string place;
+    bool chartHidden = false;
+  } first, second;
+  bool backToRestarts = false, backToSequences = false;
+  const auto look = [&](ui::HeadlessBackend& ui, Seen& v) {
+    v.heading = ui.TextAt(20, 144);
+    v.columns = At(ui, 20, 164)->columns;
+    v.rows = At(ui, 20, 164)->rows;
+    v.lines = ui.TextAt(20, 306);
+    v.place = DescribeAt(ui, 20, 306);
+    v.chartHidden = ui.FindAt(20, 288) == ui.FindAt(20, 306) || !At(ui, 20, 288)->visible;
+  };
+  user = [&](ui::HeadlessBackend& ui, int) {
+    ui.When([&ui] { return ui.FindByText(u"  History") != 0; },
+            [&ui] { ui.Click(ui.FindByText(u"  History")); });
+    ui.When([&ui] { return ui.FindByText(u"  Restarts") != 0; },
+            [&ui] { ui.Click(ui.FindByText(u"  Restarts")); });
+    ui.When([&ui] { return ui.FindAt(20, 288) != 0 && ui.TextAt(20, 124) != u""; },
+            [&] {
+              ui.ClickRow(ui.FindAt(20, 288), 0);
+              ui.AfterWakes(2, [&] {
+                look(ui, first);
+                ui.Click(ui.FindByText(u"  Back"));
+                ui.AfterWakes(2, [&] {
+                  backToRestarts = At(ui, 20, 144)->visible && At(ui, 20, 288)->visible &&
+                                   ui.FindByText(u"  Restarts") == 0;
+                  ui.ClickRow(ui.FindAt(20, 288), 1);
+                  ui.AfterWakes(2, [&] {
+                    look(ui, second);
+                    ui.Click(ui.FindByText(u"  Back"));
+                    ui.AfterWakes(2, [&] {
+                      ui.Click(ui.FindByText(u"  Back"));
+                      ui.AfterWakes(2, [&] {
+                        backToSequences = ui.FindByText(u"  Restarts") != 0;
+                        ui.Click(ui.FindByText(u"  Back"));
+                        ui.When([&ui] { return ui.FindByText(u"  Close") != 0; },
+                                [&ui] { ui.Click(ui.FindByText(u"  Close")); });
+                      });
+                    });
+                  });
+                });
+              });
+            });
+  };
+  (void)Start(*RunArguments());
+
+  EXPECT_EQ(first.heading, u"What kept the desktop busy after restart 1:");
+  EXPECT_EQ(first.columns,
+            (std::vector<Text>{u"Program", u"Kind", u"CPU", u"I/O", u"Impact"}));
+  // Wine-like: no I/O counted anywhere, so unknown; nothing starts with this
+  // machine, so both are other.
+  EXPECT_EQ(first.rows, (Rows{{u"Sync.exe", u"other", u"8.2 s", u"unknown", u"High"},
+                              {u"Indexer.exe", u"other", u"0.4 s", u"unknown", u"Medium"}}));
+  EXPECT_TRUE(first.chartHidden);
+  EXPECT_EQ(first.place.substr(0, 2), "13");
+  EXPECT_NE(first.place.find("(20,306,560,104) Arial 9/400"), std::string::npos) << first.place;
+  // Read at the ready moment; the log of the simulated machine names nothing;
+  // both restarts had Sync.exe and Indexer.exe.
+  EXPECT_EQ(first.lines,
+            u"Read when the desktop was ready; programs that had ended by then are not listed.\r\n"
+            u"Windows named nothing that made this start slower than usual.\r\n"
+            u"Most often busy: Sync.exe (median 8.2 s of CPU in 1 of 1 restarts)\r\n"
+            u"Most often busy: Indexer.exe (median 0.4 s of CPU in 1 of 1 restarts)");
+  EXPECT_TRUE(backToRestarts);
+  // Restart 2's wait goes on until the report closes: not read yet, nor its
+  // culprits, whose window is still open.
+  EXPECT_EQ(second.heading, u"What kept the desktop busy after restart 2:");
+  EXPECT_TRUE(second.rows.empty());
+  EXPECT_TRUE(second.lines.starts_with(
+      u"Who kept the desktop busy was not read after this restart.\r\n"
+      u"Windows' own list of what slowed this start: unknown"))
+      << ToUtf8(second.lines);
+  EXPECT_TRUE(backToSequences);
+  // Closing the report ended that wait: read then, as before the ready moment.
+  settings::SettingsFile file(machine.files, machine.ansi);
+  ASSERT_TRUE(file.Load(app::apptest::kSettingsPath));
+  const std::optional<BusyReading> last = MeasurementStore::Read(file).restarts().at(1).busy;
+  ASSERT_TRUE(last);
+  EXPECT_FALSE(last->atReady);
+  EXPECT_EQ(last->programs.at(0).path, u"C:\\Sync\\Sync.exe");
+}
+
 TEST_F(HistoryWindowTest, ExportWritesTheFileAndSaysWhereOrWhyNot) {
   ThreeSequences();
   machine.files.AddFolder(u"C:\\Users\\alice\\Documents");

@@ -301,7 +301,12 @@ Input HeadlessBackend::Deliver(const Queued& q) {
   if (w->kind == ControlKind::ListView) {
     focus_ = w->handle;
     const bool onRow = q.row >= 0 && static_cast<std::size_t>(q.row) < w->rows.size();
-    if (q.action == Action::Click) w->selectedRow = onRow ? q.row : -1;
+    // A click selects the row it hits, and the list tells its window it
+    // was clicked, as Windows' list does.
+    if (q.action == Action::Click) {
+      w->selectedRow = onRow ? q.row : -1;
+      TranslateNotify(owner, w->handle, w->id, msg::NmClick);
+    }
     // Windows opens the row a double click hits, not one merely selected.
     if (q.action == Action::DoubleClick && onRow) {
       TranslateNotify(owner, w->handle, w->id, msg::LvnItemActivate);

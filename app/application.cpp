@@ -40,17 +40,29 @@ int Application::ExportHistory(ui::Handle module, const context::CommandLine& li
   context_.PrepareToRead(module, line);
   // An unreadable file is no empty history: a file with no rows would say
   // that nothing was ever measured.
-  if (!context_.settingsReadable()) {
-    context_.TellCaller(u"Tarnwick did not export the history: " +
-                        Text(context::kSettingsUnreadable));
-    return 1;
+  const struct {
+    const std::optional<Text>& path;
+    const char16_t* what;
+    sequence::CsvWriteResult (*write)(const settings::SettingsFile&, platform::FileSystem&,
+                                      platform::AnsiCodePage&, const Text&);
+  } exports[] = {{line.exportPath, u"the history", &sequence::ExportHistory},
+                 {line.exportProcessesPath, u"the busy programs", &sequence::ExportProcesses}};
+  int exitCode = 0;
+  for (const auto& e : exports) {
+    if (!e.path) continue;
+    if (!context_.settingsReadable()) {
+      context_.TellCaller(u"Tarnwick did not export " + Text(e.what) + u": " +
+                          Text(context::kSettingsUnreadable));
+      return 1;
+    }
+    const sequence::CsvWriteResult result =
+        e.write(context_.settings(), *context_.ports().files, *context_.ports().ansi, *e.path);
+    if (result.ok) continue;
+    // The script that asked for the file learns why there is none.
+    context_.TellCaller(u"Tarnwick did not export " + Text(e.what) + u": " + result.reason);
+    exitCode = 1;
   }
-  const sequence::CsvWriteResult result = sequence::ExportHistory(
-      context_.settings(), *context_.ports().files, *context_.ports().ansi, *line.exportPath);
-  if (result.ok) return 0;
-  // The script that asked for the file learns why there is none.
-  context_.TellCaller(u"Tarnwick did not export the history: " + result.reason);
-  return 1;
+  return exitCode;
 }
 
 int Application::CompareHistory(ui::Handle module, const context::CommandLine& line) {
@@ -117,7 +129,7 @@ int Application::Run(ui::Handle module, const Text& argumentText, int showComman
   // running instance (even one in the middle of a sequence) is no reason to
   // refuse it, and handing over to it would end with nothing written and no
   // sign of why.
-  if (line.exportPath) return ExportHistory(module, line);
+  if (line.exportPath || line.exportProcessesPath) return ExportHistory(module, line);
   // A comparison is for scripts too, for the same reasons.
   if (line.compare) return CompareHistory(module, line);
   // The elevated finish of a sequence shows nothing and is started by the

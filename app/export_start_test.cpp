@@ -75,5 +75,36 @@ TEST_F(ExportStartTest, WithoutASettingsFileOnlyTheHeaderIsWrittenAndNoneIsMade)
   EXPECT_FALSE(machine.files.FileExists(kSettingsPath));
 }
 
+TEST_F(ExportStartTest, TheBusyProgramsGoToTheirOwnFileOneRowPerProgramOfEveryRestart) {
+  // Sequence 4's second restart was read before its desktop was ready; the
+  // current sequence's restart with a path that needs quoting and I/O
+  // counted; sequence 4's first restart was never read.
+  Store(sequence::file::section::SequencesBusy, u"Sequence 4",
+        u">before|Sync.exe*C:\\Sync\\Sync.exe*startup*8150*?|x.exe**other*5*?");
+  Store(sequence::file::section::RestartBusy, u"Reboot 1",
+        u"ready|idx.exe*C:\\A, B\\idx.exe*service*900*3250586");
+  const Text csv = u"C:\\Users\\alice\\Documents\\busy.csv";
+  EXPECT_EQ(Start(u"/exportPROCESSES:\"" + csv + u"\""), 0);
+  EXPECT_EQ(machine.files.FileBytes(csv),
+            std::optional<std::string>(
+                "\xEF\xBB\xBF"
+                "sequence,started,restart,process,path,kind,cpu_s,io_mb,impact,at_ready,computer\r\n"
+                "4,2024-02-01 08:30,2,Sync.exe,C:\\Sync\\Sync.exe,start-up program,8.15,,High,0,"
+                "LAB-07\r\n"
+                "4,2024-02-01 08:30,2,x.exe,,other,0.005,,Low,0,LAB-07\r\n"
+                // 3250586 bytes are 3.1 MB (3.09999 rounds to 3.1): above 3 MB, High.
+                "5,2024-03-01 12:00,1,idx.exe,\"C:\\A, B\\idx.exe\",service,0.9,3.1,High,1,"
+                "LAB-07\r\n"));
+  EXPECT_FALSE(machine.files.FileExists(kCsv));  // the history's file was not asked for
+  EXPECT_EQ(ui.frame(), 0u);
+
+  // Both at once: each file, and a failure of one says which and ends with 1.
+  EXPECT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\" /ExportProcesses:C:\\Nowhere\\p.csv"), 1);
+  EXPECT_TRUE(machine.files.FileExists(kCsv));
+  EXPECT_EQ(ui.messages(), std::vector<Text>{u"Tarnwick did not export the busy programs: The "
+                                             u"file could not be created there."});
+  app.reset();
+}
+
 }  // namespace
 }  // namespace twk::app::apptest

@@ -122,7 +122,8 @@ CommandLine ReadCommandLine(const Text& argumentText) {
   CommandLine line;
   line.text = argumentText;
   line.arguments = SplitArguments(argumentText);
-  line.exportPath = FindExportPath(argumentText);
+  line.exportPath = FindExportPath(argumentText, switches::kExport);
+  line.exportProcessesPath = FindExportPath(argumentText, switches::kExportProcesses);
   line.compare = FindCompareRequest(line.arguments);
   line.scripted = ReadScriptedStart(line.arguments);
   line.finishSequence = std::find(line.arguments.begin(), line.arguments.end(),
@@ -131,8 +132,8 @@ CommandLine ReadCommandLine(const Text& argumentText) {
   return line;
 }
 
-std::optional<Text> FindExportPath(const Text& argumentText) {
-  static const Text kExport = Text(switches::kExport) + u":";
+std::optional<Text> FindExportPath(const Text& argumentText, const Text& switchName) {
+  const Text kExport = switchName + u":";
   // The argument text comes without the program's name. Split as it is, its
   // first argument would be read by the program-name rule, which ends a
   // path with a blank at that blank even inside quotes; an empty name in

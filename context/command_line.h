@@ -44,8 +44,10 @@ RebootSwitches ParseRebootSwitches(const std::vector<Text>& arguments);
 // "/Export:" (in any letter case) followed by a path (quoted when it has
 // blanks) in the argument text a start receives: a start that only writes the
 // history to that file. The last such switch counts; none when there is none.
-// The path may be empty.
-std::optional<Text> FindExportPath(const Text& argumentText);
+// The path may be empty. The same for another switch of that form
+// ("/ExportProcesses").
+std::optional<Text> FindExportPath(const Text& argumentText,
+                                   const Text& switchName = u"/Export");
 
 // "/Compare" (the newest kept sequence against the one before it) or
 // "/Compare:a,b" (sequence b against sequence a, numbered as in the history
@@ -66,6 +68,7 @@ struct CommandLine {
   Text text;                       // as given: passed on when the program relaunches itself
   std::vector<Text> arguments;     // split as the system splits them
   std::optional<Text> exportPath;  // "/Export:"
+  std::optional<Text> exportProcessesPath;  // "/ExportProcesses:"
   std::optional<CompareRequest> compare;  // "/Compare", "/Compare:a,b"
   ScriptedStartRequest scripted;   // "/Start" and its switches
   bool finishSequence = false;     // kFinishSequenceSwitch, exactly

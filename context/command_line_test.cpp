@@ -73,6 +73,10 @@ TEST(FindExportPath, TakesThePathOfTheLastExportSwitchInAnyCaseQuotedOrNot) {
   EXPECT_EQ(FindExportPath(u"/export:x.csv"), std::optional<Text>(u"x.csv"));
   EXPECT_EQ(FindExportPath(u"/EXPORT:\"y z.csv\" /Exportx"), std::optional<Text>(u"y z.csv"));
   EXPECT_EQ(FindExportPath(u"\"/Export\" x/Export:y /Expor"), std::nullopt);
+  // The busy programs' switch is another switch, not an export of the history.
+  EXPECT_EQ(FindExportPath(u"/ExportProcesses:p.csv"), std::nullopt);
+  EXPECT_EQ(ReadCommandLine(u"/exportprocesses:\"p q.csv\" /Export:h.csv").exportProcessesPath,
+            std::optional<Text>(u"p q.csv"));
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ inline constexpr char16_t kIcons[] = u"/Icons";
 inline constexpr char16_t kNoReport[] = u"/NoReport";
 // Writes the history as CSV and ends: "/Export:path".
 inline constexpr char16_t kExport[] = u"/Export";
+// Writes who kept the desktop busy as CSV and ends: "/ExportProcesses:path".
+inline constexpr char16_t kExportProcesses[] = u"/ExportProcesses";
 // Compares two kept sequences and ends: "/Compare" or "/Compare:4,7".
 inline constexpr char16_t kCompare[] = u"/Compare";
 // The elevated relaunch that only finishes a sequence ended early.

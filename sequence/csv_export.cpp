@@ -1,5 +1,6 @@
 #include "sequence/csv_export.h"
 
+#include <cmath>
 #include <optional>
 
 #include "settings/text_file.h"
@@ -83,6 +84,27 @@ Text HistoryCsv(const std::vector<SequenceSummary>& sequences, const MachineIden
   return text;
 }
 
+Text ProcessesCsv(const std::vector<SequenceSummary>& sequences, const MachineIdentity& machine) {
+  Text text = Text(kProcessesCsvHeader) + u"\r\n";
+  for (const SequenceSummary& s : sequences) {
+    for (std::size_t i = 0; i < s.restarts.size(); ++i) {
+      const std::optional<BusyReading>& busy = s.restarts[i].busy;
+      if (!busy) continue;
+      for (const BusyProgram& p : busy->programs) {
+        // Thousandths of a megabyte, rounded, written as milliseconds are.
+        const Text io =
+            p.ioBytes ? FormatMilliseconds(static_cast<std::int64_t>(
+                            std::llround(static_cast<double>(*p.ioBytes) * 1000.0 / 1048576.0)))
+                      : Text();
+        text += CsvRow({FormatUnsigned(s.number), s.started, FormatUnsigned(i + 1), p.name, p.path,
+                        ProgramKindName(p.kind), FormatMilliseconds(p.cpuMs), io,
+                        ImpactName(p.impact()), busy->atReady ? u"1" : u"0", machine.computer});
+      }
+    }
+  }
+  return text;
+}
+
 CsvWriteResult WriteCsvFile(platform::FileSystem& fs, platform::AnsiCodePage& ansi,
                             const Text& path, const Text& text) {
   if (path.empty()) return {false, u"No file was named."};
@@ -110,6 +132,13 @@ CsvWriteResult ExportHistory(const settings::SettingsFile& settings, platform::F
   const MeasurementStore measurements = MeasurementStore::Read(settings);
   return WriteCsvFile(fs, ansi, path,
                       HistoryCsv(measurements.AllSequences(), measurements.machine()));
+}
+
+CsvWriteResult ExportProcesses(const settings::SettingsFile& settings, platform::FileSystem& fs,
+                               platform::AnsiCodePage& ansi, const Text& path) {
+  const MeasurementStore measurements = MeasurementStore::Read(settings);
+  return WriteCsvFile(fs, ansi, path,
+                      ProcessesCsv(measurements.AllSequences(), measurements.machine()));
 }
 
 }  // namespace twk::sequence

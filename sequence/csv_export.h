@@ -26,6 +26,14 @@ inline constexpr char16_t kCsvHeader[] =
     u"desktop_ready_s,ready_by,windows_boot_s,windows_mainpath_s,windows_postboot_s,computer,"
     u"disk,mark";
 
+// Who kept the desktop busy, for scripts and fleets: one row per kept
+// program of every restart of every sequence. CPU in seconds and I/O in
+// megabytes (of 1024 KB) with up to three decimals, I/O empty where it was
+// not counted; impact as Task Manager rates it; at_ready 1 when the reading
+// was taken at the ready moment, 0 when before it.
+inline constexpr char16_t kProcessesCsvHeader[] =
+    u"sequence,started,restart,process,path,kind,cpu_s,io_mb,impact,at_ready,computer";
+
 // A field as it goes into the file: quoted when it holds a comma, a quote, a
 // CR or an LF (or begins or ends with a blank, which some readers drop),
 // with every quote doubled.
@@ -34,6 +42,9 @@ inline constexpr char16_t kCsvHeader[] =
 [[nodiscard]] Text CsvRow(const std::vector<Text>& fields);
 [[nodiscard]] Text HistoryCsv(const std::vector<SequenceSummary>& sequences,
                               const MachineIdentity& machine);
+
+[[nodiscard]] Text ProcessesCsv(const std::vector<SequenceSummary>& sequences,
+                                const MachineIdentity& machine);
 
 // Why a file could not be written, in words for the user; empty on success.
 struct CsvWriteResult {
@@ -52,5 +63,10 @@ struct CsvWriteResult {
 [[nodiscard]] CsvWriteResult ExportHistory(const settings::SettingsFile& settings,
                                            platform::FileSystem& fs, platform::AnsiCodePage& ansi,
                                            const Text& path);
+
+// The busy programs of the settings document into path.
+[[nodiscard]] CsvWriteResult ExportProcesses(const settings::SettingsFile& settings,
+                                             platform::FileSystem& fs,
+                                             platform::AnsiCodePage& ansi, const Text& path);
 
 }  // namespace twk::sequence

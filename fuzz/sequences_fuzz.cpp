@@ -143,6 +143,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (found != reread.kept().end()) {  // (a summary too long to read back is not)
       Require((found->inventory == nullptr) == (current->inventory == nullptr));
       Require(!found->inventory || *found->inventory == *current->inventory);
+      // And every restart's busy programs and culprits as they were read.
+      Require(found->restarts.size() == current->restarts.size());
+      for (std::size_t r = 0; r < found->restarts.size(); ++r) {
+        Require(found->restarts[r].busy == current->restarts[r].busy);
+        Require(found->restarts[r].culprits == current->restarts[r].culprits);
+      }
     }
     // The file keeps no more than the records say (a summary too long to
     // read back is kept but skipped, as any damaged line).

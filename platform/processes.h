@@ -26,6 +26,18 @@ inline constexpr int Hide = 0;  // SW_HIDE
 inline constexpr int Show = 5;  // SW_SHOW
 }  // namespace ShowCommand
 
+// One process as the system's own process list reports it (the list Task
+// Manager reads): everything there without opening the process.
+struct ProcessUsage {
+  std::uint32_t id = 0;
+  Text imageName;                 // "explorer.exe" as listed; empty for the idle process
+  std::int64_t createdUtcMs = 0;  // ms since 1601-01-01 UTC; 0 when the list has none
+  std::uint64_t cpu100ns = 0;     // kernel and user time since it began, in 100 ns
+  std::uint64_t readBytes = 0;    // bytes read and written since it began, every
+  std::uint64_t writeBytes = 0;   // kind of I/O; 0 where the system keeps no count
+  bool operator==(const ProcessUsage&) const = default;
+};
+
 class Processes {
  public:
   virtual ~Processes() = default;
@@ -85,18 +97,6 @@ class Processes {
   [[nodiscard]] virtual Answer<std::vector<ProcessUsage>> ProcessUsages() = 0;
   // GetCurrentProcessId.
   [[nodiscard]] virtual std::uint32_t OwnProcessId() = 0;
-};
-
-// One process as the system's own process list reports it (the list Task
-// Manager reads): everything there without opening the process.
-struct ProcessUsage {
-  std::uint32_t id = 0;
-  Text imageName;                 // "explorer.exe" as listed; empty for the idle process
-  std::int64_t createdUtcMs = 0;  // ms since 1601-01-01 UTC; 0 when the list has none
-  std::uint64_t cpu100ns = 0;     // kernel and user time since it began, in 100 ns
-  std::uint64_t readBytes = 0;    // bytes read and written since it began, every
-  std::uint64_t writeBytes = 0;   // kind of I/O; 0 where the system keeps no count
-  bool operator==(const ProcessUsage&) const = default;
 };
 
 // Closes the process handle it holds when it goes out of scope.

@@ -15,6 +15,8 @@ namespace {
 
 constexpr wchar_t kChannel[] = L"Microsoft-Windows-Diagnostics-Performance/Operational";
 constexpr wchar_t kBootRecords[] = L"*[System[EventID=100]]";
+// What made a boot slower than usual: one event per cause, 101 to 110.
+constexpr wchar_t kDegradationRecords[] = L"*[System[(EventID>=101 and EventID<=110)]]";
 // Records taken from the query per EvtNext call.
 constexpr DWORD kBatch = 16;
 // A query of a local log answers at once; the limit only keeps a log
@@ -87,9 +89,10 @@ Answer<Text> RenderXml(const EventApi& api, EVT_HANDLE record) {
   return Text(buffer.begin(), end);
 }
 
-Answer<std::vector<Text>> ReadRecords(const EventApi& api, std::size_t maxCount) {
+Answer<std::vector<Text>> ReadRecords(const EventApi& api, const wchar_t* records,
+                                      std::size_t maxCount) {
   UniqueEventHandle query(
-      api.query(nullptr, kChannel, kBootRecords, EvtQueryChannelPath | EvtQueryReverseDirection));
+      api.query(nullptr, kChannel, records, EvtQueryChannelPath | EvtQueryReverseDirection));
   if (!query) return StatusOfEventError(LastError());
   std::vector<Text> texts;
   while (texts.size() < maxCount) {
@@ -114,9 +117,8 @@ Answer<std::vector<Text>> ReadRecords(const EventApi& api, std::size_t maxCount)
   return texts;
 }
 
-}  // namespace
-
-Answer<std::vector<Text>> WinBootEventLog::NewestBootRecords(std::size_t maxCount) {
+// The newest records that the query selects from the log, newest first.
+Answer<std::vector<Text>> ReadNewest(const wchar_t* records, std::size_t maxCount) {
   if (maxCount == 0) return std::vector<Text>{};
   // From the system folder only: a wevtapi.dll beside the program (or in
   // the current folder) is never the one meant.
@@ -129,7 +131,17 @@ Answer<std::vector<Text>> WinBootEventLog::NewestBootRecords(std::size_t maxCoun
   api.close = Find<EvtCloseFn>(wevtapi.get(), "EvtClose");
   if (!api.complete()) return Status::NotFound;
   // The module stays loaded until every handle of the read is closed.
-  return ReadRecords(api, maxCount);
+  return ReadRecords(api, records, maxCount);
+}
+
+}  // namespace
+
+Answer<std::vector<Text>> WinBootEventLog::NewestBootRecords(std::size_t maxCount) {
+  return ReadNewest(kBootRecords, maxCount);
+}
+
+Answer<std::vector<Text>> WinBootEventLog::NewestDegradationRecords(std::size_t maxCount) {
+  return ReadNewest(kDegradationRecords, maxCount);
 }
 
 }  // namespace twk::platform::win32

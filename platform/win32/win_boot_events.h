@@ -10,6 +10,7 @@ namespace twk::platform::win32 {
 class WinBootEventLog final : public BootEventLog {
  public:
   [[nodiscard]] Answer<std::vector<Text>> NewestBootRecords(std::size_t maxCount) override;
+  [[nodiscard]] Answer<std::vector<Text>> NewestDegradationRecords(std::size_t maxCount) override;
 };
 
 }  // namespace twk::platform::win32

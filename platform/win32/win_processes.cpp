@@ -6,6 +6,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/handles.h"
@@ -37,7 +38,55 @@ constexpr DWORD kImagePathRoom = 4096;
 constexpr DWORD kLimitedQuery = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
 constexpr DWORD kQueryAndRead = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x0410
 
+// NtQuerySystemInformation and what it is asked and answers here.
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+constexpr ULONG kSystemProcessInformation = 5;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+constexpr LONG kBufferTooSmall = static_cast<LONG>(0xC0000023);
+// A desktop's list takes some tens of KB; most calls fit the first buffer.
+constexpr ULONG kFirstListRoom = 256 * 1024;
+// Processes started between a refusal and the next call make the list
+// longer than the size the refusal named.
+constexpr ULONG kListSlack = 64 * 1024;
+// Beyond this something is wrong with the answer, not with the room.
+constexpr ULONG kMostListRoom = 64 * 1024 * 1024;
+constexpr int kListRounds = 5;
+
+std::uint64_t NonNegative(std::int64_t value) {
+  return value > 0 ? static_cast<std::uint64_t>(value) : 0;
+}
+
 }  // namespace
+
+std::vector<ProcessUsage> ReadProcessRecords(const std::byte* list, std::size_t size) {
+  std::vector<ProcessUsage> usages;
+  const auto listStart = reinterpret_cast<std::uintptr_t>(list);
+  std::size_t offset = 0;
+  while (offset <= size && size - offset >= sizeof(SystemProcessRecord)) {
+    SystemProcessRecord record;
+    std::memcpy(&record, list + offset, sizeof(record));
+
+    ProcessUsage usage;
+    usage.id = static_cast<std::uint32_t>(record.uniqueProcessId);
+    usage.createdUtcMs = record.createTime / 10000;
+    usage.cpu100ns = NonNegative(record.kernelTime) + NonNegative(record.userTime);
+    usage.readBytes = NonNegative(record.readTransferCount);
+    usage.writeBytes = NonNegative(record.writeTransferCount);
+    // The idle process has no image; anything its record says is not a name.
+    const auto& name = record.imageName;
+    if (usage.id != 0 && name.lengthBytes != 0) {
+      const std::uintptr_t at = name.buffer - listStart;
+      if (name.buffer < listStart || at > size || size - at < name.lengthBytes) break;
+      usage.imageName.resize(name.lengthBytes / sizeof(char16_t));
+      std::memcpy(usage.imageName.data(), list + at, usage.imageName.size() * sizeof(char16_t));
+    }
+    usages.push_back(std::move(usage));
+
+    if (record.nextEntryOffset == 0) break;
+    offset += record.nextEntryOffset;
+  }
+  return usages;
+}
 
 ProcessHandle WinProcesses::Create(char16_t* commandLine, const char16_t* workingDirectory,
                                    int showCommand) {
@@ -171,5 +220,38 @@ bool WinProcesses::TerminateThreads(std::uint32_t id) {
   }
   return true;
 }
+
+Answer<std::vector<ProcessUsage>> WinProcesses::ProcessUsages() {
+  // Looked up, not imported: the program must not depend on an ntdll
+  // export at start, and the call is not part of the documented API.
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr) return Status::Failed;
+  const auto query = reinterpret_cast<NtQuerySystemInformationFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+  if (query == nullptr) return Status::Failed;
+
+  ULONG room = kFirstListRoom;
+  for (int round = 0; round < kListRounds; ++round) {
+    // In 8-byte units, so that the records' 64-bit fields are aligned as
+    // the system writes them.
+    std::vector<std::uint64_t> buffer((room + 7) / 8, 0);
+    const auto bytes = static_cast<ULONG>(buffer.size() * 8);
+    ULONG needed = 0;
+    const LONG status = query(kSystemProcessInformation, buffer.data(), bytes, &needed);
+    if (status >= 0) {
+      // The whole buffer, not only the length answered: it is all ours and
+      // zeroed, and a name placed beyond a short answer stays readable.
+      return ReadProcessRecords(reinterpret_cast<const std::byte*>(buffer.data()), bytes);
+    }
+    if (status != kInfoLengthMismatch && status != kBufferTooSmall) return Status::Failed;
+    // Grown by at least the slack even when no size came back.
+    const ULONG wanted = std::max(needed, bytes);
+    if (wanted > kMostListRoom - kListSlack) return Status::Failed;
+    room = wanted + kListSlack;
+  }
+  return Status::Failed;
+}
+
+std::uint32_t WinProcesses::OwnProcessId() { return GetCurrentProcessId(); }
 
 }  // namespace twk::platform::win32

@@ -23,6 +23,10 @@ if [ "${TWK_BENCH_NATIVE:-1}" != 0 ]; then
   # start-up entries and 400 service keys and recorded (goal: under 200 ms),
   # and a settings file of 50 kept sequences with their inventories loaded
   # and saved (goal: under 30 ms), with its size.
+  # bench_busy: one reading of a list of 300 processes with their kinds
+  # (goal: under 20 ms), and a settings file of 50 kept sequences of 10
+  # restarts with their busy programs and culprits loaded and saved (goal:
+  # under 30 ms), with its size.
   # bench_ready: one reading of the desktop-ready tracker, at the heartbeat's
   # rhythm and with every reading counted (nanoseconds per call).
   echo "== native benchmarks ($BUILD)"

@@ -258,7 +258,7 @@ std::optional<std::vector<BootCulprit>> ParseCulprits(const Text& value) {
 std::vector<std::vector<Text>> BusyRows(const BusyReading& reading) {
   std::vector<std::vector<Text>> rows;
   for (const BusyProgram& p : reading.programs) {
-    rows.push_back({p.name, ProgramKindName(p.kind), TenthsText(static_cast<double>(p.cpuMs)),
+    rows.push_back({p.name, ProgramKindName(p.kind), FormatMilliseconds(p.cpuMs) + u" s",
                     p.ioBytes ? MegabytesText(*p.ioBytes) : Text(u"unknown"),
                     ImpactName(p.impact())});
   }
@@ -293,38 +293,39 @@ std::vector<Text> CulpritLines(const std::optional<std::vector<BootCulprit>>& cu
 std::vector<Text> MostOftenBusy(const SequenceSummary& summary) {
   struct Seen {
     Text name;  // as first listed
-    std::vector<std::int64_t> cpuMs;
+    std::vector<std::int64_t> cpuMs;  // of each restart it was busy in
   };
   std::map<Text, Seen> seen;  // by folded name
   std::size_t read = 0;
   for (const RestartFigure& r : summary.restarts) {
     if (!r.busy || r.marked()) continue;
     ++read;
-    std::set<Text> inThisRestart;
+    // Several processes of one program in a restart count once, with their
+    // time and I/O together.
+    std::map<Text, BusyProgram> together;
     for (const BusyProgram& p : r.busy->programs) {
-      const Text folded = FoldCase(p.name);
+      auto [at, added] = together.try_emplace(FoldCase(p.name), p);
+      if (added) continue;
+      at->second.cpuMs += p.cpuMs;
+      if (at->second.ioBytes && p.ioBytes) *at->second.ioBytes += *p.ioBytes;
+    }
+    // Busy is what Task Manager would notice: a Low impact kept nobody
+    // waiting.
+    for (const auto& [folded, p] : together) {
+      if (p.impact() == Impact::Low) continue;
       Seen& s = seen[folded];
       if (s.name.empty()) s.name = p.name;
-      // Several processes of one program in a restart count once, with
-      // their time together.
-      if (inThisRestart.insert(folded).second) {
-        s.cpuMs.push_back(p.cpuMs);
-      } else {
-        s.cpuMs.back() += p.cpuMs;
-      }
+      s.cpuMs.push_back(p.cpuMs);
     }
-  }
-  std::vector<const Seen*> often;
-  for (const auto& [folded, s] : seen) {
-    if (s.cpuMs.size() * 2 >= read) often.push_back(&s);
   }
   std::vector<std::pair<double, const Seen*>> ranked;
-  for (const Seen* s : often) ranked.emplace_back(Median(s->cpuMs), s);
+  for (const auto& [folded, s] : seen) {
+    if (s.cpuMs.size() * 2 >= read) ranked.emplace_back(Median(s.cpuMs), &s);
+  }
+  // What costs the most first; as costly, what was busy more often.
   std::sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) {
-    if (a.second->cpuMs.size() != b.second->cpuMs.size()) {
-      return a.second->cpuMs.size() > b.second->cpuMs.size();
-    }
-    return a.first > b.first;
+    if (a.first != b.first) return a.first > b.first;
+    return a.second->cpuMs.size() > b.second->cpuMs.size();
   });
   std::vector<Text> lines;
   for (const auto& [median, s] : ranked) {

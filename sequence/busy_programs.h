@@ -115,8 +115,8 @@ struct SelectedProgram {
 [[nodiscard]] std::optional<std::vector<BootCulprit>> ParseCulprits(const Text& value);
 
 // ---- what the history window shows --------------------------------------------
-// One row per program: Program, Kind, CPU ("8.1 s"), I/O ("3.2 MB",
-// "unknown"), Impact.
+// One row per program: Program, Kind, CPU ("8.15 s", to the millisecond),
+// I/O ("3.2 MB", "unknown"), Impact.
 [[nodiscard]] std::vector<std::vector<Text>> BusyRows(const BusyReading& reading);
 // When the reading was taken, and that what ended before it is not seen.
 [[nodiscard]] Text BusyReadingNote(const BusyReading& reading);
@@ -126,9 +126,10 @@ struct SelectedProgram {
 // log could not be read.
 [[nodiscard]] std::vector<Text> CulpritLines(const std::optional<std::vector<BootCulprit>>& culprits);
 // For a whole sequence, every program busy in at least half of its
-// restarts that were read (a marked restart counts for nothing), most often
-// first: "Most often busy: OneDrive.exe (median 3.4 s of CPU in 5 of 6
-// restarts)".
+// restarts that were read (a marked restart counts for nothing): busy where
+// its processes together rate Medium or High, the median of its CPU time
+// over those restarts, the costliest first: "Most often busy: OneDrive.exe
+// (median 3.4 s of CPU in 5 of 6 restarts)".
 [[nodiscard]] std::vector<Text> MostOftenBusy(const SequenceSummary& summary);
 
 }  // namespace twk::sequence

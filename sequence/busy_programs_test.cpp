@@ -162,8 +162,8 @@ TEST(BusyView, WritesRowsNoteAndWindowsOwnLines) {
   BusyReading reading{true, {{u"Sync.exe", u"", ProgramKind::StartupProgram, 8150, 3 * kMiB + kMiB / 5},
                              {u"x.exe", u"", ProgramKind::Other, 40, std::nullopt}}};
   const auto rows = BusyRows(reading);
-  EXPECT_EQ(rows[0], (std::vector<Text>{u"Sync.exe", u"start-up program", u"8.2 s", u"3.2 MB", u"High"}));
-  EXPECT_EQ(rows[1], (std::vector<Text>{u"x.exe", u"other", u"0 s", u"unknown", u"Low"}));
+  EXPECT_EQ(rows[0], (std::vector<Text>{u"Sync.exe", u"start-up program", u"8.15 s", u"3.2 MB", u"High"}));
+  EXPECT_EQ(rows[1], (std::vector<Text>{u"x.exe", u"other", u"0.04 s", u"unknown", u"Low"}));
   EXPECT_NE(BusyReadingNote(reading), BusyReadingNote(BusyReading{false}));
   EXPECT_EQ(CulpritLine({107, u"", 4200, 2100}),
             u"Windows: machine policy took 4.2 s, 2.1 s longer than usual");
@@ -182,18 +182,21 @@ RestartFigure ReadRestart(std::vector<std::pair<Text, std::int64_t>> programs,
 
 TEST(MostOftenBusy, NamesWhatWasBusyInAtLeastHalfTheReadRestartsWithItsMedian) {
   SequenceSummary s;
-  s.restarts = {ReadRestart({{u"Sync.exe", 3000}, {u"a.exe", 100}}),
-                ReadRestart({{u"SYNC.EXE", 4000}, {u"b.exe", 100}}),
-                // Two processes of one program count once, their time together.
-                ReadRestart({{u"sync.exe", 1000}, {u"sync.exe", 2400}, {u"a.exe", 300}}),
-                ReadRestart({{u"Sync.exe", 9000}}),
+  s.restarts = {ReadRestart({{u"Sync.exe", 3000}, {u"a.exe", 300}, {u"c.exe", 299}}),
+                ReadRestart({{u"SYNC.EXE", 4000}, {u"b.exe", 5000}, {u"c.exe", 299}}),
+                // Two processes of one program count once, their time together
+                // (c.exe Medium only so).
+                ReadRestart({{u"sync.exe", 1000}, {u"sync.exe", 2400}, {u"a.exe", 500},
+                             {u"c.exe", 200}, {u"c.exe", 100}}),
+                ReadRestart({{u"Sync.exe", 9000}, {u"c.exe", 10}}),
                 ReadRestart({{u"a.exe", 50000}}, RestartMark::Updates),  // counts for nothing
                 KeptRestart(u"61")};                                      // not read
-  // Sync in 4 of 4 read restarts (3000, 4000, 3400, 9000: median 3700);
-  // a.exe in 2 of 4 (100, 300: median 200); b.exe in 1.
+  // Sync busy in 4 of 4 read restarts (3000, 4000, 3400, 9000: median 3700);
+  // a.exe in 2 of 4 (300, 500: median 400); b.exe in 1; c.exe listed in
+  // every restart but busy (Medium) in one only.
   EXPECT_EQ(MostOftenBusy(s),
             (std::vector<Text>{u"Most often busy: Sync.exe (median 3.7 s of CPU in 4 of 4 restarts)",
-                               u"Most often busy: a.exe (median 0.2 s of CPU in 2 of 4 restarts)"}));
+                               u"Most often busy: a.exe (median 0.4 s of CPU in 2 of 4 restarts)"}));
   EXPECT_TRUE(MostOftenBusy(SequenceSummary{}).empty());
 }
 

@@ -414,7 +414,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
   EXPECT_EQ(report.exitCode, 0);
 }
 
-// A click on a restart's row shows who kept its desktop busy in place of the
+// A click on a restart's row, or on its bar, shows who kept its desktop busy in place of the
 // chart and the list, Windows' own culprits and the sequence's most often
 // busy below; Back returns to the restarts, and Back again to the sequences.
 TEST_F(HistoryWindowTest, ARestartsRowShowsWhoKeptItsDesktopBusyAndBackReturnsStepByStep) {
@@ -454,7 +454,7 @@ TEST_F(HistoryWindowTest, ARestartsRowShowsWhoKeptItsDesktopBusyAndBackReturnsSt
                 ui.AfterWakes(2, [&] {
                   backToRestarts = At(ui, 20, 144)->visible && At(ui, 20, 288)->visible &&
                                    ui.FindByText(u"  Restarts") == 0;
-                  ui.ClickRow(ui.FindAt(20, 288), 1);
+                  ui.ClickChartBar(ui.FindAt(20, 144), 1);  // restart 2's bar
                   ui.AfterWakes(2, [&] {
                     look(ui, second);
                     ui.Click(ui.FindByText(u"  Back"));

@@ -140,7 +140,9 @@ MeasurementStore MeasurementStore::Read(const settings::SettingsFile& settings) 
   const std::map<Text, Text> busy = SectionValuesByKey(settings, section::RestartBusy);
   const std::map<Text, Text> culprits = SectionValuesByKey(settings, section::RestartCulprits);
   for (auto& [key, seconds] : settings.Entries(section::History)) {
-    RestartFigure figure{std::move(key), std::move(seconds)};
+    RestartFigure figure;
+    figure.key = std::move(key);
+    figure.seconds = std::move(seconds);
     if (const auto found = phases.find(FoldCase(figure.key)); found != phases.end()) {
       figure.phases = ParsePhases(found->second).value_or(RestartPhases{});
     }
@@ -381,7 +383,9 @@ bool MeasurementStore::RecordRebootDuration(std::uint32_t currentReboot,
   const Text historyKey = RestartKey(currentReboot - 1);
   const Text* existing = Stored(section::History, historyKey);
   if (existing != nullptr && !existing->empty()) return false;
-  RestartFigure figure{historyKey, FormatNumber(duration->seconds)};
+  RestartFigure figure;
+  figure.key = historyKey;
+  figure.seconds = FormatNumber(duration->seconds);
   figure.exactMs = duration->milliseconds;
   figure.wholeSeconds = ToInteger(figure.seconds);
   if (!Set(section::History, historyKey, figure.seconds)) return false;

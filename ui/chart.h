@@ -53,4 +53,20 @@ struct ChartData {
   std::vector<ChartLegendEntry> legend;  // left to right; none: no legend row
 };
 
+// The room the plot leaves at the chart's sides (the scale's labels on the
+// left): the bars share the rest in equal slots.
+inline constexpr int kChartPlotLeft = 40;
+inline constexpr int kChartPlotRight = 10;
+
+// The bar whose slot holds x (pixels from the left edge of a chart `width`
+// wide), as a click there chooses it; -1 beside every slot.
+inline int ChartBarAt(const ChartData& chart, int width, int x) {
+  const int plot = width - kChartPlotLeft - kChartPlotRight;
+  if (chart.bars.empty() || plot <= 0 || x < kChartPlotLeft || x >= kChartPlotLeft + plot) {
+    return -1;
+  }
+  const auto bars = static_cast<long long>(chart.bars.size());
+  return static_cast<int>((static_cast<long long>(x - kChartPlotLeft) * bars) / plot);
+}
+
 }  // namespace twk::ui

@@ -509,6 +509,12 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   return true;
 }
 
+int ToolkitWindow::ClickedChartBar(int id) {
+  const ControlRecord* r = table_.Find(id);
+  if (r == nullptr || r->kind != ControlKind::Chart) return -1;
+  return backend_.QueryState(r->window).selectedRow;
+}
+
 void ToolkitWindow::PostEvent(std::int32_t id, Handle from, std::uintptr_t idOrCode,
                               std::uintptr_t extra) {
   slot_.eventId = id;

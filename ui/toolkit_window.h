@@ -115,6 +115,8 @@ class ToolkitWindow {
   int SelectedListRow(int id);
   // False when the id names no chart.
   bool SetChartData(int id, const ChartData& data);
+  // The bar of the latest click on the chart; -1 when none was hit.
+  int ClickedChartBar(int id);
 
   const ControlRecord* Control(int id) const { return table_.Find(id); }
   int IdOfHandle(Handle window) const { return table_.IdOfHandle(window); }

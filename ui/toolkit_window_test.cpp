@@ -265,11 +265,13 @@ TEST_F(ToolkitTest, AReportListRowOpenedByADoubleClickIsTheListsActivation) {
   EXPECT_EQ(window.SelectedListRow(list), -1);
   EXPECT_EQ(window.SelectedListRow(label), -1);
 
-  // A click selects and activates nothing.
+  // A click selects and activates nothing; the list tells of it.
   ASSERT_TRUE(ui.ClickRow(WindowOf(list), 1));
   Pump();
   EXPECT_EQ(window.SelectedListRow(list), 1);
   EXPECT_NE(slot.eventId, list);
+  EXPECT_EQ(slot.eventId, event::Notification);
+  EXPECT_EQ(static_cast<int>(slot.details.extra), msg::NmClick);
 
   // A double click: the list's id, which a notification after it in the
   // same dispatch (custom drawing, a link's tooltip) leaves in place.
@@ -286,6 +288,32 @@ TEST_F(ToolkitTest, AReportListRowOpenedByADoubleClickIsTheListsActivation) {
   slot = EventSlot{};
   TranslateNotify(window, WindowOf(list), list, msg::NmClick);
   EXPECT_EQ(slot.eventId, event::Notification);
+}
+
+TEST_F(ToolkitTest, AClickOnAChartsBarIsTheChartsActivationAndSaysWhichBar) {
+  const int chart = window.CreateChart(0, 0, 250, 100);
+  ChartData data;
+  data.bars.resize(4);
+  ASSERT_TRUE(window.SetChartData(chart, data));
+  EXPECT_EQ(window.ClickedChartBar(chart), -1);
+  ASSERT_TRUE(ui.ClickChartBar(WindowOf(chart), 2));
+  Pump();
+  EXPECT_EQ(slot.eventId, chart);
+  EXPECT_EQ(window.ClickedChartBar(chart), 2);
+  ASSERT_TRUE(ui.ClickChartBar(WindowOf(chart), 4));  // beside every bar
+  Pump();
+  EXPECT_EQ(window.ClickedChartBar(chart), -1);
+  EXPECT_EQ(window.ClickedChartBar(window.CreateLabel(u"l", 0, 110, 50, 10)), -1);
+  // Where the slots lie: 200 pixels of plot between the scale's 40 and the
+  // right edge's 10 give 50 each.
+  EXPECT_EQ(ChartBarAt(data, 250, 39), -1);
+  EXPECT_EQ(ChartBarAt(data, 250, 40), 0);
+  EXPECT_EQ(ChartBarAt(data, 250, 89), 0);
+  EXPECT_EQ(ChartBarAt(data, 250, 90), 1);
+  EXPECT_EQ(ChartBarAt(data, 250, 239), 3);
+  EXPECT_EQ(ChartBarAt(data, 250, 240), -1);
+  EXPECT_EQ(ChartBarAt(ChartData{}, 250, 100), -1);
+  EXPECT_EQ(ChartBarAt(data, 30, 45), -1);  // no room for a plot
 }
 
 TEST_F(ToolkitTest, ControlsThatMoveTheWindowGiveNoClick) {

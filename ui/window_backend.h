@@ -73,7 +73,8 @@ struct WindowState {
   bool enabled = false;
   int check = 0;  // push buttons
   bool foreground = false;
-  int selectedRow = -1;  // report lists: the selected row, -1 when none is
+  // Report lists: the selected row; charts: the bar last clicked; -1 none.
+  int selectedRow = -1;
 };
 
 enum class ImageType { Bitmap, Icon };

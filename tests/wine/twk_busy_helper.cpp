@@ -1,8 +1,9 @@
 // A program that keeps every processor busy for a while, as a desktop still
-// starting its programs does: "twk_busy_helper <seconds> [<Run value>]"
-// spins one thread per processor for that many seconds. Given a value name,
-// it first deletes that value from the user's Run key, so that it runs after
-// one restart only.
+// starting its programs does: "twk_busy_helper <seconds> [<Run value>
+// [<linger>]]" spins one thread per processor for that many seconds. Given a
+// value name, it first deletes that value from the user's Run key, so that
+// it runs after one restart only. Given a linger, it then stays idle that
+// many seconds more, as a tray program that has finished starting does.
 #include <windows.h>
 
 #include <cwchar>
@@ -38,5 +39,6 @@ int wmain(int argc, wchar_t** argv) {
   for (DWORD i = 0; i < count; ++i) threads[i] = CreateThread(nullptr, 0, Spin, nullptr, 0, nullptr);
   WaitForMultipleObjects(count, threads, TRUE, INFINITE);
   for (DWORD i = 0; i < count; ++i) CloseHandle(threads[i]);
+  if (argc > 3) Sleep(static_cast<DWORD>(std::wcstoul(argv[3], nullptr, 10)) * 1000);
   return 0;
 }

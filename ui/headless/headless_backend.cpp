@@ -168,6 +168,11 @@ bool HeadlessBackend::ClickRow(Handle listView, int row) {
   return w != nullptr && w->kind == ControlKind::ListView && Queue(Action::Click, listView, row);
 }
 
+bool HeadlessBackend::ClickChartBar(Handle chart, int bar) {
+  const Window* w = Live(chart);
+  return w != nullptr && w->kind == ControlKind::Chart && Queue(Action::Click, chart, bar);
+}
+
 bool HeadlessBackend::DoubleClickRow(Handle listView, int row) {
   return ClickRow(listView, row) && Queue(Action::DoubleClick, listView, row);
 }
@@ -268,7 +273,7 @@ std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, co
 
 // What the user did, as the control tells its window: buttons and pictures
 // report a click (and pictures a double click) as a command, links as a
-// notification; labels and charts say nothing.
+// notification, a chart a click on a bar as a command; labels say nothing.
 Input HeadlessBackend::Deliver(const Queued& q) {
   switch (q.action) {
     case Action::Heartbeat:
@@ -311,6 +316,10 @@ Input HeadlessBackend::Deliver(const Queued& q) {
     if (q.action == Action::DoubleClick && onRow) {
       TranslateNotify(owner, w->handle, w->id, msg::LvnItemActivate);
     }
+  } else if (w->kind == ControlKind::Chart) {
+    const bool onBar = q.row >= 0 && static_cast<std::size_t>(q.row) < w->chart.bars.size();
+    w->selectedRow = onBar ? q.row : -1;
+    TranslateCommand(owner, w->id, msg::StnClicked, w->handle);
   } else if (w->kind == ControlKind::Link) {
     TranslateNotify(owner, w->handle, w->id, msg::NmClick);
   } else if (isButton) {

@@ -103,6 +103,9 @@ class HeadlessBackend final : public WindowBackend {
   // selects and then opens it.
   bool ClickRow(Handle listView, int row);
   bool DoubleClickRow(Handle listView, int row);
+  // Charts: a click in bar `bar`'s slot, which the chart tells its window
+  // of as a notifying static does.
+  bool ClickChartBar(Handle chart, int bar);
   bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
   void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
   void AltF4(Handle window = 0);             // the system menu's close command

@@ -86,8 +86,9 @@ ControlShape ShapeOf(const ControlParams& p) {
     case ControlKind::ChildWindow:
       return {kChildWindowClass, common, p.keysInside ? DWORD{WS_EX_CONTROLPARENT} : 0};
     case ControlKind::Chart:
-      // A plain static window whose painting the chart procedure takes over.
-      return {L"Static", common, 0};
+      // A plain static window whose painting the chart procedure takes
+      // over; it tells its window of a click, as a picture does.
+      return {L"Static", common | SS_NOTIFY, 0};
     default:
       return {nullptr, 0, 0};
   }
@@ -545,6 +546,9 @@ WindowState Win32Backend::QueryState(Handle handle) {
   if (FindTop(window) == nullptr && ClassNameOf(window) == u"SysListView32") {
     state.selectedRow = static_cast<int>(
         SendMessageW(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  } else if (const ControlInfo* info = FindControl(window);
+             info != nullptr && info->kind == ControlKind::Chart) {
+    state.selectedRow = info->clickedBar;
   }
   return state;
 }

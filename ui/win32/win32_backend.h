@@ -56,7 +56,8 @@ class Win32Backend final : public WindowBackend {
     HBRUSH eraseBrush = nullptr;              // not owned
     platform::win32::UniqueBrush paintBrush;  // buffered painting's background
     HGDIOBJ shownImage = nullptr;             // what we handed to STM_SETIMAGE
-    ChartData chart;                          // kind 41: what it shows
+    ChartData chart;
+    int clickedBar = -1;  // kind 41: the bar under the latest click, -1 none                          // kind 41: what it shows
   };
 
   // Resources (icons, images) come from `resources` when given, else from

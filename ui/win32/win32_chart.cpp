@@ -36,8 +36,8 @@ constexpr Gdiplus::ARGB kHighlighted = 0xFFE07A1F;  // the current one: orange
 
 // Room around the plot: tick labels on the left, values above the bars,
 // labels below the axis.
-constexpr float kLeft = 40.0f;
-constexpr float kRight = 10.0f;
+constexpr float kLeft = static_cast<float>(kChartPlotLeft);
+constexpr float kRight = static_cast<float>(kChartPlotRight);
 constexpr float kTop = 18.0f;
 constexpr float kBottom = 20.0f;
 constexpr float kMaxBarWidth = 30.0f;
@@ -279,13 +279,21 @@ void Win32Backend::SetChartData(Handle chart, const ChartData& data) {
   ControlInfo* info = FindControl(window);
   if (info == nullptr || info->kind != ControlKind::Chart) return;
   info->chart = data;
+  info->clickedBar = -1;
   InvalidateRect(window, nullptr, FALSE);
 }
 
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                            DWORD_PTR ref) {
-  const auto& info = *reinterpret_cast<const Win32Backend::ControlInfo*>(ref);
+  auto& info = *reinterpret_cast<Win32Backend::ControlInfo*>(ref);
   if (message == WM_ERASEBKGND) return 1;  // the paint covers every pixel
+  if (message == WM_LBUTTONDOWN) {
+    // The bar under the click, for the window that the click (a notifying
+    // static's command) tells.
+    RECT client = {};
+    GetClientRect(window, &client);
+    info.clickedBar = ChartBarAt(info.chart, client.right, static_cast<short>(LOWORD(lParam)));
+  }
   if (message != WM_PAINT) return DefSubclassProc(window, message, wParam, lParam);
   using namespace platform::win32;
   const PaintGuard paint(window);

@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       seq::file::SequenceKeyPrefix + twk::FormatUnsigned(read.highestKeptNumber() + 1);
   const Text newLine = newKey + u"=";
   // A line under the new sequence's key in a section beside Sequences (its
-  // summary removed by hand) is not kept: the new sequence's value takes it.
+  // summary removed by hand) is not kept: the new sequence's value takes
+  // its place, or it goes where the new sequence has no such figure.
   const auto underNewKey = [&](const Text& line) {
     const std::size_t eq = line.find(u'=');
     if (eq == Text::npos) return false;
@@ -118,8 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Text> after = withoutInventories(doc.lines());
   std::size_t at = 0;
   for (const Text& line : withoutInventories(before)) {
-    if (keptOne && underNewKey(line) && at < after.size() && underNewKey(after[at])) {
-      ++at;
+    if (keptOne && underNewKey(line)) {
+      // Replaced by the new sequence's value, or gone where it has none.
+      if (at < after.size() && underNewKey(after[at])) ++at;
       continue;
     }
     if (keptOne && at < after.size() && after[at] != line && after[at].starts_with(newLine)) ++at;

@@ -538,7 +538,14 @@ bool MeasurementStore::KeepFinishedSequence() {
   if (!Set(section::Sequences, newKey, FormatSequenceValue(*current))) return false;
   for (const KeptBeside kind : kAllKeptBeside) {
     const Text value = FormatKeptBeside(kind, *current);
-    if (!value.empty()) (void)Set(KeptBesideSection(kind), newKey, value);
+    if (!value.empty()) {
+      (void)Set(KeptBesideSection(kind), newKey, value);
+    } else {
+      // A line left under the new key (its summary removed by hand) would
+      // give this sequence figures it never had: every line of it goes.
+      while (Remove(KeptBesideSection(kind), newKey)) {
+      }
+    }
   }
   // Its inventory goes with it (a reference left under the new key by a
   // hand edit names no inventory of this sequence); the next sequence

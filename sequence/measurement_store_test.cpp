@@ -305,6 +305,18 @@ TEST_F(MeasurementStoreTest, BusyProgramsAndCulpritsGoWithTheirRestartIntoTheKep
   // A kept value that does not fit its sequence leaves every restart's unknown.
   ASSERT_TRUE(settings.Set(u"SequencesBusy", u"Sequence 1", u"ready>ready"));
   EXPECT_EQ(MeasurementStore::Read(settings).kept()[0].restarts[0].busy, std::nullopt);
+
+  // Lines left under the next key (its summary removed by hand) are not the
+  // next kept sequence's figures: they go when it has none of its own.
+  Load({u"[SequencesBusy]", u"Sequence 2=ready", u"[SequencesReadyBy]", u"Sequence 2=cpu",
+        u"[SequencesBusy]", u"Sequence 2=before", u"[Sequences]", u"Sequence 1=;60;60",
+        u"[TimeStamps]", u"FirstShutDown=13353768000", u"[History]", u"Reboot 1=61"});
+  EXPECT_TRUE(m.RecordTimeStamp(TimeStampKind::SequenceStart, clock.Now()));
+  EXPECT_EQ(Value(u"SequencesBusy", u"Sequence 2"), u"<none>");
+  EXPECT_EQ(Value(u"SequencesReadyBy", u"Sequence 2"), u"<none>");
+  const SequenceSummary second = MeasurementStore::Read(settings).kept().at(1);
+  EXPECT_EQ(second.restarts.at(0).busy, std::nullopt);
+  EXPECT_EQ(second.restarts.at(0).readyBy, std::nullopt);
 }
 
 // A file as the previous version left it in the middle of a sequence, with

@@ -62,6 +62,7 @@ class RebootStep {
   Outcome CountDown();
   void Tick(std::uint64_t tick);
   void TogglePause();
+  void ShowProgress();
   void Restart();
   // False when it could not be registered (and the user was told).
   bool RegisterNextStart();
@@ -94,6 +95,7 @@ class RebootStep {
   int setupId_ = 0;
 
   std::uint64_t remaining_ = 0;
+  std::uint64_t delaySeconds_ = 0;  // the whole countdown, for the taskbar's progress
   std::uint64_t lastSecond_ = 0;
   std::uint64_t nextReadingTick_ = 0;  // 0: read the wall clock at every wake-up
   bool paused_ = false;
@@ -158,6 +160,7 @@ void RebootStep::Run() {
   ports_.power->KeepSystemAwake();
   CreateCountdownWindow();
   const Outcome outcome = CountDown();
+  (void)frame_.SetTaskbarProgress(ui::TaskbarProgress::None);
   // The wait for the desktop ends with the countdown; every way on saves.
   (void)phases_->Finish();
   switch (outcome) {
@@ -244,6 +247,7 @@ void RebootStep::ShowStopped(const Text& reason) {
   for (const int id : {nextLabelId_, countdownId_, rightLabelId_, soundBoxId_, pauseId_}) {
     frame_.SetControlState(id, ui::state::Hide);
   }
+  (void)frame_.SetTaskbarProgress(ui::TaskbarProgress::None);
   frame_.SetFont(u"Arial", 12, 800);
   // Two lines of the bold face fit where the countdown stood.
   frame_.CreateLabel(reason, 20, 95, 560, 45, {.centred = true});
@@ -318,9 +322,18 @@ void RebootStep::CreateCountdownWindow() {
   lastSecond_ = ports_.clock->CurrentSecond();
   // Multiplied in 32 bits, as the delay is a 32-bit number of minutes.
   remaining_ = static_cast<std::uint32_t>(run.delayMinutes * 60u);
+  delaySeconds_ = remaining_;
   frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
 
   frame_.Show(ui::ShowCommand::Normal);
+  ShowProgress();
+}
+
+void RebootStep::ShowProgress() {
+  // The part of the delay that has passed, on the taskbar button too: the
+  // window may be hidden behind others for minutes.
+  (void)frame_.SetTaskbarProgress(paused_ ? ui::TaskbarProgress::Paused : ui::TaskbarProgress::Normal,
+                                  delaySeconds_ - remaining_, delaySeconds_);
 }
 
 void RebootStep::Tick(std::uint64_t tick) {
@@ -337,6 +350,7 @@ void RebootStep::Tick(std::uint64_t tick) {
   // and must restart, not count down from the top of the 64-bit range.
   if (remaining_ > 0) --remaining_;
   frame_.SetControlText(countdownId_, FormatUnsigned(remaining_));
+  ShowProgress();
   if (soundOn_ && remaining_ <= 9) ports_.power->PlaySoundFile(soundPath_);
 }
 
@@ -356,6 +370,7 @@ void RebootStep::TogglePause() {
     frame_.SetControlText(pauseId_, kPauseCaption);
     frame_.SetButtonImage(pauseId_, ui::resource::PauseImage);
   }
+  ShowProgress();
 }
 
 RebootStep::Outcome RebootStep::CountDown() {

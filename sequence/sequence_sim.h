@@ -40,6 +40,8 @@ struct StartRecord {
   std::vector<Text> countdown;
   std::vector<Text> soundsAt;
   bool restartRequested = false;
+  // What the frame's taskbar button showed as the start ended.
+  ui::TaskbarProgress taskbarAtEnd = ui::TaskbarProgress::None;
   // The report's four lines (labels at x 20, y 90 ... 150) and the history
   // list's rows, each as its cells.
   std::vector<Text> reportLines;
@@ -172,7 +174,10 @@ class SimulatedMachine {
                                    app::ProductModes(postOperations, setupOperations));
       record.exitCode = application.Run(0x400000, arguments, 1);
       Observe(ui, record, soundsSeen);
-      if (const auto* frame = ui.Find(ui.frame())) record.windowShown = frame->visible;
+      if (const auto* frame = ui.Find(ui.frame())) {
+        record.windowShown = frame->visible;
+        record.taskbarAtEnd = frame->taskbar;
+      }
       for (int y = 90; y <= 150; y += 20) {
         const ui::Handle label = ui.FindAt(20, y);
         if (label != 0) record.reportLines.push_back(ui.TextOf(label));

@@ -196,18 +196,30 @@ TEST_F(SequenceSimTest, EachRestartIsSplitIntoItsPhasesAndTheReportHandsOverToTh
 TEST_F(SequenceSimTest, PauseDoesNotCountThePausedMinute) {
   Text pausedRight, pausedCaption;
   int pausedImage = 0;
+  // The taskbar button: the passed part of the delay, held while paused.
+  using Progress = std::tuple<ui::TaskbarProgress, std::uint64_t, std::uint64_t>;
+  std::vector<Progress> taskbar;
+  const auto button = [](ui::HeadlessBackend& ui) {
+    const ui::HeadlessBackend::Window* frame = ui.Find(ui.frame());
+    return Progress{frame->taskbar, frame->taskbarDone, frame->taskbarTotal};
+  };
   user = [&](ui::HeadlessBackend& ui, int start) {
     if (start != 0) return;
     ui.When([&ui] { return ui.TextAt(180, 90) == u"12"; },
-            [&ui] { ui.Click(ui.FindByText(u"  Pause")); });
+            [&] {
+              taskbar.push_back(button(ui));
+              ui.Click(ui.FindByText(u"  Pause"));
+            });
     ui.When([&ui] { return ui.TextAt(180, 90) == u"PAUSED"; },
             [&] {
+              taskbar.push_back(button(ui));
               pausedRight = ui.TextAt(410, 105);
               const ui::Handle button = ui.FindAt(260, 420);
               pausedCaption = ui.TextOf(button);
               pausedImage = ui.ResourceIdOf(ui.Find(button)->image);
               ui.AfterWakes(3000, [&ui] { ui.Click(ui.FindByText(u"  Resume")); });  // 60 s
             });
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"1"; }, [&] { taskbar.push_back(button(ui)); });
   };
   SetupStartsSequence(2, 1);
   RunSequence({60, 45});
@@ -218,6 +230,11 @@ TEST_F(SequenceSimTest, PauseDoesNotCountThePausedMinute) {
   EXPECT_EQ(pausedRight, u"press 'Resume'");
   EXPECT_EQ(pausedCaption, u"  Resume");
   EXPECT_EQ(pausedImage, 143);
+  EXPECT_EQ(taskbar, (std::vector<Progress>{{ui::TaskbarProgress::Normal, 48, 60},
+                                            {ui::TaskbarProgress::Paused, 48, 60},
+                                            {ui::TaskbarProgress::Normal, 59, 60}}));
+  // Nothing is left on the button once the countdown has ended.
+  EXPECT_EQ(starts[0].taskbarAtEnd, ui::TaskbarProgress::None);
   // 60 seconds of countdown and exactly the minute of the pause.
   EXPECT_EQ(starts[0].measurements.at("TimeStamps/LastShutDown"), S(T0 + 60 + 120));
 }

@@ -155,6 +155,10 @@ bool SetupWindow::SetBusyState(const Text& status, std::optional<Text> caption, 
       frame_.SetControlBitmap(startId_, bitmap.get(), kStartPictureSize, kStartPictureSize);
   }
 
+  // The taskbar button says so too; a taskbar that cannot show it changes
+  // nothing here.
+  (void)frame_.SetTaskbarProgress(busy ? ui::TaskbarProgress::Indeterminate
+                                       : ui::TaskbarProgress::None);
   return frame_.SetMarquee(progressId_, busy);
 }
 

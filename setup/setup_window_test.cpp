@@ -180,6 +180,9 @@ TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp
     machine.clock.AdvanceSeconds(600);
     calls.push_back("status: " + ToUtf8(Status(*desktop)) + " / " +
                     ToUtf8(desktop->TextOf(StartButton(*desktop))));
+    // The taskbar button shows a wait of unknown length meanwhile.
+    const auto* frame = desktop->Find(desktop->frame());
+    if (frame->taskbar == ui::TaskbarProgress::Indeterminate) calls.push_back("taskbar busy");
     return 1;
   };
   FakeProcesses::Plan idle;
@@ -195,7 +198,8 @@ TEST_F(SetupWindowTest, PreOperationsRunInOrderAfterTheRunValueAndBeforeTheStamp
   EXPECT_EQ(machine.power.Count(FakePower::Kind::RestartRequest), 1);
   EXPECT_EQ(calls, (std::vector<std::string>{
                        "optimize after Run value",
-                       "status: Defragging the system partition... /   Cancel all", "backup"}));
+                       "status: Defragging the system partition... /   Cancel all",
+                       "taskbar busy", "backup"}));
   ASSERT_EQ(machine.processes.launches().size(), 1u);
   const auto& launch = machine.processes.launches()[0];
   EXPECT_EQ(std::tie(launch.commandLine, launch.workingDirectory, launch.showCommand,

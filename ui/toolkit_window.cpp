@@ -509,6 +509,11 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   return true;
 }
 
+bool ToolkitWindow::SetTaskbarProgress(TaskbarProgress state, std::uint64_t done,
+                                       std::uint64_t total) {
+  return handle() != 0 && backend_.SetTaskbarProgress(handle(), state, done, total);
+}
+
 int ToolkitWindow::ClickedChartBar(int id) {
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr || r->kind != ControlKind::Chart) return -1;

@@ -115,6 +115,8 @@ class ToolkitWindow {
   int SelectedListRow(int id);
   // False when the id names no chart.
   bool SetChartData(int id, const ChartData& data);
+  // This window's taskbar button (see WindowBackend::SetTaskbarProgress).
+  bool SetTaskbarProgress(TaskbarProgress state, std::uint64_t done = 0, std::uint64_t total = 0);
   // The bar of the latest click on the chart; -1 when none was hit.
   int ClickedChartBar(int id);
 

@@ -45,4 +45,9 @@ enum class Cursor { None, Hand };
 // taskbar.
 enum class ShowCommand { Hide, Normal, Show, Minimize, Restore };
 
+// What a top window's taskbar button shows of a wait: nothing, a wait of
+// unknown length, the part of a known one that has passed, or that part
+// held (paused).
+enum class TaskbarProgress { None, Indeterminate, Normal, Paused };
+
 }  // namespace twk::ui

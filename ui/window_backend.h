@@ -210,6 +210,12 @@ class WindowBackend : public BackendObjects {
   virtual void ShowTopWindow(Handle window, ShowCommand command) = 0;  // and update it
   // A click on a control that moves its window drags the window by it.
   virtual void BeginCaptionDrag(Handle window) = 0;
+  // The window's taskbar button shows the wait (`done` of `total` for
+  // Normal and Paused). The taskbar's interface is made at the first call;
+  // false when there is none (an old Windows, Wine) or it refused: the
+  // program goes on without.
+  virtual bool SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
+                                  std::uint64_t total) = 0;
 
   // ---- windows and controls ---------------------------------------------
   // Links are prepared so that their text takes the colour the toolkit

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "platform/win32/com_apartment.h"
 #include "platform/win32/handles.h"
 
 namespace twk::platform::win32 {
@@ -24,28 +25,6 @@ bool Execute(SHELLEXECUTEINFOW& info, KernelHandle& process) {
   if (ok && info.hProcess != nullptr) process = KernelHandle(info.hProcess);
   return ok;
 }
-
-// COM on this thread for as long as it lives. A thread that already runs
-// in an apartment of its own kind is counted once more (S_FALSE) and has
-// that undone; one in the other kind (RPC_E_CHANGED_MODE) is left exactly
-// as it was: COM is up, just not by us, so there is nothing to undo, and
-// undoing it would pull COM from under the caller.
-class ComApartment {
- public:
-  ComApartment() : started_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (started_ == S_OK || started_ == S_FALSE) CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
-  [[nodiscard]] bool usable() const {
-    return SUCCEEDED(started_) || started_ == RPC_E_CHANGED_MODE;
-  }
-
- private:
-  HRESULT started_;
-};
 
 // Room for a link's target and for its arguments: the longest path and the
 // longest command line Windows takes. The link object cuts what does not

@@ -447,6 +447,17 @@ bool HeadlessBackend::ChangeState(Handle window, const StateChange& change) {
   return true;
 }
 
+bool HeadlessBackend::SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
+                                         std::uint64_t total) {
+  Window* w = Live(window);
+  if (w == nullptr || !w->topLevel || taskbarMissing_) return false;
+  ++w->taskbarCalls;
+  w->taskbar = state;
+  w->taskbarDone = done;
+  w->taskbarTotal = total;
+  return true;
+}
+
 WindowState HeadlessBackend::QueryState(Handle window) {
   const Window* w = Live(window);
   if (w == nullptr) return {};

@@ -57,6 +57,10 @@ class HeadlessBackend final : public WindowBackend {
     std::vector<std::vector<Text>> rows;
     int selectedRow = -1;
     ChartData chart;  // charts: what they were last told to show
+    // Top windows: what the taskbar button shows, and the calls it took.
+    TaskbarProgress taskbar = TaskbarProgress::None;
+    std::uint64_t taskbarDone = 0, taskbarTotal = 0;
+    int taskbarCalls = 0;
   };
 
   enum class Kind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
@@ -175,6 +179,10 @@ class HeadlessBackend final : public WindowBackend {
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void SetChartData(Handle chart, const ChartData& data) override;
+  bool SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
+                          std::uint64_t total) override;
+  // As under Wine or an old Windows: no taskbar interface to be had.
+  void SetTaskbarMissing(bool missing) { taskbarMissing_ = missing; }
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
@@ -190,6 +198,7 @@ class HeadlessBackend final : public WindowBackend {
   void StartHeartbeat(Handle window) override { heartbeatWindow_ = window; }
 
  private:
+  bool taskbarMissing_ = false;
   struct Rule {
     std::function<bool()> condition;
     std::function<void()> action;

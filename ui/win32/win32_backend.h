@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/win32/handles.h"
@@ -20,6 +21,12 @@ inline Handle ToHandle(T* p) {
   return reinterpret_cast<Handle>(p);
 }
 using platform::win32::Wide;
+
+// The taskbar buttons' progress (win32_taskbar.cpp), and its disposal there.
+class TaskbarButtons;
+struct TaskbarButtonsDeleter {
+  void operator()(TaskbarButtons* buttons) const;
+};
 
 class Win32Backend final : public WindowBackend {
  public:
@@ -97,6 +104,8 @@ class Win32Backend final : public WindowBackend {
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   // win32_chart.cpp
   void SetChartData(Handle chart, const ChartData& data) override;
+  bool SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
+                          std::uint64_t total) override;
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
@@ -142,6 +151,10 @@ class Win32Backend final : public WindowBackend {
 
   HINSTANCE module_;
   HMODULE resources_;
+  // The taskbar's interface, made at the first progress shown (null while
+  // none could be made; tried once).
+  std::unique_ptr<TaskbarButtons, TaskbarButtonsDeleter> taskbar_;
+  bool taskbarTried_ = false;
   bool commonControlsRegistered_ = false;
   bool childClassRegistered_ = false;
   std::map<HWND, TopWindow> tops_;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "ui/message_translation.h"
@@ -233,6 +234,39 @@ TEST_F(Win32BackendTest, ClickingTheTextOfAnImageCheckBoxSwitchesItsPicture) {
   EXPECT_FALSE(window.IsControlChecked(box));
   EXPECT_NE(shown(), before);
   EXPECT_NE(shown(), 0);
+}
+
+TEST_F(Win32BackendTest, AClickOnAChartIsItsActivationWithTheBarUnderIt) {
+  const int chart = window.CreateChart(20, 80, 250, 140);
+  ChartData data;
+  data.bars.resize(4);  // slots of 50 pixels from x 40
+  ASSERT_TRUE(window.SetChartData(chart, data));
+  EXPECT_EQ(window.ClickedChartBar(chart), -1);
+  EventRecorder recorder(window.handle(), slot);
+  SendMessageW(Hwnd(chart), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(145, 70));
+  SendMessageW(Hwnd(chart), WM_LBUTTONUP, 0, MAKELPARAM(145, 70));
+  EXPECT_EQ(window.ClickedChartBar(chart), 2);
+  // The notifying static tells its window of the click: the chart's id.
+  EXPECT_EQ(recorder.Of(window.Control(chart)->window), std::vector<std::int32_t>{chart});
+  SendMessageW(Hwnd(chart), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 70));  // the scale
+  EXPECT_EQ(window.ClickedChartBar(chart), -1);
+}
+
+TEST_F(Win32BackendTest, TheTaskbarsProgressIsShownWhereItCanBeAndNothingBreaksWhereNot) {
+  // Wine has no taskbar interface to give, Windows 7 and later have: either
+  // way every state is taken or refused alike, and the window stays usable.
+  const bool shown = window.SetTaskbarProgress(TaskbarProgress::Normal, 30, 60);
+  for (const TaskbarProgress state : {TaskbarProgress::Paused, TaskbarProgress::Indeterminate,
+                                      TaskbarProgress::Normal, TaskbarProgress::None}) {
+    EXPECT_EQ(window.SetTaskbarProgress(state, 59, 60), shown);
+  }
+  std::printf("[ taskbar  ] progress %s here\n", shown ? "shown" : "not available");
+  // Only top windows have a button.
+  const int label = window.CreateLabel(u"x", 0, 0, 10, 10);
+  EXPECT_FALSE(ui.SetTaskbarProgress(window.Control(label)->window, TaskbarProgress::Normal, 1, 2));
+  EXPECT_TRUE(IsWindow(ToHwnd(window.handle())));
+  window.SetControlText(label, u"still here");
+  EXPECT_EQ(window.GetControlText(label), u"still here");
 }
 
 TEST_F(Win32BackendTest, ListComboAndEditNotificationsArriveAsEvents) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "sequence/boot_event.h"
+#include "sequence/busy_programs.h"
 #include "sequence/event_xml.h"
 
 namespace {
@@ -83,6 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 .has_value());
     Require(!twk::sequence::MatchBootEvent(one, figures->bootStartUtcMs + 1, kLatestMs + 1)
                  .has_value());
+  }
+
+  // The same text as a record of what slowed a boot: an event of its range,
+  // a moment a date can name, figures a 32-bit field holds, and a culprit
+  // that the settings file's form gives back as it was.
+  if (const auto culprit = twk::sequence::ParseCulpritEvent(text)) {
+    Require(culprit->culprit.event >= 101 && culprit->culprit.event <= 110);
+    Require(!twk::sequence::CulpritKind(culprit->culprit.event).empty());
+    Require(culprit->writtenUtcMs >= 0 && culprit->writtenUtcMs <= kLatestMs);
+    RequireFigure(culprit->culprit.totalMs);
+    RequireFigure(culprit->culprit.degradationMs);
+    const std::vector<twk::sequence::BootCulprit> one = {culprit->culprit};
+    Require(twk::sequence::ParseCulprits(twk::sequence::FormatCulprits(one)) == one);
   }
 
   if (const auto moment = twk::sequence::ParseUtcDateTime(text)) {

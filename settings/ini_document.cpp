@@ -304,10 +304,11 @@ LoadResult SettingsFile::Load(const Text& path) {
     // A file held open by another program, or one this account may not
     // read, is there all the same: it holds settings and measurements that
     // an empty document saved over it would destroy. So is an open file
-    // whose bytes the disk refuses to hand out. A file whose bytes read but
-    // hold no text (damaged, or really empty) is only empty.
+    // whose bytes the disk refuses to hand out, and one too large to be
+    // read at all. A file whose bytes read but hold no text (damaged, or
+    // really empty) is only empty.
     if ((!opened && file.openStatus() != platform::Status::NotFound) ||
-        (opened && read == 0 && !BytesReadable(fs_, file.handle()))) {
+        (opened && read == 0 && (file.tooLarge() || !BytesReadable(fs_, file.handle())))) {
       writable_ = false;
       return LoadResult{LoadStatus::Unreadable};
     }

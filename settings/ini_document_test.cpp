@@ -7,6 +7,7 @@
 
 #include "platform/fake/fake_code_page.h"
 #include "platform/fake/fake_file_system.h"
+#include "settings/text_file.h"
 
 namespace twk::settings {
 namespace {
@@ -177,17 +178,25 @@ TEST_F(SettingsFileTest, LoadSavesTheDocumentItReplacesAndKeepsItWhenThatFails) 
   EXPECT_EQ(Lines(), (std::vector<Text>{u"[X]", u"Y=1"}));
 }
 
-// A file held by another program, or denied, holds what an empty document
-// would destroy: it is told apart from a missing one and never written.
+// A file held by another program, or denied, or too large to read, holds
+// what an empty document would destroy: it is told apart from a missing one
+// and never written.
 TEST_F(SettingsFileTest, AFileThatIsThereButCannotBeReadIsNeverWritten) {
   const std::string kept = SettingsBytes(u"[History]\r\nReboot 1=40\r\n");
-  for (const FakeFileSystem::Op op : {FakeFileSystem::Op::Open, FakeFileSystem::Op::Read}) {
+  for (const FakeFileSystem::Op op :
+       {FakeFileSystem::Op::Open, FakeFileSystem::Op::Read, FakeFileSystem::Op::Size}) {
     SCOPED_TRACE(static_cast<int>(op));
     EXPECT_TRUE(doc.Close());
     ASSERT_TRUE(fs.SetFile(path, kept));
-    fs.FailOn(op, path);
+    // Size stands for a file above the largest the reader takes.
+    if (op == FakeFileSystem::Op::Size) {
+      fs.SetReportedSize(path, TextFile::kLargestText + 1);
+    } else {
+      fs.FailOn(op, path);
+    }
     EXPECT_EQ(doc.Load(path), LoadStatus::Unreadable);
     fs.ClearFailures();
+    fs.SetReportedSize(path, kept.size());
     EXPECT_FALSE(doc.writable());
     EXPECT_TRUE(Lines().empty());
     ASSERT_TRUE(doc.Set(u"Setup", u"A", u"1"));

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <limits>
-#include <new>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -123,22 +122,15 @@ FileHandle TextFile::Open(const std::u16string& path, std::uint32_t mode) {
 
 std::size_t TextFile::ReadAllText(std::u16string& target) {
   target.clear();
+  tooLarge_ = false;
   if (IsNone(handle_)) return 0;
 
   std::uint64_t size = 0;
   if (!fs_.Size(handle_, size)) return 0;
-  // One read of the whole size, plus two zero bytes behind it, must fit the
-  // 32-bit byte count of a read and the address space; a larger file cannot
-  // be a settings file and is refused rather than truncated or overrun.
-  constexpr std::uint64_t kLargest = std::numeric_limits<std::uint32_t>::max() - 2;
-  if (size > kLargest || size > std::numeric_limits<std::size_t>::max() - 2) return 0;
+  tooLarge_ = size > kLargestText;
+  if (tooLarge_) return 0;
 
-  std::vector<unsigned char> buffer;
-  try {
-    buffer.resize(static_cast<std::size_t>(size) + 2);
-  } catch (const std::bad_alloc&) {
-    return 0;
-  }
+  std::vector<unsigned char> buffer(static_cast<std::size_t>(size) + 2);
   std::uint32_t got = 0;
   if (size > 0 && !fs_.Read(handle_, buffer.data(), static_cast<std::uint32_t>(size), got)) {
     return 0;
@@ -152,20 +144,15 @@ std::size_t TextFile::ReadAllText(std::u16string& target) {
   const std::string_view untilZero(bytes, std::strlen(bytes));
 
   const std::uint32_t encoding = mode_ & TextMode::EncodingMask;
-  try {
-    if (encoding & (TextMode::Utf16LE | TextMode::Utf16BE)) {
-      target = FromUtf16(
-          all, (encoding & TextMode::Utf16LE) ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
-    } else if (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) {
-      target = FromUtf8(untilZero);
-    } else {
-      std::optional<Text> text = ansi_.Decode(untilZero);
-      if (!text) return 0;
-      target = std::move(*text);
-    }
-  } catch (const std::bad_alloc&) {
-    target.clear();
-    return 0;
+  if (encoding & (TextMode::Utf16LE | TextMode::Utf16BE)) {
+    target = FromUtf16(
+        all, (encoding & TextMode::Utf16LE) ? ByteOrder::LittleEndian : ByteOrder::BigEndian);
+  } else if (encoding & (TextMode::Utf8 | TextMode::Utf8NoBom)) {
+    target = FromUtf8(untilZero);
+  } else {
+    std::optional<Text> text = ansi_.Decode(untilZero);
+    if (!text) return 0;
+    target = std::move(*text);
   }
   const std::size_t zero = target.find(u'\0');
   if (zero != std::u16string::npos) target.resize(zero);

@@ -35,8 +35,16 @@ class TextFile {
 
   // The handle, or 0 (none). Closes a handle still held.
   platform::FileHandle Open(const std::u16string& path, std::uint32_t mode);
+  // The largest file ReadAllText takes. The program's own settings file stays
+  // far below it (a few MB with fifty kept sequences); reading a larger one
+  // would take hundreds of MB of the 2 GB a 32-bit process has, and a refused
+  // allocation ends the program.
+  static constexpr std::uint64_t kLargestText = 64ull << 20;
+
   // UTF-16 characters read into target (up to its first zero character).
+  // A file above kLargestText reads as nothing, and tooLarge() says so.
   std::size_t ReadAllText(std::u16string& target);
+  bool tooLarge() const { return tooLarge_; }
   // Bytes written; 0 on failure or for empty text.
   std::size_t WriteText(const std::u16string& text);
   [[nodiscard]] bool SetPosition(std::int64_t offset, platform::SeekOrigin origin);
@@ -55,6 +63,7 @@ class TextFile {
   platform::FileHandle handle_ = 0;
   std::uint32_t mode_ = 0;
   platform::Status openStatus_ = platform::Status::Failed;
+  bool tooLarge_ = false;
 };
 
 // True when the folder exists afterwards. Drive paths get the \\?\ long-path

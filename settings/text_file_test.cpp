@@ -85,12 +85,15 @@ TEST_F(TextFileTest, ReadingFailsSoundly) {
   EXPECT_EQ(file.ReadAllText(text), 0u);
   fs.FailNext(Op::Size);
   EXPECT_EQ(file.ReadAllText(text), 0u);
-  // Too large for one read: refused without allocating it.
-  for (std::uint64_t size : {0xFFFF'FFFEull, 0xFFFF'FFFFull, 0x1'0000'0000ull, ~0ull}) {
+  EXPECT_FALSE(file.tooLarge());
+  // Too large to be read: refused without allocating it, and said so.
+  for (const std::uint64_t size : std::initializer_list<std::uint64_t>{
+           TextFile::kLargestText + 1, 0xFFFF'FFFE, 0xFFFF'FFFF, 0x1'0000'0000, ~0ull}) {
     fs.SetReportedSize(kPath, size);
     text = u"old";
     EXPECT_EQ(file.ReadAllText(text), 0u) << size;
     EXPECT_EQ(text, u"");
+    EXPECT_TRUE(file.tooLarge());
   }
 
   // Text in the ANSI code page that the system cannot convert.

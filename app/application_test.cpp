@@ -170,7 +170,7 @@ TEST_F(ApplicationTest, TheFrameCarriesItsFixedDecoration) {
     const ui::Handle frame = ui.frame();
     ASSERT_EQ(frame, a.frame().handle());
     const auto* w = ui.Find(frame);
-    EXPECT_TRUE(w->skinned);
+    EXPECT_EQ(w->skinCorner, 4);
     EXPECT_NE(w->background, 0u);
 
     const auto at = [&](int id) { return *ui.Find(a.frame().Control(id)->window); };

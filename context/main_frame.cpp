@@ -24,10 +24,10 @@ bool MainFrame::CreateDecorated() {
   const auto gradientBrush = [&](int width, int height, std::uint32_t from, std::uint32_t to,
                                  int direction, OwnedObject& bitmap, OwnedObject& brush) {
     const OwnedImage image(
-        ui_, ui_.MakeObject(ui::draw::GradientImage(width, height, from, to, direction)));
+        ui_, MakeObject(ui::draw::GradientImage(width, height, from, to, direction)));
     if (!image) return;
-    bitmap = OwnedObject(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(image.get(), 0, 0)));
-    if (bitmap) brush = OwnedObject(ui_, ui_.MakeObject(ui::draw::PatternBrush(bitmap.get())));
+    bitmap = OwnedObject(ui_, MakeObject(ui::draw::BitmapOfImage(image.get(), 0, 0)));
+    if (bitmap) brush = OwnedObject(ui_, MakeObject(ui::draw::PatternBrush(bitmap.get())));
   };
   // Background: a light diagonal gradient over the whole client area.
   gradientBrush(kWidth, kHeight, 0xFFDFDFDF, 0xFFFFFFFF, 2, frameBitmap_, frameBrush_);
@@ -40,7 +40,7 @@ bool MainFrame::CreateDecorated() {
   {
     // The picture keeps a copy of its own.
     const OwnedIcon icon(ui_,
-                         ui_.MakeObject(ui::draw::IconResource(ui::resource::ProgramIcon, 64)));
+                         MakeObject(ui::draw::IconResource(ui::resource::ProgramIcon, 64)));
     if (icon) CreateIconPicture(icon.get(), 6, 6);
   }
 
@@ -50,7 +50,7 @@ bool MainFrame::CreateDecorated() {
   SetFont(u"Arial", 11, 400);
 
   const auto picture = [&](ui::TitleButton button, int x, const char16_t* tip) {
-    const OwnedImage image(ui_, ui_.MakeObject(ui::draw::TitleButtonImage(button)));
+    const OwnedImage image(ui_, MakeObject(ui::draw::TitleButtonImage(button)));
     const int id = CreateSmallPicture(image.get(), x);
     SetControlTip(id, tip);
     SetControlCursor(id, ui::Cursor::Hand);
@@ -78,8 +78,8 @@ bool MainFrame::CreateDecorated() {
   CloseChildWindow();
   SetColours(-1, -1);
 
-  checkedImage_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::CheckBoxBitmap(1)));
-  uncheckedImage_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::CheckBoxBitmap(0)));
+  checkedImage_ = OwnedObject(ui_, MakeObject(ui::draw::CheckBoxBitmap(1)));
+  uncheckedImage_ = OwnedObject(ui_, MakeObject(ui::draw::CheckBoxBitmap(0)));
   return true;
 }
 
@@ -100,17 +100,17 @@ void MainFrame::DestroyFrame() {
 }
 
 void MainFrame::SetButtonImage(int buttonId, int imageResource) {
-  const OwnedImage image(ui_, ui_.MakeObject(ui::draw::ImageResource(
+  const OwnedImage image(ui_, MakeObject(ui::draw::ImageResource(
                                   imageResource, kButtonImageSize, kButtonImageSize)));
   if (!image) return;
-  const OwnedObject bitmap(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(
+  const OwnedObject bitmap(ui_, MakeObject(ui::draw::BitmapOfImage(
                                     image.get(), kButtonImageSize, kButtonImageSize)));
   // The button keeps a copy of its own.
   if (bitmap) SetControlBitmap(buttonId, bitmap.get(), kButtonImageSize, kButtonImageSize);
 }
 
 void MainFrame::SetButtonIcon(int buttonId, int iconResource) {
-  const OwnedIcon icon(ui_, ui_.MakeObject(ui::draw::IconResource(iconResource, kButtonImageSize)));
+  const OwnedIcon icon(ui_, MakeObject(ui::draw::IconResource(iconResource, kButtonImageSize)));
   if (icon) SetControlIcon(buttonId, icon.get());
 }
 

@@ -50,13 +50,13 @@ bool InputBox::Open(const Text& prompt, const Text& initial) {
   box_.ApplySkin();
   {
     const OwnedImage image(
-        ui_, ui_.MakeObject(ui::draw::FramedImage(kBackgroundSize, kBackgroundSize, kOpaqueBlack,
+        ui_, box_.MakeObject(ui::draw::FramedImage(kBackgroundSize, kBackgroundSize, kOpaqueBlack,
                                                   kOpaqueWhite, kFramePen)));
     if (image)
       background_ =
-          OwnedObject(ui_, ui_.MakeObject(ui::draw::BitmapOfImage(image.get(), kWidth, kHeight)));
+          OwnedObject(ui_, box_.MakeObject(ui::draw::BitmapOfImage(image.get(), kWidth, kHeight)));
     if (background_)
-      brush_ = OwnedObject(ui_, ui_.MakeObject(ui::draw::PatternBrush(background_.get())));
+      brush_ = OwnedObject(ui_, box_.MakeObject(ui::draw::PatternBrush(background_.get())));
     if (brush_) box_.SetBackground(brush_.get());
   }
 

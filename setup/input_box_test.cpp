@@ -47,7 +47,7 @@ TEST_F(InputBoxTest, OwnSkinnedWindowWithAWhitePromptAndAMaskedEditBox) {
     const auto* box = ui.Find(Box());
     seen.push_back(ToUtf8(box->name) + " \"" + ToUtf8(box->text) + "\" " +
                    std::to_string(box->width) + "x" + std::to_string(box->height) +
-                   (box->skinned ? " skinned" : "") + (box->visible ? " shown" : "") +
+                   (box->skinCorner == 4 ? " skinned" : "") + (box->visible ? " shown" : "") +
                    (box->parent == ui.frame() ? " over the frame" : ""));
     for (auto [x, y] : std::vector<std::pair<int, int>>{{20, 20}, {20, 89}, {260, 88}, {350, 88}}) {
       seen.push_back(Describe(ui, ui.FindAt(x, y)));

@@ -146,9 +146,9 @@ bool SetupWindow::SetBusyState(const Text& status, std::optional<Text> caption, 
   ui::WindowBackend& ui = start_.ui();
   const int picture = busy ? ui::resource::BusyImage : ui::resource::StartImage;
   const OwnedImage image(
-      ui, ui.MakeObject(ui::draw::ImageResource(picture, kStartPictureSize, kStartPictureSize)));
+      ui, frame_.MakeObject(ui::draw::ImageResource(picture, kStartPictureSize, kStartPictureSize)));
   if (image) {
-    const OwnedObject bitmap(ui, ui.MakeObject(ui::draw::BitmapOfImage(
+    const OwnedObject bitmap(ui, frame_.MakeObject(ui::draw::BitmapOfImage(
                                      image.get(), kStartPictureSize, kStartPictureSize)));
     // The button keeps a copy of its own.
     if (bitmap)

@@ -51,6 +51,8 @@ struct ChartData {
   std::vector<ChartBar> bars;            // left to right
   std::vector<ChartTick> ticks;          // ascending from 0; the last one is the top of the scale
   std::vector<ChartLegendEntry> legend;  // left to right; none: no legend row
+  // The display scale it is drawn at: the toolkit fills it in.
+  int dpi = kBaseDpi;
 };
 
 // The room the plot leaves at the chart's sides (the scale's labels on the
@@ -59,14 +61,14 @@ inline constexpr int kChartPlotLeft = 40;
 inline constexpr int kChartPlotRight = 10;
 
 // The bar whose slot holds x (pixels from the left edge of a chart `width`
-// wide), as a click there chooses it; -1 beside every slot.
+// wide, both at the chart's scale), as a click there chooses it; -1 beside
+// every slot.
 inline int ChartBarAt(const ChartData& chart, int width, int x) {
-  const int plot = width - kChartPlotLeft - kChartPlotRight;
-  if (chart.bars.empty() || plot <= 0 || x < kChartPlotLeft || x >= kChartPlotLeft + plot) {
-    return -1;
-  }
+  const int left = ScaleToDpi(kChartPlotLeft, chart.dpi);
+  const int plot = width - left - ScaleToDpi(kChartPlotRight, chart.dpi);
+  if (chart.bars.empty() || plot <= 0 || x < left || x >= left + plot) return -1;
   const auto bars = static_cast<long long>(chart.bars.size());
-  return static_cast<int>((static_cast<long long>(x - kChartPlotLeft) * bars) / plot);
+  return static_cast<int>((static_cast<long long>(x - left) * bars) / plot);
 }
 
 }  // namespace twk::ui

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/chart.h"
 #include "ui/owned_objects.h"
 #include "ui/types.h"
 
@@ -88,12 +89,14 @@ struct ControlRecord {
   int x = 0, y = 0, width = 0, height = 0;
   int clientWidth = 0, clientHeight = 0;
   std::uint32_t styleFlags = 0;
+  FontParams font{.points = 0};  // the control's own font at 96 DPI; points 0: none
   // Kind data.
   OwnedObject bitmap;                           // 3, 19: the copy shown
   OwnedIcon icon;                               // 3, 11: the copy shown
   int upDownId = 0;                             // 12: attached up-down
   std::shared_ptr<ImageCheckBoxData> checkBox;  // 35: both parts share it
   std::vector<int> members;                     // 40: member ids, 255 at most
+  std::shared_ptr<const ChartData> chart;       // 41: what it shows
 };
 
 class ControlTable {
@@ -126,5 +129,7 @@ class ControlTable {
 // Font height in pixels for a point size at 96 dots per inch: negative (a
 // character height), truncated toward zero; sizes below 1 count as 8.5.
 int FontHeight(double points);
+// The same height at a display scale: the 96-DPI height scaled.
+inline int FontHeightAt(double points, int dpi) { return ScaleToDpi(FontHeight(points), dpi); }
 
 }  // namespace twk::ui

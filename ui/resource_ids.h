@@ -11,6 +11,12 @@
 #define IDR_IMAGE_PAUSE 142    // 32 x 32: pause
 #define IDR_IMAGE_START 143    // 44 x 44: start and resume
 #define IDR_IMAGE_HISTORY 144  // 32 x 32: the history and a sequence's restarts
+// The same drawings at twice their size, for display scales above 100 %:
+// each at its image's id + 100.
+#define IDR_IMAGE_BUSY_LARGE 241
+#define IDR_IMAGE_PAUSE_LARGE 242
+#define IDR_IMAGE_START_LARGE 243
+#define IDR_IMAGE_HISTORY_LARGE 244
 
 #ifndef RC_INVOKED
 namespace twk::ui::resource {
@@ -19,5 +25,6 @@ inline constexpr int BusyImage = IDR_IMAGE_BUSY;  // also the close button's pic
 inline constexpr int PauseImage = IDR_IMAGE_PAUSE;
 inline constexpr int StartImage = IDR_IMAGE_START;      // also the resume button's picture
 inline constexpr int HistoryImage = IDR_IMAGE_HISTORY;  // also the restarts button's picture
+inline constexpr int kLargeImageOffset = IDR_IMAGE_BUSY_LARGE - IDR_IMAGE_BUSY;
 }  // namespace twk::ui::resource
 #endif

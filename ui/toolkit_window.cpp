@@ -26,8 +26,10 @@ ToolkitWindow::~ToolkitWindow() {
 Handle ToolkitWindow::Create(const Text& name, const Text& title, int clientWidth, int clientHeight,
                              const ToolkitWindow* parent) {
   if (handle_ != 0) Destroy();
-  const Handle window = backend_.CreateTopWindow(*this, name, title, clientWidth, clientHeight,
-                                                 parent ? parent->handle() : 0);
+  const Handle parentWindow = parent ? parent->handle() : 0;
+  dpi_ = backend_.DpiForNewWindow(parentWindow);
+  const Handle window = backend_.CreateTopWindow(*this, name, title, Px(clientWidth),
+                                                 Px(clientHeight), parentWindow);
   if (window == 0) return 0;
   handle_ = window;
   name_ = name;
@@ -53,13 +55,17 @@ bool ToolkitWindow::Destroy() {
   styleFlags_ = 0;
   startGroup_ = false;
   openChildWindow_ = 0;
+  dpi_ = kBaseDpi;
+  skinned_ = false;
   if (slot_.sourceWindow == this) slot_.sourceWindow = nullptr;
   if (slot_.dialogWindow == this) slot_.dialogWindow = nullptr;
   return true;
 }
 
 void ToolkitWindow::ApplySkin() {
-  if (handle_ != 0) backend_.ApplySkin(handle_);
+  if (handle_ == 0) return;
+  skinned_ = true;
+  backend_.ApplySkin(handle_, Px(4));
 }
 
 void ToolkitWindow::SetTitle(const Text& title) {
@@ -69,6 +75,24 @@ void ToolkitWindow::SetTitle(const Text& title) {
 
 void ToolkitWindow::Show(ShowCommand command) {
   if (handle_ != 0) backend_.ShowTopWindow(handle_, command);
+}
+
+void ToolkitWindow::ChangeDpi(int dpi) {
+  if (handle_ == 0 || dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  for (int id = 1; id <= table_.count(); ++id) {
+    ControlRecord* r = table_.Find(id);
+    if (r == nullptr) continue;
+    backend_.PlaceControl(r->window, Px(r->x), Px(r->y), Px(r->width), Px(r->height));
+    if (r->font.points != 0.0) backend_.SetControlFont(r->window, ScaledFont(r->font));
+    if (r->chart) {
+      auto scaled = std::make_shared<ChartData>(*r->chart);
+      scaled->dpi = dpi_;
+      backend_.SetChartData(r->window, *scaled);
+      r->chart = std::move(scaled);
+    }
+  }
+  if (skinned_) backend_.ApplySkin(handle_, Px(4));
 }
 
 void ToolkitWindow::SetBackground(Handle brush) {
@@ -121,9 +145,27 @@ int ToolkitWindow::CreateSimple(ControlKind kind, const Text& text, int x, int y
 
 int ToolkitWindow::CreateWithParams(const ControlParams& params) {
   if (handle_ == 0) return 0;
-  const Handle window = backend_.CreateControl(*this, params);
+  // The record keeps the 96-DPI place; the control stands at the window's scale.
+  ControlParams placed = params;
+  placed.x = Px(params.x);
+  placed.y = Px(params.y);
+  placed.width = Px(params.width);
+  placed.height = Px(params.height);
+  const Handle window = backend_.CreateControl(*this, placed);
   if (window == 0) return 0;
   return Register(params.kind, window, params);
+}
+
+FontParams ToolkitWindow::ScaledFont(FontParams font) const {
+  font.dpi = dpi_;
+  return font;
+}
+
+Handle ToolkitWindow::MakeObject(ObjectRequest request) const {
+  request.width = Px(request.width);  // 0, an image's own size, stays 0
+  request.height = Px(request.height);
+  request.penWidth = request.penWidth * static_cast<float>(dpi_) / kBaseDpi;
+  return backend_.MakeObject(request);
 }
 
 int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams& params) {
@@ -148,7 +190,10 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   }
   const int id = table_.Add(std::move(r));
 
-  if (font_.points != 0.0) backend_.SetControlFont(window, font_);
+  if (font_.points != 0.0) {
+    table_.Find(id)->font = font_;
+    backend_.SetControlFont(window, ScaledFont(font_));
+  }
   startGroup_ = false;
 
   if (kind == ControlKind::ChildWindow) {
@@ -204,7 +249,7 @@ int ToolkitWindow::CreateIconPicture(Handle icon, int x, int y) {
 int ToolkitWindow::CreateSmallPicture(Handle image, int x) {
   const int id = CreateSimple(ControlKind::SmallPicture, Text(), x, 5, 24, 24);
   if (id != 0 && image != 0) {
-    const OwnedObject bitmap(backend_, backend_.MakeObject(draw::BitmapOfImage(image, 24, 24)));
+    const OwnedObject bitmap(backend_, MakeObject(draw::BitmapOfImage(image, 24, 24)));
     if (bitmap) SetControlBitmap(id, bitmap.get(), 24, 24);
   }
   return id;
@@ -398,7 +443,8 @@ bool ToolkitWindow::SetControlFont(int id, const Text& face, double points, int 
   f.face = face.substr(0, 31);
   f.points = points;
   f.weight = weight < 1 ? 400 : weight;
-  backend_.SetControlFont(r->window, f);
+  r->font = f;
+  backend_.SetControlFont(r->window, ScaledFont(f));
   return true;
 }
 
@@ -428,7 +474,7 @@ bool ToolkitWindow::SetControlBitmap(int id, Handle bitmap, int width, int heigh
   if (r == nullptr) return false;
   if (r->kind != ControlKind::SmallPicture && r->kind != ControlKind::PushButton) return false;
   const OwnedObject blank(backend_,
-                          bitmap == 0 ? backend_.MakeObject(draw::BlankBitmap(width, height)) : 0);
+                          bitmap == 0 ? MakeObject(draw::BlankBitmap(width, height)) : 0);
   // The control shows a copy that it owns, so callers may release theirs.
   OwnedObject copy(backend_,
                    backend_.MakeObject(draw::BitmapCopy(bitmap != 0 ? bitmap : blank.get())));
@@ -484,7 +530,7 @@ const ControlRecord* ToolkitWindow::ListView(int id) const {
 
 int ToolkitWindow::InsertListColumn(int id, int column, const Text& text, int width) {
   const ControlRecord* r = ListView(id);
-  return r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, width);
+  return r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, Px(width));
 }
 
 int ToolkitWindow::InsertListItem(int id, int index, const Text& text) {
@@ -505,7 +551,10 @@ int ToolkitWindow::SelectedListRow(int id) {
 bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr || r->kind != ControlKind::Chart) return false;
-  backend_.SetChartData(r->window, data);
+  auto scaled = std::make_shared<ChartData>(data);
+  scaled->dpi = dpi_;
+  backend_.SetChartData(r->window, *scaled);
+  table_.Find(id)->chart = std::move(scaled);
   return true;
 }
 

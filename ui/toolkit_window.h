@@ -32,6 +32,19 @@ class ToolkitWindow {
   void SetTitle(const Text& title);
   void Show(ShowCommand command);  // and paint it at once
   void SetBackground(Handle brush);
+  // The window's display scale changed (it moved to another monitor, or the
+  // user changed the scale): every control stands again at its place, size
+  // and font times the new scale, the skin's corners too. Pictures keep what
+  // they were made with.
+  void ChangeDpi(int dpi);
+  int dpi() const { return dpi_; }
+  // The client size as created, at 96 DPI.
+  int clientWidth() const { return clientWidth_; }
+  int clientHeight() const { return clientHeight_; }
+  // A length of the 96-DPI layout at this window's scale.
+  int Px(int length) const { return ScaleToDpi(length, dpi_); }
+  // A drawing object for this window: its sizes (and pen) at the window's scale.
+  [[nodiscard]] Handle MakeObject(ObjectRequest request) const;
 
   Handle handle() const { return handle_; }
   const Text& name() const { return name_; }
@@ -143,6 +156,7 @@ class ToolkitWindow {
   // Params for a control of this kind at this place in the current parent.
   ControlParams Params(ControlKind kind, const Text& text, int x, int y, int width,
                        int height) const;
+  FontParams ScaledFont(FontParams font) const;
   int CreateSimple(ControlKind kind, const Text& text, int x, int y, int width, int height,
                    ControlOptions options = {});
   Handle CurrentParent() const;
@@ -166,6 +180,8 @@ class ToolkitWindow {
   bool startGroup_ = false;
   int openChildWindow_ = 0;  // id of the kind-40 window that collects members
   int clientWidth_ = 0, clientHeight_ = 0;
+  int dpi_ = kBaseDpi;
+  bool skinned_ = false;
 };
 
 }  // namespace twk::ui

@@ -50,4 +50,28 @@ enum class ShowCommand { Hide, Normal, Show, Minimize, Restore };
 // held (paused).
 enum class TaskbarProgress { None, Indeterminate, Normal, Paused };
 
+// The program's layout is given in pixels at 96 dots per inch; at another
+// display scale every place, size and font height is that length times
+// dpi / 96, rounded to the nearest pixel with halves away from zero (as
+// Windows' MulDiv rounds), so that nothing moves at 96.
+inline constexpr int kBaseDpi = 96;
+constexpr int ScaleToDpi(int length, int dpi) {
+  const long long product = static_cast<long long>(length) * dpi;
+  const long long half = kBaseDpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / kBaseDpi
+                                       : -((-product + half) / kBaseDpi));
+}
+
+// The font of a control.
+struct FontParams {
+  Text face = u"Arial";  // at most 31 characters are used
+  double points = 9.0;   // 0 = no font of its own
+  int weight = 400;
+  // Bit value 2 italic, 4 underline, 8 strike-out (bit 0 is always set by
+  // the toolkit and means nothing to the font).
+  std::uint8_t attributes = 1;
+  std::uint8_t quality = 0;  // 0 = the toolkit's default (anti-aliased)
+  int dpi = kBaseDpi;        // the display scale: the height is FontHeightAt(points, dpi)
+};
+
 }  // namespace twk::ui

@@ -18,16 +18,6 @@ namespace twk::ui {
 
 class ToolkitWindow;
 
-struct FontParams {
-  Text face = u"Arial";  // at most 31 characters are used
-  double points = 9.0;   // 0 = no font of its own
-  int weight = 400;
-  // Bit value 2 italic, 4 underline, 8 strike-out (bit 0 is always set by
-  // the toolkit and means nothing to the font).
-  std::uint8_t attributes = 1;
-  std::uint8_t quality = 0;  // 0 = the toolkit's default (anti-aliased)
-};
-
 // A control to make: its kind and the options of that kind. Each backend
 // decides how to build such a control; the toolkit never names a class or a
 // style of its own.
@@ -203,9 +193,13 @@ class WindowBackend : public BackendObjects {
   // Undoes CreateTopWindow: tooltip, brushes, icons, the window itself, and the
   // window's class when CreateTopWindow registered one.
   virtual void DestroyTopWindow(Handle window) = 0;
+  // The display scale (dots per inch) a top window made now would have: its
+  // parent's, else the system's (the primary monitor's, where it is
+  // centred); 96 where the system knows no other.
+  [[nodiscard]] virtual int DpiForNewWindow(Handle parent) = 0;
   // Cuts the system frame away: no visual styles, a region of the client
-  // rectangle with 4 x 4 rounded corners.
-  virtual void ApplySkin(Handle window) = 0;
+  // rectangle with rounded corners `corner` pixels across.
+  virtual void ApplySkin(Handle window, int corner) = 0;
   virtual void SetWindowBackground(Handle window, Handle brush) = 0;
   virtual void ShowTopWindow(Handle window, ShowCommand command) = 0;  // and update it
   // A click on a control that moves its window drags the window by it.
@@ -222,6 +216,9 @@ class WindowBackend : public BackendObjects {
   // answers; report lists get full-row selection.
   [[nodiscard]] virtual Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) = 0;
   virtual void DestroyControl(Handle control) = 0;
+  // Moves and sizes a control within its parent; an up-down ignores the
+  // rectangle and stands again beside its edit field.
+  virtual void PlaceControl(Handle control, int x, int y, int width, int height) = 0;
   // Creates the font by the toolkit's font rule and hands it to the control;
   // the backend owns the font and deletes it with the control.
   virtual void SetControlFont(Handle control, const FontParams& font) = 0;

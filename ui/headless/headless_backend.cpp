@@ -363,8 +363,8 @@ void HeadlessBackend::DestroyTopWindow(Handle window) {
   std::erase_if(queue_, [&](const Queued& q) { return q.window == window; });
 }
 
-void HeadlessBackend::ApplySkin(Handle window) {
-  if (Window* w = Live(window)) w->skinned = true;
+void HeadlessBackend::ApplySkin(Handle window, int corner) {
+  if (Window* w = Live(window)) w->skinCorner = corner;
 }
 
 void HeadlessBackend::SetWindowBackground(Handle window, Handle brush) {
@@ -416,6 +416,15 @@ void HeadlessBackend::DestroyControl(Handle control) {
     if (c != nullptr && !c->topLevel && c->parent == control) DestroyControl(h);
   }
   std::erase_if(queue_, [&](const Queued& q) { return q.window == control; });
+}
+
+void HeadlessBackend::PlaceControl(Handle control, int x, int y, int width, int height) {
+  Window* w = Live(control);
+  if (w == nullptr || w->kind == ControlKind::UpDown) return;
+  w->x = x;
+  w->y = y;
+  w->width = width;
+  w->height = height;
 }
 
 void HeadlessBackend::SetControlFont(Handle control, const FontParams& font) {

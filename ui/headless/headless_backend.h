@@ -48,7 +48,7 @@ class HeadlessBackend final : public WindowBackend {
     Text tip;
     Handle background = 0;
     Handle eraseBrush = 0;
-    bool skinned = false;
+    int skinCorner = 0;  // top windows: the skin's corners (0: not skinned)
     bool destroyed = false;
     int marquee = -1;  // progress bars: the last SetMarquee (0 off, 1 on), -1 none
     // List views: column headers with their widths, and the rows' cell texts.
@@ -135,6 +135,8 @@ class HeadlessBackend final : public WindowBackend {
 
   // ---- the rest of the desktop ------------------------------------------
   void SetExistingInstance(InstanceLookup answer) { existingInstance_ = answer; }
+  // The display scale of the windows made from now on.
+  void SetDpi(int dpi) { dpi_ = dpi; }
   // After `after` more successful control creations, the next `count` fail,
   // as CreateWindowExW can.
   void FailNextControls(int count, int after = 0) {
@@ -162,12 +164,14 @@ class HeadlessBackend final : public WindowBackend {
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& name, const Text& title, int clientWidth,
                          int clientHeight, Handle parent) override;
   void DestroyTopWindow(Handle window) override;
-  void ApplySkin(Handle window) override;
+  int DpiForNewWindow(Handle) override { return dpi_; }
+  void ApplySkin(Handle window, int corner) override;
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, ShowCommand command) override;
   void BeginCaptionDrag(Handle) override {}
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
+  void PlaceControl(Handle control, int x, int y, int width, int height) override;
   void SetControlFont(Handle control, const FontParams& font) override;
   void SetText(Handle window, const Text& text) override;
   Text GetText(Handle window) override { return TextOf(window); }
@@ -247,6 +251,7 @@ class HeadlessBackend final : public WindowBackend {
   bool wakeLimitReached_ = false;
   int doubleFrees_ = 0;
   InstanceLookup existingInstance_ = InstanceLookup::NotFound;
+  int dpi_ = kBaseDpi;
   int instanceLookups_ = 0;
   int failControls_ = 0;
   int failAfter_ = 0;

@@ -307,7 +307,31 @@ void Win32Backend::DestroyTopWindow(Handle handle) {
   if (top.registeredClass) UnregisterClassW(Wide(top.className), module_);
 }
 
-void Win32Backend::ApplySkin(Handle handle) {
+// The display scale of a window, where the system can tell one (Windows 10
+// 1607 and later); 0 elsewhere.
+static int WindowDpi(HWND window) {
+  using Fn = UINT(WINAPI*)(HWND);
+  static const Fn getDpiForWindow = [] {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    // Converting between function pointer types is what GetProcAddress is for.
+    return user32 == nullptr ? nullptr
+                             : reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(
+                                   GetProcAddress(user32, "GetDpiForWindow")));
+  }();
+  return getDpiForWindow != nullptr && window != nullptr ? static_cast<int>(getDpiForWindow(window))
+                                                         : 0;
+}
+
+int Win32Backend::DpiForNewWindow(Handle parent) {
+  if (const int dpi = WindowDpi(ToHwnd(parent)); dpi > 0) return dpi;
+  // The system's scale: what a window centred on the primary monitor has
+  // (and the only one before per-monitor scales).
+  const platform::win32::WindowDc screen(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : kBaseDpi;
+}
+
+void Win32Backend::ApplySkin(Handle handle, int corner) {
   const HWND window = ToHwnd(handle);
   TopWindow* top = FindTop(window);
   if (top == nullptr) return;
@@ -322,7 +346,8 @@ void Win32Backend::ApplySkin(Handle handle) {
   const int left = origin.x - outer.left;
   const int topEdge = origin.y - outer.top;
   platform::win32::UniqueRegion region(CreateRoundRectRgn(left, topEdge, left + client.right + 1,
-                                                          topEdge + client.bottom + 1, 4, 4));
+                                                          topEdge + client.bottom + 1, corner,
+                                                          corner));
   // The window owns the region from here on.
   if (region && SetWindowRgn(window, region.get(), IsWindowVisible(window))) {
     (void)region.Release();
@@ -366,15 +391,17 @@ const ControlRecord* Win32Backend::LabelOverBackground(HWND control, const TopWi
   const ControlInfo* info = FindControl(control);
   if (info == nullptr || info->owner == nullptr) return nullptr;
   const ControlRecord* r = info->owner->Control(info->id);
-  // The record's place is the control's place in its parent: controls are
-  // never moved after creation.
+  // The record's place, at the window's scale, is the control's place in
+  // its parent: controls move only with the scale.
   if (r == nullptr || r->kind != ControlKind::Label || r->backColour >= 0 || r->width <= 0 ||
       r->height <= 0 || r->x < 0 || r->y < 0) {
     return nullptr;
   }
   const TopWindow* parent = FindTop(GetParent(control));
-  if (parent == nullptr || !parent->backgroundCopy || r->x + r->width > parent->backgroundSize.cx ||
-      r->y + r->height > parent->backgroundSize.cy) {
+  const ToolkitWindow& owner = *info->owner;
+  if (parent == nullptr || !parent->backgroundCopy ||
+      owner.Px(r->x) + owner.Px(r->width) > parent->backgroundSize.cx ||
+      owner.Px(r->y) + owner.Px(r->height) > parent->backgroundSize.cy) {
     return nullptr;
   }
   *top = parent;
@@ -386,15 +413,18 @@ void Win32Backend::PaintOverBackground(HWND control, const ControlRecord& r, con
   const WindowDc dc(control);
   if (!dc) return;
   const UniqueMemoryDc memory(CreateCompatibleDC(dc.get()));
-  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), r.width, r.height));
+  const ToolkitWindow& owner = *top.owner;
+  const int width = owner.Px(r.width), height = owner.Px(r.height);
+  const UniqueBitmap bitmap(CreateCompatibleBitmap(dc.get(), width, height));
   if (!memory || !bitmap) return;
   const SelectedObject selected(memory.get(), bitmap.get());
   if (!selected) return;
   // Composed off screen and shown in one copy: the old text never shows
   // through, and nothing flickers.
-  BitBlt(memory.get(), 0, 0, r.width, r.height, top.memoryDc.get(), r.x, r.y, SRCCOPY);
+  BitBlt(memory.get(), 0, 0, width, height, top.memoryDc.get(), owner.Px(r.x), owner.Px(r.y),
+         SRCCOPY);
   SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()), PRF_CLIENT);
-  BitBlt(dc.get(), 0, 0, r.width, r.height, memory.get(), 0, 0, SRCCOPY);
+  BitBlt(dc.get(), 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 void Win32Backend::ShowTopWindow(Handle window, ShowCommand command) {
@@ -471,10 +501,22 @@ void Win32Backend::DestroyControl(Handle control) {
   ForgetControl(window);
 }
 
+void Win32Backend::PlaceControl(Handle control, int x, int y, int width, int height) {
+  const HWND window = ToHwnd(control);
+  const ControlInfo* info = FindControl(window);
+  if (info != nullptr && info->kind == ControlKind::UpDown) {
+    // Given its edit field again, it stands beside it at its new size.
+    const auto buddy = reinterpret_cast<HWND>(SendMessageW(window, UDM_GETBUDDY, 0, 0));
+    if (buddy != nullptr) SendMessageW(window, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
+    return;
+  }
+  SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Win32Backend::SetControlFont(Handle control, const FontParams& f) {
   if (f.points == 0.0) return;
   platform::win32::UniqueFont font(CreateFontW(
-      FontHeight(f.points), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight, (f.attributes & 2) != 0,
+      FontHeightAt(f.points, f.dpi), 0, 0, 0, f.weight < 1 ? FW_NORMAL : f.weight, (f.attributes & 2) != 0,
       (f.attributes & 4) != 0, (f.attributes & 8) != 0, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS, 0,
       f.quality == 0 ? 2 : f.quality, 0, Wide(f.face.substr(0, 31))));
   if (!font) return;  // the control keeps the system font
@@ -661,11 +703,11 @@ Handle Win32Backend::MakeObject(const ObjectRequest& r) {
     case ObjectKind::FramedImage:
       return FramedImage(r.width, r.height, r.argb, r.argb2, r.penWidth);
     case ObjectKind::TitleButton:
-      return TitleButtonImage(r.flags == 1 ? TitleButton::Close : TitleButton::Minimize);
+      return TitleButtonImage(r.flags == 1 ? TitleButton::Close : TitleButton::Minimize, r.width);
     case ObjectKind::BitmapOfImage:
       return ImageToBitmap(r.source, r.width, r.height);
     case ObjectKind::CheckBoxBitmap:
-      return DrawCheckBoxImage(r.flags);
+      return DrawCheckBoxImage(r.flags, r.width);
   }
   return 0;
 }

@@ -85,12 +85,14 @@ class Win32Backend final : public WindowBackend {
   Handle CreateTopWindow(ToolkitWindow& owner, const Text& className, const Text& title,
                          int clientWidth, int clientHeight, Handle parent) override;
   void DestroyTopWindow(Handle window) override;
-  void ApplySkin(Handle window) override;
+  int DpiForNewWindow(Handle parent) override;
+  void ApplySkin(Handle window, int corner) override;
   void SetWindowBackground(Handle window, Handle brush) override;
   void ShowTopWindow(Handle window, ShowCommand command) override;
   void BeginCaptionDrag(Handle window) override;
   Handle CreateControl(ToolkitWindow& owner, const ControlParams& params) override;
   void DestroyControl(Handle control) override;
+  void PlaceControl(Handle control, int x, int y, int width, int height) override;
   void SetControlFont(Handle control, const FontParams& font) override;
   void SetText(Handle window, const Text& text) override;
   Text GetText(Handle window) override;
@@ -131,10 +133,10 @@ class Win32Backend final : public WindowBackend {
                               int direction);
   static Handle FramedImage(int width, int height, std::uint32_t argbFill, std::uint32_t argbFrame,
                             float penWidth);
-  static Handle TitleButtonImage(TitleButton button);
+  static Handle TitleButtonImage(TitleButton button, int size);
   static Handle ImageToBitmap(Handle image, int width, int height);
   static void DisposeImage(Handle image);
-  static Handle DrawCheckBoxImage(std::uint32_t flags);
+  static Handle DrawCheckBoxImage(std::uint32_t flags, int size);
 
   void ForgetControl(HWND window);
   // Paints the top window's background brush into its memory DC (nothing

@@ -2,6 +2,7 @@
 // PNG resources, gradients, the check-box box and the header's buttons. An
 // image handle is a GpBitmap*; GDI bitmaps come out of ImageToBitmap. When
 // GDI+ could not be started every call here fails softly with 0.
+#include "ui/resource_ids.h"
 #include "ui/win32/gdiplus_owners.h"
 #include "ui/win32/win32_backend.h"
 
@@ -92,18 +93,19 @@ void ImageSize(GpImage* image, int& width, int& height) {
   height = static_cast<int>(h);
 }
 
-}  // namespace
-
-Handle Win32Backend::LoadImageResource(int id, int width, int height) {
-  const HRSRC found = FindResourceW(resources_, MAKEINTRESOURCEW(id), L"IMAGE");
-  if (found == nullptr) return 0;
-  const DWORD size = SizeofResource(resources_, found);
-  const HGLOBAL loaded = LoadResource(resources_, found);
+// A PNG of resource type "IMAGE" decoded, or none.
+UniqueGpImage DecodeImageResource(HMODULE resources, int id) {
+  const HRSRC found = FindResourceW(resources, MAKEINTRESOURCEW(id), L"IMAGE");
+  if (found == nullptr) return UniqueGpImage();
+  const DWORD size = SizeofResource(resources, found);
+  const HGLOBAL loaded = LoadResource(resources, found);
   const void* data = loaded != nullptr ? LockResource(loaded) : nullptr;
-  if (data == nullptr || size == 0) return 0;
+  if (data == nullptr || size == 0) return UniqueGpImage();
 
   IStream* stream = nullptr;
-  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || stream == nullptr) return 0;
+  if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) || stream == nullptr) {
+    return UniqueGpImage();
+  }
   ULARGE_INTEGER streamSize;
   streamSize.QuadPart = size;
   ULONG written = 0;
@@ -116,10 +118,25 @@ Handle Win32Backend::LoadImageResource(int id, int width, int height) {
     if (gp::GdipCreateBitmapFromStream(stream, &decoded) == Ok) image.Reset(decoded);
   }
   stream->Release();  // the bitmap holds its own reference
-  if (!image) return 0;
+  return image;
+}
 
+}  // namespace
+
+Handle Win32Backend::LoadImageResource(int id, int width, int height) {
+  UniqueGpImage image = DecodeImageResource(resources_, id);
+  if (!image) return 0;
   int ownWidth = 0, ownHeight = 0;
   ImageSize(image.get(), ownWidth, ownHeight);
+  // Asked larger than it is drawn (a display scale above 100 %): the
+  // drawing at twice its size, reduced, stays sharp where the small one
+  // enlarged would blur.
+  if (width > ownWidth || height > ownHeight) {
+    if (UniqueGpImage large = DecodeImageResource(resources_, id + resource::kLargeImageOffset)) {
+      image = std::move(large);
+      ImageSize(image.get(), ownWidth, ownHeight);
+    }
+  }
   if (width == 0) width = ownWidth;
   if (height == 0) height = ownHeight;
   if (width == ownWidth && height == ownHeight) return ToHandle(image.Release());
@@ -153,10 +170,13 @@ Handle Win32Backend::FramedImage(int width, int height, std::uint32_t argbFill,
   return ToHandle(image.Release());
 }
 
-Handle Win32Backend::TitleButtonImage(TitleButton button) {
-  UniqueGpImage image = NewBitmap(24, 24, kPargb);
+Handle Win32Backend::TitleButtonImage(TitleButton button, int size) {
+  UniqueGpImage image = NewBitmap(size, size, kPargb);
   const UniqueGpGraphics g = GraphicsOf(image.get());
   if (!g) return 0;
+  // Drawn on the 24-pixel design at any scale.
+  const float scale = static_cast<float>(size) / 24.0f;
+  if (size != 24) gp::GdipScaleWorldTransform(g.get(), scale, scale, Gdiplus::MatrixOrderPrepend);
   gp::GdipGraphicsClear(g.get(), 0x00000000);
   gp::GdipSetSmoothingMode(g.get(), kHighQualitySmoothing);
   gp::GdipSetPixelOffsetMode(g.get(), kHighQualityOffset);
@@ -191,7 +211,7 @@ void Win32Backend::DisposeImage(Handle image) {
   if (image != 0) gp::GdipDisposeImage(reinterpret_cast<GpImage*>(image));
 }
 
-Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
+Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags, int size) {
   const UniqueGpImage canvas = NewBitmap(40, 40, kPargb);
   if (!canvas) return 0;
   {
@@ -234,7 +254,7 @@ Handle Win32Backend::DrawCheckBoxImage(std::uint32_t flags) {
       }
     }
   }
-  const UniqueGpImage small = Scaled(canvas.get(), 16, 16, kPargb);
+  const UniqueGpImage small = Scaled(canvas.get(), size, size, kPargb);
   return small ? ToHandle(ToGdiBitmap(small.get())) : 0;
 }
 

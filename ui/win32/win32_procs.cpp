@@ -53,7 +53,7 @@ std::optional<LRESULT> ColourReply(Win32Backend& backend, ToolkitWindow* owner, 
   const ControlRecord* r = RecordOf(owner, control);
   if (r == nullptr) return std::nullopt;
   // Pattern brushes line up with the parent's own background.
-  SetBrushOrgEx(dc, -r->x, -r->y, nullptr);
+  SetBrushOrgEx(dc, -owner->Px(r->x), -owner->Px(r->y), nullptr);
   const HBRUSH brush = r->brush != 0 ? reinterpret_cast<HBRUSH>(r->brush) : nullptr;
   if (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX) {
     if (r->textColour != -1) SetTextColor(dc, static_cast<COLORREF>(r->textColour));
@@ -126,6 +126,23 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return *reply;
       }
       break;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale (or the scale changed): the
+      // window takes the place Windows suggests, at its own size times the
+      // new scale, and lays its controls out again.
+      const int dpi = LOWORD(wParam);
+      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+      if (owner == nullptr || dpi <= 0 || suggested == nullptr) break;
+      RECT size = {0, 0, ScaleToDpi(owner->clientWidth(), dpi),
+                   ScaleToDpi(owner->clientHeight(), dpi)};
+      AdjustWindowRectEx(&size, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+      SetWindowPos(window, nullptr, suggested->left, suggested->top, size.right - size.left,
+                   size.bottom - size.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      owner->ChangeDpi(dpi);
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
+    }
     case WM_NCPAINT:
       if (top.skinned && top.borderWidth == 0) return 0;
       break;
@@ -138,7 +155,7 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         const LRESULT hit = DefSubclassProc(window, message, wParam, lParam);
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ScreenToClient(window, &pt);
-        return hit == HTCLIENT && pt.y < kDragBandHeight ? HTCAPTION : hit;
+        return hit == HTCLIENT && pt.y < owner->Px(kDragBandHeight) ? HTCAPTION : hit;
       }
       break;
     case WM_SETCURSOR: {

@@ -2,6 +2,9 @@
 // The one top-level window of a start: a skinned frame whose header band
 // carries the program icon, the title, the minimise and close pictures and
 // the three web links. Every mode fills the rest with its own controls.
+#include <utility>
+#include <vector>
+
 #include "ui/owned_objects.h"
 #include "ui/toolkit_window.h"
 #include "ui/window_backend.h"
@@ -51,13 +54,31 @@ class MainFrame : public ui::ToolkitWindow {
   void SetButtonImage(int buttonId, int imageResource);
   void SetButtonIcon(int buttonId, int iconResource);
 
+  // At a new display scale the decoration and the buttons' pictures are
+  // drawn again at it.
+  void ChangeDpi(int dpi) override;
+
  private:
   using OwnedObject = ui::OwnedObject;
   using OwnedImage = ui::OwnedImage;
   using OwnedIcon = ui::OwnedIcon;
 
+  // The gradients of the background and the header band, at the current scale.
+  void MakeBackgrounds();
+  // The band's brush on the band and its links, the program icon and the
+  // two title pictures.
+  void DecorateHeader();
+  void DrawButtonImage(int buttonId, int imageResource);
+  void DrawButtonIcon(int buttonId, int iconResource);
+  static void Remember(std::vector<std::pair<int, int>>& pictures, int buttonId, int resource);
+
   ui::WindowBackend& ui_;
   HeaderIds header_;
+  int band_ = 0;
+  int iconPicture_ = 0;
+  // The buttons' pictures by resource, to draw them again at a new scale.
+  std::vector<std::pair<int, int>> buttonImages_;
+  std::vector<std::pair<int, int>> buttonIcons_;
   OwnedObject checkedImage_;
   OwnedObject uncheckedImage_;
   // Drawing objects of the decoration; the window uses them until it is gone.

@@ -2,10 +2,10 @@
 # Draws the program's images with ImageMagick primitives and writes them to
 # art/: the program icon (art/tarnwick.ico, 16 to 256 pixels) and the four
 # button images (art/busy.png 32x32, art/pause.png 32x32, art/start.png 44x44,
-# art/history.png 32x32). The results are committed, so the build never needs
+# art/history.png 32x32, each also as NAME@2x.png at twice the size). The results are committed, so the build never needs
 # ImageMagick; run this only after changing a drawing below.
 #
-#   scripts/make-art.sh [busy|pause|start|history|icon]...
+#   scripts/make-art.sh [busy|pause|start|history|busy@2x|...|icon]...
 #
 # With names, only those images are drawn again: another ImageMagick version
 # can round the others' pixels differently, and they need not change.
@@ -158,47 +158,61 @@ draw_button() {
     -filter Lanczos -resize "${size}x${size}" "${PNG_OPTS[@]}" "$file"
 }
 
+# The button images, each drawn at its size (32 or 44) and at twice it
+# (NAME@2x.png), which the program reduces for display scales above 100 %.
+# image_NAME SIZE FILE
+
 # 141: the busy and close image, a white cross in a red disc.
-s=$(geo 32 "printf \"%.4f\", s * $SS / 100")
-if wanted busy; then
-  draw_button 32 "$RED" "$RED_DARK" "$OUT/busy.png" \
+image_busy() {
+  local s; s=$(geo "$1" "printf \"%.4f\", s * $SS / 100")
+  draw_button "$1" "$RED" "$RED_DARK" "$2" \
     -fill none -stroke white -strokewidth "$(sw "$s" 11)" -draw "stroke-linecap round" \
     -draw "line $(px "$s" 33),$(px "$s" 33) $(px "$s" 67),$(px "$s" 67)" \
     -draw "line $(px "$s" 67),$(px "$s" 33) $(px "$s" 33),$(px "$s" 67)"
-  WROTE+=("$OUT/busy.png")
-fi
+}
 
 # 142: pause, two white bars in an amber disc.
-if wanted pause; then
-  draw_button 32 "$AMBER" "$AMBER_DARK" "$OUT/pause.png" \
+image_pause() {
+  local s; s=$(geo "$1" "printf \"%.4f\", s * $SS / 100")
+  draw_button "$1" "$AMBER" "$AMBER_DARK" "$2" \
     -fill white -stroke none \
     -draw "roundrectangle $(px "$s" 33),$(px "$s" 28) $(px "$s" 45),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)" \
     -draw "roundrectangle $(px "$s" 55),$(px "$s" 28) $(px "$s" 67),$(px "$s" 72) $(px "$s" 2),$(px "$s" 2)"
-  WROTE+=("$OUT/pause.png")
-fi
+}
 
 # 144: the history, three white bars rising to the right in a blue disc,
 # standing on a base line. As wide as the pause bars; the tallest stays
 # inside the disc's upper curve.
-if wanted history; then
-  draw_button 32 "$BLUE" "$BLUE_DARK" "$OUT/history.png" \
+image_history() {
+  local s; s=$(geo "$1" "printf \"%.4f\", s * $SS / 100")
+  draw_button "$1" "$BLUE" "$BLUE_DARK" "$2" \
     -fill white -stroke none \
     -draw "roundrectangle $(px "$s" 25),$(px "$s" 52) $(px "$s" 37),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
     -draw "roundrectangle $(px "$s" 44),$(px "$s" 40) $(px "$s" 56),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
     -draw "roundrectangle $(px "$s" 63),$(px "$s" 27) $(px "$s" 75),$(px "$s" 70) $(px "$s" 2),$(px "$s" 2)" \
     -draw "roundrectangle $(px "$s" 20),$(px "$s" 73) $(px "$s" 80),$(px "$s" 79) $(px "$s" 2),$(px "$s" 2)"
-  WROTE+=("$OUT/history.png")
-fi
+}
 
 # 143: start and resume, a white play triangle in a green disc, shifted right
 # of the centre so that it looks centred.
-s=$(geo 44 "printf \"%.4f\", s * $SS / 100")
-if wanted start; then
-  draw_button 44 "$GREEN" "$GREEN_DARK" "$OUT/start.png" \
+image_start() {
+  local s; s=$(geo "$1" "printf \"%.4f\", s * $SS / 100")
+  draw_button "$1" "$GREEN" "$GREEN_DARK" "$2" \
     -fill white -stroke white -strokewidth "$(sw "$s" 4)" -draw "stroke-linejoin round" \
     -draw "polygon $(px "$s" 39),$(px "$s" 29) $(px "$s" 39),$(px "$s" 71) $(px "$s" 73),$(px "$s" 50)"
-  WROTE+=("$OUT/start.png")
-fi
+}
+
+for image in busy:32 pause:32 history:32 start:44; do
+  name=${image%:*} size=${image#*:}
+  if wanted "$name"; then
+    "image_$name" "$size" "$OUT/$name.png"
+    WROTE+=("$OUT/$name.png")
+  fi
+  if wanted "$name@2x"; then
+    "image_$name" $((size * 2)) "$OUT/$name@2x.png"
+    WROTE+=("$OUT/$name@2x.png")
+  fi
+done
 
 # pack_icon OUT.ico FRAME.png...: an .ico whose every entry is the PNG as it
 # is (Windows reads PNG entries of any size since Vista): a fifth of the
@@ -238,5 +252,8 @@ if wanted icon; then
   WROTE+=("$OUT/tarnwick.ico" "$OUT/icon-preview.png")
 fi
 
-[ ${#WROTE[@]} -gt 0 ] || { echo "nothing drawn: names are busy pause start history icon" >&2; exit 1; }
+[ ${#WROTE[@]} -gt 0 ] || {
+  echo "nothing drawn: names are busy pause start history (each also NAME@2x) icon" >&2
+  exit 1
+}
 echo "wrote ${WROTE[*]}"

@@ -16,7 +16,7 @@ namespace twk::ui {
 class ToolkitWindow {
  public:
   ToolkitWindow(WindowBackend& backend, EventSlot& slot);
-  ~ToolkitWindow();
+  virtual ~ToolkitWindow();
   ToolkitWindow(const ToolkitWindow&) = delete;
   ToolkitWindow& operator=(const ToolkitWindow&) = delete;
 
@@ -36,7 +36,7 @@ class ToolkitWindow {
   // user changed the scale): every control stands again at its place, size
   // and font times the new scale, the skin's corners too. Pictures keep what
   // they were made with.
-  void ChangeDpi(int dpi);
+  virtual void ChangeDpi(int dpi);
   int dpi() const { return dpi_; }
   // The client size as created, at 96 DPI.
   int clientWidth() const { return clientWidth_; }

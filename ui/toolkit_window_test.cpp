@@ -314,6 +314,46 @@ TEST_F(ToolkitTest, AClickOnAChartsBarIsTheChartsActivationAndSaysWhichBar) {
   EXPECT_EQ(ChartBarAt(data, 250, 240), -1);
   EXPECT_EQ(ChartBarAt(ChartData{}, 250, 100), -1);
   EXPECT_EQ(ChartBarAt(data, 30, 45), -1);  // no room for a plot
+  // At 150 % the chart is 375 pixels wide, its margins 60 and 15: 75 a slot.
+  data.dpi = 144;
+  EXPECT_EQ(ChartBarAt(data, 375, 59), -1);
+  EXPECT_EQ(ChartBarAt(data, 375, 60), 0);
+  EXPECT_EQ(ChartBarAt(data, 375, 134), 0);
+  EXPECT_EQ(ChartBarAt(data, 375, 135), 1);
+  EXPECT_EQ(ChartBarAt(data, 375, 359), 3);
+  EXPECT_EQ(ChartBarAt(data, 375, 360), -1);
+}
+
+// A window whose scale changes stands again at its layout times the new
+// scale: places, sizes, fonts, the chart's scale, the skin's corners. Back
+// at 96 DPI nothing has moved by a pixel.
+TEST_F(ToolkitTest, AChangeOfScaleLaysEveryControlOutAgain) {
+  window.ApplySkin();
+  window.SetFont(u"Arial", 9);
+  const int label = window.CreateLabel(u"l", 10, 21, 101, 17);
+  const int edit = window.CreateEdit(u"5", 30, 40, 70, 26);
+  ASSERT_NE(window.CreateUpDown(30), 0);
+  const int chart = window.CreateChart(0, 80, 250, 100);
+  ASSERT_TRUE(window.SetChartData(chart, ChartData{}));
+  const auto place = [&](int id) {
+    const auto& w = Shown(id);
+    return std::vector<int>{w.x, w.y, w.width, w.height, FontHeightAt(w.font.points, w.font.dpi)};
+  };
+  window.ChangeDpi(144);
+  EXPECT_EQ(window.dpi(), 144);
+  // 21 x 1.5 = 31.5 and 101 x 1.5 = 151.5 round away from zero.
+  EXPECT_EQ(place(label), (std::vector<int>{15, 32, 152, 26, -18}));
+  EXPECT_EQ(place(edit), (std::vector<int>{45, 60, 105, 39, -18}));
+  EXPECT_EQ(Shown(chart).chart.dpi, 144);
+  EXPECT_EQ(ui.Find(window.handle())->skinCorner, 6);
+  // A font given to one control now is at the scale, and is kept for the next.
+  ASSERT_TRUE(window.SetControlFont(label, u"Arial", 14, 800));
+  EXPECT_EQ(place(label)[4], -27);
+  window.ChangeDpi(96);
+  EXPECT_EQ(place(label), (std::vector<int>{10, 21, 101, 17, -18}));
+  EXPECT_EQ(place(edit), (std::vector<int>{30, 40, 70, 26, -12}));
+  EXPECT_EQ(Shown(chart).chart.dpi, 96);
+  EXPECT_EQ(ui.Find(window.handle())->skinCorner, 4);
 }
 
 TEST_F(ToolkitTest, ControlsThatMoveTheWindowGiveNoClick) {

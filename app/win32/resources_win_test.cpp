@@ -55,7 +55,10 @@ TEST_F(ResourcesTest, ImagesArePngsOfTheirSizes) {
   const struct {
     int id;
     std::uint32_t size;
-  } images[] = {{IDR_IMAGE_BUSY, 32}, {IDR_IMAGE_PAUSE, 32}, {IDR_IMAGE_START, 44}, {IDR_IMAGE_HISTORY, 32}};
+  } images[] = {{IDR_IMAGE_BUSY, 32},        {IDR_IMAGE_PAUSE, 32},
+                {IDR_IMAGE_START, 44},       {IDR_IMAGE_HISTORY, 32},
+                {IDR_IMAGE_BUSY_LARGE, 64},  {IDR_IMAGE_PAUSE_LARGE, 64},
+                {IDR_IMAGE_START_LARGE, 88}, {IDR_IMAGE_HISTORY_LARGE, 64}};
   for (const auto& image : images) {
     const std::string png = Bytes(L"IMAGE", MAKEINTRESOURCEW(image.id));
     ASSERT_GT(png.size(), 33u) << image.id;
@@ -128,14 +131,15 @@ TEST_F(ResourcesTest, VersionIs260) {
   EXPECT_TRUE(text(L"FileDescription") != L"<missing>");
 }
 
-TEST_F(ResourcesTest, ManifestAsksForCommonControls6AndTheCallersLevel) {
+TEST_F(ResourcesTest, ManifestAsksForCommonControls6TheCallersLevelAndPerMonitorScale) {
   const std::string manifest = Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
   ASSERT_FALSE(manifest.empty());
   for (const char* part :
        {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
         "publicKeyToken=\"6595b64144ccf1df\"", "level=\"asInvoker\"",
         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
-        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) {
+        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+        ">true/pm</dpiAware>", ">PerMonitorV2, PerMonitor</dpiAwareness>"}) {
     EXPECT_NE(manifest.find(part), std::string::npos) << part;
   }
 }

@@ -187,6 +187,68 @@ TEST_F(Win32BackendTest, FontsFollowTheHeightRuleAndSizeZeroKeepsTheSystemFont) 
   EXPECT_FALSE(fontOf(none));
 }
 
+// At another display scale: the font heights, the drawn pictures and the
+// program's pictures (from the drawing at twice its size) at the scale, with
+// their transparent corners kept.
+TEST_F(Win32BackendTest, FontsAndPicturesAtAnotherScale) {
+  const int label = window.CreateLabel(u"a", 0, 100, 50, 20);
+  LOGFONTW font = {};
+  for (const auto [dpi, height] : {std::pair{120, -15}, std::pair{144, -18}, std::pair{192, -24}}) {
+    ui.SetControlFont(window.Control(label)->window, FontParams{.points = 9, .dpi = dpi});
+    const auto f = reinterpret_cast<HFONT>(SendMessageW(Hwnd(label), WM_GETFONT, 0, 0));
+    ASSERT_EQ(GetObjectW(f, sizeof font, &font), static_cast<int>(sizeof font));
+    EXPECT_EQ(font.lfHeight, height) << dpi;
+  }
+  const Handle title = ui.MakeObject(draw::TitleButtonImage(TitleButton::Close));
+  const Handle box = ui.MakeObject(ObjectRequest{.kind = ObjectKind::CheckBoxBitmap, .width = 24,
+                                                 .height = 24, .flags = 1});
+  // 26 at 150 % is 39: still below the 44 of the drawing; 66 needs the 88 one.
+  const Handle start39 = ui.MakeObject(draw::ImageResource(143, 39, 39));
+  const Handle start66 = ui.MakeObject(draw::ImageResource(143, 66, 66));
+  ASSERT_NE(title, 0u);
+  ASSERT_NE(start39, 0u);
+  ASSERT_NE(start66, 0u);
+  const Handle titleBitmap = ui.MakeObject(draw::BitmapOfImage(title, 36, 36));
+  const Handle bitmap39 = ui.MakeObject(draw::BitmapOfImage(start39, 0, 0));
+  const Handle bitmap66 = ui.MakeObject(draw::BitmapOfImage(start66, 0, 0));
+  const test::Pixels shownTitle = test::ReadPixels(titleBitmap);
+  EXPECT_EQ(shownTitle.width, 36);
+  EXPECT_EQ(test::ReadPixels(box).width, 24);
+  for (const Handle h : {bitmap39, bitmap66}) {
+    const test::Pixels p = test::ReadPixels(h);
+    ASSERT_GT(p.width, 0);
+    EXPECT_EQ(p.at(0, 0) >> 24, 0u) << p.width << ": the corner outside the disc is transparent";
+    EXPECT_EQ(p.at(p.width / 2, p.height / 2) >> 24, 0xFFu) << p.width;
+  }
+  EXPECT_EQ(test::ReadPixels(bitmap39).width, 39);
+  EXPECT_EQ(test::ReadPixels(bitmap66).width, 66);
+  for (const Handle h : {titleBitmap, bitmap39, bitmap66, box}) ui.DeleteObject(h);
+  for (const Handle h : {title, start39, start66}) ui.ReleaseImage(h);
+}
+
+// Moved to a monitor of 150 %: the window takes the suggested place at 1.5
+// times its client size and its controls stand at 1.5 times their places.
+TEST_F(Win32BackendTest, AChangeOfScaleFromTheSystemLaysTheWindowOutAgain) {
+  const int label = window.CreateLabel(u"a", 10, 21, 100, 20);
+  const HWND frame = ToHwnd(window.handle());
+  RECT suggested = {40, 30, 40 + 950, 30 + 760};
+  SendMessageW(frame, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(window.dpi(), 144);
+  RECT client = {}, outer = {}, place = {};
+  GetClientRect(frame, &client);
+  GetWindowRect(frame, &outer);
+  EXPECT_EQ(client.right, 900);
+  EXPECT_EQ(client.bottom, 698);
+  EXPECT_EQ(outer.left, 40);
+  EXPECT_EQ(outer.top, 30);
+  GetWindowRect(Hwnd(label), &place);
+  MapWindowPoints(HWND_DESKTOP, frame, reinterpret_cast<POINT*>(&place), 2);
+  EXPECT_EQ(place.left, 15);
+  EXPECT_EQ(place.top, 32);
+  EXPECT_EQ(place.right - place.left, 150);
+  EXPECT_EQ(place.bottom - place.top, 30);
+}
+
 TEST_F(Win32BackendTest, TheSkinLeavesOnlyTheClientAreaWithRoundCorners) {
   window.ApplySkin();
   const HWND frame = ToHwnd(window.handle());

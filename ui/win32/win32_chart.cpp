@@ -162,6 +162,13 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
   gp::GdipSetSmoothingMode(g, Gdiplus::SmoothingModeNone);
   gp::GdipSetTextRenderingHint(g, Gdiplus::TextRenderingHintAntiAliasGridFit);
   gp::GdipGraphicsClear(g, kBackground);
+  // Laid out at 96 DPI, on a drawing scaled to the chart's display scale.
+  const float scale = static_cast<float>(chart.dpi > 0 ? chart.dpi : kBaseDpi) / kBaseDpi;
+  if (scale != 1.0f) {
+    gp::GdipScaleWorldTransform(g, scale, scale, Gdiplus::MatrixOrderPrepend);
+    width = static_cast<int>(static_cast<float>(width) / scale + 0.5f);
+    height = static_cast<int>(static_cast<float>(height) / scale + 0.5f);
+  }
   const UniqueGpPen border = SolidPen(kBorder);
   if (border) gp::GdipDrawRectangleI(g, border.get(), 0, 0, width - 1, height - 1);
 
@@ -169,7 +176,22 @@ void DrawChart(Gdiplus::GpGraphics* g, HDC dc, const ChartData& chart, int width
   // substitution has found a face for it); a generic sans-serif face of the
   // same size when GDI+ cannot take it.
   UniqueGpFont font;
-  if (dc == nullptr || gp::GdipCreateFontFromDC(dc, font.Receive()) != Ok) {
+  if (dc != nullptr && gp::GdipCreateFontFromDC(dc, font.Receive()) == Ok && scale != 1.0f) {
+    // The control's font is at the display scale already; under the scaled
+    // drawing below it is wanted at its 96-DPI size.
+    Gdiplus::GpFontFamily* family = nullptr;
+    float size = 0;
+    INT style = 0;
+    Gdiplus::Unit unit = Gdiplus::UnitPixel;
+    UniqueGpFont unscaled;
+    if (gp::GdipGetFamily(font.get(), &family) == Ok && gp::GdipGetFontSize(font.get(), &size) == Ok &&
+        gp::GdipGetFontStyle(font.get(), &style) == Ok && gp::GdipGetFontUnit(font.get(), &unit) == Ok &&
+        gp::GdipCreateFont(family, size / scale, style, unit, unscaled.Receive()) == Ok) {
+      font = std::move(unscaled);
+    }
+    if (family != nullptr) gp::GdipDeleteFontFamily(family);
+  }
+  if (!font) {
     font.Reset();
     // The generic family belongs to GDI+ and is not deleted.
     Gdiplus::GpFontFamily* family = nullptr;

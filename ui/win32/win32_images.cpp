@@ -70,6 +70,9 @@ UniqueGpImage Scaled(GpImage* image, int width, int height, Gdiplus::PixelFormat
   if (!target) return target;
   const UniqueGpGraphics g = GraphicsOf(target.get());
   if (!g) return UniqueGpImage();
+  // Transparent where the image is: a new bitmap's pixels are not cleared
+  // everywhere (Wine leaves them black and opaque).
+  gp::GdipGraphicsClear(g.get(), 0x00000000);
   gp::GdipSetInterpolationMode(g.get(), kBicubic);
   gp::GdipSetPixelOffsetMode(g.get(), kHighQualityOffset);
   gp::GdipDrawImageRectI(g.get(), image, 0, 0, width, height);

@@ -99,10 +99,9 @@ TEST_F(AutoLogonTest, SwitchOffWhenActiveRemovesTheSecretAndEveryPasswordValue) 
 TEST_F(AutoLogonTest, ALogonLimitIsADwordThatEverySwitchOffRemoves) {
   EXPECT_TRUE(LimitAutoLogons(Ports(), 0));  // none to remove is no failure
   ASSERT_TRUE(LimitAutoLogons(Ports(), 0x01020304));
-  const auto count = registry.Value(kLm, kWinlogon, u"AutoLogonCount");
-  ASSERT_TRUE(count);
-  EXPECT_EQ(count->type, ValueType::Dword);
-  EXPECT_EQ(count->data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
+  const auto count = registry.Value(kLm, kWinlogon, u"AutoLogonCount").value();
+  EXPECT_EQ(count.type, ValueType::Dword);
+  EXPECT_EQ(count.data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
   // Switched off while active, and while not active.
   for (bool active : {true, false}) {
     SCOPED_TRACE(active);

@@ -22,12 +22,8 @@ constexpr char16_t kWinlogon[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr RegistryRoot kLm = RegistryRoot::LocalMachine;
 
 std::vector<std::uint8_t> Utf16(const std::u16string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<std::uint8_t>(c));
-    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return bytes;
+  const std::string bytes = ToUtf16(text, ByteOrder::LittleEndian);
+  return {bytes.begin(), bytes.end()};
 }
 
 class AutoLogonTest : public ::testing::Test {

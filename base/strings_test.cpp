@@ -29,8 +29,6 @@ TEST(EqualsIgnoreCase, ComparesFoldedCharactersAndLength) {
   EXPECT_FALSE(EqualsIgnoreCase(u"\u00D7", u"\u00F7"));
 }
 
-// ---- Find -------------------------------------------------------------------
-
 TEST(Find, CountsOccurrencesFromTheStartAndFromTheEnd) {
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -1), 5u);
   EXPECT_EQ(Find(u"C:\\a\\b", u"\\", true, -2), 3u);

@@ -79,39 +79,26 @@ TEST(FindExportPath, TakesThePathOfTheLastExportSwitchInAnyCaseQuotedOrNot) {
             std::optional<Text>(u"p q.csv"));
 }
 
-}  // namespace
-}  // namespace twk::context
-
-namespace twk::context {
-namespace {
-
 TEST(FindCompareRequest, ReadsTheNewestOrTwoNumbersInAnyCaseAndRefusesTheRest) {
   EXPECT_FALSE(FindCompareRequest({u"/CurrentReboot:2", u"/Export:x.csv"}).has_value());
   EXPECT_FALSE(FindCompareRequest({u"/Comparex"}).has_value());
 
-  const auto newest = FindCompareRequest({u"/compare"});
-  ASSERT_TRUE(newest.has_value());
-  EXPECT_TRUE(newest->valid);
-  EXPECT_EQ(newest->before, 0u);
-  EXPECT_EQ(newest->after, 0u);
-
-  const auto two = FindCompareRequest({u"/COMPARE:4,17"});
-  ASSERT_TRUE(two.has_value());
-  EXPECT_TRUE(two->valid);
-  EXPECT_EQ(two->before, 4u);
-  EXPECT_EQ(two->after, 17u);
-
   // The last switch counts.
-  const auto last = FindCompareRequest({u"/Compare:1,2", u"/Compare"});
-  ASSERT_TRUE(last.has_value());
-  EXPECT_EQ(last->after, 0u);
-
+  const struct {
+    Args arguments;
+    std::size_t before, after;
+  } valid[] = {
+      {{u"/compare"}, 0, 0}, {{u"/COMPARE:4,17"}, 4, 17}, {{u"/Compare:1,2", u"/Compare"}, 0, 0}};
+  for (const auto& c : valid) {
+    const CompareRequest r = FindCompareRequest(c.arguments).value();
+    EXPECT_TRUE(r.valid) << ToUtf8(c.arguments.back());
+    EXPECT_EQ(std::tie(r.before, r.after), std::tie(c.before, c.after))
+        << ToUtf8(c.arguments.back());
+  }
   for (const Text bad : {u"/Compare:", u"/Compare:4", u"/Compare:4,", u"/Compare:,7",
                          u"/Compare:0,3", u"/Compare:a,b", u"/Compare:4;7", u"/Compare:4,7,9",
                          u"/Compare:-1,2", u"/Compare:1234567,2"}) {
-    const auto r = FindCompareRequest({bad});
-    ASSERT_TRUE(r.has_value()) << std::string(bad.begin(), bad.end());
-    EXPECT_FALSE(r->valid) << std::string(bad.begin(), bad.end());
+    EXPECT_FALSE(FindCompareRequest({bad}).value().valid) << ToUtf8(bad);
   }
 }
 

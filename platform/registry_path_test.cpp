@@ -77,8 +77,6 @@ TEST(SplitRegistryRootTest, RootAliasesViewSuffixesAndTheSeparator) {
   EXPECT_EQ(path, u"SOFTWARE");
 }
 
-// ---- OpenRegistryPath -----------------------------------------------------------
-
 class OpenRegistryPathTest : public ::testing::Test {
  protected:
   OpenRegistryPathTest() {
@@ -139,8 +137,6 @@ TEST_F(OpenRegistryPathTest, AnOwnedKeyIsClosedExactlyOnceWhereverItGoes) {
   EXPECT_EQ(registry.openHandleCount(), 0u);
   EXPECT_EQ(registry.badCloses(), 0);
 }
-
-// ---- ToSecurityObjectName ---------------------------------------------------------
 
 // The object name of path in a process under WOW64 or not, or "<none>".
 Text Named(const Text& path, bool wow64) {

@@ -69,12 +69,11 @@ TEST(ParseBootEventTest, OrderQuotesAndWhiteSpaceDoNotMatter) {
   for (const bool reversed : {false, true}) {
     std::vector<Field> fields = FullFields();
     if (reversed) std::reverse(fields.begin(), fields.end());
-    const auto figures = ParseBootEvent(Event(fields, reversed ? u'"' : u'\''));
-    ASSERT_TRUE(figures.has_value());
-    EXPECT_EQ(figures->bootStartUtcMs, kStartMs);
-    EXPECT_EQ(figures->bootTimeMs, 41234);
-    EXPECT_EQ(figures->mainPathBootTimeMs, 18000);
-    EXPECT_EQ(figures->postBootTimeMs, 23234);
+    const auto figures = ParseBootEvent(Event(fields, reversed ? u'"' : u'\'')).value();
+    EXPECT_EQ(figures.bootStartUtcMs, kStartMs);
+    EXPECT_EQ(figures.bootTimeMs, 41234);
+    EXPECT_EQ(figures.mainPathBootTimeMs, 18000);
+    EXPECT_EQ(figures.postBootTimeMs, 23234);
   }
 
   // Indented the way the event viewer shows it, with space around values,
@@ -91,16 +90,14 @@ TEST(ParseBootEventTest, OrderQuotesAndWhiteSpaceDoNotMatter) {
 }
 
 TEST(ParseBootEventTest, AMissingOrEmptyFigureIsUnknownAndTheOthersAreRead) {
-  const auto noPostBoot = ParseBootEvent(Event(Without(FullFields(), u"BootPostBootTime")));
-  ASSERT_TRUE(noPostBoot.has_value());
-  EXPECT_EQ(noPostBoot->postBootTimeMs, std::nullopt);
-  EXPECT_EQ(noPostBoot->bootTimeMs, 41234);
-  EXPECT_EQ(noPostBoot->mainPathBootTimeMs, 18000);
+  const auto noPostBoot = ParseBootEvent(Event(Without(FullFields(), u"BootPostBootTime"))).value();
+  EXPECT_EQ(noPostBoot.postBootTimeMs, std::nullopt);
+  EXPECT_EQ(noPostBoot.bootTimeMs, 41234);
+  EXPECT_EQ(noPostBoot.mainPathBootTimeMs, 18000);
 
-  const auto empty = ParseBootEvent(Event(With(FullFields(), u"MainPathBootTime", u" ")));
-  ASSERT_TRUE(empty.has_value());
-  EXPECT_EQ(empty->mainPathBootTimeMs, std::nullopt);
-  EXPECT_EQ(empty->postBootTimeMs, 23234);
+  const auto empty = ParseBootEvent(Event(With(FullFields(), u"MainPathBootTime", u" "))).value();
+  EXPECT_EQ(empty.mainPathBootTimeMs, std::nullopt);
+  EXPECT_EQ(empty.postBootTimeMs, 23234);
 
   // Self-closed, or a Data element outside the EventData (the UserData of
   // another record shape), which does not stand in for the record's own.
@@ -108,15 +105,13 @@ TEST(ParseBootEventTest, AMissingOrEmptyFigureIsUnknownAndTheOthersAreRead) {
     std::u16string xml = Event(Without(FullFields(), u"BootTime"));
     xml.insert(xml.find(before), before[2] == u'E' ? u"<Data Name='BootTime'/>"
                                                    : u"<Data Name='BootTime'>5</Data>");
-    const auto figures = ParseBootEvent(xml);
-    ASSERT_TRUE(figures.has_value()) << ToUtf8(before);
-    EXPECT_EQ(figures->bootTimeMs, std::nullopt) << ToUtf8(before);
+    EXPECT_EQ(ParseBootEvent(xml).value().bootTimeMs, std::nullopt) << ToUtf8(before);
   }
 
   // The largest value the record's 32-bit fields hold.
-  const auto largest = ParseBootEvent(Event(With(FullFields(), u"BootTime", u"4294967295")));
-  ASSERT_TRUE(largest.has_value());
-  EXPECT_EQ(largest->bootTimeMs, 4294967295);
+  EXPECT_EQ(
+      ParseBootEvent(Event(With(FullFields(), u"BootTime", u"4294967295"))).value().bootTimeMs,
+      4294967295);
 }
 
 TEST(ParseBootEventTest, DamagedRecordsAreRefused) {
@@ -164,13 +159,10 @@ TEST(MatchBootEventTest, TakesTheRecordThatBeganBetweenShutdownAndProgramStart) 
   // Newest first, as the log answers: this restart's boot and the one before.
   const std::vector<WindowsBootFigures> records = {BootAt(kStartMs, 41234),
                                                    BootAt(kStartMs - 3600000, 39000)};
-  const auto match = MatchBootEvent(records, shutdown, programStart);
-  ASSERT_TRUE(match.has_value());
-  EXPECT_EQ(match->bootTimeMs, 41234);
+  EXPECT_EQ(MatchBootEvent(records, shutdown, programStart).value().bootTimeMs, 41234);
 
-  const auto earlier = MatchBootEvent(records, kStartMs - 3700000, kStartMs - 3500000);
-  ASSERT_TRUE(earlier.has_value());
-  EXPECT_EQ(earlier->bootTimeMs, 39000);
+  EXPECT_EQ(MatchBootEvent(records, kStartMs - 3700000, kStartMs - 3500000).value().bootTimeMs,
+            39000);
 
   EXPECT_EQ(MatchBootEvent(records, programStart + 1, programStart + 90000), std::nullopt);
   EXPECT_EQ(MatchBootEvent({}, shutdown, programStart), std::nullopt);
@@ -222,11 +214,10 @@ std::vector<Field> CulpritFields() {
 
 TEST(ParseCulpritEvent, ReadsEvents101To110WithTheirWritingTimeAndRefusesTheRest) {
   // Written at 12:01:12.512 (TimeCreated), three minutes after the logon.
-  const auto read = ParseCulpritEvent(Event(CulpritFields(), u'"', u"101"));
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->writtenUtcMs, kUnixEpochMs + 1709294472512);
-  EXPECT_EQ(read->culprit, (BootCulprit{101, u"OneDrive.exe", 8123, 5120}));
-  EXPECT_EQ(CulpritKind(read->culprit.event), u"application");
+  const auto read = ParseCulpritEvent(Event(CulpritFields(), u'"', u"101")).value();
+  EXPECT_EQ(read.writtenUtcMs, kUnixEpochMs + 1709294472512);
+  EXPECT_EQ(read.culprit, (BootCulprit{101, u"OneDrive.exe", 8123, 5120}));
+  EXPECT_EQ(CulpritKind(read.culprit.event), u"application");
   EXPECT_EQ(ParseCulpritEvent(Event(CulpritFields(), u'\'', u"110"))->culprit.event, 110);
   // Without a Name, the friendly one; without either, none.
   EXPECT_EQ(ParseCulpritEvent(Event(Without(CulpritFields(), u"Name"), u'"', u"103"))->culprit.name,

@@ -125,13 +125,12 @@ TEST(ReadBusyPrograms, OpensOnlyTheKeptProgramsForTheirPathsAndKeepsThoseThatRef
   processes.SetUsages({Usage(3, u"open.exe", 50), Usage(4, u"closed.exe", 40)});
   processes.AddProcess(3, {.imagePath = u"C:\\Open\\open.exe"});
   processes.AddProcess(4, {.imagePath = std::nullopt});  // cannot be opened
-  const auto reading = ReadBusyPrograms(processes, nullptr, true);
-  ASSERT_TRUE(reading);
-  EXPECT_TRUE(reading->atReady);
-  ASSERT_EQ(reading->programs.size(), 2u);
-  EXPECT_EQ(reading->programs[0].path, u"C:\\Open\\open.exe");
-  EXPECT_EQ(reading->programs[1].name, u"closed.exe");
-  EXPECT_EQ(reading->programs[1].path, u"");
+  const auto reading = ReadBusyPrograms(processes, nullptr, true).value();
+  EXPECT_TRUE(reading.atReady);
+  ASSERT_EQ(reading.programs.size(), 2u);
+  EXPECT_EQ(reading.programs[0].path, u"C:\\Open\\open.exe");
+  EXPECT_EQ(reading.programs[1].name, u"closed.exe");
+  EXPECT_EQ(reading.programs[1].path, u"");
   processes.SetUsagesStatus(platform::Status::Failed);
   EXPECT_FALSE(ReadBusyPrograms(processes, nullptr, true));
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numeric>
 
 #include "sequence/csv_export.h"
 #include "sequence/sequence_sim.h"
@@ -24,12 +25,6 @@ using testing::WithMarks;
 // A list 560 wide, less its sunken edges and a vertical scroll bar: columns
 // wider than this together bring a horizontal scroll bar.
 constexpr int kRoomForColumns = 560 - 2 * 2 - 17;
-
-int TotalWidth(const std::vector<int>& widths) {
-  int total = 0;
-  for (int w : widths) total += w;
-  return total;
-}
 
 std::vector<double> TickValues(const std::vector<ui::ChartTick>& ticks) {
   std::vector<double> values;
@@ -363,7 +358,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
   EXPECT_EQ(bars, (std::vector<Text>{u"52", u"45", u"38*"}));
   EXPECT_EQ(columns, (std::vector<Text>{u"Sequence", u"Restarts", u"Average", u"Median", u"Spread",
                                         u"First", u"Change", u"Verdict"}));
-  EXPECT_LE(TotalWidth(widths), kRoomForColumns);
+  EXPECT_LE(std::accumulate(widths.begin(), widths.end(), 0), kRoomForColumns);
   EXPECT_EQ(listRows,
             (Rows{{listRows[0][0], u"2", u"38 s", u"38 s", u"2.8 s", u"40 s", u"-15.55%", u""},
                   {listRows[1][0], u"2", u"45 s", u"45 s", u"7.1 s", u"50 s", u"-13.46%", u""},
@@ -375,8 +370,7 @@ TEST_F(HistoryWindowTest, HistoryShowsTheSequencesAndTheirRestartsAndBackLeadsBa
             (std::vector<Text>{u"Restart", u"Total", u"Shutdown+firmware", u"Windows start",
                                u"Desktop ready", u"Windows boot", u"Note"}));
   // The figures fit; only a note may need the list scrolled sideways.
-  restartWidths.pop_back();
-  EXPECT_LE(TotalWidth(restartWidths), kRoomForColumns);
+  EXPECT_LE(std::accumulate(restartWidths.begin(), restartWidths.end() - 1, 0), kRoomForColumns);
   for (std::size_t k = 0; k < std::size(ways); ++k) {
     SCOPED_TRACE(ways[k].way);
     const RestartView& v = seen[k];

@@ -21,18 +21,6 @@ class LaunchTest : public ::testing::Test {
   FakeProcesses processes;
 };
 
-TEST_F(LaunchTest, TheHandleBelongsToTheCaller) {
-  OwnedProcess process(processes,
-                       LaunchProcess(processes, u"C:\\Tools\\x.exe /a", u"C:\\Tools", 5, 0));
-  ASSERT_TRUE(process);
-  ASSERT_EQ(processes.launches().size(), 1u);
-  EXPECT_EQ(Last().handle, process.get());
-  EXPECT_EQ(processes.openHandleCount(), 1u) << "the handle belongs to the caller";
-  process.Reset();
-  EXPECT_EQ(processes.openHandleCount(), 0u);
-  EXPECT_EQ(processes.badCloses(), 0);
-}
-
 TEST_F(LaunchTest, EmptyTextsMeanNone) {
   OwnedProcess process(processes, LaunchProcess(processes, u"x.exe", u"", 0, 0));
   EXPECT_TRUE(process);

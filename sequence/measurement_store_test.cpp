@@ -454,12 +454,6 @@ TEST_F(MeasurementFileTest, AnOperationWritesBackOnlyTheKeysItChanged) {
   ExpectSameLines(SavedLines(), Edited(LineOf(u"DiskKind=nvme"), 1, {}));
 }
 
-}  // namespace
-}  // namespace twk::sequence
-
-namespace twk::sequence {
-namespace {
-
 // What started with Windows goes with each sequence: recorded as it starts,
 // moved with it when it is kept, written once however many sequences share
 // it, and gone from the file with the last sequence that had it.

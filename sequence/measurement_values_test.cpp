@@ -41,12 +41,11 @@ TEST(ParseSequenceTest, ReadsWhatItWrites) {
   const SequenceSummary s = testing::Summary(12, u"2024-03-01 12:00", -3, {u"60", u"12.5", u"-129"});
   const Text value = FormatSequenceValue(s);
   EXPECT_EQ(value, u"2024-03-01 12:00;-3;60 12.5 -129");
-  const auto back = ParseSequence(u"Sequence 12", value);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->number, 12u);
-  EXPECT_EQ(back->restarts, s.restarts);
-  EXPECT_EQ(back->restarts[2].wholeSeconds, -129);
-  EXPECT_FALSE(back->current);
+  const auto back = ParseSequence(u"Sequence 12", value).value();
+  EXPECT_EQ(back.number, 12u);
+  EXPECT_EQ(back.restarts, s.restarts);
+  EXPECT_EQ(back.restarts[2].wholeSeconds, -129);
+  EXPECT_FALSE(back.current);
   // Without a first shutdown the date is empty, and that reads back too.
   EXPECT_TRUE(ParseSequence(u"SEQUENCE 7", u";45;45"));
 }

@@ -9,12 +9,9 @@ namespace {
 
 std::vector<std::optional<std::int64_t>> Seconds(std::initializer_list<double> values) {
   std::vector<std::optional<std::int64_t>> ms;
+  // Below zero: unknown, or marked and left out.
   for (double v : values) {
-    if (v < 0) {
-      ms.push_back(std::nullopt);  // unknown, or marked and left out
-    } else {
-      ms.push_back(static_cast<std::int64_t>(v * 1000));
-    }
+    ms.push_back(v < 0 ? std::nullopt : std::optional(static_cast<std::int64_t>(v * 1000)));
   }
   return ms;
 }

@@ -27,6 +27,7 @@ class TextFileTest : public ::testing::Test {
 
   FakeFileSystem fs;
   platform::FakeAnsiCodePage ansi;
+  TextFile file{fs, ansi};
 };
 
 // ---- reading: marks and encodings ----------------------------------------------
@@ -74,7 +75,6 @@ TEST_F(TextFileTest, TheMarkChoosesTheEncodingAndReadingStartsAfterIt) {
 }
 
 TEST_F(TextFileTest, ReadingFailsSoundly) {
-  TextFile file(fs, ansi);
   std::u16string text = u"old";
   EXPECT_EQ(file.ReadAllText(text), 0u);  // not open
   EXPECT_EQ(text, u"");
@@ -158,14 +158,12 @@ TEST_F(TextFileTest, NewFileGetsTheMarkOfTheFirstEncodingByPrecedence) {
 
 TEST_F(TextFileTest, NoMarkIsWrittenWithoutAWriteFlag) {
   ASSERT_TRUE(fs.SetFile(kPath, ""));
-  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Utf16LE), 0);
   EXPECT_EQ(fs.FileBytes(kPath), "");
 }
 
 TEST_F(TextFileTest, FailedMarkWriteClosesTheFileAndClearsTheMode) {
   fs.FailNext(Op::Write);
-  TextFile file(fs, ansi);
   EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(file.handle(), 0);
   EXPECT_EQ(file.mode(), 0u);
@@ -178,7 +176,6 @@ TEST_F(TextFileTest, FailedMarkWriteClosesTheFileAndClearsTheMode) {
 
 TEST_F(TextFileTest, OpeningAgainClosesTheFileHeldBefore) {
   ASSERT_TRUE(fs.SetFile(kPath, "x"));
-  TextFile file(fs, ansi);
   ASSERT_NE(file.Open(kPath, TextMode::Exclusive), 0);
   // The exclusive handle must be gone, or this second open would be refused.
   EXPECT_NE(file.Open(kPath, TextMode::Exclusive), 0);
@@ -213,7 +210,6 @@ TEST_F(TextFileTest, WriteTextConvertsToTheFileEncoding) {
 }
 
 TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
-  TextFile file(fs, ansi);
   EXPECT_EQ(file.WriteText(u"x"), 0u);  // not open
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
   EXPECT_EQ(file.WriteText(u""), 0u);
@@ -230,7 +226,6 @@ TEST_F(TextFileTest, WriteTextReportsNothingWrittenOnFailure) {
 }
 
 TEST_F(TextFileTest, PositionAndFlushNeedAnOpenFile) {
-  TextFile file(fs, ansi);
   EXPECT_FALSE(file.SetPosition(0, platform::SeekOrigin::Begin));
   EXPECT_FALSE(file.Flush());
   ASSERT_NE(file.Open(kPath, kSaveMode), 0);
@@ -250,7 +245,6 @@ TEST_F(TextFileTest, CreatePathMakesTheMissingFoldersOrOpensNothing) {
   ASSERT_TRUE(fs.AddFolder(u"C:\\Users\\Ann\\AppData"));
   const std::u16string roaming = u"C:\\Users\\Ann\\AppData\\Roaming";
   fs.FailOn(Op::CreateDirectory, roaming);
-  TextFile file(fs, ansi);
   EXPECT_EQ(file.Open(kPath, kSaveMode), 0);
   EXPECT_TRUE(fs.openCalls().empty());
   EXPECT_FALSE(fs.Exists(roaming));
@@ -263,7 +257,6 @@ TEST_F(TextFileTest, CreatePathMakesTheMissingFoldersOrOpensNothing) {
 }
 
 TEST_F(TextFileTest, CreatePathCutsTheFolderOnlyWhereAFolderCanBe) {
-  TextFile file(fs, ansi);
   // A file in the root: the folder "C:" is too short to create.
   ASSERT_NE(file.Open(u"C:\\TWK.ini", kSaveMode), 0);
   // Trailing backslashes are not the last separator.

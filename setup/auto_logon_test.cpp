@@ -22,12 +22,8 @@ constexpr char16_t kWinlogon[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersi
 constexpr RegistryRoot kLm = RegistryRoot::LocalMachine;
 
 std::vector<std::uint8_t> Utf16(const std::u16string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<std::uint8_t>(c));
-    bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return bytes;
+  const std::string bytes = ToUtf16(text, ByteOrder::LittleEndian);
+  return {bytes.begin(), bytes.end()};
 }
 
 class AutoLogonTest : public ::testing::Test {
@@ -99,10 +95,9 @@ TEST_F(AutoLogonTest, SwitchOffWhenActiveRemovesTheSecretAndEveryPasswordValue) 
 TEST_F(AutoLogonTest, ALogonLimitIsADwordThatEverySwitchOffRemoves) {
   EXPECT_TRUE(LimitAutoLogons(Ports(), 0));  // none to remove is no failure
   ASSERT_TRUE(LimitAutoLogons(Ports(), 0x01020304));
-  const auto count = registry.Value(kLm, kWinlogon, u"AutoLogonCount");
-  ASSERT_TRUE(count);
-  EXPECT_EQ(count->type, ValueType::Dword);
-  EXPECT_EQ(count->data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
+  const auto count = registry.Value(kLm, kWinlogon, u"AutoLogonCount").value();
+  EXPECT_EQ(count.type, ValueType::Dword);
+  EXPECT_EQ(count.data, (std::vector<std::uint8_t>{4, 3, 2, 1}));
   // Switched off while active, and while not active.
   for (bool active : {true, false}) {
     SCOPED_TRACE(active);

@@ -140,25 +140,6 @@ TEST_F(HonestRestartSimTest, AScriptedStartWhoseSaveFailsExitsWithTheReason) {
   EXPECT_EQ(FileBytes(), before);
 }
 
-// The restart's figure never becomes countdown plus restart: nothing at all
-// is measured of a restart that was not requested, and the sequence's
-// figures before it stay.
-TEST_F(HonestRestartSimTest, AFailedSaveInTheSecondCountdownKeepsTheFirstFigureAndAddsNone) {
-  SetupStartsSequence(3, 1);
-  user = [this](ui::HeadlessBackend& ui, int index) {
-    if (index != 1) return;
-    ui.When([&ui] { return ui.TextAt(180, 90) == u"10"; }, [this] { DiskFails(); });
-    ui.When([&ui] { return ui.FindByText(kUnsaved) != 0; }, [&ui] { ui.Close(); });
-  };
-  RunSequence({40, 40, 40});
-  ASSERT_EQ(starts.size(), 2u);
-  EXPECT_FALSE(starts[1].restartRequested);
-  machine.files.ClearFailures();
-  EXPECT_EQ(Stored(u"History", u"Reboot 1"), u"40");
-  EXPECT_EQ(Stored(u"History", u"Reboot 2"), u"40");
-  EXPECT_EQ(Stored(u"History", u"Reboot 3"), u"");
-}
-
 // A file held by another program as the program starts: read again until it
 // is let go, and when it is not, never written.
 TEST_F(HonestRestartSimTest, ASettingsFileThatCannotBeReadIsWaitedForThenNeverWritten) {

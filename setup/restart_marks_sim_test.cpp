@@ -6,6 +6,7 @@
 // window's word about waiting updates.
 #include <gtest/gtest.h>
 
+#include "base/strings.h"
 #include "sequence/csv_export.h"
 #include "sequence/history_window.h"
 #include "sequence/restart_marks.h"
@@ -55,25 +56,6 @@ class RestartMarksSimTest : public ::testing::Test, public SetupMachine {
     BootCounter(counter);
     Boot(seconds);
     return Start(*RunArguments());
-  }
-  // The fields of every row of a CSV file, header included.
-  std::vector<std::vector<std::string>> CsvRows(const std::string& bytes) {
-    std::vector<std::vector<std::string>> rows;
-    std::size_t at = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
-    while (at < bytes.size()) {
-      const std::size_t end = bytes.find("\r\n", at);
-      const std::string line = bytes.substr(at, end - at);
-      std::vector<std::string> fields;
-      for (std::size_t from = 0;;) {
-        const std::size_t comma = line.find(',', from);
-        fields.push_back(line.substr(from, comma - from));
-        if (comma == std::string::npos) break;
-        from = comma + 1;
-      }
-      rows.push_back(std::move(fields));
-      at = end == std::string::npos ? bytes.size() : end + 2;
-    }
-    return rows;
   }
 };
 
@@ -125,13 +107,16 @@ TEST_F(RestartMarksSimTest, MarkedRestartsKeepTheirFiguresButCountInNoneOfTheHis
   // Kept with the sequence when the next one starts, and exported with it.
   SetupStartsSequence(2, 1);
   ASSERT_EQ(Start(u"/Export:\"" + Text(kCsv) + u"\"").exitCode, 0);
-  const auto csv = CsvRows(machine.files.FileBytes(kCsv).value_or(""));
-  ASSERT_EQ(csv.size(), 6u);
-  EXPECT_EQ(csv[0].back(), "mark");
-  std::vector<std::string> marks;
-  for (std::size_t i = 1; i < csv.size(); ++i) marks.push_back(csv[i][3] + ":" + csv[i].back());
-  EXPECT_EQ(marks,
-            (std::vector<std::string>{"300:updates", "50:", "120:extra boots", "55:", "52:"}));
+  const std::vector<Text> lines =
+      Split(FromUtf8(machine.files.FileBytes(kCsv).value_or("")), u"\r\n");
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(SplitFields(lines[0], u',').back(), u"mark");
+  std::vector<Text> marks;  // each restart's seconds (the 4th field) and mark (the last)
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::vector<Text> fields = SplitFields(lines[i], u',');
+    marks.push_back(fields.at(3) + u":" + fields.back());
+  }
+  EXPECT_EQ(marks, (std::vector<Text>{u"300:updates", u"50:", u"120:extra boots", u"55:", u"52:"}));
 }
 
 TEST_F(RestartMarksSimTest,

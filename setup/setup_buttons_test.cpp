@@ -212,10 +212,9 @@ TEST_F(AutoLogonBoxTest, ThePasswordReachesOnlyTheSwitchNeverAWindowTheFileOrThe
   EXPECT_EQ(starts.back().dump.find(ToUtf8(secret)), std::string::npos);
   // The switch-on ticked the disable box: the choice is kept, not the secret.
   EXPECT_EQ(Stored(u"PostOperation", u"DisableAutoLogon"), u"1");
-  const auto bytes = machine.files.FileBytes(app::apptest::kSettingsPath);
-  ASSERT_TRUE(bytes.has_value());
+  const auto bytes = machine.files.FileBytes(app::apptest::kSettingsPath).value();
   const std::string wide(reinterpret_cast<const char*>(secret.data()), secret.size() * 2);
-  EXPECT_EQ(bytes->find(wide), std::string::npos);
+  EXPECT_EQ(bytes.find(wide), std::string::npos);
   ASSERT_TRUE(RunValue().has_value());
   EXPECT_EQ(RunValue()->find(secret), Text::npos);
 }

@@ -119,10 +119,17 @@ void MainFrame::ChangeDpi(int dpi) {
   const int before = this->dpi();
   ui::ToolkitWindow::ChangeDpi(dpi);
   if (this->dpi() == before || handle() == 0) return;
-  // The decoration and the buttons' pictures, drawn again at the new scale.
-  // The check boxes keep the boxes they were given.
+  // The decoration, the check boxes' and the buttons' pictures, drawn again
+  // at the new scale; the old ones go once nothing shows them.
   MakeBackgrounds();
   DecorateHeader();
+  OwnedObject checked(ui_, MakeObject(ui::draw::CheckBoxBitmap(1)));
+  OwnedObject unchecked(ui_, MakeObject(ui::draw::CheckBoxBitmap(0)));
+  if (checked && unchecked) {
+    ReplaceCheckBoxBitmaps(checked.get(), unchecked.get());
+    checkedImage_ = std::move(checked);
+    uncheckedImage_ = std::move(unchecked);
+  }
   for (const auto& [id, resource] : buttonImages_) DrawButtonImage(id, resource);
   for (const auto& [id, resource] : buttonIcons_) DrawButtonIcon(id, resource);
 }

@@ -366,6 +366,17 @@ void ToolkitWindow::ApplyCheckBoxState(ImageCheckBoxData& box, std::uint32_t new
   }
 }
 
+void ToolkitWindow::ReplaceCheckBoxBitmaps(Handle checked, Handle unchecked) {
+  for (int id = 1; id <= table_.count(); ++id) {
+    ControlRecord* r = table_.Find(id);
+    // Each box once: through its picture part.
+    if (r == nullptr || !r->checkBox || r->checkBox->imageId != id) continue;
+    r->checkBox->checkedBitmap = checked;
+    r->checkBox->uncheckedBitmap = unchecked;
+    ApplyCheckBoxState(*r->checkBox, r->checkBox->state);
+  }
+}
+
 bool ToolkitWindow::SetControlText(int id, const Text& text) {
   ControlRecord* r = table_.Find(id);
   if (r == nullptr) return false;

@@ -86,6 +86,9 @@ class ToolkitWindow {
   // List and combo boxes report their notifications as events (-65 .. -70).
   int CreateListBox(int x, int y, int width, int height);
   int CreateComboBox(int x, int y, int width, int height);  // a drop-down list
+  // Every image check box of the window shows these pictures from now on
+  // (drawn again at a new scale); the caller keeps them alive.
+  void ReplaceCheckBoxBitmaps(Handle checked, Handle unchecked);
   // Returns the id of the text part, which is also the id its events carry.
   int CreateImageCheckBox(const Text& text, int x, int y, int width, bool checked,
                           Handle checkedBitmap, Handle uncheckedBitmap);

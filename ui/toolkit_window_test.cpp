@@ -349,6 +349,14 @@ TEST_F(ToolkitTest, AChangeOfScaleLaysEveryControlOutAgain) {
   // A font given to one control now is at the scale, and is kept for the next.
   ASSERT_TRUE(window.SetControlFont(label, u"Arial", 14, 800));
   EXPECT_EQ(place(label)[4], -27);
+  // The check boxes' pictures drawn again at the scale replace the old ones.
+  const int box = window.CreateImageCheckBox(u"b", 0, 200, 100, true, checked, unchecked);
+  const Handle checkedLarger = ui.MakeObject(draw::CheckBoxBitmap(1));
+  const Handle uncheckedLarger = ui.MakeObject(draw::CheckBoxBitmap(0));
+  window.ReplaceCheckBoxBitmaps(checkedLarger, uncheckedLarger);
+  EXPECT_EQ(Shown(box - 1).image, checkedLarger);
+  ASSERT_TRUE(window.SetControlState(box, state::Unchecked));
+  EXPECT_EQ(Shown(box - 1).image, uncheckedLarger);
   window.ChangeDpi(96);
   EXPECT_EQ(place(label), (std::vector<int>{10, 21, 101, 17, -18}));
   EXPECT_EQ(place(edit), (std::vector<int>{30, 40, 70, 26, -12}));

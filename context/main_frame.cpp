@@ -41,7 +41,7 @@ bool MainFrame::CreateDecorated() {
     // The picture keeps a copy of its own.
     const OwnedIcon icon(ui_,
                          ui_.MakeObject(ui::draw::IconResource(ui::resource::ProgramIcon, 64)));
-    if (icon) CreateIconPicture(icon.get(), 6, 6);
+    if (icon) SetControlName(CreateIconPicture(icon.get(), 6, 6), kProductTitle);
   }
 
   SetFont(u"Arial", 14, 800);

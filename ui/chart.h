@@ -51,6 +51,9 @@ struct ChartData {
   std::vector<ChartBar> bars;            // left to right
   std::vector<ChartTick> ticks;          // ascending from 0; the last one is the top of the scale
   std::vector<ChartLegendEntry> legend;  // left to right; none: no legend row
+  // What the chart shows, in words, for those who cannot see it (a screen
+  // reader says it as the chart's name).
+  Text description;
 };
 
 // The room the plot leaves at the chart's sides (the scale's labels on the

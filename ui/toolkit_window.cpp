@@ -137,6 +137,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.styleFlags =
       kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
   r.textColour = textColour_ < 0 ? backend_.ButtonTextColour() : textColour_;
+  r.options = params.options;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
     r.ownBrush = OwnedObject(backend_, backend_.MakeObject(draw::SolidBrush(backColour_)));
@@ -160,6 +161,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
       }
     }
   }
+  UpdateNames();
   return id;
 }
 
@@ -223,11 +225,11 @@ bool ToolkitWindow::SetMarquee(int id, bool on) {
 }
 
 int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height) {
-  return CreateSimple(ControlKind::Link, text, x, y, width, height);
+  return CreateSimple(ControlKind::Link, text, x, y, width, height, {.tabStop = true});
 }
 
 int ToolkitWindow::CreateReportList(int x, int y, int width, int height) {
-  return CreateSimple(ControlKind::ListView, Text(), x, y, width, height);
+  return CreateSimple(ControlKind::ListView, Text(), x, y, width, height, {.tabStop = true});
 }
 
 int ToolkitWindow::CreateListBox(int x, int y, int width, int height) {
@@ -263,6 +265,7 @@ int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width
   }
   table_.Find(textId)->textColour = box->textColour;
   ApplyCheckBoxState(*box, checked ? state::Checked : state::Unchecked);
+  UpdateNames();
   return textId;
 }
 
@@ -310,6 +313,7 @@ bool ToolkitWindow::DeleteControl(int id) {
       table_.Remove(partner);
     }
   }
+  UpdateNames();
   return true;
 }
 
@@ -329,6 +333,7 @@ bool ToolkitWindow::SetControlText(int id, const Text& text) {
     if (r == nullptr) return false;
   }
   backend_.SetText(r->window, text);
+  UpdateNames();
   return true;
 }
 
@@ -412,6 +417,8 @@ bool ToolkitWindow::SetControlTip(int id, const Text& text) {
       ok = backend_.AddTooltip(handle_, p->window, text) && ok;
     }
   }
+  table_.Find(id)->tip = text;
+  UpdateNames();
   return ok;
 }
 
@@ -484,17 +491,28 @@ const ControlRecord* ToolkitWindow::ListView(int id) const {
 
 int ToolkitWindow::InsertListColumn(int id, int column, const Text& text, int width) {
   const ControlRecord* r = ListView(id);
-  return r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, width);
+  const int at = r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, width);
+  if (at >= 0 && static_cast<std::size_t>(at) <= r->columns.size()) {
+    ControlRecord* list = table_.Find(id);
+    list->columns.insert(list->columns.begin() + at, ListColumnFit{text, 0, width});
+    FitListColumn(id, at, text);
+    UpdateNames();
+  }
+  return at;
 }
 
 int ToolkitWindow::InsertListItem(int id, int index, const Text& text) {
   const ControlRecord* r = ListView(id);
-  return r == nullptr ? -1 : backend_.InsertListItem(r->window, index, text);
+  const int row = r == nullptr ? -1 : backend_.InsertListItem(r->window, index, text);
+  if (row >= 0) FitListColumn(id, 0, text);
+  return row;
 }
 
 bool ToolkitWindow::SetListItemText(int id, int item, int subItem, const Text& text) {
   const ControlRecord* r = ListView(id);
-  return r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
+  const bool set = r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
+  if (set) FitListColumn(id, subItem, text);
+  return set;
 }
 
 int ToolkitWindow::SelectedListRow(int id) {
@@ -506,6 +524,8 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   const ControlRecord* r = table_.Find(id);
   if (r == nullptr || r->kind != ControlKind::Chart) return false;
   backend_.SetChartData(r->window, data);
+  table_.Find(id)->summary = data.description;
+  UpdateNames();
   return true;
 }
 

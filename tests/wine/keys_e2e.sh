@@ -32,7 +32,7 @@ expected=(
   'SysLink "<a>Check for updates</a>"'
   'SysLink "<a>Online help</a>"'
   'Edit "5"'
-  'Edit "1"'
+  'Edit "5"'
   'Static " Display a detailed report after the last reboot"'
   'Static " Optimize the system partition before the operation"'
   'Button "Optimize now"'

@@ -4,6 +4,7 @@
 #include "ui/win32/win32_backend.h"
 
 #include "ui/dialog_keys.h"
+#include "ui/message_translation.h"
 // after windows.h
 #include <commctrl.h>
 
@@ -68,7 +69,8 @@ ListRoom Win32Backend::MeasureListRoom(Handle listView) {
   // Room for a vertical scroll bar whether or not the rows need one yet.
   if ((GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) == 0) width -= GetSystemMetrics(SM_CXVSCROLL);
   // The header writes its text 3 edges in from each side of its item, and
-  // the list its cells' a little further in; the larger margins hold both.
+  // the list its cells' a little less far in: a few pixels more than the
+  // header's margins hold both, as the list's own widest does.
   const int margins = 2 * 3 * GetSystemMetrics(SM_CXEDGE) + 4;
   return {margins, width > 0 ? width : 0};
 }

@@ -413,12 +413,11 @@ ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences) {
   chart.ticks = ChartTicks(highest);
   std::vector<Text> averages;
   for (const ui::ChartBar& bar : chart.bars) averages.push_back(bar.valueText);
-  chart.description =
-      averages.empty()
-          ? Text(u"Average restart time: no sequence kept yet")
-          : u"Average restart time of " + FormatUnsigned(averages.size()) +
-                (averages.size() == 1 ? u" sequence: " : u" sequences: ") +
-                Enumerated(averages) + u" seconds";
+  chart.description = averages.empty()
+                          ? Text(u"Average restart time: no sequence kept yet")
+                          : u"Average restart time of " + FormatUnsigned(averages.size()) +
+                                (averages.size() == 1 ? u" sequence: " : u" sequences: ") +
+                                Enumerated(averages) + u" seconds";
   return chart;
 }
 
@@ -557,9 +556,10 @@ ui::ChartData RestartsChart(const SequenceSummary& s) {
   if (desktop) chart.legend.push_back({u"Desktop ready", kDesktopReadyColour});
   std::vector<Text> times;
   for (const ui::ChartBar& bar : chart.bars) times.push_back(bar.valueText);
-  chart.description = u"Restart time of " + FormatUnsigned(times.size()) +
-                      (times.size() == 1 ? u" restart, split by phase: " : u" restarts, split by phase: ") +
-                      Enumerated(times) + u" seconds";
+  chart.description =
+      u"Restart time of " + FormatUnsigned(times.size()) +
+      (times.size() == 1 ? u" restart, split by phase: " : u" restarts, split by phase: ") +
+      Enumerated(times) + u" seconds";
   return chart;
 }
 

@@ -31,9 +31,7 @@ class SequenceKeysTest : public ::testing::Test, public SimulatedMachine {
   // Tab round the whole window and one further, then Shift+Tab once; then `then`.
   void RoundTrip(ui::HeadlessBackend& ui, int stops, std::vector<Text>& seen,
                  std::function<void()> then) {
-    WalkTabs(ui, stops + 1, false, seen, [&ui, &seen, then] {
-      WalkTabs(ui, 1, true, seen, then);
-    });
+    WalkTabs(ui, stops + 1, false, seen, [&ui, &seen, then] { WalkTabs(ui, 1, true, seen, then); });
   }
   // The way Tab takes through `order`, round the end, and one step back.
   static std::vector<Text> RoundTripOf(const std::vector<Text>& order) {
@@ -46,10 +44,9 @@ class SequenceKeysTest : public ::testing::Test, public SimulatedMachine {
 
 TEST_F(SequenceKeysTest, CountdownTabsInReadingOrderAndNamesEveryControl) {
   SetupStartsSequence(3, 1);
-  const std::vector<Text> order = After(
-      kHeaderLinks,
-      {u"Play a sound each of the last 10 seconds before rebooting.", u"Reboot history", u"Pause",
-       u"Setup"});
+  const std::vector<Text> order =
+      After(kHeaderLinks, {u"Play a sound each of the last 10 seconds before rebooting.",
+                           u"Reboot history", u"Pause", u"Setup"});
   const std::vector<NamedAt> table = {
       {20, 105, u"Next reboot in"},
       {410, 105, u"seconds."},
@@ -116,12 +113,15 @@ TEST_F(SequenceKeysTest, AStoppedCountdownTabsOverWhatIsLeftAndNamesItsReason) {
   std::vector<Text> seen;
   Text reason;
   user = [&](ui::HeadlessBackend& ui, int) {
-    ui.When([&ui] { return ui.FindAt(20, 95) != 0 && ui.Find(ui.FindAt(20, 95))->visible &&
-                           ui.Find(ui.FindAt(20, 95))->kind == ui::ControlKind::Label; },
-            [&] {
-              reason = ui.Find(ui.FindAt(20, 95))->accessibleName;
-              RoundTrip(ui, 5, seen, [&ui] { ui.Close(); });
-            });
+    ui.When(
+        [&ui] {
+          return ui.FindAt(20, 95) != 0 && ui.Find(ui.FindAt(20, 95))->visible &&
+                 ui.Find(ui.FindAt(20, 95))->kind == ui::ControlKind::Label;
+        },
+        [&] {
+          reason = ui.Find(ui.FindAt(20, 95))->accessibleName;
+          RoundTrip(ui, 5, seen, [&ui] { ui.Close(); });
+        });
   };
   (void)Start(*RunArguments());
   EXPECT_EQ(seen, RoundTripOf(After(kHeaderLinks, {u"Reboot history", u"Setup"})));
@@ -176,28 +176,31 @@ TEST_F(SequenceKeysTest, TheHistoryTabsInReadingOrderInBothViewsAndItsColumnsHol
   user = [&](ui::HeadlessBackend& ui, int) {
     ui.When([&ui] { return ui.FindByText(u"  History") != 0; },
             [&ui] { ui.Click(ui.FindByText(u"  History")); });
-    ui.When([&ui] { return ui.FindByText(u"  Export") != 0; }, [&] {
-      const ui::HeadlessBackend::Window* list = ui.Find(ui.FindAt(20, 230));
-      chartName = ui.Find(ui.FindAt(20, 80))->accessibleName;
-      unnamed = ui::testing::Unnamed(ui, ui.frame());
-      headers = list->columns;
-      widths = list->columnWidths;
-      room = ui.MeasureListRoom(list->handle).columnsWidth;
-      for (std::size_t k = 0; k < headers.size(); ++k) {
-        int widest = ui.MeasureText(list->handle, headers[k]);
-        for (const auto& row : list->rows) {
-          widest = std::max(widest, ui.MeasureText(list->handle, row.at(k)));
-        }
-        needs.push_back(widest + ui.MeasureListRoom(list->handle).cellMargins);
-      }
-      RoundTrip(ui, static_cast<int>(sequences.size()), seenSequences, [&] {
-        ui.Click(ui.FindByText(u"  Restarts"));
-        ui.When([&ui] { return ui.FindAt(20, 288) != 0; }, [&] {
-          restartChartName = ui.Find(ui.FindAt(20, 144))->accessibleName;
-          RoundTrip(ui, static_cast<int>(restarts.size()), seenRestarts, [&ui] { ui.Close(); });
-        });
-      });
-    });
+    ui.When([&ui] { return ui.FindByText(u"  Export") != 0; },
+            [&] {
+              const ui::HeadlessBackend::Window* list = ui.Find(ui.FindAt(20, 230));
+              chartName = ui.Find(ui.FindAt(20, 80))->accessibleName;
+              unnamed = ui::testing::Unnamed(ui, ui.frame());
+              headers = list->columns;
+              widths = list->columnWidths;
+              room = ui.MeasureListRoom(list->handle).columnsWidth;
+              for (std::size_t k = 0; k < headers.size(); ++k) {
+                int widest = ui.MeasureText(list->handle, headers[k]);
+                for (const auto& row : list->rows) {
+                  widest = std::max(widest, ui.MeasureText(list->handle, row.at(k)));
+                }
+                needs.push_back(widest + ui.MeasureListRoom(list->handle).cellMargins);
+              }
+              RoundTrip(ui, static_cast<int>(sequences.size()), seenSequences, [&] {
+                ui.Click(ui.FindByText(u"  Restarts"));
+                ui.When([&ui] { return ui.FindAt(20, 288) != 0; },
+                        [&] {
+                          restartChartName = ui.Find(ui.FindAt(20, 144))->accessibleName;
+                          RoundTrip(ui, static_cast<int>(restarts.size()), seenRestarts,
+                                    [&ui] { ui.Close(); });
+                        });
+              });
+            });
   };
   (void)Start(*RunArguments());
   EXPECT_EQ(seenSequences, RoundTripOf(sequences));

@@ -103,11 +103,11 @@ struct ControlRecord {
   std::shared_ptr<ImageCheckBoxData> checkBox;  // 35: both parts share it
   std::vector<int> members;                     // 40: member ids, 255 at most
   // Keyboard and names (toolkit_keys.cpp, toolkit_names.cpp).
-  ControlOptions options;  // as created
-  Text givenName;          // the mode's name for it; empty: the toolkit's rule names it
-  Text summary;            // 41: what its data shows, in words
-  Text tip;                // pictures are named by their tip
-  Text announcedName;      // the name the backend was last given
+  ControlOptions options;              // as created
+  Text givenName;                      // the mode's name for it; empty: the toolkit's rule names it
+  Text summary;                        // 41: what its data shows, in words
+  Text tip;                            // pictures are named by their tip
+  Text announcedName;                  // the name the backend was last given
   std::vector<ListColumnFit> columns;  // 15: what each column must hold
 };
 

@@ -244,7 +244,8 @@ TEST_F(DialogKeysTest, EachKindIsNamedByWhatTheUserSeesOfIt) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ToUtf8(window.AccessibleName(c.id)), ToUtf8(c.name)) << "control " << c.id;
-    EXPECT_EQ(ToUtf8(ui.Find(WindowOf(c.id))->accessibleName), ToUtf8(c.name)) << "control " << c.id;
+    EXPECT_EQ(ToUtf8(ui.Find(WindowOf(c.id))->accessibleName), ToUtf8(c.name))
+        << "control " << c.id;
   }
 
   // Names follow the texts they come from.

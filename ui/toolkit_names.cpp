@@ -35,8 +35,8 @@ Text WithoutMarkup(const Text& text) {
     if (text[i] == u'<') {
       const std::size_t close = text.find(u'>', i);
       const Text tag = text.substr(i, close == Text::npos ? Text::npos : close - i + 1);
-      if (close != Text::npos && (tag.starts_with(u"<a") || tag.starts_with(u"<A") ||
-                                  tag == u"</a>" || tag == u"</A>")) {
+      if (close != Text::npos &&
+          (tag.starts_with(u"<a") || tag.starts_with(u"<A") || tag == u"</a>" || tag == u"</A>")) {
         i = close;
         continue;
       }
@@ -89,8 +89,7 @@ int ToolkitWindow::LabelFor(int id) {
       besideRight = label.x + label.width;
     }
     const int bottom = label.y + label.height;
-    const bool overlapsAcross =
-        label.x < field.x + field.width && field.x < label.x + label.width;
+    const bool overlapsAcross = label.x < field.x + field.width && field.x < label.x + label.width;
     // Right on top of it: a line of text further up is no label of its own.
     if (overlapsAcross && bottom <= field.y + 2 && field.y - bottom <= 6 && bottom > aboveBottom) {
       above = other;

@@ -185,7 +185,7 @@ class ToolkitWindow {
   };
   Place PlaceOf(int id) const;
   int HostOf(int id) const;  // the child window whose member it is; 0: the window
-  bool Shown(int id);         // it and its host visible
+  bool Shown(int id);        // it and its host visible
   // The label that names an edit, list or bar: on its left on its line, else
   // just above it; 0 when none.
   int LabelFor(int id);

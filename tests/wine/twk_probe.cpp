@@ -193,8 +193,9 @@ int wmain(int argc, wchar_t** argv) {
     // scan code, and the up stroke with its transition bits.
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC))
                         << 16;
+    const LPARAM released = static_cast<LPARAM>(0xC0000000UL);
     if (!PostMessageW(target, WM_KEYDOWN, key, 1 | scan)) return 1;
-    return PostMessageW(target, WM_KEYUP, key, 1 | scan | static_cast<LPARAM>(0xC0000000UL)) ? 0 : 1;
+    return PostMessageW(target, WM_KEYUP, key, 1 | scan | released) ? 0 : 1;
   }
   if (command == L"focus") {
     HWND focus = Focused(top);

@@ -16,8 +16,7 @@ constexpr int kCellMargins = 12;
 }  // namespace
 
 void HeadlessBackend::PressKey(std::uint32_t key, bool shift) {
-  queue_.push_back(Queued{Action::Key, focus_,
-                          Message{focus_, msg::KeyDown, key, shift ? 1 : 0}});
+  queue_.push_back(Queued{Action::Key, focus_, Message{focus_, msg::KeyDown, key, shift ? 1 : 0}});
 }
 
 Input HeadlessBackend::DeliverKey(const Queued& q, const InputRouting& routing) {

@@ -33,8 +33,7 @@ class AccessibleNames {
   static std::unique_ptr<AccessibleNames, AccessibleNamesDeleter> Make() {
     std::unique_ptr<AccessibleNames, AccessibleNamesDeleter> made(new AccessibleNames);
     if (!made->apartment_.usable()) return nullptr;
-    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                kIAccPropServices,
+    if (FAILED(CoCreateInstance(kAccPropServices, nullptr, CLSCTX_INPROC_SERVER, kIAccPropServices,
                                 reinterpret_cast<void**>(made->service_.Receive()))) ||
         !made->service_) {
       return nullptr;

@@ -1,10 +1,9 @@
 // The real backend's keyboard and measures: the dialog keys reach the
 // toolkit before the system's dialog manager, the focus moves as Tab moves
 // it, and texts are measured in the font their control draws them with.
-#include "ui/win32/win32_backend.h"
-
 #include "ui/dialog_keys.h"
 #include "ui/message_translation.h"
+#include "ui/win32/win32_backend.h"
 // after windows.h
 #include <commctrl.h>
 

@@ -204,6 +204,8 @@ TEST_F(DialogKeysTest, EachKindIsNamedByWhatTheUserSeesOfIt) {
   window.CreateLabel(u"Number of times to reboot:" + Text(40, u'-'), 30, 110, 425, 18);
   const int times = window.CreateEdit(u"5", 465, 102, 70, 26);
   const int upDown = window.CreateUpDown(30);
+  // Named as soon as it is there, not only once another control comes.
+  EXPECT_EQ(ui.Find(WindowOf(upDown))->accessibleName, u"Number of times to reboot");
   window.CreateLabel(u"What kept the desktop busy:", 20, 144, 560, 18);
   const int busy = window.CreateReportList(20, 164, 560, 136);
   const int headed = window.CreateReportList(20, 320, 200, 60);

@@ -194,6 +194,7 @@ int ToolkitWindow::CreateUpDown(int maximum) {
   const int id = CreateWithParams(params);
   if (id == 0) return 0;
   table_.Find(editId)->upDownId = id;
+  UpdateNames();  // it is named after its field
   return id;
 }
 

@@ -41,10 +41,19 @@ void Win32Backend::MoveKeyboardFocus(Handle control) {
   const HWND top = GetAncestor(window, GA_ROOT);
   if (top != nullptr) SendMessageW(top, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   ::SetFocus(window);
+  const ControlInfo* info = FindControl(window);
+  if (info == nullptr) return;
   // As the dialog manager does: what is typed next replaces the whole number.
-  if (const ControlInfo* info = FindControl(window);
-      info != nullptr && info->kind == ControlKind::Edit) {
-    SendMessageW(window, EM_SETSEL, 0, -1);
+  if (info->kind == ControlKind::Edit) SendMessageW(window, EM_SETSEL, 0, -1);
+  // A list marks its focused row only: without one, the first row takes the
+  // mark (not the selection), or the focus would not show.
+  if (info->kind == ControlKind::ListView &&
+      SendMessageW(window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == -1 &&
+      SendMessageW(window, LVM_GETITEMCOUNT, 0, 0) > 0) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageW(window, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
   }
 }
 

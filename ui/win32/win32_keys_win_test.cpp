@@ -79,6 +79,21 @@ TEST_F(Win32KeysTest, TabMovesTheFocusInReadingOrderAndSelectsAnEditsText) {
   EXPECT_EQ(SendMessageW(Hwnd(beside), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS, 0);
 }
 
+// A list shows the focus on its focused row: Tab into a list without one
+// marks the first row, and selects nothing.
+TEST_F(Win32KeysTest, TabIntoAListMarksItsFirstRowWithoutSelectingIt) {
+  const int list = window.CreateReportList(20, 100, 300, 100);
+  (void)window.InsertListColumn(list, 0, u"Rows", 100);
+  ASSERT_EQ(window.InsertListItem(list, 0, u"one"), 0);
+  ASSERT_EQ(window.InsertListItem(list, 1, u"two"), 1);
+  const HWND h = Hwnd(list);
+  ASSERT_EQ(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+  Press(ToHwnd(window.handle()), VK_TAB);
+  EXPECT_EQ(GetFocus(), h);
+  EXPECT_EQ(SendMessageW(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 0);
+  EXPECT_EQ(window.SelectedListRow(list), -1);
+}
+
 // The dialog manager answers Escape with the command of id 2 and Enter with
 // that of id 1: both are buttons here, which neither key may click.
 TEST_F(Win32KeysTest, EscapeIsTheCloseRequestAndClicksNoControl) {

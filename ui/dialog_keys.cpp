@@ -21,6 +21,8 @@ KeyOutcome TranslateDialogKey(ToolkitWindow& w, Handle focused, std::uint32_t ke
       return KeyOutcome::CloseRequest;
 
     case msg::VkReturn:
+      // A link follows itself: it tells its window, as its click does.
+      if (r != nullptr && r->kind == ControlKind::Link) return KeyOutcome::NotTaken;
       // A focused button is pressed, as the dialog manager does it.
       if (r != nullptr && (IsClickableKind(r->kind) || r->kind == ControlKind::PushButton)) {
         w.ActivateControl(id, focused, 0);

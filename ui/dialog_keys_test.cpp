@@ -146,6 +146,12 @@ TEST_F(DialogKeysTest, EnterPressesTheFocusedButtonElseTheMainOneAndAListOpensIt
   Press(msg::VkReturn);
   EXPECT_EQ(slot.eventId, list);
 
+  // A focused link follows itself, as its click does: not the main button.
+  const int link = window.CreateLink(u"<a>Online help</a>", 20, 400, 100, 18);
+  ui.MoveKeyboardFocus(WindowOf(link));
+  Press(msg::VkReturn);
+  EXPECT_EQ(slot.eventId, link);
+
   // A hidden or disabled main button is none: Enter does nothing at all.
   for (const std::uint32_t off : {state::Hide, state::Disable}) {
     window.SetControlState(main, off);

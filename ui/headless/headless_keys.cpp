@@ -38,10 +38,12 @@ Input HeadlessBackend::DeliverKey(const Queued& q, const InputRouting& routing) 
     case KeyOutcome::NotTaken:
       break;
   }
-  // A push button presses itself on Space.
-  if (key == msg::VkSpace && mine != 0 && focused->kind == ControlKind::PushButton &&
-      CanTakeInput(*focused)) {
+  if (mine == 0 || !CanTakeInput(*focused)) return Input::Dispatched;
+  // A push button presses itself on Space, a link follows itself on Enter.
+  if (key == msg::VkSpace && focused->kind == ControlKind::PushButton) {
     TranslateCommand(*focused->owner, focused->id, 0, focused->handle);
+  } else if (key == msg::VkReturn && focused->kind == ControlKind::Link) {
+    TranslateNotify(*focused->owner, focused->handle, focused->id, msg::NmReturn);
   }
   return Input::Dispatched;
 }

@@ -130,6 +130,13 @@ TEST_F(Win32KeysTest, EnterPressesTheMainButtonFromAnEditAndSpaceSwitchesACheckB
   ::SetFocus(Hwnd(main));
   events = Press(Hwnd(main), VK_SPACE);
   EXPECT_EQ(std::count(events.begin(), events.end(), main), 1);
+
+  // A link follows itself on Enter; the main button stays as it is.
+  const int link = window.CreateLink(u"<a>Online help</a>", 20, 400, 100, 18);
+  ::SetFocus(Hwnd(link));
+  events = Press(Hwnd(link), VK_RETURN);
+  EXPECT_EQ(std::count(events.begin(), events.end(), link), 1);
+  EXPECT_EQ(std::count(events.begin(), events.end(), main), 0);
 }
 
 // The list's own widest (LVSCW_AUTOSIZE_USEHEADER on a column that is not

@@ -22,6 +22,7 @@ bool MainFrame::CreateDecorated() {
 
   band_ = CreateChildWindow(2, 2, 596, 78, true);
   iconPicture_ = CreateIconPicture(0, 6, 6);
+  SetControlName(iconPicture_, kProductTitle);
   SetFont(u"Arial", 14, 800);
   SetColours(kWhite, -1);
   header_.title = CreateLabel(Text(), 78, 12, 450, 28);

@@ -35,12 +35,20 @@ class HistoryViewTest : public ::testing::Test, public app::apptest::AppFixture 
   int result = -1;
 };
 
-TEST_F(HistoryViewTest, ListHasTwoEqualColumnsInTheListFont) {
-  ShowWith({u"[Setup]", u"TimesToReboot=3"});
+// The first column as wide as its header and its widest name, the time
+// taking the rest of the list.
+TEST_F(HistoryViewTest, ListHasTwoColumnsInTheListFontTheTimesTakingWhatTheNamesLeave) {
+  ShowWith({u"[History]", u"Reboot 1=45", u"Reboot 12=38"});
   const auto& list = List();
   EXPECT_EQ(testing::DescribeAt(ui, 20, 180), "15 \"\" (20,180,560,230) Lucida console 10/400");
   EXPECT_EQ(list.columns, (std::vector<Text>{u"Reboot history", u"Reboot time"}));
-  EXPECT_EQ(list.columnWidths, (std::vector<int>{270, 270}));
+  ASSERT_EQ(list.columnWidths.size(), 2u);
+  const ui::ListRoom room = ui.MeasureListRoom(list.handle);
+  for (const Text& text : {u"Reboot history", u"Reboot 12", u"Average"}) {
+    EXPECT_GE(list.columnWidths[0], ui.MeasureText(list.handle, text) + room.cellMargins);
+  }
+  EXPECT_EQ(list.columnWidths[0] + list.columnWidths[1], room.columnsWidth);
+  EXPECT_GT(list.columnWidths[1], list.columnWidths[0]);
 }
 
 TEST_F(HistoryViewTest, RowsFollowTheFileWithTheAverageOnTop) {

@@ -39,16 +39,13 @@ struct Column {
   const char16_t* header;
   int width;
 };
-// Both lists are written in 9-point Arial. Eight columns of figures do not
-// fit the list's 560 pixels in the report's Lucida console, whose every
-// character is 8 pixels wide at 10 points, and 6 only at 8 points, where it
-// is hard to read; Arial's digits take 7, its blanks and points 3. Each
-// column holds its widest text (a three-digit sequence number, seconds to
-// the millisecond) with the list's margins, and the columns together take
-// 530 pixels, which leaves room for the vertical scroll bar (a wider total
-// would bring a horizontal one). The verdict took the place of the last
-// restart's column: the restarts' view has every restart, and the verdict
-// answers what first against last only seemed to.
+// Both lists are written in 9-point Arial: eight columns of figures fit the
+// list's 560 pixels there, and not in the report's Lucida console. The
+// toolkit makes each column as wide as its header and its widest cell and
+// gives the last one what the others leave; the widths here are only where
+// the columns start. The verdict took the place of the last restart's
+// column: the restarts' view has every restart, and the verdict answers what
+// first against last only seemed to.
 constexpr Column kColumns[] = {{u"Sequence", 138}, {u"Restarts", 58}, {u"Average", 58},
                                {u"Median", 54},    {u"Spread", 52},   {u"First", 60},
                                {u"Change", 58},    {u"Verdict", 52}};
@@ -87,6 +84,16 @@ Text SecondsCell(const RestartFigure& r) { return r.shownSeconds() + kSeconds; }
 Text PhaseCell(const RestartPhases& phases, Phase phase) {
   if (!phases[phase]) return Text();
   return FormatMilliseconds(*phases[phase]) + kSeconds;
+}
+
+// "a", "a and b", "a, b and c": figures as a sentence says them.
+Text Enumerated(const std::vector<Text>& items) {
+  Text text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += i + 1 == items.size() ? u" and " : u", ";
+    text += items[i];
+  }
+  return text;
 }
 
 Text MedianAndSpread(const std::optional<Spread>& spread, const Text& median) {
@@ -191,6 +198,7 @@ class HistoryWindow {
     chartId_ = frame_.CreateChart(kLeft, 80, kWidth, 140);
     frame_.SetChartData(chartId_, HistoryChart(sequences_));
     listId_ = CreateList(frame_, 230, 180, kColumns, HistoryRows(sequences_));
+    frame_.SetControlName(listId_, u"Sequences");
 
     frame_.SetFont(u"Arial", 12, 800);
     restartsId_ = frame_.CreateButton(kRestartsButton, kLeft, kButtonsY, kButtonWidth, 36,
@@ -232,6 +240,7 @@ class HistoryWindow {
     restartChartId_ = frame_.CreateChart(kLeft, 144, kWidth, 138);
     frame_.SetChartData(restartChartId_, RestartsChart(s));
     restartListId_ = CreateList(frame_, 288, 122, kRestartColumns, RestartRows(s));
+    frame_.SetControlName(restartListId_, u"Restarts of sequence " + FormatUnsigned(s.number));
   }
 
   // In the place of the chart and the restarts' list, until Back: the
@@ -310,7 +319,8 @@ class HistoryWindow {
     frame_.CreateLabel(lines, kLeft, 108, kWidth, 72);
     if (!changes.empty()) {
       const Column column{u"What changed", ChangeColumnWidth(changes)};
-      (void)CreateList(frame_, 182, 100, std::span<const Column>(&column, 1), changes);
+      const int list = CreateList(frame_, 182, 100, std::span<const Column>(&column, 1), changes);
+      frame_.SetControlName(list, column.header);
     }
     frame_.SetFont(u"Arial", 8, 400);
     const int chartId = frame_.CreateChart(kLeft, 288, kWidth, 122);
@@ -401,6 +411,13 @@ ui::ChartData HistoryChart(const std::vector<SequenceSummary>& sequences) {
     highest = std::max<std::int64_t>(highest, average.value_or(0));
   }
   chart.ticks = ChartTicks(highest);
+  std::vector<Text> averages;
+  for (const ui::ChartBar& bar : chart.bars) averages.push_back(bar.valueText);
+  chart.description = averages.empty()
+                          ? Text(u"Average restart time: no sequence kept yet")
+                          : u"Average restart time of " + FormatUnsigned(averages.size()) +
+                                (averages.size() == 1 ? u" sequence: " : u" sequences: ") +
+                                Enumerated(averages) + u" seconds";
   return chart;
 }
 
@@ -484,6 +501,13 @@ ui::ChartData CompareChart(const SequenceComparison& c, std::uint64_t beforeNumb
   };
   column(c.beforeSeconds, beforeNumber, false);
   column(c.afterSeconds, afterNumber, true);
+  std::vector<Text> columns;
+  for (const ui::ChartBar& bar : chart.bars) {
+    columns.push_back(bar.label + u", " + FormatUnsigned(bar.dots.size()) +
+                      (bar.dots.size() == 1 ? u" restart" : u" restarts") +
+                      (bar.line ? u", " + bar.valueText : Text()));
+  }
+  chart.description = u"Every restart of two sequences: " + Enumerated(columns);
   // The scale starts at 0, as every chart of the window does: a difference
   // looks as large as it is against the whole restart.
   chart.ticks = ChartTicks(static_cast<std::int64_t>(std::ceil(highest)));
@@ -530,6 +554,12 @@ ui::ChartData RestartsChart(const SequenceSummary& s) {
   }
   if (notSplit) chart.legend.push_back({u"Not split", kNotSplitColour});
   if (desktop) chart.legend.push_back({u"Desktop ready", kDesktopReadyColour});
+  std::vector<Text> times;
+  for (const ui::ChartBar& bar : chart.bars) times.push_back(bar.valueText);
+  chart.description =
+      u"Restart time of " + FormatUnsigned(times.size()) +
+      (times.size() == 1 ? u" restart, split by phase: " : u" restarts, split by phase: ") +
+      Enumerated(times) + u" seconds";
   return chart;
 }
 

@@ -130,7 +130,9 @@ int ShowResultReport(context::StartContext& start, const ReportPostOperations& p
   const int historyId = frame.CreateButton(u"  History", 90, 420, 150, 36, {.tabStop = true});
   frame.SetButtonImage(historyId, ui::resource::HistoryImage);
   frame.SetControlCursor(historyId, ui::Cursor::Hand);
-  const int closeId = frame.CreateButton(u"  Close", 260, 420, 150, 36, {.tabStop = true});
+  // Enter closes the report wherever the focus is.
+  const int closeId =
+      frame.CreateButton(u"  Close", 260, 420, 150, 36, {.tabStop = true, .defaultButton = true});
   frame.SetButtonImage(closeId, ui::resource::BusyImage);
   frame.SetControlCursor(closeId, ui::Cursor::Hand);
   const int setupId = frame.CreateButton(u"  Setup", 430, 420, 150, 36, {.tabStop = true});

@@ -6,6 +6,7 @@
 
 #include "app/app_fixture.h"
 #include "sequence/sequence_test_support.h"
+#include "ui/headless/keyboard_test_support.h"
 
 namespace twk::setup {
 namespace {
@@ -114,6 +115,40 @@ TEST_F(InputBoxTest, AnyCloseRequestGivesZeroAndLeavesTheResult) {
     EXPECT_EQ(answer, 0) << how;
     EXPECT_EQ(result, u"kept") << how;
   }
+}
+
+// From the keyboard: the box opens with the focus in its field, Tab goes
+// field, OK, Cancel and round; Enter in the field is OK, Escape the close
+// request, which gives 0.
+TEST_F(InputBoxTest, TheKeyboardTabsThroughTheBoxEnterIsOkAndEscapeCancels) {
+  std::vector<Text> names;
+  Text fieldName;
+  Ask(
+      [&] {
+        fieldName = ui.Find(ui.FindAt(20, 89))->accessibleName;
+        ui::testing::WalkTabs(ui, 3, false, names, [&] {
+          ui::testing::WalkTabs(ui, 2, true, names, [&] {
+            ui.Type(ui.FindAt(20, 89), u"secret");
+            ui.PressKey(ui::msg::VkReturn);
+          });
+        });
+      },
+      u"Please enter the auto-logon password for alice in the text box below.");
+  EXPECT_EQ(fieldName, u"Please enter the auto-logon password for alice in the text box below.");
+  EXPECT_EQ(names, (std::vector<Text>{u"OK", u"Cancel",
+                                      u"Please enter the auto-logon password "
+                                      u"for alice in the text box below.",
+                                      u"Cancel", u"OK"}));
+  EXPECT_EQ(answer, 1);
+  EXPECT_EQ(result, u"secret");
+
+  result = u"kept";
+  Ask([&] {
+    ui.Type(ui.FindAt(20, 89), u"typed");
+    ui.PressKey(ui::msg::VkEscape);
+  });
+  EXPECT_EQ(answer, 0);
+  EXPECT_EQ(result, u"kept");
 }
 
 }  // namespace

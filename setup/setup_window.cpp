@@ -116,6 +116,7 @@ void SetupWindow::CreateControls() {
 
   frame_.SetFont(u"Arial", 9, 400);
   progressId_ = frame_.CreateProgressBar(20, 410, 340, 14, /*smooth=*/true);
+  frame_.SetControlName(progressId_, u"Progress of the preparations");
   // Two lines high: the longer texts (waiting updates, a start that could
   // not be registered) wrap instead of losing their end.
   statusId_ =
@@ -125,7 +126,9 @@ void SetupWindow::CreateControls() {
 
 void SetupWindow::CreateStartButton() {
   frame_.SetFont(u"Arial", 14, 800);
-  startId_ = frame_.CreateButton(kStartCaption, 380, 405, 200, 42, {.tabStop = true});
+  // Enter starts it wherever the focus is.
+  startId_ = frame_.CreateButton(kStartCaption, 380, 405, 200, 42,
+                                 {.tabStop = true, .defaultButton = true});
   frame_.SetControlTip(startId_, u"Process the requested operations and then start rebooting");
   frame_.SetControlCursor(startId_, ui::Cursor::Hand);
   // While busy the Start button cancels the wait for a launched tool.

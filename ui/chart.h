@@ -53,6 +53,9 @@ struct ChartData {
   std::vector<ChartLegendEntry> legend;  // left to right; none: no legend row
   // The display scale it is drawn at: the toolkit fills it in.
   int dpi = kBaseDpi;
+  // What the chart shows, in words, for those who cannot see it (a screen
+  // reader says it as the chart's name).
+  Text description;
 };
 
 // The room the plot leaves at the chart's sides (the scale's labels on the

@@ -65,6 +65,14 @@ struct StateRequest {
 };
 StateRequest ResolveStateFlags(std::uint32_t flags);
 
+// A report list's column: its header, the widest of its texts (with the
+// cell's margins) and the width it has.
+struct ListColumnFit {
+  Text header;
+  int need = 0;
+  int width = 0;
+};
+
 // Shared by the two parts of an image check box.
 struct ImageCheckBoxData {
   int imageId = 0;
@@ -97,6 +105,13 @@ struct ControlRecord {
   std::shared_ptr<ImageCheckBoxData> checkBox;  // 35: both parts share it
   std::vector<int> members;                     // 40: member ids, 255 at most
   std::shared_ptr<const ChartData> chart;       // 41: what it shows
+  // Keyboard and names (toolkit_keys.cpp, toolkit_names.cpp).
+  ControlOptions options;              // as created
+  Text givenName;                      // the mode's name for it; empty: the toolkit's rule names it
+  Text summary;                        // 41: what its data shows, in words
+  Text tip;                            // pictures are named by their tip
+  Text announcedName;                  // the name the backend was last given
+  std::vector<ListColumnFit> columns;  // 15: what each column must hold
 };
 
 class ControlTable {

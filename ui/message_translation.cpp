@@ -50,6 +50,9 @@ std::optional<std::intptr_t> Command(ToolkitWindow& w, int id, int code, Handle 
       break;
   }
 
+  // Code 0 without a control window is no click: a menu's command, or the
+  // dialog manager's OK (1) and cancel (2), which name ids, not controls.
+  if (code == 0 && control == 0) return std::nullopt;
   // Notification 1 without a control window is an accelerator command.
   const bool accelerator = code == 1 && control == 0;
   if (code == msg::StnDblClk && !accelerator &&

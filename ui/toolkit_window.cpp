@@ -79,12 +79,21 @@ void ToolkitWindow::Show(ShowCommand command) {
 
 void ToolkitWindow::ChangeDpi(int dpi) {
   if (handle_ == 0 || dpi <= 0 || dpi == dpi_) return;
+  const int before = dpi_;
   dpi_ = dpi;
   for (int id = 1; id <= table_.count(); ++id) {
     ControlRecord* r = table_.Find(id);
     if (r == nullptr) continue;
     backend_.PlaceControl(r->window, Px(r->x), Px(r->y), Px(r->width), Px(r->height));
     if (r->font.points != 0.0) backend_.SetControlFont(r->window, ScaledFont(r->font));
+    if (!r->columns.empty()) {
+      // What each column must hold grows with its font; the cells are not
+      // measured again.
+      for (ListColumnFit& c : r->columns) {
+        c.need = static_cast<int>((static_cast<long long>(c.need) * dpi + before / 2) / before);
+      }
+      ApplyColumnWidths(*r);
+    }
     if (r->chart) {
       auto scaled = std::make_shared<ChartData>(*r->chart);
       scaled->dpi = dpi_;
@@ -179,6 +188,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
   r.styleFlags =
       kind == ControlKind::ProgressBar ? (styleFlags_ & ~kFlagProgressMask) : styleFlags_;
   r.textColour = textColour_ < 0 ? backend_.ButtonTextColour() : textColour_;
+  r.options = params.options;
   r.backColour = backColour_;
   if (backColour_ >= 0 && kind != ControlKind::ProgressBar) {
     r.ownBrush = OwnedObject(backend_, backend_.MakeObject(draw::SolidBrush(backColour_)));
@@ -205,6 +215,7 @@ int ToolkitWindow::Register(ControlKind kind, Handle window, const ControlParams
       }
     }
   }
+  UpdateNames();
   return id;
 }
 
@@ -237,6 +248,7 @@ int ToolkitWindow::CreateUpDown(int maximum) {
   const int id = CreateWithParams(params);
   if (id == 0) return 0;
   table_.Find(editId)->upDownId = id;
+  UpdateNames();  // it is named after its field
   return id;
 }
 
@@ -268,11 +280,11 @@ bool ToolkitWindow::SetMarquee(int id, bool on) {
 }
 
 int ToolkitWindow::CreateLink(const Text& text, int x, int y, int width, int height) {
-  return CreateSimple(ControlKind::Link, text, x, y, width, height);
+  return CreateSimple(ControlKind::Link, text, x, y, width, height, {.tabStop = true});
 }
 
 int ToolkitWindow::CreateReportList(int x, int y, int width, int height) {
-  return CreateSimple(ControlKind::ListView, Text(), x, y, width, height);
+  return CreateSimple(ControlKind::ListView, Text(), x, y, width, height, {.tabStop = true});
 }
 
 int ToolkitWindow::CreateListBox(int x, int y, int width, int height) {
@@ -308,6 +320,7 @@ int ToolkitWindow::CreateImageCheckBox(const Text& text, int x, int y, int width
   }
   table_.Find(textId)->textColour = box->textColour;
   ApplyCheckBoxState(*box, checked ? state::Checked : state::Unchecked);
+  UpdateNames();
   return textId;
 }
 
@@ -355,6 +368,7 @@ bool ToolkitWindow::DeleteControl(int id) {
       table_.Remove(partner);
     }
   }
+  UpdateNames();
   return true;
 }
 
@@ -385,6 +399,7 @@ bool ToolkitWindow::SetControlText(int id, const Text& text) {
     if (r == nullptr) return false;
   }
   backend_.SetText(r->window, text);
+  UpdateNames();
   return true;
 }
 
@@ -469,6 +484,8 @@ bool ToolkitWindow::SetControlTip(int id, const Text& text) {
       ok = backend_.AddTooltip(handle_, p->window, text) && ok;
     }
   }
+  table_.Find(id)->tip = text;
+  UpdateNames();
   return ok;
 }
 
@@ -541,17 +558,28 @@ const ControlRecord* ToolkitWindow::ListView(int id) const {
 
 int ToolkitWindow::InsertListColumn(int id, int column, const Text& text, int width) {
   const ControlRecord* r = ListView(id);
-  return r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, Px(width));
+  const int at = r == nullptr ? -1 : backend_.InsertListColumn(r->window, column, text, Px(width));
+  if (at >= 0 && static_cast<std::size_t>(at) <= r->columns.size()) {
+    ControlRecord* list = table_.Find(id);
+    list->columns.insert(list->columns.begin() + at, ListColumnFit{text, 0, Px(width)});
+    FitListColumn(id, at, text);
+    UpdateNames();
+  }
+  return at;
 }
 
 int ToolkitWindow::InsertListItem(int id, int index, const Text& text) {
   const ControlRecord* r = ListView(id);
-  return r == nullptr ? -1 : backend_.InsertListItem(r->window, index, text);
+  const int row = r == nullptr ? -1 : backend_.InsertListItem(r->window, index, text);
+  if (row >= 0) FitListColumn(id, 0, text);
+  return row;
 }
 
 bool ToolkitWindow::SetListItemText(int id, int item, int subItem, const Text& text) {
   const ControlRecord* r = ListView(id);
-  return r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
+  const bool set = r != nullptr && backend_.SetListItemText(r->window, item, subItem, text);
+  if (set) FitListColumn(id, subItem, text);
+  return set;
 }
 
 int ToolkitWindow::SelectedListRow(int id) {
@@ -566,6 +594,8 @@ bool ToolkitWindow::SetChartData(int id, const ChartData& data) {
   scaled->dpi = dpi_;
   backend_.SetChartData(r->window, *scaled);
   table_.Find(id)->chart = std::move(scaled);
+  table_.Find(id)->summary = data.description;
+  UpdateNames();
   return true;
 }
 

@@ -6,12 +6,17 @@
 // themselves live behind a WindowBackend.
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "ui/control_table.h"
 #include "ui/event_slot.h"
 #include "ui/window_backend.h"
 
 namespace twk::ui {
+
+// The widths of a list's columns: each what it must hold; the last one
+// takes what the others leave of `room`.
+std::vector<int> FitColumnWidths(const std::vector<ListColumnFit>& columns, int room);
 
 class ToolkitWindow {
  public:
@@ -153,7 +158,54 @@ class ToolkitWindow {
   // the foreground.
   void MarkDialogWindow();
 
+  // ---- keyboard (toolkit_keys.cpp) -------------------------------------------
+  // The controls Tab stops on as things stand (shown, enabled, a tab stop), in
+  // reading order: line by line from the top, each line from the left.
+  std::vector<int> TabOrder();
+  // Moves the focus from the control whose window is `focused` (0, or one that
+  // takes no Tab, starts before the first) to the next tab stop, or with
+  // `backwards` the one before, round the end; the id focused, 0 when none.
+  int MoveFocus(Handle focused, bool backwards);
+  // The button Enter presses wherever the focus is: the shown and enabled
+  // default button; 0 when the window has none.
+  int MainButton();
+
+  // ---- names (toolkit_names.cpp) ---------------------------------------------
+  // A name for a control no rule of the toolkit names well (a list without a
+  // label); it wins over the rule.
+  bool SetControlName(int id, const Text& name);
+  // What assistive technology calls the control: its given name; else a
+  // button's or check box's caption without leading blanks, a label's text
+  // (without a trailing colon and the dashes that lead to its field),
+  // a link's text without its markup; an edit field, up-down, list or bar
+  // the text of its label (beside it on its left, else just above); a chart
+  // what its data shows; a picture its tip; a band of controls its first
+  // label. Empty for an unknown id.
+  Text AccessibleName(int id);
+  // Hands every name that changed to the backend.
+  void UpdateNames();
+
+  // ---- list columns (toolkit_columns.cpp) ------------------------------------
+  // The widths the columns of list `id` have, in order.
+  std::vector<int> ListColumnWidths(int id) const;
+
  private:
+  // A column's texts grew or a column came: every column at least as wide
+  // as its header and its widest cell; the last one takes what is left of
+  // the list's width.
+  void FitListColumn(int id, int column, const Text& text);
+  void ApplyColumnWidths(ControlRecord& list);
+  // The window-relative place of a control, through the band that hosts it.
+  struct Place {
+    int x = 0, y = 0, width = 0, height = 0;
+  };
+  Place PlaceOf(int id) const;
+  int HostOf(int id) const;  // the child window whose member it is; 0: the window
+  bool Shown(int id);        // it and its host visible
+  // The label that names an edit, list or bar: on its left on its line, else
+  // just above it; 0 when none.
+  int LabelFor(int id);
+
   int Register(ControlKind kind, Handle window, const ControlParams& params);
   int CreateWithParams(const ControlParams& params);
   // Params for a control of this kind at this place in the current parent.

@@ -67,6 +67,11 @@ struct WindowState {
   int selectedRow = -1;
 };
 
+struct ListRoom {
+  int cellMargins = 0;
+  int columnsWidth = 0;
+};
+
 enum class ImageType { Bitmap, Icon };
 // Wait: until something comes; Peek: only what is already there.
 enum class FetchMode { Wait, Peek };
@@ -243,6 +248,21 @@ class WindowBackend : public BackendObjects {
   // Bar charts (kind 41): what the control shows from now on. It paints
   // through a memory bitmap, so a repaint never flickers.
   virtual void SetChartData(Handle chart, const ChartData& data) = 0;
+
+  // ---- keyboard, names and measures (what the toolkit decides, done) -----
+  // The focus goes to the control as Tab moves it: an edit field's text is
+  // selected, and from now on the window marks the focused control.
+  virtual void MoveKeyboardFocus(Handle control) = 0;
+  // What assistive technology (a screen reader) calls the control. Where the
+  // system cannot take it, nothing changes and the program goes on.
+  virtual void SetAccessibleName(Handle control, const Text& name) = 0;
+  // The width in pixels of a line of text in the control's font.
+  [[nodiscard]] virtual int MeasureText(Handle control, const Text& text) = 0;
+  // Report lists: the pixels a cell adds to its text (its margins), and the
+  // width the columns can share without a horizontal scroll bar, room for a
+  // vertical one kept.
+  [[nodiscard]] virtual ListRoom MeasureListRoom(Handle listView) = 0;
+  [[nodiscard]] virtual bool SetListColumnWidth(Handle listView, int column, int width) = 0;
 
   // ---- drawing objects -----------------------------------------------------
   // 0 when it cannot be made.

@@ -9,6 +9,9 @@
 //   twk_probe click <class> <id>       a left click in the middle of control <id>
 //   twk_probe bmclick <class> <id>     a posted BM_CLICK to button <id>
 //   twk_probe settext <class> <id> <text>  WM_SETTEXT to control <id>, as typing does
+//   twk_probe key <class> tab|enter|escape|space  the key pressed and let go where the
+//                                      window's focus is (the window itself when none)
+//   twk_probe focus <class>            the focused control: id class "text"
 //   twk_probe hold <path> <ms>         opens the file without sharing, as a sync tool or a
 //                                      virus scanner may, and keeps it so for <ms>; prints
 //                                      "held" once it holds it
@@ -72,6 +75,14 @@ BOOL CALLBACK MatchId(HWND window, LPARAM parameter) {
     return FALSE;
   }
   return TRUE;
+}
+
+// The control of the window's thread that has the focus, else null.
+HWND Focused(HWND top) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
 }
 
 HWND Control(HWND top, int id) {
@@ -167,6 +178,32 @@ int wmain(int argc, wchar_t** argv) {
     HWND control = Control(top, _wtoi(argv[3]));
     if (control == nullptr) return 1;
     return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == L"key" && argc > 3) {
+    const std::wstring name = argv[3];
+    const WPARAM key = name == L"tab"      ? VK_TAB
+                       : name == L"enter"  ? VK_RETURN
+                       : name == L"escape" ? VK_ESCAPE
+                       : name == L"space"  ? VK_SPACE
+                                           : 0;
+    if (key == 0) return 2;
+    HWND target = Focused(top);
+    if (target == nullptr) target = top;
+    // Posted as the keyboard would queue them: a repeat count of 1, the key's
+    // scan code, and the up stroke with its transition bits.
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC))
+                        << 16;
+    const LPARAM released = static_cast<LPARAM>(0xC0000000UL);
+    if (!PostMessageW(target, WM_KEYDOWN, key, 1 | scan)) return 1;
+    return PostMessageW(target, WM_KEYUP, key, 1 | scan | released) ? 0 : 1;
+  }
+  if (command == L"focus") {
+    HWND focus = Focused(top);
+    if (focus == nullptr) return 1;
+    wchar_t line[128];
+    swprintf(line, 128, L"%d %ls \"", GetDlgCtrlID(focus), ClassOf(focus).c_str());
+    Print(line + TextOf(focus) + L"\"\n");
+    return 0;
   }
   if (command == L"settext" && argc > 4) {
     HWND control = Control(top, _wtoi(argv[3]));

@@ -244,12 +244,12 @@ void HeadlessBackend::Wake() {
 
 // ---- message queue -----------------------------------------------------------
 
-Input HeadlessBackend::NextInput(FetchMode mode, const InputRouting&) {
+Input HeadlessBackend::NextInput(FetchMode mode, const InputRouting& routing) {
   for (;;) {
     if (!queue_.empty()) {
       const Queued q = queue_.front();
       queue_.pop_front();
-      return Deliver(q);
+      return Deliver(q, routing);
     }
     if (mode == FetchMode::Peek) return Input::None;
     // The program waits: the user acts first, then time passes.
@@ -274,8 +274,10 @@ std::optional<std::intptr_t> HeadlessBackend::Translate(ToolkitWindow& owner, co
 // What the user did, as the control tells its window: buttons and pictures
 // report a click (and pictures a double click) as a command, links as a
 // notification, a chart a click on a bar as a command; labels say nothing.
-Input HeadlessBackend::Deliver(const Queued& q) {
+Input HeadlessBackend::Deliver(const Queued& q, const InputRouting& routing) {
   switch (q.action) {
+    case Action::Key:
+      return DeliverKey(q, routing);
     case Action::Heartbeat:
       return Input::Heartbeat;
     case Action::Quit:

@@ -61,6 +61,10 @@ class HeadlessBackend final : public WindowBackend {
     TaskbarProgress taskbar = TaskbarProgress::None;
     std::uint64_t taskbarDone = 0, taskbarTotal = 0;
     int taskbarCalls = 0;
+    // What assistive technology is told the control is called.
+    Text accessibleName;
+    // Top windows: the focused control is marked (Tab or Shift+Tab was used).
+    bool focusMarked = false;
   };
 
   enum class Kind { SolidBrush, PatternBrush, Bitmap, Icon, Image, Cursor };
@@ -112,6 +116,10 @@ class HeadlessBackend final : public WindowBackend {
   bool ClickChartBar(Handle chart, int bar);
   bool Type(Handle edit, const Text& text);  // replaces the text, like a paste
   void Close(Handle window = 0);             // WM_CLOSE (0 = the frame)
+  // A key pressed where the focus is (Tab, Enter, Escape, Space, as
+  // msg::Vk...), with Shift held or not; the keyboard's own effects follow
+  // when the program fetches it.
+  void PressKey(std::uint32_t key, bool shift = false);
   void AltF4(Handle window = 0);             // the system menu's close command
   void EndSession(Handle window = 0);        // the system shuts down
   // A message to a top-level window, translated when the program fetches
@@ -183,6 +191,13 @@ class HeadlessBackend final : public WindowBackend {
   int InsertListItem(Handle listView, int index, const Text& text) override;
   bool SetListItemText(Handle listView, int item, int subItem, const Text& text) override;
   void SetChartData(Handle chart, const ChartData& data) override;
+  void MoveKeyboardFocus(Handle control) override;
+  void SetAccessibleName(Handle control, const Text& name) override;
+  // A fixed width per character, by the font's size: tests check the rule,
+  // not the numbers.
+  int MeasureText(Handle control, const Text& text) override;
+  ListRoom MeasureListRoom(Handle listView) override;
+  bool SetListColumnWidth(Handle listView, int column, int width) override;
   bool SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
                           std::uint64_t total) override;
   // As under Wine or an old Windows: no taskbar interface to be had.
@@ -215,7 +230,7 @@ class HeadlessBackend final : public WindowBackend {
   bool CanTakeInput(const Window& w) const;
   Window* TopLevelOf(Handle window);
   // What the user did, waiting to be fetched.
-  enum class Action { Heartbeat, Quit, CloseRequest, WindowMessage, Click, DoubleClick };
+  enum class Action { Heartbeat, Quit, CloseRequest, WindowMessage, Click, DoubleClick, Key };
   struct Queued {
     Action action = Action::Heartbeat;
     Handle window = 0;
@@ -230,7 +245,8 @@ class HeadlessBackend final : public WindowBackend {
   void Wake();
   // Queues an action on a control that can take input.
   bool Queue(Action action, Handle control, int row = -1);
-  Input Deliver(const Queued& q);
+  Input Deliver(const Queued& q, const InputRouting& routing);
+  Input DeliverKey(const Queued& q, const InputRouting& routing);
   // Runs the translation for a message to a top-level window and posts the
   // close request it may ask for; the answer, if any.
   std::optional<std::intptr_t> Translate(ToolkitWindow& owner, const Message& m);

@@ -495,6 +495,7 @@ void Win32Backend::DestroyControl(Handle control) {
   for (const auto& [hwnd, ignored] : controls_) {
     if (hwnd != window && IsChild(window, hwnd)) children.push_back(hwnd);
   }
+  ForgetAccessibleName(window);
   DestroyWindow(window);
   copy.Reset();
   for (HWND child : children) ForgetControl(child);
@@ -759,6 +760,7 @@ Input Win32Backend::NextInput(FetchMode mode, const InputRouting& routing) {
     if (m.message == WM_QUIT) return Input::Quit;
   }
   if (m.message == WM_NULL) return Input::Heartbeat;  // nothing to dispatch
+  if (const std::optional<Input> keyed = DialogKey(m, routing.dialogWindow)) return *keyed;
   // Enter activates the focused button or check box of the enter window, and
   // goes no further.
   if (m.message == WM_KEYDOWN && m.wParam == VK_RETURN && routing.enterWindow != nullptr &&

@@ -27,6 +27,11 @@ class TaskbarButtons;
 struct TaskbarButtonsDeleter {
   void operator()(TaskbarButtons* buttons) const;
 };
+// The names for assistive technology (win32_accessible.cpp).
+class AccessibleNames;
+struct AccessibleNamesDeleter {
+  void operator()(AccessibleNames* names) const;
+};
 
 class Win32Backend final : public WindowBackend {
  public:
@@ -65,6 +70,7 @@ class Win32Backend final : public WindowBackend {
     HGDIOBJ shownImage = nullptr;             // what we handed to STM_SETIMAGE
     ChartData chart;
     int clickedBar = -1;  // kind 41: the bar under the latest click, -1 none                          // kind 41: what it shows
+    bool named = false;   // it has a name for assistive technology
   };
 
   // Resources (icons, images) come from `resources` when given, else from
@@ -108,6 +114,13 @@ class Win32Backend final : public WindowBackend {
   void SetChartData(Handle chart, const ChartData& data) override;
   bool SetTaskbarProgress(Handle window, TaskbarProgress state, std::uint64_t done,
                           std::uint64_t total) override;
+  // win32_keys.cpp
+  void MoveKeyboardFocus(Handle control) override;
+  int MeasureText(Handle control, const Text& text) override;
+  ListRoom MeasureListRoom(Handle listView) override;
+  bool SetListColumnWidth(Handle listView, int column, int width) override;
+  // win32_accessible.cpp
+  void SetAccessibleName(Handle control, const Text& name) override;
 
   Handle MakeObject(const ObjectRequest& request) override;
   void ReleaseObject(ReleaseBy how, Handle object) override;
@@ -139,6 +152,12 @@ class Win32Backend final : public WindowBackend {
   static Handle DrawCheckBoxImage(std::uint32_t flags, int size);
 
   void ForgetControl(HWND window);
+  // A key of the toolkit's dialog keys, pressed in the dialog window: what
+  // the fetch brought once the toolkit took it; none when it goes on to the
+  // control and the dialog manager (win32_keys.cpp).
+  std::optional<Input> DialogKey(const MSG& m, ToolkitWindow* dialog);
+  // Takes back the name a control was given before it goes.
+  void ForgetAccessibleName(HWND window);
   // Paints the top window's background brush into its memory DC (nothing
   // when it has none or the copy cannot be made: erasing then fills).
   static void CopyBackground(TopWindow& top, HWND window);
@@ -157,6 +176,10 @@ class Win32Backend final : public WindowBackend {
   // none could be made; tried once).
   std::unique_ptr<TaskbarButtons, TaskbarButtonsDeleter> taskbar_;
   bool taskbarTried_ = false;
+  // The annotation service, made at the first name (null while none could
+  // be had, or once it refused; tried once).
+  std::unique_ptr<AccessibleNames, AccessibleNamesDeleter> names_;
+  bool namesTried_ = false;
   bool commonControlsRegistered_ = false;
   bool childClassRegistered_ = false;
   std::map<HWND, TopWindow> tops_;
@@ -178,6 +201,11 @@ inline constexpr UINT_PTR kEraseSubclass = 3;
 inline constexpr UINT_PTR kPaintSubclass = 4;
 inline constexpr UINT_PTR kCheckTextSubclass = 5;
 inline constexpr UINT_PTR kChartSubclass = 6;
+
+// A check box's text is a static, which shows no focus of its own: the
+// dotted focus rectangle goes round its text while it has the focus and the
+// window shows focus marks (win32_keys.cpp).
+void DrawCheckTextFocus(HWND text);
 
 // Redraws the part of the parent under a control, so that a control with a
 // transparent background shows the parent's background, not its old self.

@@ -139,7 +139,7 @@ TEST_F(Win32BackendTest, KindsAndOptionsBecomeTheirClassesAndStyles) {
       {window.CreateProgressBar(0, 170, 10, 10, true), L"msctls_progress32", kChild | PBS_SMOOTH,
        0},
       {window.CreateReportList(0, 190, 10, 10), L"SysListView32",
-       kChild | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
+       kChild | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE},
       {window.CreateChildWindow(0, 210, 10, 10, true), L"_WINSUB_ WINDOW", kChild,
        WS_EX_CONTROLPARENT},
   };

@@ -325,6 +325,11 @@ LRESULT CALLBACK CheckTextProc(HWND window, UINT message, WPARAM wParam, LPARAM 
           info.id, message == WM_SETFOCUS ? r->checkBox->focusTextColour : r->checkBox->textColour);
     }
   }
+  if (message == WM_PAINT) {
+    const LRESULT painted = DefSubclassProc(window, message, wParam, lParam);
+    DrawCheckTextFocus(window);
+    return painted;
+  }
   return DefSubclassProc(window, message, wParam, lParam);
 }
 

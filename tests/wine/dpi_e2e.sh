@@ -2,7 +2,8 @@
 # End to end under Wine: the setup window at a display scale of 150 %. The
 # same prefix shows the setup first at 96 DPI (screenshot), then with
 # LogPixels 144 (screenshot): every control stands at 1.5 times its place and
-# size, the client area too.
+# size, the client area too. A sequence of one restart then shows the report
+# and the history at that scale (screenshots).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 . tests/wine/lib/e2e.sh
@@ -73,6 +74,29 @@ expect_scaled 2 2 596 78 ""
 expect_scaled 535 5 24 24 ""
 expect_scaled 320 50 160 18 "<a>Check for updates</a>"
 shot dpi-144-setup.png
+
+echo "one restart at 144 DPI: the report and the history at 1.5 times"
+slow_boot 4
+probe settext $CLASS "$(id_at 698 153)" 1 || fail "cannot type the number of restarts"
+probe settext $CLASS "$(id_at 698 213)" 1 || fail "cannot type the delay"
+probe bmclick $CLASS "$(id_at 570 608)" || fail "cannot click Start"
+wait_title "Tarnwick - Result" 120
+sleep 2
+TREE=$(probe tree $CLASS)
+expect_scaled 20 90 560 18 "Tarnwick performed 1 sequential reboot successfully."
+line=$(control_at 30 270)
+[[ "$line" == *" SysListView32 30 270 840 345 1 "* ]] || fail "history list at 144 DPI: '$line'"
+shot dpi-144-report.png
+history=$(grep ' "  History"$' <<<"$TREE" | head -1 | cut -d' ' -f1)
+probe bmclick $CLASS "${history:-0}" || fail "no History button"
+for _ in $(seq 1 40); do
+  TREE=$(probe tree $CLASS)
+  grep -q ' "  Export"$' <<<"$TREE" && break
+  sleep 0.5
+done
+grep -q ' "  Export"$' <<<"$TREE" || fail "the history did not open"
+sleep 1
+shot dpi-144-history.png
 stop_setup
 
 echo "dpi_e2e: all passed in $SECONDS s"

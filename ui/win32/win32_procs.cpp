@@ -133,12 +133,22 @@ LRESULT CALLBACK TopWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
       const int dpi = LOWORD(wParam);
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
       if (owner == nullptr || dpi <= 0 || suggested == nullptr) break;
-      RECT size = {0, 0, ScaleToDpi(owner->clientWidth(), dpi),
-                   ScaleToDpi(owner->clientHeight(), dpi)};
+      const int width = ScaleToDpi(owner->clientWidth(), dpi);
+      const int height = ScaleToDpi(owner->clientHeight(), dpi);
+      RECT size = {0, 0, width, height};
       AdjustWindowRectEx(&size, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
       SetWindowPos(window, nullptr, suggested->left, suggested->top, size.right - size.left,
                    size.bottom - size.top, SWP_NOZORDER | SWP_NOACTIVATE);
+      // The frame at the new scale may differ from the system's guess above:
+      // what the client area came out as corrects it.
+      RECT client = {}, outer = {};
+      if (GetClientRect(window, &client) && GetWindowRect(window, &outer) &&
+          (client.right != width || client.bottom != height)) {
+        SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                     outer.bottom - outer.top + height - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
       owner->ChangeDpi(dpi);
       InvalidateRect(window, nullptr, TRUE);
       return 0;

@@ -126,6 +126,43 @@ TEST_F(HonestRestartSimTest, ARestartWhoseSaveFailsIsNotRequestedAndTheSequenceE
   }
 }
 
+// The disk comes back while the window says why the sequence stopped: what
+// is saved then holds the shutdown moment it held before, not the one of
+// the restart that was never asked for.
+TEST_F(HonestRestartSimTest, ADiskThatComesBackAfterAFailedSaveGetsNoShutDownOfTheRestartNotMade) {
+  Text lastBefore, lastWhenStopped;
+  std::string bytesWhenStopped;
+  user = [&](ui::HeadlessBackend& ui, int index) {
+    if (index == 0) {
+      ui.When([&ui] { return ui.FindByText(kStart) != 0; },
+              [&ui] {
+                ui.Type(TimesBox(ui), u"3");
+                ui.Type(DelayBox(ui), u"1");
+                ui.Click(StartButton(ui));
+              });
+      return;
+    }
+    if (index != 1) return;
+    ui.When([&ui] { return ui.TextAt(180, 90) == u"10"; },
+            [&] {
+              lastBefore = Stored(u"TimeStamps", u"LastShutDown");
+              DiskFails();
+            });
+    ui.When([&ui] { return ui.FindByText(kUnsaved) != 0; },
+            [&] {
+              bytesWhenStopped = FileBytes();
+              machine.files.ClearFailures();
+              ui.Close();
+            });
+  };
+  Start(u"");
+  RunSequence({40, 40, 40});
+  ASSERT_EQ(starts.size(), 2u);
+  ASSERT_FALSE(bytesWhenStopped.empty());
+  EXPECT_EQ(Stored(u"TimeStamps", u"LastShutDown"), lastBefore);
+  EXPECT_EQ(FileBytes(), bytesWhenStopped);
+}
+
 TEST_F(HonestRestartSimTest, AScriptedStartWhoseSaveFailsExitsWithTheReason) {
   Store(u"Setup", u"PlayWarningSound", u"0");
   const std::string before = FileBytes();

@@ -4,17 +4,16 @@
 // control by hand, and the backends only hand the names over.
 #include <algorithm>
 
+#include "base/strings.h"
 #include "ui/toolkit_window.h"
 
 namespace twk::ui {
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
-
 Text Trimmed(const Text& text) {
   std::size_t begin = 0, end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
+  while (begin < end && IsWhiteSpace(text[begin])) ++begin;
+  while (end > begin && IsWhiteSpace(text[end - 1])) --end;
   return text.substr(begin, end - begin);
 }
 

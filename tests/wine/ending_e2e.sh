@@ -82,12 +82,7 @@ echo "2. a countdown closed by the user switches auto-logon off too"
 auto_logon_on
 printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\n[PostOperation]\r\nDisableAutoLogon=1\r\n[TimeStamps]\r\nFirstShutDown=%s\r\n' \
   "$(value TimeStamps LastBootUp)" | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$INI"
-"$WINE" reg add "$RUN_KEY" /v Tarnwick /t REG_SZ \
-  /d '"C:\Tarnwick\Tarnwick.exe" /CurrentReboot:2 /TotalReboots:3 /Delay:1' /f >/dev/null 2>&1
-timeout 60 "${WINESERVER:-wineserver}" -w || true
-"$WINE" wineboot >/dev/null 2>&1 &
-wait_title "Tarnwick - Reboot 2 of 3" 60
-sleep 2
+countdown_2_of_3
 probe post $CLASS close || fail "cannot ask the countdown to close"
 probe gone $CLASS 20000 || fail "the countdown did not end"
 timeout 60 "${WINESERVER:-wineserver}" -w || true

@@ -65,12 +65,7 @@ timeout 60 "${WINESERVER:-wineserver}" -w || true
 echo "2. Escape in a countdown ends it as the close button does"
 printf '[Setup]\r\nTimesToReboot=3\r\nRebootDelay=1\r\n' | iconv -f UTF-8 -t UTF-16LE |
   { printf '\xff\xfe'; cat; } >"$INI"
-"$WINE" reg add "$RUN_KEY" /v Tarnwick /t REG_SZ \
-  /d '"C:\Tarnwick\Tarnwick.exe" /CurrentReboot:2 /TotalReboots:3 /Delay:1' /f >/dev/null 2>&1
-timeout 60 "${WINESERVER:-wineserver}" -w || true
-"$WINE" wineboot >/dev/null 2>&1 &
-wait_title "Tarnwick - Reboot 2 of 3" 60
-sleep 2
+countdown_2_of_3
 press tab
 shot keys-countdown-focus.png
 press escape

@@ -28,6 +28,10 @@
 #   wait_visible X Y TEXT      until the visible control at x, y shows TEXT
 #   services                   Wine's services started, detached from our output
 #   slow_boot [PINGS]          a RunOnce value that makes the next restart last
+#   countdown_2_of_3           the Run value of restart 2 of 3 (1 minute), Wine's
+#                              session started again as after a restart, until
+#                              the countdown shows (the settings file is the
+#                              caller's)
 
 e2e_begin() {
   E2E_NAME=$1
@@ -180,4 +184,13 @@ services() { "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true; }
 slow_boot() {
   "$WINE" reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\RunOnce' /v SlowBoot /t REG_SZ \
     /d "C:\\windows\\system32\\ping.exe -n ${1:-3} 127.0.0.1" /f >/dev/null 2>&1 || fail "cannot add RunOnce"
+}
+
+countdown_2_of_3() {
+  "$WINE" reg add "$RUN_KEY" /v Tarnwick /t REG_SZ \
+    /d '"C:\Tarnwick\Tarnwick.exe" /CurrentReboot:2 /TotalReboots:3 /Delay:1' /f >/dev/null 2>&1
+  timeout 60 "${WINESERVER:-wineserver}" -w || true
+  "$WINE" wineboot >/dev/null 2>&1 &
+  wait_title "Tarnwick - Reboot 2 of 3" 60
+  sleep 2
 }
